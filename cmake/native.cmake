@@ -1,0 +1,14 @@
+# Native build: the core's unit tests, the command-line tool and the benchmarks.
+find_package(GTest QUIET)
+if(NOT GTest_FOUND)
+  add_subdirectory(/usr/src/googletest ${CMAKE_BINARY_DIR}/googletest EXCLUDE_FROM_ALL)
+  add_library(GTest::gtest_main ALIAS gtest_main)
+endif()
+
+file(GLOB UNIT_TEST_SOURCES CONFIGURE_DEPENDS ${CMAKE_SOURCE_DIR}/tests/unit/*_test.cpp)
+add_executable(unit_tests ${UNIT_TEST_SOURCES})
+target_link_libraries(unit_tests PRIVATE perchlet_core GTest::gtest_main)
+target_compile_definitions(unit_tests PRIVATE
+  PERCHLET_SOURCE_DIR="${CMAKE_SOURCE_DIR}")
+add_test(NAME unit_tests COMMAND unit_tests)
+set_tests_properties(unit_tests PROPERTIES ENVIRONMENT "TZ=UTC")

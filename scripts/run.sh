@@ -1,0 +1,29 @@
+#!/usr/bin/env bash
+# Builds perchlet.exe and runs it under Wine: on your display when there is one, otherwise
+# in a virtual display, keeping a screenshot at build/screenshot.png.
+set -euo pipefail
+root=$(cd "$(dirname "$0")/.." && pwd)
+cd "$root"
+bash scripts/setup.sh
+cmake -S . -B build/win -DCMAKE_TOOLCHAIN_FILE="$root/cmake/mingw-i686.cmake" -DCMAKE_BUILD_TYPE=Release >/dev/null
+cmake --build build/win -j "$(nproc)" --target perchlet
+exe="$root/build/win/perchlet.exe"
+
+if [ -n "${DISPLAY:-}" ]; then
+  export LANG=ja_JP.UTF-8 WINEDEBUG=-all
+  exec wine "$exe"
+fi
+
+. tests/wine_env.sh
+workdir=$(mktemp -d)
+cd "$workdir"
+wine "$exe" &
+for _ in $(seq 1 60); do
+  xdotool search --name '^Perchlet' >/dev/null 2>&1 && break
+  sleep 0.5
+done
+sleep 2
+import -window root "$root/build/screenshot.png"
+echo "No DISPLAY: Perchlet is running in a virtual display ($DISPLAY)."
+echo "A screenshot is at build/screenshot.png. Press Ctrl+C to stop."
+wait

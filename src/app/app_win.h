@@ -1,0 +1,45 @@
+// The state the program's process really has: its windows, its document and its settings.
+#pragma once
+#include <string>
+#include <windows.h>
+
+#include "panels/settings.h"
+#include "store/document.h"
+#include "tree/tree_view_win.h"
+
+namespace perchlet {
+
+struct PanelState {
+    HWND window = nullptr;
+    bool open = false;
+    int width = 0;
+    int height = 0;
+};
+
+struct App {
+    HINSTANCE instance = nullptr;
+    HWND mainWindow = nullptr;
+    HWND toolbar = nullptr;
+    int toolbarHeight = 0;
+    HACCEL accelerators = nullptr;
+    std::string startupDirectory;  // Shift-JIS, at most 259 bytes
+    RECT workArea{};
+    RECT recordedMainRect{};
+    PanelState editor;
+    PanelState options;
+    int panelScrollPosition = 0;
+    bool hidden = false;
+    int edgeCounter = 0;
+    bool trayIconShown = false;
+
+    Document document;
+    TreeViewBinding treeView{document};
+    Settings settings;
+};
+
+// The one App of the process, made on first use.
+App& theApp();
+// Starts again from a fresh App; for tests that create the main window many times.
+void resetApp();
+
+}  // namespace perchlet

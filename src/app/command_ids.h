@@ -1,0 +1,96 @@
+// Every command, control and resource number of the program in one place.
+// Plain #defines: this header is read by windres as well as by the compiler.
+#pragma once
+
+// File menu
+#define CMD_OPEN_DATA_FILE      100
+#define CMD_NEW_DOCUMENT        101
+#define CMD_SAVE                102
+#define CMD_SAVE_AS             103
+#define CMD_EXIT                104
+// Window menu, panels
+#define CMD_EDITOR_PANEL        105
+#define CMD_OPTIONS_PANEL       106
+// Help menu
+#define CMD_ABOUT               112
+// Whole-tree exports
+#define CMD_EXPORT_FAVORITES    113
+#define CMD_EXPORT_TREE_HTML    114
+#define CMD_EXPORT_NETSCAPE     115
+#define CMD_EXPORT_CSV          116
+// Placement
+#define CMD_RESTORE_BROWSER_POS 118
+#define CMD_RESTORE_MAIN_POS    119
+// Imports
+#define CMD_IMPORT_FAVORITES    120
+#define CMD_IMPORT_NETSCAPE     121
+#define CMD_IMPORT_CSV          122
+#define CMD_IMPORT_DATA_FILE    123
+#define CMD_HELP                124
+#define CMD_OPEN_ITEM           126
+// Edit menu
+#define CMD_EMPHASIS            133
+#define CMD_MOVE_UP             134
+#define CMD_MOVE_DOWN           135
+#define CMD_CUT                 136
+#define CMD_COPY                137
+#define CMD_PASTE               138
+#define CMD_DELETE              139
+// Subtree exports (context menu)
+#define CMD_EXPORT_SUB_FAVORITES 140
+#define CMD_EXPORT_SUB_TREE_HTML 141
+#define CMD_EXPORT_SUB_NETSCAPE  142
+#define CMD_EXPORT_SUB_CSV       143
+#define CMD_EXPORT_SUB_DATA_FILE 144
+#define CMD_NEW_FOLDER          145
+// Browser submenus: slot 1 (default), 2 (second), 3 (third)
+#define CMD_OPEN_SLOT1_PLACED   146
+#define CMD_OPEN_SLOT1_NEW      147
+#define CMD_OPEN_SLOT1_TAB      148
+#define CMD_OPEN_SLOT2_PLACED   149
+#define CMD_OPEN_SLOT2_NEW      150
+#define CMD_OPEN_SLOT2_TAB      151
+#define CMD_OPEN_SLOT3_PLACED   152
+#define CMD_OPEN_SLOT3_NEW      153
+#define CMD_OPEN_SLOT3_TAB      154
+// Accelerators, handled by the tree view's key-command handler
+#define ACC_OPEN_ITEM           155
+#define ACC_MOVE_UP             156
+#define ACC_MOVE_DOWN           157
+#define ACC_DELETE_ASK          158
+#define ACC_DELETE_NOW          159
+#define ACC_CUT                 160
+#define ACC_COPY                161
+#define ACC_PASTE               162
+// Tray menu
+#define CMD_TRAY_RESTORE        171
+#define CMD_TRAY_EXIT           172
+// Toolbar-only and shared
+#define CMD_UPDATE_CHECK        607
+#define CMD_RECORD_BROWSER_PAGE 608
+#define CMD_HIDE_WINDOW         609
+
+// Controls
+#define IDC_TREE_VIEW           90
+#define IDC_TOOLBAR             600
+#define IDC_ABOUT_VERSION       807
+#define TRAY_ICON_ID            80
+
+// Resources
+#define IDB_TOOLBAR             605
+#define IDS_TIP_OPEN            700
+#define IDS_TIP_SAVE            701
+#define IDS_TIP_BROWSER_POS     703
+#define IDS_TIP_EDITOR          704
+#define IDS_TIP_UPDATE_CHECK    705
+#define IDS_TIP_RECORD_PAGE     706
+#define IDS_TIP_HIDE            707
+
+#ifdef __cplusplus
+// The open mode of a browser submenu item is 3 x (slot - 1) + its place in the submenu.
+static_assert(CMD_OPEN_SLOT1_NEW - CMD_OPEN_SLOT1_PLACED == 1 &&
+                  CMD_OPEN_SLOT1_TAB - CMD_OPEN_SLOT1_PLACED == 2 &&
+                  CMD_OPEN_SLOT3_TAB - CMD_OPEN_SLOT1_PLACED == 8,
+              "browser submenu commands must stay contiguous, three per slot");
+static_assert(ACC_PASTE - ACC_OPEN_ITEM == 7, "accelerator commands must stay contiguous");
+#endif

@@ -1,0 +1,57 @@
+#include "app/commands_win.h"
+
+#include <shellapi.h>
+
+#include "app/command_ids.h"
+#include "app/text_win.h"
+
+namespace perchlet {
+
+namespace {
+
+INT_PTR CALLBACK aboutDialogProc(HWND dialog, UINT message, WPARAM wParam, LPARAM) {
+    switch (message) {
+    case WM_INITDIALOG:
+        SetDlgItemTextW(dialog, IDC_ABOUT_VERSION, L"Version 2.00");
+        return TRUE;
+    case WM_COMMAND:
+        // Only OK ends the dialog; Escape (IDCANCEL) leaves it open.
+        if (LOWORD(wParam) == IDOK) EndDialog(dialog, IDOK);
+        return TRUE;
+    case WM_CLOSE:
+        PostMessageW(dialog, WM_COMMAND, IDOK, 0);
+        return TRUE;
+    }
+    return FALSE;
+}
+
+}  // namespace
+
+void showAboutDialog(App& app) {
+    DialogBoxParamW(app.instance, L"MYABOUT", app.mainWindow, aboutDialogProc, 0);
+}
+
+void openHelp(App& app) {
+    std::string path = app.startupDirectory + "\\perchlet.chm";
+    if (path.size() > MAX_PATH - 1) path.resize(MAX_PATH - 1);
+    ShellExecuteW(nullptr, L"open", widen(path).c_str(), nullptr, nullptr, SW_SHOWNORMAL);
+}
+
+bool dispatchCommand(App& app, WPARAM command) {
+    switch (command) {
+    case CMD_EXIT:
+    case CMD_TRAY_EXIT:
+        // Posted, so the close sequence and its question run after the menu has closed.
+        PostMessageW(app.mainWindow, WM_CLOSE, 0, 0);
+        return true;
+    case CMD_ABOUT:
+        showAboutDialog(app);
+        return true;
+    case CMD_HELP:
+        openHelp(app);
+        return true;
+    }
+    return false;
+}
+
+}  // namespace perchlet

@@ -1,0 +1,15 @@
+// The main window's command dispatch.
+#pragma once
+#include <windows.h>
+
+#include "app/app_win.h"
+
+namespace perchlet {
+
+// Returns true when the identifier belongs to the command table.
+bool dispatchCommand(App& app, WPARAM command);
+
+void showAboutDialog(App& app);
+void openHelp(App& app);
+
+}  // namespace perchlet

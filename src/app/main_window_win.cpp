@@ -1,0 +1,242 @@
+#include "app/main_window_win.h"
+
+#include <commctrl.h>
+
+#include "app/command_ids.h"
+#include "app/commands_win.h"
+#include "app/dialogs_win.h"
+#include "app/panel_scroll.h"
+#include "app/startup_settings_win.h"
+#include "app/text_win.h"
+#include "app/toolbar_win.h"
+#include "store/document_commands_win.h"
+#include "tree/tree_keys_win.h"
+
+namespace perchlet {
+
+bool registerMainWindowClass(HINSTANCE instance) {
+    WNDCLASSEXW windowClass{};
+    if (GetClassInfoExW(instance, kMainWindowClass, &windowClass)) return true;
+    windowClass.cbSize = sizeof windowClass;
+    windowClass.style = CS_HREDRAW | CS_VREDRAW;
+    windowClass.lpfnWndProc = mainWindowProc;
+    windowClass.hInstance = instance;
+    windowClass.hIcon = LoadIconW(instance, L"perchlet_icon");
+    windowClass.hIconSm = windowClass.hIcon;
+    windowClass.hCursor = LoadCursorW(nullptr, IDC_ARROW);
+    windowClass.hbrBackground = nullptr;
+    windowClass.lpszMenuName = L"perchlet_menu";
+    windowClass.lpszClassName = kMainWindowClass;
+    return RegisterClassExW(&windowClass) != 0;
+}
+
+HWND createMainWindow(App& app) {
+    app.mainWindow = CreateWindowExW(WS_EX_PALETTEWINDOW, kMainWindowClass, L"Perchlet",
+                                     WS_OVERLAPPEDWINDOW | WS_VSCROLL, 0, 0, kMainWindowWidth, 800,
+                                     nullptr, nullptr, app.instance, nullptr);
+    return app.mainWindow;
+}
+
+namespace {
+
+void readStartupDirectory(App& app) {
+    wchar_t directory[MAX_PATH] = L"";
+    GetCurrentDirectoryW(MAX_PATH, directory);
+    app.startupDirectory = narrow(directory);
+    if (app.startupDirectory.size() > MAX_PATH - 1) app.startupDirectory.resize(MAX_PATH - 1);
+}
+
+int outerHeight(HWND window) {
+    RECT rect{};
+    GetWindowRect(window, &rect);
+    return rect.bottom - rect.top;
+}
+
+LRESULT onCreate(App& app, HWND window) {
+    app.mainWindow = window;
+    INITCOMMONCONTROLSEX controls{sizeof controls, ICC_WIN95_CLASSES | ICC_BAR_CLASSES | ICC_TREEVIEW_CLASSES};
+    InitCommonControlsEx(&controls);
+    readStartupDirectory(app);
+
+    app.toolbar = createToolbar(window, app.instance);
+    app.toolbarHeight = app.toolbar ? outerHeight(app.toolbar) : 0;
+
+    app.treeView.buildImageList(app.instance);
+    HWND tree = app.treeView.create(window, app.instance, app.toolbarHeight);
+    installTreeKeyHandler(tree);
+    SetFocus(tree);
+
+    SystemParametersInfoW(SPI_GETWORKAREA, 0, &app.workArea, 0);
+    RECT rect{};
+    GetWindowRect(window, &rect);
+    MoveWindow(window, 0, 0, rect.right - rect.left, app.workArea.bottom - app.workArea.top, TRUE);
+
+    applyStartupSettings(app);
+    addTrayIcon(app);
+    return 0;
+}
+
+const PanelState* openPanel(const App& app) {
+    if (app.editor.open) return &app.editor;
+    if (app.options.open) return &app.options;
+    return nullptr;
+}
+
+int clientHeightOf(HWND window) {
+    RECT rect{};
+    GetClientRect(window, &rect);
+    return rect.bottom - rect.top;
+}
+
+void recordMainRect(App& app) {
+    GetWindowRect(app.mainWindow, &app.recordedMainRect);
+    if (const PanelState* panel = openPanel(app)) app.recordedMainRect.right -= panel->width;
+}
+
+void updateScrollBar(App& app) {
+    const PanelState* panel = openPanel(app);
+    SCROLLINFO info{};
+    info.cbSize = sizeof info;
+    info.fMask = SIF_RANGE | SIF_PAGE | SIF_POS;
+    info.nMin = 0;
+    info.nMax = kPanelScrollMax;
+    info.nPage = static_cast<UINT>(panelScrollPage(panel != nullptr, panel ? clientHeightOf(panel->window) : 0));
+    info.nPos = app.panelScrollPosition;
+    SetScrollInfo(app.mainWindow, SB_VERT, &info, TRUE);
+}
+
+ScrollRequest scrollRequestOf(WORD code) {
+    switch (code) {
+    case SB_LINEUP: return ScrollRequest::LineUp;
+    case SB_LINEDOWN: return ScrollRequest::LineDown;
+    case SB_PAGEUP: return ScrollRequest::PageUp;
+    case SB_PAGEDOWN: return ScrollRequest::PageDown;
+    case SB_THUMBTRACK: return ScrollRequest::ThumbTrack;
+    case SB_THUMBPOSITION: return ScrollRequest::ThumbPosition;
+    case SB_TOP: return ScrollRequest::Top;
+    case SB_BOTTOM: return ScrollRequest::Bottom;
+    default: return ScrollRequest::Other;
+    }
+}
+
+void onVerticalScroll(App& app, WPARAM wParam) {
+    int step = panelScrollStep(scrollRequestOf(LOWORD(wParam)), app.panelScrollPosition, HIWORD(wParam));
+    if (step == 0) return;
+    app.panelScrollPosition += step;
+    SCROLLINFO info{};
+    info.cbSize = sizeof info;
+    info.fMask = SIF_POS;
+    info.nPos = app.panelScrollPosition;
+    SetScrollInfo(app.mainWindow, SB_VERT, &info, TRUE);
+    if (const PanelState* panel = openPanel(app))
+        ScrollWindowEx(panel->window, 0, -kPanelScrollPixels * step, nullptr, nullptr, nullptr, nullptr,
+                       SW_SCROLLCHILDREN | SW_INVALIDATE | SW_ERASE);
+    UpdateWindow(app.mainWindow);
+}
+
+void onMinMaxInfo(App& app, MINMAXINFO& info) {
+    info.ptMinTrackSize.x = 480;
+    info.ptMinTrackSize.y = app.toolbarHeight + 480;
+}
+
+LRESULT onNotify(App& app, NMHDR& header) {
+    if (header.code == TTN_NEEDTEXTW) answerTooltip(app, reinterpret_cast<NMTTDISPINFOW&>(header));
+    return 0;
+}
+
+void onClose(App& app, HWND window) {
+    removeTrayIcon(app);
+    if (app.document.modified) {
+        int answer = showMessage(window,
+                                 "更新されています。上書き保存しますか？\r\n別名で保存したい場合は「キャンセル」して下さい。",
+                                 "終了します", MB_YESNOCANCEL | MB_ICONQUESTION);
+        if (answer == IDCANCEL || (answer == IDYES && !saveBeforeExit(app))) {
+            addTrayIcon(app);
+            return;
+        }
+        if (answer == IDYES) resetDocumentAndView(app);
+    }
+    DestroyWindow(window);
+}
+
+void onDestroy(App& app) {
+    uninstallTreeKeyHandler(app.treeView.window());
+    app.treeView.detach();
+    resetDocument(app.document);
+    app.mainWindow = nullptr;
+    PostQuitMessage(0);
+}
+
+}  // namespace
+
+void layoutChildren(App& app, int clientWidth, int clientHeight) {
+    int top = app.toolbarHeight;
+    int height = clientHeight - top;
+    if (const PanelState* panel = openPanel(app)) {
+        MoveWindow(app.treeView.window(), 0, top, clientWidth - panel->width, height, TRUE);
+        MoveWindow(panel->window, clientWidth - panel->width, top, panel->width, height, TRUE);
+    } else {
+        MoveWindow(app.treeView.window(), 0, top, clientWidth, height, TRUE);
+    }
+}
+
+LRESULT CALLBACK mainWindowProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
+    App& app = theApp();
+    switch (message) {
+    case WM_CREATE:
+        return onCreate(app, window);
+    case WM_SIZE:
+        if (app.toolbar) SendMessageW(app.toolbar, WM_SIZE, wParam, lParam);
+        recordMainRect(app);
+        layoutChildren(app, LOWORD(lParam), HIWORD(lParam));
+        updateScrollBar(app);
+        return 0;
+    case WM_GETMINMAXINFO:
+        if (!openPanel(app)) break;
+        onMinMaxInfo(app, *reinterpret_cast<MINMAXINFO*>(lParam));
+        return 0;
+    case WM_VSCROLL:
+        onVerticalScroll(app, wParam);
+        return 0;
+    case WM_PAINT: {
+        PAINTSTRUCT paint;
+        BeginPaint(window, &paint);
+        EndPaint(window, &paint);
+        return 0;
+    }
+    case WM_NOTIFY:
+        return onNotify(app, *reinterpret_cast<NMHDR*>(lParam));
+    case WM_COMMAND:
+        dispatchCommand(app, wParam);
+        return 0;
+    case WM_USER:
+        onTrayCallback(app, wParam, lParam);
+        break;
+    case WM_CLOSE:
+        onClose(app, window);
+        return 0;
+    case WM_DESTROY:
+        onDestroy(app);
+        return 0;
+    }
+    return DefWindowProcW(window, message, wParam, lParam);
+}
+
+bool routeThreadMessage(App& app, MSG& message) {
+    if (app.editor.open && IsDialogMessageW(app.editor.window, &message)) return true;
+    if (app.options.open && IsDialogMessageW(app.options.window, &message)) return true;
+    return app.accelerators && app.treeView.window() &&
+           TranslateAcceleratorW(app.treeView.window(), app.accelerators, &message);
+}
+
+int runMessageLoop(App& app) {
+    MSG message;
+    while (GetMessageW(&message, nullptr, 0, 0) > 0) {
+        if (routeThreadMessage(app, message)) continue;
+        TranslateMessage(&message);
+        DispatchMessageW(&message);
+    }
+    return static_cast<int>(message.wParam);
+}
+
+}  // namespace perchlet

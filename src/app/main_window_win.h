@@ -1,0 +1,23 @@
+// The main window: toolbar across the top, the bookmark tree below, a panel docked at the
+// right when one is open.
+#pragma once
+#include <windows.h>
+
+#include "app/app_win.h"
+
+namespace perchlet {
+
+constexpr wchar_t kMainWindowClass[] = L"perchlet-MainWndClass";
+constexpr int kMainWindowWidth = 264;
+
+bool registerMainWindowClass(HINSTANCE instance);
+HWND createMainWindow(App& app);
+LRESULT CALLBACK mainWindowProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam);
+
+// The one message loop: panels' dialog keys first, then the accelerators for the tree view.
+int runMessageLoop(App& app);
+bool routeThreadMessage(App& app, MSG& message);
+
+void layoutChildren(App& app, int clientWidth, int clientHeight);
+
+}  // namespace perchlet

@@ -1,0 +1,106 @@
+#include "app/toolbar_win.h"
+
+#include <shellapi.h>
+
+#include "app/command_ids.h"
+
+namespace perchlet {
+
+namespace {
+
+struct ToolbarButton {
+    int image;
+    int command;
+    int tooltip;
+};
+
+constexpr ToolbarButton kButtons[] = {
+    {0, CMD_OPEN_DATA_FILE, IDS_TIP_OPEN},
+    {1, CMD_SAVE, IDS_TIP_SAVE},
+    {2, CMD_RESTORE_BROWSER_POS, IDS_TIP_BROWSER_POS},
+    {3, CMD_EDITOR_PANEL, IDS_TIP_EDITOR},
+    {4, CMD_UPDATE_CHECK, IDS_TIP_UPDATE_CHECK},
+    {5, CMD_RECORD_BROWSER_PAGE, IDS_TIP_RECORD_PAGE},
+    {6, CMD_HIDE_WINDOW, IDS_TIP_HIDE},
+};
+constexpr int kButtonCount = sizeof kButtons / sizeof kButtons[0];
+constexpr int kSeparatorPlace = 2;
+
+}  // namespace
+
+HWND createToolbar(HWND parent, HINSTANCE instance) {
+    HWND toolbar = CreateWindowExW(0, TOOLBARCLASSNAMEW, nullptr, WS_CHILD | WS_VISIBLE | TBSTYLE_TOOLTIPS,
+                                   0, 0, 0, 0, parent, reinterpret_cast<HMENU>(IDC_TOOLBAR), instance, nullptr);
+    if (!toolbar) return nullptr;
+    SendMessageW(toolbar, TB_BUTTONSTRUCTSIZE, sizeof(TBBUTTON), 0);
+    SendMessageW(toolbar, TB_SETBITMAPSIZE, 0, MAKELPARAM(28, 20));
+    TBADDBITMAP bitmap{instance, IDB_TOOLBAR};
+    SendMessageW(toolbar, TB_ADDBITMAP, kButtonCount, reinterpret_cast<LPARAM>(&bitmap));
+
+    TBBUTTON buttons[kButtonCount]{};
+    for (int i = 0; i < kButtonCount; ++i) {
+        buttons[i].iBitmap = kButtons[i].image;
+        buttons[i].idCommand = kButtons[i].command;
+        buttons[i].fsState = TBSTATE_ENABLED;
+        buttons[i].fsStyle = TBSTYLE_BUTTON;
+    }
+    SendMessageW(toolbar, TB_ADDBUTTONSW, kButtonCount, reinterpret_cast<LPARAM>(buttons));
+    TBBUTTON separator{};
+    separator.fsStyle = TBSTYLE_SEP;
+    SendMessageW(toolbar, TB_INSERTBUTTONW, kSeparatorPlace, reinterpret_cast<LPARAM>(&separator));
+    SendMessageW(toolbar, TB_AUTOSIZE, 0, 0);
+    return toolbar;
+}
+
+int tooltipStringFor(int command) {
+    for (const ToolbarButton& button : kButtons)
+        if (button.command == command) return button.tooltip;
+    return 0;
+}
+
+void answerTooltip(App& app, NMTTDISPINFOW& request) {
+    int stringId = tooltipStringFor(static_cast<int>(request.hdr.idFrom));
+    if (stringId == 0) return;
+    request.hinst = app.instance;
+    request.lpszText = MAKEINTRESOURCEW(stringId);
+}
+
+static NOTIFYICONDATAW trayIconData(App& app) {
+    NOTIFYICONDATAW data{};
+    data.cbSize = sizeof data;
+    data.hWnd = app.mainWindow;
+    data.uID = TRAY_ICON_ID;
+    data.uFlags = NIF_MESSAGE | NIF_ICON | NIF_TIP;
+    data.uCallbackMessage = WM_USER;
+    data.hIcon = LoadIconW(app.instance, L"perchlet_icon");
+    lstrcpynW(data.szTip, L"Perchlet", ARRAYSIZE(data.szTip));
+    return data;
+}
+
+void addTrayIcon(App& app) {
+    NOTIFYICONDATAW data = trayIconData(app);
+    app.trayIconShown = Shell_NotifyIconW(NIM_ADD, &data) != FALSE;
+}
+
+void removeTrayIcon(App& app) {
+    NOTIFYICONDATAW data = trayIconData(app);
+    Shell_NotifyIconW(NIM_DELETE, &data);
+    app.trayIconShown = false;
+}
+
+static void showTrayMenu(App& app) {
+    HMENU menu = LoadMenuW(app.instance, L"RTRAY_MENU");
+    if (!menu) return;
+    POINT cursor{};
+    GetCursorPos(&cursor);
+    SetForegroundWindow(app.mainWindow);
+    TrackPopupMenu(GetSubMenu(menu, 0), TPM_BOTTOMALIGN, cursor.x, cursor.y, 0, app.mainWindow, nullptr);
+    DestroyMenu(menu);
+}
+
+void onTrayCallback(App& app, WPARAM id, LPARAM mouseMessage) {
+    if (id != TRAY_ICON_ID) return;
+    if (mouseMessage == WM_LBUTTONDOWN) showTrayMenu(app);
+}
+
+}  // namespace perchlet

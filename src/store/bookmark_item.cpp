@@ -1,0 +1,62 @@
+#include "store/bookmark_item.h"
+
+#include <cstdio>
+
+namespace perchlet {
+
+bool isShiftJisLeadByte(unsigned char byte) {
+    return (byte >= 0x81 && byte <= 0x9F) || (byte >= 0xE0 && byte <= 0xFC);
+}
+
+std::string fitField(std::string_view text, std::size_t maxBytes) {
+    if (text.size() <= maxBytes) return std::string(text);
+    std::size_t end = 0;
+    while (end < maxBytes) {
+        std::size_t width = isShiftJisLeadByte(static_cast<unsigned char>(text[end])) ? 2 : 1;
+        if (end + width > maxBytes) break;
+        end += width;
+    }
+    return std::string(text.substr(0, end));
+}
+
+std::string dateText(std::time_t when) {
+    return std::to_string(static_cast<long long>(when));
+}
+
+std::string dateStampNow() { return dateText(std::time(nullptr)); }
+
+static bool localTimeOf(std::time_t when, std::tm& out) {
+#ifdef _WIN32
+    return localtime_s(&out, &when) == 0;
+#else
+    return localtime_r(&when, &out) != nullptr;
+#endif
+}
+
+std::string displayDate(std::string_view date) {
+    if (date.size() < 7) return {};
+    long long seconds = 0;
+    for (char c : date) {
+        if (c < '0' || c > '9') break;
+        seconds = seconds * 10 + (c - '0');
+        if (seconds > 32503680000LL) return {};  // past year 3000: not a date we can show
+    }
+    std::tm local{};
+    if (!localTimeOf(static_cast<std::time_t>(seconds), local)) return {};
+    char text[64];
+    std::snprintf(text, sizeof text, "%4d/%02d/%02d  %2d:%02d:%02d", local.tm_year + 1900,
+                  local.tm_mon + 1, local.tm_mday, local.tm_hour, local.tm_min, local.tm_sec);
+    return text;
+}
+
+BookmarkItem makeRootRecord(std::string addDate) {
+    BookmarkItem root;
+    root.itemNumber = kRootItemNumber;
+    root.parentNumber = 0;
+    root.title = "VoZivoVaro";
+    root.lastModified = "0";
+    root.addDate = std::move(addDate);
+    return root;
+}
+
+}  // namespace perchlet

@@ -1,0 +1,49 @@
+// One folder or bookmark, and the date text its three date fields hold.
+#pragma once
+#include <cstdint>
+#include <ctime>
+#include <string>
+#include <string_view>
+
+#include "store/item_number.h"
+
+namespace perchlet {
+
+constexpr std::size_t kTextFieldMax = 1023;  // title, locator, comment
+constexpr std::size_t kDateFieldMax = 63;    // last-modified, last-visit, add-date
+
+struct BookmarkItem {
+    ItemNumber itemNumber = 0;
+    std::uint32_t parentNumber = 0;
+    std::string title;
+    std::string locator;
+    std::string comment;
+    std::string lastModified;
+    std::string lastVisit;
+    std::string addDate;
+    std::int32_t windowLeft = 0;
+    std::int32_t windowTop = 0;
+    std::int32_t windowRight = 0;
+    std::int32_t windowBottom = 0;
+    std::uint32_t browser = 0;
+    std::uint32_t mark = 0;
+};
+
+// Cuts Shift-JIS text to at most maxBytes without leaving half a two-byte character.
+std::string fitField(std::string_view text, std::size_t maxBytes);
+inline std::string fitText(std::string_view text) { return fitField(text, kTextFieldMax); }
+inline std::string fitDate(std::string_view text) { return fitField(text, kDateFieldMax); }
+
+bool isShiftJisLeadByte(unsigned char byte);
+
+// Seconds since 1970 as decimal text.
+std::string dateText(std::time_t when);
+std::string dateStampNow();
+
+// "%4d/%02d/%02d  %2d:%02d:%02d" in local time; texts shorter than 7 characters are
+// placeholders ("0", "000000", ...) and show as nothing.
+std::string displayDate(std::string_view date);
+
+BookmarkItem makeRootRecord(std::string addDate);
+
+}  // namespace perchlet

@@ -1,0 +1,59 @@
+// Japanese encodings: recognising EUC-JP and ISO-2022-JP, turning them and UTF-8 into
+// Shift-JIS (code page 932), and the text filters every stored or exported text passes.
+#pragma once
+#include <cstddef>
+#include <cstdint>
+#include <string>
+#include <string_view>
+
+namespace perchlet {
+
+enum class EncodingGuess : int { None = 0, EucJp = 1, ShiftJis = 2, Iso2022Jp = 4 };
+
+// Decides from the first telling byte; plain ASCII gives None.
+EncodingGuess guessEncoding(std::string_view text);
+
+// JIS X 0208 pairs are mapped arithmetically; anything else high is treated as a pair too.
+void eucJpToShiftJis(std::string& text);
+void iso2022JpToShiftJis(std::string& text);
+
+// Byte-wise A-Z to a-z, blind to two-byte characters.
+void lowerCaseAscii(std::string& text);
+
+enum class TextFilter : int {
+    SingleLine = 1,       // CR and LF removed
+    QuotedNoCr = 2,       // CR removed, wrapped in double quotes
+    CommaFree = 3,        // comma becomes a blank
+    QuotedCommaFree = 4,  // CR removed, comma becomes a blank, wrapped in double quotes
+    CrRemoving = 5,       // CR removed
+    CrLf = 6,             // CR put before every LF
+    FileName = 7,         // made safe as a file or directory name
+};
+
+constexpr std::size_t kFilteredTextMax = 1023;  // before the quotes of the quoted modes
+
+std::string filterText(std::string_view text, TextFilter mode);
+
+// Appends the code page 932 form of cp; false (and nothing appended) when it has none or is 0.
+bool appendCodePointAsShiftJis(char32_t cp, std::string& out);
+
+// Reads the bytes as a text-mode read of a UTF-8 file would give them (CR LF as LF) and
+// keeps every character that has a Shift-JIS form.
+std::string utf8ToShiftJis(std::string_view utf8);
+
+// Bytes that form no character become U+FFFD.
+std::string shiftJisToUtf8(std::string_view sjis);
+std::u16string shiftJisToUtf16(std::string_view sjis);
+
+// Characters without a Shift-JIS form are dropped.
+std::string utf16ToShiftJis(std::u16string_view text);
+
+// The code page 932 tables (generated into cp932_table.cpp).
+// Form of a code point: below 0x100 one byte, otherwise lead << 8 | trail; 0 when none.
+std::uint16_t cp932FormOf(char32_t codePoint);
+// Character of a byte standing alone; 0 for a lead byte.
+char16_t cp932SingleByteCharacter(unsigned char byte);
+// Character of a two-byte form; 0 when the pair means nothing.
+char16_t cp932PairCharacter(unsigned char lead, unsigned char trail);
+
+}  // namespace perchlet

@@ -1,0 +1,47 @@
+// Every record of the document, in the order made or read, with a lookup by item number.
+#pragma once
+#include <cstddef>
+#include <deque>
+#include <unordered_map>
+
+#include "store/bookmark_item.h"
+
+namespace perchlet {
+
+class ItemList {
+public:
+    // A list always has its head, the root record.
+    explicit ItemList(BookmarkItem root);
+
+    // Appends a copy and returns the stored record; its address stays valid until reset.
+    BookmarkItem& append(BookmarkItem record);
+
+    // The first record in list order carrying this number, or nullptr.
+    BookmarkItem* find(ItemNumber number);
+    const BookmarkItem* find(ItemNumber number) const;
+
+    // Item numbers change in place (kind after an update check, depth after a move);
+    // going through here keeps the lookup right.
+    void renumber(BookmarkItem& record, ItemNumber newNumber);
+
+    // Drops every record and starts again from a new head.
+    void reset(BookmarkItem root);
+
+    BookmarkItem& head() { return records_.front(); }
+    const BookmarkItem& head() const { return records_.front(); }
+    std::size_t size() const { return records_.size(); }
+
+    using const_iterator = std::deque<BookmarkItem>::const_iterator;
+    const_iterator begin() const { return records_.begin(); }
+    const_iterator end() const { return records_.end(); }
+
+private:
+    void indexFrom(std::size_t position, ItemNumber number);
+    std::size_t positionOf(const BookmarkItem& record) const;
+
+    std::deque<BookmarkItem> records_;
+    std::unordered_map<ItemNumber, std::size_t> firstPosition_;
+    bool hasSharedNumbers_ = false;
+};
+
+}  // namespace perchlet

@@ -1,0 +1,86 @@
+// The document's structure: which item is under which, in what order, with which images,
+// bold or not. The tree view on screen is a view of this model.
+#pragma once
+#include <cstdint>
+#include <string>
+#include <vector>
+
+#include "store/item_number.h"
+
+namespace perchlet {
+
+using NodeId = std::uint32_t;
+constexpr NodeId kNoNode = 0xFFFFFFFFu;
+// The invisible top of the tree; top-level items are its children.
+constexpr NodeId kTopLevel = 0;
+
+struct TreeNode {
+    ItemNumber itemNumber = 0;
+    std::string text;
+    int image = 0;
+    int selectedImage = 0;
+    bool bold = false;
+    NodeId parent = kNoNode;
+    NodeId firstChild = kNoNode;
+    NodeId lastChild = kNoNode;
+    NodeId previousSibling = kNoNode;
+    NodeId nextSibling = kNoNode;
+    bool alive = true;
+};
+
+// Told of every change so that a view can follow.
+class TreeObserver {
+public:
+    virtual ~TreeObserver() = default;
+    virtual void nodeInserted(NodeId node) = 0;
+    // Called before the subtree goes away; the nodes are still readable.
+    virtual void subtreeRemoving(NodeId node) = 0;
+    virtual void nodeChanged(NodeId node) = 0;
+    virtual void treeCleared() = 0;
+};
+
+class BookmarkTree {
+public:
+    BookmarkTree();
+
+    NodeId insertLastChild(NodeId parent, ItemNumber number, std::string text, int image,
+                           int selectedImage, bool bold = false);
+    void removeSubtree(NodeId node);
+    void clear();
+
+    const TreeNode& node(NodeId id) const { return nodes_[id]; }
+    bool isAlive(NodeId id) const { return id < nodes_.size() && nodes_[id].alive; }
+    NodeId parent(NodeId id) const { return nodes_[id].parent; }
+    NodeId firstChild(NodeId id) const { return nodes_[id].firstChild; }
+    NodeId lastChild(NodeId id) const { return nodes_[id].lastChild; }
+    NodeId nextSibling(NodeId id) const { return nodes_[id].nextSibling; }
+    NodeId previousSibling(NodeId id) const { return nodes_[id].previousSibling; }
+    NodeId firstTopLevel() const { return nodes_[kTopLevel].firstChild; }
+    bool isAncestor(NodeId ancestor, NodeId node) const;
+    std::size_t liveCount() const { return liveCount_; }
+
+    void setItemNumber(NodeId id, ItemNumber number);
+    void setText(NodeId id, std::string text);
+    void setImages(NodeId id, int image, int selectedImage);
+    void setBold(NodeId id, bool bold);
+
+    // Depth-first order inside the subtree of start: the node after current, or kNoNode.
+    NodeId nextInSubtree(NodeId current, NodeId start) const;
+
+    template <typename Visit>
+    void walkSubtree(NodeId start, Visit visit) const {
+        for (NodeId n = start; n != kNoNode; n = nextInSubtree(n, start)) visit(n);
+    }
+
+    void setObserver(TreeObserver* observer) { observer_ = observer; }
+
+private:
+    void unlink(NodeId node);
+    void changed(NodeId id);
+
+    std::vector<TreeNode> nodes_;
+    std::size_t liveCount_ = 0;
+    TreeObserver* observer_ = nullptr;
+};
+
+}  // namespace perchlet

@@ -1,0 +1,44 @@
+#include "tree/tree_keys_win.h"
+
+#include "app/command_ids.h"
+
+namespace perchlet {
+
+namespace {
+
+constexpr wchar_t kStandardProcProperty[] = L"perchlet.tree.proc";
+
+WNDPROC standardProcOf(HWND tree) {
+    return reinterpret_cast<WNDPROC>(GetPropW(tree, kStandardProcProperty));
+}
+
+bool isAcceleratorCommand(WPARAM wParam) {
+    WORD id = LOWORD(wParam);
+    return id >= ACC_OPEN_ITEM && id <= ACC_PASTE;
+}
+
+LRESULT CALLBACK treeKeyProc(HWND tree, UINT message, WPARAM wParam, LPARAM lParam) {
+    WNDPROC standard = standardProcOf(tree);
+    if (message == WM_COMMAND && isAcceleratorCommand(wParam)) {
+        // The commands themselves are wired as the editing operations arrive.
+        return 0;
+    }
+    return CallWindowProcW(standard, tree, message, wParam, lParam);
+}
+
+}  // namespace
+
+void installTreeKeyHandler(HWND tree) {
+    if (!tree || standardProcOf(tree)) return;
+    LONG_PTR standard = SetWindowLongPtrW(tree, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(treeKeyProc));
+    SetPropW(tree, kStandardProcProperty, reinterpret_cast<HANDLE>(standard));
+}
+
+void uninstallTreeKeyHandler(HWND tree) {
+    WNDPROC standard = tree ? standardProcOf(tree) : nullptr;
+    if (!standard) return;
+    SetWindowLongPtrW(tree, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(standard));
+    RemovePropW(tree, kStandardProcProperty);
+}
+
+}  // namespace perchlet

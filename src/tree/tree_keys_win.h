@@ -1,0 +1,11 @@
+// The tree view's key-command handler: the accelerator commands arrive here, at the tree
+// view's own window procedure, and act only while the tree has the keyboard focus.
+#pragma once
+#include <windows.h>
+
+namespace perchlet {
+
+void installTreeKeyHandler(HWND treeView);
+void uninstallTreeKeyHandler(HWND treeView);
+
+}  // namespace perchlet

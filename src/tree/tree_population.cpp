@@ -1,0 +1,103 @@
+#include "tree/tree_population.h"
+
+#include "store/encoding.h"
+
+namespace perchlet {
+
+LocatorClass classifyLocator(std::string_view locator) {
+    if (locator.empty()) return LocatorClass::Empty;
+    std::string_view head = locator.substr(0, 7);
+    if (head == "http://" || head == "https:/") return LocatorClass::Web;
+    if (head == "mailto:") return LocatorClass::Mail;
+    return LocatorClass::Other;
+}
+
+unsigned kindForLocator(std::string_view locator) {
+    switch (classifyLocator(locator)) {
+    case LocatorClass::Empty: return kKindFolder;
+    case LocatorClass::Web: return kKindWebLink;
+    case LocatorClass::Mail: return kKindMailLink;
+    case LocatorClass::Other: break;
+    }
+    return kKindLocalFile;
+}
+
+ImagePair imagesForKind(unsigned kind) {
+    switch (kind) {
+    case kKindWebLink: return {kImageLink, kImageLink + 1};
+    case kKindFolder: return {kImageFolder, kImageFolder + 1};
+    case kKindChangedLink: return {kImageChanged, kImageChanged + 1};
+    case kKindFailedLink: return {kImageFailed, kImageFailed + 1};
+    case kKindMailLink: return {kImageMail, kImageMail + 1};
+    case kKindShellLink: return {kImageUnvisited, kImageUnvisited + 1};
+    case kKindLocalFile: return {kImageProgram, kImageProgram + 1};
+    default: break;
+    }
+    // Kinds no operation makes (4, 8-15) can still arrive in a file: draw them as links.
+    return {kImageLink, kImageLink + 1};
+}
+
+ImagePair imagesForRecord(unsigned kind, const std::string& locator, ShellIconSource& icons) {
+    if (kind == kKindLocalFile) return icons.appendIconsFor(locator);
+    return imagesForKind(kind);
+}
+
+std::int32_t decimalValue(std::string_view text) {
+    std::size_t i = 0;
+    while (i < text.size() && (text[i] == ' ' || text[i] == '\t')) ++i;
+    bool negative = false;
+    if (i < text.size() && (text[i] == '-' || text[i] == '+')) negative = text[i++] == '-';
+    std::int64_t value = 0;
+    for (; i < text.size() && text[i] >= '0' && text[i] <= '9'; ++i) {
+        value = value * 10 + (text[i] - '0');
+        if (value > 0x80000000LL) value = 0x80000000LL;  // clamp rather than overflow
+    }
+    if (negative) value = -value;
+    if (value > 0x7FFFFFFFLL) value = 0x7FFFFFFFLL;
+    return static_cast<std::int32_t>(value);
+}
+
+static std::int32_t addClamped(std::int32_t a, std::int32_t b) {
+    std::int64_t sum = static_cast<std::int64_t>(a) + b;
+    if (sum > 0x7FFFFFFFLL) return 0x7FFFFFFF;
+    if (sum < -0x80000000LL) return static_cast<std::int32_t>(-0x80000000LL);
+    return static_cast<std::int32_t>(sum);
+}
+
+NodeId newItemUnder(Document& document, NodeId parent, const NewItemFields& fields,
+                    ShellIconSource& icons) {
+    unsigned kind = kindForLocator(fields.locator);
+    ItemNumber parentNumber = document.tree.node(parent).itemNumber;
+    ItemNumber number = newItemNumber(parentNumber, kind, document.serials);
+
+    BookmarkItem record;
+    record.itemNumber = number;
+    record.parentNumber = static_cast<std::uint32_t>(parentNumber);
+    record.title = fitText(filterText(fields.title, TextFilter::SingleLine));
+    record.locator = fitText(fields.locator);
+    record.comment = fitText(filterText(fields.comment, TextFilter::CrRemoving));
+    record.lastModified = "000000";
+    record.addDate = dateStampNow();
+    record.windowLeft = decimalValue(fields.x);
+    record.windowTop = decimalValue(fields.y);
+    record.windowRight = addClamped(record.windowLeft, decimalValue(fields.width));
+    record.windowBottom = addClamped(record.windowTop, decimalValue(fields.height));
+    record.browser = fields.browser;
+
+    ImagePair images = imagesForRecord(kind, record.locator, icons);
+    std::string text = record.title;
+    document.items.append(std::move(record));
+    NodeId node = document.tree.insertLastChild(parent, number, std::move(text), images.normal,
+                                                images.selected);
+    document.modified = true;
+    return node;
+}
+
+NodeId insertRootItem(Document& document) {
+    const BookmarkItem& root = document.items.head();
+    ImagePair images = imagesForKind(kKindFolder);
+    return document.tree.insertLastChild(kTopLevel, root.itemNumber, root.title, images.normal,
+                                         images.selected, root.mark != 0);
+}
+
+}  // namespace perchlet

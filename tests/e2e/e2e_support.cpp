@@ -1,0 +1,142 @@
+#include "e2e_support.h"
+
+#include <algorithm>
+#include <cstring>
+#include <fstream>
+
+namespace perchlet::e2e {
+
+Options& options() {
+    static Options opts;
+    return opts;
+}
+
+std::wstring windowsPath(const std::string& path) {
+    std::wstring wide(path.begin(), path.end());
+    if (!wide.empty() && wide[0] == L'/') {
+        std::replace(wide.begin(), wide.end(), L'/', L'\\');
+        wide = L"Z:" + wide;
+    }
+    return wide;
+}
+
+bool Process::start(const std::wstring& exe, const std::wstring& workingFolder) {
+    STARTUPINFOW startup{};
+    startup.cb = sizeof startup;
+    PROCESS_INFORMATION info{};
+    std::wstring commandLine = L"\"" + exe + L"\"";
+    if (!CreateProcessW(exe.c_str(), commandLine.data(), nullptr, nullptr, FALSE, 0, nullptr,
+                        workingFolder.c_str(), &startup, &info))
+        return false;
+    CloseHandle(info.hThread);
+    handle = info.hProcess;
+    id = info.dwProcessId;
+    return true;
+}
+
+bool Process::waitForExit(DWORD milliseconds, DWORD& exitCode) {
+    if (WaitForSingleObject(handle, milliseconds) != WAIT_OBJECT_0) return false;
+    GetExitCodeProcess(handle, &exitCode);
+    return true;
+}
+
+void Process::kill() {
+    if (!handle) return;
+    if (WaitForSingleObject(handle, 0) != WAIT_OBJECT_0) {
+        TerminateProcess(handle, 1);
+        WaitForSingleObject(handle, 5000);
+    }
+    CloseHandle(handle);
+    handle = nullptr;
+}
+
+namespace {
+struct Search {
+    DWORD processId;
+    const wchar_t* className;
+    std::vector<HWND> found;
+};
+BOOL CALLBACK collectWindow(HWND window, LPARAM param) {
+    auto& s = *reinterpret_cast<Search*>(param);
+    DWORD owner = 0;
+    GetWindowThreadProcessId(window, &owner);
+    wchar_t name[128] = L"";
+    GetClassNameW(window, name, 128);
+    if ((s.processId == 0 || owner == s.processId) && std::wcscmp(name, s.className) == 0 &&
+        IsWindowVisible(window))
+        s.found.push_back(window);
+    return TRUE;
+}
+
+}  // namespace
+
+std::vector<HWND> topWindowsOf(DWORD processId, const wchar_t* className) {
+    Search search{processId, className, {}};
+    EnumWindows(collectWindow, reinterpret_cast<LPARAM>(&search));
+    return search.found;
+}
+
+HWND waitForWindow(DWORD processId, const wchar_t* className, DWORD milliseconds) {
+    DWORD start = GetTickCount();
+    while (GetTickCount() - start < milliseconds) {
+        std::vector<HWND> windows = topWindowsOf(processId, className);
+        if (!windows.empty()) return windows.front();
+        Sleep(100);
+    }
+    return nullptr;
+}
+
+std::wstring textOf(HWND window) {
+    wchar_t text[1024] = L"";
+    SendMessageTimeoutW(window, WM_GETTEXT, 1024, reinterpret_cast<LPARAM>(text), SMTO_ABORTIFHUNG, 2000, nullptr);
+    return text;
+}
+
+std::wstring messageBoxText(HWND box) {
+    for (HWND child = GetWindow(box, GW_CHILD); child; child = GetWindow(child, GW_HWNDNEXT)) {
+        wchar_t name[64] = L"";
+        GetClassNameW(child, name, 64);
+        if (std::wcscmp(name, L"Static") == 0) {
+            std::wstring text = textOf(child);
+            if (!text.empty()) return text;
+        }
+    }
+    return {};
+}
+
+bool saveScreenshot(const std::wstring& path) {
+    int width = GetSystemMetrics(SM_CXSCREEN);
+    int height = GetSystemMetrics(SM_CYSCREEN);
+    HDC screen = GetDC(nullptr);
+    HDC memory = CreateCompatibleDC(screen);
+    HBITMAP bitmap = CreateCompatibleBitmap(screen, width, height);
+    HGDIOBJ old = SelectObject(memory, bitmap);
+    BitBlt(memory, 0, 0, width, height, screen, 0, 0, SRCCOPY);
+    SelectObject(memory, old);
+
+    BITMAPINFOHEADER header{};
+    header.biSize = sizeof header;
+    header.biWidth = width;
+    header.biHeight = height;
+    header.biPlanes = 1;
+    header.biBitCount = 24;
+    header.biCompression = BI_RGB;
+    int stride = ((width * 3 + 3) / 4) * 4;
+    std::vector<char> pixels(static_cast<std::size_t>(stride) * height);
+    GetDIBits(memory, bitmap, 0, height, pixels.data(), reinterpret_cast<BITMAPINFO*>(&header), DIB_RGB_COLORS);
+    DeleteObject(bitmap);
+    DeleteDC(memory);
+    ReleaseDC(nullptr, screen);
+
+    BITMAPFILEHEADER file{};
+    file.bfType = 0x4D42;
+    file.bfOffBits = sizeof file + sizeof header;
+    file.bfSize = file.bfOffBits + static_cast<DWORD>(pixels.size());
+    std::ofstream out(path.c_str(), std::ios::binary);
+    out.write(reinterpret_cast<const char*>(&file), sizeof file);
+    out.write(reinterpret_cast<const char*>(&header), sizeof header);
+    out.write(pixels.data(), static_cast<std::streamsize>(pixels.size()));
+    return out.good();
+}
+
+}  // namespace perchlet::e2e

@@ -1,0 +1,258 @@
+#include "store/encoding.h"
+
+#include <gtest/gtest.h>
+
+#include <string>
+
+namespace perchlet {
+namespace {
+
+// 日本語 in each encoding.
+const std::string kNihongoSjis = "\x93\xFA\x96\x7B\x8C\xEA";
+const std::string kNihongoEuc = "\xC6\xFC\xCB\xDC\xB8\xEC";
+const std::string kNihongoJis = "\x1B$BF|K\\8l\x1B(B";
+const std::string kNihongoUtf8 = u8"日本語";
+
+std::string sjisOf(char32_t cp) {
+    std::string out;
+    appendCodePointAsShiftJis(cp, out);
+    return out;
+}
+
+TEST(GuessEncoding, DecidesOnFirstTellingByte) {
+    EXPECT_EQ(guessEncoding(""), EncodingGuess::None);
+    EXPECT_EQ(guessEncoding("abc"), EncodingGuess::None);
+    EXPECT_EQ(guessEncoding("a\x1B(Bb"), EncodingGuess::None);
+    EXPECT_EQ(guessEncoding("title " + kNihongoJis), EncodingGuess::Iso2022Jp);
+    EXPECT_EQ(guessEncoding("x\x82\xA0"), EncodingGuess::ShiftJis);
+    EXPECT_EQ(guessEncoding("x\xA4\xA2"), EncodingGuess::EucJp);
+    EXPECT_EQ(guessEncoding(kNihongoEuc), EncodingGuess::EucJp);
+    // The escape wins only if it comes before the first high byte.
+    EXPECT_EQ(guessEncoding("\x82\xA0\x1B$B"), EncodingGuess::ShiftJis);
+}
+
+TEST(GuessEncoding, AmbiguousHighBytesLookAtTheNextByte) {
+    EXPECT_EQ(guessEncoding("\xE0\x40"), EncodingGuess::ShiftJis);    // 漾 in Shift-JIS
+    EXPECT_EQ(guessEncoding("\xE0\xA1"), EncodingGuess::EucJp);       // next byte decides on its own
+    EXPECT_EQ(guessEncoding("\xF4\xA6"), EncodingGuess::EucJp);       // 熙 in EUC-JP
+    EXPECT_EQ(guessEncoding("\xE0\xE0\x41"), EncodingGuess::ShiftJis);
+    EXPECT_EQ(guessEncoding("ab\xFC"), EncodingGuess::ShiftJis);      // the end counts as a low byte
+}
+
+TEST(EucJpToShiftJis, ConvertsPairsAndKeepsAscii) {
+    std::string text = "\xB0\xA1";
+    eucJpToShiftJis(text);
+    EXPECT_EQ(text, "\x88\x9F");
+
+    text = "<" + kNihongoEuc + "> \xA1\xE0\xDF\xA1\xF4\xA6";
+    eucJpToShiftJis(text);
+    EXPECT_EQ(text, "<" + kNihongoSjis + "> \x81\x80\xE0\x40\xEA\xA4");  // ÷ 漾 熙
+
+    // Row 0x5E is the last before the lead-byte gap (沺 滌), row 0x5F the first after it (漾).
+    text = "\xDE\xA1\xDE\xFE\xDF\xA1";
+    eucJpToShiftJis(text);
+    EXPECT_EQ(text, "\x9F\x9F\x9F\xFC\xE0\x40");
+
+    text = "ab\xA4";  // a lone high byte at the end stays as it is
+    eucJpToShiftJis(text);
+    EXPECT_EQ(text, "ab\xA4");
+}
+
+TEST(Iso2022JpToShiftJis, FollowsShiftSequences) {
+    std::string text = "\x1B$B\x30\x21\x1B(B";
+    iso2022JpToShiftJis(text);
+    EXPECT_EQ(text, "\x88\x9F");
+
+    text = "a" + kNihongoJis + "b\x1B$@\x24\x22\x1B(Jc\x1B$B\x25\x22\x1B(Id\x1B$B\x24\x22\x0F" "e";
+    iso2022JpToShiftJis(text);
+    EXPECT_EQ(text, "a" + kNihongoSjis + "b\x82\xA0" "c\x83\x41" "d\x82\xA0" "e");
+
+    text = "\x1B$B\x5E\x21\x5E\x7E\x5F\x21\x1B(B";  // 沺 滌 漾, either side of the lead-byte gap
+    iso2022JpToShiftJis(text);
+    EXPECT_EQ(text, "\x9F\x9F\x9F\xFC\xE0\x40");
+}
+
+TEST(Iso2022JpToShiftJis, TruncatedInputIsCopied) {
+    std::string text = "\x1B$BF|K";  // odd byte in kanji mode at the end
+    iso2022JpToShiftJis(text);
+    EXPECT_EQ(text, "\x93\xFA" "K");
+
+    text = "ab\x1B$";  // unfinished escape in ASCII mode
+    iso2022JpToShiftJis(text);
+    EXPECT_EQ(text, "ab\x1B$");
+}
+
+// The two converters use different formulas for the same mapping; every JIS X 0208 cell
+// must come out the same from both, as a well-formed two-byte character.
+TEST(JapaneseConverters, AgreeOnEveryJisX0208Cell) {
+    for (int row = 0x21; row <= 0x7E; ++row) {
+        for (int cell = 0x21; cell <= 0x7E; ++cell) {
+            std::string euc{static_cast<char>(row | 0x80), static_cast<char>(cell | 0x80)};
+            std::string jis = std::string("\x1B$B") + static_cast<char>(row) + static_cast<char>(cell) + "\x1B(B";
+            eucJpToShiftJis(euc);
+            iso2022JpToShiftJis(jis);
+            ASSERT_EQ(euc, jis) << row << "," << cell;
+            auto lead = static_cast<unsigned char>(euc[0]);
+            auto trail = static_cast<unsigned char>(euc[1]);
+            ASSERT_TRUE((lead >= 0x81 && lead <= 0x9F) || (lead >= 0xE0 && lead <= 0xEF)) << row;
+            ASSERT_TRUE(trail >= 0x40 && trail <= 0xFC && trail != 0x7F) << cell;
+        }
+    }
+}
+
+TEST(LowerCaseAscii, ChangesOnlyCapitalLetters) {
+    std::string text = "C:\\Program Files\\FIREFOX.EXE @[`{";
+    lowerCaseAscii(text);
+    EXPECT_EQ(text, "c:\\program files\\firefox.exe @[`{");
+
+    text = "\xC0\xDA\xE0\xFF";
+    lowerCaseAscii(text);
+    EXPECT_EQ(text, "\xC0\xDA\xE0\xFF");
+}
+
+TEST(FilterText, LineBreakModes) {
+    EXPECT_EQ(filterText("a\r\nb\nc\rd", TextFilter::SingleLine), "abcd");
+    EXPECT_EQ(filterText("a\r\nb,c", TextFilter::CrRemoving), "a\nb,c");
+    EXPECT_EQ(filterText("line1\nline2\n", TextFilter::CrLf), "line1\r\nline2\r\n");
+    EXPECT_EQ(filterText("", TextFilter::CrLf), "");
+}
+
+TEST(FilterText, CsvModes) {
+    EXPECT_EQ(filterText("a,b\r\n", TextFilter::CommaFree), "a b\r\n");
+    EXPECT_EQ(filterText("a,\r\nb", TextFilter::QuotedCommaFree), "\"a \nb\"");
+    EXPECT_EQ(filterText("a,\r\nb", TextFilter::QuotedNoCr), "\"a,\nb\"");
+    EXPECT_EQ(filterText("", TextFilter::QuotedNoCr), "\"\"");
+}
+
+TEST(FilterText, FileNameReplacesAndRemoves) {
+    EXPECT_EQ(filterText("a/b:c", TextFilter::FileName), "a-b-c");
+    EXPECT_EQ(filterText("/*?<>;:%,\"", TextFilter::FileName), "----------");
+    EXPECT_EQ(filterText("\\title", TextFilter::FileName), "title");
+    EXPECT_EQ(filterText("a|b\\c\td\x01\x1F e", TextFilter::FileName), "abcd e");
+}
+
+TEST(FilterText, FileNameKeepsSecondByteOfTwoByteCharacters) {
+    const std::string hyo = "\x95\x5C";  // 表
+    const std::string so = "\x83\x5C";   // ソ
+    const std::string po = "\x83\x7C";   // ポ
+    EXPECT_EQ(filterText(hyo + so + po, TextFilter::FileName), hyo + so + po);
+    EXPECT_EQ(filterText(hyo + "\\" + so + "|", TextFilter::FileName), hyo + so);
+}
+
+TEST(FilterText, FileNameDropsSeparatorAfterCharacterEndingInHighByte) {
+    // あ ends in 0xA0 and ｱ is 0xB1: a | or \ after them is a real separator.
+    EXPECT_EQ(filterText("\x82\xA0\\b|c", TextFilter::FileName), "\x82\xA0" "bc");
+    EXPECT_EQ(filterText("\xB1\\\xB1|", TextFilter::FileName), "\xB1\xB1");
+}
+
+TEST(FilterText, CutsAt1023BytesBeforeQuotes) {
+    const std::string longText(2000, 'a');
+    EXPECT_EQ(filterText(longText, TextFilter::CrRemoving), std::string(1023, 'a'));
+    EXPECT_EQ(filterText(longText, TextFilter::QuotedCommaFree), '"' + std::string(1023, 'a') + '"');
+
+    std::string withBreaks;
+    for (int i = 0; i < 1500; ++i) withBreaks += "a\n";
+    EXPECT_EQ(filterText(withBreaks, TextFilter::SingleLine), std::string(1023, 'a'));
+    EXPECT_EQ(filterText(std::string(1023, 'a'), TextFilter::SingleLine).size(), 1023u);
+}
+
+TEST(FilterText, CutNeverSplitsACharacter) {
+    std::string text = "ab";
+    for (int i = 0; i < 600; ++i) text += "\x93\xFA";
+    std::string cut = filterText(text, TextFilter::SingleLine);
+    EXPECT_EQ(cut.size(), 1022u);
+    EXPECT_EQ(cut.substr(1020), "\x93\xFA");
+
+    std::string crlf = filterText(std::string(1022, 'a') + "\nb", TextFilter::CrLf);
+    EXPECT_EQ(crlf, std::string(1022, 'a'));
+}
+
+TEST(AppendCodePoint, WritesWhatWindowsWrites) {
+    EXPECT_EQ(sjisOf('A'), "A");
+    EXPECT_EQ(sjisOf(U'\\'), "\\");
+    EXPECT_EQ(sjisOf(U'日'), "\x93\xFA");
+    EXPECT_EQ(sjisOf(U'ｱ'), "\xB1");
+    EXPECT_EQ(sjisOf(U'①'), "\x87\x40");
+    EXPECT_EQ(sjisOf(U'Ⅰ'), "\x87\x54");          // NEC row 13, not FA 4A
+    EXPECT_EQ(sjisOf(U'ⅰ'), "\xFA\x40");          // IBM form, not EE EF
+    EXPECT_EQ(sjisOf(U'髙'), "\xFB\xFC");
+    EXPECT_EQ(sjisOf(U'纊'), "\xFA\x5C");
+    EXPECT_EQ(sjisOf(U'≒'), "\x81\xE0");
+    EXPECT_EQ(sjisOf(U'∵'), "\x81\xE6");
+    EXPECT_EQ(sjisOf(U'￢'), "\x81\xCA");
+    EXPECT_EQ(sjisOf(0xFF5E), "\x81\x60");           // fullwidth tilde
+    EXPECT_EQ(sjisOf(0x301C), "\x81\x60");           // wave dash
+    EXPECT_EQ(sjisOf(0xE000), "\xF0\x40");        // user-defined area
+}
+
+TEST(AppendCodePoint, RefusesWhatHasNoForm) {
+    std::string out = "x";
+    EXPECT_FALSE(appendCodePointAsShiftJis(0, out));
+    EXPECT_FALSE(appendCodePointAsShiftJis(0xA5, out));     // ¥
+    EXPECT_FALSE(appendCodePointAsShiftJis(0xE9, out));     // é
+    EXPECT_FALSE(appendCodePointAsShiftJis(0xD800, out));
+    EXPECT_FALSE(appendCodePointAsShiftJis(0x1F600, out));
+    EXPECT_FALSE(appendCodePointAsShiftJis(0x110000, out));
+    EXPECT_EQ(out, "x");
+}
+
+TEST(Utf8ToShiftJis, ConvertsWhatHasAForm) {
+    EXPECT_EQ(utf8ToShiftJis(kNihongoUtf8), kNihongoSjis);
+    EXPECT_EQ(utf8ToShiftJis(u8"<A HREF=\"x\">漢字 ｱ §</A>"), "<A HREF=\"x\">\x8A\xBF\x8E\x9A \xB1 \x81\x98</A>");
+    EXPECT_EQ(utf8ToShiftJis(u8"a\U0001F600b"), "ab");
+    EXPECT_EQ(utf8ToShiftJis(u8"caf\u00E9"), "caf");
+}
+
+TEST(Utf8ToShiftJis, ReadsLikeATextModeFile) {
+    EXPECT_EQ(utf8ToShiftJis("a\r\nb\rc\n\r\n"), "a\nb\rc\n\n");
+}
+
+TEST(Utf8ToShiftJis, MalformedBytes) {
+    EXPECT_EQ(utf8ToShiftJis("\x80\xBF" "a"), "a");              // stray continuation bytes
+    EXPECT_EQ(utf8ToShiftJis("a\xE6\x97"), "a");                  // partial character at the end
+    EXPECT_EQ(utf8ToShiftJis("a\xC3"), "a");
+    EXPECT_EQ(utf8ToShiftJis("\xC0\x80" "a"), "a");               // code point 0 adds nothing
+    EXPECT_EQ(utf8ToShiftJis("\xC0\xAF"), "/");                   // continuation bits taken as they are
+    EXPECT_EQ(utf8ToShiftJis("\xF8\x88\x80\x80\x80x"), "x");      // five-byte lead skipped
+}
+
+TEST(ShiftJisToUnicode, RoundTrips) {
+    EXPECT_EQ(shiftJisToUtf8(kNihongoSjis), kNihongoUtf8);
+    EXPECT_EQ(shiftJisToUtf16(kNihongoSjis), u"日本語");
+    EXPECT_EQ(shiftJisToUtf8("a\xB1\xB2\xDF"), u8"aｱｲﾟ");
+    EXPECT_EQ(utf16ToShiftJis(u"日本語ｱ①髙"), kNihongoSjis + "\xB1\x87\x40\xFB\xFC");
+    EXPECT_EQ(utf16ToShiftJis(std::u16string(u"a\0b", 3)), std::string("a\0b", 3));
+    EXPECT_EQ(utf16ToShiftJis(u"x\U0001F600\u00E9\u00A5y"), "xy");
+}
+
+TEST(ShiftJisToUnicode, NecAndIbmDuplicatesReadAlike) {
+    EXPECT_EQ(shiftJisToUtf16("\xED\x40\xFA\x5C"), u"纊纊");
+    EXPECT_EQ(shiftJisToUtf16("\x87\x90\x81\xE0"), u"≒≒");
+    EXPECT_EQ(utf16ToShiftJis(shiftJisToUtf16("\xEE\xEF\x87\x90")), "\xFA\x40\x81\xE0");
+}
+
+TEST(ShiftJisToUnicode, UndecodableBytesBecomeReplacementCharacters) {
+    EXPECT_EQ(shiftJisToUtf16("\x85\x40" "a"), u"\uFFFDa");  // unassigned pair
+    EXPECT_EQ(shiftJisToUtf16("\x81 a"), u"\uFFFD a");      // lead without a trail byte
+    EXPECT_EQ(shiftJisToUtf16("a\x81"), u"a\uFFFD");
+    EXPECT_EQ(shiftJisToUtf16("\xA0"), u"\uF8F0");
+}
+
+// Writing any character read from code page 932 must give bytes that read back as it.
+TEST(Cp932Tables, EveryPairSurvivesARoundTrip) {
+    int characters = 0;
+    for (int lead = 0x81; lead <= 0xFC; ++lead) {
+        for (int trail = 0x40; trail <= 0xFC; ++trail) {
+            char16_t character = cp932PairCharacter(static_cast<unsigned char>(lead), static_cast<unsigned char>(trail));
+            if (character == 0) continue;
+            ++characters;
+            std::string written = sjisOf(character);
+            ASSERT_FALSE(written.empty()) << std::hex << lead << trail;
+            ASSERT_EQ(shiftJisToUtf16(written), std::u16string(1, character)) << std::hex << lead << trail;
+        }
+    }
+    EXPECT_EQ(characters, 7724 + 1880);  // assigned pairs plus the user-defined area
+}
+
+}  // namespace
+}  // namespace perchlet

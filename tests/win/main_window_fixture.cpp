@@ -1,0 +1,90 @@
+#include "main_window_fixture.h"
+
+#include <shellapi.h>
+
+#include "app/main_window_win.h"
+#include "app/text_win.h"
+
+namespace perchlet::testing {
+
+void pumpMessages(int milliseconds) {
+    DWORD until = GetTickCount() + static_cast<DWORD>(milliseconds);
+    do {
+        MSG message;
+        while (PeekMessageW(&message, nullptr, 0, 0, PM_REMOVE)) {
+            if (message.message == WM_QUIT) continue;
+            if (routeThreadMessage(theApp(), message)) continue;
+            TranslateMessage(&message);
+            DispatchMessageW(&message);
+        }
+        if (milliseconds > 0) Sleep(10);
+    } while (static_cast<LONG>(until - GetTickCount()) > 0);
+}
+
+std::wstring makeTempFolder() {
+    wchar_t base[MAX_PATH];
+    GetTempPathW(MAX_PATH, base);
+    wchar_t name[MAX_PATH];
+    GetTempFileNameW(base, L"pch", 0, name);
+    DeleteFileW(name);
+    CreateDirectoryW(name, nullptr);
+    return name;
+}
+
+void removeFolder(const std::wstring& path) {
+    std::wstring from = path + L'\0';
+    SHFILEOPSTRUCTW operation{};
+    operation.wFunc = FO_DELETE;
+    operation.pFrom = from.c_str();
+    operation.fFlags = FOF_NOCONFIRMATION | FOF_NOERRORUI | FOF_SILENT;
+    SHFileOperationW(&operation);
+}
+
+std::wstring wideFromUtf8(const char* utf8) {
+    int length = MultiByteToWideChar(CP_UTF8, 0, utf8, -1, nullptr, 0);
+    std::wstring wide(static_cast<std::size_t>(length), L'\0');
+    MultiByteToWideChar(CP_UTF8, 0, utf8, -1, wide.data(), length);
+    wide.resize(static_cast<std::size_t>(length > 0 ? length - 1 : 0));
+    return wide;
+}
+
+void MainWindowTest::SetUp() {
+    wchar_t current[MAX_PATH];
+    GetCurrentDirectoryW(MAX_PATH, current);
+    previousFolder_ = current;
+    folder = makeTempFolder();
+    SetCurrentDirectoryW(folder.c_str());
+    setMessageBoxResponder([this](const MessageBoxRequest& request) {
+        asked.push_back({widen(request.text), widen(request.caption), request.type});
+        if (answers_.empty()) return IDOK;
+        int answer = answers_.front();
+        answers_.erase(answers_.begin());
+        return answer;
+    });
+}
+
+void MainWindowTest::startMainWindow() {
+    resetApp();
+    App& app = theApp();
+    app.instance = GetModuleHandleW(nullptr);
+    ASSERT_TRUE(registerMainWindowClass(app.instance));
+    ASSERT_NE(createMainWindow(app), nullptr);
+    ShowWindow(app.mainWindow, SW_SHOWNORMAL);
+    UpdateWindow(app.mainWindow);
+    app.accelerators = LoadAcceleratorsW(app.instance, L"MYACCEL");
+    pumpMessages(50);
+}
+
+void MainWindowTest::destroyMainWindow() {
+    if (theApp().mainWindow && IsWindow(theApp().mainWindow)) DestroyWindow(theApp().mainWindow);
+    pumpMessages();
+}
+
+void MainWindowTest::TearDown() {
+    destroyMainWindow();
+    setMessageBoxResponder(nullptr);
+    SetCurrentDirectoryW(previousFolder_.c_str());
+    removeFolder(folder);
+}
+
+}  // namespace perchlet::testing

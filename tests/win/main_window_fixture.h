@@ -1,0 +1,48 @@
+// Creates the real main window in this process, in a temporary working folder, with every
+// message box answered by the test.
+#pragma once
+#include <gtest/gtest.h>
+
+#include <string>
+#include <vector>
+#include <windows.h>
+
+#include "app/app_win.h"
+#include "app/dialogs_win.h"
+
+namespace perchlet::testing {
+
+struct AskedMessage {
+    std::wstring text;
+    std::wstring caption;
+    UINT type;
+};
+
+void pumpMessages(int milliseconds = 0);
+std::wstring makeTempFolder();
+void removeFolder(const std::wstring& path);
+std::wstring wideFromUtf8(const char* utf8);
+
+class MainWindowTest : public ::testing::Test {
+protected:
+    void SetUp() override;
+    void TearDown() override;
+
+    // Answers the next questions in order; afterwards every question gets IDOK.
+    void answerWith(std::vector<int> answers) { answers_ = std::move(answers); }
+    void startMainWindow();
+    void destroyMainWindow();
+
+    App& app() { return theApp(); }
+    HWND mainWindow() { return theApp().mainWindow; }
+    HWND treeWindow() { return theApp().treeView.window(); }
+
+    std::vector<AskedMessage> asked;
+    std::wstring folder;
+
+private:
+    std::vector<int> answers_;
+    std::wstring previousFolder_;
+};
+
+}  // namespace perchlet::testing

@@ -1,0 +1,177 @@
+// The menus and accelerators as the resources build them, read back through Win32.
+#include <gtest/gtest.h>
+
+#include <string>
+#include <vector>
+#include <windows.h>
+
+#include "app/command_ids.h"
+
+namespace {
+
+struct MenuEntry {
+    int id;  // 0 with no text: separator; -1: submenu
+    std::wstring text;
+    std::vector<MenuEntry> children;
+};
+
+MenuEntry item(int id, const wchar_t* text) { return {id, text, {}}; }
+MenuEntry separator() { return {0, L"", {}}; }
+MenuEntry submenu(const wchar_t* text, std::vector<MenuEntry> children) { return {-1, text, std::move(children)}; }
+
+std::vector<MenuEntry> readMenu(HMENU menu) {
+    std::vector<MenuEntry> entries;
+    int count = GetMenuItemCount(menu);
+    for (int i = 0; i < count; ++i) {
+        wchar_t text[256] = L"";
+        MENUITEMINFOW info{};
+        info.cbSize = sizeof info;
+        info.fMask = MIIM_FTYPE | MIIM_ID | MIIM_SUBMENU | MIIM_STRING;
+        info.dwTypeData = text;
+        info.cch = 255;
+        GetMenuItemInfoW(menu, static_cast<UINT>(i), TRUE, &info);
+        if (info.fType & MFT_SEPARATOR) entries.push_back(separator());
+        else if (info.hSubMenu) entries.push_back(submenu(text, readMenu(info.hSubMenu)));
+        else entries.push_back(item(static_cast<int>(info.wID), text));
+    }
+    return entries;
+}
+
+void expectSameMenu(const std::vector<MenuEntry>& expected, const std::vector<MenuEntry>& actual,
+                    const std::wstring& where) {
+    ASSERT_EQ(expected.size(), actual.size()) << "entries in " << std::string(where.begin(), where.end());
+    for (std::size_t i = 0; i < expected.size(); ++i) {
+        SCOPED_TRACE(i);
+        EXPECT_EQ(expected[i].id, actual[i].id);
+        EXPECT_TRUE(expected[i].text == actual[i].text);
+        if (expected[i].id == -1) expectSameMenu(expected[i].children, actual[i].children, expected[i].text);
+    }
+}
+
+std::vector<MenuEntry> browserSubmenus(int slot1Placed) {
+    auto three = [](int placed) {
+        return std::vector<MenuEntry>{item(placed + 1, L"新しいウィンドウ（指定なし）"),
+                                      item(placed, L"新しいウィンドウ（ポジション指定）"),
+                                      item(placed + 2, L"新しいタブ")};
+    };
+    return {submenu(L"デフォルトブラウザで開く", three(slot1Placed)),
+            submenu(L"セカンドブラウザで開く", three(slot1Placed + 3)),
+            submenu(L"サードブラウザで開く", three(slot1Placed + 6))};
+}
+
+std::vector<MenuEntry> editItems() {
+    return {item(CMD_EMPHASIS, L"強調する"),       item(CMD_MOVE_UP, L"上へ\tCtrl + ↑"),
+            item(CMD_MOVE_DOWN, L"下へ\tCtrl + ↓"), item(CMD_CUT, L"切り取り\tCtrl + X"),
+            item(CMD_COPY, L"コピー\tCtrl + C"),    item(CMD_PASTE, L"貼り付け\tCtrl + V"),
+            item(CMD_DELETE, L"削除\tDel"),         item(CMD_NEW_FOLDER, L"新しいフォルダ")};
+}
+
+std::vector<MenuEntry> expectedMainMenu() {
+    std::vector<MenuEntry> file = {
+        item(100, L"データファイルを開く(&O)..."), item(101, L"新規作成(&N)..."),
+        item(102, L"上書き保存(&S)..."), item(103, L"名前を付けて保存(&A)..."), separator(),
+        submenu(L"インポート", {item(120, L"ＩＥのお気に入り"), item(121, L"ネットスケープ"),
+                                item(122, L"ＣＳＶファイル")}),
+        submenu(L"エクスポート", {item(113, L"ＩＥのお気に入り"), item(115, L"ネットスケープ形式bookmarkファイル"),
+                                  item(116, L"ＣＳＶファイル"), item(114, L"ツリー形式HTMLファイル")}),
+        separator(), item(104, L"終了(&X)")};
+    std::vector<MenuEntry> edit = {item(608, L"表示中のURLを登録"), item(607, L"更新チェック"), separator()};
+    for (auto& e : editItems()) edit.push_back(e);
+    std::vector<MenuEntry> window = {item(105, L"編集ウィンドウ"), item(106, L"環境設定"), separator(),
+                                     item(126, L"URLを開く\tShift + Enter")};
+    for (auto& e : browserSubmenus(146)) window.push_back(e);
+    for (auto& e : {separator(), item(119, L"本体のポジション復元"), item(118, L"ブラウザのポジション復元"),
+                    separator(), item(609, L"このウィンドウを隠す")})
+        window.push_back(e);
+    std::vector<MenuEntry> help = {item(124, L"ヘルプ"), separator(), item(112, L"このプログラムについて")};
+    return {submenu(L"ファイル(&F)", file), submenu(L"編集(&E)", edit), submenu(L"ウィンドウ(&W)", window),
+            submenu(L"ヘルプ(&H)", help)};
+}
+
+std::vector<MenuEntry> expectedContextMenu() {
+    std::vector<MenuEntry> entries = {item(126, L"開く\tShift + Enter")};
+    for (auto& e : browserSubmenus(146)) entries.push_back(e);
+    for (auto& e : {separator(), item(608, L"表示中のURLを登録"), item(607, L"更新チェック"), separator()})
+        entries.push_back(e);
+    for (auto& e : editItems()) entries.push_back(e);
+    entries.push_back(separator());
+    entries.push_back(submenu(L"インポート", {item(120, L"ＩＥのお気に入り"), item(121, L"ネットスケープ"),
+                                              item(122, L"ＣＳＶファイル"), item(123, L"専用データファイル")}));
+    entries.push_back(submenu(L"エクスポート", {item(140, L"ＩＥのお気に入り"), item(142, L"ネットスケープ形式"),
+                                                item(143, L"ＣＳＶファイル"), item(141, L"ツリー形式"),
+                                                item(144, L"専用データファイル")}));
+    entries.push_back(separator());
+    entries.push_back(item(105, L"編集ウィンドウ"));
+    return {submenu(L"０番目のメニュー（ここは表示されない）", entries)};
+}
+
+}  // namespace
+
+TEST(Menus, MainMenuHasEveryItemInItsPlace) {
+    HMENU menu = LoadMenuW(GetModuleHandleW(nullptr), L"PERCHLET_MENU");
+    ASSERT_NE(menu, nullptr);
+    expectSameMenu(expectedMainMenu(), readMenu(menu), L"PERCHLET_MENU");
+    // The browser submenus are addressed by position: 126 at 3, the slots at 4, 5, 6.
+    HMENU window = GetSubMenu(menu, 2);
+    EXPECT_EQ(GetMenuItemID(window, 3), 126u);
+    EXPECT_NE(GetSubMenu(window, 4), nullptr);
+    EXPECT_NE(GetSubMenu(window, 6), nullptr);
+    DestroyMenu(menu);
+}
+
+TEST(Menus, ContextMenuHasEveryItemInItsPlace) {
+    HMENU menu = LoadMenuW(GetModuleHandleW(nullptr), L"RCLICK_MENU");
+    ASSERT_NE(menu, nullptr);
+    expectSameMenu(expectedContextMenu(), readMenu(menu), L"RCLICK_MENU");
+    DestroyMenu(menu);
+}
+
+TEST(Menus, TrayMenuRestoresOrExits) {
+    HMENU menu = LoadMenuW(GetModuleHandleW(nullptr), L"RTRAY_MENU");
+    ASSERT_NE(menu, nullptr);
+    expectSameMenu({submenu(L"この部分は表示されない",
+                            {item(171, L"ウィンドウを復元する"), item(172, L"終了")})},
+                   readMenu(menu), L"RTRAY_MENU");
+    DestroyMenu(menu);
+}
+
+TEST(Menus, AcceleratorsReachTheTreeCommands) {
+    HACCEL table = LoadAcceleratorsW(GetModuleHandleW(nullptr), L"MYACCEL");
+    ASSERT_NE(table, nullptr);
+    ACCEL entries[16];
+    int count = CopyAcceleratorTableW(table, entries, 16);
+    ASSERT_EQ(count, 8);
+    struct Expected { BYTE modifiers; WORD key; WORD command; };
+    const Expected expected[] = {
+        {FSHIFT, VK_RETURN, 155}, {FCONTROL, VK_UP, 156},     {FCONTROL, VK_DOWN, 157},
+        {0, VK_DELETE, 158},      {FCONTROL, VK_DELETE, 159}, {FCONTROL, 'X', 160},
+        {FCONTROL, 'C', 161},     {FCONTROL, 'V', 162}};
+    for (const Expected& e : expected) {
+        bool found = false;
+        for (int i = 0; i < count; ++i) {
+            if (entries[i].cmd == e.command) {
+                found = true;
+                EXPECT_EQ(entries[i].key, e.key) << e.command;
+                EXPECT_EQ(entries[i].fVirt & (FSHIFT | FCONTROL | FALT | FVIRTKEY), e.modifiers | FVIRTKEY)
+                    << e.command;
+            }
+        }
+        EXPECT_TRUE(found) << e.command;
+    }
+    DestroyAcceleratorTable(table);
+}
+
+TEST(Menus, TooltipStringsAreInTheStringTable) {
+    struct Expected { int id; const wchar_t* text; };
+    const Expected expected[] = {
+        {700, L"ファイルを開く"}, {701, L"上書き保存"}, {703, L"ブラウザのポジションを復元"},
+        {704, L"編集ウィンドウを開く／閉じる"}, {705, L"更新チェック"}, {706, L"表示中のURLを登録"},
+        {707, L"このウィンドウを隠す。再表示は、マウスカーソルを左端に当てて２秒待ちます。"}};
+    for (const Expected& e : expected) {
+        wchar_t text[256] = L"";
+        LoadStringW(GetModuleHandleW(nullptr), static_cast<UINT>(e.id), text, 256);
+        EXPECT_TRUE(std::wstring(text) == e.text) << e.id;
+    }
+    wchar_t none[16] = L"";
+    EXPECT_EQ(LoadStringW(GetModuleHandleW(nullptr), 702, none, 16), 0);
+}
