@@ -4,6 +4,9 @@
 
 #include "app/command_ids.h"
 #include "app/text_win.h"
+#include "exchange/commands_win.h"
+#include "store/document_commands_win.h"
+#include "tree/edit_commands_win.h"
 
 namespace perchlet {
 
@@ -37,7 +40,13 @@ void openHelp(App& app) {
     ShellExecuteW(nullptr, L"open", widen(path).c_str(), nullptr, nullptr, SW_SHOWNORMAL);
 }
 
-bool dispatchCommand(App& app, WPARAM command) {
+bool dispatchCommand(App& app, WPARAM wParam) {
+    // Menus and toolbar send notification code 0, so the whole wParam is the identifier.
+    if (wParam > 0xFFFF) return false;
+    int command = static_cast<int>(wParam);
+    if (handleDocumentCommand(app, command) || handleEditCommand(app, command) ||
+        handleExchangeCommand(app, command))
+        return true;
     switch (command) {
     case CMD_EXIT:
     case CMD_TRAY_EXIT:

@@ -1,6 +1,7 @@
 #include "app/main_window_win.h"
 
 #include <commctrl.h>
+#include <windowsx.h>
 
 #include "app/command_ids.h"
 #include "app/commands_win.h"
@@ -10,6 +11,7 @@
 #include "app/text_win.h"
 #include "app/toolbar_win.h"
 #include "store/document_commands_win.h"
+#include "tree/drag_win.h"
 #include "tree/tree_keys_win.h"
 
 namespace perchlet {
@@ -140,7 +142,16 @@ void onMinMaxInfo(App& app, MINMAXINFO& info) {
 }
 
 LRESULT onNotify(App& app, NMHDR& header) {
-    if (header.code == TTN_NEEDTEXTW) answerTooltip(app, reinterpret_cast<NMTTDISPINFOW&>(header));
+    if (header.code == TTN_NEEDTEXTW) {
+        answerTooltip(app, reinterpret_cast<NMTTDISPINFOW&>(header));
+        return 0;
+    }
+    if (header.idFrom != IDC_TREE_VIEW) return 0;
+    switch (header.code) {
+    case TVN_BEGINDRAGW:
+        beginTreeDrag(app, reinterpret_cast<NMTREEVIEWW&>(header));
+        break;
+    }
     return 0;
 }
 
@@ -209,6 +220,18 @@ LRESULT CALLBACK mainWindowProc(HWND window, UINT message, WPARAM wParam, LPARAM
     case WM_COMMAND:
         dispatchCommand(app, wParam);
         return 0;
+    case WM_MOUSEMOVE:
+        if (GetCapture() == window) trackTreeDrag(app, {GET_X_LPARAM(lParam), GET_Y_LPARAM(lParam)});
+        break;
+    case WM_LBUTTONUP:
+        if (GetCapture() == window) {
+            if (dropTreeDrag(app)) app.document.modified = true;
+            ReleaseCapture();
+        }
+        break;
+    case WM_CONTEXTMENU:
+        cancelTreeDrag(app);
+        break;
     case WM_USER:
         onTrayCallback(app, wParam, lParam);
         break;

@@ -17,6 +17,15 @@ struct Document {
     bool loaded = false;
 };
 
+// A new item number of this kind and depth: the serial counter advances, and serials that
+// some record already holds are passed over, so that a lookup by number always finds the
+// new item. (The counter can meet held numbers after wrapping at 65536, or after loading a
+// file whose serials run higher than its record count.)
+ItemNumber allocateItemNumber(Document& document, unsigned kind, unsigned depth);
+
+// The same under a parent: depth = parent's depth + 1.
+ItemNumber allocateItemNumberUnder(Document& document, ItemNumber parent, unsigned kind);
+
 // Empties the document: a fresh root record, no tree items, the counter back at 0.
 void resetDocument(Document& document);
 

@@ -7,6 +7,8 @@ void resetDocumentAndView(App& app) {
     app.treeView.buildImageList(app.instance);
 }
 
+bool handleDocumentCommand(App&, int) { return false; }
+
 bool saveBeforeExit(App&) { return false; }
 
 }  // namespace perchlet

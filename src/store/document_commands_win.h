@@ -4,6 +4,9 @@
 
 namespace perchlet {
 
+// Commands 100-103, 123 and 144; returns false for any other identifier.
+bool handleDocumentCommand(App& app, int command);
+
 // Empties the document and its tree view; the image list is built anew.
 void resetDocumentAndView(App& app);
 

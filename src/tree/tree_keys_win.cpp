@@ -1,6 +1,8 @@
 #include "tree/tree_keys_win.h"
 
+#include "app/app_win.h"
 #include "app/command_ids.h"
+#include "tree/edit_commands_win.h"
 
 namespace perchlet {
 
@@ -20,7 +22,8 @@ bool isAcceleratorCommand(WPARAM wParam) {
 LRESULT CALLBACK treeKeyProc(HWND tree, UINT message, WPARAM wParam, LPARAM lParam) {
     WNDPROC standard = standardProcOf(tree);
     if (message == WM_COMMAND && isAcceleratorCommand(wParam)) {
-        // The commands themselves are wired as the editing operations arrive.
+        // Only while the tree has the keyboard focus; elsewhere the keys are not ours.
+        if (GetFocus() == tree) handleTreeKeyCommand(theApp(), LOWORD(wParam));
         return 0;
     }
     return CallWindowProcW(standard, tree, message, wParam, lParam);

@@ -68,7 +68,7 @@ NodeId newItemUnder(Document& document, NodeId parent, const NewItemFields& fiel
                     ShellIconSource& icons) {
     unsigned kind = kindForLocator(fields.locator);
     ItemNumber parentNumber = document.tree.node(parent).itemNumber;
-    ItemNumber number = newItemNumber(parentNumber, kind, document.serials);
+    ItemNumber number = allocateItemNumberUnder(document, parentNumber, kind);
 
     BookmarkItem record;
     record.itemNumber = number;

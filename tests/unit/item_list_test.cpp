@@ -117,3 +117,24 @@ TEST(FitField, CutsWithoutSplittingTwoByteCharacters) {
     EXPECT_EQ(fitDate(std::string(100, '1')).size(), 63u);
     EXPECT_EQ(fitText("short"), "short");
 }
+
+#include "store/document.h"
+
+TEST(Document, NewNumbersPassOverSerialsThatRecordsHold) {
+    Document document;
+    // As after loading a file whose serials run past its record count.
+    for (unsigned serial : {1u, 2u, 3u, 7u}) {
+        BookmarkItem record;
+        record.itemNumber = makeItemNumber(kKindWebLink, 2, serial);
+        document.items.append(record);
+    }
+    document.serials.value = 0;
+    EXPECT_EQ(allocateItemNumberUnder(document, kRootItemNumber, kKindWebLink), makeItemNumber(0, 2, 4));
+    EXPECT_EQ(allocateItemNumberUnder(document, kRootItemNumber, kKindFolder), makeItemNumber(1, 2, 5));
+    EXPECT_EQ(allocateItemNumberUnder(document, kRootItemNumber, kKindWebLink), makeItemNumber(0, 2, 6));
+    EXPECT_EQ(allocateItemNumberUnder(document, kRootItemNumber, kKindWebLink), makeItemNumber(0, 2, 8));
+    // The counter wraps and still passes over held serials.
+    document.serials.value = 65535;
+    EXPECT_EQ(allocateItemNumber(document, kKindWebLink, 2), makeItemNumber(0, 2, 0));
+    EXPECT_EQ(allocateItemNumber(document, kKindWebLink, 2), makeItemNumber(0, 2, 4));
+}

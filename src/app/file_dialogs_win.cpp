@@ -1,0 +1,98 @@
+#include "app/file_dialogs_win.h"
+
+#include <commdlg.h>
+#include <shlobj.h>
+
+#include "app/text_win.h"
+
+namespace perchlet {
+
+namespace {
+
+FileDialogResponder& responder() {
+    static FileDialogResponder current;
+    return current;
+}
+
+// Filters are label/pattern pairs separated by NULs and ended by two.
+const wchar_t kSaveFilters[] =
+    L"すべて\0*.*\0dat *.dat\0*.dat\0HTML *.html\0*.html\0CSV *.csv\0*.csv\0ﾃｷｽﾄ *.txt\0*.txt\0";
+const wchar_t kOpenFilters[] =
+    L"すべて\0*.*\0dat *.dat\0*.dat\0HTML *.HTML\0*.HTML\0CSV *.CSV\0*.CSV\0ﾃｷｽﾄ *.TXT\0*.TXT\0exe *.exe\0*.exe\0";
+
+const wchar_t* defaultExtensionFor(int type) {
+    switch (type) {
+    case 2: return L"dat";
+    case 3: return L"html";
+    case 4: return L"csv";
+    case 5: return L"txt";
+    default: return nullptr;
+    }
+}
+
+}  // namespace
+
+void setFileDialogResponder(FileDialogResponder r) { responder() = std::move(r); }
+
+std::string chooseSaveFile(HWND owner, int type) {
+    const char* title = "データを保存します";
+    if (responder()) return responder()({FileDialogKind::Save, type, title, false});
+    wchar_t path[MAX_PATH] = L"";
+    wchar_t fileTitle[MAX_PATH + 1] = L"";
+    std::wstring wideTitle = widen(title);
+    OPENFILENAMEW dialog{};
+    dialog.lStructSize = sizeof dialog;
+    dialog.hwndOwner = owner;
+    dialog.lpstrFilter = kSaveFilters;
+    dialog.nFilterIndex = static_cast<DWORD>(type);
+    dialog.lpstrFile = path;
+    dialog.nMaxFile = MAX_PATH;
+    dialog.lpstrFileTitle = fileTitle;
+    dialog.nMaxFileTitle = MAX_PATH + 1;
+    dialog.lpstrTitle = wideTitle.c_str();
+    dialog.lpstrDefExt = defaultExtensionFor(type);
+    // The path is then a new name as often as not, so the file need not exist.
+    dialog.Flags = OFN_OVERWRITEPROMPT | OFN_HIDEREADONLY;
+    if (!GetSaveFileNameW(&dialog)) return {};
+    return narrow(path);
+}
+
+std::string chooseOpenFile(HWND owner, int index) {
+    const char* title = "ファイルを開く";
+    if (responder()) return responder()({FileDialogKind::Open, index, title, false});
+    wchar_t path[MAX_PATH] = L"";
+    wchar_t fileTitle[MAX_PATH + 1] = L"";
+    std::wstring wideTitle = widen(title);
+    OPENFILENAMEW dialog{};
+    dialog.lStructSize = sizeof dialog;
+    dialog.hwndOwner = owner;
+    dialog.lpstrFilter = kOpenFilters;
+    dialog.nFilterIndex = static_cast<DWORD>(index);
+    dialog.lpstrFile = path;
+    dialog.nMaxFile = MAX_PATH;
+    dialog.lpstrFileTitle = fileTitle;
+    dialog.nMaxFileTitle = MAX_PATH + 1;
+    dialog.lpstrTitle = wideTitle.c_str();
+    dialog.Flags = OFN_FILEMUSTEXIST | OFN_HIDEREADONLY;
+    if (!GetOpenFileNameW(&dialog)) return {};
+    return narrow(path);
+}
+
+std::string chooseFolder(HWND owner, const std::string& title, bool allowNewFolder) {
+    if (responder()) return responder()({FileDialogKind::Folder, 0, title, allowNewFolder});
+    std::wstring wideTitle = widen(title);
+    wchar_t display[MAX_PATH] = L"";
+    BROWSEINFOW browse{};
+    browse.hwndOwner = owner;
+    browse.pszDisplayName = display;
+    browse.lpszTitle = wideTitle.c_str();
+    browse.ulFlags = BIF_RETURNONLYFSDIRS | BIF_NEWDIALOGSTYLE | (allowNewFolder ? 0 : BIF_NONEWFOLDERBUTTON);
+    PIDLIST_ABSOLUTE chosen = SHBrowseForFolderW(&browse);
+    if (!chosen) return {};
+    wchar_t path[MAX_PATH] = L"";
+    bool ok = SHGetPathFromIDListW(chosen, path) != FALSE;
+    CoTaskMemFree(chosen);
+    return ok ? narrow(path) : std::string();
+}
+
+}  // namespace perchlet

@@ -1,0 +1,31 @@
+// The open and save file dialogs and the folder dialog, each behind one door so that tests
+// can answer them.
+#pragma once
+#include <functional>
+#include <string>
+#include <windows.h>
+
+namespace perchlet {
+
+// Save dialog "データを保存します"; type picks the initial filter and default extension
+// (2 dat, 3 html, 4 csv, 5 txt). Returns the chosen path (Shift-JIS) or "" when cancelled.
+std::string chooseSaveFile(HWND owner, int type);
+
+// Open dialog "ファイルを開く"; index picks the initial filter (1 all, 2 dat, 3 HTML,
+// 4 CSV, 5 text, 6 exe). Returns the chosen path or "".
+std::string chooseOpenFile(HWND owner, int index);
+
+// Folder dialog with the given title; the new-folder button only when allowNewFolder.
+std::string chooseFolder(HWND owner, const std::string& title, bool allowNewFolder);
+
+enum class FileDialogKind { Save, Open, Folder };
+struct FileDialogRequest {
+    FileDialogKind kind;
+    int typeOrIndex;        // save type, open index, or 0 for the folder dialog
+    std::string title;      // the dialog's title, Shift-JIS
+    bool allowNewFolder;    // folder dialog only
+};
+using FileDialogResponder = std::function<std::string(const FileDialogRequest&)>;
+void setFileDialogResponder(FileDialogResponder responder);
+
+}  // namespace perchlet

@@ -1,0 +1,7 @@
+#include "exchange/commands_win.h"
+
+namespace perchlet {
+
+bool handleExchangeCommand(App&, int) { return false; }
+
+}  // namespace perchlet

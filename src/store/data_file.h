@@ -1,0 +1,42 @@
+// The program's own document text: the data file, a subtree exported as a data file, and
+// the clipboard text of cut and copied subtrees. Shift-JIS, CR LF line ends.
+#pragma once
+#include <cstddef>
+#include <cstdint>
+#include <string>
+#include <string_view>
+
+#include "store/document.h"
+#include "tree/tree_population.h"
+
+namespace perchlet {
+
+// The three header lines; its first 14 bytes identify the format.
+extern const char kDataFileHeader[];
+constexpr std::size_t kDataFileSignatureLength = 14;
+
+bool hasDataFileSignature(std::string_view text);
+
+// The text of start's subtree, renumbered from base: the k-th record gets serial
+// (base + k) mod 65536 and depth relative to start (start = 1). Empty when start is kNoNode.
+std::string writeDataFile(const Document& document, NodeId start, std::uint16_t base);
+
+struct DataFileReadResult {
+    bool rejected = false;           // no data file signature: nothing inserted
+    std::uint16_t nextCounter = 0;   // the serial counter value to use next
+    std::size_t inserted = 0;        // records inserted into the tree
+    NodeId firstInserted = kNoNode;  // the first tree item made
+};
+
+// Loading reader: the records go to the top level with their own numbers (a number some
+// record already holds is given a fresh one; the file's root record fills the document's
+// root record). The caller resets the document first and sets the serial counter from
+// the result.
+DataFileReadResult loadDataFile(std::string_view text, Document& document, ShellIconSource& icons);
+
+// Importing reader: the records go below target, renumbered from the serial counter and
+// with their depths put below the target's.
+DataFileReadResult importDataFile(std::string_view text, Document& document, NodeId target,
+                                  ShellIconSource& icons);
+
+}  // namespace perchlet

@@ -1,0 +1,93 @@
+#include "store/file_io_win.h"
+
+#include "app/dialogs_win.h"
+#include "app/text_win.h"
+#include "store/encoding.h"
+
+namespace perchlet {
+
+namespace {
+
+std::wstring folderOf(const std::wstring& path) {
+    std::size_t slash = path.find_last_of(L"\\/");
+    if (slash == std::wstring::npos) return L".";
+    if (slash == 0 || (slash == 2 && path[1] == L':')) return path.substr(0, slash + 1);
+    return path.substr(0, slash);
+}
+
+bool writeAll(HANDLE file, const std::string& text) {
+    std::size_t written = 0;
+    while (written < text.size()) {
+        DWORD chunk = static_cast<DWORD>(std::min<std::size_t>(text.size() - written, 1 << 20));
+        DWORD done = 0;
+        if (!WriteFile(file, text.data() + written, chunk, &done, nullptr) || done == 0) return false;
+        written += done;
+    }
+    return FlushFileBuffers(file) != FALSE;
+}
+
+bool replaceThroughTemporary(const std::wstring& target, const std::string& text) {
+    wchar_t temporary[MAX_PATH] = L"";
+    if (!GetTempFileNameW(folderOf(target).c_str(), L"pch", 0, temporary)) return false;
+    HANDLE file = CreateFileW(temporary, GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr);
+    if (file == INVALID_HANDLE_VALUE) {
+        DeleteFileW(temporary);
+        return false;
+    }
+    bool complete = writeAll(file, text);
+    CloseHandle(file);
+    if (complete && MoveFileExW(temporary, target.c_str(), MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH))
+        return true;
+    DeleteFileW(temporary);
+    return false;
+}
+
+}  // namespace
+
+bool writeWholeText(const std::string& path, const std::string& text) {
+    if (path.empty()) return false;
+    std::wstring target = widen(path);
+    if (target.size() >= MAX_PATH || !replaceThroughTemporary(target, text)) {
+        showMessage(nullptr, "SaveText_file", "書き込み失敗", MB_OK);
+        return false;
+    }
+    return true;
+}
+
+std::optional<std::string> readWholeFile(const std::string& path) {
+    if (path.empty()) return std::nullopt;
+    HANDLE file = CreateFileW(widen(path).c_str(), GENERIC_READ | GENERIC_WRITE, FILE_SHARE_READ, nullptr,
+                              OPEN_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr);
+    if (file == INVALID_HANDLE_VALUE) {
+        // A read-only file or folder still reads.
+        file = CreateFileW(widen(path).c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING,
+                           FILE_ATTRIBUTE_NORMAL, nullptr);
+        if (file == INVALID_HANDLE_VALUE) return std::nullopt;
+    }
+    std::string text;
+    LARGE_INTEGER size{};
+    bool ok = GetFileSizeEx(file, &size) && size.QuadPart < 0x7FFFFFFF;
+    if (ok) {
+        text.resize(static_cast<std::size_t>(size.QuadPart));
+        std::size_t read = 0;
+        while (ok && read < text.size()) {
+            DWORD done = 0;
+            DWORD chunk = static_cast<DWORD>(std::min<std::size_t>(text.size() - read, 1 << 20));
+            ok = ReadFile(file, text.data() + read, chunk, &done, nullptr) && done > 0;
+            read += done;
+        }
+    }
+    CloseHandle(file);
+    if (!ok) return std::nullopt;
+    return text;
+}
+
+std::optional<std::string> readWholeFileOfferingUtf8(const std::string& path, HWND owner) {
+    std::optional<std::string> text = readWholeFile(path);
+    if (!text || text->find("charset=UTF-8") == std::string::npos) return text;
+    if (showMessage(owner, "文字コードがUTF-8です。変換して読み込みますか？", "ファイルの読込", MB_OKCANCEL) != IDOK)
+        return text;
+    return utf8ToShiftJis(*text);
+}
+
+}  // namespace perchlet

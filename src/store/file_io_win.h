@@ -1,0 +1,22 @@
+// Whole files in and out, as the document and the exchange formats use them.
+#pragma once
+#include <optional>
+#include <string>
+#include <windows.h>
+
+namespace perchlet {
+
+// Writes the text to path through a temporary file in the same folder, so that the old file
+// stays whole until the new one is complete. An empty path writes nothing and returns false.
+// A failed write shows "SaveText_file" with caption "書き込み失敗" and returns false.
+bool writeWholeText(const std::string& path, const std::string& text);
+
+// Reads the whole file; a file that does not exist is created empty (and the read succeeds
+// with no text). Nothing for an empty path or a file that cannot be opened.
+std::optional<std::string> readWholeFile(const std::string& path);
+
+// As readWholeFile; when the text declares "charset=UTF-8", offers to convert it and, on OK,
+// returns the file converted to Shift-JIS instead.
+std::optional<std::string> readWholeFileOfferingUtf8(const std::string& path, HWND owner);
+
+}  // namespace perchlet
