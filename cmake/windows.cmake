@@ -29,11 +29,16 @@ add_executable(win_tests ${WIN_TEST_SOURCES} ${RESOURCE_SCRIPT})
 target_link_libraries(win_tests PRIVATE perchlet_shell gtest)
 target_include_directories(win_tests PRIVATE ${CMAKE_SOURCE_DIR}/tests/win)
 add_test(NAME win_tests COMMAND ${WINE_RUN} $<TARGET_FILE:win_tests>)
-set_tests_properties(win_tests PROPERTIES TIMEOUT 600)
+set_tests_properties(win_tests PROPERTIES TIMEOUT 600 ENVIRONMENT "PERCHLET_EXPECT_ACP=932")
+# The same texts must come out right when Wine runs in a language other than Japanese.
+add_test(NAME win_tests_english_locale
+         COMMAND ${WINE_RUN} $<TARGET_FILE:win_tests> --gtest_filter=Menus.*:Locale.*:MainWindow.JapaneseTitles*:MainWindow.AboutDialog*)
+set_tests_properties(win_tests_english_locale PROPERTIES TIMEOUT 600
+                     ENVIRONMENT "LANG=en_US.UTF-8;LC_ALL=en_US.UTF-8;PERCHLET_EXPECT_ACP=1252")
 
 file(GLOB E2E_TEST_SOURCES CONFIGURE_DEPENDS ${CMAKE_SOURCE_DIR}/tests/e2e/*.cpp)
 add_executable(e2e_tests ${E2E_TEST_SOURCES})
-target_link_libraries(e2e_tests PRIVATE gtest ${WIN_LIBS})
+target_link_libraries(e2e_tests PRIVATE perchlet_core gtest ${WIN_LIBS})
 add_dependencies(e2e_tests perchlet)
 add_test(NAME e2e_tests COMMAND ${WINE_RUN} $<TARGET_FILE:e2e_tests>
          --perchlet=$<TARGET_FILE:perchlet> --artifacts=${CMAKE_BINARY_DIR}/artifacts)

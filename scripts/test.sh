@@ -19,6 +19,11 @@ status=0
 . tests/wine_env.sh
 (cd build/win && ctest --output-on-failure) || status=1
 
+# Screenshots of the running program, kept as artifacts.
+for bmp in build/win/artifacts/*.bmp; do
+  [ -e "$bmp" ] && convert "$bmp" "${bmp%.bmp}.png" && rm -f "$bmp"
+done
+
 if [ "$status" -ne 0 ]; then
   echo "Some tests failed."
 fi

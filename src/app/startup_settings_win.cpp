@@ -1,7 +1,50 @@
 #include "app/startup_settings_win.h"
 
+#include "app/text_win.h"
+#include "browser/default_browser_win.h"
+#include "store/document_commands_win.h"
+
 namespace perchlet {
 
-void applyStartupSettings(App&) {}
+namespace {
+
+// A value no settings file holds, to tell an absent key from an empty one.
+constexpr char kAbsent[] = "\x01\x02" "absent";
+
+class WindowsStartup : public StartupEnvironment {
+public:
+    explicit WindowsStartup(App& app) : app_(app) {}
+
+    std::optional<std::string> profileValue(const char* section, const char* key) override {
+        char value[256] = "";
+        GetPrivateProfileStringA(section, key, kAbsent, value, sizeof value, ".\\inifile.ini");
+        if (std::string(value) == kAbsent) return std::nullopt;
+        return std::string(value);
+    }
+
+    ScreenRect workArea() override {
+        const RECT& w = app_.workArea;
+        return {w.left, w.top, w.right, w.bottom};
+    }
+
+    void loadStartupDataFile(const Settings& settings) override { loadDataFileAtStartup(app_, settings.dataPath); }
+
+    std::string defaultBrowserCommand() override { return readDefaultBrowserCommand(); }
+
+    void placeMainWindow(int x, int y, int width, int height, bool topMost) override {
+        SetWindowPos(app_.mainWindow, topMost ? HWND_TOPMOST : HWND_NOTOPMOST, x, y, width, height,
+                     SWP_SHOWWINDOW);
+    }
+
+private:
+    App& app_;
+};
+
+}  // namespace
+
+void applyStartupSettings(App& app) {
+    WindowsStartup environment(app);
+    readStartupSettings(app.settings, environment);
+}
 
 }  // namespace perchlet

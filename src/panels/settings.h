@@ -1,21 +1,69 @@
-// The values of inifile.ini as the program holds them while it runs.
+// The values of inifile.ini as the program holds them while it runs, and the rules for
+// reading them at start-up.
 #pragma once
+#include <optional>
 #include <string>
 
 namespace perchlet {
 
 struct Settings {
-    bool topMost = true;
-    bool autoHide = false;
-    int alignment = 0;
+    bool dataAtStart = false;
     int backupFile = 0;
-    int defaultBrowser = 0;
-    std::string dataPath;
+    int doubleClickSlot = 0;  // browser slot for double click, Shift + Enter and command 126
+    bool registryBrowser = false;
     std::string browserPath[3];
+    std::string dataPath;
+    bool autoHide = false;
+    bool topMost = true;  // the window is made topmost; the settings may say otherwise
     std::string mainX, mainY, mainWidth, mainHeight;
-    std::string browserX, browserY, browserWidth, browserHeight;
     bool mainWidthMax = false, mainHeightMax = false;
+    int alignment = 0;
+    std::string browserX, browserY, browserWidth, browserHeight;
     bool browserWidthMax = false, browserHeightMax = false;
 };
+
+struct ScreenRect {
+    int left = 0, top = 0, right = 0, bottom = 0;
+};
+
+// What reading at start-up needs from the system, in the order it asks for it.
+class StartupEnvironment {
+public:
+    virtual ~StartupEnvironment() = default;
+    // The key's value; nothing when the key is absent. At most 255 bytes are seen.
+    virtual std::optional<std::string> profileValue(const char* section, const char* key) = 0;
+    virtual ScreenRect workArea() = 0;
+    // Loads the data file named by settings.dataPath (runs only when "FileOpen" is "1").
+    virtual void loadStartupDataFile(const Settings& settings) = 0;
+    // The open command of the ".html" handler, or "".
+    virtual std::string defaultBrowserCommand() = 0;
+    virtual void placeMainWindow(int x, int y, int width, int height, bool topMost) = 0;
+};
+
+// Reads the settings in the fixed order; false (and nothing read) without "FileOpen".
+bool readStartupSettings(Settings& settings, StartupEnvironment& environment);
+
+// The executable of a handler command: cut after the first ".exe" (or ".EXE"), and only
+// what follows the first double quote. "" when the command is shorter than 5 characters.
+std::string browserPathFromCommand(const std::string& command);
+
+// atoi: blanks, a sign, digits up to the first non-digit; anything else gives 0.
+int settingNumber(const std::string& text);
+
+// A size text that reads "MAX" reaches from the position to the work area's edge.
+int sizeFromSetting(const std::string& size, const std::string& position, int edge);
+
+// Where the start-up load finds the data file: "DataPass" with a drive as it is, without
+// one relative to the start-up folder, and "ListFile.dat" there when it is empty.
+struct StartupDataFile {
+    std::string fileName;  // shown in the caption
+    std::string filePath;
+};
+StartupDataFile startupDataFile(const std::string& dataPath, const std::string& startupDirectory);
+
+// The name and extension of a path (after its last \ / or :).
+std::string fileNameOf(const std::string& path);
+// The name without folder and extension, as the backup copy is named.
+std::string baseNameOf(const std::string& path);
 
 }  // namespace perchlet

@@ -1,14 +1,204 @@
 #include "store/document_commands_win.h"
 
+#include "app/command_ids.h"
+#include "app/dialogs_win.h"
+#include "app/file_dialogs_win.h"
+#include "app/text_win.h"
+#include "store/data_file.h"
+#include "store/document_text.h"
+#include "store/file_io_win.h"
+
 namespace perchlet {
+
+namespace {
+
+constexpr int kDataFileFilter = 2;
+
+void sayNoData(App& app) { showMessage(app.mainWindow, "データがありません。", "Cancel !", MB_OK); }
+void sayNotOpened(App& app) { showMessage(app.mainWindow, "ファイルを開きませんでした。", "Cancel !", MB_OK); }
+void sayNothingSelected(App& app) {
+    showMessage(app.mainWindow, "ツリーアイテムを選択して下さい。", "Cancel !", MB_OK);
+}
+
+enum class SaveOutcome { Written, NothingToWrite, NotWritten };
+
+// Writes text to path, or to a path the user chooses when path is empty.
+SaveOutcome writeDocumentText(App& app, const std::string& text, std::string path) {
+    if (text.empty()) {
+        sayNoData(app);
+        return SaveOutcome::NothingToWrite;
+    }
+    if (path.empty()) path = chooseSaveFile(app.mainWindow, kDataFileFilter);
+    if (path.empty() || !writeWholeText(path, text)) return SaveOutcome::NotWritten;
+    return SaveOutcome::Written;
+}
+
+// Save: to the current file path, or to a chosen one (which, as users know it, is not
+// remembered: the next Save asks again). The modified flag clears only when written.
+bool saveDocument(App& app) {
+    SaveOutcome outcome = writeDocumentText(app, writeWholeDocument(app.document), app.document.filePath);
+    if (outcome == SaveOutcome::Written) app.document.modified = false;
+    return outcome != SaveOutcome::NotWritten;
+}
+
+// Before Open and New drop unsaved changes. False when the command must stop.
+bool offerToSaveChanges(App& app) {
+    if (!app.document.modified) return true;
+    int answer = showMessage(app.mainWindow, "編集中のファイルを保存しますか？", "新しいファイルを開きます",
+                             MB_YESNOCANCEL | MB_ICONQUESTION);
+    if (answer == IDCANCEL) return false;
+    if (answer == IDNO) return true;
+    // Always asks for a name. Cancelling the dialog cancels the command: nothing is lost.
+    return writeDocumentText(app, writeWholeDocument(app.document), "") != SaveOutcome::NotWritten;
+}
+
+void showLoadedTree(App& app) {
+    NodeId first = app.document.tree.firstTopLevel();
+    HWND tree = app.treeView.window();
+    SetFocus(tree);
+    if (first == kNoNode) return;
+    app.treeView.select(first);
+    app.treeView.expand(first);
+}
+
+void openDataFile(App& app) {
+    if (!offerToSaveChanges(app)) return;
+    std::string path = chooseOpenFile(app.mainWindow, kDataFileFilter);
+    if (path.empty()) return;
+    resetDocumentAndView(app);
+    if (!loadDataFileAt(app, path)) {
+        sayNotOpened(app);
+        return;
+    }
+    app.document.fileName = fileNameOf(path);
+    app.document.filePath = path;
+    showFileNameInCaption(app);
+    app.document.loaded = true;
+    app.document.modified = false;
+}
+
+void newDocument(App& app) {
+    if (!offerToSaveChanges(app)) return;
+    resetDocumentAndView(app);
+    NodeId root = insertRootItem(app.document);
+    app.document.loaded = true;
+    app.document.modified = false;
+    app.treeView.select(root);
+}
+
+void save(App& app) {
+    if (!app.document.loaded) {
+        sayNoData(app);
+        return;
+    }
+    saveDocument(app);
+}
+
+void saveAs(App& app) {
+    if (!app.document.loaded) {
+        sayNoData(app);
+        return;
+    }
+    std::string text = writeWholeDocument(app.document);
+    if (text.empty()) {
+        sayNoData(app);
+        return;
+    }
+    std::string path = chooseSaveFile(app.mainWindow, kDataFileFilter);
+    if (path.empty() || !writeWholeText(path, text)) return;
+    app.document.filePath = path;
+    app.document.fileName = fileNameOf(path);
+    showFileNameInCaption(app);
+    app.document.modified = false;
+}
+
+void importDataFileUnderSelection(App& app) {
+    NodeId target = app.treeView.selectedNode();
+    if (target == kNoNode) {
+        sayNothingSelected(app);
+        return;
+    }
+    std::string path = chooseOpenFile(app.mainWindow, kDataFileFilter);
+    std::optional<std::string> text = readWholeFile(path);
+    if (!text) {
+        sayNotOpened(app);
+        return;
+    }
+    app.document.loaded = true;
+    DataFileReadResult result = importDataFile(*text, app.document, target, app.treeView);
+    if (result.rejected) {
+        // Not a data file: nothing went in, and the user is told so.
+        sayNotOpened(app);
+        return;
+    }
+    app.document.serials.value = result.nextCounter;
+    app.document.modified = true;
+}
+
+void exportSelectedSubtree(App& app) {
+    NodeId start = app.treeView.selectedNode();
+    if (start == kNoNode) {
+        sayNothingSelected(app);
+        return;
+    }
+    writeDocumentText(app, writeDataFile(app.document, start, app.document.serials.value), "");
+}
+
+}  // namespace
+
+void showFileNameInCaption(App& app) {
+    std::string caption = app.document.fileName + " - Perchlet";
+    caption = fitField(caption, MAX_PATH - 1);
+    SetWindowTextW(app.mainWindow, widen(caption).c_str());
+}
 
 void resetDocumentAndView(App& app) {
     resetDocument(app.document);
     app.treeView.buildImageList(app.instance);
 }
 
-bool handleDocumentCommand(App&, int) { return false; }
+bool loadDataFileAt(App& app, const std::string& path) {
+    std::optional<std::string> text = readWholeFile(path);
+    if (!text) return false;
+    HWND tree = app.treeView.window();
+    SendMessageW(tree, WM_SETREDRAW, FALSE, 0);
+    DataFileReadResult result = loadDataFile(*text, app.document, app.treeView);
+    SendMessageW(tree, WM_SETREDRAW, TRUE, 0);
+    if (!result.rejected) {
+        app.document.serials.value = result.nextCounter;
+        showLoadedTree(app);
+    }
+    InvalidateRect(tree, nullptr, TRUE);
+    if (app.settings.backupFile == 1) {
+        // The copy goes to the current folder, as it always has.
+        std::string asRead = text->substr(0, text->find('\0'));
+        writeWholeText(baseNameOf(path) + ".bak", asRead);
+    }
+    return !result.rejected;
+}
 
-bool saveBeforeExit(App&) { return false; }
+void loadDataFileAtStartup(App& app, const std::string& dataPath) {
+    StartupDataFile file = startupDataFile(dataPath, app.startupDirectory);
+    app.document.fileName = file.fileName;
+    app.document.filePath = file.filePath;
+    bool loaded = loadDataFileAt(app, file.filePath);
+    showFileNameInCaption(app);
+    if (loaded) app.document.loaded = true;
+    else sayNotOpened(app);
+}
+
+bool saveBeforeExit(App& app) { return saveDocument(app); }
+
+bool handleDocumentCommand(App& app, int command) {
+    switch (command) {
+    case CMD_OPEN_DATA_FILE: openDataFile(app); return true;
+    case CMD_NEW_DOCUMENT: newDocument(app); return true;
+    case CMD_SAVE: save(app); return true;
+    case CMD_SAVE_AS: saveAs(app); return true;
+    case CMD_IMPORT_DATA_FILE: importDataFileUnderSelection(app); return true;
+    case CMD_EXPORT_SUB_DATA_FILE: exportSelectedSubtree(app); return true;
+    }
+    return false;
+}
 
 }  // namespace perchlet

@@ -61,6 +61,17 @@ void MainWindowTest::SetUp() {
         answers_.erase(answers_.begin());
         return answer;
     });
+    setFileDialogResponder([this](const FileDialogRequest& request) {
+        dialogs.push_back(request);
+        if (paths_.empty()) return std::string();
+        std::string path = paths_.front();
+        paths_.erase(paths_.begin());
+        return path;
+    });
+}
+
+std::string MainWindowTest::pathInFolder(const std::string& name) const {
+    return narrow(folder) + "\\" + name;
 }
 
 void MainWindowTest::startMainWindow() {
@@ -83,6 +94,7 @@ void MainWindowTest::destroyMainWindow() {
 void MainWindowTest::TearDown() {
     destroyMainWindow();
     setMessageBoxResponder(nullptr);
+    setFileDialogResponder(nullptr);
     SetCurrentDirectoryW(previousFolder_.c_str());
     removeFolder(folder);
 }

@@ -9,6 +9,7 @@
 
 #include "app/app_win.h"
 #include "app/dialogs_win.h"
+#include "app/file_dialogs_win.h"
 
 namespace perchlet::testing {
 
@@ -30,6 +31,11 @@ protected:
 
     // Answers the next questions in order; afterwards every question gets IDOK.
     void answerWith(std::vector<int> answers) { answers_ = std::move(answers); }
+    // Answers the next file dialogs in order (Shift-JIS paths, "" = cancelled); afterwards
+    // every dialog is cancelled.
+    void chooseFiles(std::vector<std::string> paths) { paths_ = std::move(paths); }
+    // A path inside the test's folder, Shift-JIS.
+    std::string pathInFolder(const std::string& name) const;
     void startMainWindow();
     void destroyMainWindow();
 
@@ -38,10 +44,12 @@ protected:
     HWND treeWindow() { return theApp().treeView.window(); }
 
     std::vector<AskedMessage> asked;
+    std::vector<FileDialogRequest> dialogs;
     std::wstring folder;
 
 private:
     std::vector<int> answers_;
+    std::vector<std::string> paths_;
     std::wstring previousFolder_;
 };
 

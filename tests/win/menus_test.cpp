@@ -1,6 +1,7 @@
 // The menus and accelerators as the resources build them, read back through Win32.
 #include <gtest/gtest.h>
 
+#include <cstdlib>
 #include <string>
 #include <vector>
 #include <windows.h>
@@ -174,4 +175,11 @@ TEST(Menus, TooltipStringsAreInTheStringTable) {
     }
     wchar_t none[16] = L"";
     EXPECT_EQ(LoadStringW(GetModuleHandleW(nullptr), 702, none, 16), 0);
+}
+
+// The menus above are read in whatever language Wine runs in; this run checks which.
+TEST(Locale, RunsUnderTheCodePageItWasGiven) {
+    const char* expected = std::getenv("PERCHLET_EXPECT_ACP");
+    if (!expected) GTEST_SKIP() << "PERCHLET_EXPECT_ACP not set";
+    EXPECT_EQ(GetACP(), static_cast<UINT>(std::atoi(expected)));
 }

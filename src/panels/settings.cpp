@@ -1,0 +1,139 @@
+#include "panels/settings.h"
+
+#include "store/bookmark_item.h"
+#include "tree/tree_population.h"
+
+namespace perchlet {
+
+namespace {
+
+constexpr std::size_t kValueMax = 255;
+
+std::optional<std::string> valueOf(StartupEnvironment& environment, const char* section, const char* key) {
+    std::optional<std::string> value = environment.profileValue(section, key);
+    if (value) *value = fitField(*value, kValueMax);
+    return value;
+}
+
+// The default applies only when the key is absent; an empty value stays empty.
+std::string valueOr(StartupEnvironment& environment, const char* section, const char* key, const char* fallback) {
+    std::optional<std::string> value = valueOf(environment, section, key);
+    return value ? *value : fallback;
+}
+
+// Here an empty value counts as absent too.
+std::optional<std::string> presentValue(StartupEnvironment& environment, const char* section, const char* key) {
+    std::optional<std::string> value = valueOf(environment, section, key);
+    if (value && value->empty()) return std::nullopt;
+    return value;
+}
+
+// A size key: missing or empty gives the default; "MAX" sets the flag and becomes the
+// distance from the position to the work area's edge.
+std::string sizeSetting(StartupEnvironment& environment, const char* key, const char* fallback,
+                        const std::string& position, int edge, bool& maxFlag) {
+    std::optional<std::string> value = presentValue(environment, "Window", key);
+    if (!value) return fallback;
+    if (*value == "MAX") {
+        maxFlag = true;
+        return std::to_string(edge - settingNumber(position));
+    }
+    return *value;
+}
+
+}  // namespace
+
+int settingNumber(const std::string& text) { return decimalValue(text); }
+
+int sizeFromSetting(const std::string& size, const std::string& position, int edge) {
+    if (size == "MAX") return edge - settingNumber(position);
+    return settingNumber(size);
+}
+
+std::string browserPathFromCommand(const std::string& command) {
+    if (command.size() < 5) return {};
+    std::string path = command;
+    std::size_t extension = path.find(".exe");
+    if (extension == std::string::npos) extension = path.find(".EXE");
+    if (extension != std::string::npos) path.resize(extension + 4);
+    std::size_t quote = path.find('"');
+    if (quote != std::string::npos) path = path.substr(quote + 1);
+    return path;
+}
+
+bool readStartupSettings(Settings& settings, StartupEnvironment& environment) {
+    std::optional<std::string> fileOpen = presentValue(environment, "Option", "FileOpen");
+    if (!fileOpen) return false;
+
+    std::optional<std::string> backup = presentValue(environment, "Option", "BackFile");
+    settings.backupFile = backup ? settingNumber(*backup) : 0;
+    settings.dataPath = valueOr(environment, "Option", "DataPass", "");
+    if (*fileOpen == "1") {
+        settings.dataAtStart = true;
+        environment.loadStartupDataFile(settings);
+    }
+
+    std::optional<std::string> slot = presentValue(environment, "Option", "DefBrows");
+    settings.doubleClickSlot = slot ? settingNumber(*slot) : 0;
+    std::string command = fitField(environment.defaultBrowserCommand(), kValueMax);
+    settings.registryBrowser = command.size() >= 5;
+    settings.browserPath[0] = settings.registryBrowser ? browserPathFromCommand(command)
+                                                       : valueOr(environment, "Option", "BrowsPass1", "");
+    settings.browserPath[1] = valueOr(environment, "Option", "BrowsPass2", "");
+    settings.browserPath[2] = valueOr(environment, "Option", "BrowsPass3", "");
+
+    settings.autoHide = valueOr(environment, "Window", "AutoHyde", "0") == "1";
+    settings.topMost = valueOr(environment, "Window", "TopMost", "0") == "1";
+    settings.mainX = valueOr(environment, "Window", "MainXPos", "0");
+    settings.mainY = valueOr(environment, "Window", "MainYPos", "0");
+
+    ScreenRect work = environment.workArea();
+    settings.mainWidth = sizeSetting(environment, "MainWidth", "264", settings.mainX, work.right, settings.mainWidthMax);
+    settings.mainHeight =
+        sizeSetting(environment, "MainHight", "800", settings.mainY, work.bottom, settings.mainHeightMax);
+    environment.placeMainWindow(settingNumber(settings.mainX), settingNumber(settings.mainY),
+                                settingNumber(settings.mainWidth), settingNumber(settings.mainHeight),
+                                settings.topMost);
+
+    std::optional<std::string> x = presentValue(environment, "Window", "BrowsXPos");
+    settings.browserX = x ? *x : "250";
+    std::optional<std::string> y = presentValue(environment, "Window", "BrowsYPos");
+    settings.browserY = y ? *y : "0";
+    settings.browserWidth =
+        sizeSetting(environment, "BrowsWidth", "640", settings.browserX, work.right, settings.browserWidthMax);
+    settings.browserHeight =
+        sizeSetting(environment, "BrowsHight", "800", settings.browserY, work.bottom, settings.browserHeightMax);
+
+    std::optional<std::string> alignment = presentValue(environment, "Window", "Alignment");
+    settings.alignment = alignment ? settingNumber(*alignment) : 0;
+    return true;
+}
+
+std::string fileNameOf(const std::string& path) {
+    // A trail byte of a two-byte character can look like a backslash; find the real last one.
+    std::size_t last = std::string::npos;
+    for (std::size_t i = 0; i < path.size(); ++i) {
+        if (isShiftJisLeadByte(static_cast<unsigned char>(path[i])) && i + 1 < path.size()) {
+            ++i;
+            continue;
+        }
+        if (path[i] == '\\' || path[i] == '/' || path[i] == ':') last = i;
+    }
+    return last == std::string::npos ? path : path.substr(last + 1);
+}
+
+std::string baseNameOf(const std::string& path) {
+    std::string name = fileNameOf(path);
+    std::size_t dot = name.rfind('.');
+    return dot == std::string::npos ? name : name.substr(0, dot);
+}
+
+StartupDataFile startupDataFile(const std::string& dataPath, const std::string& startupDirectory) {
+    bool hasDrive = dataPath.size() >= 2 && dataPath[1] == ':' &&
+                    !isShiftJisLeadByte(static_cast<unsigned char>(dataPath[0]));
+    if (hasDrive) return {fileNameOf(dataPath), dataPath};
+    if (!fileNameOf(dataPath).empty()) return {dataPath, startupDirectory + "\\" + dataPath};
+    return {"ListFile.dat", startupDirectory + "\\ListFile.dat"};
+}
+
+}  // namespace perchlet

@@ -1,0 +1,355 @@
+// Open, New, Save, Save As, the two questions, the start-up load, import and export,
+// through the real main window with real files in a temporary folder.
+#include <gtest/gtest.h>
+
+#include <fstream>
+#include <sstream>
+#include <windows.h>
+#include <commctrl.h>
+
+#include "app/command_ids.h"
+#include "app/text_win.h"
+#include "main_window_fixture.h"
+#include "store/data_file.h"
+#include "store/document_text.h"
+#include "tree/tree_population.h"
+
+using namespace perchlet;
+using namespace perchlet::testing;
+
+namespace {
+
+struct NoIcons : ShellIconSource {
+    ImagePair appendIconsFor(const std::string&) override { return {12, 13}; }
+};
+
+// Root > Tools > Example, Root > 日本語
+std::string sampleDataFile() {
+    Document document;
+    NoIcons icons;
+    NodeId root = insertRootItem(document);
+    NewItemFields folder;
+    folder.title = "Tools";
+    NodeId tools = newItemUnder(document, root, folder, icons);
+    NewItemFields link;
+    link.title = "Example";
+    link.locator = "http://example.com/";
+    newItemUnder(document, tools, link, icons);
+    NewItemFields japanese;
+    japanese.title = "日本語";
+    japanese.locator = "https://example.jp/";
+    newItemUnder(document, root, japanese, icons);
+    return writeWholeDocument(document);
+}
+
+void writeBytes(const std::string& path, const std::string& bytes) {
+    std::ofstream out(widen(path).c_str(), std::ios::binary);
+    out << bytes;
+}
+
+std::string readBytes(const std::string& path) {
+    std::ifstream in(widen(path).c_str(), std::ios::binary);
+    std::ostringstream text;
+    text << in.rdbuf();
+    return text.str();
+}
+
+bool fileExists(const std::string& path) {
+    return GetFileAttributesW(widen(path).c_str()) != INVALID_FILE_ATTRIBUTES;
+}
+
+std::wstring treeText(HWND tree, HTREEITEM item) {
+    wchar_t text[256] = L"";
+    TVITEMW query{};
+    query.hItem = item;
+    query.mask = TVIF_TEXT;
+    query.pszText = text;
+    query.cchTextMax = 256;
+    SendMessageW(tree, TVM_GETITEMW, 0, reinterpret_cast<LPARAM>(&query));
+    return text;
+}
+
+class Documents : public MainWindowTest {
+protected:
+    void command(int id) {
+        SendMessageW(mainWindow(), WM_COMMAND, static_cast<WPARAM>(id), 0);
+        pumpMessages();
+    }
+    void startWithSettings(const std::string& ini) {
+        writeBytes(pathInFolder("inifile.ini"), ini);
+        startMainWindow();
+    }
+    void addFolderUnderSelection(const char* title) {
+        NewItemFields fields;
+        fields.title = title;
+        newItemUnder(app().document, app().treeView.selectedNode(), fields, app().treeView);
+    }
+};
+
+}  // namespace
+
+TEST_F(Documents, StartupLoadShowsTheTreeAndTheFileNameInTheCaption) {
+    writeBytes(pathInFolder("ListFile.dat"), sampleDataFile());
+    startWithSettings("[Option]\r\nFileOpen=1\r\n");
+    EXPECT_TRUE(windowText(mainWindow()) == L"ListFile.dat - Perchlet");
+    EXPECT_TRUE(app().document.loaded);
+    EXPECT_FALSE(app().document.modified);
+    EXPECT_EQ(app().document.serials.value, 4);
+    HWND tree = treeWindow();
+    HTREEITEM root = TreeView_GetRoot(tree);
+    ASSERT_NE(root, nullptr);
+    EXPECT_TRUE(treeText(tree, root) == L"VoZivoVaro");
+    EXPECT_EQ(TreeView_GetSelection(tree), root);
+    EXPECT_TRUE(TreeView_GetItemState(tree, root, TVIS_EXPANDED) & TVIS_EXPANDED);
+    HTREEITEM tools = TreeView_GetChild(tree, root);
+    EXPECT_TRUE(treeText(tree, tools) == L"Tools");
+    EXPECT_TRUE(treeText(tree, TreeView_GetNextSibling(tree, tools)) == L"日本語");
+    EXPECT_TRUE(treeText(tree, TreeView_GetChild(tree, tools)) == L"Example");
+    EXPECT_TRUE(asked.empty());
+    // The settings placed the window: no TopMost key means not topmost.
+    EXPECT_FALSE(GetWindowLongPtrW(mainWindow(), GWL_EXSTYLE) & WS_EX_TOPMOST);
+}
+
+TEST_F(Documents, StartupWithoutFileOpenKeepsAnEmptyTopmostWindow) {
+    writeBytes(pathInFolder("ListFile.dat"), sampleDataFile());
+    startWithSettings("[Option]\r\nBackFile=1\r\n[Window]\r\nTopMost=0\r\nMainXPos=50\r\n");
+    EXPECT_TRUE(windowText(mainWindow()) == L"Perchlet");
+    EXPECT_EQ(TreeView_GetCount(treeWindow()), 0u);
+    EXPECT_TRUE(GetWindowLongPtrW(mainWindow(), GWL_EXSTYLE) & WS_EX_TOPMOST);
+    RECT rect{};
+    GetWindowRect(mainWindow(), &rect);
+    EXPECT_EQ(rect.left, 0);
+}
+
+TEST_F(Documents, StartupPlacesTheWindowAndWritesTheBackup) {
+    writeBytes(pathInFolder("mine.dat"), sampleDataFile());
+    startWithSettings("[Option]\r\nFileOpen=1\r\nBackFile=1\r\nDataPass=mine.dat\r\n"
+                      "[Window]\r\nTopMost=1\r\nMainXPos=30\r\nMainYPos=20\r\nMainWidth=300\r\nMainHight=400\r\n");
+    EXPECT_TRUE(windowText(mainWindow()) == L"mine.dat - Perchlet");
+    RECT rect{};
+    GetWindowRect(mainWindow(), &rect);
+    EXPECT_EQ(rect.left, 30);
+    EXPECT_EQ(rect.top, 20);
+    EXPECT_EQ(rect.right - rect.left, 300);
+    EXPECT_EQ(rect.bottom - rect.top, 400);
+    EXPECT_TRUE(GetWindowLongPtrW(mainWindow(), GWL_EXSTYLE) & WS_EX_TOPMOST);
+    EXPECT_EQ(readBytes(pathInFolder("mine.bak")), sampleDataFile());
+}
+
+TEST_F(Documents, StartupWithAMissingFileCreatesItAndSaysSo) {
+    startWithSettings("[Option]\r\nFileOpen=1\r\n");
+    ASSERT_EQ(asked.size(), 1u);
+    EXPECT_TRUE(asked[0].text == L"ファイルを開きませんでした。");
+    EXPECT_TRUE(asked[0].caption == L"Cancel !");
+    EXPECT_TRUE(windowText(mainWindow()) == L"ListFile.dat - Perchlet");
+    EXPECT_TRUE(fileExists(pathInFolder("ListFile.dat")));
+    EXPECT_FALSE(app().document.loaded);
+}
+
+TEST_F(Documents, OpenLoadsAndSaveWritesTheSameBytes) {
+    startMainWindow();
+    std::string path = pathInFolder("opened.dat");
+    writeBytes(path, sampleDataFile());
+    chooseFiles({path});
+    command(CMD_OPEN_DATA_FILE);
+    ASSERT_EQ(dialogs.size(), 1u);
+    EXPECT_EQ(dialogs[0].kind, FileDialogKind::Open);
+    EXPECT_EQ(dialogs[0].typeOrIndex, 2);
+    EXPECT_TRUE(windowText(mainWindow()) == L"opened.dat - Perchlet");
+    EXPECT_EQ(TreeView_GetCount(treeWindow()), 4u);
+
+    writeBytes(path, "overwritten");
+    command(CMD_SAVE);
+    EXPECT_EQ(dialogs.size(), 1u);  // the current path needs no dialog
+    // ParentNum holds the in-memory parent numbers, which are the file's numbers now.
+    Document loaded;
+    NoIcons icons;
+    loadDataFile(sampleDataFile(), loaded, icons);
+    EXPECT_EQ(readBytes(path), writeWholeDocument(loaded));
+    EXPECT_FALSE(app().document.modified);
+}
+
+TEST_F(Documents, OpeningSomethingElseFailsAndLeavesAnEmptyTree) {
+    startMainWindow();
+    command(CMD_NEW_DOCUMENT);
+    std::string path = pathInFolder("page.html");
+    writeBytes(path, "<html>not a data file</html>");
+    chooseFiles({path});
+    command(CMD_OPEN_DATA_FILE);
+    ASSERT_EQ(asked.size(), 1u);
+    EXPECT_TRUE(asked[0].text == L"ファイルを開きませんでした。");
+    EXPECT_EQ(TreeView_GetCount(treeWindow()), 0u);
+    EXPECT_TRUE(app().document.filePath.empty());
+}
+
+TEST_F(Documents, CancelledOpenLeavesTheDocumentAlone) {
+    startMainWindow();
+    command(CMD_NEW_DOCUMENT);
+    command(CMD_OPEN_DATA_FILE);  // the dialog is cancelled
+    EXPECT_EQ(TreeView_GetCount(treeWindow()), 1u);
+    EXPECT_TRUE(asked.empty());
+}
+
+TEST_F(Documents, NewAsksAboutUnsavedChanges) {
+    startMainWindow();
+    command(CMD_NEW_DOCUMENT);
+    EXPECT_TRUE(asked.empty());
+    EXPECT_EQ(TreeView_GetCount(treeWindow()), 1u);
+    EXPECT_TRUE(app().document.loaded);
+    addFolderUnderSelection("changed");
+
+    answerWith({IDCANCEL});
+    command(CMD_NEW_DOCUMENT);
+    ASSERT_EQ(asked.size(), 1u);
+    EXPECT_TRUE(asked[0].text == L"編集中のファイルを保存しますか？");
+    EXPECT_TRUE(asked[0].caption == L"新しいファイルを開きます");
+    EXPECT_EQ(TreeView_GetCount(treeWindow()), 2u);
+
+    // Yes, then cancelling the save dialog, keeps the changes too.
+    answerWith({IDYES});
+    command(CMD_NEW_DOCUMENT);
+    EXPECT_EQ(dialogs.size(), 1u);
+    EXPECT_EQ(dialogs[0].kind, FileDialogKind::Save);
+    EXPECT_EQ(TreeView_GetCount(treeWindow()), 2u);
+    EXPECT_TRUE(app().document.modified);
+
+    // Yes with a name saves, then starts afresh.
+    std::string path = pathInFolder("kept.dat");
+    answerWith({IDYES});
+    chooseFiles({path});
+    command(CMD_NEW_DOCUMENT);
+    EXPECT_NE(readBytes(path).find("TitleName=changed\r\n"), std::string::npos);
+    EXPECT_EQ(TreeView_GetCount(treeWindow()), 1u);
+    EXPECT_FALSE(app().document.modified);
+
+    answerWith({IDNO});
+    addFolderUnderSelection("dropped");
+    command(CMD_NEW_DOCUMENT);
+    EXPECT_EQ(TreeView_GetCount(treeWindow()), 1u);
+}
+
+TEST_F(Documents, SaveWithoutAPathAsksEveryTimeAndSaveAsRemembers) {
+    startMainWindow();
+    command(CMD_SAVE);
+    ASSERT_EQ(asked.size(), 1u);
+    EXPECT_TRUE(asked[0].text == L"データがありません。");
+
+    command(CMD_NEW_DOCUMENT);
+    addFolderUnderSelection("a");
+    std::string first = pathInFolder("first.dat");
+    chooseFiles({first});
+    command(CMD_SAVE);
+    EXPECT_TRUE(fileExists(first));
+    EXPECT_FALSE(app().document.modified);
+    EXPECT_TRUE(windowText(mainWindow()) == L"Perchlet");
+
+    addFolderUnderSelection("b");
+    command(CMD_SAVE);  // cancelled: nothing written, the changes stay marked
+    EXPECT_EQ(dialogs.size(), 2u);
+    EXPECT_TRUE(app().document.modified);
+
+    std::string named = pathInFolder("named.dat");
+    chooseFiles({named});
+    command(CMD_SAVE_AS);
+    EXPECT_TRUE(windowText(mainWindow()) == L"named.dat - Perchlet");
+    EXPECT_FALSE(app().document.modified);
+    addFolderUnderSelection("c");
+    command(CMD_SAVE);
+    EXPECT_EQ(dialogs.size(), 3u);
+    EXPECT_NE(readBytes(named).find("TitleName=c\r\n"), std::string::npos);
+}
+
+TEST_F(Documents, AFailedWriteIsReportedAndKeepsTheChangesMarked) {
+    startMainWindow();
+    command(CMD_NEW_DOCUMENT);
+    addFolderUnderSelection("unsaved");
+    chooseFiles({pathInFolder("no such folder\\x.dat")});
+    command(CMD_SAVE_AS);
+    ASSERT_EQ(asked.size(), 1u);
+    EXPECT_TRUE(asked[0].text == L"SaveText_file");
+    EXPECT_TRUE(asked[0].caption == L"書き込み失敗");
+    EXPECT_TRUE(app().document.modified);
+    EXPECT_TRUE(windowText(mainWindow()) == L"Perchlet");
+}
+
+TEST_F(Documents, ExitQuestionYesSavesAndCancellingTheDialogStaysOpen) {
+    startMainWindow();
+    command(CMD_NEW_DOCUMENT);
+    addFolderUnderSelection("precious");
+
+    answerWith({IDYES});
+    command(CMD_EXIT);
+    ASSERT_TRUE(IsWindow(mainWindow()));  // no path chosen: the program stays, nothing lost
+    EXPECT_TRUE(app().trayIconShown);
+    EXPECT_EQ(TreeView_GetCount(treeWindow()), 2u);
+
+    std::string path = pathInFolder("exit.dat");
+    answerWith({IDYES});
+    chooseFiles({path});
+    command(CMD_EXIT);
+    EXPECT_EQ(app().mainWindow, nullptr);
+    EXPECT_NE(readBytes(path).find("TitleName=precious\r\n"), std::string::npos);
+}
+
+TEST_F(Documents, RenamedRootSurvivesSaveAndLoad) {
+    std::string path = pathInFolder("ListFile.dat");
+    std::string text = sampleDataFile();
+    std::string renamed = text;
+    renamed.replace(renamed.find("VoZivoVaro"), 10, "My bookmarks");
+    writeBytes(path, renamed);
+    startWithSettings("[Option]\r\nFileOpen=1\r\n");
+    EXPECT_TRUE(treeText(treeWindow(), TreeView_GetRoot(treeWindow())) == L"My bookmarks");
+    command(CMD_SAVE);
+    EXPECT_NE(readBytes(path).find("TitleName=My bookmarks\r\n"), std::string::npos);
+}
+
+TEST_F(Documents, ImportGoesUnderTheSelectionWithNewNumbers) {
+    startMainWindow();
+    command(CMD_NEW_DOCUMENT);
+    std::string path = pathInFolder("import.dat");
+    writeBytes(path, sampleDataFile());
+
+    chooseFiles({path});
+    command(CMD_IMPORT_DATA_FILE);
+    EXPECT_TRUE(asked.empty());
+    EXPECT_EQ(TreeView_GetCount(treeWindow()), 5u);
+    EXPECT_TRUE(app().document.modified);
+    HTREEITEM root = TreeView_GetRoot(treeWindow());
+    HTREEITEM imported = TreeView_GetChild(treeWindow(), root);
+    EXPECT_TRUE(treeText(treeWindow(), imported) == L"VoZivoVaro");
+    NodeId importedNode = app().treeView.nodeOf(imported);
+    EXPECT_EQ(depthOf(app().document.tree.node(importedNode).itemNumber), 2u);
+    EXPECT_EQ(app().document.serials.value, 4);
+
+    command(CMD_IMPORT_DATA_FILE);  // cancelled
+    ASSERT_EQ(asked.size(), 1u);
+    EXPECT_TRUE(asked[0].text == L"ファイルを開きませんでした。");
+
+    std::string other = pathInFolder("other.txt");
+    writeBytes(other, "plain text");
+    chooseFiles({other});
+    command(CMD_IMPORT_DATA_FILE);
+    EXPECT_EQ(asked.size(), 2u);
+    EXPECT_EQ(TreeView_GetCount(treeWindow()), 5u);
+    EXPECT_EQ(app().document.serials.value, 4);
+}
+
+TEST_F(Documents, ExportWritesTheSelectedSubtreeNumberedFromTheCounter) {
+    writeBytes(pathInFolder("ListFile.dat"), sampleDataFile());
+    startWithSettings("[Option]\r\nFileOpen=1\r\n");
+    HTREEITEM tools = TreeView_GetChild(treeWindow(), TreeView_GetRoot(treeWindow()));
+    TreeView_SelectItem(treeWindow(), tools);
+    std::string path = pathInFolder("tools.dat");
+    chooseFiles({path});
+    command(CMD_EXPORT_SUB_DATA_FILE);
+    std::string text = readBytes(path);
+    // Counter 4: the subtree's records are numbered 5 and 6, Tools at relative depth 1.
+    EXPECT_NE(text.find("ItemNum=268500997\r\nTestNum=10010005\r\n"), std::string::npos);
+    EXPECT_NE(text.find("TestNum=20006\r\n"), std::string::npos);
+    EXPECT_FALSE(app().document.modified);
+
+    TreeView_SelectItem(treeWindow(), nullptr);
+    command(CMD_EXPORT_SUB_DATA_FILE);
+    ASSERT_EQ(asked.size(), 1u);
+    EXPECT_TRUE(asked[0].text == L"ツリーアイテムを選択して下さい。");
+}
