@@ -12,3 +12,11 @@ target_compile_definitions(unit_tests PRIVATE
   PERCHLET_SOURCE_DIR="${CMAKE_SOURCE_DIR}")
 add_test(NAME unit_tests COMMAND unit_tests)
 set_tests_properties(unit_tests PROPERTIES ENVIRONMENT "TZ=UTC")
+
+# The data file tool and its benchmark (the benchmark is run by hand, not by ctest).
+add_executable(perchlet-tool tools/perchlet_tool.cpp)
+target_link_libraries(perchlet-tool PRIVATE perchlet_core)
+add_test(NAME tool_test COMMAND sh ${CMAKE_SOURCE_DIR}/tests/tool/tool_test.sh $<TARGET_FILE:perchlet-tool>)
+
+add_executable(data_file_bench bench/data_file_bench.cpp)
+target_link_libraries(data_file_bench PRIVATE perchlet_core)

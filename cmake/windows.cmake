@@ -43,3 +43,8 @@ add_dependencies(e2e_tests perchlet)
 add_test(NAME e2e_tests COMMAND ${WINE_RUN} $<TARGET_FILE:e2e_tests>
          --perchlet=$<TARGET_FILE:perchlet> --artifacts=${CMAKE_BINARY_DIR}/artifacts)
 set_tests_properties(e2e_tests PROPERTIES TIMEOUT 600)
+
+# The command-line tool as a console program: the core only, no Win32 shell.
+add_executable(perchlet-tool tools/perchlet_tool.cpp)
+target_link_libraries(perchlet-tool PRIVATE perchlet_core)
+target_link_options(perchlet-tool PRIVATE -static)

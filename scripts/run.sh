@@ -8,18 +8,20 @@ bash scripts/setup.sh
 cmake -S . -B build/win -DCMAKE_TOOLCHAIN_FILE="$root/cmake/mingw-i686.cmake" -DCMAKE_BUILD_TYPE=Release >/dev/null
 cmake --build build/win -j "$(nproc)" --target perchlet
 exe="$root/build/win/perchlet.exe"
+# The program keeps inifile.ini and its data file in the folder it starts in.
+workdir="$root/build/run"
+mkdir -p "$workdir"
+cd "$workdir"
 
 if [ -n "${DISPLAY:-}" ]; then
   export LANG=ja_JP.UTF-8 WINEDEBUG=-all
   exec wine "$exe"
 fi
 
-. tests/wine_env.sh
-workdir=$(mktemp -d)
-cd "$workdir"
+. "$root/tests/wine_env.sh"
 wine "$exe" &
 for _ in $(seq 1 60); do
-  xdotool search --name '^Perchlet' >/dev/null 2>&1 && break
+  xdotool search --name 'Perchlet$' >/dev/null 2>&1 && break
   sleep 0.5
 done
 sleep 2

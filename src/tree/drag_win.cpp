@@ -1,10 +1,123 @@
 #include "tree/drag_win.h"
 
+#include "app/dialogs_win.h"
+#include "tree/tree_edit.h"
+
 namespace perchlet {
 
-void beginTreeDrag(App&, const NMTREEVIEWW&) {}
-bool trackTreeDrag(App&, POINT) { return false; }
-bool dropTreeDrag(App&) { return false; }
-void cancelTreeDrag(App&) {}
+namespace {
+
+// A drag lives with the main window that holds the mouse during it.
+constexpr wchar_t kDraggedItemProperty[] = L"perchlet.drag.item";
+constexpr wchar_t kDragImageProperty[] = L"perchlet.drag.image";
+
+constexpr COLORREF kWhite = 0xFFFFFF;
+
+HTREEITEM draggedItem(const App& app) {
+    return static_cast<HTREEITEM>(GetPropW(app.mainWindow, kDraggedItemProperty));
+}
+
+void forgetDraggedItem(App& app) { RemovePropW(app.mainWindow, kDraggedItemProperty); }
+
+// Takes the drag image off the window and frees it; it is never used after the drag.
+void endDragImage(App& app) {
+    auto image = static_cast<HIMAGELIST>(RemovePropW(app.mainWindow, kDragImageProperty));
+    if (!image) return;
+    ImageList_DragLeave(app.mainWindow);
+    ImageList_EndDrag();
+    ImageList_Destroy(image);
+}
+
+// Clears the drop target; true when there was one.
+bool clearDropHighlight(App& app) {
+    HWND tree = app.treeView.window();
+    if (!TreeView_GetDropHilight(tree)) return false;
+    TreeView_SelectDropTarget(tree, nullptr);
+    return true;
+}
+
+void refuse(App& app, const char* text) {
+    showMessage(app.mainWindow, text, "移動を中止します", MB_OK | MB_ICONWARNING);
+}
+
+}  // namespace
+
+void beginTreeDrag(App& app, const NMTREEVIEWW& notification) {
+    cancelTreeDrag(app);
+    HTREEITEM item = notification.itemNew.hItem;
+    if (!item || app.treeView.nodeOf(item) == kNoNode) return;
+    HIMAGELIST image = TreeView_CreateDragImage(app.treeView.window(), item);
+    if (image) {
+        ImageList_BeginDrag(image, 0, 0, 0);
+        ImageList_DragEnter(app.mainWindow, 0, 20);
+        SetPropW(app.mainWindow, kDragImageProperty, image);
+    }
+    SetCapture(app.mainWindow);
+    SetPropW(app.mainWindow, kDraggedItemProperty, item);
+}
+
+bool trackTreeDrag(App& app, POINT cursorInMainClient) {
+    if (!draggedItem(app)) return false;
+    // The drag image is placed relative to the main window's outer corner.
+    POINT onScreen = cursorInMainClient;
+    ClientToScreen(app.mainWindow, &onScreen);
+    RECT outer{};
+    GetWindowRect(app.mainWindow, &outer);
+    ImageList_DragMove(onScreen.x - outer.left, onScreen.y - outer.top);
+
+    HWND tree = app.treeView.window();
+    TVHITTESTINFO hit{};
+    hit.pt = cursorInMainClient;
+    MapWindowPoints(app.mainWindow, tree, &hit.pt, 1);
+    HTREEITEM target = TreeView_HitTest(tree, &hit);
+    ImageList_DragShowNolock(FALSE);
+    // Over empty space the last target stays, so that a release there still drops onto it.
+    if (target) TreeView_SelectDropTarget(tree, target);
+    ImageList_DragShowNolock(TRUE);
+    return true;
+}
+
+bool dropTreeDrag(App& app) {
+    HTREEITEM dragged = draggedItem(app);
+    if (!dragged) return false;
+    endDragImage(app);
+    forgetDraggedItem(app);
+    // The questions below are modal; they must not find the mouse still held.
+    ReleaseCapture();
+
+    HWND tree = app.treeView.window();
+    HTREEITEM target = TreeView_GetDropHilight(tree);
+    // A highlight left behind would become the target of the next drag's drop.
+    clearDropHighlight(app);
+    if (!target) return false;
+    NodeId draggedNode = app.treeView.nodeOf(dragged);
+    NodeId targetNode = app.treeView.nodeOf(target);
+    if (draggedNode == kNoNode || targetNode == kNoNode) return false;
+
+    switch (checkDrop(app.document.tree, targetNode, draggedNode)) {
+    case DropCheck::OntoItself:
+        refuse(app, "自分自身には移動できません。   ");
+        return false;
+    case DropCheck::IntoOwnSubtree:
+        refuse(app, "自分の子孫には移動できません。   ");
+        return false;
+    case DropCheck::Allowed:
+        break;
+    }
+
+    app.treeView.select(targetNode);
+    bool moved = showMessage(app.mainWindow, "アイテムを移動します", "Drag and Drop", MB_OKCANCEL) == IDOK;
+    if (moved) moveSubtreeUnder(app.document, targetNode, draggedNode);
+    else app.treeView.select(draggedNode);
+    TreeView_SetBkColor(tree, kWhite);
+    return moved;
+}
+
+void cancelTreeDrag(App& app) {
+    endDragImage(app);
+    if (clearDropHighlight(app)) TreeView_SetBkColor(app.treeView.window(), kWhite);
+    if (GetCapture() == app.mainWindow) ReleaseCapture();
+    forgetDraggedItem(app);
+}
 
 }  // namespace perchlet
