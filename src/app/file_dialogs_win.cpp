@@ -34,48 +34,43 @@ const wchar_t* defaultExtensionFor(int type) {
 
 void setFileDialogResponder(FileDialogResponder r) { responder() = std::move(r); }
 
-std::string chooseSaveFile(HWND owner, int type) {
-    const char* title = "データを保存します";
-    if (responder()) return responder()({FileDialogKind::Save, type, title, false});
+namespace {
+
+std::string runFileDialog(HWND owner, const wchar_t* filters, int filterIndex, const std::string& title,
+                          const wchar_t* defaultExtension, DWORD flags, bool save) {
     wchar_t path[MAX_PATH] = L"";
     wchar_t fileTitle[MAX_PATH + 1] = L"";
     std::wstring wideTitle = widen(title);
     OPENFILENAMEW dialog{};
     dialog.lStructSize = sizeof dialog;
     dialog.hwndOwner = owner;
-    dialog.lpstrFilter = kSaveFilters;
-    dialog.nFilterIndex = static_cast<DWORD>(type);
+    dialog.lpstrFilter = filters;
+    dialog.nFilterIndex = static_cast<DWORD>(filterIndex);
     dialog.lpstrFile = path;
     dialog.nMaxFile = MAX_PATH;
     dialog.lpstrFileTitle = fileTitle;
     dialog.nMaxFileTitle = MAX_PATH + 1;
     dialog.lpstrTitle = wideTitle.c_str();
-    dialog.lpstrDefExt = defaultExtensionFor(type);
-    // The path is then a new name as often as not, so the file need not exist.
-    dialog.Flags = OFN_OVERWRITEPROMPT | OFN_HIDEREADONLY;
-    if (!GetSaveFileNameW(&dialog)) return {};
-    return narrow(path);
+    dialog.lpstrDefExt = defaultExtension;
+    dialog.Flags = flags;
+    BOOL chosen = save ? GetSaveFileNameW(&dialog) : GetOpenFileNameW(&dialog);
+    return chosen ? narrow(path) : std::string();
+}
+
+}  // namespace
+
+std::string chooseSaveFile(HWND owner, int type) {
+    const char* title = "データを保存します";
+    if (responder()) return responder()({FileDialogKind::Save, type, title, false});
+    // The chosen name is as often a new file as an old one, so it need not exist.
+    return runFileDialog(owner, kSaveFilters, type, title, defaultExtensionFor(type),
+                         OFN_OVERWRITEPROMPT | OFN_HIDEREADONLY, true);
 }
 
 std::string chooseOpenFile(HWND owner, int index) {
     const char* title = "ファイルを開く";
     if (responder()) return responder()({FileDialogKind::Open, index, title, false});
-    wchar_t path[MAX_PATH] = L"";
-    wchar_t fileTitle[MAX_PATH + 1] = L"";
-    std::wstring wideTitle = widen(title);
-    OPENFILENAMEW dialog{};
-    dialog.lStructSize = sizeof dialog;
-    dialog.hwndOwner = owner;
-    dialog.lpstrFilter = kOpenFilters;
-    dialog.nFilterIndex = static_cast<DWORD>(index);
-    dialog.lpstrFile = path;
-    dialog.nMaxFile = MAX_PATH;
-    dialog.lpstrFileTitle = fileTitle;
-    dialog.nMaxFileTitle = MAX_PATH + 1;
-    dialog.lpstrTitle = wideTitle.c_str();
-    dialog.Flags = OFN_FILEMUSTEXIST | OFN_HIDEREADONLY;
-    if (!GetOpenFileNameW(&dialog)) return {};
-    return narrow(path);
+    return runFileDialog(owner, kOpenFilters, index, title, nullptr, OFN_FILEMUSTEXIST | OFN_HIDEREADONLY, false);
 }
 
 std::string chooseFolder(HWND owner, const std::string& title, bool allowNewFolder) {
