@@ -19,6 +19,8 @@ bool hasDataFileSignature(std::string_view text);
 
 // The text of start's subtree, renumbered from base: the k-th record gets serial
 // (base + k) mod 65536 and depth relative to start (start = 1). Empty when start is kNoNode.
+// start = kTopLevel writes every top-level item's subtree as one walk, so that no top-level
+// item is lost when there are several.
 std::string writeDataFile(const Document& document, NodeId start, std::uint16_t base);
 
 struct DataFileReadResult {
