@@ -235,32 +235,6 @@ private:
     NodeId pending_;
 };
 
-// How many distinct numbers each kind-and-depth class holds. A class has 65536 serials;
-// once all are held no fresh number exists, and searching for one for every further record
-// would make a large file take minutes: such records keep the serial the counter gives.
-class NumberSpace {
-public:
-    explicit NumberSpace(const ItemList& items) : held_(0x10000, 0) {
-        for (const BookmarkItem& record : items)
-            if (items.find(record.itemNumber) == &record) ++held_[classOf(record.itemNumber)];
-    }
-
-    ItemNumber fresh(Document& document, unsigned kind, unsigned depth) {
-        ItemNumber probe = makeItemNumber(kind, depth, 0);
-        if (held_[classOf(probe)] >= 0x10000) return makeItemNumber(kind, depth, document.serials.next());
-        return allocateItemNumber(document, kind, depth);
-    }
-
-    void append(ItemList& items, BookmarkItem&& record) {
-        if (!items.find(record.itemNumber)) ++held_[classOf(record.itemNumber)];
-        items.append(std::move(record));
-    }
-
-private:
-    static std::size_t classOf(ItemNumber number) { return asBits(number) >> 16; }
-    std::vector<std::uint32_t> held_;
-};
-
 NodeId insertNode(Document& document, NodeId parent, const BookmarkItem& record, ImagePair images) {
     return document.tree.insertLastChild(parent, record.itemNumber, record.title, images.normal,
                                          images.selected, record.mark != 0);
@@ -315,7 +289,6 @@ DataFileReadResult loadDataFile(std::string_view text, Document& document, Shell
     DataFileReadResult result;
     std::uint16_t counterOnEntry = document.serials.value;
     bool headFilled = false;
-    NumberSpace numbers(document.items);
     Nesting nesting(kTopLevel, 0);
     BlockScanner blocks(text);
     while (auto block = blocks.next()) {
@@ -332,9 +305,9 @@ DataFileReadResult loadDataFile(std::string_view text, Document& document, Shell
         } else {
             // Two records must never share a number: lookups would find only the first.
             if (document.items.find(number))
-                record->itemNumber = numbers.fresh(document, kindOf(number), depthOf(number));
+                record->itemNumber = allocateItemNumber(document, kindOf(number), depthOf(number));
             node = insertNode(document, parent, *record, images);
-            numbers.append(document.items, std::move(*record));
+            document.items.append(std::move(*record));
         }
         nesting.inserted(node);
         noteInserted(result, node);
@@ -350,7 +323,6 @@ DataFileReadResult importDataFile(std::string_view text, Document& document, Nod
     result.nextCounter = document.serials.value;
     if (!document.tree.isAlive(target)) return result;
     int targetDepth = static_cast<int>(depthOf(document.tree.node(target).itemNumber));
-    NumberSpace numbers(document.items);
     Nesting nesting(target, targetDepth);
     BlockScanner blocks(text);
     while (auto block = blocks.next()) {
@@ -363,9 +335,9 @@ DataFileReadResult importDataFile(std::string_view text, Document& document, Nod
         // Everything lands below the target, so nothing may claim the target's own depth
         // (a record of depth 0 would, and would come back as its sibling after a save).
         int storedDepth = std::min(std::max(depth, targetDepth + 1), static_cast<int>(kMaxDepth));
-        record->itemNumber = numbers.fresh(document, kind, static_cast<unsigned>(storedDepth));
+        record->itemNumber = allocateItemNumber(document, kind, static_cast<unsigned>(storedDepth));
         NodeId node = insertNode(document, parent, *record, imagesForRecord(kind, record->locator, icons));
-        numbers.append(document.items, std::move(*record));
+        document.items.append(std::move(*record));
         nesting.inserted(node);
         noteInserted(result, node);
     }

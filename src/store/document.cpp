@@ -4,9 +4,10 @@ namespace perchlet {
 
 ItemNumber allocateItemNumber(Document& document, unsigned kind, unsigned depth) {
     ItemNumber number = makeItemNumber(kind, depth, document.serials.next());
-    // Bounded: when every serial of this kind and depth is held, the last one is reused.
-    for (int tries = 1; tries < 0x10000 && document.items.find(number); ++tries)
-        number = makeItemNumber(kind, depth, document.serials.next());
+    // With all 65536 serials of this kind and depth held there is no fresh number to find:
+    // the counter's serial is shared, and a search would only cost time.
+    if (document.items.numbersHeldIn(kind, depth) >= 0x10000) return number;
+    while (document.items.find(number)) number = makeItemNumber(kind, depth, document.serials.next());
     return number;
 }
 

@@ -7,14 +7,15 @@ ItemList::ItemList(BookmarkItem root) { reset(std::move(root)); }
 void ItemList::reset(BookmarkItem root) {
     records_.clear();
     firstPosition_.clear();
+    heldPerClass_.clear();
     hasSharedNumbers_ = false;
     append(std::move(root));
 }
 
 BookmarkItem& ItemList::append(BookmarkItem record) {
     records_.push_back(std::move(record));
-    auto inserted = firstPosition_.emplace(records_.back().itemNumber, records_.size() - 1);
-    if (!inserted.second) hasSharedNumbers_ = true;
+    if (firstPosition_.count(records_.back().itemNumber)) hasSharedNumbers_ = true;
+    else indexNew(records_.back().itemNumber, records_.size() - 1);
     return records_.back();
 }
 
@@ -26,6 +27,24 @@ BookmarkItem* ItemList::find(ItemNumber number) {
 const BookmarkItem* ItemList::find(ItemNumber number) const {
     auto it = firstPosition_.find(number);
     return it == firstPosition_.end() ? nullptr : &records_[it->second];
+}
+
+static std::uint32_t classOf(ItemNumber number) { return asBits(number) >> 16; }
+
+void ItemList::indexNew(ItemNumber number, std::size_t position) {
+    firstPosition_.emplace(number, position);
+    ++heldPerClass_[classOf(number)];
+}
+
+void ItemList::unindex(std::unordered_map<ItemNumber, std::size_t>::iterator entry) {
+    auto held = heldPerClass_.find(classOf(entry->first));
+    if (held != heldPerClass_.end() && --held->second == 0) heldPerClass_.erase(held);
+    firstPosition_.erase(entry);
+}
+
+std::size_t ItemList::numbersHeldIn(unsigned kind, unsigned depth) const {
+    auto held = heldPerClass_.find(classOf(makeItemNumber(kind, depth, 0)));
+    return held == heldPerClass_.end() ? 0 : held->second;
 }
 
 std::size_t ItemList::positionOf(const BookmarkItem& record) const {
@@ -44,12 +63,12 @@ void ItemList::renumber(BookmarkItem& record, ItemNumber newNumber) {
 
     auto old = firstPosition_.find(oldNumber);
     if (old != firstPosition_.end() && old->second == position) {
-        firstPosition_.erase(old);
+        unindex(old);
         if (hasSharedNumbers_) indexFrom(position + 1, oldNumber);
     }
     auto current = firstPosition_.find(newNumber);
     if (current == firstPosition_.end()) {
-        firstPosition_.emplace(newNumber, position);
+        indexNew(newNumber, position);
     } else {
         hasSharedNumbers_ = true;
         if (position < current->second) current->second = position;
@@ -60,7 +79,7 @@ void ItemList::renumber(BookmarkItem& record, ItemNumber newNumber) {
 void ItemList::indexFrom(std::size_t position, ItemNumber number) {
     for (std::size_t i = position; i < records_.size(); ++i) {
         if (records_[i].itemNumber == number) {
-            firstPosition_.emplace(number, i);
+            indexNew(number, i);
             return;
         }
     }

@@ -27,6 +27,9 @@ public:
     // Drops every record and starts again from a new head.
     void reset(BookmarkItem root);
 
+    // How many distinct numbers of this kind and depth the records hold (at most 65536).
+    std::size_t numbersHeldIn(unsigned kind, unsigned depth) const;
+
     BookmarkItem& head() { return records_.front(); }
     const BookmarkItem& head() const { return records_.front(); }
     std::size_t size() const { return records_.size(); }
@@ -37,10 +40,13 @@ public:
 
 private:
     void indexFrom(std::size_t position, ItemNumber number);
+    void indexNew(ItemNumber number, std::size_t position);
+    void unindex(std::unordered_map<ItemNumber, std::size_t>::iterator entry);
     std::size_t positionOf(const BookmarkItem& record) const;
 
     std::deque<BookmarkItem> records_;
     std::unordered_map<ItemNumber, std::size_t> firstPosition_;
+    std::unordered_map<std::uint32_t, std::size_t> heldPerClass_;  // by kind and depth
     bool hasSharedNumbers_ = false;
 };
 

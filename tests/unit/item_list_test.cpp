@@ -138,3 +138,17 @@ TEST(Document, NewNumbersPassOverSerialsThatRecordsHold) {
     EXPECT_EQ(allocateItemNumber(document, kKindWebLink, 2), makeItemNumber(0, 2, 0));
     EXPECT_EQ(allocateItemNumber(document, kKindWebLink, 2), makeItemNumber(0, 2, 4));
 }
+
+TEST(ItemList, CountsDistinctNumbersPerKindAndDepth) {
+    ItemList list(makeRootRecord("1"));
+    BookmarkItem& a = list.append(recordWith(makeItemNumber(0, 2, 1), "a"));
+    list.append(recordWith(makeItemNumber(0, 2, 1), "same number"));
+    list.append(recordWith(makeItemNumber(0, 2, 2), "b"));
+    EXPECT_EQ(list.numbersHeldIn(0, 2), 2u);
+    EXPECT_EQ(list.numbersHeldIn(1, 1), 1u);  // the root
+    list.renumber(a, makeItemNumber(0, 3, 1));  // the other holder keeps (0, 2, 1) held
+    EXPECT_EQ(list.numbersHeldIn(0, 2), 2u);
+    EXPECT_EQ(list.numbersHeldIn(0, 3), 1u);
+    list.reset(makeRootRecord("2"));
+    EXPECT_EQ(list.numbersHeldIn(0, 2), 0u);
+}
