@@ -20,3 +20,7 @@ add_test(NAME tool_test COMMAND sh ${CMAKE_SOURCE_DIR}/tests/tool/tool_test.sh $
 
 add_executable(data_file_bench bench/data_file_bench.cpp)
 target_link_libraries(data_file_bench PRIVATE perchlet_core)
+
+# Netscape import of a large file against a plain read (run by hand, not by ctest).
+add_executable(netscape_bench bench/netscape_bench.cpp)
+target_link_libraries(netscape_bench PRIVATE perchlet_core)

@@ -307,4 +307,8 @@ std::string utf16ToShiftJis(std::u16string_view text) {
     return out;
 }
 
+bool shouldOfferUtf8Conversion(std::string_view text) {
+    return text.substr(0, 3) == u8"\uFEFF" || text.find("charset=UTF-8") != std::string_view::npos;
+}
+
 }  // namespace perchlet

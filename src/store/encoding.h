@@ -41,6 +41,10 @@ bool appendCodePointAsShiftJis(char32_t cp, std::string& out);
 // keeps every character that has a Shift-JIS form.
 std::string utf8ToShiftJis(std::string_view utf8);
 
+// A file that says "charset=UTF-8" (exact case) or starts with a UTF-8 byte order mark:
+// the user is offered its conversion when it is read.
+bool shouldOfferUtf8Conversion(std::string_view text);
+
 // Bytes that form no character become U+FFFD.
 std::string shiftJisToUtf8(std::string_view sjis);
 std::u16string shiftJisToUtf16(std::string_view sjis);

@@ -84,7 +84,7 @@ std::optional<std::string> readWholeFile(const std::string& path) {
 
 std::optional<std::string> readWholeFileOfferingUtf8(const std::string& path, HWND owner) {
     std::optional<std::string> text = readWholeFile(path);
-    if (!text || text->find("charset=UTF-8") == std::string::npos) return text;
+    if (!text || !shouldOfferUtf8Conversion(*text)) return text;
     if (showMessage(owner, "文字コードがUTF-8です。変換して読み込みますか？", "ファイルの読込", MB_OKCANCEL) != IDOK)
         return text;
     return utf8ToShiftJis(*text);

@@ -15,7 +15,8 @@ bool writeWholeText(const std::string& path, const std::string& text);
 // with no text). Nothing for an empty path or a file that cannot be opened.
 std::optional<std::string> readWholeFile(const std::string& path);
 
-// As readWholeFile; when the text declares "charset=UTF-8", offers to convert it and, on OK,
+// As readWholeFile; when the text declares "charset=UTF-8" or starts with a UTF-8 byte
+// order mark, offers to convert it and, on OK,
 // returns the file converted to Shift-JIS instead.
 std::optional<std::string> readWholeFileOfferingUtf8(const std::string& path, HWND owner);
 

@@ -1,0 +1,260 @@
+#include "exchange/favorites.h"
+
+#include <array>
+
+#include "store/encoding.h"
+
+namespace perchlet {
+
+// ---------------------------------------------------------------- shortcut files and names
+
+std::string internetShortcutText(std::string_view locator) {
+    std::string text = "[InternetShortcut]\r\nURL=";
+    text += locator;
+    text += "\r\n";
+    return text;
+}
+
+namespace {
+
+char asciiUpper(char c) { return (c >= 'a' && c <= 'z') ? static_cast<char>(c - 'a' + 'A') : c; }
+
+bool equalsIgnoringCase(std::string_view a, std::string_view b) {
+    if (a.size() != b.size()) return false;
+    for (std::size_t i = 0; i < a.size(); ++i)
+        if (asciiUpper(a[i]) != asciiUpper(b[i])) return false;
+    return true;
+}
+
+std::string_view trimmed(std::string_view text) {
+    auto blank = [](char c) { return c == ' ' || c == '\t' || c == '\r'; };
+    while (!text.empty() && blank(text.front())) text.remove_prefix(1);
+    while (!text.empty() && blank(text.back())) text.remove_suffix(1);
+    return text;
+}
+
+// A value in matching quotes loses them, as the profile functions do.
+std::string_view unquoted(std::string_view value) {
+    if (value.size() >= 2 && (value.front() == '"' || value.front() == '\'') && value.back() == value.front())
+        return value.substr(1, value.size() - 2);
+    return value;
+}
+
+// Shortcut files are in the ANSI code page, occasionally UTF-16 with a byte order mark.
+std::string shortcutBytesAsShiftJis(std::string_view fileText) {
+    if (fileText.substr(0, 2) == "\xFF\xFE") {
+        std::u16string wide;
+        for (std::size_t i = 2; i + 1 < fileText.size(); i += 2)
+            wide += static_cast<char16_t>(static_cast<unsigned char>(fileText[i]) |
+                                          static_cast<unsigned char>(fileText[i + 1]) << 8);
+        return utf16ToShiftJis(wide);
+    }
+    if (fileText.substr(0, 3) == "\xEF\xBB\xBF") return std::string(fileText.substr(3));
+    return std::string(fileText);
+}
+
+}  // namespace
+
+std::string internetShortcutUrl(std::string_view fileText) {
+    const std::string text = shortcutBytesAsShiftJis(fileText);
+    std::string_view rest = text;
+    bool inShortcutSection = false;
+    while (!rest.empty()) {
+        std::size_t lineEnd = rest.find('\n');
+        std::string_view line = trimmed(rest.substr(0, lineEnd));
+        rest.remove_prefix(lineEnd == std::string_view::npos ? rest.size() : lineEnd + 1);
+        if (!line.empty() && line.front() == '[') {
+            std::size_t close = line.find(']');
+            std::string_view section = line.substr(1, close == std::string_view::npos ? std::string_view::npos : close - 1);
+            inShortcutSection = equalsIgnoringCase(trimmed(section), "InternetShortcut");
+            continue;
+        }
+        std::size_t equals = line.find('=');
+        if (!inShortcutSection || equals == std::string_view::npos) continue;
+        if (equalsIgnoringCase(trimmed(line.substr(0, equals)), "URL"))
+            return fitText(unquoted(trimmed(line.substr(equals + 1))));
+    }
+    return kUrlNotFound;
+}
+
+namespace {
+
+bool isDeviceName(std::string_view name) {
+    static constexpr std::array<std::string_view, 24> kDevices = {
+        "CON",  "PRN",  "AUX",  "NUL",  "COM1", "COM2", "COM3", "COM4",
+        "COM5", "COM6", "COM7", "COM8", "COM9", "LPT1", "LPT2", "LPT3",
+        "LPT4", "LPT5", "LPT6", "LPT7", "LPT8", "LPT9", "CONIN$", "CONOUT$"};
+    // Windows takes "con.txt" and "con .txt" for the device as well.
+    std::string_view base = name.substr(0, name.find('.'));
+    while (!base.empty() && base.back() == ' ') base.remove_suffix(1);
+    for (std::string_view device : kDevices)
+        if (equalsIgnoringCase(base, device)) return true;
+    return false;
+}
+
+}  // namespace
+
+std::string favoritesName(std::string_view title) {
+    std::string name = filterText(title, TextFilter::FileName);
+    // Neither byte can be the second byte of a two-byte character.
+    while (!name.empty() && (name.back() == '.' || name.back() == ' ')) name.pop_back();
+    if (name.empty()) return "_";
+    if (isDeviceName(name)) name.insert(0, "_");
+    return name;
+}
+
+// ---------------------------------------------------------------- paths
+
+namespace {
+
+// True when the last character (not the second byte of a two-byte one) is the separator.
+bool endsWithSeparator(const std::string& path, char separator) {
+    std::size_t pos = 0;
+    bool lastIsSeparator = false;
+    while (pos < path.size()) {
+        bool pair = isShiftJisLeadByte(static_cast<unsigned char>(path[pos])) && pos + 1 < path.size();
+        lastIsSeparator = !pair && path[pos] == separator;
+        pos += pair ? 2 : 1;
+    }
+    return lastIsSeparator;
+}
+
+std::string joinPath(const FavoritesFileSystem& files, const std::string& directory, std::string_view name) {
+    std::string path = directory;
+    if (!endsWithSeparator(path, files.separator())) path += files.separator();
+    path += name;
+    return path;
+}
+
+// ---------------------------------------------------------------- export
+
+struct FavoritesExport {
+    const Document& document;
+    FavoritesFileSystem& files;
+    AfterFailedWrite after;
+    FavoritesExportResult result;
+};
+
+bool exportItem(FavoritesExport& run, NodeId node, const std::string& directory, unsigned level);
+
+// False when the export is to stop.
+bool writeShortcut(FavoritesExport& run, const std::string& path, std::string_view locator) {
+    if (path.size() <= kMaxFavoritesPath && run.files.writeFile(path, internetShortcutText(locator))) {
+        ++run.result.filesWritten;
+        return true;
+    }
+    run.result.failedWrites.push_back(path);
+    if (run.after == AfterFailedWrite::CarryOn) return true;
+    run.result.stopped = true;
+    return false;
+}
+
+bool exportFolder(FavoritesExport& run, NodeId node, const std::string& directory, unsigned level) {
+    const BookmarkTree& tree = run.document.tree;
+    std::string path = joinPath(run.files, directory, favoritesName(recordOfNode(run.document, node).title));
+    if (path.size() <= kMaxFavoritesPath && run.files.makeDirectory(path)) ++run.result.directoriesMade;
+    if (level > kFavoritesExportLevels) {
+        if (tree.firstChild(node) != kNoNode) ++run.result.foldersNotEntered;
+        return true;
+    }
+    for (NodeId child = tree.firstChild(node); child != kNoNode; child = tree.nextSibling(child))
+        if (!exportItem(run, child, path, level + 1)) return false;
+    return true;
+}
+
+bool exportItem(FavoritesExport& run, NodeId node, const std::string& directory, unsigned level) {
+    unsigned kind = kindOf(run.document.tree.node(node).itemNumber);
+    if (kind == kKindFolder) return exportFolder(run, node, directory, level);
+    if (kind == kKindShellLink || kind == kKindLocalFile) return true;
+    const BookmarkItem& record = recordOfNode(run.document, node);
+    return writeShortcut(run, joinPath(run.files, directory, favoritesName(record.title) + ".url"), record.locator);
+}
+
+}  // namespace
+
+FavoritesExportResult exportFavorites(const Document& document, NodeId start,
+                                      const std::string& chosenDirectory, FavoritesFileSystem& files,
+                                      AfterFailedWrite after) {
+    FavoritesExport run{document, files, after, {}};
+    if (start != kTopLevel && document.tree.isAlive(start)) exportItem(run, start, chosenDirectory, 1);
+    return run.result;
+}
+
+// ---------------------------------------------------------------- import
+
+namespace {
+
+struct FavoritesImport {
+    Document& document;
+    FavoritesFileSystem& files;
+    std::size_t entries = 0;
+    FavoritesImportResult result;
+};
+
+BookmarkItem recordWithTimes(const FavoritesEntry& entry, std::string_view title) {
+    BookmarkItem record;
+    record.title = fitText(filterText(title, TextFilter::SingleLine));
+    record.addDate = dateText(entry.created);
+    record.lastModified = dateText(entry.lastWritten);
+    record.lastVisit = dateText(entry.lastAccessed);
+    return record;
+}
+
+// A shortcut's name without its last four characters (".url"), cut between characters.
+std::string_view linkTitleOf(std::string_view name) {
+    if (name.size() <= 4) return {};
+    std::size_t keep = fitField(name, name.size() - 4).size();
+    return name.substr(0, keep);
+}
+
+std::string shortcutUrlAt(FavoritesFileSystem& files, const std::string& path) {
+    std::optional<std::string> text = files.readFile(path);
+    return text ? internetShortcutUrl(*text) : std::string(kUrlNotFound);
+}
+
+bool readDirectory(FavoritesImport& run, const std::string& directory, NodeId parent);
+
+void importEntry(FavoritesImport& run, const FavoritesEntry& entry, const std::string& path, NodeId parent) {
+    if (!canHoldChildren(run.document, parent)) return;
+    if (entry.isDirectory) {
+        NodeId folder = addImportedItem(run.document, parent, kKindFolder, recordWithTimes(entry, entry.name)).node;
+        ++run.result.count;
+        readDirectory(run, path, folder);
+        return;
+    }
+    BookmarkItem record = recordWithTimes(entry, linkTitleOf(entry.name));
+    record.locator = shortcutUrlAt(run.files, path);
+    addImportedItem(run.document, parent, kKindWebLink, std::move(record));
+    ++run.result.count;
+}
+
+// False when the directory could not be listed.
+bool readDirectory(FavoritesImport& run, const std::string& directory, NodeId parent) {
+    std::optional<std::vector<FavoritesEntry>> entries = run.files.list(directory);
+    if (!entries) {
+        run.result.unlistedDirectories.push_back(directory);
+        return false;
+    }
+    for (const FavoritesEntry& entry : *entries) {
+        if (entry.isDirectory && (entry.name == "." || entry.name == "..")) continue;
+        importEntry(run, entry, joinPath(run.files, directory, entry.name), parent);
+        // The entry that passes the limit is kept; every directory level open then stops.
+        if (++run.entries > kFavoritesEntryLimit) {
+            ++run.result.limitMessages;
+            break;
+        }
+    }
+    return true;
+}
+
+}  // namespace
+
+FavoritesImportResult importFavorites(Document& document, NodeId target, const std::string& directory,
+                                      FavoritesFileSystem& files) {
+    FavoritesImport run{document, files, 0, {}};
+    run.result.topLevelRead = readDirectory(run, directory, target);
+    if (run.result.topLevelRead) document.modified = true;
+    return run.result;
+}
+
+}  // namespace perchlet

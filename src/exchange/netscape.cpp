@@ -1,0 +1,407 @@
+#include "exchange/netscape.h"
+
+#include <optional>
+
+#include "store/encoding.h"
+#include "store/parent_stack.h"
+#include "tree/tree_population.h"
+
+namespace perchlet {
+
+// ---------------------------------------------------------------- shared pieces
+
+const BookmarkItem& recordOfNode(const Document& document, NodeId node) {
+    static const BookmarkItem kNoRecord{};
+    const BookmarkItem* record = document.items.find(document.tree.node(node).itemNumber);
+    return record ? *record : kNoRecord;
+}
+
+unsigned depthInTree(const BookmarkTree& tree, NodeId node) {
+    unsigned depth = 0;
+    for (NodeId n = node; n != kTopLevel && n != kNoNode; n = tree.parent(n)) ++depth;
+    return depth;
+}
+
+bool canHoldChildren(const Document& document, NodeId parent) {
+    return depthOf(document.tree.node(parent).itemNumber) < kMaxDepth;
+}
+
+AddedItem addImportedItem(Document& document, NodeId parent, unsigned kind, BookmarkItem record) {
+    ItemNumber parentNumber = document.tree.node(parent).itemNumber;
+    ItemNumber number = allocateItemNumberUnder(document, parentNumber, kind);
+    record.itemNumber = number;
+    record.parentNumber = static_cast<std::uint32_t>(parentNumber);
+    ImagePair images = imagesForKind(kind);
+    std::string text = record.title;
+    BookmarkItem& stored = document.items.append(std::move(record));
+    NodeId node = document.tree.insertLastChild(parent, number, std::move(text), images.normal,
+                                                images.selected);
+    return {node, stored};
+}
+
+std::string escapeHtmlText(std::string_view text) {
+    // None of these bytes can be the second byte of a Shift-JIS character.
+    std::string out;
+    out.reserve(text.size());
+    for (char c : text) {
+        switch (c) {
+        case '&': out += "&amp;"; break;
+        case '<': out += "&lt;"; break;
+        case '>': out += "&gt;"; break;
+        case '"': out += "&quot;"; break;
+        default: out += c;
+        }
+    }
+    return out;
+}
+
+std::string escapeHtmlAttribute(std::string_view text) {
+    std::string out;
+    out.reserve(text.size());
+    for (char c : text) {
+        if (c == '"') out += "&quot;";
+        else out += c;
+    }
+    return out;
+}
+
+namespace {
+
+bool isDecimalDigit(char c) { return c >= '0' && c <= '9'; }
+
+int hexDigitValue(char c) {
+    if (c >= '0' && c <= '9') return c - '0';
+    if (c >= 'a' && c <= 'f') return c - 'a' + 10;
+    if (c >= 'A' && c <= 'F') return c - 'A' + 10;
+    return -1;
+}
+
+// The code point of "#NNN" or "#xHH", or nothing when the text is not such a number.
+std::optional<char32_t> numericReference(std::string_view body) {
+    if (body.size() < 2 || body[0] != '#') return std::nullopt;
+    bool hex = body[1] == 'x' || body[1] == 'X';
+    std::string_view digits = body.substr(hex ? 2 : 1);
+    if (digits.empty() || digits.size() > 8) return std::nullopt;
+    std::uint32_t value = 0;
+    for (char c : digits) {
+        int digit = hex ? hexDigitValue(c) : (isDecimalDigit(c) ? c - '0' : -1);
+        if (digit < 0) return std::nullopt;
+        value = value * (hex ? 16 : 10) + static_cast<std::uint32_t>(digit);
+    }
+    return value <= 0x10FFFF ? static_cast<char32_t>(value) : 0;
+}
+
+// Decodes the reference at the start of text (which begins with "&") into out and returns
+// its length, or returns 0 when it is not a well-formed reference.
+std::size_t decodeReferenceAt(std::string_view text, std::string& out) {
+    constexpr std::size_t kLongestReference = 12;  // "&#x10FFFF;" with room to spare
+    std::size_t semicolon = text.substr(0, kLongestReference).find(';');
+    if (semicolon == std::string_view::npos) return 0;
+    std::string_view body = text.substr(1, semicolon - 1);
+    const std::size_t length = semicolon + 1;
+    if (body == "amp") out += '&';
+    else if (body == "lt") out += '<';
+    else if (body == "gt") out += '>';
+    else if (body == "quot") out += '"';
+    else if (body == "apos") out += '\'';
+    else if (std::optional<char32_t> cp = numericReference(body)) appendCodePointAsShiftJis(*cp, out);
+    else return 0;
+    return length;
+}
+
+}  // namespace
+
+std::string decodeCharacterReferences(std::string_view text) {
+    std::string out;
+    out.reserve(text.size());
+    std::size_t pos = 0;
+    while (pos < text.size()) {
+        std::size_t amp = text.find('&', pos);
+        if (amp == std::string_view::npos) amp = text.size();
+        out.append(text.substr(pos, amp - pos));
+        if (amp == text.size()) break;
+        std::size_t used = decodeReferenceAt(text.substr(amp), out);
+        if (used == 0) {
+            out += '&';
+            used = 1;
+        }
+        pos = amp + used;
+    }
+    return out;
+}
+
+// ---------------------------------------------------------------- export
+
+namespace {
+
+constexpr std::string_view kNetscapeHeader =
+    "<!DOCTYPE NETSCAPE-Bookmark-file-1>\r\n"
+    "<!-- This is an automatically generated file.\r\n"
+    "It will be read and overwritten."
+    "Do Not Edit! -->\r\n"
+    "<TITLE>Bookmarks</TITLE>\r\n"
+    "<H1>Bookmarks</H1>\r\n";
+
+constexpr std::string_view kOpenList = "<DL><p>\r\n";
+constexpr std::string_view kCloseList = "</DL><p>\r\n";
+
+void appendIndent(std::string& out, unsigned levels) { out.append(levels * 4, ' '); }
+
+bool isWebLinkKind(unsigned kind) {
+    return kind == kKindWebLink || kind == kKindChangedLink || kind == kKindFailedLink;
+}
+
+// Closes the lists from depth `from` down to depth `to`.
+void appendClosingLists(std::string& out, unsigned from, unsigned to) {
+    for (unsigned depth = from; depth > to; --depth) {
+        appendIndent(out, depth - 1);
+        out += kCloseList;
+    }
+}
+
+// What goes before an item at depth d when the previous one was at depth p.
+void appendNesting(std::string& out, unsigned p, unsigned d) {
+    if (d > p) {
+        appendIndent(out, d - 1);
+        out += kOpenList;
+    } else {
+        appendClosingLists(out, p, d);
+    }
+    appendIndent(out, d);
+}
+
+void appendFolderLine(std::string& out, const BookmarkItem& record) {
+    out += "<DT><H3 FOLDED ADD_DATE=\"";
+    out += escapeHtmlAttribute(record.addDate);
+    out += "\">";
+    out += escapeHtmlText(record.title);
+    out += "</H3>\r\n";
+}
+
+void appendLinkLine(std::string& out, const BookmarkItem& record, std::string_view address) {
+    out += "<DT><A HREF=\"";
+    out += escapeHtmlAttribute(address);
+    out += "\" ADD_DATE=\"";
+    out += escapeHtmlAttribute(record.addDate);
+    out += "\" LAST_MODIFIED=\"";
+    out += escapeHtmlAttribute(record.lastModified);
+    out += "\" LAST_VISIT=\"";
+    out += escapeHtmlAttribute(record.lastVisit);
+    out += "\">";
+    out += escapeHtmlText(record.title);
+    out += "</A>\r\n";
+}
+
+void appendDescription(std::string& out, const BookmarkItem& record, unsigned depth) {
+    if (record.comment.empty()) return;
+    appendIndent(out, depth);
+    out += "<DD>";
+    out += escapeHtmlText(record.comment);
+    out += "\r\n";
+}
+
+}  // namespace
+
+std::string exportNetscape(const Document& document, NodeId start) {
+    const BookmarkTree& tree = document.tree;
+    if (start == kTopLevel || !tree.isAlive(start)) return {};
+    std::string out(kNetscapeHeader);
+    const unsigned base = depthInTree(tree, start) - 1;
+    unsigned previous = base;
+    auto enter = [&](NodeId node) { return !isWebLinkKind(kindOf(tree.node(node).itemNumber)); };
+    walkWithDepth(tree, start, enter, [&](NodeId node, unsigned depth) {
+        const BookmarkItem& record = recordOfNode(document, node);
+        unsigned kind = kindOf(tree.node(node).itemNumber);
+        appendNesting(out, previous, depth);
+        if (kind == kKindFolder) appendFolderLine(out, record);
+        else if (kind == kKindShellLink || kind == kKindLocalFile) appendLinkLine(out, record, kUrlNotFound);
+        else appendLinkLine(out, record, record.locator);
+        appendDescription(out, record, depth);
+        previous = depth;
+    });
+    appendClosingLists(out, previous, base);
+    return out;
+}
+
+// ---------------------------------------------------------------- import
+
+namespace {
+
+bool isBlank(char c) { return c == ' ' || c == '\t' || c == '\r' || c == '\n'; }
+
+std::size_t skipBlanks(std::string_view text, std::size_t pos) {
+    while (pos < text.size() && isBlank(text[pos])) ++pos;
+    return pos;
+}
+
+// The value of an attribute in a tag's text, found by its exact name wherever it stands
+// among the attributes (never inside another attribute's value); empty when absent or
+// when its quote is never closed.
+std::string_view attributeValue(std::string_view tag, std::string_view name) {
+    std::size_t pos = 0;
+    while (pos < tag.size() && !isBlank(tag[pos])) ++pos;  // the tag's own name
+    while ((pos = skipBlanks(tag, pos)) < tag.size()) {
+        std::size_t nameStart = pos;
+        while (pos < tag.size() && !isBlank(tag[pos]) && tag[pos] != '=') ++pos;
+        std::string_view attribute = tag.substr(nameStart, pos - nameStart);
+        pos = skipBlanks(tag, pos);
+        if (pos >= tag.size() || tag[pos] != '=') continue;  // an attribute without value
+        pos = skipBlanks(tag, pos + 1);
+        std::string_view value;
+        if (pos < tag.size() && (tag[pos] == '"' || tag[pos] == '\'')) {
+            std::size_t close = tag.find(tag[pos], pos + 1);
+            if (close == std::string_view::npos) return {};
+            value = tag.substr(pos + 1, close - pos - 1);
+            pos = close + 1;
+        } else {
+            std::size_t end = pos;
+            while (end < tag.size() && !isBlank(tag[end])) ++end;
+            value = tag.substr(pos, end - pos);
+            pos = end;
+        }
+        if (attribute == name) return value;
+    }
+    return {};
+}
+
+std::string attributeText(std::string_view tag, std::string_view name) {
+    return decodeCharacterReferences(attributeValue(tag, name));
+}
+
+std::string titleText(std::string_view raw) {
+    return fitText(filterText(decodeCharacterReferences(raw), TextFilter::SingleLine));
+}
+
+// The description's markup: each "<BR" with the character after it, and line breaks, go;
+// so do the blanks that end it (the indentation of the line that follows).
+std::string descriptionText(std::string_view raw) {
+    std::string kept;
+    kept.reserve(raw.size());
+    for (std::size_t pos = 0; pos < raw.size(); ++pos) {
+        if (raw.compare(pos, 3, "<BR") == 0) {
+            pos += 3;  // and the loop steps over the one character after it
+            continue;
+        }
+        if (raw[pos] != '\r' && raw[pos] != '\n') kept += raw[pos];
+    }
+    while (!kept.empty() && (kept.back() == ' ' || kept.back() == '\t')) kept.pop_back();
+    return fitText(decodeCharacterReferences(kept));
+}
+
+struct NetscapeImport {
+    NetscapeImport(std::string_view text, Document& document, NodeId target)
+        : text(text), document(document), parent(target) {}
+
+    std::string_view text;
+    Document& document;
+    std::size_t pos = 0;
+    NodeId parent;
+    NodeId lastCreated = kNoNode;
+    BookmarkItem* lastRecord = nullptr;  // held, not looked up: numbers can repeat once serials run out
+    bool folderSeen = false;
+    ParentStack<NodeId> parents;
+    ImportResult result;
+};
+
+void addItem(NetscapeImport& import, unsigned kind, BookmarkItem record) {
+    AddedItem added = addImportedItem(import.document, import.parent, kind, std::move(record));
+    import.lastCreated = added.node;
+    import.lastRecord = &added.record;
+    ++import.result.count;
+    import.result.lastCreated = added.node;
+}
+
+// The text up to the closing tag, and the scan moves past it; nothing when the tag never
+// comes (the import then ends without inventing an item).
+std::optional<std::string_view> textUpTo(NetscapeImport& import, std::string_view closingTag) {
+    std::size_t end = import.text.find(closingTag, import.pos);
+    if (end == std::string_view::npos) return std::nullopt;
+    std::string_view inside = import.text.substr(import.pos, end - import.pos);
+    import.pos = end + closingTag.size();
+    return inside;
+}
+
+bool readLink(NetscapeImport& import, std::string_view tag) {
+    std::optional<std::string_view> title = textUpTo(import, "</A>");
+    if (!title) return false;
+    BookmarkItem record;
+    record.title = titleText(*title);
+    record.locator = fitText(attributeText(tag, "HREF"));
+    record.addDate = fitDate(attributeText(tag, "ADD_DATE"));
+    record.lastModified = fitDate(attributeText(tag, "LAST_MODIFIED"));
+    record.lastVisit = fitDate(attributeText(tag, "LAST_VISIT"));
+    addItem(import, kKindWebLink, std::move(record));
+    return true;
+}
+
+bool readFolder(NetscapeImport& import, std::string_view tag) {
+    std::optional<std::string_view> title = textUpTo(import, "</H3>");
+    if (!title) return false;
+    BookmarkItem record;
+    record.title = titleText(*title);
+    record.addDate = fitDate(attributeText(tag, "ADD_DATE"));
+    addItem(import, kKindFolder, std::move(record));
+    import.folderSeen = true;
+    return true;
+}
+
+// The description runs to the next "<" that does not start "<BR"; the scan stops there.
+void readDescription(NetscapeImport& import) {
+    std::size_t end = import.pos;
+    for (;;) {
+        end = import.text.find('<', end);
+        if (end == std::string_view::npos || import.text.compare(end + 1, 2, "BR") != 0) break;
+        ++end;
+    }
+    if (end == std::string_view::npos) end = import.text.size();
+    std::string_view raw = import.text.substr(import.pos, end - import.pos);
+    import.pos = end;
+    if (import.lastRecord) import.lastRecord->comment = descriptionText(raw);
+}
+
+void openList(NetscapeImport& import) {
+    import.parents.push(import.parent);
+    // Past the deepest depth an item number can hold, the items stay on the level reached.
+    if (import.lastCreated != kNoNode && canHoldChildren(import.document, import.lastCreated))
+        import.parent = import.lastCreated;
+}
+
+// False when the list closed is the file's outermost one: the import ends there.
+bool closeList(NetscapeImport& import) {
+    std::optional<NodeId> outer = import.parents.top();
+    if (!outer) return false;
+    import.parents.pop();
+    import.parent = *outer;
+    return true;
+}
+
+// Handles one tag; false ends the import.
+bool readTag(NetscapeImport& import, std::string_view tag) {
+    std::string_view key = tag.substr(0, 3);
+    if (key == "A H") return readLink(import, tag);
+    if (key == "H3 ") return readFolder(import, tag);
+    if (key == "DD") readDescription(import);
+    else if (import.folderSeen && key == "DL") openList(import);
+    else if (import.folderSeen && key == "/DL") return closeList(import);
+    return true;
+}
+
+}  // namespace
+
+ImportResult importNetscape(std::string_view text, Document& document, NodeId target) {
+    NetscapeImport import(text, document, target);
+    if (canHoldChildren(document, target)) {
+        for (;;) {
+            std::size_t open = text.find('<', import.pos);
+            if (open == std::string_view::npos) break;
+            std::size_t close = text.find('>', open + 1);
+            if (close == std::string_view::npos) break;
+            import.pos = close + 1;
+            if (!readTag(import, text.substr(open + 1, close - open - 1))) break;
+        }
+    }
+    document.modified = true;
+    return import.result;
+}
+
+}  // namespace perchlet

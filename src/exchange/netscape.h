@@ -1,0 +1,81 @@
+// Netscape bookmark files (the HTML that browsers import and export), and the pieces the
+// other exchange formats share: how an imported item enters the document, how a subtree is
+// walked with each item's depth, and HTML character references.
+#pragma once
+#include <cstddef>
+#include <string>
+#include <string_view>
+
+#include "store/document.h"
+#include "store/encoding.h"
+
+namespace perchlet {
+
+// What the exports write in place of the address of a shell link or local file.
+constexpr char kUrlNotFound[] = "URL not found !";
+
+// What an import made; the tree view selects lastCreated afterwards.
+struct ImportResult {
+    std::size_t count = 0;
+    NodeId lastCreated = kNoNode;
+};
+
+// The file text for start's subtree, header and closing lists included; empty for no node.
+std::string exportNetscape(const Document& document, NodeId start);
+
+// Reads Netscape bookmark text (Shift-JIS) and puts its folders and links under target.
+// Tags are matched in upper case only. Marks the document modified.
+ImportResult importNetscape(std::string_view text, Document& document, NodeId target);
+
+// & < > " as character references, for text between tags.
+std::string escapeHtmlText(std::string_view text);
+// Only the double quote, for attribute values in double quotes.
+std::string escapeHtmlAttribute(std::string_view text);
+// Turns well-formed references (ending in ";") into their characters: &amp; &lt; &gt;
+// &quot; &apos;, &#NNN; and &#xHH;. A character without a Shift-JIS form is dropped;
+// anything else that starts with "&" stays as it is.
+std::string decodeCharacterReferences(std::string_view text);
+
+// --- shared by the exchange formats ---
+
+// The record a tree item shows; an empty record if none carries its number.
+const BookmarkItem& recordOfNode(const Document& document, NodeId node);
+
+// Depth in the tree: a top-level item is 1, its children 2, and so on.
+unsigned depthInTree(const BookmarkTree& tree, NodeId node);
+
+// Pre-order walk of start's subtree, handing each node with its depth in the tree.
+// A node's children are visited only when enter(node) says so.
+template <typename Enter, typename Visit>
+void walkWithDepth(const BookmarkTree& tree, NodeId start, Enter enter, Visit visit) {
+    NodeId node = start;
+    unsigned depth = depthInTree(tree, start);
+    for (;;) {
+        visit(node, depth);
+        if (tree.firstChild(node) != kNoNode && enter(node)) {
+            node = tree.firstChild(node);
+            ++depth;
+            continue;
+        }
+        while (node != start && tree.nextSibling(node) == kNoNode) {
+            node = tree.parent(node);
+            --depth;
+        }
+        if (node == start) return;
+        node = tree.nextSibling(node);
+    }
+}
+
+struct AddedItem {
+    NodeId node;
+    BookmarkItem& record;  // as stored in the item list
+};
+
+// Gives record a new number of this kind under parent, appends it to the item list and
+// inserts its tree item (with the kind's fixed images) as parent's last child.
+AddedItem addImportedItem(Document& document, NodeId parent, unsigned kind, BookmarkItem record);
+
+// Whether items can still be made under parent without overflowing the depth field.
+bool canHoldChildren(const Document& document, NodeId parent);
+
+}  // namespace perchlet

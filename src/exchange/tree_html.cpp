@@ -1,0 +1,131 @@
+#include "exchange/tree_html.h"
+
+#include <vector>
+
+#include "exchange/netscape.h"
+
+namespace perchlet {
+
+namespace {
+
+constexpr std::string_view kPageHead =
+    "<HTML>\r\n<HEAD>\r\n<TITLE>Ormbrant</TITLE>\r\n"
+    "<SCRIPT LANGUAGE=\"JavaScript\">\r\n<!--\r\n"
+    "function Display(id){\r\n"
+    "\tif(document.all.item(id).style.display == \"block\"){\r\n"
+    "\t\tdocument.all.item(id).style.display = \"none\";\r\n"
+    "\t}else if(document.all.item(id).style.display == \"none\"){\r\n"
+    "\t\tdocument.all.item(id).style.display = \"block\";\r\n"
+    "\t}\r\n"
+    "}\r\n//-->\r\n"
+    "</SCRIPT>\r\n"
+    "</HEAD>\r\n"
+    "<BODY STYLE=\"margin :0.5em 1em 0.5em 1em; color :#999999; font:normal normal normal "
+    "100%/1.2 \"Osaka\",\"ＭＳ Ｐゴシック\",sans-serif;\">\r\n"
+    "<H2>VoZivoVaro</H2>\r\n";
+
+constexpr std::string_view kPageTail = "\r\n</BODY>\r\n</HTML>";
+constexpr std::string_view kCloseDivision = "</DIV>\r\n";
+
+constexpr std::string_view kBranch = "├　";
+constexpr std::string_view kLastBranch = "└　";
+constexpr std::string_view kContinuation = "│　";
+constexpr std::string_view kBlank = "　　";
+
+bool hasLink(unsigned kind, const BookmarkItem& record) {
+    bool linkKind = kind == kKindWebLink || kind == kKindChangedLink || kind == kKindFailedLink || kind == 4;
+    return linkKind && !record.locator.empty();
+}
+
+void appendDates(std::string& out, const BookmarkItem& record) {
+    out += "ADD_DATE=\"";
+    out += escapeHtmlText(record.addDate);
+    out += "\" LAST_MODIFIED=\"";
+    out += escapeHtmlText(record.lastModified);
+    out += "\" LAST_VISIT=\"";
+    out += escapeHtmlText(record.lastVisit);
+    out += '"';
+}
+
+// The toggle and opening anchor of an item with children come before the common part.
+void appendToggle(std::string& out, const std::string& id) {
+    out += "<A HREF=\"JavaScript:onClick=Display('display";
+    out += id;
+    out += "');\" STYLE=\"color :#000000;\">＋</A>";
+}
+
+void appendAnchor(std::string& out, const BookmarkItem& record, bool withLink) {
+    out += "<A ";
+    if (withLink) {
+        out += "HREF=\"";
+        out += escapeHtmlText(record.locator);
+        out += "\" ";
+    }
+    appendDates(out, record);
+    if (!withLink) out += " STYLE=\"color :#000000;\"";
+    out += '>';
+    out += escapeHtmlText(record.title);
+    out += "</A><BR>\r\n";
+}
+
+void appendDivisionStart(std::string& out, const std::string& id) {
+    out += "<DIV ID=\"display";
+    out += id;
+    out += "\" STYLE=\"display:block\">\r\n";
+}
+
+struct PageState {
+    unsigned previousDepth = 0;
+    int openDivisions = 0;
+    unsigned lastId = 0;
+    std::vector<std::string_view> indentation;
+};
+
+// Leaving deeper items: one division closes for every level climbed.
+void appendClosings(std::string& out, PageState& state, unsigned depth) {
+    for (unsigned level = depth; level < state.previousDepth; ++level) {
+        out += kCloseDivision;
+        --state.openDivisions;
+        if (state.indentation.empty()) break;
+        state.indentation.pop_back();
+    }
+}
+
+void appendItem(std::string& out, PageState& state, const Document& document, NodeId node, unsigned depth) {
+    const BookmarkTree& tree = document.tree;
+    const BookmarkItem& record = recordOfNode(document, node);
+    const bool hasChildren = tree.firstChild(node) != kNoNode;
+    const bool hasNext = tree.nextSibling(node) != kNoNode;
+    std::string id;
+    if (hasChildren) {
+        ++state.openDivisions;
+        id = std::to_string(++state.lastId);
+    }
+    appendClosings(out, state, depth);
+    for (std::string_view piece : state.indentation) out += piece;
+    out += hasNext ? kBranch : kLastBranch;
+    if (hasChildren) appendToggle(out, id);
+    appendAnchor(out, record, hasLink(kindOf(tree.node(node).itemNumber), record));
+    if (hasChildren) {
+        appendDivisionStart(out, id);
+        state.indentation.push_back(hasNext ? kContinuation : kBlank);
+    }
+    state.previousDepth = depth;
+}
+
+}  // namespace
+
+std::string exportTreeHtml(const Document& document, NodeId start) {
+    const BookmarkTree& tree = document.tree;
+    if (start == kTopLevel || !tree.isAlive(start)) return {};
+    std::string out(kPageHead);
+    PageState state;
+    state.previousDepth = depthInTree(tree, start) - 1;
+    walkWithDepth(tree, start, [](NodeId) { return true; },
+                  [&](NodeId node, unsigned depth) { appendItem(out, state, document, node, depth); });
+    for (int i = 0; i < state.openDivisions; ++i) out += kCloseDivision;
+    out += kPageTail;
+    return out;
+}
+
+}  // namespace perchlet

@@ -1,0 +1,160 @@
+#include <gtest/gtest.h>
+
+#include <fstream>
+#include <iterator>
+#include <string>
+#include <vector>
+
+#include "exchange/csv.h"
+#include "tree/tree_population.h"
+
+using namespace perchlet;
+
+namespace {
+
+const std::string kHeaderLine = "項目,タイトル,URL,コメント,作成日時,最終更新日時,最終訪問日時\r\n";
+
+struct Tree {
+    Document doc;
+    NodeId root;
+    Tree() : root(insertRootItem(doc)) { doc.items.head().addDate = "1"; }
+
+    NodeId add(NodeId parent, unsigned kind, std::string title, std::string locator = "",
+               std::string comment = "") {
+        BookmarkItem record;
+        record.title = std::move(title);
+        record.locator = std::move(locator);
+        record.comment = std::move(comment);
+        record.addDate = "100";
+        record.lastModified = "000000";
+        record.lastVisit = "";
+        return addImportedItem(doc, parent, kind, std::move(record)).node;
+    }
+    const BookmarkItem& record(NodeId node) const { return recordOfNode(doc, node); }
+    std::vector<std::string> childTitles(NodeId parent) const {
+        std::vector<std::string> titles;
+        for (NodeId n = doc.tree.firstChild(parent); n != kNoNode; n = doc.tree.nextSibling(n))
+            titles.push_back(doc.tree.node(n).text);
+        return titles;
+    }
+    std::vector<const BookmarkItem*> children(NodeId parent) const {
+        std::vector<const BookmarkItem*> records;
+        for (NodeId n = doc.tree.firstChild(parent); n != kNoNode; n = doc.tree.nextSibling(n))
+            records.push_back(&record(n));
+        return records;
+    }
+};
+
+std::string withHeader(const std::string& rows) { return "C:\\start\r\n" + kHeaderLine + rows; }
+
+}  // namespace
+
+TEST(CsvExport, WritesStartDirectoryHeaderAndOneRowPerItemInDisplayOrder) {
+    Tree t;
+    NodeId folder = t.add(t.root, kKindFolder, "Folder, one");
+    NodeId link = t.add(folder, kKindWebLink, "A, B", "http://x/?a=1,2", "line 1,\r\nline 2");
+    t.add(link, kKindWebLink, "under a link", "http://y/");
+    t.add(t.root, kKindLocalFile, "prog", "C:\\app.exe");
+
+    EXPECT_EQ(exportCsv(t.doc, t.root, "C:\\Program Files\\Perchlet"),
+              "C:\\Program Files\\Perchlet\r\n" + kHeaderLine +
+                  "1,VoZivoVaro,,\"\",1,0,\r\n"
+                  "2,Folder  one,,\"\",100,000000,\r\n"
+                  "3,A  B,http://x/?a=1,2,\"line 1 \nline 2\",100,000000,\r\n"
+                  "4,under a link,http://y/,\"\",100,000000,\r\n"
+                  "5,prog,URL not found !,\"\",100,000000,\r\n");
+    EXPECT_EQ(exportCsv(t.doc, link, "D"), "D\r\n" + kHeaderLine +
+                                               "1,A  B,http://x/?a=1,2,\"line 1 \nline 2\",100,000000,\r\n"
+                                               "2,under a link,http://y/,\"\",100,000000,\r\n");
+}
+
+TEST(CsvImport, ExportedSubtreeComesBackFlatWithCommasAsBlanks) {
+    Tree t;
+    NodeId folder = t.add(t.root, kKindFolder, "F");
+    t.add(folder, kKindWebLink, "Q, A", "http://a/", "two\nlines, here");
+    t.add(folder, kKindMailLink, "mail", "mailto:x@y");
+
+    Tree back;
+    NodeId target = back.add(back.root, kKindFolder, "target");
+    ImportResult result = importCsv(exportCsv(t.doc, folder, "C:\\"), back.doc, target);
+    EXPECT_EQ(result.count, 3u);
+    EXPECT_TRUE(back.doc.modified);
+    EXPECT_EQ(back.childTitles(target), (std::vector<std::string>{"F", "Q  A", "mail"}));
+    std::vector<const BookmarkItem*> rows = back.children(target);
+    EXPECT_EQ(rows[1]->locator, "http://a/");
+    EXPECT_EQ(rows[1]->comment, "two\nlines  here");
+    EXPECT_EQ(rows[1]->addDate, "100");
+    EXPECT_EQ(rows[1]->lastModified, "000000");
+    for (const BookmarkItem* row : rows) {
+        EXPECT_EQ(kindOf(row->itemNumber), kKindWebLink);  // whatever the row was
+        EXPECT_EQ(depthOf(row->itemNumber), 3u);
+    }
+    EXPECT_EQ(back.doc.tree.node(result.lastCreated).text, "mail");
+}
+
+TEST(CsvImport, FirstTwoLinesAreNeverDataAndAnUnendedLastLineIsLost) {
+    Tree t;
+    std::string text =
+        "1,line one,http://1/,c,d,e,f\r\n"
+        "2,header line,http://2/,c,d,e,f\r\n"
+        "3,kept,http://3/,c,d,e,f\r\n"
+        "4,unended,http://4/,c,d,e,f";
+    EXPECT_EQ(importCsv(text, t.doc, t.root).count, 1u);
+    EXPECT_EQ(t.childTitles(t.root), (std::vector<std::string>{"kept"}));
+
+    Tree u;
+    EXPECT_EQ(importCsv("only one line\r\n", u.doc, u.root).count, 0u);
+    EXPECT_EQ(importCsv("", u.doc, u.root).count, 0u);
+    EXPECT_EQ(importCsv("a\nb\n1,lf,only,c,d,e,f\n", u.doc, u.root).count, 0u);  // lines end in CR LF only
+}
+
+TEST(CsvImport, RowsAreCutAtCommasWithTheCommentRules) {
+    Tree t;
+    std::string text = withHeader(
+        "1,unquoted,http://a/,plain comment,10,20,30\r\n"
+        "2,quoted,http://b/,\"a comment\",10,20,30\r\n"
+        "3,comma in quotes,http://c/,\"one,two\",10,20,30\r\n"
+        "4,lone quote,http://d/,\",10,20,30\r\n"
+        "5,last field,http://e/,\"\",10,20,30,40,50\r\n"
+        "6,address,with,comma,\"x\",10,20\r\n"
+        "not a digit,t,http://f/,\"\",1,2,3\r\n"
+        "7,too,few,commas,here\r\n"
+        "\r\n");
+    ImportResult result = importCsv(text, t.doc, t.root);
+    ASSERT_EQ(result.count, 6u);
+    std::vector<const BookmarkItem*> rows = t.children(t.root);
+    EXPECT_EQ(rows[0]->comment, "plain comment");
+    EXPECT_EQ(rows[0]->addDate, "10");
+    EXPECT_EQ(rows[0]->lastModified, "20");
+    EXPECT_EQ(rows[0]->lastVisit, "30");
+    EXPECT_EQ(rows[1]->comment, "a comment");
+    // The comma inside the quotes ends the comment; the fields after it shift.
+    EXPECT_EQ(rows[2]->comment, "on");
+    EXPECT_EQ(rows[2]->addDate, "two\"");
+    EXPECT_EQ(rows[2]->lastVisit, "20,30");
+    EXPECT_EQ(rows[3]->comment, "");
+    EXPECT_EQ(rows[3]->addDate, "10");
+    EXPECT_EQ(rows[4]->lastVisit, "30,40,50");
+    EXPECT_EQ(rows[5]->locator, "with");
+    EXPECT_EQ(rows[5]->comment, "comma");
+    EXPECT_EQ(rows[5]->lastVisit, "20");
+}
+
+// A CSV written by another program: its rows start with titles, not row numbers, and its
+// lines end in LF, so nothing is imported and nothing is invented.
+TEST(CsvCorpus, PocketExportImportsNothing) {
+    std::ifstream in(std::string(PERCHLET_SOURCE_DIR) + "/tests/data/corpus/csv/pocket_wallabag_pocket.csv",
+                     std::ios::binary);
+    ASSERT_TRUE(in);
+    std::string text((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
+    Tree t;
+    EXPECT_EQ(importCsv(text, t.doc, t.root).count, 0u);
+
+    std::string withCrLf;
+    for (char c : text) {
+        if (c == '\n') withCrLf += '\r';
+        withCrLf += c;
+    }
+    EXPECT_EQ(importCsv(withCrLf, t.doc, t.root).count, 0u);
+    EXPECT_EQ(t.doc.items.size(), 1u);
+}

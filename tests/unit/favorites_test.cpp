@@ -1,0 +1,261 @@
+#include <gtest/gtest.h>
+#include <unistd.h>
+#include <utime.h>
+
+#include <filesystem>
+#include <fstream>
+#include <iterator>
+#include <set>
+#include <string>
+#include <vector>
+
+#include "exchange/favorites.h"
+#include "exchange/favorites_fs.h"
+#include "store/encoding.h"
+#include "tree/tree_population.h"
+
+using namespace perchlet;
+namespace fs = std::filesystem;
+
+namespace {
+
+struct Tree {
+    Document doc;
+    NodeId root;
+    Tree() : root(insertRootItem(doc)) {}
+    NodeId add(NodeId parent, unsigned kind, std::string title, std::string locator = "") {
+        BookmarkItem record;
+        record.title = std::move(title);
+        record.locator = std::move(locator);
+        return addImportedItem(doc, parent, kind, std::move(record)).node;
+    }
+    const BookmarkItem& record(NodeId node) const { return recordOfNode(doc, node); }
+    std::vector<std::string> childTitles(NodeId parent) const {
+        std::vector<std::string> titles;
+        for (NodeId n = doc.tree.firstChild(parent); n != kNoNode; n = doc.tree.nextSibling(n))
+            titles.push_back(doc.tree.node(n).text);
+        return titles;
+    }
+    NodeId childTitled(NodeId parent, const std::string& title) const {
+        for (NodeId n = doc.tree.firstChild(parent); n != kNoNode; n = doc.tree.nextSibling(n))
+            if (doc.tree.node(n).text == title) return n;
+        return kNoNode;
+    }
+};
+
+// A fresh directory for one test, removed afterwards.
+class FavoritesOnDisk : public ::testing::Test {
+protected:
+    void SetUp() override {
+        const auto* info = ::testing::UnitTest::GetInstance()->current_test_info();
+        dir_ = fs::temp_directory_path() /
+               ("perchlet_favorites_" + std::to_string(::getpid()) + "_" + info->name());
+        fs::remove_all(dir_);
+        fs::create_directories(dir_);
+    }
+    void TearDown() override { fs::remove_all(dir_); }
+
+    // The directory as the core names it (Shift-JIS; plain ASCII here).
+    std::string dir() const { return dir_.string(); }
+    fs::path at(const std::string& relativeUtf8) const { return dir_ / fs::u8path(relativeUtf8); }
+    void writeFile(const std::string& relativeUtf8, const std::string& bytes) const {
+        fs::create_directories(at(relativeUtf8).parent_path());
+        std::ofstream(at(relativeUtf8), std::ios::binary) << bytes;
+    }
+    std::string readFile(const std::string& relativeUtf8) const {
+        std::ifstream in(at(relativeUtf8), std::ios::binary);
+        return std::string(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
+    }
+
+    fs::path dir_;
+    DiskFavoritesFileSystem disk_;
+};
+
+}  // namespace
+
+// ---------------------------------------------------------------- shortcut files and names
+
+TEST(InternetShortcut, WrittenTextAndTheValueReadBack) {
+    EXPECT_EQ(internetShortcutText("http://a/"), "[InternetShortcut]\r\nURL=http://a/\r\n");
+    EXPECT_EQ(internetShortcutUrl(internetShortcutText("http://a/?q=1")), "http://a/?q=1");
+    EXPECT_EQ(internetShortcutUrl("[internetshortcut]\nurl = \"http://quoted/\" \n"), "http://quoted/");
+    EXPECT_EQ(internetShortcutUrl("[Other]\r\nURL=http://wrong/\r\n[InternetShortcut]\r\nIconIndex=0\r\n"),
+              kUrlNotFound);
+    EXPECT_EQ(internetShortcutUrl("URL=http://no-section/"), kUrlNotFound);
+    EXPECT_EQ(internetShortcutUrl(""), kUrlNotFound);
+    std::string utf16 = "\xFF\xFE";
+    for (char c : std::string("[InternetShortcut]\r\nURL=http://w/\r\n")) utf16 += std::string{c, '\0'};
+    EXPECT_EQ(internetShortcutUrl(utf16), "http://w/");
+    // Long addresses are kept up to the locator's size.
+    std::string longUrl = "http://l/" + std::string(1500, 'x');
+    EXPECT_EQ(internetShortcutUrl(internetShortcutText(longUrl)), longUrl.substr(0, kTextFieldMax));
+}
+
+TEST(InternetShortcut, CorpusShortcutWithAPropertyStoreSectionFirst) {
+    std::ifstream in(std::string(PERCHLET_SOURCE_DIR) + "/tests/data/corpus/url/Bing.url", std::ios::binary);
+    ASSERT_TRUE(in);
+    std::string text((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
+    EXPECT_EQ(internetShortcutUrl(text), "http://go.microsoft.com/fwlink/p/?LinkId=255142");
+}
+
+TEST(FavoritesName, CleansTitlesIntoNamesWindowsAccepts) {
+    EXPECT_EQ(favoritesName("a/b:c"), "a-b-c");
+    EXPECT_EQ(favoritesName("2004/01/02"), "2004-01-02");
+    EXPECT_EQ(favoritesName("\\lead|pipe\x01"), "leadpipe");
+    EXPECT_EQ(favoritesName("表示"), "表示");  // 表 ends in the byte of a backslash
+    EXPECT_EQ(favoritesName("."), "_");
+    EXPECT_EQ(favoritesName(".."), "_");
+    EXPECT_EQ(favoritesName(""), "_");
+    EXPECT_EQ(favoritesName("\r\n"), "_");
+    EXPECT_EQ(favoritesName("name. . "), "name");
+    EXPECT_EQ(favoritesName(" lead blank"), " lead blank");
+    EXPECT_EQ(favoritesName("CON"), "_CON");
+    EXPECT_EQ(favoritesName("con.txt"), "_con.txt");
+    EXPECT_EQ(favoritesName("Lpt9"), "_Lpt9");
+    EXPECT_EQ(favoritesName("nul .x"), "_nul .x");
+    EXPECT_EQ(favoritesName("COM1."), "_COM1");
+    EXPECT_EQ(favoritesName("CONSOLE"), "CONSOLE");
+    EXPECT_EQ(favoritesName("COM10"), "COM10");
+}
+
+// ---------------------------------------------------------------- export
+
+TEST_F(FavoritesOnDisk, RootExportMakesVoZivoVaroWithEveryLinkBesideItsFolders) {
+    Tree t;
+    NodeId top = t.add(t.root, kKindFolder, "Top");
+    t.add(top, kKindFolder, "Empty");
+    t.add(top, kKindWebLink, "after empty", "http://a/");
+    t.add(t.root, kKindWebLink, "2004/01/02", "http://date/");
+    t.add(t.root, kKindWebLink, "same", "http://first/");
+    t.add(t.root, kKindWebLink, "same", "http://second/");
+    t.add(t.root, kKindMailLink, "mail", "mailto:x@y");
+    t.add(t.root, kKindLocalFile, "program", "C:\\app.exe");
+    t.add(t.root, kKindShellLink, "shell", "shell::x");
+    t.add(t.root, kKindWebLink, "CON", "http://device/");
+
+    FavoritesExportResult result = exportFavorites(t.doc, t.root, dir(), disk_, AfterFailedWrite::Stop);
+    EXPECT_EQ(result.filesWritten, 6u);
+    EXPECT_EQ(result.directoriesMade, 3u);
+    EXPECT_TRUE(result.failedWrites.empty());
+    EXPECT_EQ(readFile("VoZivoVaro/Top/after empty.url"), "[InternetShortcut]\r\nURL=http://a/\r\n");
+    EXPECT_TRUE(fs::is_directory(at("VoZivoVaro/Top/Empty")));
+    EXPECT_TRUE(fs::is_empty(at("VoZivoVaro/Top/Empty")));
+    EXPECT_EQ(readFile("VoZivoVaro/2004-01-02.url"), "[InternetShortcut]\r\nURL=http://date/\r\n");
+    EXPECT_EQ(readFile("VoZivoVaro/same.url"), "[InternetShortcut]\r\nURL=http://second/\r\n");
+    EXPECT_EQ(readFile("VoZivoVaro/mail.url"), "[InternetShortcut]\r\nURL=mailto:x@y\r\n");
+    EXPECT_EQ(readFile("VoZivoVaro/_CON.url"), "[InternetShortcut]\r\nURL=http://device/\r\n");
+    EXPECT_FALSE(fs::exists(at("VoZivoVaro/program.url")));
+    EXPECT_FALSE(fs::exists(at("VoZivoVaro/shell.url")));
+}
+
+TEST_F(FavoritesOnDisk, SubtreeExportOfALinkWritesOneFileAndJapaneseNamesReachTheDisk) {
+    Tree t;
+    NodeId link = t.add(t.root, kKindWebLink, "日本語のページ", "http://jp/");
+    t.add(link, kKindWebLink, "child of a link", "http://never/");
+    FavoritesExportResult result = exportFavorites(t.doc, link, dir(), disk_, AfterFailedWrite::Stop);
+    EXPECT_EQ(result.filesWritten, 1u);
+    EXPECT_EQ(readFile(u8"日本語のページ.url"), "[InternetShortcut]\r\nURL=http://jp/\r\n");
+    EXPECT_EQ(std::distance(fs::directory_iterator(dir_), fs::directory_iterator()), 1);
+}
+
+TEST_F(FavoritesOnDisk, FoldersBelowSixteenLevelsAreMadeButNotFilled) {
+    Tree t;
+    NodeId parent = t.root;
+    for (int level = 1; level <= 18; ++level) {
+        parent = t.add(parent, kKindFolder, "d");
+        t.add(parent, kKindWebLink, "l", "http://l/");
+    }
+    FavoritesExportResult result = exportFavorites(t.doc, t.root, dir(), disk_, AfterFailedWrite::Stop);
+    // The root is level 1; the folder at level 17 is made and left empty.
+    std::string level16 = "VoZivoVaro";
+    for (int i = 0; i < 15; ++i) level16 += "/d";
+    EXPECT_TRUE(fs::exists(at(level16 + "/l.url")));
+    EXPECT_TRUE(fs::is_directory(at(level16 + "/d")));
+    EXPECT_TRUE(fs::is_empty(at(level16 + "/d")));
+    EXPECT_EQ(result.directoriesMade, 17u);
+    EXPECT_EQ(result.filesWritten, 15u);
+    EXPECT_EQ(result.foldersNotEntered, 1u);
+}
+
+TEST_F(FavoritesOnDisk, FailedWritesStopOrCarryOnAsAsked) {
+    Tree t;
+    NodeId top = t.add(t.root, kKindFolder, "top");
+    t.add(top, kKindWebLink, "blocked", "http://b/");
+    t.add(top, kKindWebLink, std::string(300, 'x'), "http://long/");
+    t.add(top, kKindWebLink, "fine", "http://f/");
+    fs::create_directories(at("top/blocked.url"));  // a directory where the file should go
+
+    FavoritesExportResult stopped = exportFavorites(t.doc, top, dir(), disk_, AfterFailedWrite::Stop);
+    EXPECT_TRUE(stopped.stopped);
+    ASSERT_EQ(stopped.failedWrites.size(), 1u);
+    EXPECT_EQ(stopped.failedWrites[0], (at("top") / "blocked.url").string());
+    EXPECT_FALSE(fs::exists(at("top/fine.url")));
+
+    FavoritesExportResult carried = exportFavorites(t.doc, top, dir(), disk_, AfterFailedWrite::CarryOn);
+    EXPECT_FALSE(carried.stopped);
+    ASSERT_EQ(carried.failedWrites.size(), 2u);
+    EXPECT_GT(carried.failedWrites[1].size(), kMaxFavoritesPath);
+    EXPECT_EQ(carried.filesWritten, 1u);
+    EXPECT_TRUE(fs::exists(at("top/fine.url")));
+}
+
+// ---------------------------------------------------------------- import
+
+TEST_F(FavoritesOnDisk, ImportReadsFoldersShortcutsAndOtherFiles) {
+    writeFile("Links/Example.url", "[InternetShortcut]\r\nURL=http://example/\r\n");
+    writeFile("Links/Deeper/Inner.url", "[InternetShortcut]\r\nURL=http://inner/\r\n");
+    writeFile("desktop.ini", "[.ShellClassInfo]\r\n");
+    writeFile(u8"日本.url", "[InternetShortcut]\r\nURL=http://jp/\r\n");
+    writeFile("abc", "short name");
+    fs::create_directories(at("Empty"));
+    struct utimbuf times {1000000000, 1100000000};
+    ASSERT_EQ(::utime(at("Links/Example.url").c_str(), &times), 0);
+
+    Tree t;
+    NodeId target = t.add(t.root, kKindFolder, "target");
+    FavoritesImportResult result = importFavorites(t.doc, target, dir(), disk_);
+    EXPECT_TRUE(result.topLevelRead);
+    EXPECT_TRUE(t.doc.modified);
+    EXPECT_EQ(result.count, 8u);
+    EXPECT_EQ(result.limitMessages, 0u);
+    std::vector<std::string> titles = t.childTitles(target);
+    EXPECT_EQ(std::multiset<std::string>(titles.begin(), titles.end()),
+              (std::multiset<std::string>{"Links", "desktop", "日本", "", "Empty"}));
+
+    NodeId links = t.childTitled(target, "Links");
+    EXPECT_EQ(kindOf(t.record(links).itemNumber), kKindFolder);
+    EXPECT_EQ(t.record(links).locator, "");
+    NodeId example = t.childTitled(links, "Example");
+    EXPECT_EQ(t.record(example).locator, "http://example/");
+    EXPECT_EQ(t.record(example).lastVisit, "1000000000");
+    EXPECT_EQ(t.record(example).lastModified, "1100000000");
+    EXPECT_EQ(kindOf(t.record(example).itemNumber), kKindWebLink);
+    EXPECT_EQ(depthOf(t.record(example).itemNumber), 4u);
+    EXPECT_EQ(t.record(t.childTitled(t.childTitled(links, "Deeper"), "Inner")).locator, "http://inner/");
+    EXPECT_EQ(t.record(t.childTitled(target, "desktop")).locator, kUrlNotFound);
+    EXPECT_EQ(t.record(t.childTitled(target, "日本")).locator, "http://jp/");
+}
+
+TEST_F(FavoritesOnDisk, ImportStopsAfterTheThousandAndFirstEntryOncePerOpenLevel) {
+    for (int i = 0; i < 1200; ++i) writeFile("flat/" + std::to_string(10000 + i) + ".url", "");
+    Tree t;
+    FavoritesImportResult flat = importFavorites(t.doc, t.root, at("flat").string(), disk_);
+    EXPECT_EQ(flat.count, 1001u);
+    EXPECT_EQ(flat.limitMessages, 1u);
+
+    fs::create_directories(at("outer"));
+    fs::rename(at("flat"), at("outer/inner"));
+    Tree u;
+    FavoritesImportResult nested = importFavorites(u.doc, u.root, at("outer").string(), disk_);
+    EXPECT_EQ(nested.count, 1002u);  // the folder and the 1001 files read in it
+    EXPECT_EQ(nested.limitMessages, 2u);
+}
+
+TEST_F(FavoritesOnDisk, AMissingDirectoryIsReportedAndChangesNothing) {
+    Tree t;
+    FavoritesImportResult result = importFavorites(t.doc, t.root, at("missing").string(), disk_);
+    EXPECT_FALSE(result.topLevelRead);
+    EXPECT_FALSE(t.doc.modified);
+    EXPECT_EQ(result.count, 0u);
+    EXPECT_EQ(result.unlistedDirectories, (std::vector<std::string>{at("missing").string()}));
+}
