@@ -10,6 +10,8 @@ namespace {
 // A drag lives with the main window that holds the mouse during it.
 constexpr wchar_t kDraggedItemProperty[] = L"perchlet.drag.item";
 constexpr wchar_t kDragImageProperty[] = L"perchlet.drag.image";
+// Set once this drag has highlighted a target: a highlight from before it never counts.
+constexpr wchar_t kTargetSeenProperty[] = L"perchlet.drag.target";
 
 constexpr COLORREF kWhite = 0xFFFFFF;
 
@@ -17,7 +19,15 @@ HTREEITEM draggedItem(const App& app) {
     return static_cast<HTREEITEM>(GetPropW(app.mainWindow, kDraggedItemProperty));
 }
 
-void forgetDraggedItem(App& app) { RemovePropW(app.mainWindow, kDraggedItemProperty); }
+void forgetDraggedItem(App& app) {
+    RemovePropW(app.mainWindow, kDraggedItemProperty);
+    RemovePropW(app.mainWindow, kTargetSeenProperty);
+}
+
+HTREEITEM dropTarget(const App& app) {
+    if (!GetPropW(app.mainWindow, kTargetSeenProperty)) return nullptr;
+    return TreeView_GetDropHilight(app.treeView.window());
+}
 
 // Takes the drag image off the window and frees it; it is never used after the drag.
 void endDragImage(App& app) {
@@ -31,8 +41,12 @@ void endDragImage(App& app) {
 // Clears the drop target; true when there was one.
 bool clearDropHighlight(App& app) {
     HWND tree = app.treeView.window();
-    if (!TreeView_GetDropHilight(tree)) return false;
+    HTREEITEM highlighted = TreeView_GetDropHilight(tree);
+    if (!highlighted) return false;
     TreeView_SelectDropTarget(tree, nullptr);
+    // Wine's tree view ignores the request above while no item is selected; the item's own
+    // state at least stops it being drawn as the target.
+    TreeView_SetItemState(tree, highlighted, 0, TVIS_DROPHILITED);
     return true;
 }
 
@@ -72,7 +86,10 @@ bool trackTreeDrag(App& app, POINT cursorInMainClient) {
     HTREEITEM target = TreeView_HitTest(tree, &hit);
     ImageList_DragShowNolock(FALSE);
     // Over empty space the last target stays, so that a release there still drops onto it.
-    if (target) TreeView_SelectDropTarget(tree, target);
+    if (target) {
+        TreeView_SelectDropTarget(tree, target);
+        SetPropW(app.mainWindow, kTargetSeenProperty, target);
+    }
     ImageList_DragShowNolock(TRUE);
     return true;
 }
@@ -80,14 +97,13 @@ bool trackTreeDrag(App& app, POINT cursorInMainClient) {
 bool dropTreeDrag(App& app) {
     HTREEITEM dragged = draggedItem(app);
     if (!dragged) return false;
+    HTREEITEM target = dropTarget(app);
     endDragImage(app);
     forgetDraggedItem(app);
     // The questions below are modal; they must not find the mouse still held.
     ReleaseCapture();
 
     HWND tree = app.treeView.window();
-    HTREEITEM target = TreeView_GetDropHilight(tree);
-    // A highlight left behind would become the target of the next drag's drop.
     clearDropHighlight(app);
     if (!target) return false;
     NodeId draggedNode = app.treeView.nodeOf(dragged);

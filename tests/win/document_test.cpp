@@ -24,7 +24,7 @@ struct NoIcons : ShellIconSource {
 };
 
 // Root > Tools > Example, Root > 日本語
-std::string sampleDataFile() {
+std::string buildSampleDataFile() {
     Document document;
     NoIcons icons;
     NodeId root = insertRootItem(document);
@@ -40,6 +40,12 @@ std::string sampleDataFile() {
     japanese.locator = "https://example.jp/";
     newItemUnder(document, root, japanese, icons);
     return writeWholeDocument(document);
+}
+
+// Made once, so that every test sees the same dates.
+const std::string& sampleDataFile() {
+    static const std::string text = buildSampleDataFile();
+    return text;
 }
 
 void writeBytes(const std::string& path, const std::string& bytes) {

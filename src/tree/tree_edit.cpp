@@ -1,0 +1,155 @@
+#include "tree/tree_edit.h"
+
+#include <string>
+#include <unordered_map>
+#include <vector>
+
+#include "tree/tree_population.h"
+
+namespace perchlet {
+
+namespace {
+
+// What a tree item shows, kept apart from the node while the node is rewritten.
+struct ItemLook {
+    ItemNumber itemNumber;
+    std::string text;
+    int image;
+    int selectedImage;
+};
+
+ItemLook lookOf(const BookmarkTree& tree, NodeId node) {
+    const TreeNode& n = tree.node(node);
+    return {n.itemNumber, n.text, n.image, n.selectedImage};
+}
+
+// The record's title and mark decide text and bold; the node's own text stands in only for
+// a number no record holds.
+void showItem(Document& document, NodeId node, const ItemLook& look) {
+    const BookmarkItem* record = document.items.find(look.itemNumber);
+    BookmarkTree& tree = document.tree;
+    tree.setItemNumber(node, look.itemNumber);
+    tree.setText(node, record ? record->title : look.text);
+    tree.setImages(node, look.image, look.selectedImage);
+    tree.setBold(node, record && record->mark != 0);
+}
+
+// The number a moved record takes at its new depth, written into the record.
+ItemNumber renumberToDepth(Document& document, ItemNumber number, unsigned depth) {
+    BookmarkItem* record = document.items.find(number);
+    ItemNumber moved = withDepth(number, depth);
+    if (!record || moved == number) return number;
+    const BookmarkItem* holder = document.items.find(moved);
+    if (holder && holder != record) moved = allocateItemNumber(document, kindOf(number), depth);
+    document.items.renumber(*record, moved);
+    return moved;
+}
+
+NodeId copyNode(Document& document, NodeId original, NodeId parentOfCopy, bool toNewDepth) {
+    ItemLook look = lookOf(document.tree, original);
+    if (toNewDepth) {
+        unsigned depth = depthOf(document.tree.node(parentOfCopy).itemNumber) + 1;
+        look.itemNumber = renumberToDepth(document, look.itemNumber, depth);
+    }
+    const BookmarkItem* record = document.items.find(look.itemNumber);
+    return document.tree.insertLastChild(parentOfCopy, look.itemNumber,
+                                         record ? record->title : look.text, look.image,
+                                         look.selectedImage, record && record->mark != 0);
+}
+
+// Copies source with its subtree, depth first in display order, as the last child of
+// parentOfCopy. New tree items start collapsed.
+NodeId copySubtree(Document& document, NodeId source, NodeId parentOfCopy, bool toNewDepth) {
+    std::vector<NodeId> originals;
+    document.tree.walkSubtree(source, [&](NodeId n) { originals.push_back(n); });
+    std::unordered_map<NodeId, NodeId> copies;
+    for (NodeId original : originals) {
+        NodeId parent = original == source ? parentOfCopy : copies.at(document.tree.parent(original));
+        copies[original] = copyNode(document, original, parent, toNewDepth);
+    }
+    return copies.at(source);
+}
+
+std::vector<NodeId> childrenOf(const BookmarkTree& tree, NodeId node) {
+    std::vector<NodeId> children;
+    for (NodeId c = tree.firstChild(node); c != kNoNode; c = tree.nextSibling(c)) children.push_back(c);
+    return children;
+}
+
+// Children keep their numbers: a swap leaves every item at its depth.
+void moveChildren(Document& document, NodeId from, NodeId to) {
+    std::vector<NodeId> children = childrenOf(document.tree, from);
+    for (NodeId child : children) copySubtree(document, child, to, false);
+    for (NodeId child : children) document.tree.removeSubtree(child);
+}
+
+NodeId makeTempHolder(Document& document, NodeId parent) {
+    ItemNumber parentNumber = document.tree.node(parent).itemNumber;
+    BookmarkItem record;
+    record.itemNumber = allocateItemNumberUnder(document, parentNumber, kKindFolder);
+    record.parentNumber = static_cast<std::uint32_t>(parentNumber);
+    record.title = "temp";
+    ItemNumber number = record.itemNumber;
+    document.items.append(std::move(record));
+    ImagePair images = imagesForKind(kKindFolder);
+    return document.tree.insertLastChild(parent, number, "temp", images.normal, images.selected);
+}
+
+bool isItem(const BookmarkTree& tree, NodeId node) {
+    return node != kNoNode && node != kTopLevel && tree.isAlive(node);
+}
+
+}  // namespace
+
+bool toggleEmphasis(Document& document, NodeId node) {
+    if (!isItem(document.tree, node)) return false;
+    BookmarkItem* record = document.items.find(document.tree.node(node).itemNumber);
+    if (!record) return false;
+    record->mark = record->mark != 0 ? 0 : 1;
+    document.tree.setBold(node, record->mark != 0);
+    return true;
+}
+
+NodeId swapWithSibling(Document& document, NodeId moved, SiblingDirection direction) {
+    BookmarkTree& tree = document.tree;
+    if (!isItem(tree, moved)) return kNoNode;
+    NodeId other = direction == SiblingDirection::Up ? tree.previousSibling(moved) : tree.nextSibling(moved);
+    if (other == kNoNode) return kNoNode;
+    ItemLook movedLook = lookOf(tree, moved);
+    ItemLook otherLook = lookOf(tree, other);
+
+    NodeId holder = kNoNode;
+    if (tree.firstChild(moved) != kNoNode) {
+        holder = makeTempHolder(document, tree.parent(moved));
+        moveChildren(document, moved, holder);
+    }
+    if (tree.firstChild(other) != kNoNode) moveChildren(document, other, moved);
+    if (holder != kNoNode) {
+        moveChildren(document, holder, other);
+        tree.removeSubtree(holder);
+    }
+    showItem(document, moved, otherLook);
+    showItem(document, other, movedLook);
+    return other;
+}
+
+DropCheck checkDrop(const BookmarkTree& tree, NodeId target, NodeId dragged) {
+    if (target == dragged) return DropCheck::OntoItself;
+    if (tree.isAncestor(dragged, target)) return DropCheck::IntoOwnSubtree;
+    return DropCheck::Allowed;
+}
+
+NodeId moveSubtreeUnder(Document& document, NodeId target, NodeId dragged) {
+    if (!isItem(document.tree, dragged) || !document.tree.isAlive(target) ||
+        checkDrop(document.tree, target, dragged) != DropCheck::Allowed)
+        return kNoNode;
+    NodeId copy = copySubtree(document, dragged, target, true);
+    document.tree.removeSubtree(dragged);
+    return copy;
+}
+
+void deleteSubtree(Document& document, NodeId node) {
+    if (isItem(document.tree, node)) document.tree.removeSubtree(node);
+}
+
+}  // namespace perchlet
