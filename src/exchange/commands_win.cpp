@@ -1,7 +1,147 @@
 #include "exchange/commands_win.h"
 
+#include <functional>
+
+#include "app/command_ids.h"
+#include "app/dialogs_win.h"
+#include "app/file_dialogs_win.h"
+#include "exchange/csv.h"
+#include "exchange/favorites.h"
+#include "exchange/favorites_fs.h"
+#include "exchange/netscape.h"
+#include "exchange/tree_html.h"
+#include "store/file_io_win.h"
+
 namespace perchlet {
 
-bool handleExchangeCommand(App&, int) { return false; }
+namespace {
+
+constexpr int kHtmlFilter = 3;
+constexpr int kCsvFilter = 4;
+
+void say(App& app, const char* text, const char* caption) { showMessage(app.mainWindow, text, caption, MB_OK); }
+
+// Where a whole-tree export starts (it needs a document), or a subtree export (it needs a
+// selection). kNoNode after telling the user why not.
+NodeId exportStart(App& app, bool wholeTree) {
+    if (wholeTree) {
+        NodeId root = app.document.tree.firstTopLevel();
+        if (!app.document.loaded || root == kNoNode) {
+            say(app, "データがありません。", "Cancel !");
+            return kNoNode;
+        }
+        return root;
+    }
+    NodeId selected = app.treeView.selectedNode();
+    if (selected == kNoNode) say(app, "ツリーアイテムを選択して下さい。", "Cancel !");
+    return selected;
+}
+
+NodeId importTarget(App& app) {
+    NodeId selected = app.treeView.selectedNode();
+    if (selected == kNoNode)
+        say(app, "はじめに挿入するフォルダを指定して下さい。", "ツリーアイテムが選択されていません");
+    return selected;
+}
+
+using Exporter = std::function<std::string(const Document&, NodeId)>;
+
+void exportToFile(App& app, bool wholeTree, int filter, const Exporter& exporter) {
+    NodeId start = exportStart(app, wholeTree);
+    if (start == kNoNode) return;
+    std::string text = exporter(app.document, start);
+    if (text.empty()) {
+        say(app, "データがありません。", "Cancel !");
+        return;
+    }
+    std::string path = chooseSaveFile(app.mainWindow, filter);
+    if (!path.empty()) writeWholeText(path, text);
+}
+
+void showImported(App& app, NodeId target, const ImportResult& result) {
+    app.treeView.select(result.lastCreated != kNoNode ? result.lastCreated : target);
+}
+
+void importNetscapeFile(App& app) {
+    NodeId target = importTarget(app);
+    if (target == kNoNode) return;
+    std::string path = chooseOpenFile(app.mainWindow, kHtmlFilter);
+    std::optional<std::string> text = readWholeFileOfferingUtf8(path, app.mainWindow);
+    if (!text) {
+        say(app, "ファイルを開きませんでした。", "Cancel !");
+        return;
+    }
+    showImported(app, target, importNetscape(*text, app.document, target));
+}
+
+void importCsvFile(App& app) {
+    NodeId target = importTarget(app);
+    if (target == kNoNode) return;
+    std::string path = chooseOpenFile(app.mainWindow, kCsvFilter);
+    std::optional<std::string> text = readWholeFile(path);
+    if (!text) {
+        say(app, "ファイルを開きませんでした。", "Cancel !");
+        return;
+    }
+    showImported(app, target, importCsv(*text, app.document, target));
+}
+
+void exportFavoritesFolder(App& app, bool wholeTree) {
+    NodeId start = exportStart(app, wholeTree);
+    if (start == kNoNode) return;
+    std::string folder = chooseFolder(app.mainWindow, "お気に入りを格納するフォルダを指定してください。", true);
+    if (folder.empty()) {
+        say(app, "キャンセルしました。", "フォルダ選択（エクスポート）");
+        return;
+    }
+    DiskFavoritesFileSystem disk;
+    FavoritesExportResult result = exportFavorites(app.document, start, folder, disk, AfterFailedWrite::Stop);
+    for (const std::string& failed : result.failedWrites) say(app, failed.c_str(), "書き込み失敗");
+}
+
+void importFavoritesFolder(App& app) {
+    NodeId target = importTarget(app);
+    if (target == kNoNode) return;
+    std::string folder = chooseFolder(app.mainWindow, "お気に入りが格納されているフォルダを指定してください。", false);
+    if (folder.empty()) return;
+    DiskFavoritesFileSystem disk;
+    FavoritesImportResult result = importFavorites(app.document, target, folder, disk);
+    for (std::size_t i = 0; i < result.unlistedDirectories.size(); ++i) say(app, "INVALID_HANDLE_VALUE", "エラーです");
+    // Said once: one message per open directory level would repeat the same news.
+    if (result.limitMessages > 0) say(app, "1000件以上の読込はしません", "上限に達しました。");
+    app.treeView.select(target);
+}
+
+std::string csvOf(const App& app, const Document& document, NodeId start) {
+    return exportCsv(document, start, app.startupDirectory);
+}
+
+}  // namespace
+
+bool handleExchangeCommand(App& app, int command) {
+    switch (command) {
+    case CMD_EXPORT_NETSCAPE:
+    case CMD_EXPORT_SUB_NETSCAPE:
+        exportToFile(app, command == CMD_EXPORT_NETSCAPE, kHtmlFilter, exportNetscape);
+        return true;
+    case CMD_EXPORT_TREE_HTML:
+    case CMD_EXPORT_SUB_TREE_HTML:
+        exportToFile(app, command == CMD_EXPORT_TREE_HTML, kHtmlFilter, exportTreeHtml);
+        return true;
+    case CMD_EXPORT_CSV:
+    case CMD_EXPORT_SUB_CSV:
+        exportToFile(app, command == CMD_EXPORT_CSV, kCsvFilter,
+                     [&app](const Document& document, NodeId start) { return csvOf(app, document, start); });
+        return true;
+    case CMD_EXPORT_FAVORITES:
+    case CMD_EXPORT_SUB_FAVORITES:
+        exportFavoritesFolder(app, command == CMD_EXPORT_FAVORITES);
+        return true;
+    case CMD_IMPORT_NETSCAPE: importNetscapeFile(app); return true;
+    case CMD_IMPORT_CSV: importCsvFile(app); return true;
+    case CMD_IMPORT_FAVORITES: importFavoritesFolder(app); return true;
+    }
+    return false;
+}
 
 }  // namespace perchlet
