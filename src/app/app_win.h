@@ -16,6 +16,13 @@ struct PanelState {
     int height = 0;
 };
 
+// A drag of a tree item, from TVN_BEGINDRAG to the drop or its cancelling.
+struct TreeDrag {
+    HTREEITEM item = nullptr;
+    HIMAGELIST image = nullptr;
+    bool targetSeen = false;  // this drag has highlighted a target (an older highlight never counts)
+};
+
 struct App {
     HINSTANCE instance = nullptr;
     HWND mainWindow = nullptr;
@@ -31,6 +38,7 @@ struct App {
     bool hidden = false;
     int edgeCounter = 0;
     bool trayIconShown = false;
+    TreeDrag drag;
 
     Document document;
     TreeViewBinding treeView{document};

@@ -7,31 +7,22 @@ namespace perchlet {
 
 namespace {
 
-// A drag lives with the main window that holds the mouse during it.
-constexpr wchar_t kDraggedItemProperty[] = L"perchlet.drag.item";
-constexpr wchar_t kDragImageProperty[] = L"perchlet.drag.image";
-// Set once this drag has highlighted a target: a highlight from before it never counts.
-constexpr wchar_t kTargetSeenProperty[] = L"perchlet.drag.target";
-
 constexpr COLORREF kWhite = 0xFFFFFF;
 
-HTREEITEM draggedItem(const App& app) {
-    return static_cast<HTREEITEM>(GetPropW(app.mainWindow, kDraggedItemProperty));
-}
-
 void forgetDraggedItem(App& app) {
-    RemovePropW(app.mainWindow, kDraggedItemProperty);
-    RemovePropW(app.mainWindow, kTargetSeenProperty);
+    app.drag.item = nullptr;
+    app.drag.targetSeen = false;
 }
 
 HTREEITEM dropTarget(const App& app) {
-    if (!GetPropW(app.mainWindow, kTargetSeenProperty)) return nullptr;
+    if (!app.drag.targetSeen) return nullptr;
     return TreeView_GetDropHilight(app.treeView.window());
 }
 
 // Takes the drag image off the window and frees it; it is never used after the drag.
 void endDragImage(App& app) {
-    auto image = static_cast<HIMAGELIST>(RemovePropW(app.mainWindow, kDragImageProperty));
+    HIMAGELIST image = app.drag.image;
+    app.drag.image = nullptr;
     if (!image) return;
     ImageList_DragLeave(app.mainWindow);
     ImageList_EndDrag();
@@ -64,14 +55,14 @@ void beginTreeDrag(App& app, const NMTREEVIEWW& notification) {
     if (image) {
         ImageList_BeginDrag(image, 0, 0, 0);
         ImageList_DragEnter(app.mainWindow, 0, 20);
-        SetPropW(app.mainWindow, kDragImageProperty, image);
+        app.drag.image = image;
     }
     SetCapture(app.mainWindow);
-    SetPropW(app.mainWindow, kDraggedItemProperty, item);
+    app.drag.item = item;
 }
 
 bool trackTreeDrag(App& app, POINT cursorInMainClient) {
-    if (!draggedItem(app)) return false;
+    if (!app.drag.item) return false;
     // The drag image is placed relative to the main window's outer corner.
     POINT onScreen = cursorInMainClient;
     ClientToScreen(app.mainWindow, &onScreen);
@@ -88,14 +79,14 @@ bool trackTreeDrag(App& app, POINT cursorInMainClient) {
     // Over empty space the last target stays, so that a release there still drops onto it.
     if (target) {
         TreeView_SelectDropTarget(tree, target);
-        SetPropW(app.mainWindow, kTargetSeenProperty, target);
+        app.drag.targetSeen = true;
     }
     ImageList_DragShowNolock(TRUE);
     return true;
 }
 
 bool dropTreeDrag(App& app) {
-    HTREEITEM dragged = draggedItem(app);
+    HTREEITEM dragged = app.drag.item;
     if (!dragged) return false;
     HTREEITEM target = dropTarget(app);
     endDragImage(app);
