@@ -7,6 +7,7 @@
 
 #include "exchange/csv.h"
 #include "tree/tree_population.h"
+#include "test_tree.h"
 
 using namespace perchlet;
 
@@ -14,35 +15,9 @@ namespace {
 
 const std::string kHeaderLine = "項目,タイトル,URL,コメント,作成日時,最終更新日時,最終訪問日時\r\n";
 
-struct Tree {
-    Document doc;
-    NodeId root;
-    Tree() : root(insertRootItem(doc)) { doc.items.head().addDate = "1"; }
-
-    NodeId add(NodeId parent, unsigned kind, std::string title, std::string locator = "",
-               std::string comment = "") {
-        BookmarkItem record;
-        record.title = std::move(title);
-        record.locator = std::move(locator);
-        record.comment = std::move(comment);
-        record.addDate = "100";
-        record.lastModified = "000000";
-        record.lastVisit = "";
-        return addImportedItem(doc, parent, kind, std::move(record)).node;
-    }
-    const BookmarkItem& record(NodeId node) const { return recordOfNode(doc, node); }
-    std::vector<std::string> childTitles(NodeId parent) const {
-        std::vector<std::string> titles;
-        for (NodeId n = doc.tree.firstChild(parent); n != kNoNode; n = doc.tree.nextSibling(n))
-            titles.push_back(doc.tree.node(n).text);
-        return titles;
-    }
-    std::vector<const BookmarkItem*> children(NodeId parent) const {
-        std::vector<const BookmarkItem*> records;
-        for (NodeId n = doc.tree.firstChild(parent); n != kNoNode; n = doc.tree.nextSibling(n))
-            records.push_back(&record(n));
-        return records;
-    }
+struct Tree : perchlet::testing::TestTree {
+    Tree() : TestTree("1", "100", "000000", "") {}
+    std::vector<const BookmarkItem*> children(NodeId parent) const { return childRecords(parent); }
 };
 
 std::string withHeader(const std::string& rows) { return "C:\\start\r\n" + kHeaderLine + rows; }

@@ -13,35 +13,14 @@
 #include "exchange/favorites_fs.h"
 #include "store/encoding.h"
 #include "tree/tree_population.h"
+#include "test_tree.h"
 
 using namespace perchlet;
 namespace fs = std::filesystem;
 
 namespace {
 
-struct Tree {
-    Document doc;
-    NodeId root;
-    Tree() : root(insertRootItem(doc)) {}
-    NodeId add(NodeId parent, unsigned kind, std::string title, std::string locator = "") {
-        BookmarkItem record;
-        record.title = std::move(title);
-        record.locator = std::move(locator);
-        return addImportedItem(doc, parent, kind, std::move(record)).node;
-    }
-    const BookmarkItem& record(NodeId node) const { return recordOfNode(doc, node); }
-    std::vector<std::string> childTitles(NodeId parent) const {
-        std::vector<std::string> titles;
-        for (NodeId n = doc.tree.firstChild(parent); n != kNoNode; n = doc.tree.nextSibling(n))
-            titles.push_back(doc.tree.node(n).text);
-        return titles;
-    }
-    NodeId childTitled(NodeId parent, const std::string& title) const {
-        for (NodeId n = doc.tree.firstChild(parent); n != kNoNode; n = doc.tree.nextSibling(n))
-            if (doc.tree.node(n).text == title) return n;
-        return kNoNode;
-    }
-};
+struct Tree : perchlet::testing::TestTree {};
 
 // A fresh directory for one test, removed afterwards.
 class FavoritesOnDisk : public ::testing::Test {

@@ -8,6 +8,7 @@
 #include "exchange/netscape.h"
 #include "store/encoding.h"
 #include "tree/tree_population.h"
+#include "test_tree.h"
 
 using namespace perchlet;
 
@@ -22,34 +23,8 @@ const std::string kHeader =
 
 std::string spaces(int n) { return std::string(n, ' '); }
 
-struct Tree {
-    Document doc;
-    NodeId root;
-    Tree() : root(insertRootItem(doc)) { doc.items.head().addDate = "1"; }
-
-    NodeId add(NodeId parent, unsigned kind, std::string title, std::string locator = "",
-               std::string comment = "") {
-        BookmarkItem record;
-        record.title = std::move(title);
-        record.locator = std::move(locator);
-        record.comment = std::move(comment);
-        record.addDate = "100";
-        record.lastModified = "200";
-        record.lastVisit = "300";
-        return addImportedItem(doc, parent, kind, std::move(record)).node;
-    }
-    const BookmarkItem& record(NodeId node) const { return recordOfNode(doc, node); }
-    std::vector<std::string> childTitles(NodeId parent) const {
-        std::vector<std::string> titles;
-        for (NodeId n = doc.tree.firstChild(parent); n != kNoNode; n = doc.tree.nextSibling(n))
-            titles.push_back(doc.tree.node(n).text);
-        return titles;
-    }
-    NodeId child(NodeId parent, std::size_t index) const {
-        NodeId n = doc.tree.firstChild(parent);
-        while (index-- > 0 && n != kNoNode) n = doc.tree.nextSibling(n);
-        return n;
-    }
+struct Tree : perchlet::testing::TestTree {
+    Tree() : TestTree("1", "100", "200", "300") {}
 };
 
 std::string linkLine(const std::string& locator, const std::string& title) {

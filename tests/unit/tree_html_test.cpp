@@ -5,6 +5,7 @@
 #include "exchange/netscape.h"
 #include "exchange/tree_html.h"
 #include "tree/tree_population.h"
+#include "test_tree.h"
 
 using namespace perchlet;
 
@@ -32,19 +33,8 @@ const std::string kLast = "└　";
 const std::string kBar = "│　";
 const std::string kBlank = "　　";
 
-struct Tree {
-    Document doc;
-    NodeId root;
-    Tree() : root(insertRootItem(doc)) { doc.items.head().addDate = "1"; }
-    NodeId add(NodeId parent, unsigned kind, std::string title, std::string locator = "") {
-        BookmarkItem record;
-        record.title = std::move(title);
-        record.locator = std::move(locator);
-        record.addDate = "100";
-        record.lastModified = "200";
-        record.lastVisit = "300";
-        return addImportedItem(doc, parent, kind, std::move(record)).node;
-    }
+struct Tree : perchlet::testing::TestTree {
+    Tree() : TestTree("1", "100", "200", "300") {}
 };
 
 std::string toggle(int id) {
