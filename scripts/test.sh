@@ -21,7 +21,8 @@ status=0
 
 # Screenshots of the running program, kept as artifacts.
 for bmp in build/win/artifacts/*.bmp; do
-  [ -e "$bmp" ] && convert "$bmp" "${bmp%.bmp}.png" && rm -f "$bmp"
+  # /usr/bin: some machines put a stand-in convert earlier on the PATH.
+  if [ -e "$bmp" ] && /usr/bin/convert "$bmp" "${bmp%.bmp}.png"; then rm -f "$bmp"; fi
 done
 
 if [ "$status" -ne 0 ]; then
