@@ -107,8 +107,8 @@ void importFavoritesFolder(App& app) {
     DiskFavoritesFileSystem disk;
     FavoritesImportResult result = importFavorites(app.document, target, folder, disk);
     for (std::size_t i = 0; i < result.unlistedDirectories.size(); ++i) say(app, "INVALID_HANDLE_VALUE", "エラーです");
-    // Said once: one message per open directory level would repeat the same news.
-    if (result.limitMessages > 0) say(app, "1000件以上の読込はしません", "上限に達しました。");
+    // Once for every directory level that the limit stopped, as users know it.
+    for (std::size_t i = 0; i < result.limitMessages; ++i) say(app, "1000件以上の読込はしません", "上限に達しました。");
     app.treeView.select(target);
 }
 

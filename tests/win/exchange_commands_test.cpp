@@ -1,0 +1,427 @@
+// The import and export commands through the real main window: what they refuse, which
+// dialog they ask, the bytes they write and what they put in the tree, with real files and
+// folders in the test's temporary folder.
+#include <gtest/gtest.h>
+
+#include <fstream>
+#include <functional>
+#include <sstream>
+#include <windows.h>
+#include <commctrl.h>
+
+#include "app/command_ids.h"
+#include "app/text_win.h"
+#include "exchange/csv.h"
+#include "exchange/favorites.h"
+#include "exchange/netscape.h"
+#include "exchange/tree_html.h"
+#include "main_window_fixture.h"
+#include "store/encoding.h"
+#include "tree/tree_population.h"
+
+using namespace perchlet;
+using namespace perchlet::testing;
+
+namespace {
+
+void writeBytes(const std::string& path, const std::string& bytes) {
+    std::ofstream out(widen(path).c_str(), std::ios::binary);
+    out << bytes;
+}
+
+std::string readBytes(const std::string& path) {
+    std::ifstream in(widen(path).c_str(), std::ios::binary);
+    std::ostringstream text;
+    text << in.rdbuf();
+    return text.str();
+}
+
+bool exists(const std::string& path) { return GetFileAttributesW(widen(path).c_str()) != INVALID_FILE_ATTRIBUTES; }
+
+// The real bookmark files kept with the tests, found upwards from the test program.
+std::string corpusFolder() {
+    wchar_t module[MAX_PATH];
+    GetModuleFileNameW(nullptr, module, MAX_PATH);
+    std::wstring folder = module;
+    for (std::size_t slash; (slash = folder.find_last_of(L"\\/")) != std::wstring::npos;) {
+        folder.resize(slash);
+        std::wstring corpus = folder + L"\\tests\\data\\corpus";
+        DWORD attributes = GetFileAttributesW(corpus.c_str());
+        if (attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_DIRECTORY)) return narrow(corpus);
+    }
+    return {};
+}
+
+std::vector<std::string> filesIn(const std::string& folder) {
+    std::vector<std::string> names;
+    WIN32_FIND_DATAW found;
+    HANDLE search = FindFirstFileW(widen(folder + "\\*").c_str(), &found);
+    if (search == INVALID_HANDLE_VALUE) return names;
+    do {
+        if (!(found.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY)) names.push_back(narrow(found.cFileName));
+    } while (FindNextFileW(search, &found));
+    FindClose(search);
+    return names;
+}
+
+class Exchange : public MainWindowTest {
+protected:
+    void command(int id) {
+        SendMessageW(mainWindow(), WM_COMMAND, static_cast<WPARAM>(id), 0);
+        pumpMessages();
+    }
+    Document& document() { return app().document; }
+    NodeId root() { return document().tree.firstTopLevel(); }
+    NodeId selected() { return app().treeView.selectedNode(); }
+    void select(NodeId node) { app().treeView.select(node); }
+    std::string titleOf(NodeId node) { return document().tree.node(node).text; }
+
+    NodeId add(NodeId parent, const char* title, const char* locator = "", const char* comment = "") {
+        NewItemFields fields;
+        fields.title = title;
+        fields.locator = locator;
+        fields.comment = comment;
+        return newItemUnder(document(), parent, fields, app().treeView);
+    }
+
+    // Root > Tools > Example, Root > 日本語, Root > CON (a device name on Windows).
+    void startWithSample() {
+        startMainWindow();
+        command(CMD_NEW_DOCUMENT);
+        tools = add(root(), "Tools");
+        example = add(tools, "Example, with a comma", "http://example.com/a,b", "two\r\nlines");
+        add(root(), "日本語", "https://example.jp/");
+        add(root(), "CON", "http://con.example/");
+        document().modified = false;
+        select(tools);
+    }
+
+    void expectSaid(std::size_t index, const wchar_t* text, const wchar_t* caption) {
+        ASSERT_GT(asked.size(), index);
+        EXPECT_TRUE(asked[index].text == text) << narrow(asked[index].text);
+        EXPECT_TRUE(asked[index].caption == caption) << narrow(asked[index].caption);
+    }
+
+    NodeId tools = kNoNode;
+    NodeId example = kNoNode;
+};
+
+}  // namespace
+
+TEST_F(Exchange, WithoutDataOrSelectionEveryCommandRefusesAndAsksNothing) {
+    startMainWindow();
+    const int wholeTreeExports[] = {CMD_EXPORT_FAVORITES, CMD_EXPORT_TREE_HTML, CMD_EXPORT_NETSCAPE, CMD_EXPORT_CSV};
+    const int subtreeExports[] = {CMD_EXPORT_SUB_FAVORITES, CMD_EXPORT_SUB_TREE_HTML, CMD_EXPORT_SUB_NETSCAPE,
+                                  CMD_EXPORT_SUB_CSV};
+    const int imports[] = {CMD_IMPORT_FAVORITES, CMD_IMPORT_NETSCAPE, CMD_IMPORT_CSV};
+    for (int id : wholeTreeExports) {
+        asked.clear();
+        command(id);
+        SCOPED_TRACE(id);
+        ASSERT_EQ(asked.size(), 1u);
+        expectSaid(0, L"データがありません。", L"Cancel !");
+    }
+    for (int id : subtreeExports) {
+        asked.clear();
+        command(id);
+        SCOPED_TRACE(id);
+        ASSERT_EQ(asked.size(), 1u);
+        expectSaid(0, L"ツリーアイテムを選択して下さい。", L"Cancel !");
+    }
+    for (int id : imports) {
+        asked.clear();
+        command(id);
+        SCOPED_TRACE(id);
+        ASSERT_EQ(asked.size(), 1u);
+        expectSaid(0, L"はじめに挿入するフォルダを指定して下さい。", L"ツリーアイテムが選択されていません");
+    }
+    EXPECT_TRUE(dialogs.empty());
+    EXPECT_EQ(TreeView_GetCount(treeWindow()), 0u);
+    EXPECT_FALSE(document().modified);
+}
+
+TEST_F(Exchange, FileExportsWriteTheWholeTreeOrTheSelectedSubtree) {
+    startWithSample();
+    std::string startDirectory = app().startupDirectory;
+    ASSERT_FALSE(startDirectory.empty());
+    auto csv = [&](const Document& d, NodeId start) { return exportCsv(d, start, startDirectory); };
+    struct Case {
+        int id;
+        int filter;
+        bool wholeTree;
+        std::function<std::string(const Document&, NodeId)> exporter;
+    };
+    const Case cases[] = {
+        {CMD_EXPORT_NETSCAPE, 3, true, exportNetscape},  {CMD_EXPORT_SUB_NETSCAPE, 3, false, exportNetscape},
+        {CMD_EXPORT_TREE_HTML, 3, true, exportTreeHtml}, {CMD_EXPORT_SUB_TREE_HTML, 3, false, exportTreeHtml},
+        {CMD_EXPORT_CSV, 4, true, csv},                  {CMD_EXPORT_SUB_CSV, 4, false, csv},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.id);
+        std::string path = pathInFolder("export" + std::to_string(c.id) + ".out");
+        dialogs.clear();
+        chooseFiles({path});
+        command(c.id);
+        ASSERT_EQ(dialogs.size(), 1u);
+        EXPECT_EQ(dialogs[0].kind, FileDialogKind::Save);
+        EXPECT_EQ(dialogs[0].typeOrIndex, c.filter);
+        std::string expected = c.exporter(document(), c.wholeTree ? root() : tools);
+        EXPECT_EQ(readBytes(path), expected);
+        EXPECT_NE(expected.find("Example"), std::string::npos);
+        EXPECT_EQ(expected.find("日本語") != std::string::npos, c.wholeTree);
+        if (c.filter == 4) {
+            EXPECT_EQ(expected.substr(0, startDirectory.size() + 2), startDirectory + "\r\n");
+        }
+
+        // A cancelled dialog writes nothing and says nothing.
+        DeleteFileW(widen(path).c_str());
+        command(c.id);
+        EXPECT_FALSE(exists(path));
+    }
+    EXPECT_TRUE(asked.empty());
+    EXPECT_FALSE(document().modified);
+    EXPECT_EQ(selected(), tools);
+}
+
+TEST_F(Exchange, NetscapeImportPutsTheFileUnderTheSelectionAndSelectsTheLastItem) {
+    startWithSample();
+    std::string path = pathInFolder("exported.html");
+    chooseFiles({path});
+    command(CMD_EXPORT_SUB_NETSCAPE);  // Tools > Example
+
+    NodeId target = add(root(), "target");
+    select(target);
+    document().modified = false;
+    dialogs.clear();
+    chooseFiles({path});
+    command(CMD_IMPORT_NETSCAPE);
+    ASSERT_EQ(dialogs.size(), 1u);
+    EXPECT_EQ(dialogs[0].kind, FileDialogKind::Open);
+    EXPECT_EQ(dialogs[0].typeOrIndex, 3);
+    EXPECT_TRUE(asked.empty());
+    NodeId folder = document().tree.firstChild(target);
+    ASSERT_NE(folder, kNoNode);
+    EXPECT_EQ(titleOf(folder), "Tools");
+    NodeId link = document().tree.firstChild(folder);
+    ASSERT_NE(link, kNoNode);
+    EXPECT_EQ(recordOfNode(document(), link).locator, "http://example.com/a,b");
+    EXPECT_EQ(recordOfNode(document(), link).comment, "twolines");
+    EXPECT_EQ(selected(), link);
+    EXPECT_EQ(TreeView_GetSelection(treeWindow()), app().treeView.itemOf(link));
+    EXPECT_EQ(TreeView_GetCount(treeWindow()), document().tree.liveCount());
+    EXPECT_TRUE(document().modified);
+
+    // Cancelling the dialog, or a file with nothing in it, leaves the selection alone.
+    std::size_t count = document().tree.liveCount();
+    command(CMD_IMPORT_NETSCAPE);
+    ASSERT_EQ(asked.size(), 1u);
+    expectSaid(0, L"ファイルを開きませんでした。", L"Cancel !");
+    writeBytes(pathInFolder("empty.html"), "<!DOCTYPE NETSCAPE-Bookmark-file-1>\r\n<DL><p>\r\n</DL><p>\r\n");
+    select(target);
+    chooseFiles({pathInFolder("empty.html")});
+    command(CMD_IMPORT_NETSCAPE);
+    EXPECT_EQ(document().tree.liveCount(), count);
+    EXPECT_EQ(selected(), target);
+}
+
+TEST_F(Exchange, Utf8NetscapeFileIsConvertedOnlyWhenTheUserAgrees) {
+    startWithSample();
+    std::string path = pathInFolder("utf8.html");
+    const std::string japaneseUtf8 = u8"日本語のページ";
+    writeBytes(path, "<!DOCTYPE NETSCAPE-Bookmark-file-1>\r\n<META HTTP-EQUIV=\"Content-Type\" "
+                     "CONTENT=\"text/html; charset=UTF-8\">\r\n<DL><p>\r\n<DT><A HREF=\"http://example.jp/\">" +
+                         japaneseUtf8 + "</A>\r\n</DL><p>\r\n");
+    for (int answer : {IDOK, IDCANCEL}) {
+        SCOPED_TRACE(answer);
+        asked.clear();
+        answerWith({answer});
+        chooseFiles({path});
+        command(CMD_IMPORT_NETSCAPE);
+        ASSERT_EQ(asked.size(), 1u);
+        expectSaid(0, L"文字コードがUTF-8です。変換して読み込みますか？", L"ファイルの読込");
+        EXPECT_EQ(asked[0].type & MB_TYPEMASK, static_cast<UINT>(MB_OKCANCEL));
+        // Cancel still reads the file, as it stands.
+        EXPECT_EQ(titleOf(selected()), answer == IDOK ? std::string("日本語のページ") : japaneseUtf8);
+        EXPECT_EQ(recordOfNode(document(), selected()).locator, "http://example.jp/");
+        select(tools);
+    }
+}
+
+TEST_F(Exchange, EveryCorpusFileImportsAsTheCoreReadsIt) {
+    std::string corpus = corpusFolder();
+    ASSERT_FALSE(corpus.empty());
+    std::vector<std::string> names = filesIn(corpus + "\\html");
+    ASSERT_GE(names.size(), 7u);
+    startMainWindow();
+    for (const std::string& name : names) {
+        SCOPED_TRACE(name);
+        std::string path = corpus + "\\html\\" + name;
+        std::string text = readBytes(path);
+        bool offered = shouldOfferUtf8Conversion(text);
+        Document expected;
+        ImportResult core = importNetscape(offered ? utf8ToShiftJis(text) : text, expected, insertRootItem(expected));
+
+        document().modified = false;  // no question about saving
+        command(CMD_NEW_DOCUMENT);
+        asked.clear();
+        chooseFiles({path});
+        command(CMD_IMPORT_NETSCAPE);
+        EXPECT_EQ(asked.size(), offered ? 1u : 0u);
+        EXPECT_GT(core.count, 0u);
+        EXPECT_EQ(document().tree.liveCount(), expected.tree.liveCount());
+        EXPECT_EQ(TreeView_GetCount(treeWindow()), core.count + 1);
+        EXPECT_EQ(titleOf(selected()), expected.tree.node(core.lastCreated).text);
+        EXPECT_EQ(document().items.size(), expected.items.size());
+    }
+}
+
+TEST_F(Exchange, CsvExportImportsBackAsFlatLinks) {
+    startWithSample();
+    std::string path = pathInFolder("tree.csv");
+    chooseFiles({path});
+    command(CMD_EXPORT_CSV);
+    std::string text = readBytes(path);
+
+    NodeId target = add(root(), "target");
+    select(target);
+    document().modified = false;
+    dialogs.clear();
+    chooseFiles({path});
+    command(CMD_IMPORT_CSV);
+    ASSERT_EQ(dialogs.size(), 1u);
+    EXPECT_EQ(dialogs[0].kind, FileDialogKind::Open);
+    EXPECT_EQ(dialogs[0].typeOrIndex, 4);
+    EXPECT_TRUE(asked.empty());
+    Document expected;
+    ImportResult core = importCsv(text, expected, insertRootItem(expected));
+    EXPECT_EQ(core.count, 5u);  // root, Tools, Example, 日本語, CON
+    std::vector<std::string> titles;
+    for (NodeId n = document().tree.firstChild(target); n != kNoNode; n = document().tree.nextSibling(n)) {
+        EXPECT_EQ(document().tree.firstChild(n), kNoNode);
+        EXPECT_EQ(kindOf(document().tree.node(n).itemNumber), kKindWebLink);
+        titles.push_back(titleOf(n));
+    }
+    EXPECT_EQ(titles, (std::vector<std::string>{"VoZivoVaro", "Tools", "Example  with a comma", "日本語", "CON"}));
+    NodeId last = document().tree.lastChild(target);
+    EXPECT_EQ(selected(), last);
+    EXPECT_TRUE(document().modified);
+    // The comment keeps its line break as LF; the locator's comma shifted the fields.
+    NodeId exampleRow = document().tree.nextSibling(document().tree.nextSibling(document().tree.firstChild(target)));
+    EXPECT_EQ(recordOfNode(document(), exampleRow).locator, "http://example.com/a");
+
+    // A UTF-8 CSV is read as it stands, with no question; a cancelled dialog reads nothing.
+    writeBytes(pathInFolder("utf8.csv"), "charset=UTF-8\r\nheader\r\n1,t,u,\"c\",1,2,3\r\n");
+    chooseFiles({pathInFolder("utf8.csv")});
+    command(CMD_IMPORT_CSV);
+    EXPECT_TRUE(asked.empty());
+    EXPECT_EQ(titleOf(selected()), "t");
+    command(CMD_IMPORT_CSV);
+    ASSERT_EQ(asked.size(), 1u);
+    expectSaid(0, L"ファイルを開きませんでした。", L"Cancel !");
+}
+
+TEST_F(Exchange, FavoritesExportAndImportOfARealFolderTree) {
+    startWithSample();
+    std::string out = pathInFolder("お気に入り");
+    CreateDirectoryW(widen(out).c_str(), nullptr);
+    chooseFiles({out});
+    command(CMD_EXPORT_FAVORITES);
+    ASSERT_EQ(dialogs.size(), 1u);
+    EXPECT_EQ(dialogs[0].kind, FileDialogKind::Folder);
+    EXPECT_EQ(dialogs[0].title, "お気に入りを格納するフォルダを指定してください。");
+    EXPECT_TRUE(dialogs[0].allowNewFolder);
+    EXPECT_TRUE(asked.empty());
+    EXPECT_EQ(readBytes(out + "\\VoZivoVaro\\Tools\\Example- with a comma.url"),
+              internetShortcutText("http://example.com/a,b"));
+    EXPECT_EQ(readBytes(out + "\\VoZivoVaro\\日本語.url"), internetShortcutText("https://example.jp/"));
+    EXPECT_EQ(readBytes(out + "\\VoZivoVaro\\_CON.url"), internetShortcutText("http://con.example/"));
+    EXPECT_FALSE(document().modified);
+
+    // The popup export writes the selected folder only.
+    std::string sub = pathInFolder("sub");
+    CreateDirectoryW(widen(sub).c_str(), nullptr);
+    chooseFiles({sub});
+    command(CMD_EXPORT_SUB_FAVORITES);
+    EXPECT_TRUE(exists(sub + "\\Tools\\Example- with a comma.url"));
+    EXPECT_FALSE(exists(sub + "\\VoZivoVaro"));
+
+    command(CMD_NEW_DOCUMENT);
+    dialogs.clear();
+    chooseFiles({out});
+    command(CMD_IMPORT_FAVORITES);
+    ASSERT_EQ(dialogs.size(), 1u);
+    EXPECT_EQ(dialogs[0].kind, FileDialogKind::Folder);
+    EXPECT_EQ(dialogs[0].title, "お気に入りが格納されているフォルダを指定してください。");
+    EXPECT_FALSE(dialogs[0].allowNewFolder);
+    EXPECT_TRUE(asked.empty());
+    EXPECT_EQ(selected(), root());
+    EXPECT_TRUE(document().modified);
+    const BookmarkTree& tree = document().tree;
+    NodeId top = tree.firstChild(root());
+    ASSERT_NE(top, kNoNode);
+    EXPECT_EQ(titleOf(top), "VoZivoVaro");
+    EXPECT_EQ(kindOf(tree.node(top).itemNumber), kKindFolder);
+    std::vector<std::string> titles;
+    for (NodeId n = tree.firstChild(top); n != kNoNode; n = tree.nextSibling(n)) titles.push_back(titleOf(n));
+    EXPECT_EQ(titles, (std::vector<std::string>{"Tools", "_CON", "日本語"}));  // listed by name
+    NodeId link = tree.firstChild(tree.firstChild(top));
+    ASSERT_NE(link, kNoNode);
+    EXPECT_EQ(titleOf(link), "Example- with a comma");
+    EXPECT_EQ(recordOfNode(document(), link).locator, "http://example.com/a,b");
+    EXPECT_FALSE(recordOfNode(document(), link).addDate.empty());
+    EXPECT_EQ(TreeView_GetCount(treeWindow()), 6u);
+}
+
+TEST_F(Exchange, FavoritesCancelsMissingFoldersAndTooLongPaths) {
+    startWithSample();
+    command(CMD_EXPORT_SUB_FAVORITES);  // cancelled
+    ASSERT_EQ(asked.size(), 1u);
+    expectSaid(0, L"キャンセルしました。", L"フォルダ選択（エクスポート）");
+    command(CMD_IMPORT_FAVORITES);  // cancelled: silent
+    EXPECT_EQ(asked.size(), 1u);
+
+    asked.clear();
+    chooseFiles({pathInFolder("no such folder")});
+    command(CMD_IMPORT_FAVORITES);
+    ASSERT_EQ(asked.size(), 1u);
+    expectSaid(0, L"INVALID_HANDLE_VALUE", L"エラーです");
+    EXPECT_FALSE(document().modified);
+
+    // Past the path limit the export names the file and stops; what came before stays.
+    std::string longTitle(250 - folder.size(), 'x');
+    NodeId holder = add(root(), "long");
+    add(holder, "before", "http://a.example/");
+    add(holder, longTitle.c_str(), "http://b.example/");
+    add(holder, "after", "http://c.example/");
+    select(holder);
+    asked.clear();
+    std::string out = pathInFolder("out");
+    CreateDirectoryW(widen(out).c_str(), nullptr);
+    chooseFiles({out});
+    command(CMD_EXPORT_SUB_FAVORITES);
+    ASSERT_EQ(asked.size(), 1u);
+    expectSaid(0, widen(out + "\\long\\" + longTitle + ".url").c_str(), L"書き込み失敗");
+    EXPECT_TRUE(exists(out + "\\long\\before.url"));
+    EXPECT_FALSE(exists(out + "\\long\\after.url"));
+}
+
+TEST_F(Exchange, FavoritesImportStopsAfterTheThousandthEntry) {
+    startWithSample();
+    // Two directory levels are open when the limit is reached: each says so.
+    std::string big = pathInFolder("big");
+    CreateDirectoryW(widen(big).c_str(), nullptr);
+    CreateDirectoryW(widen(big + "\\inner").c_str(), nullptr);
+    for (int i = 0; i < 1200; ++i)
+        writeBytes(big + "\\inner\\link" + std::to_string(10000 + i) + ".url", internetShortcutText("http://x/"));
+    std::size_t before = document().tree.liveCount();
+    chooseFiles({big});
+    command(CMD_IMPORT_FAVORITES);
+    EXPECT_EQ(document().tree.liveCount(), before + 1 + 1001);
+    ASSERT_EQ(asked.size(), 2u);
+    expectSaid(0, L"1000件以上の読込はしません", L"上限に達しました。");
+    expectSaid(1, L"1000件以上の読込はしません", L"上限に達しました。");
+    NodeId inner = document().tree.lastChild(tools);
+    EXPECT_EQ(titleOf(inner), "inner");
+    EXPECT_EQ(titleOf(document().tree.lastChild(inner)), "link11000");
+    EXPECT_EQ(selected(), tools);
+}
