@@ -29,6 +29,8 @@ void TreeViewBinding::detach() {
     document_.tree.setObserver(nullptr);
     items_.clear();
     nodes_.clear();
+    // The control may outlive this binding for a moment: it must not keep a freed list.
+    if (window_ && IsWindow(window_)) TreeView_SetImageList(window_, nullptr, TVSIL_NORMAL);
     window_ = nullptr;
     if (imageList_) ImageList_Destroy(imageList_);
     imageList_ = nullptr;
