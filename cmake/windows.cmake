@@ -51,3 +51,9 @@ set_tests_properties(e2e_drag_drop PROPERTIES TIMEOUT 300)
 add_executable(perchlet-tool tools/perchlet_tool.cpp)
 target_link_libraries(perchlet-tool PRIVATE perchlet_core)
 target_link_options(perchlet-tool PRIVATE -static)
+# The console tool as a Windows program reads a real browser's file.
+add_test(NAME tool_windows
+         COMMAND ${WINE_RUN} $<TARGET_FILE:perchlet-tool> show tests/data/corpus/html/firefox-2024_radam9_bookmarks_firefox.html
+         WORKING_DIRECTORY ${CMAKE_SOURCE_DIR})
+set_tests_properties(tool_windows PROPERTIES TIMEOUT 300
+                     PASS_REGULAR_EXPRESSION "Bookmarks Toolbar\tfolder")
