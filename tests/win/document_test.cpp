@@ -48,33 +48,6 @@ const std::string& sampleDataFile() {
     return text;
 }
 
-void writeBytes(const std::string& path, const std::string& bytes) {
-    std::ofstream out(widen(path).c_str(), std::ios::binary);
-    out << bytes;
-}
-
-std::string readBytes(const std::string& path) {
-    std::ifstream in(widen(path).c_str(), std::ios::binary);
-    std::ostringstream text;
-    text << in.rdbuf();
-    return text.str();
-}
-
-bool fileExists(const std::string& path) {
-    return GetFileAttributesW(widen(path).c_str()) != INVALID_FILE_ATTRIBUTES;
-}
-
-std::wstring treeText(HWND tree, HTREEITEM item) {
-    wchar_t text[256] = L"";
-    TVITEMW query{};
-    query.hItem = item;
-    query.mask = TVIF_TEXT;
-    query.pszText = text;
-    query.cchTextMax = 256;
-    SendMessageW(tree, TVM_GETITEMW, 0, reinterpret_cast<LPARAM>(&query));
-    return text;
-}
-
 class Documents : public MainWindowTest {
 protected:
     void command(int id) {
@@ -104,13 +77,13 @@ TEST_F(Documents, StartupLoadShowsTheTreeAndTheFileNameInTheCaption) {
     HWND tree = treeWindow();
     HTREEITEM root = TreeView_GetRoot(tree);
     ASSERT_NE(root, nullptr);
-    EXPECT_TRUE(treeText(tree, root) == L"VoZivoVaro");
+    EXPECT_TRUE(treeItemText(tree, root) == L"VoZivoVaro");
     EXPECT_EQ(TreeView_GetSelection(tree), root);
     EXPECT_TRUE(TreeView_GetItemState(tree, root, TVIS_EXPANDED) & TVIS_EXPANDED);
     HTREEITEM tools = TreeView_GetChild(tree, root);
-    EXPECT_TRUE(treeText(tree, tools) == L"Tools");
-    EXPECT_TRUE(treeText(tree, TreeView_GetNextSibling(tree, tools)) == L"日本語");
-    EXPECT_TRUE(treeText(tree, TreeView_GetChild(tree, tools)) == L"Example");
+    EXPECT_TRUE(treeItemText(tree, tools) == L"Tools");
+    EXPECT_TRUE(treeItemText(tree, TreeView_GetNextSibling(tree, tools)) == L"日本語");
+    EXPECT_TRUE(treeItemText(tree, TreeView_GetChild(tree, tools)) == L"Example");
     EXPECT_TRUE(asked.empty());
     // The settings placed the window: no TopMost key means not topmost.
     EXPECT_FALSE(GetWindowLongPtrW(mainWindow(), GWL_EXSTYLE) & WS_EX_TOPMOST);
@@ -304,7 +277,7 @@ TEST_F(Documents, RenamedRootSurvivesSaveAndLoad) {
     renamed.replace(renamed.find("VoZivoVaro"), 10, "My bookmarks");
     writeBytes(path, renamed);
     startWithSettings("[Option]\r\nFileOpen=1\r\n");
-    EXPECT_TRUE(treeText(treeWindow(), TreeView_GetRoot(treeWindow())) == L"My bookmarks");
+    EXPECT_TRUE(treeItemText(treeWindow(), TreeView_GetRoot(treeWindow())) == L"My bookmarks");
     command(CMD_SAVE);
     EXPECT_NE(readBytes(path).find("TitleName=My bookmarks\r\n"), std::string::npos);
 }
@@ -322,7 +295,7 @@ TEST_F(Documents, ImportGoesUnderTheSelectionWithNewNumbers) {
     EXPECT_TRUE(app().document.modified);
     HTREEITEM root = TreeView_GetRoot(treeWindow());
     HTREEITEM imported = TreeView_GetChild(treeWindow(), root);
-    EXPECT_TRUE(treeText(treeWindow(), imported) == L"VoZivoVaro");
+    EXPECT_TRUE(treeItemText(treeWindow(), imported) == L"VoZivoVaro");
     NodeId importedNode = app().treeView.nodeOf(imported);
     EXPECT_EQ(depthOf(app().document.tree.node(importedNode).itemNumber), 2u);
     EXPECT_EQ(app().document.serials.value, 4);

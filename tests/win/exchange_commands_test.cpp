@@ -24,20 +24,6 @@ using namespace perchlet::testing;
 
 namespace {
 
-void writeBytes(const std::string& path, const std::string& bytes) {
-    std::ofstream out(widen(path).c_str(), std::ios::binary);
-    out << bytes;
-}
-
-std::string readBytes(const std::string& path) {
-    std::ifstream in(widen(path).c_str(), std::ios::binary);
-    std::ostringstream text;
-    text << in.rdbuf();
-    return text.str();
-}
-
-bool exists(const std::string& path) { return GetFileAttributesW(widen(path).c_str()) != INVALID_FILE_ATTRIBUTES; }
-
 // The real bookmark files kept with the tests, found upwards from the test program.
 std::string corpusFolder() {
     wchar_t module[MAX_PATH];
@@ -176,7 +162,7 @@ TEST_F(Exchange, FileExportsWriteTheWholeTreeOrTheSelectedSubtree) {
         // A cancelled dialog writes nothing and says nothing.
         DeleteFileW(widen(path).c_str());
         command(c.id);
-        EXPECT_FALSE(exists(path));
+        EXPECT_FALSE(fileExists(path));
     }
     EXPECT_TRUE(asked.empty());
     EXPECT_FALSE(document().modified);
@@ -342,8 +328,8 @@ TEST_F(Exchange, FavoritesExportAndImportOfARealFolderTree) {
     CreateDirectoryW(widen(sub).c_str(), nullptr);
     chooseFiles({sub});
     command(CMD_EXPORT_SUB_FAVORITES);
-    EXPECT_TRUE(exists(sub + "\\Tools\\Example- with a comma.url"));
-    EXPECT_FALSE(exists(sub + "\\VoZivoVaro"));
+    EXPECT_TRUE(fileExists(sub + "\\Tools\\Example- with a comma.url"));
+    EXPECT_FALSE(fileExists(sub + "\\VoZivoVaro"));
 
     command(CMD_NEW_DOCUMENT);
     dialogs.clear();
@@ -401,8 +387,8 @@ TEST_F(Exchange, FavoritesCancelsMissingFoldersAndTooLongPaths) {
     command(CMD_EXPORT_SUB_FAVORITES);
     ASSERT_EQ(asked.size(), 1u);
     expectSaid(0, widen(out + "\\long\\" + longTitle + ".url").c_str(), L"書き込み失敗");
-    EXPECT_TRUE(exists(out + "\\long\\before.url"));
-    EXPECT_FALSE(exists(out + "\\long\\after.url"));
+    EXPECT_TRUE(fileExists(out + "\\long\\before.url"));
+    EXPECT_FALSE(fileExists(out + "\\long\\after.url"));
 }
 
 TEST_F(Exchange, FavoritesImportStopsAfterTheThousandthEntry) {

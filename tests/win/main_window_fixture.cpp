@@ -1,5 +1,7 @@
 #include "main_window_fixture.h"
 
+#include <fstream>
+#include <sstream>
 #include <shellapi.h>
 
 #include "app/main_window_win.h"
@@ -46,6 +48,33 @@ std::wstring wideFromUtf8(const char* utf8) {
     MultiByteToWideChar(CP_UTF8, 0, utf8, -1, wide.data(), length);
     wide.resize(static_cast<std::size_t>(length > 0 ? length - 1 : 0));
     return wide;
+}
+
+void writeBytes(const std::string& path, const std::string& bytes) {
+    std::ofstream out(widen(path).c_str(), std::ios::binary);
+    out << bytes;
+}
+
+std::string readBytes(const std::string& path) {
+    std::ifstream in(widen(path).c_str(), std::ios::binary);
+    std::ostringstream text;
+    text << in.rdbuf();
+    return text.str();
+}
+
+bool fileExists(const std::string& path) {
+    return GetFileAttributesW(widen(path).c_str()) != INVALID_FILE_ATTRIBUTES;
+}
+
+std::wstring treeItemText(HWND tree, HTREEITEM item) {
+    wchar_t text[1024] = L"";
+    TVITEMW query{};
+    query.hItem = item;
+    query.mask = TVIF_TEXT;
+    query.pszText = text;
+    query.cchTextMax = 1024;
+    SendMessageW(tree, TVM_GETITEMW, 0, reinterpret_cast<LPARAM>(&query));
+    return text;
 }
 
 void MainWindowTest::SetUp() {

@@ -6,6 +6,7 @@
 #include <string>
 #include <vector>
 #include <windows.h>
+#include <commctrl.h>
 
 #include "app/app_win.h"
 #include "app/dialogs_win.h"
@@ -23,6 +24,14 @@ void pumpMessages(int milliseconds = 0);
 std::wstring makeTempFolder();
 void removeFolder(const std::wstring& path);
 std::wstring wideFromUtf8(const char* utf8);
+
+// Real files, named by Shift-JIS paths.
+void writeBytes(const std::string& path, const std::string& bytes);
+std::string readBytes(const std::string& path);
+bool fileExists(const std::string& path);
+
+// The text a tree view item shows.
+std::wstring treeItemText(HWND tree, HTREEITEM item);
 
 class MainWindowTest : public ::testing::Test {
 protected:
