@@ -1,5 +1,6 @@
 #include "exchange/netscape.h"
 
+#include <algorithm>
 #include <optional>
 
 #include "store/encoding.h"
@@ -56,11 +57,16 @@ std::string escapeHtmlText(std::string_view text) {
 }
 
 std::string escapeHtmlAttribute(std::string_view text) {
+    // A tag ends at its first ">", inside quotes or not, so an address must carry none.
     std::string out;
     out.reserve(text.size());
     for (char c : text) {
-        if (c == '"') out += "&quot;";
-        else out += c;
+        switch (c) {
+        case '"': out += "&quot;"; break;
+        case '<': out += "&lt;"; break;
+        case '>': out += "&gt;"; break;
+        default: out += c;
+        }
     }
     return out;
 }
@@ -145,7 +151,13 @@ constexpr std::string_view kNetscapeHeader =
 constexpr std::string_view kOpenList = "<DL><p>\r\n";
 constexpr std::string_view kCloseList = "</DL><p>\r\n";
 
-void appendIndent(std::string& out, unsigned levels) { out.append(levels * 4, ' '); }
+// Indentation only helps a reader; it stops growing past this many levels, or every line of
+// a tree thousands of levels deep would carry kilobytes of blanks.
+constexpr unsigned kMaxIndentLevels = 64;
+
+void appendIndent(std::string& out, unsigned levels) {
+    out.append(std::min(levels, kMaxIndentLevels) * 4, ' ');
+}
 
 bool isWebLinkKind(unsigned kind) {
     return kind == kKindWebLink || kind == kKindChangedLink || kind == kKindFailedLink;

@@ -29,7 +29,7 @@ ImportResult importNetscape(std::string_view text, Document& document, NodeId ta
 
 // & < > " as character references, for text between tags.
 std::string escapeHtmlText(std::string_view text);
-// Only the double quote, for attribute values in double quotes.
+// The double quote, < and >, for attribute values in double quotes; & stays as it is.
 std::string escapeHtmlAttribute(std::string_view text);
 // Turns well-formed references (ending in ";") into their characters: &amp; &lt; &gt;
 // &quot; &apos;, &#NNN; and &#xHH;. A character without a Shift-JIS form is dropped;

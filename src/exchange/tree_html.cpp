@@ -1,5 +1,6 @@
 #include "exchange/tree_html.h"
 
+#include <algorithm>
 #include <vector>
 
 #include "exchange/netscape.h"
@@ -31,6 +32,10 @@ constexpr std::string_view kBranch = "├　";
 constexpr std::string_view kLastBranch = "└　";
 constexpr std::string_view kContinuation = "│　";
 constexpr std::string_view kBlank = "　　";
+
+// The drawing stops indenting past this many levels: a tree thousands of levels deep would
+// otherwise put kilobytes of line pieces on every line.
+constexpr std::size_t kMaxDrawnLevels = 64;
 
 bool hasLink(unsigned kind, const BookmarkItem& record) {
     bool linkKind = kind == kKindWebLink || kind == kKindChangedLink || kind == kKindFailedLink || kind == 4;
@@ -102,7 +107,8 @@ void appendItem(std::string& out, PageState& state, const Document& document, No
         id = std::to_string(++state.lastId);
     }
     appendClosings(out, state, depth);
-    for (std::string_view piece : state.indentation) out += piece;
+    std::size_t drawn = std::min(state.indentation.size(), kMaxDrawnLevels);
+    for (std::size_t level = 0; level < drawn; ++level) out += state.indentation[level];
     out += hasNext ? kBranch : kLastBranch;
     if (hasChildren) appendToggle(out, id);
     appendAnchor(out, record, hasLink(kindOf(tree.node(node).itemNumber), record));

@@ -145,6 +145,34 @@ TEST(NetscapeExport, MarkupCharactersSurviveAWriteAndReadBack) {
     EXPECT_EQ(back.record(link).lastVisit, "300");
 }
 
+TEST(NetscapeExport, DeepTreesStopIndentingAfterSixtyFourLevels) {
+    Tree t;
+    NodeId parent = t.root;
+    for (int level = 0; level < 70; ++level) parent = t.add(parent, kKindFolder, "f");
+    t.add(parent, kKindWebLink, "deepest", "http://a/");
+
+    std::string text = exportNetscape(t.doc, t.root);
+    EXPECT_NE(text.find("\n" + spaces(256) + linkLine("http://a/", "deepest")), std::string::npos);
+    EXPECT_EQ(text.find(spaces(257)), std::string::npos);
+    Tree back;
+    EXPECT_EQ(importNetscape(text, back.doc, back.root).count, 72u);
+}
+
+// The import ends a tag at its first ">", quotes or not: an address holding markup must
+// not turn into links of its own when the export is read back.
+TEST(NetscapeExport, MarkupInAnAddressStaysInsideItsAttribute) {
+    Tree t;
+    std::string locator = ">x</A><DT><A HREF=q>n</A>";
+    t.add(t.root, kKindWebLink, "t", locator);
+
+    std::string text = exportNetscape(t.doc, t.root);
+    EXPECT_NE(text.find("HREF=\"&gt;x&lt;/A&gt;&lt;DT&gt;&lt;A HREF=q&gt;n&lt;/A&gt;\""), std::string::npos);
+
+    Tree back;
+    ASSERT_EQ(importNetscape(text, back.doc, back.root).count, 2u);
+    EXPECT_EQ(back.record(back.child(back.child(back.root, 0), 0)).locator, locator);
+}
+
 // ---------------------------------------------------------------- import
 
 TEST(NetscapeImport, ExportedRootComesBackAsAFolderWithTheWholeTree) {
@@ -272,7 +300,7 @@ TEST(CharacterReferences, WellFormedReferencesAreDecodedOthersKept) {
     EXPECT_EQ(decodeCharacterReferences("&amp &copy; & &#; &#x; &#12a; ?a=1&b=2"),
               "&amp &copy; & &#; &#x; &#12a; ?a=1&b=2");
     EXPECT_EQ(escapeHtmlText("&<>\"'"), "&amp;&lt;&gt;&quot;'");
-    EXPECT_EQ(escapeHtmlAttribute("a&\"b"), "a&&quot;b");
+    EXPECT_EQ(escapeHtmlAttribute("a&\"b<>"), "a&&quot;b&lt;&gt;");
 }
 
 TEST(NetscapeImport, Utf8OfferCoversTheDeclarationAndTheByteOrderMark) {

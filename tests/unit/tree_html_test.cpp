@@ -130,3 +130,14 @@ TEST(TreeHtml, MarkupCharactersInTitlesAddressesAndDatesAreEscaped) {
     EXPECT_NE(page.find(">Q&amp;A &lt;script&gt;</A>"), std::string::npos);
     EXPECT_EQ(page.find("<script>"), std::string::npos);
 }
+
+TEST(TreeHtml, DeepTreesStopIndentingAfterSixtyFourLevels) {
+    Tree t;
+    NodeId parent = t.root;
+    for (int level = 0; level < 70; ++level) parent = t.add(parent, kKindFolder, "f");
+    std::string page = exportTreeHtml(t.doc, t.root);
+    std::string drawn;
+    for (int level = 0; level < 64; ++level) drawn += kBlank;
+    EXPECT_NE(page.find("\n" + drawn + kLast + "<A ADD_DATE"), std::string::npos);  // the deepest folder
+    EXPECT_EQ(page.find(drawn + kBlank), std::string::npos);
+}
