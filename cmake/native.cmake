@@ -24,3 +24,22 @@ target_link_libraries(data_file_bench PRIVATE perchlet_core)
 # Netscape import of a large file against a plain read (run by hand, not by ctest).
 add_executable(netscape_bench bench/netscape_bench.cpp)
 target_link_libraries(netscape_bench PRIVATE perchlet_core)
+
+# libFuzzer targets for the readers of outside input (clang only):
+#   CC=clang CXX=clang++ cmake -S . -B build/fuzz -DPERCHLET_FUZZ=ON
+option(PERCHLET_FUZZ "Build the fuzz targets (clang)" OFF)
+if(PERCHLET_FUZZ)
+  set(PERCHLET_SANITIZERS -fsanitize=address,undefined -fno-sanitize-recover=undefined)
+  # clang cannot compile narrow literals as code page 932; the launcher escapes them instead.
+  set(PERCHLET_CP932_LAUNCHER ${CMAKE_SOURCE_DIR}/fuzz/cp932_compile.py)
+  set_target_properties(perchlet_core PROPERTIES CXX_COMPILER_LAUNCHER ${PERCHLET_CP932_LAUNCHER})
+  # The whole core is instrumented; everything linking it (the unit tests too) gets the runtimes.
+  target_compile_options(perchlet_core PUBLIC ${PERCHLET_SANITIZERS} -fsanitize=fuzzer-no-link)
+  target_link_options(perchlet_core INTERFACE ${PERCHLET_SANITIZERS})
+  foreach(reader data_file netscape csv encoding)
+    add_executable(${reader}_fuzz fuzz/${reader}_fuzz.cpp)
+    target_link_libraries(${reader}_fuzz PRIVATE perchlet_core)
+    target_link_options(${reader}_fuzz PRIVATE -fsanitize=fuzzer)
+    set_target_properties(${reader}_fuzz PROPERTIES CXX_COMPILER_LAUNCHER ${PERCHLET_CP932_LAUNCHER})
+  endforeach()
+endif()
