@@ -332,3 +332,13 @@ TEST_F(Documents, ExportWritesTheSelectedSubtreeNumberedFromTheCounter) {
     ASSERT_EQ(asked.size(), 1u);
     EXPECT_TRUE(asked[0].text == L"ツリーアイテムを選択して下さい。");
 }
+
+TEST_F(Documents, StartupTakesTheDefaultBrowserFromTheRegistry) {
+    // Wine registers its own browser launcher as the handler of ".html" files.
+    startWithSettings("[Option]\r\nFileOpen=0\r\nBrowsPass1=C:\\mine.exe\r\nBrowsPass2=C:\\second.exe\r\n");
+    const Settings& settings = app().settings;
+    EXPECT_TRUE(settings.registryBrowser);
+    EXPECT_EQ(settings.browserPath[0], "C:\\windows\\system32\\winebrowser.exe");
+    EXPECT_EQ(settings.browserPath[1], "C:\\second.exe");
+    EXPECT_TRUE(windowText(mainWindow()) == L"Perchlet");  // "0": no data file is loaded
+}
