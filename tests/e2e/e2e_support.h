@@ -14,9 +14,15 @@ Options& options();
 
 std::wstring windowsPath(const std::string& unixOrWindowsPath);
 
+// A started program; one still running when this goes away (a failed check) is ended,
+// so that no test leaves it behind.
 struct Process {
     HANDLE handle = nullptr;
     DWORD id = 0;
+    Process() = default;
+    Process(const Process&) = delete;
+    Process& operator=(const Process&) = delete;
+    ~Process() { kill(); }
     bool start(const std::wstring& exe, const std::wstring& workingFolder);
     bool waitForExit(DWORD milliseconds, DWORD& exitCode);
     void kill();
