@@ -6,6 +6,7 @@
 #include <fstream>
 #include <functional>
 #include <sstream>
+#include <vector>
 #include <windows.h>
 #include <commctrl.h>
 
@@ -96,30 +97,26 @@ protected:
 
 TEST_F(Exchange, WithoutDataOrSelectionEveryCommandRefusesAndAsksNothing) {
     startMainWindow();
-    const int wholeTreeExports[] = {CMD_EXPORT_FAVORITES, CMD_EXPORT_TREE_HTML, CMD_EXPORT_NETSCAPE, CMD_EXPORT_CSV};
-    const int subtreeExports[] = {CMD_EXPORT_SUB_FAVORITES, CMD_EXPORT_SUB_TREE_HTML, CMD_EXPORT_SUB_NETSCAPE,
-                                  CMD_EXPORT_SUB_CSV};
-    const int imports[] = {CMD_IMPORT_FAVORITES, CMD_IMPORT_NETSCAPE, CMD_IMPORT_CSV};
-    for (int id : wholeTreeExports) {
-        asked.clear();
-        command(id);
-        SCOPED_TRACE(id);
-        ASSERT_EQ(asked.size(), 1u);
-        expectSaid(0, L"データがありません。", L"Cancel !");
-    }
-    for (int id : subtreeExports) {
-        asked.clear();
-        command(id);
-        SCOPED_TRACE(id);
-        ASSERT_EQ(asked.size(), 1u);
-        expectSaid(0, L"ツリーアイテムを選択して下さい。", L"Cancel !");
-    }
-    for (int id : imports) {
-        asked.clear();
-        command(id);
-        SCOPED_TRACE(id);
-        ASSERT_EQ(asked.size(), 1u);
-        expectSaid(0, L"はじめに挿入するフォルダを指定して下さい。", L"ツリーアイテムが選択されていません");
+    struct Refusal {
+        std::vector<int> commands;
+        const wchar_t* text;
+        const wchar_t* caption;
+    };
+    const Refusal refusals[] = {
+        {{CMD_EXPORT_FAVORITES, CMD_EXPORT_TREE_HTML, CMD_EXPORT_NETSCAPE, CMD_EXPORT_CSV}, L"データがありません。",
+         L"Cancel !"},
+        {{CMD_EXPORT_SUB_FAVORITES, CMD_EXPORT_SUB_TREE_HTML, CMD_EXPORT_SUB_NETSCAPE, CMD_EXPORT_SUB_CSV},
+         L"ツリーアイテムを選択して下さい。", L"Cancel !"},
+        {{CMD_IMPORT_FAVORITES, CMD_IMPORT_NETSCAPE, CMD_IMPORT_CSV}, L"はじめに挿入するフォルダを指定して下さい。",
+         L"ツリーアイテムが選択されていません"}};
+    for (const Refusal& refusal : refusals) {
+        for (int id : refusal.commands) {
+            asked.clear();
+            command(id);
+            SCOPED_TRACE(id);
+            ASSERT_EQ(asked.size(), 1u);
+            expectSaid(0, refusal.text, refusal.caption);
+        }
     }
     EXPECT_TRUE(dialogs.empty());
     EXPECT_EQ(TreeView_GetCount(treeWindow()), 0u);
