@@ -1,0 +1,13 @@
+// Where the main window is and whether it shows: hide after opening a link or on request,
+// show again from the screen edge or the tray.
+#pragma once
+#include "app/app_win.h"
+
+namespace perchlet {
+
+// Hides the main window and starts the edge timer; nothing when already hidden.
+void hideMainWindow(App& app);
+// Shows a hidden main window and stops the edge timer; nothing when it is not hidden.
+void showMainWindow(App& app);
+
+}  // namespace perchlet

@@ -1,0 +1,13 @@
+// Finding a running browser's top-level window.
+#pragma once
+#include <windows.h>
+
+#include "app/app_win.h"
+
+namespace perchlet {
+
+// The browser window search: top-level windows in Z order whose titles carry a browser
+// kind's title text; kind 0 means any kind. Records the kind found. nullptr when none.
+HWND findBrowserWindow(App& app, HWND excluded, int kind);
+
+}  // namespace perchlet

@@ -1,0 +1,16 @@
+// The reply of a browser's "WWW_GetWindowInfo": quoted, comma-separated fields.
+#pragma once
+#include <string>
+#include <string_view>
+
+namespace perchlet {
+
+struct BrowserPage {
+    std::string address;
+    std::string title;  // Shift-JIS
+    std::string third;
+};
+
+BrowserPage parseWindowInfoReply(std::string_view reply);
+
+}  // namespace perchlet
