@@ -1,5 +1,7 @@
 #include "tree/bookmark_tree.h"
 
+#include <algorithm>
+
 namespace perchlet {
 
 BookmarkTree::BookmarkTree() { clear(); }
@@ -8,7 +10,7 @@ void BookmarkTree::clear() {
     nodes_.clear();
     nodes_.emplace_back();  // the invisible top level
     liveCount_ = 0;
-    if (observer_) observer_->treeCleared();
+    for (TreeObserver* o : observers_) o->treeCleared();
 }
 
 NodeId BookmarkTree::insertLastChild(NodeId parent, ItemNumber number, std::string text,
@@ -29,7 +31,7 @@ NodeId BookmarkTree::insertLastChild(NodeId parent, ItemNumber number, std::stri
     else p.firstChild = id;
     p.lastChild = id;
     ++liveCount_;
-    if (observer_) observer_->nodeInserted(id);
+    for (TreeObserver* o : observers_) o->nodeInserted(id);
     return id;
 }
 
@@ -45,7 +47,7 @@ void BookmarkTree::unlink(NodeId id) {
 
 void BookmarkTree::removeSubtree(NodeId id) {
     if (id == kTopLevel || !isAlive(id)) return;
-    if (observer_) observer_->subtreeRemoving(id);
+    for (TreeObserver* o : observers_) o->subtreeRemoving(id);
     std::vector<NodeId> doomed;
     walkSubtree(id, [&](NodeId n) { doomed.push_back(n); });
     unlink(id);
@@ -72,8 +74,17 @@ NodeId BookmarkTree::nextInSubtree(NodeId current, NodeId start) const {
     return kNoNode;
 }
 
+void BookmarkTree::addObserver(TreeObserver* observer) {
+    if (std::find(observers_.begin(), observers_.end(), observer) == observers_.end())
+        observers_.push_back(observer);
+}
+
+void BookmarkTree::removeObserver(TreeObserver* observer) {
+    observers_.erase(std::remove(observers_.begin(), observers_.end(), observer), observers_.end());
+}
+
 void BookmarkTree::changed(NodeId id) {
-    if (observer_) observer_->nodeChanged(id);
+    for (TreeObserver* o : observers_) o->nodeChanged(id);
 }
 
 void BookmarkTree::setItemNumber(NodeId id, ItemNumber number) {

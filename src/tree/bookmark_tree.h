@@ -72,7 +72,14 @@ public:
         for (NodeId n = start; n != kNoNode; n = nextInSubtree(n, start)) visit(n);
     }
 
-    void setObserver(TreeObserver* observer) { observer_ = observer; }
+    // Several can follow at once (the tree view, a search index); each is told in the
+    // order it was added.
+    void addObserver(TreeObserver* observer);
+    void removeObserver(TreeObserver* observer);
+
+    // A node's record changed outside the tree (its locator or comment, say): observers are
+    // told as for a change of the node itself.
+    void recordChanged(NodeId id) { changed(id); }
 
 private:
     void unlink(NodeId node);
@@ -80,7 +87,7 @@ private:
 
     std::vector<TreeNode> nodes_;
     std::size_t liveCount_ = 0;
-    TreeObserver* observer_ = nullptr;
+    std::vector<TreeObserver*> observers_;
 };
 
 }  // namespace perchlet

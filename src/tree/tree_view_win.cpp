@@ -20,13 +20,13 @@ HWND TreeViewBinding::create(HWND parent, HINSTANCE instance, int top) {
                               nullptr);
     if (window_) {
         if (imageList_) TreeView_SetImageList(window_, imageList_, TVSIL_NORMAL);
-        document_.tree.setObserver(this);
+        document_.tree.addObserver(this);
     }
     return window_;
 }
 
 void TreeViewBinding::detach() {
-    document_.tree.setObserver(nullptr);
+    document_.tree.removeObserver(this);
     items_.clear();
     nodes_.clear();
     // The control may outlive this binding for a moment: it must not keep a freed list.

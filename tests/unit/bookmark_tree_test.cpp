@@ -56,7 +56,7 @@ TEST(BookmarkTree, WalksDepthFirstInsideTheSubtreeOnly) {
 TEST(BookmarkTree, RemovingASubtreeRelinksSiblingsAndTellsTheView) {
     BookmarkTree tree;
     RecordingObserver observer;
-    tree.setObserver(&observer);
+    tree.addObserver(&observer);
     NodeId root = tree.insertLastChild(kTopLevel, 1, "root", 2, 3);
     NodeId a = tree.insertLastChild(root, 2, "a", 2, 3);
     tree.insertLastChild(a, 3, "a1", 0, 1);
