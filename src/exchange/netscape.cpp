@@ -13,7 +13,7 @@ namespace perchlet {
 
 const BookmarkItem& recordOfNode(const Document& document, NodeId node) {
     static const BookmarkItem kNoRecord{};
-    const BookmarkItem* record = document.items.find(document.tree.node(node).itemNumber);
+    const BookmarkItem* record = nodeRecord(document, node);
     return record ? *record : kNoRecord;
 }
 

@@ -15,6 +15,15 @@ ItemNumber allocateItemNumberUnder(Document& document, ItemNumber parent, unsign
     return allocateItemNumber(document, kind, depthOf(parent) + 1);
 }
 
+BookmarkItem* nodeRecord(Document& document, NodeId node) {
+    if (!document.tree.isAlive(node) || node == kTopLevel) return nullptr;
+    return document.items.find(document.tree.node(node).itemNumber);
+}
+
+const BookmarkItem* nodeRecord(const Document& document, NodeId node) {
+    return nodeRecord(const_cast<Document&>(document), node);
+}
+
 void resetDocument(Document& document) {
     document.tree.clear();
     document.items.reset(makeRootRecord(dateStampNow()));

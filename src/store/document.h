@@ -26,6 +26,11 @@ ItemNumber allocateItemNumber(Document& document, unsigned kind, unsigned depth)
 // The same under a parent: depth = parent's depth + 1.
 ItemNumber allocateItemNumberUnder(Document& document, ItemNumber parent, unsigned kind);
 
+// The record a tree node stands for; nullptr when it has none. Every caller that acts on a
+// node's record goes through here rather than looking the node's item number up.
+BookmarkItem* nodeRecord(Document& document, NodeId node);
+const BookmarkItem* nodeRecord(const Document& document, NodeId node);
+
 // Empties the document: a fresh root record, no tree items, the counter back at 0.
 void resetDocument(Document& document);
 
