@@ -14,8 +14,11 @@ add_test(NAME unit_tests COMMAND unit_tests)
 set_tests_properties(unit_tests PROPERTIES ENVIRONMENT "TZ=UTC")
 
 # The data file tool and its benchmark (the benchmark is run by hand, not by ctest).
-add_executable(perchlet-tool tools/perchlet_tool.cpp)
-target_link_libraries(perchlet-tool PRIVATE perchlet_core)
+# find, duplicates and check (which asks web servers through libcurl).
+find_package(CURL REQUIRED)
+add_executable(perchlet-tool tools/perchlet_tool.cpp tools/find_commands.cpp tools/link_check.cpp)
+target_link_libraries(perchlet-tool PRIVATE perchlet_core CURL::libcurl)
+target_compile_definitions(perchlet-tool PRIVATE PERCHLET_TOOL_CHECK)
 add_test(NAME tool_test COMMAND sh ${CMAKE_SOURCE_DIR}/tests/tool/tool_test.sh $<TARGET_FILE:perchlet-tool>)
 
 add_executable(data_file_bench bench/data_file_bench.cpp)
@@ -43,3 +46,7 @@ if(PERCHLET_FUZZ)
     set_target_properties(${reader}_fuzz PROPERTIES CXX_COMPILER_LAUNCHER ${PERCHLET_CP932_LAUNCHER})
   endforeach()
 endif()
+
+# Searching 100,000 items (run by hand, not by ctest).
+add_executable(search_bench bench/search_bench.cpp)
+target_link_libraries(search_bench PRIVATE perchlet_core)
