@@ -20,6 +20,10 @@ add_executable(perchlet-tool tools/perchlet_tool.cpp tools/find_commands.cpp too
 target_link_libraries(perchlet-tool PRIVATE perchlet_core CURL::libcurl)
 target_compile_definitions(perchlet-tool PRIVATE PERCHLET_TOOL_CHECK)
 add_test(NAME tool_test COMMAND sh ${CMAKE_SOURCE_DIR}/tests/tool/tool_test.sh $<TARGET_FILE:perchlet-tool>)
+add_test(NAME tool_find_test COMMAND sh ${CMAKE_SOURCE_DIR}/tests/tool/find_test.sh $<TARGET_FILE:perchlet-tool>)
+# The check against web servers on 127.0.0.1 that the test starts itself.
+add_test(NAME tool_check_test COMMAND python3 ${CMAKE_SOURCE_DIR}/tests/tool/check_test.py $<TARGET_FILE:perchlet-tool>)
+set_tests_properties(tool_check_test PROPERTIES TIMEOUT 120)
 
 add_executable(data_file_bench bench/data_file_bench.cpp)
 target_link_libraries(data_file_bench PRIVATE perchlet_core)

@@ -17,6 +17,7 @@
 #include "exchange/favorites_fs.h"
 #include "exchange/netscape.h"
 #include "exchange/tree_html.h"
+#include "find_commands.h"
 #include "store/data_file.h"
 #include "store/encoding.h"
 #include "tree/tree_population.h"
@@ -387,6 +388,16 @@ Failure readInput(Options& options, Document& document) {
     return formatNamed(options.from)->read(options.files[0], document);
 }
 
+}  // namespace
+
+std::optional<std::string> readAnyFormat(const std::string& path, Document& document) {
+    std::string format;
+    if (Failure failure = guessInputFormat(path, format)) return failure;
+    return formatNamed(format)->read(path, document);
+}
+
+namespace {
+
 int show(Options& options) {
     Document document;
     if (Failure failure = readInput(options, document)) return failed(*failure);
@@ -407,8 +418,10 @@ int convert(Options& options) {
 int main(int argc, char** argv) {
     if (argc == 2 && (std::strcmp(argv[1], "--help") == 0 || std::strcmp(argv[1], "-h") == 0)) {
         printUsage(stdout);
+        printFindUsage(stdout);
         return kExitOk;
     }
+    if (argc >= 2 && isFindCommand(argv[1])) return runFindCommand(argc, argv);
     Options options;
     if (Failure problem = parseOptions(argc, argv, options)) return usageError(*problem);
     return options.command == "show" ? show(options) : convert(options);
