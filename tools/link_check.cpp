@@ -217,10 +217,18 @@ private:
         }
     }
 
+    // The hosts with the most links waiting go first, so that no host is left with a long
+    // tail that its two connections must work through alone at the end.
     void startRequests(Clock::time_point now) {
-        for (auto& [host, queue] : hosts_) {
+        std::vector<HostQueue*> ready;
+        for (auto& [host, queue] : hosts_)
+            if (!queue.waiting.empty() && queue.active < kConnectionsPerHost && now >= queue.nextStart)
+                ready.push_back(&queue);
+        std::stable_sort(ready.begin(), ready.end(),
+                         [](const HostQueue* a, const HostQueue* b) { return a->waiting.size() > b->waiting.size(); });
+        for (HostQueue* host : ready) {
             if (active_ >= settings_.jobs) return;
-            if (queue.waiting.empty() || queue.active >= kConnectionsPerHost || now < queue.nextStart) continue;
+            HostQueue& queue = *host;
             std::size_t index = queue.waiting.front();
             queue.waiting.pop_front();
             ++queue.active;
