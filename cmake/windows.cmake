@@ -13,7 +13,7 @@ target_link_libraries(perchlet_shell PUBLIC perchlet_core ${WIN_LIBS})
 
 set(RESOURCE_SCRIPT ${CMAKE_SOURCE_DIR}/resources/perchlet.rc)
 file(GLOB RESOURCE_FILES CONFIGURE_DEPENDS ${CMAKE_SOURCE_DIR}/resources/icons/*.ico
-     ${CMAKE_SOURCE_DIR}/resources/*.bmp ${CMAKE_SOURCE_DIR}/src/app/command_ids.h)
+     ${CMAKE_SOURCE_DIR}/resources/*.bmp ${CMAKE_SOURCE_DIR}/resources/*.rc ${CMAKE_SOURCE_DIR}/src/app/command_ids.h)
 set_source_files_properties(${RESOURCE_SCRIPT} PROPERTIES OBJECT_DEPENDS "${RESOURCE_FILES}")
 
 add_executable(perchlet WIN32 src/app/winmain.cpp ${RESOURCE_SCRIPT})

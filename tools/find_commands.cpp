@@ -85,7 +85,9 @@ int check(int argc, char** argv) {
 #else
     (void)argc;
     (void)argv;
-    return usageError("check is not part of this build of the tool (it needs libcurl); use the Linux build");
+    std::fprintf(stderr, "%s: check is not part of this build of the tool (it needs libcurl); use the Linux build\n",
+                 kProgram);
+    return kExitUsage;
 #endif
 }
 

@@ -4,6 +4,7 @@
 #include <windows.h>
 
 #include "panels/settings.h"
+#include "search/search_index.h"
 #include "store/document.h"
 #include "tree/tree_view_win.h"
 
@@ -42,6 +43,8 @@ struct App {
 
     Document document;
     TreeViewBinding treeView{document};
+    SearchIndex searchIndex{document};
+    HWND findWindow = nullptr;
     Settings settings;
 };
 

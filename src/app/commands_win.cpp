@@ -5,6 +5,7 @@
 #include "app/command_ids.h"
 #include "app/text_win.h"
 #include "exchange/commands_win.h"
+#include "search/find_window_win.h"
 #include "store/document_commands_win.h"
 #include "tree/edit_commands_win.h"
 
@@ -58,6 +59,9 @@ bool dispatchCommand(App& app, WPARAM wParam) {
         return true;
     case CMD_HELP:
         openHelp(app);
+        return true;
+    case CMD_FIND:
+        openFindWindow(app);
         return true;
     }
     return false;

@@ -248,6 +248,7 @@ LRESULT CALLBACK mainWindowProc(HWND window, UINT message, WPARAM wParam, LPARAM
 bool routeThreadMessage(App& app, MSG& message) {
     if (app.editor.open && IsDialogMessageW(app.editor.window, &message)) return true;
     if (app.options.open && IsDialogMessageW(app.options.window, &message)) return true;
+    if (app.findWindow && IsDialogMessageW(app.findWindow, &message)) return true;
     return app.accelerators && app.treeView.window() &&
            TranslateAcceleratorW(app.treeView.window(), app.accelerators, &message);
 }

@@ -1,0 +1,162 @@
+#include "search/find_window_win.h"
+
+#include <commctrl.h>
+
+#include <algorithm>
+#include <vector>
+
+#include "app/command_ids.h"
+#include "app/text_win.h"
+
+namespace perchlet {
+
+namespace {
+
+// What the window shows; it lives as long as the window.
+struct FindState {
+    std::vector<NodeId> hits;
+};
+
+FindState& stateOf(HWND window) { return *reinterpret_cast<FindState*>(GetWindowLongPtrW(window, DWLP_USER)); }
+
+HWND resultList(HWND window) { return GetDlgItem(window, IDC_FIND_RESULTS); }
+
+void addColumn(HWND list, int index, const wchar_t* title, int width) {
+    LVCOLUMNW column{};
+    column.mask = LVCF_TEXT | LVCF_WIDTH;
+    column.pszText = const_cast<wchar_t*>(title);
+    column.cx = width;
+    ListView_InsertColumn(list, index, &column);
+}
+
+int selectedRow(HWND window) { return ListView_GetNextItem(resultList(window), -1, LVNI_SELECTED); }
+
+// Runs the query: as the user types (the first item found is chosen, so that Enter right
+// after typing goes to it), and when the window comes back to the front, since the tree
+// may have changed meanwhile (then the chosen item stays chosen where it is still found).
+void showHits(App& app, HWND window, NodeId keep = kNoNode) {
+    FindState& state = stateOf(window);
+    state.hits = app.searchIndex.find(narrow(windowText(GetDlgItem(window, IDC_FIND_TEXT))));
+    HWND list = resultList(window);
+    ListView_SetItemCountEx(list, static_cast<int>(state.hits.size()), 0);
+    auto kept = std::find(state.hits.begin(), state.hits.end(), keep);
+    int row = kept == state.hits.end() ? 0 : static_cast<int>(kept - state.hits.begin());
+    if (!state.hits.empty()) {
+        ListView_SetItemState(list, row, LVIS_SELECTED | LVIS_FOCUSED, LVIS_SELECTED | LVIS_FOCUSED);
+        ListView_EnsureVisible(list, row, FALSE);
+    }
+    InvalidateRect(list, nullptr, TRUE);
+}
+
+NodeId chosenNode(HWND window) {
+    const FindState& state = stateOf(window);
+    int row = selectedRow(window);
+    return row >= 0 && row < static_cast<int>(state.hits.size()) ? state.hits[static_cast<std::size_t>(row)] : kNoNode;
+}
+
+void selectInTree(App& app, HWND window, int row) {
+    FindState& state = stateOf(window);
+    if (row < 0 || row >= static_cast<int>(state.hits.size())) return;
+    NodeId node = state.hits[static_cast<std::size_t>(row)];
+    if (!app.document.tree.isAlive(node)) return showHits(app, window);  // deleted since
+    app.treeView.select(node);
+}
+
+void giveText(App& app, HWND window, LVITEMW& item) {
+    if (!(item.mask & LVIF_TEXT) || item.cchTextMax <= 0) return;
+    item.pszText[0] = L'\0';
+    const FindState& state = stateOf(window);
+    if (item.iItem < 0 || item.iItem >= static_cast<int>(state.hits.size())) return;
+    NodeId node = state.hits[static_cast<std::size_t>(item.iItem)];
+    const BookmarkTree& tree = app.document.tree;
+    if (!tree.isAlive(node)) return;
+    std::wstring text = widen(item.iSubItem == 0 ? tree.node(node).text : folderPathOf(tree, node));
+    lstrcpynW(item.pszText, text.c_str(), item.cchTextMax);
+}
+
+LRESULT onNotify(App& app, HWND window, NMHDR& header) {
+    if (header.idFrom != IDC_FIND_RESULTS) return 0;
+    if (header.code == LVN_GETDISPINFOW) giveText(app, window, reinterpret_cast<NMLVDISPINFOW&>(header).item);
+    else if (header.code == NM_DBLCLK) selectInTree(app, window, reinterpret_cast<NMITEMACTIVATE&>(header).iItem);
+    return 0;
+}
+
+void onInit(HWND window) {
+    SetWindowLongPtrW(window, DWLP_USER, reinterpret_cast<LONG_PTR>(new FindState));
+    HWND list = resultList(window);
+    ListView_SetExtendedListViewStyle(list, LVS_EX_FULLROWSELECT);
+    RECT client{};
+    GetClientRect(list, &client);
+    int width = client.right - client.left - GetSystemMetrics(SM_CXVSCROLL);
+    addColumn(list, 0, L"タイトル", width * 3 / 5);
+    addColumn(list, 1, L"フォルダ", width - width * 3 / 5);
+}
+
+// The edit keeps its height and the list takes the rest.
+void onSize(HWND window, int width, int height) {
+    RECT edit{};
+    GetWindowRect(GetDlgItem(window, IDC_FIND_TEXT), &edit);
+    MapWindowPoints(nullptr, window, reinterpret_cast<POINT*>(&edit), 2);
+    int margin = edit.left;
+    MoveWindow(GetDlgItem(window, IDC_FIND_TEXT), margin, edit.top, width - 2 * margin, edit.bottom - edit.top, TRUE);
+    int top = edit.bottom + margin;
+    MoveWindow(resultList(window), margin, top, width - 2 * margin, height - top - margin, TRUE);
+}
+
+INT_PTR CALLBACK findWindowProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
+    App& app = theApp();
+    switch (message) {
+    case WM_INITDIALOG:
+        onInit(window);
+        return TRUE;
+    case WM_COMMAND:
+        switch (LOWORD(wParam)) {
+        case IDC_FIND_TEXT:
+            if (HIWORD(wParam) == EN_CHANGE) showHits(app, window);
+            return TRUE;
+        case IDOK:  // Enter, in the edit or in the list
+            selectInTree(app, window, selectedRow(window));
+            return TRUE;
+        case IDCANCEL:  // Escape or the close box
+            DestroyWindow(window);
+            return TRUE;
+        }
+        return FALSE;
+    case WM_NOTIFY:
+        SetWindowLongPtrW(window, DWLP_MSGRESULT, onNotify(app, window, *reinterpret_cast<NMHDR*>(lParam)));
+        return TRUE;
+    case WM_ACTIVATE:
+        if (LOWORD(wParam) != WA_INACTIVE && GetWindowLongPtrW(window, DWLP_USER))
+            showHits(app, window, chosenNode(window));
+        return FALSE;
+    case WM_SIZE:
+        onSize(window, LOWORD(lParam), HIWORD(lParam));
+        return TRUE;
+    case WM_DESTROY:
+        delete &stateOf(window);
+        SetWindowLongPtrW(window, DWLP_USER, 0);
+        if (app.findWindow == window) app.findWindow = nullptr;
+        return TRUE;
+    }
+    return FALSE;
+}
+
+}  // namespace
+
+void openFindWindow(App& app) {
+    if (!app.findWindow) {
+        app.findWindow = CreateDialogParamW(app.instance, L"MYFIND", app.mainWindow, findWindowProc, 0);
+        if (!app.findWindow) return;
+        // Beside the main window, which sits at the screen's left edge.
+        RECT main{};
+        GetWindowRect(app.mainWindow, &main);
+        SetWindowPos(app.findWindow, nullptr, main.right, main.top + 80, 0, 0, SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
+    }
+    ShowWindow(app.findWindow, SW_SHOW);
+    SetForegroundWindow(app.findWindow);
+    HWND edit = GetDlgItem(app.findWindow, IDC_FIND_TEXT);
+    SetFocus(edit);
+    SendMessageW(edit, EM_SETSEL, 0, -1);
+}
+
+}  // namespace perchlet
