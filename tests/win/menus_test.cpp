@@ -141,12 +141,12 @@ TEST(Menus, AcceleratorsReachTheTreeCommands) {
     ASSERT_NE(table, nullptr);
     ACCEL entries[16];
     int count = CopyAcceleratorTableW(table, entries, 16);
-    ASSERT_EQ(count, 8);
+    ASSERT_EQ(count, 9);
     struct Expected { BYTE modifiers; WORD key; WORD command; };
     const Expected expected[] = {
         {FSHIFT, VK_RETURN, 155}, {FCONTROL, VK_UP, 156},     {FCONTROL, VK_DOWN, 157},
         {0, VK_DELETE, 158},      {FCONTROL, VK_DELETE, 159}, {FCONTROL, 'X', 160},
-        {FCONTROL, 'C', 161},     {FCONTROL, 'V', 162}};
+        {FCONTROL, 'C', 161},     {FCONTROL, 'V', 162},       {FCONTROL, 'F', 180}};
     for (const Expected& e : expected) {
         bool found = false;
         for (int i = 0; i < count; ++i) {
