@@ -81,8 +81,18 @@ LRESULT onNotify(App& app, HWND window, NMHDR& header) {
     return 0;
 }
 
+// Up, Down, Page Up and Page Down typed into the edit move through the list, so that the
+// user can choose an item without leaving the words.
+LRESULT CALLBACK editKeyProc(HWND edit, UINT message, WPARAM wParam, LPARAM lParam, UINT_PTR, DWORD_PTR) {
+    if (message == WM_KEYDOWN && (wParam == VK_UP || wParam == VK_DOWN || wParam == VK_PRIOR || wParam == VK_NEXT))
+        return SendMessageW(resultList(GetParent(edit)), message, wParam, lParam);
+    if (message == WM_NCDESTROY) RemoveWindowSubclass(edit, editKeyProc, 0);
+    return DefSubclassProc(edit, message, wParam, lParam);
+}
+
 void onInit(HWND window) {
     SetWindowLongPtrW(window, DWLP_USER, reinterpret_cast<LONG_PTR>(new FindState));
+    SetWindowSubclass(GetDlgItem(window, IDC_FIND_TEXT), editKeyProc, 0, 0);
     HWND list = resultList(window);
     ListView_SetExtendedListViewStyle(list, LVS_EX_FULLROWSELECT);
     RECT client{};

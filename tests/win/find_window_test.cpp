@@ -155,12 +155,18 @@ TEST_F(FindItemWindow, EnterAndDoubleClickSelectTheItemInTheTreeThroughClosedFol
     pumpMessages();
     EXPECT_EQ(app().treeView.selectedNode(), halfWidth);
 
-    // Enter in the list on the item chosen there.
+    // Down in the edit chooses the next item; Enter takes it.
     clearAndType(L"example");
-    ListView_SetItemState(list(), 1, LVIS_SELECTED | LVIS_FOCUSED, LVIS_SELECTED | LVIS_FOCUSED);
-    SetFocus(list());
-    postKey(list(), VK_RETURN);
+    postKey(edit(), VK_DOWN);
+    EXPECT_EQ(GetFocus(), edit());
+    postKey(edit(), VK_RETURN);
     EXPECT_EQ(app().treeView.selectedNode(), elsewhere);
+
+    // Enter in the list on the item chosen there.
+    SetFocus(list());
+    postKey(list(), VK_UP);
+    postKey(list(), VK_RETURN);
+    EXPECT_EQ(app().treeView.selectedNode(), example);
 }
 
 TEST_F(FindItemWindow, AnItemDeletedSinceItWasFoundIsDroppedNotSelected) {
