@@ -53,15 +53,17 @@ void SearchIndex::treeCleared() {
 
 void SearchIndex::fold(NodeId node, Entry& entry) {
     const TreeNode& treeNode = document_.tree.node(node);
+    const BookmarkItem* record = nodeRecord(document_, node);
     entry.text.clear();
     appendFoldedText(treeNode.text, entry.text);
     entry.titleLength = static_cast<std::uint32_t>(entry.text.size());
-    if (const BookmarkItem* record = nodeRecord(document_, node)) {
+    if (record) {
         entry.text += '\n';
         appendFoldedText(record->locator, entry.text);
         entry.text += '\n';
         appendFoldedText(record->comment, entry.text);
     }
+    entry.text.shrink_to_fit();
     entry.queued = false;
 }
 

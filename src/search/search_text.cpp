@@ -76,17 +76,18 @@ char32_t folded(char32_t c) {
     return smallLetter(asHiragana(c));
 }
 
-void appendUtf8(char32_t c, std::string& out) {
+char* writeUtf8(char32_t c, char* out) {
     if (c < 0x80) {
-        out += static_cast<char>(c);
+        *out++ = static_cast<char>(c);
     } else if (c < 0x800) {
-        out += static_cast<char>(0xC0 | (c >> 6));
-        out += static_cast<char>(0x80 | (c & 0x3F));
+        *out++ = static_cast<char>(0xC0 | (c >> 6));
+        *out++ = static_cast<char>(0x80 | (c & 0x3F));
     } else {
-        out += static_cast<char>(0xE0 | (c >> 12));
-        out += static_cast<char>(0x80 | ((c >> 6) & 0x3F));
-        out += static_cast<char>(0x80 | (c & 0x3F));
+        *out++ = static_cast<char>(0xE0 | (c >> 12));
+        *out++ = static_cast<char>(0x80 | ((c >> 6) & 0x3F));
+        *out++ = static_cast<char>(0x80 | (c & 0x3F));
     }
+    return out;
 }
 
 // The character at pos of Shift-JIS text, and how many bytes it takes.
@@ -105,35 +106,48 @@ char32_t decodeAt(std::string_view text, std::size_t pos, std::size_t& width) {
     return single ? single : kReplacement;
 }
 
+// The width of a voiced or semi-voiced mark at pos (half-width DE or DF, full-width 81 4A
+// or 81 4B), or 0 when there is none.
+std::size_t voicingMarkAt(std::string_view text, std::size_t pos) {
+    if (pos >= text.size()) return 0;
+    unsigned char c = static_cast<unsigned char>(text[pos]);
+    if (c == 0xDE || c == 0xDF) return 1;
+    if (c == 0x81 && pos + 1 < text.size() && (text[pos + 1] == '\x4A' || text[pos + 1] == '\x4B')) return 2;
+    return 0;
+}
+
 }  // namespace
 
 void appendFoldedText(std::string_view shiftJis, std::string& out) {
+    // Every byte becomes at most three: written in place, then cut to what was written.
+    std::size_t start = out.size();
+    out.resize(start + 3 * shiftJis.size());
+    char* write = out.data() + start;
     std::size_t pos = 0;
     while (pos < shiftJis.size()) {
         unsigned char byte = static_cast<unsigned char>(shiftJis[pos]);
         if (byte < 0x80) {  // the common case, kept short
-            out += static_cast<char>(byte >= 'A' && byte <= 'Z' ? byte + 0x20 : byte);
+            *write++ = static_cast<char>(byte >= 'A' && byte <= 'Z' ? byte + 0x20 : byte);
             ++pos;
             continue;
         }
         std::size_t width;
         char32_t c = folded(decodeAt(shiftJis, pos, width));
         pos += width;
-        if (pos < shiftJis.size() && static_cast<unsigned char>(shiftJis[pos]) >= 0x80) {
-            std::size_t markWidth;
+        if (std::size_t markWidth = voicingMarkAt(shiftJis, pos)) {
             char32_t mark = widened(decodeAt(shiftJis, pos, markWidth));
             if (char32_t voiced = joined(c, mark)) {
                 c = voiced;
                 pos += markWidth;
             }
         }
-        appendUtf8(c, out);
+        write = writeUtf8(c, write);
     }
+    out.resize(static_cast<std::size_t>(write - out.data()));
 }
 
 std::string foldedText(std::string_view shiftJis) {
     std::string out;
-    out.reserve(shiftJis.size() + shiftJis.size() / 2);
     appendFoldedText(shiftJis, out);
     return out;
 }
