@@ -21,11 +21,11 @@ TOOL = sys.argv[1]
 
 class Answers(http.server.BaseHTTPRequestHandler):
     """path -> how to answer; every request is recorded with its method and time, and the
-    requests for /hold* that are answered at once are counted."""
+    most requests for /hold* answered at once are counted, by host and in all."""
     protocol_version = "HTTP/1.1"
     log = []
-    active = 0
-    most_active = 0
+    active = {}        # host -> requests for /hold* being answered
+    most_active = {}   # host -> the most at once; "all" for every host together
     lock = threading.Lock()
 
     def log_message(self, *args):
@@ -49,8 +49,9 @@ class Answers(http.server.BaseHTTPRequestHandler):
             earlier = [entry for entry in Answers.log if entry[1] == path]
             Answers.log.append((method, path, time.monotonic()))
             held = path.startswith("/hold")
-            Answers.active += held
-            Answers.most_active = max(Answers.most_active, Answers.active)
+            host = self.server.server_address[0]
+            if held:
+                Answers.count(host, 1)
         try:
             if path in ("/ok", "/landing"):
                 return self.answer(200)
@@ -90,15 +91,22 @@ class Answers(http.server.BaseHTTPRequestHandler):
         except (BrokenPipeError, ConnectionResetError):
             pass
         finally:
-            with Answers.lock:
-                Answers.active -= held
+            if held:
+                with Answers.lock:
+                    Answers.count(host, -1)
+
+    @staticmethod
+    def count(host, step):
+        for key in (host, "all"):
+            Answers.active[key] = Answers.active.get(key, 0) + step
+            Answers.most_active[key] = max(Answers.most_active.get(key, 0), Answers.active[key])
 
     do_GET = route
     do_HEAD = route
 
 
-def start_server():
-    server = http.server.ThreadingHTTPServer(("127.0.0.1", 0), Answers)
+def start_server(address="127.0.0.1"):
+    server = http.server.ThreadingHTTPServer((address, 0), Answers)
     server.daemon_threads = True
     threading.Thread(target=server.serve_forever, daemon=True).start()
     return server
@@ -190,14 +198,18 @@ def main():
     expect(len(busy) == 2 and busy[1] - busy[0] >= 0.9, f"/busy retried too early or not once: {busy}")
     expect(len(methods("/unavailable")) == 2, "a lasting 503 is asked twice")
 
-    # Never more than 2 at once to one host, however many jobs; all fine gives exit 0 and
-    # the summary as the last line.
-    path = bookmark_file(work, "hold.html", [(f"hold {i}", f"{base}/hold{i}") for i in range(6)])
+    # Two hosts are asked at once, but never more than 2 requests at once to either, however
+    # many jobs; all fine gives exit 0 and the summary as the last line.
+    other = start_server("127.0.0.2")
+    other_base = f"http://127.0.0.2:{other.server_address[1]}"
+    path = bookmark_file(work, "hold.html", [(f"hold {i}", f"{(base, other_base)[i % 2]}/hold{i}") for i in range(12)])
     result = run(path, "--jobs", "8")
     expect(result.returncode == 0, f"exit {result.returncode} with every link fine")
-    expect(Answers.most_active == 2, f"{Answers.most_active} requests at once to one host, expected 2")
+    most = Answers.most_active
+    expect(most["127.0.0.1"] == 2 and most["127.0.0.2"] == 2 and most["all"] > 2,
+           f"most requests at once: {most}, expected 2 a host and more in all")
     last = result.stdout.decode("utf-8").splitlines()[-1]
-    expect(last == "6 links: 6 ok, 0 moved, 0 not found, 0 server error, 0 refused, 0 DNS failure, "
+    expect(last == "12 links: 12 ok, 0 moved, 0 not found, 0 server error, 0 refused, 0 DNS failure, "
                    "0 connection failure, 0 time-out, 0 inconclusive", f"summary line: {last}")
 
     # CSV: a header and one row per link; the summary goes to stderr.
@@ -220,6 +232,7 @@ def main():
     expect(result.returncode == 1 and b"cannot read" in result.stderr, f"missing file: {result.stderr!r}")
 
     server.shutdown()
+    other.shutdown()
     if failures:
         print(f"{len(failures)} check(s) failed", file=sys.stderr)
         sys.exit(1)
