@@ -22,7 +22,8 @@ bool isAcceleratorCommand(WPARAM wParam) {
 LRESULT CALLBACK treeKeyProc(HWND tree, UINT message, WPARAM wParam, LPARAM lParam) {
     WNDPROC standard = standardProcOf(tree);
     // Ctrl+F arrives here with the other accelerators; the find window is the main window's.
-    if (message == WM_COMMAND && LOWORD(wParam) == CMD_FIND) return SendMessageW(GetParent(tree), WM_COMMAND, CMD_FIND, 0);
+    if (message == WM_COMMAND && LOWORD(wParam) == CMD_FIND)
+        return SendMessageW(GetParent(tree), WM_COMMAND, CMD_FIND, 0);
     if (message == WM_COMMAND && isAcceleratorCommand(wParam)) {
         // Only while the tree has the keyboard focus; elsewhere the keys are not ours.
         if (GetFocus() == tree) handleTreeKeyCommand(theApp(), LOWORD(wParam));
