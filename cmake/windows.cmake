@@ -13,7 +13,7 @@ target_link_libraries(perchlet_shell PUBLIC perchlet_core ${WIN_LIBS})
 
 set(RESOURCE_SCRIPT ${CMAKE_SOURCE_DIR}/resources/perchlet.rc)
 file(GLOB RESOURCE_FILES CONFIGURE_DEPENDS ${CMAKE_SOURCE_DIR}/resources/icons/*.ico
-     ${CMAKE_SOURCE_DIR}/resources/*.bmp ${CMAKE_SOURCE_DIR}/src/app/command_ids.h)
+     ${CMAKE_SOURCE_DIR}/resources/*.bmp ${CMAKE_SOURCE_DIR}/resources/*.rc ${CMAKE_SOURCE_DIR}/src/app/command_ids.h)
 set_source_files_properties(${RESOURCE_SCRIPT} PROPERTIES OBJECT_DEPENDS "${RESOURCE_FILES}")
 
 add_executable(perchlet WIN32 src/app/winmain.cpp ${RESOURCE_SCRIPT})
@@ -25,9 +25,9 @@ add_subdirectory(/usr/src/googletest ${CMAKE_BINARY_DIR}/googletest EXCLUDE_FROM
 set(WINE_RUN ${CMAKE_SOURCE_DIR}/tests/wine_run.sh)
 
 file(GLOB WIN_TEST_SOURCES CONFIGURE_DEPENDS ${CMAKE_SOURCE_DIR}/tests/win/*.cpp)
-add_executable(win_tests ${WIN_TEST_SOURCES} ${RESOURCE_SCRIPT})
-target_link_libraries(win_tests PRIVATE perchlet_shell gtest)
-target_include_directories(win_tests PRIVATE ${CMAKE_SOURCE_DIR}/tests/win)
+add_executable(win_tests ${WIN_TEST_SOURCES} tests/servers/loopback_http_server.cpp ${RESOURCE_SCRIPT})
+target_link_libraries(win_tests PRIVATE perchlet_shell gtest ws2_32)
+target_include_directories(win_tests PRIVATE ${CMAKE_SOURCE_DIR}/tests/win ${CMAKE_SOURCE_DIR}/tests/servers)
 add_test(NAME win_tests COMMAND ${WINE_RUN} $<TARGET_FILE:win_tests>)
 set_tests_properties(win_tests PROPERTIES TIMEOUT 600 ENVIRONMENT "PERCHLET_EXPECT_ACP=932")
 # The same texts must come out right when Wine runs in a language other than Japanese.

@@ -75,6 +75,14 @@
 #define IDC_TOOLBAR             600
 #define IDC_ABOUT_VERSION       807
 #define TRAY_ICON_ID            80
+// Title fetch dialog MYGETTITLE and update check dialog MYCHECK
+#define IDC_TITLE_STOP          751
+#define IDC_TITLE_PROGRESS      752
+#define IDC_TITLE_STATUS        753
+#define IDC_CHECK_STOP          801
+#define IDC_CHECK_PROGRESS      802
+#define IDC_CHECK_STATUS        803
+#define IDC_CHECK_ITEM          804
 
 // Resources
 #define IDB_TOOLBAR             605

@@ -7,6 +7,7 @@
 #include "exchange/commands_win.h"
 #include "store/document_commands_win.h"
 #include "tree/edit_commands_win.h"
+#include "web/update_check_win.h"
 
 namespace perchlet {
 
@@ -45,7 +46,7 @@ bool dispatchCommand(App& app, WPARAM wParam) {
     if (wParam > 0xFFFF) return false;
     int command = static_cast<int>(wParam);
     if (handleDocumentCommand(app, command) || handleEditCommand(app, command) ||
-        handleExchangeCommand(app, command))
+        handleExchangeCommand(app, command) || handleWebCommand(app, command))
         return true;
     switch (command) {
     case CMD_EXIT:
