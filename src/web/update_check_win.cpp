@@ -47,7 +47,10 @@ void askServer(HttpConnection& http, CheckedLink& link, const std::string& title
         return;
     }
     link.answer.statusCode = statusCodeOfRequest(http.request(), link.answer.statusHeaders);
-    link.answer.outcome = UpdateAnswer::Outcome::Answered;
+    // Wine opens the address of a server that closed the connection without a word, and
+    // gives a response with no status: nothing answered.
+    link.answer.outcome = link.answer.statusCode == 0 ? UpdateAnswer::Outcome::Unreachable
+                                                      : UpdateAnswer::Outcome::Answered;
 }
 
 }  // namespace

@@ -7,6 +7,7 @@
 #include "loopback_http_server.h"
 #include "main_window_fixture.h"
 #include "web/title_fetch_win.h"
+#include "tree/tree_population.h"
 #include "web/update_check_win.h"
 
 namespace perchlet::testing {
@@ -32,11 +33,13 @@ HttpRoute page(const std::string& body, const std::string& headers = "Content-Ty
 class ButtonPresser {
 public:
     ButtonPresser(const std::string& caption, int button, std::function<bool()> ready)
+        : ButtonPresser(caption, button, [ready](HWND) { return ready(); }) {}
+    ButtonPresser(const std::string& caption, int button, std::function<bool(HWND)> ready)
         : thread_([=] {
               std::wstring title = widen(caption);
               for (int tries = 0; tries < 6000; ++tries) {  // a safety net, not a time limit
                   HWND dialog = FindWindowW(L"#32770", title.c_str());
-                  if (dialog && ready()) {
+                  if (dialog && ready(dialog)) {
                       PostMessageW(dialog, WM_COMMAND, button, 0);
                       return;
                   }
@@ -122,6 +125,189 @@ TEST_F(WebTest, StopDuringAnEndlessTitleKeepsWhatWasRead) {
     FetchedTitle title = fetch(server.url("/endless"));
     EXPECT_TRUE(title.found);
     EXPECT_EQ(title.raw.substr(0, 8), "Endless ");
+}
+
+std::string controlText(HWND dialog, int control) {
+    wchar_t text[256] = L"";
+    GetDlgItemTextW(dialog, control, text, 256);
+    return narrow(text);
+}
+
+// What the update check dialog showed when it had finished.
+struct FinishedCheck {
+    std::string status, item;
+    int progress = 0, range = 0;
+};
+
+class UpdateCheckTest : public WebTest {
+protected:
+    void SetUp() override {
+        WebTest::SetUp();
+        root = insertRootItem(app().document);
+        folder = add(root, "Links", "", "");
+    }
+
+    NodeId add(NodeId parent, const char* title, const std::string& locator, const char* lastVisit) {
+        NewItemFields fields;
+        fields.title = title;
+        fields.locator = locator;
+        NodeId node = newItemUnder(app().document, parent, fields, app().treeView);
+        nodeRecord(app().document, node)->lastVisit = lastVisit;
+        return node;
+    }
+
+    // Runs command 607 on the selection, closing the dialog once it says it has finished.
+    FinishedCheck check(NodeId selected) {
+        app().treeView.select(selected);
+        FinishedCheck seen;
+        ButtonPresser close("更新チェック", IDC_CHECK_STOP, [&](HWND dialog) {
+            if (controlText(dialog, IDC_CHECK_STOP) != "閉じる") return false;
+            seen.status = controlText(dialog, IDC_CHECK_STATUS);
+            seen.item = controlText(dialog, IDC_CHECK_ITEM);
+            seen.progress = static_cast<int>(SendDlgItemMessageW(dialog, IDC_CHECK_PROGRESS, PBM_GETPOS, 0, 0));
+            seen.range = static_cast<int>(SendDlgItemMessageW(dialog, IDC_CHECK_PROGRESS, PBM_GETRANGE, FALSE, 0));
+            return true;
+        });
+        SendMessageW(mainWindow(), WM_COMMAND, CMD_UPDATE_CHECK, 0);
+        return seen;
+    }
+
+    const BookmarkItem& record(NodeId node) { return *nodeRecord(app().document, node); }
+    unsigned kind(NodeId node) { return kindOf(app().document.tree.node(node).itemNumber); }
+    int shownImage(NodeId node) {
+        TVITEMW item{};
+        item.mask = TVIF_IMAGE | TVIF_SELECTEDIMAGE;
+        item.hItem = app().treeView.itemOf(node);
+        SendMessageW(treeWindow(), TVM_GETITEMW, 0, reinterpret_cast<LPARAM>(&item));
+        return item.iImage;
+    }
+
+    NodeId root = kNoNode, folder = kNoNode;
+};
+
+const char kVisit[] = "1500000000";  // 2017
+const std::string kDate2020 = "Last-Modified: Sun, 13 Sep 2020 12:26:40 GMT\r\n";
+const std::string kDate1999 = "Last-Modified: Tue, 30 Nov 1999 22:13:20 GMT\r\n";
+
+TEST_F(UpdateCheckTest, MarksEveryKindOfAnswerInTreeOrder) {
+    struct Case {
+        const char* path;
+        HttpRoute route;
+        unsigned kind;
+        int image;
+        std::string lastModified;
+    } cases[] = {
+        {"/newer", {httpResponse("HTTP/1.1 200 OK", kDate2020, "x")}, 2, 4, "1600000000"},
+        {"/1999", {httpResponse("HTTP/1.1 200 OK", kDate1999, "x")}, 0, 0, "944000000"},
+        {"/no-date", {httpResponse("HTTP/1.1 200 OK", "", "x")}, 1, 1, "000000"},
+        {"/404", {httpResponse("HTTP/1.1 404 Not Found", "", "x")}, 3, 6, "00"},
+        {"/404-bare", {httpResponse("HTTP/1.1 404", "", "x")}, 3, 6, "00"},
+        {"/410", {httpResponse("HTTP/1.1 410 Gone", kDate2020, "x")}, 3, 6, "00"},
+        {"/500", {httpResponse("HTTP/1.1 500 Internal Server Error", "", "x")}, 1, 1, "000000"},
+        {"/redirect", {httpResponse("HTTP/1.1 301 Moved Permanently", "Location: /newer\r\n", "")}, 2, 4, "1600000000"},
+        {"/closed", {"", Then::CloseAtOnce}, 3, 6, "000"},
+    };
+    std::vector<NodeId> links;
+    NodeId sub = add(folder, "Sub", "", "");
+    for (Case& c : cases) {
+        server.route(c.path, c.route);
+        links.push_back(add(sub, c.path, server.url(c.path), kVisit));
+    }
+    NodeId unresolvable = add(folder, "nowhere", kUnresolvable, kVisit);
+    NodeId mail = add(folder, "mail", "mailto:someone@example.com", "");
+    NodeId last = add(folder, "last", server.url("/no-date"), kVisit);
+    app().document.modified = false;
+
+    FinishedCheck seen = check(folder);
+
+    for (std::size_t i = 0; i < links.size(); ++i) {
+        const Case& c = cases[i];
+        unsigned expectedKind = c.kind == 1 ? 0 : c.kind;  // 1: left as it was
+        int expectedImage = c.image == 1 ? 0 : c.image;
+        EXPECT_EQ(kind(links[i]), expectedKind) << c.path;
+        EXPECT_EQ(shownImage(links[i]), expectedImage) << c.path;
+        EXPECT_EQ(record(links[i]).lastModified, c.lastModified) << c.path;
+    }
+    EXPECT_EQ(kind(unresolvable), 3u);
+    EXPECT_EQ(record(unresolvable).lastModified, "000");
+    EXPECT_EQ(kind(mail), 5u);
+    EXPECT_EQ(record(mail).lastModified, "000000");
+    EXPECT_EQ(kind(last), 0u);
+
+    EXPECT_EQ(seen.status, "更新チェックが終了しました。");
+    EXPECT_EQ(seen.item, "last");
+    int count = static_cast<int>(links.size()) + 5;  // the folder, Sub, nowhere, mail, last
+    EXPECT_EQ(seen.range, count);
+    EXPECT_EQ(seen.progress, count);
+    EXPECT_TRUE(asked.empty());
+    EXPECT_TRUE(app().document.modified);
+}
+
+TEST_F(UpdateCheckTest, ALaterCheckWithAnOlderDateTurnsTheLinkBack) {
+    server.route("/page", {httpResponse("HTTP/1.1 200 OK", kDate2020, "")});
+    NodeId link = add(folder, "page", server.url("/page"), kVisit);
+    check(link);
+    EXPECT_EQ(kind(link), 2u);
+    server.route("/page", {httpResponse("HTTP/1.1 200 OK", kDate1999, "")});
+    FinishedCheck seen = check(link);
+    EXPECT_EQ(kind(link), 0u);
+    EXPECT_EQ(shownImage(link), 0);
+    EXPECT_EQ(seen.range, 1);
+}
+
+TEST_F(UpdateCheckTest, StopDuringASlowRequestEndsTheRunAndLeavesTheLinkAlone) {
+    server.route("/slow", {httpResponse("HTTP/1.1 404 Not Found", "", ""), Then::Close, 60000});
+    NodeId slow = add(folder, "slow", server.url("/slow"), kVisit);
+    app().treeView.select(folder);
+    FinishedCheck seen;
+    ButtonPresser stop("更新チェック", IDC_CHECK_STOP, [&] { return server.requests("/slow") > 0; });
+    ButtonPresser close("更新チェック", IDC_CHECK_STOP, [&](HWND dialog) {
+        if (controlText(dialog, IDC_CHECK_STOP) != "閉じる") return false;
+        seen.status = controlText(dialog, IDC_CHECK_STATUS);
+        return true;
+    });
+    SendMessageW(mainWindow(), WM_COMMAND, CMD_UPDATE_CHECK, 0);
+    EXPECT_EQ(seen.status, "更新チェックが終了しました。");
+    EXPECT_EQ(kind(slow), 0u);
+    EXPECT_EQ(record(slow).lastModified, "000000");
+}
+
+TEST_F(UpdateCheckTest, WithoutASelectionTheButtonClosesAtOnce) {
+    TreeView_SelectItem(treeWindow(), nullptr);
+    ButtonPresser close("更新チェック", IDC_CHECK_STOP, [] { return true; });
+    SendMessageW(mainWindow(), WM_COMMAND, CMD_UPDATE_CHECK, 0);
+    EXPECT_TRUE(asked.empty());
+}
+
+// The workers finish in any order; the answers come out in the order of the items.
+TEST_F(WebTest, PoolAnswersInOrderAndGivesUpOnASlowServer) {
+    server.route("/slow", {httpResponse("HTTP/1.1 200 OK", "", ""), Then::Close, 60000});
+    std::vector<UpdateCheckItem> items;
+    for (int i = 0; i < 12; ++i) {
+        std::string path = "/p" + std::to_string(i);
+        // Later items answer sooner, so that workers finish out of order.
+        server.route(path, {httpResponse("HTTP/1.1 200 OK", kDate2020, ""), Then::Close, static_cast<DWORD>(5 * (12 - i))});
+        items.push_back({kNoNode, path, server.url(path), true});
+    }
+    items.insert(items.begin() + 3, UpdateCheckItem{kNoNode, "slow", server.url("/slow"), true});
+    UpdateCheckPool pool(items, 8);
+    pool.setRequestTimeout(300);
+    HANDLE done = CreateEventW(nullptr, TRUE, FALSE, nullptr);
+    pool.start([](std::size_t) {}, [done] { SetEvent(done); });
+    WaitForSingleObject(done, INFINITE);
+    pool.join();
+    CloseHandle(done);
+    for (std::size_t i = 0; i < items.size(); ++i) {
+        ASSERT_TRUE(pool.ready(i));
+        const CheckedLink& link = pool.result(i);
+        if (i == 3) {
+            EXPECT_EQ(link.answer.outcome, UpdateAnswer::Outcome::Unreachable);
+            EXPECT_FALSE(link.cancelled);
+        } else {
+            EXPECT_EQ(link.answer.outcome, UpdateAnswer::Outcome::Answered) << i;
+            EXPECT_EQ(link.answer.lastModified.value_or(0), 1600000000) << i;
+        }
+    }
 }
 
 }  // namespace
