@@ -36,6 +36,11 @@ add_test(NAME win_tests_english_locale
 set_tests_properties(win_tests_english_locale PROPERTIES TIMEOUT 600
                      ENVIRONMENT "LANG=en_US.UTF-8;LC_ALL=en_US.UTF-8;PERCHLET_EXPECT_ACP=1252")
 
+# The update check over 1,000 links on a slow loopback server (run by hand, not by ctest).
+add_executable(update_check_bench bench/update_check_bench.cpp tests/servers/loopback_http_server.cpp)
+target_link_libraries(update_check_bench PRIVATE perchlet_shell ws2_32)
+target_include_directories(update_check_bench PRIVATE ${CMAKE_SOURCE_DIR}/tests/servers)
+
 file(GLOB E2E_TEST_SOURCES CONFIGURE_DEPENDS ${CMAKE_SOURCE_DIR}/tests/e2e/*.cpp)
 add_executable(e2e_tests ${E2E_TEST_SOURCES})
 target_link_libraries(e2e_tests PRIVATE perchlet_core gtest ${WIN_LIBS})

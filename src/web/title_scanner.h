@@ -18,8 +18,7 @@ public:
     // Scans one chunk; true once the closing tag has been seen and reading can end.
     bool feed(std::string_view chunk);
 
-    bool openingFound() const { return state_ != State::BeforeTitle && state_ != State::AfterName &&
-                                       state_ != State::InOpeningTag; }
+    bool openingFound() const { return state_ == State::InTitle || state_ == State::Done; }
     bool finished() const { return state_ == State::Done; }
     // The title's bytes as the page has them, cut to kFetchedTitleMax; what is collected so
     // far when the closing tag has not come.
