@@ -51,6 +51,12 @@ set_tests_properties(e2e_tests PROPERTIES TIMEOUT 600)
 add_test(NAME e2e_drag_drop COMMAND ${CMAKE_SOURCE_DIR}/tests/e2e/drag_drop_test.sh
          $<TARGET_FILE:perchlet> ${CMAKE_BINARY_DIR}/artifacts)
 set_tests_properties(e2e_drag_drop PROPERTIES TIMEOUT 300)
+# The editor panel's title fetch and the update check, clicked with the real mouse.
+add_executable(window_probe tests/e2e/tools/window_probe.cpp)
+target_link_options(window_probe PRIVATE -municode)
+add_test(NAME e2e_web COMMAND ${CMAKE_SOURCE_DIR}/tests/e2e/web_test.sh
+         $<TARGET_FILE:perchlet> $<TARGET_FILE:window_probe> ${CMAKE_BINARY_DIR}/artifacts)
+set_tests_properties(e2e_web PROPERTIES TIMEOUT 300)
 
 # The command-line tool as a console program: the core only, no Win32 shell.
 add_executable(perchlet-tool tools/perchlet_tool.cpp)
