@@ -206,6 +206,9 @@ TEST_F(UpdateCheckTest, MarksEveryKindOfAnswerInTreeOrder) {
         {"/500", {httpResponse("HTTP/1.1 500 Internal Server Error", "", "x")}, 1, 1, "000000"},
         {"/redirect", {httpResponse("HTTP/1.1 301 Moved Permanently", "Location: /newer\r\n", "")}, 2, 4, "1600000000"},
         {"/closed", {"", Then::CloseAtOnce}, 3, 6, "000"},
+        // The body is never read: neither one without end nor one that never comes holds the check up.
+        {"/endless", {"HTTP/1.1 200 OK\r\n" + kDate2020 + "\r\n", Then::EndlessBody}, 2, 4, "1600000000"},
+        {"/silent", {"HTTP/1.1 200 OK\r\n" + kDate1999 + "\r\n", Then::Hang}, 0, 0, "944000000"},
     };
     std::vector<NodeId> links;
     NodeId sub = add(folder, "Sub", "", "");
