@@ -105,13 +105,6 @@ TEST_F(WebTest, TitleFetchOfEveryKindOfPage) {
     EXPECT_FALSE(fetch(kUnresolvable).found);
 }
 
-TEST_F(WebTest, TitleFetchKeepsTheRawTitleForTheConversionCycle) {
-    server.route("/euc", page("<title>" + kEuc + "</title>"));
-    FetchedTitle title = fetch(server.url("/euc"));
-    EXPECT_EQ(title.raw, kEuc);
-    EXPECT_EQ(title.field, kSjis);
-}
-
 TEST_F(WebTest, StopBreaksOffASilentServerAndGivesNoTitle) {
     server.route("/silent", {"HTTP/1.1 200 OK\r\nContent-Type: text/html\r\n\r\n", Then::Hang});
     ButtonPresser stop("タイトル取得", IDC_TITLE_STOP, [&] { return server.requests("/silent") > 0; });
