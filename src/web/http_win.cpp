@@ -46,23 +46,20 @@ bool HttpConnection::openUrl(const std::string& locator) {
     return request != nullptr;
 }
 
+HINTERNET HttpConnection::request() const {
+    std::lock_guard<std::mutex> hold(lock_);
+    return request_;
+}
+
 DWORD HttpConnection::read(char* buffer, DWORD size) {
-    HINTERNET request;
-    {
-        std::lock_guard<std::mutex> hold(lock_);
-        request = request_;
-    }
+    HINTERNET request = this->request();
     DWORD got = 0;
     if (!request || !InternetReadFile(request, buffer, size, &got)) return 0;
     return got;
 }
 
 std::string HttpConnection::headerText(DWORD query) {
-    HINTERNET request;
-    {
-        std::lock_guard<std::mutex> hold(lock_);
-        request = request_;
-    }
+    HINTERNET request = this->request();
     if (!request) return {};
     std::vector<char> buffer(256);
     for (;;) {

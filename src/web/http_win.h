@@ -27,7 +27,8 @@ public:
     DWORD read(char* buffer, DWORD size);
     // A response header by its query number, as text; "" when absent.
     std::string headerText(DWORD query);
-    HINTERNET request() const { return request_; }
+    // The open request, for queries; nullptr when none is open.
+    HINTERNET request() const;
 
     // Closes both handles (this thread's own cleanup).
     void close();

@@ -17,7 +17,6 @@ namespace perchlet {
 namespace {
 
 constexpr DWORD kChunkSize = 1000;
-// Where a page names its charset: the part before the title is enough.
 constexpr std::size_t kKeptHeadBytes = 64 * 1024;
 
 // What the dialog and its worker share; each holds a share, so that a worker stuck in a
@@ -46,11 +45,11 @@ void step(const TitleFetch& fetch) {
     PostMessageW(GetDlgItem(fetch.dialog, IDC_TITLE_PROGRESS), PBM_STEPIT, 0, 0);
 }
 
-void publish(TitleFetch& fetch, const TitleScanner& scanner, const std::string& head) {
+void publish(TitleFetch& fetch, const TitleScanner& scanner, const std::string& pageCharset) {
     std::lock_guard<std::mutex> hold(fetch.lock);
     fetch.found = scanner.openingFound();
     fetch.raw = fetch.found ? scanner.title() : std::string();
-    fetch.pageCharset = declaredCharset(head);
+    fetch.pageCharset = pageCharset;
 }
 
 void readTitle(TitleFetch& fetch) {
@@ -60,14 +59,17 @@ void readTitle(TitleFetch& fetch) {
         fetch.headerCharset = charset;
     }
     TitleScanner scanner;
-    std::string head;
+    std::string head;  // the page up to its title, where a meta tag names the charset
+    std::string pageCharset;
     char chunk[kChunkSize];
     while (!fetch.stop) {
         DWORD got = fetch.http.read(chunk, kChunkSize);
         if (got == 0) break;
-        if (!scanner.openingFound() && head.size() < kKeptHeadBytes) head.append(chunk, got);
+        bool hadTitle = scanner.openingFound();
+        if (!hadTitle && head.size() < kKeptHeadBytes) head.append(chunk, got);
         bool ended = scanner.feed(std::string_view(chunk, got));
-        publish(fetch, scanner, head);
+        if (!hadTitle && scanner.openingFound()) pageCharset = declaredCharset(head);
+        publish(fetch, scanner, pageCharset);
         if (ended) break;
     }
     step(fetch);
