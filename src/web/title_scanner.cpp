@@ -1,5 +1,6 @@
 #include "web/title_scanner.h"
 
+#include <algorithm>
 #include <cctype>
 
 #include "exchange/netscape.h"
@@ -109,8 +110,10 @@ bool isNonAsciiUtf8(std::string_view bytes) {
         unsigned char lead = static_cast<unsigned char>(bytes[pos]);
         std::size_t length = lead < 0x80 ? 1 : lead >= 0xC2 && lead <= 0xDF ? 2
                            : lead >= 0xE0 && lead <= 0xEF ? 3 : lead >= 0xF0 && lead <= 0xF4 ? 4 : 0;
-        if (length == 0 || pos + length > bytes.size()) return false;
-        for (std::size_t i = 1; i < length; ++i)
+        if (length == 0) return false;
+        // A character cut off at the end (the title buffer's limit) does not count against.
+        std::size_t present = std::min(length, bytes.size() - pos);
+        for (std::size_t i = 1; i < present; ++i)
             if ((static_cast<unsigned char>(bytes[pos + i]) & 0xC0) != 0x80) return false;
         if (length > 1) nonAscii = true;
         pos += length;
@@ -145,11 +148,25 @@ std::string inShiftJis(std::string_view fetched, std::string_view headerCharset,
     return text;
 }
 
+// The title buffer's limit can cut a two-byte character in half.
+void dropHalfCharacterAtEnd(std::string& text) {
+    std::size_t pos = 0;
+    while (pos < text.size()) {
+        std::size_t width = isShiftJisLeadByte(static_cast<unsigned char>(text[pos])) ? 2 : 1;
+        if (pos + width > text.size()) {
+            text.resize(pos);
+            return;
+        }
+        pos += width;
+    }
+}
+
 }  // namespace
 
 std::string titleFieldText(std::string_view fetched, std::string_view headerCharset,
                            std::string_view pageCharset) {
     std::string text = inShiftJis(fetched, headerCharset, pageCharset);
+    dropHalfCharacterAtEnd(text);
     return fitText(filterText(decodeCharacterReferences(text), TextFilter::SingleLine));
 }
 

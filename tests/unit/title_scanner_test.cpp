@@ -112,6 +112,8 @@ TEST(TitleFieldText, EveryEncodingEndsAsShiftJis) {
         {"half-width kana declared shift-jis", kHalfKanaSjis, "", "shift_jis", kHalfKanaSjis},
         {"references", "Tom &amp; Jerry&#39;s &lt;b&gt; &#x65E5;", "", "", "Tom & Jerry's <b> " + kSjis.substr(0, 2)},
         {"line breaks", "\r\n  Two\r\nlines\n", "", "", "  Twolines"},
+        {"half a character at the end", "ab" + kSjis.substr(0, 3), "", "shift_jis", "ab" + kSjis.substr(0, 2)},
+        {"utf-8 cut at the end", kUtf8.substr(0, 7), "", "", kSjis.substr(0, 4)},
     };
     for (const FieldCase& c : cases)
         EXPECT_EQ(titleFieldText(c.fetched, c.header, c.page), c.field) << c.name;
@@ -122,7 +124,8 @@ TEST(TitleFieldText, NonAsciiUtf8IsToldFromJapaneseEncodings) {
     EXPECT_FALSE(isNonAsciiUtf8("plain"));
     EXPECT_FALSE(isNonAsciiUtf8(kSjis));
     EXPECT_FALSE(isNonAsciiUtf8(kEuc));
-    EXPECT_FALSE(isNonAsciiUtf8(kUtf8.substr(0, 4)));  // cut inside a character
+    EXPECT_TRUE(isNonAsciiUtf8(kUtf8.substr(0, 4)));  // cut at the end by the title's limit
+    EXPECT_FALSE(isNonAsciiUtf8(kUtf8.substr(0, 4) + "a"));
 }
 
 }  // namespace
