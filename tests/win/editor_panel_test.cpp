@@ -86,6 +86,12 @@ TEST_F(EditorPanelTest, DocksAtTheRightAndCommand105ClosesItAgain) {
     // Nothing selected: the root's record.
     EXPECT_EQ(field(IDC_EDIT_TITLE), "VoZivoVaro");
     EXPECT_FALSE(IsWindowEnabled(GetDlgItem(panel(), IDC_EDIT_ADD_DATE)));
+    // The lowest fields lie below the template: the main window's scroll bar brings them up.
+    RECT before{}, after{};
+    GetWindowRect(GetDlgItem(panel(), IDC_EDIT_HEIGHT), &before);
+    SendMessageW(mainWindow(), WM_VSCROLL, SB_LINEDOWN, 0);
+    GetWindowRect(GetDlgItem(panel(), IDC_EDIT_HEIGHT), &after);
+    EXPECT_EQ(after.top, before.top - 10);
 
     HWND window = panel();
     command(CMD_EDITOR_PANEL);
