@@ -122,6 +122,11 @@ TEST_F(EditorPanelTest, AClickOnATreeItemShowsItsRecord) {
 }
 
 TEST_F(EditorPanelTest, ReplaceStoresTheFieldsAndKeepsTheKind) {
+    TreeView_SelectItem(treeWindow(), nullptr);
+    setField(IDC_EDIT_TITLE, "Renamed");
+    click(IDC_EDIT_REPLACE);  // nothing selected: nothing happens
+    EXPECT_FALSE(app().document.modified);
+
     app().treeView.select(link);
     ItemNumber number = app().document.tree.node(link).itemNumber;
     setField(IDC_EDIT_TITLE, "Renamed");

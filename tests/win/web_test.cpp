@@ -167,7 +167,12 @@ protected:
 
     const BookmarkItem& record(NodeId node) { return *nodeRecord(app().document, node); }
     unsigned kind(NodeId node) { return kindOf(app().document.tree.node(node).itemNumber); }
+    // The image the tree view shows; the item's folders are opened first, so that a view that
+    // makes items only for what is shown makes this one from the model.
     int shownImage(NodeId node) {
+        for (NodeId up = app().document.tree.parent(node); up != kNoNode && up != kTopLevel;
+             up = app().document.tree.parent(up))
+            app().treeView.expand(up);
         TVITEMW item{};
         item.mask = TVIF_IMAGE | TVIF_SELECTEDIMAGE;
         item.hItem = app().treeView.itemOf(node);
