@@ -164,6 +164,9 @@ struct UpdateCheckRun {
     App& app;
     HWND dialog = nullptr;
     std::unique_ptr<UpdateCheckPool> pool;
+    // At most one "answer ready" message waits in the queue, however many links there are:
+    // a queue holds only so many posted messages.
+    std::atomic<bool> readyPosted{false};
     std::size_t shown = 0;
     bool presenting = false;
     bool workersEnded = false;
@@ -229,8 +232,12 @@ void startRun(UpdateCheckRun& run) {
     allowConnectionsPerServer(kConcurrentChecks * 2);
     run.pool = std::make_unique<UpdateCheckPool>(std::move(items), kConcurrentChecks);
     HWND dialog = run.dialog;
-    run.pool->start([dialog](std::size_t) { PostMessageW(dialog, kUpdateAnswerReady, 0, 0); },
-                    [dialog] { PostMessageW(dialog, kUpdateCheckDone, 0, 0); });
+    std::atomic<bool>* readyPosted = &run.readyPosted;
+    run.pool->start(
+        [dialog, readyPosted](std::size_t) {
+            if (!readyPosted->exchange(true)) PostMessageW(dialog, kUpdateAnswerReady, 0, 0);
+        },
+        [dialog] { PostMessageW(dialog, kUpdateCheckDone, 0, 0); });
 }
 
 void onStop(UpdateCheckRun& run) {
@@ -260,6 +267,7 @@ INT_PTR CALLBACK updateCheckProc(HWND dialog, UINT message, WPARAM wParam, LPARA
         onStop(*run);
         return TRUE;
     case kUpdateAnswerReady:
+        run->readyPosted = false;  // before reading: a later answer posts again
         presentReadyAnswers(*run);
         return TRUE;
     case kUpdateCheckDone:
