@@ -43,7 +43,7 @@ if(PERCHLET_FUZZ)
   # The whole core is instrumented; everything linking it (the unit tests too) gets the runtimes.
   target_compile_options(perchlet_core PUBLIC ${PERCHLET_SANITIZERS} -fsanitize=fuzzer-no-link)
   target_link_options(perchlet_core INTERFACE ${PERCHLET_SANITIZERS})
-  foreach(reader data_file netscape csv encoding)
+  foreach(reader data_file netscape csv encoding title)
     add_executable(${reader}_fuzz fuzz/${reader}_fuzz.cpp)
     target_link_libraries(${reader}_fuzz PRIVATE perchlet_core)
     target_link_options(${reader}_fuzz PRIVATE -fsanitize=fuzzer)

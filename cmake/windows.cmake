@@ -25,9 +25,9 @@ add_subdirectory(/usr/src/googletest ${CMAKE_BINARY_DIR}/googletest EXCLUDE_FROM
 set(WINE_RUN ${CMAKE_SOURCE_DIR}/tests/wine_run.sh)
 
 file(GLOB WIN_TEST_SOURCES CONFIGURE_DEPENDS ${CMAKE_SOURCE_DIR}/tests/win/*.cpp)
-add_executable(win_tests ${WIN_TEST_SOURCES} ${RESOURCE_SCRIPT})
-target_link_libraries(win_tests PRIVATE perchlet_shell gtest)
-target_include_directories(win_tests PRIVATE ${CMAKE_SOURCE_DIR}/tests/win)
+add_executable(win_tests ${WIN_TEST_SOURCES} tests/servers/loopback_http_server.cpp ${RESOURCE_SCRIPT})
+target_link_libraries(win_tests PRIVATE perchlet_shell gtest ws2_32)
+target_include_directories(win_tests PRIVATE ${CMAKE_SOURCE_DIR}/tests/win ${CMAKE_SOURCE_DIR}/tests/servers)
 add_test(NAME win_tests COMMAND ${WINE_RUN} $<TARGET_FILE:win_tests>)
 set_tests_properties(win_tests PROPERTIES TIMEOUT 600 ENVIRONMENT "PERCHLET_EXPECT_ACP=932")
 # The same texts must come out right when Wine runs in a language other than Japanese.
@@ -35,6 +35,11 @@ add_test(NAME win_tests_english_locale
          COMMAND ${WINE_RUN} $<TARGET_FILE:win_tests> --gtest_filter=Menus.*:Locale.*:MainWindow.JapaneseTitles*:MainWindow.AboutDialog*)
 set_tests_properties(win_tests_english_locale PROPERTIES TIMEOUT 600
                      ENVIRONMENT "LANG=en_US.UTF-8;LC_ALL=en_US.UTF-8;PERCHLET_EXPECT_ACP=1252")
+
+# The update check over 1,000 links on a slow loopback server (run by hand, not by ctest).
+add_executable(update_check_bench bench/update_check_bench.cpp tests/servers/loopback_http_server.cpp)
+target_link_libraries(update_check_bench PRIVATE perchlet_shell ws2_32)
+target_include_directories(update_check_bench PRIVATE ${CMAKE_SOURCE_DIR}/tests/servers)
 
 file(GLOB E2E_TEST_SOURCES CONFIGURE_DEPENDS ${CMAKE_SOURCE_DIR}/tests/e2e/*.cpp)
 add_executable(e2e_tests ${E2E_TEST_SOURCES})
@@ -46,6 +51,12 @@ set_tests_properties(e2e_tests PROPERTIES TIMEOUT 600)
 add_test(NAME e2e_drag_drop COMMAND ${CMAKE_SOURCE_DIR}/tests/e2e/drag_drop_test.sh
          $<TARGET_FILE:perchlet> ${CMAKE_BINARY_DIR}/artifacts)
 set_tests_properties(e2e_drag_drop PROPERTIES TIMEOUT 300)
+# The editor panel's title fetch and the update check, clicked with the real mouse.
+add_executable(window_probe tests/e2e/tools/window_probe.cpp)
+target_link_options(window_probe PRIVATE -municode)
+add_test(NAME e2e_web COMMAND ${CMAKE_SOURCE_DIR}/tests/e2e/web_test.sh
+         $<TARGET_FILE:perchlet> $<TARGET_FILE:window_probe> ${CMAKE_BINARY_DIR}/artifacts)
+set_tests_properties(e2e_web PROPERTIES TIMEOUT 300)
 
 # The command-line tool as a console program: the core only, no Win32 shell.
 # Without libcurl here, check is left out: the tool says so.

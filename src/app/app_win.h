@@ -40,6 +40,8 @@ struct App {
     int edgeCounter = 0;
     bool trayIconShown = false;
     TreeDrag drag;
+    std::string fetchedTitle;  // the page title last fetched, as the page has it
+    int titleCycle = 0;        // the editor's "？" button: 0-3, for the whole run
 
     Document document;
     TreeViewBinding treeView{document};

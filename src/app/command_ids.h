@@ -79,6 +79,35 @@
 #define IDC_TOOLBAR             600
 #define IDC_ABOUT_VERSION       807
 #define TRAY_ICON_ID            80
+// Editor panel MYWRITE
+#define IDC_EDIT_FETCH_TITLE    4
+#define IDC_EDIT_COMMENT        200
+#define IDC_EDIT_TITLE          201
+#define IDC_EDIT_ADDRESS        202
+#define IDC_EDIT_LAST_MODIFIED  203
+#define IDC_EDIT_LAST_VISIT     204
+#define IDC_EDIT_ADD_DATE       205
+#define IDC_EDIT_X              211
+#define IDC_EDIT_Y              212
+#define IDC_EDIT_WIDTH          213
+#define IDC_EDIT_HEIGHT         214
+#define IDC_EDIT_BROWSER_RECT   220
+#define IDC_EDIT_NEW            404
+#define IDC_EDIT_REPLACE        405
+#define IDC_EDIT_BROWSER_PAGE   406
+#define IDC_EDIT_FILE_NAME      407
+#define IDC_EDIT_TITLE_CYCLE    408
+#define IDC_EDIT_SAVE           409
+#define IDC_EDIT_CLOSE          410
+#define IDC_EDIT_DELETE         411
+// Title fetch dialog MYGETTITLE and update check dialog MYCHECK
+#define IDC_TITLE_STOP          751
+#define IDC_TITLE_PROGRESS      752
+#define IDC_TITLE_STATUS        753
+#define IDC_CHECK_STOP          801
+#define IDC_CHECK_PROGRESS      802
+#define IDC_CHECK_STATUS        803
+#define IDC_CHECK_ITEM          804
 
 // Resources
 #define IDB_TOOLBAR             605

@@ -6,8 +6,10 @@
 #include "app/text_win.h"
 #include "exchange/commands_win.h"
 #include "search/find_window_win.h"
+#include "panels/editor_panel_win.h"
 #include "store/document_commands_win.h"
 #include "tree/edit_commands_win.h"
+#include "web/update_check_win.h"
 
 namespace perchlet {
 
@@ -46,7 +48,8 @@ bool dispatchCommand(App& app, WPARAM wParam) {
     if (wParam > 0xFFFF) return false;
     int command = static_cast<int>(wParam);
     if (handleDocumentCommand(app, command) || handleEditCommand(app, command) ||
-        handleExchangeCommand(app, command))
+        handleExchangeCommand(app, command) || handleWebCommand(app, command) ||
+        handleEditorPanelCommand(app, command))
         return true;
     switch (command) {
     case CMD_EXIT:

@@ -10,6 +10,7 @@
 #include "app/startup_settings_win.h"
 #include "app/text_win.h"
 #include "app/toolbar_win.h"
+#include "panels/editor_panel_win.h"
 #include "store/document_commands_win.h"
 #include "tree/drag_win.h"
 #include "tree/tree_keys_win.h"
@@ -150,6 +151,12 @@ LRESULT onNotify(App& app, NMHDR& header) {
     switch (header.code) {
     case TVN_BEGINDRAGW:
         beginTreeDrag(app, reinterpret_cast<NMTREEVIEWW&>(header));
+        break;
+    case NM_CLICK:
+        showSelectionInEditor(app);
+        break;
+    case NM_DBLCLK:
+        showSelectionInEditor(app);
         break;
     }
     return 0;

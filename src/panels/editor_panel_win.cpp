@@ -1,0 +1,258 @@
+#include "panels/editor_panel_win.h"
+
+#include <shellapi.h>
+
+#include "app/command_ids.h"
+#include "app/dialogs_win.h"
+#include "app/file_dialogs_win.h"
+#include "app/text_win.h"
+#include "browser/browser_window_win.h"
+#include "browser/dde_client_win.h"
+#include "browser/dde_reply.h"
+#include "exchange/favorites.h"
+#include "panels/panel_dock_win.h"
+#include "store/document_commands_win.h"
+#include "store/encoding.h"
+#include "store/file_io_win.h"
+#include "tree/new_item_win.h"
+#include "tree/tree_edit.h"
+#include "web/title_fetch_win.h"
+
+namespace perchlet {
+
+namespace {
+
+constexpr int kAnyFileIndex = 1;
+constexpr std::size_t kPositionTextMax = 15;
+constexpr std::size_t kDroppedPathMax = 255;
+
+constexpr int kDateEdits[] = {IDC_EDIT_ADD_DATE, IDC_EDIT_LAST_MODIFIED, IDC_EDIT_LAST_VISIT};
+
+void setText(HWND panel, int id, const std::string& text) { SetDlgItemTextW(panel, id, widen(text).c_str()); }
+
+std::string textOf(HWND panel, int id) { return narrow(windowText(GetDlgItem(panel, id))); }
+
+// Title and address as typed, cut to the field.
+std::string fieldText(HWND panel, int id) { return fitText(textOf(panel, id)); }
+
+// The comment edit shows line breaks as CR LF; the whole text loses its CRs before it is
+// cut to the field, so that a comment shown and stored again keeps every byte.
+std::string commentText(HWND panel) {
+    std::string text = textOf(panel, IDC_EDIT_COMMENT);
+    std::string kept;
+    kept.reserve(text.size());
+    for (char c : text)
+        if (c != '\r') kept += c;
+    return fitText(kept);
+}
+
+// Every LF as CR LF, without the filter's cut: a long comment shows whole.
+std::string commentForDisplay(const std::string& comment) {
+    std::string shown;
+    shown.reserve(comment.size() + comment.size() / 8);
+    for (char c : comment) {
+        if (c == '\n') shown += '\r';
+        shown += c;
+    }
+    return shown;
+}
+
+std::string positionText(HWND panel, int id) { return fitField(textOf(panel, id), kPositionTextMax); }
+
+void focus(HWND panel, int id) { SetFocus(GetDlgItem(panel, id)); }
+
+const BookmarkItem& shownRecord(App& app) {
+    NodeId node = app.treeView.selectedNode();
+    const BookmarkItem* record = node == kNoNode ? nullptr : nodeRecord(app.document, node);
+    return record ? *record : app.document.items.head();
+}
+
+void showSelection(App& app, HWND panel) {
+    const BookmarkItem& record = shownRecord(app);
+    setText(panel, IDC_EDIT_ADDRESS, record.locator);
+    setText(panel, IDC_EDIT_TITLE, record.title);
+    setText(panel, IDC_EDIT_COMMENT, commentForDisplay(record.comment));
+    setText(panel, IDC_EDIT_LAST_MODIFIED, displayDate(record.lastModified));
+    setText(panel, IDC_EDIT_LAST_VISIT, displayDate(record.lastVisit));
+    setText(panel, IDC_EDIT_ADD_DATE, displayDate(record.addDate));
+    SetDlgItemInt(panel, IDC_EDIT_X, static_cast<UINT>(record.windowLeft), TRUE);
+    SetDlgItemInt(panel, IDC_EDIT_Y, static_cast<UINT>(record.windowTop), TRUE);
+    SetDlgItemInt(panel, IDC_EDIT_WIDTH, static_cast<UINT>(record.windowRight - record.windowLeft), TRUE);
+    SetDlgItemInt(panel, IDC_EDIT_HEIGHT, static_cast<UINT>(record.windowBottom - record.windowTop), TRUE);
+}
+
+NewItemFields readFields(HWND panel) {
+    NewItemFields fields;
+    fields.title = fieldText(panel, IDC_EDIT_TITLE);
+    fields.locator = fieldText(panel, IDC_EDIT_ADDRESS);
+    fields.comment = commentText(panel);
+    fields.x = positionText(panel, IDC_EDIT_X);
+    fields.y = positionText(panel, IDC_EDIT_Y);
+    fields.width = positionText(panel, IDC_EDIT_WIDTH);
+    fields.height = positionText(panel, IDC_EDIT_HEIGHT);
+    return fields;
+}
+
+void addNewItem(App& app, HWND panel) { newItemUnderSelection(app, readFields(panel)); }
+
+// The kind, images, dates and mark stay, even when the new address would make another kind.
+void replaceSelected(App& app, HWND panel) {
+    NodeId node = app.treeView.selectedNode();
+    if (node == kNoNode) return;
+    NewItemFields fields = readFields(panel);
+    app.document.tree.setText(node, fields.title);
+    if (BookmarkItem* record = nodeRecord(app.document, node)) {
+        record->title = filterText(fields.title, TextFilter::SingleLine);
+        record->locator = fields.locator;
+        record->comment = fields.comment;
+        std::int32_t x = decimalValue(fields.x);
+        std::int32_t y = decimalValue(fields.y);
+        record->windowLeft = x;
+        record->windowTop = y;
+        record->windowRight = x + decimalValue(fields.width);
+        record->windowBottom = y + decimalValue(fields.height);
+        app.document.tree.recordChanged(node);
+    }
+    SetFocus(app.treeView.window());
+    app.document.modified = true;
+}
+
+void deleteSelected(App& app, HWND panel) {
+    NodeId node = app.treeView.selectedNode();
+    if (node == kNoNode) {
+        showMessage(panel, "項目が選択されていません", "警告", MB_OK);
+        return;
+    }
+    if (showMessage(panel, "アイテムを削除します", "”削除”ボタン", MB_OKCANCEL) != IDOK) return;
+    deleteSubtree(app.document, node);
+    app.document.modified = true;
+}
+
+std::string fileNameWithoutExtension(const std::string& path) {
+    std::size_t slash = path.find_last_of("\\/");
+    std::string name = slash == std::string::npos ? path : path.substr(slash + 1);
+    std::size_t dot = name.rfind('.');
+    return dot == std::string::npos ? name : name.substr(0, dot);
+}
+
+std::string extensionOf(const std::string& path) {
+    std::size_t slash = path.find_last_of("\\/");
+    std::size_t dot = path.rfind('.');
+    if (dot == std::string::npos || (slash != std::string::npos && dot < slash)) return {};
+    return path.substr(dot);
+}
+
+void takeChosenFile(HWND panel) {
+    std::string path = chooseOpenFile(panel, kAnyFileIndex);
+    setText(panel, IDC_EDIT_TITLE, path.empty() ? std::string() : fileNameWithoutExtension(path));
+    setText(panel, IDC_EDIT_ADDRESS, path);
+}
+
+void takeDroppedFile(HWND panel, HDROP drop) {
+    wchar_t wide[kDroppedPathMax + 1] = L"";
+    DragQueryFileW(drop, 0, wide, static_cast<UINT>(kDroppedPathMax + 1));
+    DragFinish(drop);
+    std::string path = narrow(wide);
+    setText(panel, IDC_EDIT_TITLE, fileNameWithoutExtension(path));
+    std::string extension = extensionOf(path);
+    if (extension == ".url" || extension == ".URL") {
+        std::optional<std::string> text = readWholeFile(path);
+        setText(panel, IDC_EDIT_ADDRESS, internetShortcutUrl(text ? *text : std::string()));
+    } else {
+        setText(panel, IDC_EDIT_ADDRESS, path);
+    }
+}
+
+void fetchTitle(App& app, HWND panel) {
+    FetchedTitle title = fetchTitleWithDialog(app.instance, panel, fieldText(panel, IDC_EDIT_ADDRESS));
+    app.fetchedTitle = title.raw;
+    if (title.found) setText(panel, IDC_EDIT_TITLE, title.field);
+    focus(panel, IDC_EDIT_REPLACE);
+}
+
+// Steps through the readings of the last fetched title: EUC-JP, ISO-2022-JP, as fetched twice.
+void cycleTitleReading(App& app, HWND panel) {
+    std::string title = app.fetchedTitle;
+    if (app.titleCycle == 0) eucJpToShiftJis(title);
+    if (app.titleCycle == 1) iso2022JpToShiftJis(title);
+    app.titleCycle = (app.titleCycle + 1) % 4;
+    setText(panel, IDC_EDIT_TITLE, title);
+}
+
+void takeBrowserPage(App& app, HWND panel) {
+    std::string reply = requestWindowInfo(app, panel);
+    if (reply.empty()) return;
+    BrowserPage page = parseWindowInfoReply(reply);
+    setText(panel, IDC_EDIT_ADDRESS, fitText(page.address));
+    setText(panel, IDC_EDIT_TITLE, fitText(page.title));
+    setText(panel, IDC_EDIT_COMMENT, fitText(page.third));
+    focus(panel, IDC_EDIT_NEW);
+}
+
+void takeBrowserRectangle(App& app, HWND panel) {
+    RECT rect{};
+    if (HWND browser = findBrowserWindow(app, panel, 0)) GetWindowRect(browser, &rect);
+    SetDlgItemInt(panel, IDC_EDIT_X, static_cast<UINT>(rect.left), TRUE);
+    SetDlgItemInt(panel, IDC_EDIT_Y, static_cast<UINT>(rect.top), TRUE);
+    SetDlgItemInt(panel, IDC_EDIT_WIDTH, static_cast<UINT>(rect.right - rect.left), TRUE);
+    SetDlgItemInt(panel, IDC_EDIT_HEIGHT, static_cast<UINT>(rect.bottom - rect.top), TRUE);
+    focus(panel, IDC_EDIT_REPLACE);
+}
+
+void onButton(App& app, HWND panel, int id) {
+    switch (id) {
+    case IDC_EDIT_NEW: addNewItem(app, panel); break;
+    case IDC_EDIT_REPLACE: replaceSelected(app, panel); break;
+    case IDC_EDIT_DELETE: deleteSelected(app, panel); break;
+    case IDC_EDIT_SAVE: handleDocumentCommand(app, CMD_SAVE); break;
+    case IDC_EDIT_CLOSE: PostMessageW(panel, kCloseEditorMessage, 0, 0); break;
+    case IDC_EDIT_FILE_NAME: takeChosenFile(panel); break;
+    case IDC_EDIT_TITLE_CYCLE: cycleTitleReading(app, panel); break;
+    case IDC_EDIT_FETCH_TITLE: fetchTitle(app, panel); break;
+    case IDC_EDIT_BROWSER_PAGE: takeBrowserPage(app, panel); break;
+    case IDC_EDIT_BROWSER_RECT: takeBrowserRectangle(app, panel); break;
+    }
+}
+
+BOOL onInit(App& app, HWND panel) {
+    for (int id : kDateEdits) EnableWindow(GetDlgItem(panel, id), FALSE);
+    showSelection(app, panel);
+    DragAcceptFiles(panel, TRUE);
+    return TRUE;
+}
+
+}  // namespace
+
+INT_PTR CALLBACK editorPanelProc(HWND panel, UINT message, WPARAM wParam, LPARAM) {
+    App& app = theApp();
+    switch (message) {
+    case WM_INITDIALOG:
+        return onInit(app, panel);
+    case kShowSelectionMessage:
+        showSelection(app, panel);
+        return TRUE;
+    case kCloseEditorMessage:
+        closePanel(app, PanelKind::Editor);
+        return TRUE;
+    case WM_DROPFILES:
+        takeDroppedFile(panel, reinterpret_cast<HDROP>(wParam));
+        return TRUE;
+    case WM_COMMAND:
+        if (HIWORD(wParam) == BN_CLICKED) onButton(app, panel, LOWORD(wParam));
+        return TRUE;
+    }
+    return FALSE;
+}
+
+bool handleEditorPanelCommand(App& app, int command) {
+    if (command != CMD_EDITOR_PANEL) return false;
+    if (app.editor.open) SendMessageW(app.editor.window, kCloseEditorMessage, 0, 0);
+    else openPanel(app, PanelKind::Editor, L"MYWRITE", editorPanelProc);
+    return true;
+}
+
+void showSelectionInEditor(App& app) {
+    if (app.editor.open) PostMessageW(app.editor.window, kShowSelectionMessage, 0, 0);
+}
+
+}  // namespace perchlet

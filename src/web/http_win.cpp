@@ -1,0 +1,100 @@
+#include "web/http_win.h"
+
+#include <vector>
+
+#include "app/text_win.h"
+
+namespace perchlet {
+
+bool HttpConnection::openSession() {
+    std::lock_guard<std::mutex> hold(lock_);
+    if (aborted_) return false;
+    session_ = InternetOpenW(L"Perchlet", INTERNET_OPEN_TYPE_PRECONFIG, nullptr, nullptr, 0);
+    return session_ != nullptr;
+}
+
+std::vector<DWORD> HttpConnection::setTimeouts(DWORD milliseconds) {
+    const DWORD options[] = {INTERNET_OPTION_CONNECT_TIMEOUT, INTERNET_OPTION_RECEIVE_TIMEOUT,
+                             INTERNET_OPTION_SEND_TIMEOUT, INTERNET_OPTION_DATA_SEND_TIMEOUT,
+                             INTERNET_OPTION_DATA_RECEIVE_TIMEOUT};
+    std::vector<DWORD> failures;
+    std::lock_guard<std::mutex> hold(lock_);
+    for (DWORD option : options) {
+        DWORD value = milliseconds;
+        if (!session_ || !InternetSetOptionW(session_, option, &value, sizeof value))
+            failures.push_back(GetLastError());
+    }
+    return failures;
+}
+
+bool HttpConnection::openUrl(const std::string& locator) {
+    HINTERNET session;
+    {
+        std::lock_guard<std::mutex> hold(lock_);
+        if (aborted_ || !session_) return false;
+        session = session_;
+    }
+    HINTERNET request = InternetOpenUrlW(session, widen(locator).c_str(), nullptr, 0,
+                                         INTERNET_FLAG_RELOAD | INTERNET_FLAG_NO_CACHE_WRITE |
+                                             INTERNET_FLAG_NO_UI, 0);
+    std::lock_guard<std::mutex> hold(lock_);
+    if (request && aborted_) {
+        InternetCloseHandle(request);
+        return false;
+    }
+    request_ = request;
+    return request != nullptr;
+}
+
+HINTERNET HttpConnection::request() const {
+    std::lock_guard<std::mutex> hold(lock_);
+    return request_;
+}
+
+DWORD HttpConnection::read(char* buffer, DWORD size) {
+    HINTERNET request = this->request();
+    DWORD got = 0;
+    if (!request || !InternetReadFile(request, buffer, size, &got)) return 0;
+    return got;
+}
+
+std::string HttpConnection::headerText(DWORD query) {
+    HINTERNET request = this->request();
+    if (!request) return {};
+    std::vector<char> buffer(256);
+    for (;;) {
+        DWORD size = static_cast<DWORD>(buffer.size());
+        if (HttpQueryInfoA(request, query, buffer.data(), &size, nullptr)) return std::string(buffer.data(), size);
+        if (GetLastError() != ERROR_INSUFFICIENT_BUFFER || size <= buffer.size()) return {};
+        buffer.resize(size + 1);
+    }
+}
+
+void HttpConnection::close() {
+    std::lock_guard<std::mutex> hold(lock_);
+    if (request_) InternetCloseHandle(request_);
+    if (session_) InternetCloseHandle(session_);
+    request_ = nullptr;
+    session_ = nullptr;
+}
+
+void HttpConnection::abort() {
+    std::lock_guard<std::mutex> hold(lock_);
+    aborted_ = true;
+    if (request_) InternetCloseHandle(request_);
+    if (session_) InternetCloseHandle(session_);
+    request_ = nullptr;
+    session_ = nullptr;
+}
+
+bool HttpConnection::aborted() const {
+    std::lock_guard<std::mutex> hold(lock_);
+    return aborted_;
+}
+
+void allowConnectionsPerServer(DWORD count) {
+    InternetSetOptionW(nullptr, INTERNET_OPTION_MAX_CONNS_PER_SERVER, &count, sizeof count);
+    InternetSetOptionW(nullptr, INTERNET_OPTION_MAX_CONNS_PER_1_0_SERVER, &count, sizeof count);
+}
+
+}  // namespace perchlet

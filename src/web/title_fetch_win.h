@@ -1,0 +1,21 @@
+// The title fetch dialog MYGETTITLE: downloads a page on a worker thread and finds its title.
+#pragma once
+#include <string>
+#include <windows.h>
+
+namespace perchlet {
+
+// Posted by the worker to the dialog when the download has ended.
+constexpr UINT kTitleFetchDone = 95;
+
+struct FetchedTitle {
+    bool found = false;
+    std::string raw;    // the title's bytes as the page has them (at most 1022)
+    std::string field;  // the same as Shift-JIS text for the title field
+};
+
+// Runs the modal dialog owned by owner for the address. On failure the user is told
+// "取得に失敗しました" and found is false.
+FetchedTitle fetchTitleWithDialog(HINSTANCE instance, HWND owner, const std::string& locator);
+
+}  // namespace perchlet

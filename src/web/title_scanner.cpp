@@ -1,0 +1,173 @@
+#include "web/title_scanner.h"
+
+#include <algorithm>
+#include <cctype>
+
+#include "exchange/netscape.h"
+#include "store/bookmark_item.h"
+#include "store/encoding.h"
+
+namespace perchlet {
+
+namespace {
+
+constexpr std::string_view kOpening = "<title";
+constexpr std::string_view kClosing = "</title";
+
+char lowerAscii(char c) { return c >= 'A' && c <= 'Z' ? static_cast<char>(c - 'A' + 'a') : c; }
+
+bool isTagBlank(char c) { return c == ' ' || c == '\t' || c == '\r' || c == '\n' || c == '\f'; }
+
+}  // namespace
+
+bool TitleScanner::feed(std::string_view chunk) {
+    for (char c : chunk) {
+        switch (state_) {
+        case State::BeforeTitle: scanBefore(c); break;
+        case State::AfterName: scanAfterName(c); break;
+        case State::InOpeningTag: scanOpeningTag(c); break;
+        case State::InTitle: scanTitle(c); break;
+        case State::Done: return true;
+        }
+    }
+    return finished();
+}
+
+void TitleScanner::scanBefore(char c) {
+    if (lowerAscii(c) == kOpening[matched_]) {
+        if (++matched_ == kOpening.size()) state_ = State::AfterName;
+        return;
+    }
+    matched_ = c == '<' ? 1 : 0;
+}
+
+// "<title" must end the tag's name: "<titlebar>" is another tag.
+void TitleScanner::scanAfterName(char c) {
+    matched_ = 0;
+    if (c == '>') {
+        state_ = State::InTitle;
+    } else if (isTagBlank(c) || c == '/') {
+        state_ = State::InOpeningTag;
+    } else {
+        state_ = State::BeforeTitle;
+        scanBefore(c);
+    }
+}
+
+void TitleScanner::scanOpeningTag(char c) {
+    if (quote_) {
+        if (c == quote_) quote_ = 0;
+    } else if (c == '"' || c == '\'') {
+        quote_ = c;
+    } else if (c == '>') {
+        state_ = State::InTitle;
+    }
+}
+
+void TitleScanner::scanTitle(char c) {
+    if (lowerAscii(c) == kClosing[matched_]) {
+        held_ += c;
+        if (++matched_ == kClosing.size()) {
+            held_.clear();
+            state_ = State::Done;
+        }
+        return;
+    }
+    collect(held_);
+    held_.clear();
+    matched_ = 0;
+    if (c == '<') {
+        held_ += c;
+        matched_ = 1;
+    } else {
+        collect(std::string_view(&c, 1));
+    }
+}
+
+void TitleScanner::collect(std::string_view bytes) {
+    std::size_t room = kFetchedTitleMax - title_.size();
+    title_.append(bytes.substr(0, room));
+}
+
+std::string declaredCharset(std::string_view text) {
+    constexpr std::string_view kKey = "charset=";
+    std::string lower(text);
+    for (char& c : lower) c = lowerAscii(c);
+    std::size_t at = lower.find(kKey);
+    if (at == std::string::npos) return {};
+    std::size_t pos = at + kKey.size();
+    while (pos < lower.size() && (lower[pos] == '"' || lower[pos] == '\'' || lower[pos] == ' ')) ++pos;
+    std::size_t end = pos;
+    while (end < lower.size() && (std::isalnum(static_cast<unsigned char>(lower[end])) || lower[end] == '-' ||
+                                  lower[end] == '_' || lower[end] == ':' || lower[end] == '.'))
+        ++end;
+    return lower.substr(pos, end - pos);
+}
+
+bool isNonAsciiUtf8(std::string_view bytes) {
+    bool nonAscii = false;
+    for (std::size_t pos = 0; pos < bytes.size();) {
+        unsigned char lead = static_cast<unsigned char>(bytes[pos]);
+        std::size_t length = lead < 0x80 ? 1 : lead >= 0xC2 && lead <= 0xDF ? 2
+                           : lead >= 0xE0 && lead <= 0xEF ? 3 : lead >= 0xF0 && lead <= 0xF4 ? 4 : 0;
+        if (length == 0) return false;
+        // A character cut off at the end (the title buffer's limit) does not count against.
+        std::size_t present = std::min(length, bytes.size() - pos);
+        for (std::size_t i = 1; i < present; ++i)
+            if ((static_cast<unsigned char>(bytes[pos + i]) & 0xC0) != 0x80) return false;
+        if (length > 1) nonAscii = true;
+        pos += length;
+    }
+    return nonAscii;
+}
+
+namespace {
+
+bool namesUtf8(std::string_view charset) { return charset == "utf-8" || charset == "utf8"; }
+
+bool namesShiftJis(std::string_view charset) {
+    return charset == "shift_jis" || charset == "shift-jis" || charset == "sjis" || charset == "x-sjis" ||
+           charset == "windows-31j" || charset == "cp932" || charset == "ms_kanji";
+}
+
+std::string inShiftJis(std::string_view fetched, std::string_view headerCharset, std::string_view pageCharset) {
+    std::string text(fetched);
+    if (namesUtf8(headerCharset) || namesUtf8(pageCharset)) return utf8ToShiftJis(text);
+    switch (guessEncoding(text)) {
+    case EncodingGuess::Iso2022Jp:
+        iso2022JpToShiftJis(text);
+        return text;
+    default:
+        break;
+    }
+    // Shift-JIS and EUC-JP titles are seldom valid UTF-8; when a charset is named, it decides.
+    if (headerCharset.empty() && pageCharset.empty() && isNonAsciiUtf8(text)) return utf8ToShiftJis(text);
+    // Half-width katakana in Shift-JIS look like EUC-JP to the guess.
+    bool saysShiftJis = namesShiftJis(headerCharset) || (headerCharset.empty() && namesShiftJis(pageCharset));
+    if (!saysShiftJis && guessEncoding(text) == EncodingGuess::EucJp) eucJpToShiftJis(text);
+    return text;
+}
+
+// The title buffer's limit can cut a two-byte character in half.
+void dropHalfCharacterAtEnd(std::string& text) {
+    std::size_t pos = 0;
+    while (pos < text.size()) {
+        std::size_t width = isShiftJisLeadByte(static_cast<unsigned char>(text[pos])) ? 2 : 1;
+        if (pos + width > text.size()) {
+            text.resize(pos);
+            return;
+        }
+        pos += width;
+    }
+}
+
+}  // namespace
+
+std::string titleFieldText(std::string_view fetched, std::string_view headerCharset,
+                           std::string_view pageCharset) {
+    std::string text = inShiftJis(fetched, headerCharset, pageCharset);
+    dropHalfCharacterAtEnd(text);
+    return fitText(filterText(decodeCharacterReferences(text), TextFilter::SingleLine));
+}
+
+}  // namespace perchlet

@@ -1,0 +1,26 @@
+// The update check over a subtree, as far as it is independent of HTTP: which items it
+// visits and asks about, and how a decision changes an item.
+#pragma once
+#include <string>
+#include <vector>
+
+#include "store/document.h"
+#include "web/update_decision.h"
+
+namespace perchlet {
+
+struct UpdateCheckItem {
+    NodeId node = kNoNode;
+    std::string title;
+    std::string locator;
+    bool asked = false;  // folders, mail links and local files are counted but not asked about
+};
+
+// The subtree of start in pre-order, start first; empty when start is no node.
+std::vector<UpdateCheckItem> updateCheckItems(const Document& document, NodeId start);
+
+// Stores the decision in the node's record and the node: last-modified, the kind in the
+// item number of both, the images. False when the decision leaves the item as it is.
+bool applyUpdateDecision(Document& document, NodeId node, const UpdateDecision& decision);
+
+}  // namespace perchlet

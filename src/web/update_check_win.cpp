@@ -1,0 +1,294 @@
+#include "web/update_check_win.h"
+
+#include <commctrl.h>
+#include <new>
+#include <thread>
+
+#include "app/command_ids.h"
+#include "app/dialogs_win.h"
+#include "app/text_win.h"
+
+namespace perchlet {
+
+namespace {
+
+// Last-Modified as seconds since 1970; nothing when the header is absent. Sets failed when
+// the query itself went wrong.
+std::optional<std::int64_t> lastModifiedOf(HINTERNET request, bool& failed) {
+    SYSTEMTIME time{};
+    DWORD size = sizeof time;
+    if (HttpQueryInfoW(request, HTTP_QUERY_LAST_MODIFIED | HTTP_QUERY_FLAG_SYSTEMTIME, &time, &size, nullptr))
+        return secondsSince1970(time.wYear, time.wMonth, time.wDay, time.wHour, time.wMinute, time.wSecond);
+    failed = GetLastError() != ERROR_HTTP_HEADER_NOT_FOUND;
+    return std::nullopt;
+}
+
+int statusCodeOfRequest(HINTERNET request, const std::string& headers) {
+    DWORD code = 0;
+    DWORD size = sizeof code;
+    if (HttpQueryInfoW(request, HTTP_QUERY_STATUS_CODE | HTTP_QUERY_FLAG_NUMBER, &code, &size, nullptr))
+        return static_cast<int>(code);
+    return statusCodeOf(headers);
+}
+
+void askServer(HttpConnection& http, CheckedLink& link, const std::string& title) {
+    bool failed = false;
+    link.answer.lastModified = lastModifiedOf(http.request(), failed);
+    if (failed) {
+        link.answer.outcome = UpdateAnswer::Outcome::QueryFailed;
+        link.messages.push_back({"その他のエラーです", title});
+        return;
+    }
+    try {
+        link.answer.statusHeaders = http.headerText(HTTP_QUERY_RAW_HEADERS_CRLF);
+    } catch (const std::bad_alloc&) {
+        link.answer.outcome = UpdateAnswer::Outcome::QueryFailed;
+        link.messages.push_back({"メモリを確保できません", title});
+        return;
+    }
+    link.answer.statusCode = statusCodeOfRequest(http.request(), link.answer.statusHeaders);
+    // Wine opens the address of a server that closed the connection without a word, and
+    // gives a response with no status: nothing answered.
+    link.answer.outcome = link.answer.statusCode == 0 ? UpdateAnswer::Outcome::Unreachable
+                                                      : UpdateAnswer::Outcome::Answered;
+}
+
+}  // namespace
+
+CheckedLink checkLink(HttpConnection& http, const UpdateCheckItem& item, const std::atomic<int>& stop) {
+    CheckedLink link;
+    link.asked = item.asked;
+    if (!item.asked) return link;
+    if (!http.openSession()) {
+        link.cancelled = stop != 0;
+        if (!link.cancelled) link.messages.push_back({"オープンエラー", item.title});
+        link.asked = false;
+        return link;
+    }
+    for (DWORD error : http.setTimeouts(kCheckTimeoutMs)) link.messages.push_back({"エラー", std::to_string(error)});
+    if (http.openUrl(item.locator)) {
+        askServer(http, link, item.title);
+    } else {
+        link.answer.outcome = UpdateAnswer::Outcome::Unreachable;
+    }
+    // A request broken off by the user says nothing about the link.
+    if (stop && link.answer.outcome != UpdateAnswer::Outcome::Answered) link.cancelled = true;
+    http.close();
+    return link;
+}
+
+namespace {
+
+// One request on a thread of its own. WinINet under Wine keeps neither its time-outs nor
+// the closing of handles while it waits for an answer, so the check waits for the thread
+// only as long as the time-out or until stop, and then leaves it to end alone.
+struct PendingRequest {
+    HttpConnection http;
+    std::atomic<int> stop{0};
+    CheckedLink link;
+    HANDLE done = CreateEventW(nullptr, TRUE, FALSE, nullptr);
+    ~PendingRequest() { CloseHandle(done); }
+};
+
+CheckedLink checkWithin(const UpdateCheckItem& item, HANDLE stopEvent, DWORD timeoutMs) {
+    auto request = std::make_shared<PendingRequest>();
+    std::thread([request, item] {
+        request->link = checkLink(request->http, item, request->stop);
+        SetEvent(request->done);
+    }).detach();
+    HANDLE events[] = {request->done, stopEvent};
+    DWORD waited = WaitForMultipleObjects(2, events, FALSE, timeoutMs);
+    if (waited == WAIT_OBJECT_0) return request->link;
+    request->stop = 1;
+    request->http.abort();
+    CheckedLink link;
+    link.asked = true;
+    link.cancelled = waited != WAIT_TIMEOUT;
+    link.answer.outcome = UpdateAnswer::Outcome::Unreachable;
+    return link;
+}
+
+}  // namespace
+
+UpdateCheckPool::UpdateCheckPool(std::vector<UpdateCheckItem> items, unsigned concurrency)
+    : items_(std::move(items)), results_(items_.size()), ready_(new std::atomic<bool>[items_.size()]),
+      threads_(static_cast<unsigned>(std::min<std::size_t>(std::max(concurrency, 1u), items_.size()))),
+      stopEvent_(CreateEventW(nullptr, TRUE, FALSE, nullptr)) {
+    for (std::size_t i = 0; i < items_.size(); ++i) ready_[i] = false;
+}
+
+UpdateCheckPool::~UpdateCheckPool() {
+    stop();
+    join();
+    CloseHandle(stopEvent_);
+}
+
+void UpdateCheckPool::start(std::function<void(std::size_t)> answerReady, std::function<void()> allDone) {
+    answerReady_ = std::move(answerReady);
+    allDone_ = std::move(allDone);
+    if (threads_ == 0) {
+        allDone_();
+        return;
+    }
+    running_ = threads_;
+    for (unsigned i = 0; i < threads_; ++i) workers_.emplace_back([this] { work(); });
+}
+
+void UpdateCheckPool::work() {
+    while (!stop_) {
+        std::size_t index = next_++;
+        if (index >= items_.size()) break;
+        const UpdateCheckItem& item = items_[index];
+        if (item.asked) results_[index] = checkWithin(item, stopEvent_, requestTimeoutMs_);
+        ready_[index].store(true, std::memory_order_release);
+        answerReady_(index);
+    }
+    if (--running_ == 0) allDone_();
+}
+
+void UpdateCheckPool::stop() {
+    stop_ = 1;
+    SetEvent(stopEvent_);
+}
+
+void UpdateCheckPool::join() {
+    for (std::thread& worker : workers_)
+        if (worker.joinable()) worker.join();
+}
+
+namespace {
+
+// The dialog's side: answers are shown and applied strictly in tree order, one at a time,
+// however the workers finish.
+struct UpdateCheckRun {
+    App& app;
+    HWND dialog = nullptr;
+    std::unique_ptr<UpdateCheckPool> pool;
+    // At most one "answer ready" message waits in the queue, however many links there are:
+    // a queue holds only so many posted messages.
+    std::atomic<bool> readyPosted{false};
+    std::size_t shown = 0;
+    bool presenting = false;
+    bool workersEnded = false;
+    bool finished = false;
+
+    explicit UpdateCheckRun(App& app) : app(app) {}
+};
+
+void setText(HWND dialog, int control, const std::string& text) {
+    SetDlgItemTextW(dialog, control, widen(text).c_str());
+}
+
+void present(UpdateCheckRun& run, std::size_t index) {
+    const UpdateCheckItem& item = run.pool->items()[index];
+    const CheckedLink& link = run.pool->result(index);
+    setText(run.dialog, IDC_CHECK_ITEM, item.title);
+    for (const CheckMessage& message : link.messages) showMessage(run.dialog, message.text, message.caption, MB_OK);
+    if (link.asked && !link.cancelled) {
+        Document& document = run.app.document;
+        if (const BookmarkItem* record = nodeRecord(document, item.node))
+            applyUpdateDecision(document, item.node, decideUpdate(link.answer, record->lastVisit));
+    }
+    SendDlgItemMessageW(run.dialog, IDC_CHECK_PROGRESS, PBM_STEPIT, 0, 0);
+}
+
+void finishIfDone(UpdateCheckRun& run) {
+    if (!run.workersEnded || run.presenting || run.finished) return;
+    run.pool->join();
+    run.finished = true;
+    setText(run.dialog, IDC_CHECK_STATUS, "更新チェックが終了しました。");
+    if (run.shown > 0) setText(run.dialog, IDC_CHECK_ITEM, run.pool->items()[run.shown - 1].title);
+    setText(run.dialog, IDC_CHECK_STOP, "閉じる");
+    EnableWindow(GetDlgItem(run.dialog, IDC_CHECK_STOP), TRUE);
+    run.app.document.modified = true;
+}
+
+void presentReadyAnswers(UpdateCheckRun& run) {
+    if (run.presenting || run.finished) return;  // a message box of an earlier answer is up
+    run.presenting = true;
+    const auto& items = run.pool->items();
+    while (run.shown < items.size() && run.pool->ready(run.shown)) {
+        present(run, run.shown);
+        ++run.shown;
+        if (run.shown < items.size()) setText(run.dialog, IDC_CHECK_ITEM, items[run.shown].title);
+    }
+    run.presenting = false;
+    finishIfDone(run);
+}
+
+void startRun(UpdateCheckRun& run) {
+    NodeId start = run.app.treeView.selectedNode();
+    std::vector<UpdateCheckItem> items = updateCheckItems(run.app.document, start);
+    if (items.empty()) {
+        // Nothing to check: the button closes the dialog at once.
+        run.finished = true;
+        return;
+    }
+    setText(run.dialog, IDC_CHECK_STATUS, std::to_string(items.size()));
+    SendDlgItemMessageW(run.dialog, IDC_CHECK_PROGRESS, PBM_SETRANGE32, 0, static_cast<LPARAM>(items.size()));
+    SendDlgItemMessageW(run.dialog, IDC_CHECK_PROGRESS, PBM_SETSTEP, 1, 0);
+    setText(run.dialog, IDC_CHECK_STATUS, "調査中．．．");
+    setText(run.dialog, IDC_CHECK_ITEM, items.front().title);
+    allowConnectionsPerServer(kConcurrentChecks * 2);
+    run.pool = std::make_unique<UpdateCheckPool>(std::move(items), kConcurrentChecks);
+    HWND dialog = run.dialog;
+    std::atomic<bool>* readyPosted = &run.readyPosted;
+    run.pool->start(
+        [dialog, readyPosted](std::size_t) {
+            if (!readyPosted->exchange(true)) PostMessageW(dialog, kUpdateAnswerReady, 0, 0);
+        },
+        [dialog] { PostMessageW(dialog, kUpdateCheckDone, 0, 0); });
+}
+
+void onStop(UpdateCheckRun& run) {
+    if (run.finished) {
+        EndDialog(run.dialog, 0);
+        return;
+    }
+    if (run.pool->stopping()) return;
+    run.pool->stop();
+    EnableWindow(GetDlgItem(run.dialog, IDC_CHECK_STOP), FALSE);
+    setText(run.dialog, IDC_CHECK_STATUS, "しばらくお待ち下さい．．．");
+}
+
+INT_PTR CALLBACK updateCheckProc(HWND dialog, UINT message, WPARAM wParam, LPARAM lParam) {
+    auto* run = reinterpret_cast<UpdateCheckRun*>(GetWindowLongPtrW(dialog, DWLP_USER));
+    switch (message) {
+    case WM_INITDIALOG:
+        run = reinterpret_cast<UpdateCheckRun*>(lParam);
+        SetWindowLongPtrW(dialog, DWLP_USER, lParam);
+        run->dialog = dialog;
+        startRun(*run);
+        return TRUE;
+    case WM_COMMAND:
+        if (LOWORD(wParam) == IDC_CHECK_STOP || LOWORD(wParam) == IDCANCEL) onStop(*run);
+        return TRUE;
+    case WM_CLOSE:
+        onStop(*run);
+        return TRUE;
+    case kUpdateAnswerReady:
+        run->readyPosted = false;  // before reading: a later answer posts again
+        presentReadyAnswers(*run);
+        return TRUE;
+    case kUpdateCheckDone:
+        run->workersEnded = true;
+        presentReadyAnswers(*run);
+        return TRUE;
+    }
+    return FALSE;
+}
+
+}  // namespace
+
+void runUpdateCheck(App& app) {
+    UpdateCheckRun run(app);
+    DialogBoxParamW(app.instance, L"MYCHECK", app.mainWindow, updateCheckProc, reinterpret_cast<LPARAM>(&run));
+}
+
+bool handleWebCommand(App& app, int command) {
+    if (command != CMD_UPDATE_CHECK) return false;
+    runUpdateCheck(app);
+    return true;
+}
+
+}  // namespace perchlet

@@ -1,0 +1,278 @@
+// The item editor panel docked in the real main window: showing, adding, replacing and
+// deleting items, and the fields filled from files, a dropped file, a fetched title.
+#include "app/command_ids.h"
+#include "app/text_win.h"
+#include "loopback_http_server.h"
+#include "main_window_fixture.h"
+#include "panels/editor_panel_win.h"
+#include "store/encoding.h"
+#include "tree/tree_population.h"
+
+#include <cstring>
+#include <shellapi.h>
+#include <shlobj.h>
+
+namespace perchlet::testing {
+namespace {
+
+const std::string kEuc = "\xC6\xFC\xCB\xDC\xB8\xEC";   // 日本語
+const std::string kSjis = "\x93\xFA\x96\x7B\x8C\xEA";
+
+class EditorPanelTest : public MainWindowTest {
+protected:
+    void SetUp() override {
+        MainWindowTest::SetUp();
+        startMainWindow();
+        root = insertRootItem(app().document);
+        folder = add(root, "Folder", "");
+        link = add(folder, "Link", "http://example.com/");
+        BookmarkItem& record = *nodeRecord(app().document, link);
+        record.comment = "first\nsecond";
+        record.lastModified = "000000";
+        record.lastVisit = "1500000000";
+        record.windowLeft = 10;
+        record.windowTop = 20;
+        record.windowRight = 110;
+        record.windowBottom = 220;
+        app().treeView.expand(root);
+        app().treeView.expand(folder);
+        app().document.modified = false;
+        GetWindowRect(mainWindow(), &closedRect);
+        command(CMD_EDITOR_PANEL);
+        ASSERT_TRUE(app().editor.open);
+    }
+
+    NodeId add(NodeId parent, const char* title, const char* locator) {
+        NewItemFields fields;
+        fields.title = title;
+        fields.locator = locator;
+        return newItemUnder(app().document, parent, fields, app().treeView);
+    }
+
+    void command(int id) {
+        SendMessageW(mainWindow(), WM_COMMAND, id, 0);
+        pumpMessages();
+    }
+
+    HWND panel() { return app().editor.window; }
+    std::string field(int id) { return narrow(windowText(GetDlgItem(panel(), id))); }
+    void setField(int id, const std::string& text) { SetDlgItemTextW(panel(), id, widen(text).c_str()); }
+    void click(int id) {
+        SendMessageW(panel(), WM_COMMAND, MAKEWPARAM(id, BN_CLICKED), reinterpret_cast<LPARAM>(GetDlgItem(panel(), id)));
+        pumpMessages();
+    }
+
+    // A real mouse click on the node's tree item: the tree view reports NM_CLICK.
+    void clickNode(NodeId node) {
+        RECT rect{};
+        TreeView_GetItemRect(treeWindow(), app().treeView.itemOf(node), &rect, TRUE);
+        LPARAM at = MAKELPARAM((rect.left + rect.right) / 2, (rect.top + rect.bottom) / 2);
+        PostMessageW(treeWindow(), WM_LBUTTONDOWN, MK_LBUTTON, at);
+        PostMessageW(treeWindow(), WM_LBUTTONUP, 0, at);
+        pumpMessages(50);
+    }
+
+    const BookmarkItem& record(NodeId node) { return *nodeRecord(app().document, node); }
+
+    NodeId root = kNoNode, folder = kNoNode, link = kNoNode;
+    RECT closedRect{};
+};
+
+TEST_F(EditorPanelTest, DocksAtTheRightAndCommand105ClosesItAgain) {
+    RECT open{};
+    GetWindowRect(mainWindow(), &open);
+    EXPECT_EQ(open.right - open.left, closedRect.right - closedRect.left + app().editor.width);
+    EXPECT_EQ(GetMenuState(GetMenu(mainWindow()), CMD_EDITOR_PANEL, MF_BYCOMMAND) & MF_GRAYED, UINT(MF_GRAYED));
+    // Nothing selected: the root's record.
+    EXPECT_EQ(field(IDC_EDIT_TITLE), "VoZivoVaro");
+    EXPECT_FALSE(IsWindowEnabled(GetDlgItem(panel(), IDC_EDIT_ADD_DATE)));
+    // The lowest fields lie below the template: the main window's scroll bar brings them up.
+    RECT before{}, after{};
+    GetWindowRect(GetDlgItem(panel(), IDC_EDIT_HEIGHT), &before);
+    SendMessageW(mainWindow(), WM_VSCROLL, SB_LINEDOWN, 0);
+    GetWindowRect(GetDlgItem(panel(), IDC_EDIT_HEIGHT), &after);
+    EXPECT_EQ(after.top, before.top - 10);
+
+    HWND window = panel();
+    command(CMD_EDITOR_PANEL);
+    EXPECT_FALSE(app().editor.open);
+    EXPECT_FALSE(IsWindow(window));
+    RECT closed{};
+    GetWindowRect(mainWindow(), &closed);
+    EXPECT_EQ(closed.right - closed.left, closedRect.right - closedRect.left);
+
+    command(CMD_EDITOR_PANEL);
+    click(IDC_EDIT_CLOSE);
+    EXPECT_FALSE(app().editor.open);
+    EXPECT_EQ(GetMenuState(GetMenu(mainWindow()), CMD_EDITOR_PANEL, MF_BYCOMMAND) & MF_GRAYED, 0u);
+}
+
+TEST_F(EditorPanelTest, AClickOnATreeItemShowsItsRecord) {
+    clickNode(link);
+    EXPECT_EQ(field(IDC_EDIT_TITLE), "Link");
+    EXPECT_EQ(field(IDC_EDIT_ADDRESS), "http://example.com/");
+    EXPECT_EQ(field(IDC_EDIT_COMMENT), "first\r\nsecond");
+    EXPECT_EQ(field(IDC_EDIT_LAST_MODIFIED), "");  // never checked
+    EXPECT_EQ(field(IDC_EDIT_LAST_VISIT), displayDate("1500000000"));
+    EXPECT_EQ(field(IDC_EDIT_LAST_VISIT).size(), 20u);
+    EXPECT_EQ(field(IDC_EDIT_X) + " " + field(IDC_EDIT_Y) + " " + field(IDC_EDIT_WIDTH) + " " + field(IDC_EDIT_HEIGHT),
+              "10 20 100 200");
+    clickNode(folder);
+    EXPECT_EQ(field(IDC_EDIT_TITLE), "Folder");
+}
+
+TEST_F(EditorPanelTest, ReplaceStoresTheFieldsAndKeepsTheKind) {
+    TreeView_SelectItem(treeWindow(), nullptr);
+    setField(IDC_EDIT_TITLE, "Renamed");
+    click(IDC_EDIT_REPLACE);  // nothing selected: nothing happens
+    EXPECT_FALSE(app().document.modified);
+
+    app().treeView.select(link);
+    ItemNumber number = app().document.tree.node(link).itemNumber;
+    setField(IDC_EDIT_TITLE, "Renamed");
+    setField(IDC_EDIT_ADDRESS, "mailto:someone@example.com");
+    setField(IDC_EDIT_COMMENT, "one\r\ntwo");
+    setField(IDC_EDIT_X, "5");
+    setField(IDC_EDIT_Y, "-6");
+    setField(IDC_EDIT_WIDTH, "70");
+    setField(IDC_EDIT_HEIGHT, "junk");
+    click(IDC_EDIT_REPLACE);
+
+    const BookmarkItem& r = record(link);
+    EXPECT_EQ(r.title, "Renamed");
+    EXPECT_EQ(r.locator, "mailto:someone@example.com");
+    EXPECT_EQ(r.comment, "one\ntwo");
+    EXPECT_EQ(std::vector<int>({r.windowLeft, r.windowTop, r.windowRight, r.windowBottom}), std::vector<int>({5, -6, 75, -6}));
+    EXPECT_EQ(app().document.tree.node(link).itemNumber, number);
+    EXPECT_EQ(app().document.tree.node(link).image, 0);
+    EXPECT_EQ(treeItemText(treeWindow(), app().treeView.itemOf(link)), L"Renamed");
+    EXPECT_TRUE(app().document.modified);
+    EXPECT_EQ(GetFocus(), treeWindow());
+}
+
+TEST_F(EditorPanelTest, ALongCommentShownAndReplacedKeepsEveryByte) {
+    std::string comment;
+    while (comment.size() < 1000) comment += "line\n";
+    comment.resize(1000);
+    nodeRecord(app().document, link)->comment = comment;
+    app().treeView.select(link);
+    SendMessageW(panel(), kShowSelectionMessage, 0, 0);
+    click(IDC_EDIT_REPLACE);
+    EXPECT_EQ(record(link).comment, comment);
+}
+
+TEST_F(EditorPanelTest, NewAndDeleteAskAsTheyShould) {
+    TreeView_SelectItem(treeWindow(), nullptr);
+    click(IDC_EDIT_NEW);
+    click(IDC_EDIT_DELETE);
+    ASSERT_EQ(asked.size(), 2u);
+    for (const AskedMessage& message : asked) {
+        EXPECT_EQ(narrow(message.text), "項目が選択されていません");
+        EXPECT_EQ(narrow(message.caption), "警告");
+    }
+
+    app().treeView.select(folder);
+    setField(IDC_EDIT_TITLE, "Added");
+    setField(IDC_EDIT_ADDRESS, "http://added.example/");
+    click(IDC_EDIT_NEW);
+    NodeId added = app().document.tree.lastChild(folder);
+    EXPECT_EQ(record(added).title, "Added");
+    EXPECT_EQ(record(added).locator, "http://added.example/");
+
+    asked.clear();
+    answerWith({IDCANCEL});
+    app().treeView.select(added);
+    click(IDC_EDIT_DELETE);
+    EXPECT_TRUE(app().document.tree.isAlive(added));
+    ASSERT_EQ(asked.size(), 1u);
+    EXPECT_EQ(narrow(asked[0].text), "アイテムを削除します");
+    EXPECT_EQ(narrow(asked[0].caption), "”削除”ボタン");
+    click(IDC_EDIT_DELETE);
+    EXPECT_FALSE(app().document.tree.isAlive(added));
+}
+
+TEST_F(EditorPanelTest, SaveWithoutADocumentSaysSo) {
+    click(IDC_EDIT_SAVE);
+    ASSERT_EQ(asked.size(), 1u);
+    EXPECT_EQ(narrow(asked[0].text), "データがありません。");
+    EXPECT_EQ(narrow(asked[0].caption), "Cancel !");
+}
+
+TEST_F(EditorPanelTest, FileNameFillsTitleAndAddressAndCancelEmptiesThem) {
+    chooseFiles({"C:\\some dir\\Notes.v2.txt", ""});
+    click(IDC_EDIT_FILE_NAME);
+    EXPECT_EQ(field(IDC_EDIT_TITLE), "Notes.v2");
+    EXPECT_EQ(field(IDC_EDIT_ADDRESS), "C:\\some dir\\Notes.v2.txt");
+    ASSERT_EQ(dialogs.size(), 1u);
+    EXPECT_EQ(dialogs[0].typeOrIndex, 1);
+    click(IDC_EDIT_FILE_NAME);
+    EXPECT_EQ(field(IDC_EDIT_TITLE), "");
+    EXPECT_EQ(field(IDC_EDIT_ADDRESS), "");
+}
+
+// A drop of files as the shell hands it over: DROPFILES followed by the wide paths.
+HDROP dropOf(const std::wstring& path) {
+    std::size_t bytes = sizeof(DROPFILES) + (path.size() + 2) * sizeof(wchar_t);
+    HGLOBAL memory = GlobalAlloc(GHND, bytes);
+    auto* files = static_cast<DROPFILES*>(GlobalLock(memory));
+    files->pFiles = sizeof(DROPFILES);
+    files->fWide = TRUE;
+    std::memcpy(reinterpret_cast<char*>(files) + sizeof(DROPFILES), path.c_str(), path.size() * sizeof(wchar_t));
+    GlobalUnlock(memory);
+    return static_cast<HDROP>(memory);
+}
+
+TEST_F(EditorPanelTest, DroppedShortcutGivesItsUrlAndAnyOtherFileItsPath) {
+    std::string shortcut = pathInFolder("Example.url");
+    std::string notes = pathInFolder("Notes.txt");
+    writeBytes(shortcut, "[InternetShortcut]\r\nURL=http://example.com/page\r\n");
+    writeBytes(notes, "text");
+    struct Case {
+        std::string path, title, address;
+    } cases[] = {
+        {shortcut, "Example", "http://example.com/page"},
+        {notes, "Notes", notes},
+    };
+    for (const Case& c : cases) {
+        SendMessageW(panel(), WM_DROPFILES, reinterpret_cast<WPARAM>(dropOf(widen(c.path))), 0);
+        EXPECT_EQ(field(IDC_EDIT_TITLE), c.title);
+        EXPECT_EQ(field(IDC_EDIT_ADDRESS), c.address);
+    }
+}
+
+TEST_F(EditorPanelTest, QuestionButtonCyclesThroughTheReadingsOfTheFetchedTitle) {
+    app().titleCycle = 0;
+    click(IDC_EDIT_TITLE_CYCLE);
+    EXPECT_EQ(field(IDC_EDIT_TITLE), "");  // nothing fetched yet
+    app().fetchedTitle = kEuc;
+    std::string jisReading = kEuc;
+    iso2022JpToShiftJis(jisReading);
+    // The cycle goes on from where it stood: 1, 2, 3, 0, 1. (Bytes that are no Shift-JIS
+    // text come back from the edit as the edit shows them.)
+    for (const std::string& expected : {jisReading, kEuc, kEuc, kSjis, jisReading}) {
+        click(IDC_EDIT_TITLE_CYCLE);
+        EXPECT_EQ(field(IDC_EDIT_TITLE), narrow(widen(expected)));
+    }
+}
+
+TEST_F(EditorPanelTest, FetchTitleFillsTheTitleFromTheAddress) {
+    LoopbackHttpServer server;
+    server.route("/page", {httpResponse("HTTP/1.1 200 OK", "", "<title>" + kEuc + "</title>")});
+    setField(IDC_EDIT_ADDRESS, server.url("/page"));
+    click(IDC_EDIT_FETCH_TITLE);
+    EXPECT_EQ(field(IDC_EDIT_TITLE), kSjis);
+    EXPECT_EQ(app().fetchedTitle, kEuc);
+    EXPECT_EQ(GetFocus(), GetDlgItem(panel(), IDC_EDIT_REPLACE));
+}
+
+TEST_F(EditorPanelTest, WithoutABrowserTheBrowserButtonsLeaveOrZeroTheFields) {
+    setField(IDC_EDIT_TITLE, "kept");
+    click(IDC_EDIT_BROWSER_PAGE);
+    EXPECT_EQ(field(IDC_EDIT_TITLE), "kept");
+    setField(IDC_EDIT_X, "7");
+    click(IDC_EDIT_BROWSER_RECT);
+    EXPECT_EQ(field(IDC_EDIT_X) + field(IDC_EDIT_Y) + field(IDC_EDIT_WIDTH) + field(IDC_EDIT_HEIGHT), "0000");
+}
+
+}  // namespace
+}  // namespace perchlet::testing
