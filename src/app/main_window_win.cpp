@@ -151,6 +151,9 @@ LRESULT onNotify(App& app, NMHDR& header) {
     case TVN_BEGINDRAGW:
         beginTreeDrag(app, reinterpret_cast<NMTREEVIEWW&>(header));
         break;
+    case TVN_ITEMEXPANDINGW:
+        app.treeView.itemExpanding(reinterpret_cast<NMTREEVIEWW&>(header));
+        break;
     }
     return 0;
 }
