@@ -29,59 +29,77 @@ constexpr std::string_view kCrLf = "\r\n";
 
 // ---- writing ----
 
-template <typename Integer>
-void appendNumber(std::string& out, Integer value, int base = 10) {
-    char digits[16];
-    auto result = std::to_chars(digits, digits + sizeof digits, value, base);
-    out.append(digits, result.ptr);
-}
+// Writes into space made beforehand: a record never takes more than recordSize says.
+class TextWriter {
+public:
+    explicit TextWriter(char* at) : at_(at) {}
+    char* position() const { return at_; }
 
-void appendHexUpper(std::string& out, std::uint32_t value) {
-    static const char kHexDigits[] = "0123456789ABCDEF";
-    char digits[8];
-    int count = 0;
-    do {
-        digits[count++] = kHexDigits[value & 0xF];
-        value >>= 4;
-    } while (value != 0);
-    while (count > 0) out.push_back(digits[--count]);
-}
+    void text(std::string_view value) {
+        std::memcpy(at_, value.data(), value.size());
+        at_ += value.size();
+    }
+    template <typename Integer>
+    void number(Integer value) {
+        at_ = std::to_chars(at_, at_ + 16, value).ptr;
+    }
+    void hexUpper(std::uint32_t value) {
+        static const char kHexDigits[] = "0123456789ABCDEF";
+        char digits[8];
+        int count = 0;
+        do {
+            digits[count++] = kHexDigits[value & 0xF];
+            value >>= 4;
+        } while (value != 0);
+        while (count > 0) *at_++ = digits[--count];
+    }
+    // A key or line end known when compiling: copied without a call.
+    template <std::size_t N>
+    void literal(const char (&bytes)[N]) {
+        std::memcpy(at_, bytes, N - 1);
+        at_ += N - 1;
+    }
 
-void appendTextLine(std::string& out, std::string_view key, std::string_view value) {
-    out.append(key);
-    out.append(value);
-    out.append(kCrLf);
-}
+private:
+    char* at_;
+};
 
-template <typename Integer>
-void appendNumberLine(std::string& out, std::string_view key, Integer value) {
-    out.append(key);
-    appendNumber(out, value);
-    out.append(kCrLf);
-}
+// The fixed part of a record at its longest: keys, line ends and numbers of the most digits.
+constexpr std::size_t kRecordFrame = 264;
 
-void appendRecord(std::string& out, const BookmarkItem& record, ItemNumber writtenNumber,
+void appendRecord(TextWriter& out, const BookmarkItem& record, ItemNumber writtenNumber,
                   ItemNumber parentNumber) {
-    out.append(kRecordStart);
-    out.append(kCrLf);
-    appendNumberLine(out, "ItemNum=", writtenNumber);
-    out.append("TestNum=");
-    appendHexUpper(out, asBits(writtenNumber));
-    out.append(kCrLf);
-    appendNumberLine(out, "ParentNum=", parentNumber);
-    appendTextLine(out, "TitleName=", record.title);
-    appendTextLine(out, "Locator=", record.locator);
-    appendTextLine(out, "Comment=", record.comment);
-    appendTextLine(out, "LastModified=", record.lastModified);
-    appendTextLine(out, "LastVisit=", record.lastVisit);
-    appendTextLine(out, "AddDate=", record.addDate);
-    appendNumberLine(out, "RcRight=", record.windowRight);
-    appendNumberLine(out, "RcLeft=", record.windowLeft);
-    appendNumberLine(out, "RcTop=", record.windowTop);
-    appendNumberLine(out, "RcBottom=", record.windowBottom);
-    appendNumberLine(out, "Browser=", record.browser);
-    appendNumberLine(out, "Mark=", record.mark);
-    out.append(kCrLf);
+    out.literal("[List]\r\nItemNum=");
+    out.number(writtenNumber);
+    out.literal("\r\nTestNum=");
+    out.hexUpper(asBits(writtenNumber));
+    out.literal("\r\nParentNum=");
+    out.number(parentNumber);
+    out.literal("\r\nTitleName=");
+    out.text(record.title);
+    out.literal("\r\nLocator=");
+    out.text(record.locator);
+    out.literal("\r\nComment=");
+    out.text(record.comment);
+    out.literal("\r\nLastModified=");
+    out.text(record.lastModified);
+    out.literal("\r\nLastVisit=");
+    out.text(record.lastVisit);
+    out.literal("\r\nAddDate=");
+    out.text(record.addDate);
+    out.literal("\r\nRcRight=");
+    out.number(record.windowRight);
+    out.literal("\r\nRcLeft=");
+    out.number(record.windowLeft);
+    out.literal("\r\nRcTop=");
+    out.number(record.windowTop);
+    out.literal("\r\nRcBottom=");
+    out.number(record.windowBottom);
+    out.literal("\r\nBrowser=");
+    out.number(record.browser);
+    out.literal("\r\nMark=");
+    out.number(record.mark);
+    out.literal("\r\n\r\n");
 }
 
 // Depth relative to the start item, kept inside the 12 bits so it cannot spill into the kind.
@@ -104,14 +122,14 @@ const BookmarkItem& writtenRecord(const Document& document, NodeId id, BookmarkI
 std::size_t recordSize(const Document& document, NodeId id) {
     BookmarkItem standIn;
     const BookmarkItem& r = writtenRecord(document, id, standIn);
-    return 264 + r.title.size() + r.locator.size() + r.comment.size() + r.lastModified.size() +
+    return kRecordFrame + r.title.size() + r.locator.size() + r.comment.size() + r.lastModified.size() +
            r.lastVisit.size() + r.addDate.size();
 }
 
 struct SubtreeWriter {
     const Document& document;
     std::uint16_t base;
-    std::string& out;
+    TextWriter& out;
     unsigned k = 0;
 
     void write(NodeId start, unsigned startDepth) {
@@ -401,14 +419,16 @@ std::string writeDataFile(const Document& document, NodeId start, std::uint16_t 
     } else {
         starts.push_back(start);
     }
-    std::string out;
-    // One allocation for the whole text: a large document is written without regrowing.
+    // One allocation for the whole text, written in place: a large document goes out without
+    // regrowing or copying.
     std::size_t size = sizeof kDataFileHeader;
     for (NodeId top : starts) document.tree.walkSubtree(top, [&](NodeId id) { size += recordSize(document, id); });
-    out.reserve(size);
-    out.append(kDataFileHeader);
-    SubtreeWriter writer{document, base, out};
+    std::string out(size, '\0');
+    TextWriter text(out.data());
+    text.text(kDataFileHeader);
+    SubtreeWriter writer{document, base, text};
     for (NodeId top : starts) writer.write(top, depthOf(document.tree.node(top).itemNumber));
+    out.resize(static_cast<std::size_t>(text.position() - out.data()));
     return out;
 }
 
