@@ -17,7 +17,7 @@ ITEMS = [
     (0, 3, "百科事典", "https://encyclopedia.example.jp/", 0, True),
     (0, 3, "国語辞典", "https://dictionary.example.jp/", 0, False),
     (5, 2, "お問い合わせ", "mailto:info@example.jp", 0, False),
-    (0, 2, "Perchlet の使い方", "https://perchlet.example.com/guide", 0, False),
+    (0, 2, "Perchlet の使い方", "https://perchlet.example.com/guide", 1, False),
 ]
 
 
