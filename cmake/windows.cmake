@@ -69,3 +69,8 @@ add_test(NAME tool_windows
          WORKING_DIRECTORY ${CMAKE_SOURCE_DIR})
 set_tests_properties(tool_windows PROPERTIES TIMEOUT 300
                      PASS_REGULAR_EXPRESSION "Bookmarks Toolbar\tfolder")
+
+# Open-time benchmark of the real program under Wine (run by hand: bench/open_time.sh).
+add_executable(open_time_bench bench/open_time_bench.cpp)
+target_link_libraries(open_time_bench PRIVATE psapi user32)
+target_link_options(open_time_bench PRIVATE -municode)

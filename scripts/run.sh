@@ -11,6 +11,12 @@ exe="$root/build/win/perchlet.exe"
 # The program keeps inifile.ini and its data file in the folder it starts in.
 workdir="$root/build/run"
 mkdir -p "$workdir"
+# A first run gets an example data file and the setting that opens it at start-up, so that
+# the window shows a tree; later runs keep whatever files the user has there.
+if [ ! -e "$workdir/inifile.ini" ] && [ ! -e "$workdir/ListFile.dat" ]; then
+  python3 scripts/example_data.py "$workdir/ListFile.dat"
+  printf '[Option]\r\nFileOpen=1\r\n' > "$workdir/inifile.ini"
+fi
 cd "$workdir"
 
 if [ -n "${DISPLAY:-}" ]; then

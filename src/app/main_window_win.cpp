@@ -158,6 +158,9 @@ LRESULT onNotify(App& app, NMHDR& header) {
     case NM_DBLCLK:
         showSelectionInEditor(app);
         break;
+    case TVN_ITEMEXPANDINGW:
+        app.treeView.itemExpanding(reinterpret_cast<NMTREEVIEWW&>(header));
+        break;
     }
     return 0;
 }

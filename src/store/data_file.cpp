@@ -29,59 +29,77 @@ constexpr std::string_view kCrLf = "\r\n";
 
 // ---- writing ----
 
-template <typename Integer>
-void appendNumber(std::string& out, Integer value, int base = 10) {
-    char digits[16];
-    auto result = std::to_chars(digits, digits + sizeof digits, value, base);
-    out.append(digits, result.ptr);
-}
+// Writes into space made beforehand: a record never takes more than recordSize says.
+class TextWriter {
+public:
+    explicit TextWriter(char* at) : at_(at) {}
+    char* position() const { return at_; }
 
-void appendHexUpper(std::string& out, std::uint32_t value) {
-    static const char kHexDigits[] = "0123456789ABCDEF";
-    char digits[8];
-    int count = 0;
-    do {
-        digits[count++] = kHexDigits[value & 0xF];
-        value >>= 4;
-    } while (value != 0);
-    while (count > 0) out.push_back(digits[--count]);
-}
+    void text(std::string_view value) {
+        std::memcpy(at_, value.data(), value.size());
+        at_ += value.size();
+    }
+    template <typename Integer>
+    void number(Integer value) {
+        at_ = std::to_chars(at_, at_ + 16, value).ptr;
+    }
+    void hexUpper(std::uint32_t value) {
+        static const char kHexDigits[] = "0123456789ABCDEF";
+        char digits[8];
+        int count = 0;
+        do {
+            digits[count++] = kHexDigits[value & 0xF];
+            value >>= 4;
+        } while (value != 0);
+        while (count > 0) *at_++ = digits[--count];
+    }
+    // A key or line end known when compiling: copied without a call.
+    template <std::size_t N>
+    void literal(const char (&bytes)[N]) {
+        std::memcpy(at_, bytes, N - 1);
+        at_ += N - 1;
+    }
 
-void appendTextLine(std::string& out, std::string_view key, std::string_view value) {
-    out.append(key);
-    out.append(value);
-    out.append(kCrLf);
-}
+private:
+    char* at_;
+};
 
-template <typename Integer>
-void appendNumberLine(std::string& out, std::string_view key, Integer value) {
-    out.append(key);
-    appendNumber(out, value);
-    out.append(kCrLf);
-}
+// The fixed part of a record at its longest: keys, line ends and numbers of the most digits.
+constexpr std::size_t kRecordFrame = 264;
 
-void appendRecord(std::string& out, const BookmarkItem& record, ItemNumber writtenNumber,
+void appendRecord(TextWriter& out, const BookmarkItem& record, ItemNumber writtenNumber,
                   ItemNumber parentNumber) {
-    out.append(kRecordStart);
-    out.append(kCrLf);
-    appendNumberLine(out, "ItemNum=", writtenNumber);
-    out.append("TestNum=");
-    appendHexUpper(out, asBits(writtenNumber));
-    out.append(kCrLf);
-    appendNumberLine(out, "ParentNum=", parentNumber);
-    appendTextLine(out, "TitleName=", record.title);
-    appendTextLine(out, "Locator=", record.locator);
-    appendTextLine(out, "Comment=", record.comment);
-    appendTextLine(out, "LastModified=", record.lastModified);
-    appendTextLine(out, "LastVisit=", record.lastVisit);
-    appendTextLine(out, "AddDate=", record.addDate);
-    appendNumberLine(out, "RcRight=", record.windowRight);
-    appendNumberLine(out, "RcLeft=", record.windowLeft);
-    appendNumberLine(out, "RcTop=", record.windowTop);
-    appendNumberLine(out, "RcBottom=", record.windowBottom);
-    appendNumberLine(out, "Browser=", record.browser);
-    appendNumberLine(out, "Mark=", record.mark);
-    out.append(kCrLf);
+    out.literal("[List]\r\nItemNum=");
+    out.number(writtenNumber);
+    out.literal("\r\nTestNum=");
+    out.hexUpper(asBits(writtenNumber));
+    out.literal("\r\nParentNum=");
+    out.number(parentNumber);
+    out.literal("\r\nTitleName=");
+    out.text(record.title);
+    out.literal("\r\nLocator=");
+    out.text(record.locator);
+    out.literal("\r\nComment=");
+    out.text(record.comment);
+    out.literal("\r\nLastModified=");
+    out.text(record.lastModified);
+    out.literal("\r\nLastVisit=");
+    out.text(record.lastVisit);
+    out.literal("\r\nAddDate=");
+    out.text(record.addDate);
+    out.literal("\r\nRcRight=");
+    out.number(record.windowRight);
+    out.literal("\r\nRcLeft=");
+    out.number(record.windowLeft);
+    out.literal("\r\nRcTop=");
+    out.number(record.windowTop);
+    out.literal("\r\nRcBottom=");
+    out.number(record.windowBottom);
+    out.literal("\r\nBrowser=");
+    out.number(record.browser);
+    out.literal("\r\nMark=");
+    out.number(record.mark);
+    out.literal("\r\n\r\n");
 }
 
 // Depth relative to the start item, kept inside the 12 bits so it cannot spill into the kind.
@@ -90,31 +108,42 @@ unsigned relativeDepth(unsigned depth, unsigned startDepth) {
     return static_cast<unsigned>(std::clamp(relative, 0, static_cast<int>(kMaxDepth)));
 }
 
+// The record a node writes: its own; a node without one still goes out under its own
+// number and text rather than vanishing from the file.
+const BookmarkItem& writtenRecord(const Document& document, NodeId id, BookmarkItem& standIn) {
+    if (const BookmarkItem* record = nodeRecord(document, id)) return *record;
+    const TreeNode& node = document.tree.node(id);
+    standIn.itemNumber = node.itemNumber;
+    standIn.title = node.text;
+    return standIn;
+}
+
+// Bytes of a record's 17 lines, at most (numbers are counted at their widest).
+std::size_t recordSize(const Document& document, NodeId id) {
+    BookmarkItem standIn;
+    const BookmarkItem& r = writtenRecord(document, id, standIn);
+    return kRecordFrame + r.title.size() + r.locator.size() + r.comment.size() + r.lastModified.size() +
+           r.lastVisit.size() + r.addDate.size();
+}
+
 struct SubtreeWriter {
     const Document& document;
     std::uint16_t base;
-    std::string& out;
+    TextWriter& out;
     unsigned k = 0;
 
     void write(NodeId start, unsigned startDepth) {
         const BookmarkTree& tree = document.tree;
+        BookmarkItem standIn;
         tree.walkSubtree(start, [&](NodeId id) {
             const TreeNode& node = tree.node(id);
-            // Every tree item has its record; should one be missing, its node still goes out
-            // under its own number and text rather than vanishing from the file.
-            BookmarkItem standIn;
-            const BookmarkItem* record = document.items.find(node.itemNumber);
-            if (!record) {
-                standIn.itemNumber = node.itemNumber;
-                standIn.title = node.text;
-                record = &standIn;
-            }
+            const BookmarkItem& record = writtenRecord(document, id, standIn);
             ++k;
-            ItemNumber written = makeItemNumber(kindOf(record->itemNumber),
-                                                relativeDepth(depthOf(record->itemNumber), startDepth),
+            ItemNumber written = makeItemNumber(kindOf(record.itemNumber),
+                                                relativeDepth(depthOf(record.itemNumber), startDepth),
                                                 (base + k) & 0xFFFFu);
             ItemNumber parentNumber = node.parent == kTopLevel ? 0 : tree.node(node.parent).itemNumber;
-            appendRecord(out, *record, written, parentNumber);
+            appendRecord(out, record, written, parentNumber);
         });
     }
 };
@@ -146,67 +175,183 @@ std::uint32_t unsignedValue(std::string_view text) {
     return static_cast<std::uint32_t>(std::max<std::int64_t>(decimalIn(text), INT32_MIN));
 }
 
-// One "[List]" block. A key is found at its first occurrence anywhere in the block, even
-// inside an earlier value; its value runs to the next CR LF, or to the end of the block.
-class Block {
-public:
-    explicit Block(std::string_view text) : text_(text) {}
+// How the text ends its lines. The program writes CR LF, and then a comment's bare line
+// feeds are part of the comment; a file kept in another system may have LF or CR instead.
+enum class LineEnds { CrLf, Lf, Cr };
 
-    std::optional<std::string_view> value(std::string_view key) const {
-        std::size_t at = text_.find(key);
-        if (at == std::string_view::npos) return std::nullopt;
-        std::size_t start = at + key.size();
-        std::size_t end = text_.find(kCrLf, start);
-        if (end == std::string_view::npos) end = text_.size();
-        return text_.substr(start, end - start);
-    }
-    std::string_view valueOrEmpty(std::string_view key) const { return value(key).value_or(""); }
+// Judged by the end of the header's first line.
+LineEnds lineEndsOf(std::string_view text) {
+    std::size_t at = text.find_first_of("\r\n", kDataFileSignatureLength);
+    if (at == std::string_view::npos || text.compare(at, 2, kCrLf) == 0) return LineEnds::CrLf;
+    return text[at] == '\n' ? LineEnds::Lf : LineEnds::Cr;
+}
 
-private:
-    std::string_view text_;
+struct Line {
+    std::size_t start;       // first byte of the line
+    std::size_t contentEnd;  // just after its last byte, before the line end
+    std::size_t next;        // start of the next line (the text's size after the last line)
 };
 
-// Walks the blocks of a data file text, from the first "[List]" after the signature.
-class BlockScanner {
+class LineReader {
 public:
-    explicit BlockScanner(std::string_view text) : text_(text) {
-        position_ = text_.find(kRecordStart, kDataFileSignatureLength);
+    LineReader(std::string_view text, LineEnds ends) : text_(text), ends_(ends) {}
+
+    Line lineAt(std::size_t start) const {
+        const char* data = text_.data();
+        std::size_t size = text_.size();
+        switch (ends_) {
+        case LineEnds::CrLf:
+            for (std::size_t at = start; at < size;) {
+                const void* cr = std::memchr(data + at, '\r', size - at);
+                if (!cr) break;
+                at = static_cast<std::size_t>(static_cast<const char*>(cr) - data);
+                if (at + 1 < size && data[at + 1] == '\n') return {start, at, at + 2};
+                ++at;
+            }
+            return {start, size, size};
+        case LineEnds::Lf: {
+            const void* lf = std::memchr(data + start, '\n', size - start);
+            if (!lf) return {start, size, size};
+            std::size_t at = static_cast<std::size_t>(static_cast<const char*>(lf) - data);
+            std::size_t contentEnd = at > start && data[at - 1] == '\r' ? at - 1 : at;
+            return {start, contentEnd, at + 1};
+        }
+        case LineEnds::Cr: {
+            const void* cr = std::memchr(data + start, '\r', size - start);
+            if (!cr) return {start, size, size};
+            std::size_t at = static_cast<std::size_t>(static_cast<const char*>(cr) - data);
+            return {start, at, at + 1 < size && data[at + 1] == '\n' ? at + 2 : at + 1};
+        }
+        }
+        return {start, size, size};
     }
 
-    std::optional<Block> next() {
-        if (position_ == std::string_view::npos) return std::nullopt;
-        std::size_t start = position_ + kRecordStart.size();
-        position_ = text_.find(kRecordStart, start);
-        std::size_t end = position_ == std::string_view::npos ? text_.size() : position_;
-        return Block(text_.substr(start, end - start));
+    std::string_view content(const Line& line) const {
+        return text_.substr(line.start, line.contentEnd - line.start);
     }
+    std::size_t size() const { return text_.size(); }
+    std::string_view text() const { return text_; }
+    LineEnds ends() const { return ends_; }
 
 private:
     std::string_view text_;
+    LineEnds ends_;
+};
+
+// The keys of a record, in the order the writer puts them.
+enum Key : int {
+    kItemNum, kTestNum, kParentNum, kTitleName, kLocator, kComment, kLastModified, kLastVisit,
+    kAddDate, kRcRight, kRcLeft, kRcTop, kRcBottom, kBrowser, kMark, kKeyCount
+};
+
+constexpr std::string_view kKeyTexts[kKeyCount] = {
+    "ItemNum=", "TestNum=", "ParentNum=", "TitleName=", "Locator=", "Comment=", "LastModified=",
+    "LastVisit=", "AddDate=", "RcRight=", "RcLeft=", "RcTop=", "RcBottom=", "Browser=", "Mark="};
+
+// The key a line starts with, or kKeyCount.
+int keyOfLine(std::string_view line) {
+    if (line.empty()) return kKeyCount;
+    for (int key = 0; key < kKeyCount; ++key) {
+        std::string_view k = kKeyTexts[key];
+        if (line[0] == k[0] && line.compare(0, k.size(), k) == 0) return key;
+    }
+    return kKeyCount;
+}
+
+// One "[List]" block: the values of its keys. A key counts only at the start of a line,
+// so that a title or comment holding a key text cannot stand in for the real key; the first
+// such line of each key wins. Without CR LF line ends a comment's line breaks look like line
+// ends, so there a line that starts with no key carries on the value before it.
+class Block {
+public:
+    std::optional<std::string_view> value(int key) const {
+        if (!found_[key]) return std::nullopt;
+        return values_[key];
+    }
+    std::string_view valueOrEmpty(int key) const { return found_[key] ? values_[key] : std::string_view(); }
+
+    void clear() {
+        for (bool& f : found_) f = false;
+        continuing_ = kKeyCount;
+    }
+
+    void takeLine(const LineReader& lines, const Line& line) {
+        std::string_view content = lines.content(line);
+        int key = keyOfLine(content);
+        if (key == kKeyCount) {
+            if (continuing_ != kKeyCount && !content.empty()) {
+                std::string_view& v = values_[continuing_];
+                v = lines.text().substr(static_cast<std::size_t>(v.data() - lines.text().data()),
+                                        line.contentEnd - static_cast<std::size_t>(v.data() - lines.text().data()));
+            }
+            return;
+        }
+        continuing_ = kKeyCount;
+        if (found_[key]) return;
+        found_[key] = true;
+        values_[key] = content.substr(kKeyTexts[key].size());
+        if (lines.ends() != LineEnds::CrLf) continuing_ = key;
+    }
+
+private:
+    std::string_view values_[kKeyCount];
+    bool found_[kKeyCount] = {};
+    int continuing_ = kKeyCount;
+};
+
+// Walks the blocks of a data file text. A block starts only at a line that is exactly
+// "[List]"; nothing before the first one is read.
+class BlockScanner {
+public:
+    explicit BlockScanner(std::string_view text) : lines_(text, lineEndsOf(text)) {
+        for (position_ = 0; position_ < lines_.size();) {
+            Line line = lines_.lineAt(position_);
+            position_ = line.next;
+            if (lines_.content(line) == kRecordStart) return;
+        }
+        position_ = lines_.size() + 1;  // no block at all
+    }
+
+    // Fills block with the next block's values; false after the last one.
+    bool next(Block& block) {
+        if (position_ > lines_.size()) return false;
+        block.clear();
+        while (position_ < lines_.size()) {
+            Line line = lines_.lineAt(position_);
+            position_ = line.next;
+            if (lines_.content(line) == kRecordStart) return true;
+            block.takeLine(lines_, line);
+        }
+        position_ = lines_.size() + 1;
+        return true;
+    }
+
+private:
+    LineReader lines_;
     std::size_t position_;
 };
 
 // The record a block describes, with the number as the file has it; none for a block that
 // lacks "ItemNum=" or "TitleName=".
 std::optional<BookmarkItem> recordFrom(const Block& block) {
-    auto number = block.value("ItemNum=");
-    auto title = block.value("TitleName=");
+    auto number = block.value(kItemNum);
+    auto title = block.value(kTitleName);
     if (!number || !title) return std::nullopt;
     BookmarkItem record;
     record.itemNumber = signedValue(*number);
-    record.parentNumber = static_cast<std::uint32_t>(signedValue(block.valueOrEmpty("ParentNum=")));
+    record.parentNumber = static_cast<std::uint32_t>(signedValue(block.valueOrEmpty(kParentNum)));
     record.title = filterText(*title, TextFilter::SingleLine);
-    record.locator = fitText(block.valueOrEmpty("Locator="));
-    record.comment = fitText(block.valueOrEmpty("Comment="));
-    record.lastModified = fitDate(block.valueOrEmpty("LastModified="));
-    record.lastVisit = fitDate(block.valueOrEmpty("LastVisit="));
-    record.addDate = fitDate(block.valueOrEmpty("AddDate="));
-    record.windowRight = signedValue(block.valueOrEmpty("RcRight="));
-    record.windowLeft = signedValue(block.valueOrEmpty("RcLeft="));
-    record.windowTop = signedValue(block.valueOrEmpty("RcTop="));
-    record.windowBottom = signedValue(block.valueOrEmpty("RcBottom="));
-    record.browser = unsignedValue(block.valueOrEmpty("Browser="));
-    record.mark = unsignedValue(block.valueOrEmpty("Mark="));
+    record.locator = fitText(block.valueOrEmpty(kLocator));
+    record.comment = fitText(block.valueOrEmpty(kComment));
+    record.lastModified = fitDate(block.valueOrEmpty(kLastModified));
+    record.lastVisit = fitDate(block.valueOrEmpty(kLastVisit));
+    record.addDate = fitDate(block.valueOrEmpty(kAddDate));
+    record.windowRight = signedValue(block.valueOrEmpty(kRcRight));
+    record.windowLeft = signedValue(block.valueOrEmpty(kRcLeft));
+    record.windowTop = signedValue(block.valueOrEmpty(kRcTop));
+    record.windowBottom = signedValue(block.valueOrEmpty(kRcBottom));
+    record.browser = unsignedValue(block.valueOrEmpty(kBrowser));
+    record.mark = unsignedValue(block.valueOrEmpty(kMark));
     return record;
 }
 
@@ -234,11 +379,6 @@ private:
     int previousDepth_;
     NodeId pending_;
 };
-
-NodeId insertNode(Document& document, NodeId parent, const BookmarkItem& record, ImagePair images) {
-    return document.tree.insertLastChild(parent, record.itemNumber, record.title, images.normal,
-                                         images.selected, record.mark != 0);
-}
 
 // The file's root record fills the document's head: the head is what every lookup of the
 // root finds, so a renamed root would otherwise come back with its old fields.
@@ -271,16 +411,24 @@ DataFileReadResult rejectedRead() {
 
 std::string writeDataFile(const Document& document, NodeId start, std::uint16_t base) {
     if (start == kNoNode || !document.tree.isAlive(start)) return {};
-    std::string out(kDataFileHeader);
-    SubtreeWriter writer{document, base, out};
+    // Start nodes: the one given, or every top-level item for the whole document.
+    std::vector<NodeId> starts;
     if (start == kTopLevel) {
-        // The whole document as one walk: every top-level item, each at relative depth 1.
-        for (NodeId top = document.tree.firstTopLevel(); top != kNoNode;
-             top = document.tree.nextSibling(top))
-            writer.write(top, depthOf(document.tree.node(top).itemNumber));
+        for (NodeId top = document.tree.firstTopLevel(); top != kNoNode; top = document.tree.nextSibling(top))
+            starts.push_back(top);
     } else {
-        writer.write(start, depthOf(document.tree.node(start).itemNumber));
+        starts.push_back(start);
     }
+    // One allocation for the whole text, written in place: a large document goes out without
+    // regrowing or copying.
+    std::size_t size = sizeof kDataFileHeader;
+    for (NodeId top : starts) document.tree.walkSubtree(top, [&](NodeId id) { size += recordSize(document, id); });
+    std::string out(size, '\0');
+    TextWriter text(out.data());
+    text.text(kDataFileHeader);
+    SubtreeWriter writer{document, base, text};
+    for (NodeId top : starts) writer.write(top, depthOf(document.tree.node(top).itemNumber));
+    out.resize(static_cast<std::size_t>(text.position() - out.data()));
     return out;
 }
 
@@ -291,23 +439,22 @@ DataFileReadResult loadDataFile(std::string_view text, Document& document, Shell
     bool headFilled = false;
     Nesting nesting(kTopLevel, 0);
     BlockScanner blocks(text);
-    while (auto block = blocks.next()) {
-        auto record = recordFrom(*block);
+    Block block;
+    while (blocks.next(block)) {
+        auto record = recordFrom(block);
         if (!record) continue;
+        // Numbers stay as the file has them, repeated or not: each node has its own record.
         ItemNumber number = record->itemNumber;
         NodeId parent = nesting.parentFor(static_cast<int>(depthOf(number)));
         ImagePair images = loadedImages(*record, icons);
         NodeId node;
         if (number == kRootItemNumber && !headFilled) {
             headFilled = true;
-            node = insertNode(document, parent, *record, images);
+            node = document.tree.insertLastChild(parent, number, record->title, images.normal, images.selected,
+                                                 record->mark != 0, 0);
             fillHeadFrom(document.items.head(), std::move(*record));
         } else {
-            // Two records must never share a number: lookups would find only the first.
-            if (document.items.find(number))
-                record->itemNumber = allocateItemNumber(document, kindOf(number), depthOf(number));
-            node = insertNode(document, parent, *record, images);
-            document.items.append(std::move(*record));
+            node = insertRecordNode(document, parent, std::move(*record), images.normal, images.selected);
         }
         nesting.inserted(node);
         noteInserted(result, node);
@@ -325,8 +472,9 @@ DataFileReadResult importDataFile(std::string_view text, Document& document, Nod
     int targetDepth = static_cast<int>(depthOf(document.tree.node(target).itemNumber));
     Nesting nesting(target, targetDepth);
     BlockScanner blocks(text);
-    while (auto block = blocks.next()) {
-        auto record = recordFrom(*block);
+    Block block;
+    while (blocks.next(block)) {
+        auto record = recordFrom(block);
         if (!record) continue;
         unsigned kind = kindOf(record->itemNumber);
         // Nesting follows the file even where the stored depth has to stop at the limit.
@@ -336,8 +484,8 @@ DataFileReadResult importDataFile(std::string_view text, Document& document, Nod
         // (a record of depth 0 would, and would come back as its sibling after a save).
         int storedDepth = std::min(std::max(depth, targetDepth + 1), static_cast<int>(kMaxDepth));
         record->itemNumber = allocateItemNumber(document, kind, static_cast<unsigned>(storedDepth));
-        NodeId node = insertNode(document, parent, *record, imagesForRecord(kind, record->locator, icons));
-        document.items.append(std::move(*record));
+        ImagePair images = imagesForRecord(kind, record->locator, icons);
+        NodeId node = insertRecordNode(document, parent, std::move(*record), images.normal, images.selected);
         nesting.inserted(node);
         noteInserted(result, node);
     }

@@ -17,11 +17,23 @@ ItemNumber allocateItemNumberUnder(Document& document, ItemNumber parent, unsign
 
 BookmarkItem* nodeRecord(Document& document, NodeId node) {
     if (!document.tree.isAlive(node) || node == kTopLevel) return nullptr;
-    return document.items.find(document.tree.node(node).itemNumber);
+    const TreeNode& n = document.tree.node(node);
+    if (n.record < document.items.size()) return &document.items.at(n.record);
+    return document.items.find(n.itemNumber);
 }
 
 const BookmarkItem* nodeRecord(const Document& document, NodeId node) {
     return nodeRecord(const_cast<Document&>(document), node);
+}
+
+NodeId insertRecordNode(Document& document, NodeId parent, BookmarkItem record, int image,
+                        int selectedImage) {
+    ItemNumber number = record.itemNumber;
+    bool bold = record.mark != 0;
+    std::string text = record.title;
+    auto index = static_cast<RecordIndex>(document.items.size());
+    document.items.append(std::move(record));
+    return document.tree.insertLastChild(parent, number, std::move(text), image, selectedImage, bold, index);
 }
 
 void resetDocument(Document& document) {

@@ -28,8 +28,14 @@ ItemNumber allocateItemNumberUnder(Document& document, ItemNumber parent, unsign
 
 // The record a tree node stands for; nullptr when it has none. Every caller that acts on a
 // node's record goes through here rather than looking the node's item number up.
+// A node made without a record of its own is matched by its number, as a last resort.
 BookmarkItem* nodeRecord(Document& document, NodeId node);
 const BookmarkItem* nodeRecord(const Document& document, NodeId node);
+
+// Appends the record and makes its node, the last child of parent, showing the record's
+// number and title, bold by its mark, and linked to it.
+NodeId insertRecordNode(Document& document, NodeId parent, BookmarkItem record, int image,
+                        int selectedImage);
 
 // Empties the document: a fresh root record, no tree items, the counter back at 0.
 void resetDocument(Document& document);

@@ -56,9 +56,15 @@ std::size_t ItemList::positionOf(const BookmarkItem& record) const {
 }
 
 void ItemList::renumber(BookmarkItem& record, ItemNumber newNumber) {
+    if (record.itemNumber == newNumber) return;
+    renumberAt(positionOf(record), newNumber);
+}
+
+void ItemList::renumberAt(std::size_t position, ItemNumber newNumber) {
+    if (position >= records_.size()) return;
+    BookmarkItem& record = records_[position];
     ItemNumber oldNumber = record.itemNumber;
     if (oldNumber == newNumber) return;
-    std::size_t position = positionOf(record);
     record.itemNumber = newNumber;
 
     auto old = firstPosition_.find(oldNumber);

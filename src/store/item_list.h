@@ -23,6 +23,12 @@ public:
     // Item numbers change in place (kind after an update check, depth after a move);
     // going through here keeps the lookup right.
     void renumber(BookmarkItem& record, ItemNumber newNumber);
+    // The same for the record at a known place, which stays quick when many share a number.
+    void renumberAt(std::size_t index, ItemNumber newNumber);
+
+    // The record at its place in list order (0 is the head).
+    BookmarkItem& at(std::size_t index) { return records_[index]; }
+    const BookmarkItem& at(std::size_t index) const { return records_[index]; }
 
     // Drops every record and starts again from a new head.
     void reset(BookmarkItem root);

@@ -14,7 +14,7 @@ void BookmarkTree::clear() {
 }
 
 NodeId BookmarkTree::insertLastChild(NodeId parent, ItemNumber number, std::string text,
-                                     int image, int selectedImage, bool bold) {
+                                     int image, int selectedImage, bool bold, RecordIndex record) {
     NodeId id = static_cast<NodeId>(nodes_.size());
     TreeNode node;
     node.itemNumber = number;
@@ -22,6 +22,7 @@ NodeId BookmarkTree::insertLastChild(NodeId parent, ItemNumber number, std::stri
     node.image = image;
     node.selectedImage = selectedImage;
     node.bold = bold;
+    node.record = record;
     node.parent = parent;
     node.previousSibling = nodes_[parent].lastChild;
     nodes_.push_back(std::move(node));
@@ -105,6 +106,11 @@ void BookmarkTree::setImages(NodeId id, int image, int selectedImage) {
 
 void BookmarkTree::setBold(NodeId id, bool bold) {
     nodes_[id].bold = bold;
+    changed(id);
+}
+
+void BookmarkTree::setRecord(NodeId id, RecordIndex record) {
+    nodes_[id].record = record;
     changed(id);
 }
 

@@ -11,6 +11,9 @@ namespace perchlet {
 
 using NodeId = std::uint32_t;
 constexpr NodeId kNoNode = 0xFFFFFFFFu;
+// A record's place in the document's item list; the tree only keeps it for the node.
+using RecordIndex = std::uint32_t;
+constexpr RecordIndex kNoRecord = 0xFFFFFFFFu;
 // The invisible top of the tree; top-level items are its children.
 constexpr NodeId kTopLevel = 0;
 
@@ -20,6 +23,8 @@ struct TreeNode {
     int image = 0;
     int selectedImage = 0;
     bool bold = false;
+    // The node's own record: item numbers can repeat, so a node never finds it by number.
+    RecordIndex record = kNoRecord;
     NodeId parent = kNoNode;
     NodeId firstChild = kNoNode;
     NodeId lastChild = kNoNode;
@@ -44,7 +49,7 @@ public:
     BookmarkTree();
 
     NodeId insertLastChild(NodeId parent, ItemNumber number, std::string text, int image,
-                           int selectedImage, bool bold = false);
+                           int selectedImage, bool bold = false, RecordIndex record = kNoRecord);
     void removeSubtree(NodeId node);
     void clear();
 
@@ -57,12 +62,15 @@ public:
     NodeId previousSibling(NodeId id) const { return nodes_[id].previousSibling; }
     NodeId firstTopLevel() const { return nodes_[kTopLevel].firstChild; }
     bool isAncestor(NodeId ancestor, NodeId node) const;
+    bool hasChildren(NodeId id) const { return nodes_[id].firstChild != kNoNode; }
     std::size_t liveCount() const { return liveCount_; }
 
     void setItemNumber(NodeId id, ItemNumber number);
     void setText(NodeId id, std::string text);
     void setImages(NodeId id, int image, int selectedImage);
     void setBold(NodeId id, bool bold);
+    // Which record the node shows; observers are told as for any change of the node.
+    void setRecord(NodeId id, RecordIndex record);
 
     // Depth-first order inside the subtree of start: the node after current, or kNoNode.
     NodeId nextInSubtree(NodeId current, NodeId start) const;

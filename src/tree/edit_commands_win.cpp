@@ -13,23 +13,23 @@ namespace {
 
 NodeId selection(App& app) { return app.treeView.selectedNode(); }
 
-void collapse(App& app, NodeId node) {
-    if (HTREEITEM item = app.treeView.itemOf(node))
-        TreeView_Expand(app.treeView.window(), item, TVE_COLLAPSE);
-}
-
 void toggleEmphasisOfSelection(App& app) {
     if (toggleEmphasis(app.document, selection(app))) app.document.modified = true;
 }
 
 void moveSelection(App& app, SiblingDirection direction) {
     NodeId moved = selection(app);
-    NodeId shown = swapWithSibling(app.document, moved, direction);
-    if (shown != kNoNode) {
-        // Both places got new children, which the user has not opened.
-        collapse(app, moved);
-        collapse(app, shown);
-        app.treeView.select(shown);
+    const BookmarkTree& tree = app.document.tree;
+    NodeId other = kNoNode;
+    if (moved != kNoNode)
+        other = direction == SiblingDirection::Up ? tree.previousSibling(moved) : tree.nextSibling(moved);
+    if (other != kNoNode) {
+        // Both places get new children, which the user has not opened: they end collapsed,
+        // and their children's items are made only when they are opened again.
+        app.treeView.collapseAndForget(moved);
+        app.treeView.collapseAndForget(other);
+        NodeId shown = swapWithSibling(app.document, moved, direction);
+        if (shown != kNoNode) app.treeView.select(shown);
     }
     app.document.modified = true;
 }

@@ -16,32 +16,40 @@ struct ItemLook {
     std::string text;
     int image;
     int selectedImage;
+    RecordIndex record;
 };
 
 ItemLook lookOf(const BookmarkTree& tree, NodeId node) {
     const TreeNode& n = tree.node(node);
-    return {n.itemNumber, n.text, n.image, n.selectedImage};
+    return {n.itemNumber, n.text, n.image, n.selectedImage, n.record};
+}
+
+BookmarkItem* recordOf(Document& document, const ItemLook& look) {
+    if (look.record < document.items.size()) return &document.items.at(look.record);
+    return document.items.find(look.itemNumber);
 }
 
 // The record's title and mark decide text and bold; the node's own text stands in only for
-// a number no record holds.
+// a node without a record.
 void showItem(Document& document, NodeId node, const ItemLook& look) {
-    const BookmarkItem* record = document.items.find(look.itemNumber);
+    const BookmarkItem* record = recordOf(document, look);
     BookmarkTree& tree = document.tree;
+    tree.setRecord(node, look.record);
     tree.setItemNumber(node, look.itemNumber);
     tree.setText(node, record ? record->title : look.text);
     tree.setImages(node, look.image, look.selectedImage);
     tree.setBold(node, record && record->mark != 0);
 }
 
-// The number a moved record takes at its new depth, written into the record.
-ItemNumber renumberToDepth(Document& document, ItemNumber number, unsigned depth) {
-    BookmarkItem* record = document.items.find(number);
-    ItemNumber moved = withDepth(number, depth);
-    if (!record || moved == number) return number;
-    const BookmarkItem* holder = document.items.find(moved);
-    if (holder && holder != record) moved = allocateItemNumber(document, kindOf(number), depth);
-    document.items.renumber(*record, moved);
+// A moved record keeps its kind and serial and takes the depth of its new place, written
+// into the record itself.
+ItemNumber renumberToDepth(Document& document, const ItemLook& look, unsigned depth) {
+    ItemNumber moved = withDepth(look.itemNumber, depth);
+    if (look.record < document.items.size()) {
+        document.items.renumberAt(look.record, moved);
+    } else if (BookmarkItem* record = document.items.find(look.itemNumber)) {
+        document.items.renumber(*record, moved);
+    }
     return moved;
 }
 
@@ -49,12 +57,12 @@ NodeId copyNode(Document& document, NodeId original, NodeId parentOfCopy, bool t
     ItemLook look = lookOf(document.tree, original);
     if (toNewDepth) {
         unsigned depth = depthOf(document.tree.node(parentOfCopy).itemNumber) + 1;
-        look.itemNumber = renumberToDepth(document, look.itemNumber, depth);
+        look.itemNumber = renumberToDepth(document, look, depth);
     }
-    const BookmarkItem* record = document.items.find(look.itemNumber);
+    const BookmarkItem* record = recordOf(document, look);
     return document.tree.insertLastChild(parentOfCopy, look.itemNumber,
                                          record ? record->title : look.text, look.image,
-                                         look.selectedImage, record && record->mark != 0);
+                                         look.selectedImage, record && record->mark != 0, look.record);
 }
 
 // Copies source with its subtree, depth first in display order, as the last child of
@@ -89,10 +97,8 @@ NodeId makeTempHolder(Document& document, NodeId parent) {
     record.itemNumber = allocateItemNumberUnder(document, parentNumber, kKindFolder);
     record.parentNumber = static_cast<std::uint32_t>(parentNumber);
     record.title = "temp";
-    ItemNumber number = record.itemNumber;
-    document.items.append(std::move(record));
     ImagePair images = imagesForKind(kKindFolder);
-    return document.tree.insertLastChild(parent, number, "temp", images.normal, images.selected);
+    return insertRecordNode(document, parent, std::move(record), images.normal, images.selected);
 }
 
 bool isItem(const BookmarkTree& tree, NodeId node) {
@@ -103,7 +109,7 @@ bool isItem(const BookmarkTree& tree, NodeId node) {
 
 bool toggleEmphasis(Document& document, NodeId node) {
     if (!isItem(document.tree, node)) return false;
-    BookmarkItem* record = document.items.find(document.tree.node(node).itemNumber);
+    BookmarkItem* record = nodeRecord(document, node);
     if (!record) return false;
     record->mark = record->mark != 0 ? 0 : 1;
     document.tree.setBold(node, record->mark != 0);

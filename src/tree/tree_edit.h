@@ -22,9 +22,9 @@ enum class DropCheck { Allowed, OntoItself, IntoOwnSubtree };
 DropCheck checkDrop(const BookmarkTree& tree, NodeId target, NodeId dragged);
 
 // Re-creates dragged with its subtree as the last child of target and removes the original.
-// Each moved record keeps its kind and serial and gets the depth of its new place; should that
-// number already belong to another record, the record gets a fresh serial instead, so that
-// lookups by number keep finding it. Returns the new node of dragged.
+// Each moved record keeps its kind and serial and gets the depth of its new place; the new
+// nodes keep their records, so a number another record holds as well does no harm.
+// Returns the new node of dragged.
 NodeId moveSubtreeUnder(Document& document, NodeId target, NodeId dragged);
 
 // Removes the subtree from the tree; its records stay in the list, no longer reachable.

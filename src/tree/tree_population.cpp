@@ -85,10 +85,7 @@ NodeId newItemUnder(Document& document, NodeId parent, const NewItemFields& fiel
     record.browser = fields.browser;
 
     ImagePair images = imagesForRecord(kind, record.locator, icons);
-    std::string text = record.title;
-    document.items.append(std::move(record));
-    NodeId node = document.tree.insertLastChild(parent, number, std::move(text), images.normal,
-                                                images.selected);
+    NodeId node = insertRecordNode(document, parent, std::move(record), images.normal, images.selected);
     document.modified = true;
     return node;
 }
@@ -97,7 +94,7 @@ NodeId insertRootItem(Document& document) {
     const BookmarkItem& root = document.items.head();
     ImagePair images = imagesForKind(kKindFolder);
     return document.tree.insertLastChild(kTopLevel, root.itemNumber, root.title, images.normal,
-                                         images.selected, root.mark != 0);
+                                         images.selected, root.mark != 0, 0);
 }
 
 }  // namespace perchlet

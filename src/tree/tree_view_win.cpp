@@ -2,11 +2,42 @@
 
 #include <shellapi.h>
 
+#include <algorithm>
+
 #include "app/command_ids.h"
 #include "app/dialogs_win.h"
 #include "app/text_win.h"
 
 namespace perchlet {
+
+namespace {
+
+constexpr UINT_PTR kBatchTimer = 0x5042;
+constexpr wchar_t kBindingProperty[] = L"perchlet.tree.binding";
+// Items an opening folder shows at once, and items a burst of insertions (a load, an
+// import) adds at once before the rest waits for the message loop.
+constexpr std::size_t kScreenful = 128;
+// A batch between messages stops after this long, so the window keeps answering.
+constexpr DWORD kBatchMilliseconds = 25;
+constexpr std::size_t kBatchStep = 100;
+
+// Wine's tree view works out its scroll bars again for every item inserted under an open
+// folder, which makes many insertions quadratic; with drawing paused it does so once.
+class RedrawPause {
+public:
+    explicit RedrawPause(HWND window) : window_(window) { SendMessageW(window_, WM_SETREDRAW, FALSE, 0); }
+    ~RedrawPause() {
+        SendMessageW(window_, WM_SETREDRAW, TRUE, 0);
+        InvalidateRect(window_, nullptr, FALSE);
+    }
+    RedrawPause(const RedrawPause&) = delete;
+    RedrawPause& operator=(const RedrawPause&) = delete;
+
+private:
+    HWND window_;
+};
+
+}  // namespace
 
 TreeViewBinding::TreeViewBinding(Document& document) : document_(document) {}
 
@@ -20,17 +51,27 @@ HWND TreeViewBinding::create(HWND parent, HINSTANCE instance, int top) {
                               nullptr);
     if (window_) {
         if (imageList_) TreeView_SetImageList(window_, imageList_, TVSIL_NORMAL);
+        SetPropW(window_, kBindingProperty, this);
+        treeCleared();
         document_.tree.addObserver(this);
+        const BookmarkTree& tree = document_.tree;
+        for (NodeId node = tree.firstTopLevel(); node != kNoNode; node = tree.nextSibling(node)) makeItem(node);
     }
     return window_;
 }
 
 void TreeViewBinding::detach() {
     document_.tree.removeObserver(this);
-    items_.clear();
+    shown_.clear();
     nodes_.clear();
-    // The control may outlive this binding for a moment: it must not keep a freed list.
-    if (window_ && IsWindow(window_)) TreeView_SetImageList(window_, nullptr, TVSIL_NORMAL);
+    waiting_.clear();
+    if (window_ && IsWindow(window_)) {
+        if (timerSet_) KillTimer(window_, kBatchTimer);
+        RemovePropW(window_, kBindingProperty);
+        // The control may outlive this binding for a moment: it must not keep a freed list.
+        TreeView_SetImageList(window_, nullptr, TVSIL_NORMAL);
+    }
+    timerSet_ = false;
     window_ = nullptr;
     if (imageList_) ImageList_Destroy(imageList_);
     imageList_ = nullptr;
@@ -103,7 +144,7 @@ NodeId TreeViewBinding::nodeOf(HTREEITEM item) const {
 
 HTREEITEM TreeViewBinding::itemOf(NodeId node) const {
     if (node == kTopLevel) return TVI_ROOT;
-    return node < items_.size() ? items_[node] : nullptr;
+    return node < shown_.size() ? shown_[node].item : nullptr;
 }
 
 NodeId TreeViewBinding::selectedNode() const {
@@ -113,73 +154,237 @@ NodeId TreeViewBinding::selectedNode() const {
 }
 
 void TreeViewBinding::select(NodeId node) {
-    if (HTREEITEM item = itemOf(node)) TreeView_SelectItem(window_, item);
+    if (HTREEITEM item = ensureItem(node)) {
+        TreeView_SelectItem(window_, item);
+        TreeView_EnsureVisible(window_, item);
+    }
 }
 
 void TreeViewBinding::ensureVisible(NodeId node) {
-    if (HTREEITEM item = itemOf(node)) TreeView_EnsureVisible(window_, item);
+    if (HTREEITEM item = ensureItem(node)) TreeView_EnsureVisible(window_, item);
 }
 
 void TreeViewBinding::expand(NodeId node) {
-    if (HTREEITEM item = itemOf(node)) TreeView_Expand(window_, item, TVE_EXPAND);
+    HTREEITEM item = ensureItem(node);
+    if (!item || node == kTopLevel) return;
+    openChildren(node);
+    TreeView_Expand(window_, item, TVE_EXPAND);
 }
 
-void TreeViewBinding::nodeInserted(NodeId node) {
-    if (!window_) return;
+void TreeViewBinding::collapseAndForget(NodeId node) {
+    HTREEITEM item = itemOf(node);
+    if (!window_ || !item || node == kTopLevel) return;
+    // Made children are the first ones in order: the walk stops at the first without an item.
+    const BookmarkTree& tree = document_.tree;
+    for (NodeId child = tree.firstChild(node); child != kNoNode && itemOf(child); child = tree.nextSibling(child))
+        forgetSubtree(child);
+    TreeView_Expand(window_, item, TVE_COLLAPSE | TVE_COLLAPSERESET);
+    shown(node).childrenMade = false;
+    shown(node).nextChild = kNoNode;
+    TreeView_SetItemState(window_, item, 0, TVIS_EXPANDEDONCE);
+    showHasChildren(node);
+}
+
+void TreeViewBinding::itemExpanding(const NMTREEVIEWW& notification) {
+    if ((notification.action & (TVE_EXPAND | TVE_COLLAPSE)) != TVE_EXPAND) return;
+    NodeId node = nodeOf(notification.itemNew.hItem);
+    if (node != kNoNode) openChildren(node);
+}
+
+TreeViewBinding::ShownNode& TreeViewBinding::shown(NodeId node) {
+    if (node >= shown_.size()) shown_.resize(node + 1);
+    return shown_[node];
+}
+
+HTREEITEM TreeViewBinding::makeItem(NodeId node) {
     const TreeNode& n = document_.tree.node(node);
+    HTREEITEM parentItem = itemOf(n.parent);
+    if (!window_ || !parentItem) return nullptr;
     std::wstring text = widen(n.text);
     TVINSERTSTRUCTW insert{};
-    insert.hParent = itemOf(n.parent);
+    insert.hParent = parentItem;
     insert.hInsertAfter = TVI_LAST;
-    insert.item.mask = TVIF_TEXT | TVIF_PARAM | TVIF_IMAGE | TVIF_SELECTEDIMAGE | TVIF_STATE;
+    insert.item.mask = TVIF_TEXT | TVIF_PARAM | TVIF_IMAGE | TVIF_SELECTEDIMAGE | TVIF_STATE | TVIF_CHILDREN;
     insert.item.pszText = text.data();
     insert.item.lParam = static_cast<LPARAM>(n.itemNumber);
     insert.item.iImage = n.image;
     insert.item.iSelectedImage = n.selectedImage;
     insert.item.stateMask = TVIS_BOLD;
     insert.item.state = n.bold ? TVIS_BOLD : 0;
+    // The "+" button shows before the children have items of their own.
+    insert.item.cChildren = n.firstChild != kNoNode ? 1 : 0;
     HTREEITEM item = reinterpret_cast<HTREEITEM>(
         SendMessageW(window_, TVM_INSERTITEMW, 0, reinterpret_cast<LPARAM>(&insert)));
-    if (!item) return;
-    if (items_.size() <= node) items_.resize(node + 1, nullptr);
-    items_[node] = item;
+    if (!item) return nullptr;
+    shown(node) = ShownNode{item, false, kNoNode};
     nodes_[item] = node;
+    return item;
 }
 
-void TreeViewBinding::forget(NodeId node) {
-    if (node >= items_.size() || !items_[node]) return;
-    nodes_.erase(items_[node]);
-    items_[node] = nullptr;
+// Makes the node's item, and on the way the items of its ancestors' children up to it.
+HTREEITEM TreeViewBinding::ensureItem(NodeId node) {
+    if (!window_ || node == kNoNode || !document_.tree.isAlive(node)) return nullptr;
+    std::vector<NodeId> path;
+    for (NodeId n = node; n != kTopLevel && !itemOf(n); n = document_.tree.parent(n)) path.push_back(n);
+    if (path.empty()) return itemOf(node);
+    RedrawPause pause(window_);
+    for (auto it = path.rbegin(); it != path.rend(); ++it) {
+        NodeId parent = document_.tree.parent(*it);
+        openChildren(parent);
+        makeChildren(parent, static_cast<std::size_t>(-1), *it);
+        if (!itemOf(*it)) return nullptr;
+    }
+    return itemOf(node);
+}
+
+void TreeViewBinding::openChildren(NodeId node) {
+    if (node != kTopLevel && !itemOf(node)) return;
+    if (shown(node).childrenMade) return;
+    shown(node).childrenMade = true;
+    shown(node).nextChild = document_.tree.firstChild(node);
+    makeChildren(node, kScreenful);
+    if (shown(node).nextChild != kNoNode) waitFor(node);
+}
+
+void TreeViewBinding::makeChildren(NodeId node, std::size_t count, NodeId through) {
+    for (; count > 0; --count) {
+        NodeId child = shown(node).nextChild;
+        if (child == kNoNode) return;
+        shown(node).nextChild = document_.tree.nextSibling(child);
+        makeItem(child);
+        if (child == through) return;
+    }
+}
+
+void TreeViewBinding::waitFor(NodeId node) {
+    if (std::find(waiting_.begin(), waiting_.end(), node) == waiting_.end()) waiting_.push_back(node);
+    armTimer();
+}
+
+void TreeViewBinding::armTimer() {
+    if (timerSet_ || !window_) return;
+    // A timer's message comes only when no other message waits: input and painting go first.
+    timerSet_ = SetTimer(window_, kBatchTimer, 0, timerProc) != 0;
+}
+
+void CALLBACK TreeViewBinding::timerProc(HWND window, UINT, UINT_PTR id, DWORD) {
+    auto* binding = static_cast<TreeViewBinding*>(GetPropW(window, kBindingProperty));
+    if (binding) binding->onTimer();
+    else KillTimer(window, id);
+}
+
+void TreeViewBinding::onTimer() {
+    madeSinceIdle_ = 0;
+    DWORD start = GetTickCount();
+    RedrawPause pause(window_);
+    while (!waiting_.empty() && GetTickCount() - start < kBatchMilliseconds) {
+        NodeId node = waiting_.front();
+        if (node >= shown_.size() || !shown_[node].childrenMade || shown_[node].nextChild == kNoNode) {
+            waiting_.erase(waiting_.begin());
+            continue;
+        }
+        makeChildren(node, kBatchStep);
+    }
+    if (waiting_.empty()) {
+        KillTimer(window_, kBatchTimer);
+        timerSet_ = false;
+    }
+}
+
+void TreeViewBinding::finishBatches() {
+    if (!window_ || waiting_.empty()) return;
+    RedrawPause pause(window_);
+    while (!waiting_.empty()) {
+        NodeId node = waiting_.back();
+        waiting_.pop_back();
+        if (node < shown_.size() && shown_[node].childrenMade) makeChildren(node, static_cast<std::size_t>(-1));
+    }
+}
+
+void TreeViewBinding::showHasChildren(NodeId node) {
+    HTREEITEM item = itemOf(node);
+    if (!window_ || !item || node == kTopLevel) return;
+    TVITEMW update{};
+    update.hItem = item;
+    update.mask = TVIF_CHILDREN;
+    update.cChildren = document_.tree.hasChildren(node) ? 1 : 0;
+    SendMessageW(window_, TVM_SETITEMW, 0, reinterpret_cast<LPARAM>(&update));
+}
+
+void TreeViewBinding::nodeInserted(NodeId node) {
+    shown(node);
+    if (!window_) return;
+    NodeId parent = document_.tree.parent(node);
+    if (!itemOf(parent)) return;
+    if (!shown(parent).childrenMade) {
+        if (document_.tree.firstChild(parent) == node) showHasChildren(parent);
+        return;
+    }
+    if (shown(parent).nextChild != kNoNode) return;  // a batch will reach it
+    if (madeSinceIdle_ >= kScreenful) {
+        shown(parent).nextChild = node;
+        waitFor(parent);
+        return;
+    }
+    ++madeSinceIdle_;
+    armTimer();
+    makeItem(node);
+}
+
+void TreeViewBinding::forgetSubtree(NodeId node) {
+    document_.tree.walkSubtree(node, [this](NodeId n) {
+        if (n >= shown_.size()) return;
+        if (shown_[n].item) nodes_.erase(shown_[n].item);
+        shown_[n] = ShownNode{};
+    });
 }
 
 void TreeViewBinding::subtreeRemoving(NodeId node) {
     if (!window_) return;
+    const BookmarkTree& tree = document_.tree;
+    NodeId parent = tree.parent(node);
+    if (parent < shown_.size() && shown_[parent].nextChild == node) shown_[parent].nextChild = tree.nextSibling(node);
+    bool onlyChild = tree.firstChild(parent) == node && tree.nextSibling(node) == kNoNode;
     HTREEITEM item = itemOf(node);
-    document_.tree.walkSubtree(node, [this](NodeId n) { forget(n); });
+    forgetSubtree(node);
     if (item) TreeView_DeleteItem(window_, item);
+    HTREEITEM parentItem = itemOf(parent);
+    if (onlyChild && parentItem && parent != kTopLevel) {
+        TVITEMW update{};
+        update.hItem = parentItem;
+        update.mask = TVIF_CHILDREN;
+        update.cChildren = 0;
+        SendMessageW(window_, TVM_SETITEMW, 0, reinterpret_cast<LPARAM>(&update));
+    }
 }
 
 void TreeViewBinding::nodeChanged(NodeId node) {
     HTREEITEM item = itemOf(node);
-    if (!window_ || !item) return;
+    if (!window_ || !item || node == kTopLevel) return;
     const TreeNode& n = document_.tree.node(node);
     std::wstring text = widen(n.text);
     TVITEMW update{};
     update.hItem = item;
-    update.mask = TVIF_TEXT | TVIF_PARAM | TVIF_IMAGE | TVIF_SELECTEDIMAGE | TVIF_STATE;
+    update.mask = TVIF_TEXT | TVIF_PARAM | TVIF_IMAGE | TVIF_SELECTEDIMAGE | TVIF_STATE | TVIF_CHILDREN;
     update.pszText = text.data();
     update.lParam = static_cast<LPARAM>(n.itemNumber);
     update.iImage = n.image;
     update.iSelectedImage = n.selectedImage;
     update.stateMask = TVIS_BOLD;
     update.state = n.bold ? TVIS_BOLD : 0;
+    update.cChildren = n.firstChild != kNoNode ? 1 : 0;
     SendMessageW(window_, TVM_SETITEMW, 0, reinterpret_cast<LPARAM>(&update));
 }
 
 void TreeViewBinding::treeCleared() {
-    items_.clear();
     nodes_.clear();
-    if (window_) TreeView_DeleteAllItems(window_);
+    waiting_.clear();
+    madeSinceIdle_ = 0;
+    shown_.assign(1, ShownNode{TVI_ROOT, true, kNoNode});
+    if (!window_) return;
+    if (timerSet_) KillTimer(window_, kBatchTimer);
+    timerSet_ = false;
+    TreeView_DeleteAllItems(window_);
 }
 
 }  // namespace perchlet

@@ -1,6 +1,9 @@
-// The tree view control as a view of the bookmark tree model: one tree item per node,
-// its lParam the item number.
+// The tree view control as a view of the bookmark tree model. It holds tree items only for
+// what the user has opened: the top level and the children of folders that were expanded
+// (or that lie on the way to a node that was selected or revealed). Each item's lParam is
+// its node's item number. The model stays the authority; nothing is read back from here.
 #pragma once
+#include <cstddef>
 #include <unordered_map>
 #include <vector>
 #include <windows.h>
@@ -27,11 +30,25 @@ public:
     int imageCount() const { return imageCount_; }
 
     NodeId nodeOf(HTREEITEM item) const;
+    // The node's tree item; nullptr while the node is not shown.
     HTREEITEM itemOf(NodeId node) const;
     NodeId selectedNode() const;
+    // These make the node's item first when it has none, with the items on its way.
     void select(NodeId node);
     void ensureVisible(NodeId node);
     void expand(NodeId node);
+    // Closes the node and drops its children's items; opening it makes them again.
+    void collapseAndForget(NodeId node);
+
+    // The control is about to open or close an item (TVN_ITEMEXPANDING): an opening folder
+    // gets its children's items first.
+    void itemExpanding(const NMTREEVIEWW& notification);
+
+    // A folder with very many children shows the first of them at once and gets the rest in
+    // batches between messages. True while some are still to come.
+    bool addingInBatches() const { return !waiting_.empty(); }
+    // Adds every waiting item now.
+    void finishBatches();
 
     // TreeObserver
     void nodeInserted(NodeId node) override;
@@ -43,7 +60,26 @@ public:
     ImagePair appendIconsFor(const std::string& locator) override;
 
 private:
-    void forget(NodeId node);
+    // What the view holds for a node. The children's items, once made, are always the first
+    // of the node's children in order, up to nextChild (kNoNode: all of them).
+    struct ShownNode {
+        HTREEITEM item = nullptr;
+        bool childrenMade = false;
+        NodeId nextChild = kNoNode;
+    };
+
+    ShownNode& shown(NodeId node);
+    HTREEITEM makeItem(NodeId node);
+    HTREEITEM ensureItem(NodeId node);
+    void openChildren(NodeId node);
+    // Makes the next waiting children of node: at most `count`, or up to `through`.
+    void makeChildren(NodeId node, std::size_t count, NodeId through = kNoNode);
+    void waitFor(NodeId node);
+    void forgetSubtree(NodeId node);
+    void showHasChildren(NodeId node);
+    void armTimer();
+    void onTimer();
+    static void CALLBACK timerProc(HWND window, UINT message, UINT_PTR id, DWORD time);
     int appendShellIcon(const std::string& locator, UINT flags, const wchar_t* fallback);
 
     Document& document_;
@@ -51,8 +87,11 @@ private:
     HINSTANCE instance_ = nullptr;
     HIMAGELIST imageList_ = nullptr;
     int imageCount_ = 0;
-    std::vector<HTREEITEM> items_;
+    std::vector<ShownNode> shown_;
     std::unordered_map<HTREEITEM, NodeId> nodes_;
+    std::vector<NodeId> waiting_;       // nodes whose children are still being added
+    std::size_t madeSinceIdle_ = 0;     // items made at once since the message loop was idle
+    bool timerSet_ = false;
 };
 
 }  // namespace perchlet

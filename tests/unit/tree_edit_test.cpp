@@ -199,22 +199,26 @@ TEST(TreeEdit, MovingOntoTheOwnParentPutsTheItemLast) {
     EXPECT_EQ(s.numberOf(moved), number);
 }
 
-TEST(TreeEdit, AMovedRecordNeverTakesANumberAnotherRecordHolds) {
+TEST(TreeEdit, AMovedRecordKeepsItsSerialAndItsNodeEvenWhereAnotherRecordHoldsTheNumber) {
     SampleDocument s;
-    // A record (left by a deleted item) already holds the number a11 would get at depth 3.
+    // A record (left by a deleted item) already holds the number a11 gets at depth 3.
     ItemNumber link = s.numberOf(s.a11);
     BookmarkItem stale;
     stale.itemNumber = withDepth(link, 3);
     stale.title = "stale";
-    s.document.items.append(stale);
+    const BookmarkItem& staleRecord = s.document.items.append(stale);
 
     NodeId moved = moveSubtreeUnder(s.document, s.b, s.a11);
-    ItemNumber renumbered = s.numberOf(moved);
-    EXPECT_NE(renumbered, stale.itemNumber);
-    EXPECT_EQ(depthOf(renumbered), 3u);
-    EXPECT_EQ(kindOf(renumbered), kindOf(link));
-    EXPECT_EQ(s.document.items.find(renumbered)->title, "a11");
-    EXPECT_EQ(s.document.items.find(stale.itemNumber)->title, "stale");
+    EXPECT_EQ(s.numberOf(moved), withDepth(link, 3));
+    EXPECT_EQ(nodeRecord(s.document, moved)->title, "a11");
+    EXPECT_EQ(nodeRecord(s.document, moved)->itemNumber, withDepth(link, 3));
+    EXPECT_EQ(staleRecord.title, "stale");
+    EXPECT_EQ(staleRecord.itemNumber, stale.itemNumber);
+
+    // Swapping carries each node's record along, too.
+    NodeId shown = swapWithSibling(s.document, s.b, SiblingDirection::Up);
+    EXPECT_EQ(nodeRecord(s.document, shown)->title, "B");
+    EXPECT_EQ(nodeRecord(s.document, s.b)->title, "A");
 }
 
 TEST(TreeEdit, DeletingRemovesTheSubtreeButKeepsItsRecords) {

@@ -83,6 +83,15 @@ TEST_F(Documents, StartupLoadShowsTheTreeAndTheFileNameInTheCaption) {
     HTREEITEM tools = TreeView_GetChild(tree, root);
     EXPECT_TRUE(treeItemText(tree, tools) == L"Tools");
     EXPECT_TRUE(treeItemText(tree, TreeView_GetNextSibling(tree, tools)) == L"日本語");
+    // Only what is open has items: Tools shows its button, and opening it makes its child.
+    TVITEMW query{};
+    query.hItem = tools;
+    query.mask = TVIF_CHILDREN;
+    TreeView_GetItem(tree, &query);
+    EXPECT_EQ(query.cChildren, 1);
+    EXPECT_EQ(TreeView_GetChild(tree, tools), nullptr);
+    EXPECT_EQ(TreeView_GetCount(tree), 3u);
+    TreeView_Expand(tree, tools, TVE_EXPAND);
     EXPECT_TRUE(treeItemText(tree, TreeView_GetChild(tree, tools)) == L"Example");
     EXPECT_TRUE(asked.empty());
     // The settings placed the window: no TopMost key means not topmost.
@@ -93,7 +102,7 @@ TEST_F(Documents, StartupWithoutFileOpenKeepsAnEmptyTopmostWindow) {
     writeBytes(pathInFolder("ListFile.dat"), sampleDataFile());
     startWithSettings("[Option]\r\nBackFile=1\r\n[Window]\r\nTopMost=0\r\nMainXPos=50\r\n");
     EXPECT_TRUE(windowText(mainWindow()) == L"Perchlet");
-    EXPECT_EQ(TreeView_GetCount(treeWindow()), 0u);
+    EXPECT_EQ(openWholeTree(), 0u);
     EXPECT_TRUE(GetWindowLongPtrW(mainWindow(), GWL_EXSTYLE) & WS_EX_TOPMOST);
     RECT rect{};
     GetWindowRect(mainWindow(), &rect);
@@ -135,7 +144,7 @@ TEST_F(Documents, OpenLoadsAndSaveWritesTheSameBytes) {
     EXPECT_EQ(dialogs[0].kind, FileDialogKind::Open);
     EXPECT_EQ(dialogs[0].typeOrIndex, 2);
     EXPECT_TRUE(windowText(mainWindow()) == L"opened.dat - Perchlet");
-    EXPECT_EQ(TreeView_GetCount(treeWindow()), 4u);
+    EXPECT_EQ(openWholeTree(), 4u);
 
     writeBytes(path, "overwritten");
     command(CMD_SAVE);
@@ -157,7 +166,7 @@ TEST_F(Documents, OpeningSomethingElseFailsAndLeavesAnEmptyTree) {
     command(CMD_OPEN_DATA_FILE);
     ASSERT_EQ(asked.size(), 1u);
     EXPECT_TRUE(asked[0].text == L"ファイルを開きませんでした。");
-    EXPECT_EQ(TreeView_GetCount(treeWindow()), 0u);
+    EXPECT_EQ(openWholeTree(), 0u);
     EXPECT_TRUE(app().document.filePath.empty());
 }
 
@@ -165,7 +174,7 @@ TEST_F(Documents, CancelledOpenLeavesTheDocumentAlone) {
     startMainWindow();
     command(CMD_NEW_DOCUMENT);
     command(CMD_OPEN_DATA_FILE);  // the dialog is cancelled
-    EXPECT_EQ(TreeView_GetCount(treeWindow()), 1u);
+    EXPECT_EQ(openWholeTree(), 1u);
     EXPECT_TRUE(asked.empty());
 }
 
@@ -173,7 +182,7 @@ TEST_F(Documents, NewAsksAboutUnsavedChanges) {
     startMainWindow();
     command(CMD_NEW_DOCUMENT);
     EXPECT_TRUE(asked.empty());
-    EXPECT_EQ(TreeView_GetCount(treeWindow()), 1u);
+    EXPECT_EQ(openWholeTree(), 1u);
     EXPECT_TRUE(app().document.loaded);
     addFolderUnderSelection("changed");
 
@@ -182,14 +191,14 @@ TEST_F(Documents, NewAsksAboutUnsavedChanges) {
     ASSERT_EQ(asked.size(), 1u);
     EXPECT_TRUE(asked[0].text == L"編集中のファイルを保存しますか？");
     EXPECT_TRUE(asked[0].caption == L"新しいファイルを開きます");
-    EXPECT_EQ(TreeView_GetCount(treeWindow()), 2u);
+    EXPECT_EQ(openWholeTree(), 2u);
 
     // Yes, then cancelling the save dialog, keeps the changes too.
     answerWith({IDYES});
     command(CMD_NEW_DOCUMENT);
     EXPECT_EQ(dialogs.size(), 1u);
     EXPECT_EQ(dialogs[0].kind, FileDialogKind::Save);
-    EXPECT_EQ(TreeView_GetCount(treeWindow()), 2u);
+    EXPECT_EQ(openWholeTree(), 2u);
     EXPECT_TRUE(app().document.modified);
 
     // Yes with a name saves, then starts afresh.
@@ -198,13 +207,13 @@ TEST_F(Documents, NewAsksAboutUnsavedChanges) {
     chooseFiles({path});
     command(CMD_NEW_DOCUMENT);
     EXPECT_NE(readBytes(path).find("TitleName=changed\r\n"), std::string::npos);
-    EXPECT_EQ(TreeView_GetCount(treeWindow()), 1u);
+    EXPECT_EQ(openWholeTree(), 1u);
     EXPECT_FALSE(app().document.modified);
 
     answerWith({IDNO});
     addFolderUnderSelection("dropped");
     command(CMD_NEW_DOCUMENT);
-    EXPECT_EQ(TreeView_GetCount(treeWindow()), 1u);
+    EXPECT_EQ(openWholeTree(), 1u);
 }
 
 TEST_F(Documents, SaveWithoutAPathAsksEveryTimeAndSaveAsRemembers) {
@@ -260,7 +269,7 @@ TEST_F(Documents, ExitQuestionYesSavesAndCancellingTheDialogStaysOpen) {
     command(CMD_EXIT);
     ASSERT_TRUE(IsWindow(mainWindow()));  // no path chosen: the program stays, nothing lost
     EXPECT_TRUE(app().trayIconShown);
-    EXPECT_EQ(TreeView_GetCount(treeWindow()), 2u);
+    EXPECT_EQ(openWholeTree(), 2u);
 
     std::string path = pathInFolder("exit.dat");
     answerWith({IDYES});
@@ -291,7 +300,7 @@ TEST_F(Documents, ImportGoesUnderTheSelectionWithNewNumbers) {
     chooseFiles({path});
     command(CMD_IMPORT_DATA_FILE);
     EXPECT_TRUE(asked.empty());
-    EXPECT_EQ(TreeView_GetCount(treeWindow()), 5u);
+    EXPECT_EQ(openWholeTree(), 5u);
     EXPECT_TRUE(app().document.modified);
     HTREEITEM root = TreeView_GetRoot(treeWindow());
     HTREEITEM imported = TreeView_GetChild(treeWindow(), root);
@@ -309,7 +318,7 @@ TEST_F(Documents, ImportGoesUnderTheSelectionWithNewNumbers) {
     chooseFiles({other});
     command(CMD_IMPORT_DATA_FILE);
     EXPECT_EQ(asked.size(), 2u);
-    EXPECT_EQ(TreeView_GetCount(treeWindow()), 5u);
+    EXPECT_EQ(openWholeTree(), 5u);
     EXPECT_EQ(app().document.serials.value, 4);
 }
 

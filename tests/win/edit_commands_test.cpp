@@ -72,16 +72,21 @@ protected:
         SetKeyboardState(keys);
     }
 
-    // What the tree view shows: "text(child child ...)", read from the control itself.
+    // What the tree view shows: "text(child child ...)", read from the control itself. A
+    // folder whose children have no items yet is opened first, as the user would.
     std::wstring outline(HTREEITEM item) {
         wchar_t text[256] = L"";
         TVITEMW query{};
         query.hItem = item;
-        query.mask = TVIF_TEXT;
+        query.mask = TVIF_TEXT | TVIF_CHILDREN;
         query.pszText = text;
         query.cchTextMax = 256;
         SendMessageW(treeWindow(), TVM_GETITEMW, 0, reinterpret_cast<LPARAM>(&query));
         std::wstring shown = text;
+        if (query.cChildren && !TreeView_GetChild(treeWindow(), item)) {
+            app().treeView.expand(app().treeView.nodeOf(item));
+            app().treeView.finishBatches();
+        }
         HTREEITEM child = TreeView_GetChild(treeWindow(), item);
         if (!child) return shown;
         shown += L"(";
@@ -102,14 +107,17 @@ protected:
     UINT itemState(HTREEITEM item, UINT mask) { return TreeView_GetItemState(treeWindow(), item, mask); }
     HTREEITEM selectedItem() { return TreeView_GetSelection(treeWindow()); }
 
-    // Every item the view shows carries a number that finds its record, one level below its parent.
+    // Every node's item, made when asked for, carries its record's number and title, one
+    // level below its parent.
     void expectViewMatchesRecords() {
         app().document.tree.walkSubtree(root, [&](NodeId n) {
+            app().treeView.ensureVisible(n);
             HTREEITEM item = itemOf(n);
             ASSERT_NE(item, nullptr);
-            const BookmarkItem* record = app().document.items.find(static_cast<ItemNumber>(shownNumber(item)));
+            const BookmarkItem* record = nodeRecord(app().document, n);
             ASSERT_NE(record, nullptr);
-            EXPECT_EQ(record->title, app().document.tree.node(n).text);
+            EXPECT_EQ(static_cast<ItemNumber>(shownNumber(item)), record->itemNumber);
+            EXPECT_TRUE(treeItemText(treeWindow(), item) == widen(record->title));
             HTREEITEM parent = TreeView_GetParent(treeWindow(), item);
             if (parent) {
                 EXPECT_EQ(depthOf(static_cast<ItemNumber>(shownNumber(item))),
@@ -354,12 +362,15 @@ TEST_F(EditCommands, MovingDownSwapsBothSubtreesAndLeavesThemCollapsed) {
     pressKey(VK_DOWN, true);
     HTREEITEM firstPlace = TreeView_GetChild(treeWindow(), itemOf(root));
     HTREEITEM secondPlace = TreeView_GetNextSibling(treeWindow(), firstPlace);
+    // Both places end collapsed, their new children without items until they are opened.
+    for (HTREEITEM place : {firstPlace, secondPlace}) {
+        EXPECT_EQ(itemState(place, TVIS_EXPANDED), 0u);
+        EXPECT_EQ(TreeView_GetChild(treeWindow(), place), nullptr);
+    }
+    EXPECT_EQ(selectedItem(), secondPlace);
     EXPECT_EQ(outline(root), L"VoZivoVaro(Other(新しいフォルダ) Tools(Example Sub(Deep)) Link)");
     EXPECT_EQ(shownNumber(firstPlace), otherNumber);
     EXPECT_EQ(shownNumber(secondPlace), toolsNumber);
-    EXPECT_EQ(itemState(firstPlace, TVIS_EXPANDED), 0u);
-    EXPECT_EQ(itemState(secondPlace, TVIS_EXPANDED), 0u);
-    EXPECT_EQ(selectedItem(), secondPlace);
     // The temp holder's record and serial stay behind.
     EXPECT_EQ(app().document.items.size(), records + 1);
     EXPECT_EQ(app().document.items.find(makeItemNumber(kKindFolder, 2, 8))->title, "temp");
@@ -441,11 +452,14 @@ TEST_F(DragMoves, ConfirmedDropMovesTheSubtreeAndRewritesDepths) {
     EXPECT_TRUE(asked[0].caption == L"Drag and Drop");
     EXPECT_EQ(asked[0].type, static_cast<UINT>(MB_OKCANCEL));
 
-    EXPECT_EQ(outline(root), L"VoZivoVaro(Tools(Example) Other Link(Sub(Deep)))");
+    // The link, never opened, now has a child to show when it opens; the copy is collapsed.
+    EXPECT_EQ(TreeView_GetChild(treeWindow(), itemOf(link)), nullptr);
+    app().treeView.expand(link);
     HTREEITEM moved = TreeView_GetChild(treeWindow(), itemOf(link));
+    EXPECT_EQ(itemState(moved, TVIS_EXPANDED), 0u);
+    EXPECT_EQ(outline(root), L"VoZivoVaro(Tools(Example) Other Link(Sub(Deep)))");
     EXPECT_EQ(shownNumber(moved), makeItemNumber(kKindFolder, 3, serialOf(subNumber)));
     EXPECT_EQ(shownNumber(TreeView_GetChild(treeWindow(), moved)), makeItemNumber(kKindWebLink, 4, serialOf(deepNumber)));
-    EXPECT_EQ(itemState(moved, TVIS_EXPANDED), 0u);
     EXPECT_EQ(selectedItem(), itemOf(link));
     EXPECT_EQ(itemState(itemOf(link), TVIS_DROPHILITED), 0u);
     EXPECT_EQ(GetCapture(), nullptr);

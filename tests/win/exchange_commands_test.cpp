@@ -119,7 +119,7 @@ TEST_F(Exchange, WithoutDataOrSelectionEveryCommandRefusesAndAsksNothing) {
         }
     }
     EXPECT_TRUE(dialogs.empty());
-    EXPECT_EQ(TreeView_GetCount(treeWindow()), 0u);
+    EXPECT_EQ(openWholeTree(), 0u);
     EXPECT_FALSE(document().modified);
 }
 
@@ -191,7 +191,7 @@ TEST_F(Exchange, NetscapeImportPutsTheFileUnderTheSelectionAndSelectsTheLastItem
     EXPECT_EQ(recordOfNode(document(), link).comment, "twolines");
     EXPECT_EQ(selected(), link);
     EXPECT_EQ(TreeView_GetSelection(treeWindow()), app().treeView.itemOf(link));
-    EXPECT_EQ(TreeView_GetCount(treeWindow()), document().tree.liveCount());
+    EXPECT_EQ(openWholeTree(), document().tree.liveCount());
     EXPECT_TRUE(document().modified);
 
     // Cancelling the dialog, or a file with nothing in it, leaves the selection alone.
@@ -252,7 +252,7 @@ TEST_F(Exchange, EveryCorpusFileImportsAsTheCoreReadsIt) {
         EXPECT_EQ(asked.size(), offered ? 1u : 0u);
         EXPECT_GT(core.count, 0u);
         EXPECT_EQ(document().tree.liveCount(), expected.tree.liveCount());
-        EXPECT_EQ(TreeView_GetCount(treeWindow()), core.count + 1);
+        EXPECT_EQ(openWholeTree(), core.count + 1);
         EXPECT_EQ(titleOf(selected()), expected.tree.node(core.lastCreated).text);
         EXPECT_EQ(document().items.size(), expected.items.size());
     }
@@ -352,7 +352,7 @@ TEST_F(Exchange, FavoritesExportAndImportOfARealFolderTree) {
     EXPECT_EQ(titleOf(link), "Example- with a comma");
     EXPECT_EQ(recordOfNode(document(), link).locator, "http://example.com/a,b");
     EXPECT_FALSE(recordOfNode(document(), link).addDate.empty());
-    EXPECT_EQ(TreeView_GetCount(treeWindow()), 6u);
+    EXPECT_EQ(openWholeTree(), 6u);
 }
 
 TEST_F(Exchange, FavoritesCancelsMissingFoldersAndTooLongPaths) {

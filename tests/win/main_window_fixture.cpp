@@ -120,6 +120,17 @@ void MainWindowTest::destroyMainWindow() {
     pumpMessages();
 }
 
+std::size_t MainWindowTest::openWholeTree() {
+    const BookmarkTree& tree = app().document.tree;
+    for (NodeId top = tree.firstTopLevel(); top != kNoNode; top = tree.nextSibling(top)) {
+        tree.walkSubtree(top, [&](NodeId node) {
+            if (tree.hasChildren(node)) app().treeView.expand(node);
+        });
+    }
+    app().treeView.finishBatches();
+    return static_cast<std::size_t>(TreeView_GetCount(treeWindow()));
+}
+
 void MainWindowTest::TearDown() {
     destroyMainWindow();
     setMessageBoxResponder(nullptr);

@@ -48,6 +48,10 @@ protected:
     void startMainWindow();
     void destroyMainWindow();
 
+    // Opens every folder, so that the view holds an item for each node; returns how many
+    // items it holds then.
+    std::size_t openWholeTree();
+
     App& app() { return theApp(); }
     HWND mainWindow() { return theApp().mainWindow; }
     HWND treeWindow() { return theApp().treeView.window(); }

@@ -1,0 +1,57 @@
+#!/usr/bin/env python3
+"""Writes a small example data file (Shift-JIS, CR LF), the way the program writes one, so
+that a first run shows a tree: a few folders and links, a mail link and a marked item.
+Usage: example_data.py OUT.dat"""
+import sys
+import time
+
+HEADER = "これは自動生成されたファイルです。編集しないで下さい。\r\n[Version]\r\nDataVersion=1.01\r\n"
+
+# (kind, depth, title, locator, mark, visited)
+ITEMS = [
+    (1, 1, "VoZivoVaro", "", 0, False),
+    (1, 2, "ニュース", "", 0, False),
+    (0, 3, "今日のニュース", "https://news.example.jp/", 0, True),
+    (0, 3, "天気予報", "https://weather.example.jp/tokyo", 1, False),
+    (1, 2, "調べもの", "", 0, False),
+    (0, 3, "百科事典", "https://encyclopedia.example.jp/", 0, True),
+    (0, 3, "国語辞典", "https://dictionary.example.jp/", 0, False),
+    (5, 2, "お問い合わせ", "mailto:info@example.jp", 0, False),
+    (0, 2, "Perchlet の使い方", "https://perchlet.example.com/guide", 1, False),
+]
+
+
+def number(kind, depth, serial):
+    value = (kind << 28) | (depth << 16) | serial
+    return value - (1 << 32) if value >= 1 << 31 else value
+
+
+def main(path):
+    now = str(int(time.time()))
+    out = HEADER
+    parents = {}
+    for serial, (kind, depth, title, locator, mark, visited) in enumerate(ITEMS, start=1):
+        item = number(kind, depth, serial)
+        parents[depth] = item
+        lines = [
+            "[List]",
+            f"ItemNum={item}",
+            f"TestNum={item & 0xFFFFFFFF:X}",
+            f"ParentNum={parents.get(depth - 1, 0)}",
+            f"TitleName={title}",
+            f"Locator={locator}",
+            "Comment=",
+            "LastModified=0" if serial == 1 else "LastModified=000000",
+            f"LastVisit={now if visited else ''}",
+            f"AddDate={now}",
+            "RcRight=0", "RcLeft=0", "RcTop=0", "RcBottom=0", "Browser=0",
+            f"Mark={mark}",
+            "",
+        ]
+        out += "\r\n".join(lines) + "\r\n"
+    with open(path, "wb") as f:
+        f.write(out.encode("cp932"))
+
+
+if __name__ == "__main__":
+    main(sys.argv[1])

@@ -1,0 +1,274 @@
+// The tree view holds items only for what is open. Every operation on a node whose item was
+// never made must give the same file and the same tree as on a view opened all the way.
+#include <gtest/gtest.h>
+
+#include <functional>
+#include <string>
+#include <windows.h>
+#include <commctrl.h>
+
+#include "app/command_ids.h"
+#include "app/text_win.h"
+#include "main_window_fixture.h"
+#include "store/document_text.h"
+#include "tree/tree_population.h"
+
+using namespace perchlet;
+using namespace perchlet::testing;
+
+namespace {
+
+struct NoIcons : ShellIconSource {
+    ImagePair appendIconsFor(const std::string&) override { return {12, 13}; }
+};
+
+// root
+//   A: a1 (a11, a12), a2
+//   B: b1
+//   C
+std::string sampleFile() {
+    Document document;
+    NoIcons icons;
+    auto add = [&](NodeId parent, const char* title, const char* locator) {
+        NewItemFields fields;
+        fields.title = title;
+        fields.locator = locator;
+        return newItemUnder(document, parent, fields, icons);
+    };
+    NodeId root = insertRootItem(document);
+    NodeId a = add(root, "A", "");
+    NodeId a1 = add(a, "a1", "");
+    add(a1, "a11", "http://a11.example/");
+    add(a1, "a12", "mailto:a12@example.com");
+    add(a, "a2", "http://a2.example/");
+    NodeId b = add(root, "B", "");
+    add(b, "b1", "http://b1.example/");
+    add(root, "C", "http://c.example/");
+    return writeWholeDocument(document);
+}
+
+// Dates that a command stamps differ from run to run; the rest must not.
+std::string withoutAddDates(std::string text) {
+    for (std::size_t at = text.find("AddDate="); at != std::string::npos; at = text.find("AddDate=", at + 1)) {
+        std::size_t end = text.find("\r\n", at);
+        text.erase(at + 8, end - at - 8);
+    }
+    return text;
+}
+
+class LazyView : public MainWindowTest {
+protected:
+    void startWithFile(const std::string& text) {
+        writeBytes(pathInFolder("ListFile.dat"), text);
+        writeBytes(pathInFolder("inifile.ini"), "[Option]\r\nFileOpen=1\r\n");
+        startMainWindow();
+    }
+
+    NodeId nodeNamed(const std::string& title) {
+        NodeId found = kNoNode;
+        const BookmarkTree& tree = app().document.tree;
+        tree.walkSubtree(tree.firstTopLevel(), [&](NodeId n) {
+            if (found == kNoNode && tree.node(n).text == title) found = n;
+        });
+        return found;
+    }
+
+    void command(int id) {
+        SendMessageW(mainWindow(), WM_COMMAND, static_cast<WPARAM>(id), 0);
+        pumpMessages();
+    }
+    void select(const char* title) { app().treeView.select(nodeNamed(title)); }
+
+    bool shownOnScreen(NodeId node) {
+        HTREEITEM item = app().treeView.itemOf(node);
+        RECT rect{};
+        return item && TreeView_GetItemRect(treeWindow(), item, &rect, TRUE);
+    }
+
+    // Every item of the control with what it shows, children in brackets.
+    std::wstring wholeView(HTREEITEM parent = TVI_ROOT) {
+        std::wstring out;
+        for (HTREEITEM item = TreeView_GetChild(treeWindow(), parent); item;
+             item = TreeView_GetNextSibling(treeWindow(), item)) {
+            wchar_t text[256] = L"";
+            TVITEMW query{};
+            query.hItem = item;
+            query.mask = TVIF_TEXT | TVIF_PARAM | TVIF_IMAGE | TVIF_SELECTEDIMAGE | TVIF_STATE;
+            query.stateMask = TVIS_BOLD;
+            query.pszText = text;
+            query.cchTextMax = 256;
+            TreeView_GetItem(treeWindow(), &query);
+            out += std::wstring(text) + L"|" + std::to_wstring(query.lParam) + L"|" + std::to_wstring(query.iImage) +
+                   L"," + std::to_wstring(query.iSelectedImage) + ((query.state & TVIS_BOLD) ? L"|bold" : L"");
+            std::wstring children = wholeView(item);
+            if (!children.empty()) out += L"(" + children + L")";
+            out += L" ";
+        }
+        return out;
+    }
+
+    struct Outcome {
+        std::string saved;
+        std::string exported;
+        std::wstring view;
+        std::string selected;
+    };
+
+    Outcome outcome() {
+        Outcome o;
+        o.saved = withoutAddDates(writeWholeDocument(app().document));
+        if (fileExists(pathInFolder("out.dat"))) o.exported = withoutAddDates(readBytes(pathInFolder("out.dat")));
+        NodeId selected = app().treeView.selectedNode();
+        o.selected = selected == kNoNode ? "" : app().document.tree.node(selected).text;
+        openWholeTree();
+        o.view = wholeView();
+        return o;
+    }
+
+    void dragOnto(NodeId dragged, NodeId target) {
+        NMTREEVIEWW begin{};
+        begin.hdr.hwndFrom = treeWindow();
+        begin.hdr.idFrom = IDC_TREE_VIEW;
+        begin.hdr.code = TVN_BEGINDRAGW;
+        begin.itemNew.hItem = app().treeView.itemOf(dragged);
+        SendMessageW(mainWindow(), WM_NOTIFY, IDC_TREE_VIEW, reinterpret_cast<LPARAM>(&begin));
+        RECT rect{};
+        TreeView_GetItemRect(treeWindow(), app().treeView.itemOf(target), &rect, TRUE);
+        POINT point{(rect.left + rect.right) / 2, (rect.top + rect.bottom) / 2};
+        MapWindowPoints(treeWindow(), mainWindow(), &point, 1);
+        SendMessageW(mainWindow(), WM_MOUSEMOVE, 0, MAKELPARAM(point.x, point.y));
+        SendMessageW(mainWindow(), WM_LBUTTONUP, 0, MAKELPARAM(point.x, point.y));
+        pumpMessages();
+    }
+};
+
+struct Operation {
+    const char* name;
+    const char* neverShown;  // a node the operation reaches before its item was ever made
+    std::function<void()> run;
+};
+
+}  // namespace
+
+TEST_F(LazyView, OperationsOnNodesNeverShownGiveTheSameFileAndTreeAsOnAnOpenView) {
+    const std::string file = sampleFile();
+    const Operation operations[] = {
+        {"select a deep link", "a11", [this] { select("a11"); }},
+        {"emphasis", "a11", [this] { select("a11"); command(CMD_EMPHASIS); }},
+        {"move up", "a12", [this] { select("a12"); command(CMD_MOVE_UP); }},
+        {"move a folder down", "a1", [this] { select("a1"); command(CMD_MOVE_DOWN); }},
+        {"delete", "a1", [this] { select("a1"); command(CMD_DELETE); }},
+        {"cut and paste", "b1", [this] {
+             select("a1");
+             command(CMD_CUT);
+             select("b1");
+             command(CMD_PASTE);
+         }},
+        {"copy and paste into an unopened folder", "a11", [this] {
+             select("a11");
+             command(CMD_COPY);
+             select("B");
+             command(CMD_PASTE);
+         }},
+        {"new folder", "a1", [this] { select("a1"); command(CMD_NEW_FOLDER); }},
+        {"import a data file", "a2", [this] {
+             select("a2");
+             chooseFiles({pathInFolder("ListFile.dat")});
+             command(CMD_IMPORT_DATA_FILE);
+         }},
+        {"export a subtree", "a1", [this] {
+             select("a1");
+             chooseFiles({pathInFolder("oudat")});
+             command(CMD_EXPORT_SUB_DATA_FILE);
+         }},
+        {"drag a folder with unopened children", "a11", [this] {
+             dragOnto(nodeNamed("A"), nodeNamed("C"));
+         }},
+        {"model changes images, number and title", "a11", [this] {
+             Document& document = app().document;
+             NodeId node = nodeNamed("a11");
+             BookmarkItem* record = nodeRecord(document, node);
+             document.items.renumber(*record, withKind(record->itemNumber, kKindChangedLink));
+             document.tree.setItemNumber(node, record->itemNumber);
+             document.tree.setImages(node, 4, 5);
+             record->title = "a11 changed";
+             document.tree.setText(node, record->title);
+         }},
+    };
+    for (const Operation& operation : operations) {
+        SCOPED_TRACE(operation.name);
+        startWithFile(file);
+        NodeId untouched = nodeNamed(operation.neverShown);
+        ASSERT_NE(untouched, kNoNode);
+        EXPECT_EQ(app().treeView.itemOf(untouched), nullptr);
+        operation.run();
+        // Whatever the operation selected or made is on the screen.
+        NodeId selected = app().treeView.selectedNode();
+        ASSERT_NE(selected, kNoNode);
+        EXPECT_TRUE(shownOnScreen(selected));
+        if (std::string(operation.name) == "new folder") {
+            EXPECT_TRUE(shownOnScreen(nodeNamed("新しいフォルダ")));
+        }
+        Outcome lazy = outcome();
+        destroyMainWindow();
+        DeleteFileW(widen(pathInFolder("out.dat")).c_str());
+
+        startWithFile(file);
+        openWholeTree();
+        operation.run();
+        Outcome open = outcome();
+        destroyMainWindow();
+        DeleteFileW(widen(pathInFolder("out.dat")).c_str());
+
+        EXPECT_EQ(lazy.saved, open.saved);
+        EXPECT_EQ(lazy.exported, open.exported);
+        EXPECT_TRUE(lazy.view == open.view) << narrow(lazy.view) << "\n" << narrow(open.view);
+        EXPECT_EQ(lazy.selected, open.selected);
+    }
+}
+
+TEST_F(LazyView, AFolderOfManyLinksShowsAScreenfulAtOnceAndTheRestBetweenMessages) {
+    const int links = 5000;
+    Document document;
+    NoIcons icons;
+    NodeId root = insertRootItem(document);
+    for (int i = 1; i <= links; ++i) {
+        NewItemFields fields;
+        fields.title = "link " + std::to_string(i);
+        fields.locator = "http://l.example/" + std::to_string(i);
+        newItemUnder(document, root, fields, icons);
+    }
+    writeBytes(pathInFolder("many.dat"), writeWholeDocument(document));
+    startMainWindow();
+    chooseFiles({pathInFolder("many.dat")});
+    SendMessageW(mainWindow(), WM_COMMAND, CMD_OPEN_DATA_FILE, 0);
+    const std::size_t all = static_cast<std::size_t>(links) + 1;
+
+    // The load opened the root with its first children; the rest is still to come.
+    HWND tree = treeWindow();
+    HTREEITEM rootItem = TreeView_GetRoot(tree);
+    EXPECT_EQ(TreeView_GetSelection(tree), rootItem);
+    EXPECT_TRUE(TreeView_GetItemState(tree, rootItem, TVIS_EXPANDED) & TVIS_EXPANDED);
+    EXPECT_TRUE(app().treeView.addingInBatches());
+    EXPECT_LT(static_cast<std::size_t>(TreeView_GetCount(tree)), all);
+
+    // A node further on is made when it is asked for, and the batches go on from there.
+    NodeId further = nodeNamed("link 2000");
+    app().treeView.select(further);
+    EXPECT_EQ(app().treeView.selectedNode(), further);
+    EXPECT_TRUE(shownOnScreen(further));
+    EXPECT_GE(static_cast<std::size_t>(TreeView_GetCount(tree)), 2001u);
+
+    for (int round = 0; round < 100000 && app().treeView.addingInBatches(); ++round) pumpMessages(5);
+    EXPECT_FALSE(app().treeView.addingInBatches());
+    ASSERT_EQ(static_cast<std::size_t>(TreeView_GetCount(tree)), all);
+    // In the model's order, each item with its own node.
+    int i = 0;
+    const NodeId first = nodeNamed("link 1");
+    for (HTREEITEM item = TreeView_GetChild(tree, rootItem); item; item = TreeView_GetNextSibling(tree, item)) {
+        ++i;
+        ASSERT_TRUE(treeItemText(tree, item) == widen("link " + std::to_string(i))) << i;
+        ASSERT_EQ(app().treeView.nodeOf(item), first + static_cast<NodeId>(i - 1));
+    }
+    EXPECT_EQ(i, links);
+}
