@@ -118,6 +118,9 @@ wait_for 100 has_confirmation || fail "the move was not offered for confirmation
 import -window root "$artifacts/drag_drop_confirm.png"
 xdotool key --window "$(confirmation)" Return 2>/dev/null  # the box is gone before the key is up
 wait_for 100 eval '! has_confirmation' || fail "the confirmation did not close"
+# The box went away between the key's press and release, so Wine never saw Return come up
+# and would hold it down for every program after this one on the display: release it here.
+xdotool keyup --window "$window" Return 2>/dev/null
 
 # Save with the File menu's keys.
 sleep 0.5
