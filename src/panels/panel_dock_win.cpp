@@ -1,10 +1,81 @@
 #include "panels/panel_dock_win.h"
 
+#include "app/command_ids.h"
+#include "app/dialogs_win.h"
+
 namespace perchlet {
 
-// Placeholder until the docking lands: no panel opens.
-bool openPanel(App&, PanelKind, const wchar_t*, DLGPROC) { return false; }
+namespace {
 
-void closePanel(App&, PanelKind) {}
+PanelState& stateOf(App& app, PanelKind which) { return which == PanelKind::Editor ? app.editor : app.options; }
+
+PanelKind otherOf(PanelKind which) { return which == PanelKind::Editor ? PanelKind::Options : PanelKind::Editor; }
+
+// The menu command that opens the panel, greyed while it is open.
+UINT commandOf(PanelKind which) { return which == PanelKind::Editor ? CMD_EDITOR_PANEL : CMD_OPTIONS_PANEL; }
+
+void enableCommand(App& app, PanelKind which, bool enable) {
+    if (HMENU menu = GetMenu(app.mainWindow))
+        EnableMenuItem(menu, commandOf(which), MF_BYCOMMAND | (enable ? MF_ENABLED : MF_GRAYED));
+}
+
+// Changes the main window's width only: left, top and height stay.
+void widenMainWindow(App& app, int by) {
+    RECT rect{};
+    GetWindowRect(app.mainWindow, &rect);
+    MoveWindow(app.mainWindow, rect.left, rect.top, rect.right - rect.left + by, rect.bottom - rect.top, TRUE);
+}
+
+// Lays the tree view and the open panel (if any) out again over the current client area,
+// also when the window's size did not change (a size the system refused).
+void relayout(App& app) {
+    RECT client{};
+    GetClientRect(app.mainWindow, &client);
+    SendMessageW(app.mainWindow, WM_SIZE, SIZE_RESTORED, MAKELPARAM(client.right, client.bottom));
+}
+
+}  // namespace
+
+UINT closeMessageOf(PanelKind which) { return which == PanelKind::Editor ? kCloseEditorMessage : kCloseOptionsMessage; }
+
+bool openPanel(App& app, PanelKind which, const wchar_t* templateName, DLGPROC procedure) {
+    PanelKind other = otherOf(which);
+    if (stateOf(app, other).open) SendMessageW(stateOf(app, other).window, closeMessageOf(other), 0, 0);
+    PanelState& panel = stateOf(app, which);
+    if (panel.open) return true;
+    app.panelScrollPosition = 0;
+
+    HWND window = CreateDialogParamW(app.instance, templateName, app.mainWindow, procedure, 0);
+    if (!window) {
+        showMessage(app.mainWindow, "ダイアログボックス作成失敗です", "Error", MB_OK);
+        return false;
+    }
+    enableCommand(app, which, false);
+    panel.window = window;
+    panel.open = true;
+
+    ShowWindow(window, SW_SHOW);
+    RECT outer{};
+    GetWindowRect(window, &outer);
+    panel.width = outer.right - outer.left;
+    panel.height = outer.bottom - outer.top;
+
+    widenMainWindow(app, panel.width);
+    relayout(app);
+    return true;
+}
+
+void closePanel(App& app, PanelKind which) {
+    PanelState& panel = stateOf(app, which);
+    if (!panel.open) return;
+    enableCommand(app, which, true);
+    panel.open = false;
+    HWND window = panel.window;
+    panel.window = nullptr;
+
+    widenMainWindow(app, -panel.width);
+    relayout(app);
+    DestroyWindow(window);
+}
 
 }  // namespace perchlet

@@ -7,6 +7,11 @@ namespace perchlet {
 
 enum class PanelKind { Editor, Options };
 
+// Sent to a panel to close it; each panel's procedure answers it with closePanel.
+constexpr UINT kCloseEditorMessage = 92;
+constexpr UINT kCloseOptionsMessage = 96;
+UINT closeMessageOf(PanelKind which);
+
 // Closes the other panel, creates this one from its dialog template with its procedure,
 // greys its menu command and widens the main window. False when the dialog cannot be made.
 bool openPanel(App& app, PanelKind which, const wchar_t* templateName, DLGPROC procedure);
