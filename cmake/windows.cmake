@@ -13,7 +13,7 @@ target_link_libraries(perchlet_shell PUBLIC perchlet_core ${WIN_LIBS})
 
 set(RESOURCE_SCRIPT ${CMAKE_SOURCE_DIR}/resources/perchlet.rc)
 file(GLOB RESOURCE_FILES CONFIGURE_DEPENDS ${CMAKE_SOURCE_DIR}/resources/icons/*.ico
-     ${CMAKE_SOURCE_DIR}/resources/*.bmp ${CMAKE_SOURCE_DIR}/src/app/command_ids.h)
+     ${CMAKE_SOURCE_DIR}/resources/*.bmp ${CMAKE_SOURCE_DIR}/resources/*.rc ${CMAKE_SOURCE_DIR}/src/app/command_ids.h)
 set_source_files_properties(${RESOURCE_SCRIPT} PROPERTIES OBJECT_DEPENDS "${RESOURCE_FILES}")
 
 add_executable(perchlet WIN32 src/app/winmain.cpp ${RESOURCE_SCRIPT})
@@ -32,7 +32,7 @@ add_test(NAME win_tests COMMAND ${WINE_RUN} $<TARGET_FILE:win_tests>)
 set_tests_properties(win_tests PROPERTIES TIMEOUT 600 ENVIRONMENT "PERCHLET_EXPECT_ACP=932")
 # The same texts must come out right when Wine runs in a language other than Japanese.
 add_test(NAME win_tests_english_locale
-         COMMAND ${WINE_RUN} $<TARGET_FILE:win_tests> --gtest_filter=Menus.*:Locale.*:MainWindow.JapaneseTitles*:MainWindow.AboutDialog*)
+         COMMAND ${WINE_RUN} $<TARGET_FILE:win_tests> --gtest_filter=Menus.*:Locale.*:MainWindow.JapaneseTitles*:MainWindow.AboutDialog*:OptionsPanel.*)
 set_tests_properties(win_tests_english_locale PROPERTIES TIMEOUT 600
                      ENVIRONMENT "LANG=en_US.UTF-8;LC_ALL=en_US.UTF-8;PERCHLET_EXPECT_ACP=1252")
 

@@ -3,8 +3,10 @@
 #include <shellapi.h>
 
 #include "app/command_ids.h"
+#include "app/placement_win.h"
 #include "app/text_win.h"
 #include "exchange/commands_win.h"
+#include "panels/options_panel_win.h"
 #include "store/document_commands_win.h"
 #include "tree/edit_commands_win.h"
 
@@ -58,6 +60,18 @@ bool dispatchCommand(App& app, WPARAM wParam) {
         return true;
     case CMD_HELP:
         openHelp(app);
+        return true;
+    case CMD_OPTIONS_PANEL:
+        openOptionsPanel(app);
+        return true;
+    case CMD_RESTORE_MAIN_POS:
+        restoreMainWindow(app);
+        return true;
+    case CMD_HIDE_WINDOW:
+        hideMainWindow(app);
+        return true;
+    case CMD_TRAY_RESTORE:
+        showMainWindow(app);  // nothing while the window shows
         return true;
     }
     return false;

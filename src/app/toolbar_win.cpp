@@ -3,6 +3,7 @@
 #include <shellapi.h>
 
 #include "app/command_ids.h"
+#include "app/placement_win.h"
 
 namespace perchlet {
 
@@ -101,6 +102,7 @@ static void showTrayMenu(App& app) {
 void onTrayCallback(App& app, WPARAM id, LPARAM mouseMessage) {
     if (id != TRAY_ICON_ID) return;
     if (mouseMessage == WM_LBUTTONDOWN) showTrayMenu(app);
+    if (mouseMessage == WM_LBUTTONDBLCLK) showMainWindow(app);  // nothing while the window shows
 }
 
 }  // namespace perchlet

@@ -109,6 +109,30 @@ bool readStartupSettings(Settings& settings, StartupEnvironment& environment) {
     return true;
 }
 
+std::vector<ProfileEntry> settingsToWrite(const Settings& s) {
+    auto flag = [](bool on) { return std::string(on ? "1" : "0"); };
+    return {
+        {"Option", "FileOpen", flag(s.dataAtStart)},
+        {"Option", "BackFile", flag(s.backupFile != 0)},
+        {"Option", "DefBrows", std::to_string(s.doubleClickSlot)},
+        {"Option", "DataPass", s.dataPath},
+        {"Option", "BrowsPass1", s.browserPath[0]},
+        {"Option", "BrowsPass2", s.browserPath[1]},
+        {"Option", "BrowsPass3", s.browserPath[2]},
+        {"Window", "AutoHyde", flag(s.autoHide)},
+        {"Window", "TopMost", flag(s.topMost)},
+        {"Window", "MainXPos", s.mainX},
+        {"Window", "MainYPos", s.mainY},
+        {"Window", "MainWidth", s.mainWidthMax ? "MAX" : s.mainWidth},
+        {"Window", "MainHight", s.mainHeightMax ? "MAX" : s.mainHeight},
+        {"Window", "Alignment", std::to_string(s.alignment)},
+        {"Window", "BrowsXPos", s.browserX},
+        {"Window", "BrowsYPos", s.browserY},
+        {"Window", "BrowsWidth", s.browserWidthMax ? "MAX" : s.browserWidth},
+        {"Window", "BrowsHight", s.browserHeightMax ? "MAX" : s.browserHeight},
+    };
+}
+
 std::string fileNameOf(const std::string& path) {
     // A trail byte of a two-byte character can look like a backslash; find the real last one.
     std::size_t last = std::string::npos;
