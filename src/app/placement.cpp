@@ -1,12 +1,15 @@
 #include "app/placement.h"
 
+#include <climits>
+
 namespace perchlet {
 
 WindowBox mainRestoreBox(const Settings& settings, const ScreenRect& workArea, int panelWidth) {
     WindowBox box;
     box.x = settingNumber(settings.mainX);
     box.y = settingNumber(settings.mainY);
-    box.width = sizeFromSetting(settings.mainWidth, settings.mainX, workArea.right) + panelWidth;
+    long long width = static_cast<long long>(sizeFromSetting(settings.mainWidth, settings.mainX, workArea.right)) + panelWidth;
+    box.width = width > INT_MAX ? INT_MAX : static_cast<int>(width);
     box.height = sizeFromSetting(settings.mainHeight, settings.mainY, workArea.bottom);
     return box;
 }

@@ -1,5 +1,7 @@
 #include <gtest/gtest.h>
 
+#include <climits>
+
 #include "app/placement.h"
 
 using namespace perchlet;
@@ -20,6 +22,7 @@ TEST(Placement, RestoreBoxFollowsTheSettingsMaxAndTheOpenPanel) {
         {"", "", "", "", 0, {0, 0, 0, 0}},          // no settings read
         {"-50", "-20", "max", "99999", 0, {-50, -20, 0, 99999}},  // "MAX" only in capitals
         {"2000", "0", "MAX", "10", 0, {2000, 0, -720, 10}},    // passed on; the system's minimum applies
+        {"-99999999999", "0", "MAX", "10", 290, {INT_MIN, 0, INT_MAX, 10}},  // far out: no overflow
     };
     for (const Case& c : cases) {
         Settings s;
