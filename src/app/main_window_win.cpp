@@ -194,9 +194,11 @@ void layoutChildren(App& app, int clientWidth, int clientHeight) {
 
 LRESULT CALLBACK mainWindowProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
     App& app = theApp();
-    // A restarted notification area has forgotten the icon.
+    // A restarted notification area has forgotten the icon; one that kept it would refuse
+    // a second, so the old one goes first.
     static const UINT taskbarCreated = RegisterWindowMessageW(L"TaskbarCreated");
     if (message == taskbarCreated && taskbarCreated != 0) {
+        removeTrayIcon(app);
         addTrayIcon(app);
         return 0;
     }

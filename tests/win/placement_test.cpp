@@ -154,6 +154,10 @@ TEST_F(Placement, ARestartedNotificationAreaGetsTheIconAgain) {
     ASSERT_TRUE(app().trayIconShown);
     removeTrayIcon(app());
     ASSERT_FALSE(app().trayIconShown);
-    SendMessageW(mainWindow(), RegisterWindowMessageW(L"TaskbarCreated"), 0, 0);
+    const UINT taskbarCreated = RegisterWindowMessageW(L"TaskbarCreated");
+    SendMessageW(mainWindow(), taskbarCreated, 0, 0);
+    EXPECT_TRUE(app().trayIconShown);
+    // Told twice, while the icon is still there: it stays.
+    SendMessageW(mainWindow(), taskbarCreated, 0, 0);
     EXPECT_TRUE(app().trayIconShown);
 }
