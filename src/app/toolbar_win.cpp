@@ -96,6 +96,9 @@ static void showTrayMenu(App& app) {
     GetCursorPos(&cursor);
     SetForegroundWindow(app.mainWindow);
     TrackPopupMenu(GetSubMenu(menu, 0), TPM_BOTTOMALIGN, cursor.x, cursor.y, 0, app.mainWindow, nullptr);
+    // Lets the menu's end finish before the next click on the icon, so a second click opens
+    // the menu again.
+    PostMessageW(app.mainWindow, WM_NULL, 0, 0);
     DestroyMenu(menu);
 }
 

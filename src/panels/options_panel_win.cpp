@@ -7,6 +7,7 @@
 #include "browser/browser_window_win.h"
 #include "panels/panel_dock_win.h"
 #include "panels/settings.h"
+#include "store/bookmark_item.h"
 #include "store/file_io_win.h"
 
 namespace perchlet {
@@ -171,7 +172,7 @@ void savePanel(App& app, HWND panel) {
     Settings& settings = app.settings;
     for (int slot = 0; slot < 3; ++slot) settings.browserPath[slot] = textOf(panel, kSlotEdits[slot]);
     settings.dataPath = textOf(panel, IDC_OPT_DATA_PATH);
-    for (const TextEdit& edit : kNumberEdits) settings.*edit.text = textOf(panel, edit.id).substr(0, edit.limit);
+    for (const TextEdit& edit : kNumberEdits) settings.*edit.text = fitField(textOf(panel, edit.id), edit.limit);
     if (settings.mainWidthMax) settings.mainWidth = "MAX";
     if (settings.mainHeightMax) settings.mainHeight = "MAX";
     if (settings.browserWidthMax) settings.browserWidth = "MAX";

@@ -88,13 +88,36 @@ popup_menu() {
   local w
   for w in $(xdotool search --onlyvisible --name '^$' 2>/dev/null); do
     eval "$(xdotool getwindowgeometry --shell "$w" 2>/dev/null | sed 's/^/MENU_/')"
-    # A small window that is neither the icon nor the screen: the tray menu.
-    [ "$MENU_WIDTH" -gt 40 ] && [ "$MENU_WIDTH" -lt 400 ] && [ "$MENU_HEIGHT" -gt 20 ] && [ "$MENU_HEIGHT" -lt 120 ] || continue
+    # A small window that is neither the icon nor the screen: a menu.
+    [ "$MENU_WIDTH" -gt 40 ] && [ "$MENU_WIDTH" -lt 500 ] && [ "$MENU_HEIGHT" -gt 20 ] && [ "$MENU_HEIGHT" -lt 400 ] || continue
     [ "$MENU_Y" -lt "$TRAY_Y" ] || continue
     echo "$w"
     return 0
   done
   return 1
+}
+# Clicks the menu item that the keyboard highlighted: keys alone are not enough, since a
+# Return that an earlier program on this display never saw come up stays down for Wine.
+click_highlighted_item() {
+  local menu_x menu_y spot
+  eval "$(xdotool getwindowgeometry --shell "$1" | sed 's/^/HL_/')"
+  spot=$(import -window root -crop "${HL_WIDTH}x${HL_HEIGHT}+${HL_X}+${HL_Y}" +repage -depth 8 txt:- 2>/dev/null |
+    awk -F'[,: ]+' '/#3096FA/ { sx += $1; sy += $2; c++ } END { if (c) print int(sx / c), int(sy / c) }')
+  [ -n "$spot" ] || return 1
+  read -r menu_x menu_y <<< "$spot"
+  xdotool mousemove $((HL_X + menu_x)) $((HL_Y + menu_y)) click 1
+}
+# The toolbar's last button, a navy bar, found on the screen.
+click_hide_button() {
+  local spot hide_x hide_y
+  eval "$(xdotool getwindowgeometry --shell "$window" | sed 's/^/MW_/')"
+  spot=$(import -window root -crop "${MW_WIDTH}x140+${MW_X}+${MW_Y}" +repage -depth 8 txt:- 2>/dev/null |
+    awk -F'[,: ]+' '/#000080/ { x[n] = $1; y[n] = $2; n++; if ($1 > maxx) maxx = $1 }
+      END { for (i = 0; i < n; i++) if (x[i] > maxx - 30) { sx += x[i]; sy += y[i]; c++ }
+            if (c) print int(sx / c), int(sy / c) }')
+  [ -n "$spot" ] || return 1
+  read -r hide_x hide_y <<< "$spot"
+  xdotool mousemove $((MW_X + hide_x)) $((MW_Y + hide_y)) click 1
 }
 has_popup_menu() { [ -n "$(popup_menu)" ]; }
 
@@ -102,40 +125,33 @@ has_popup_menu() { [ -n "$(popup_menu)" ]; }
 sleep 1
 width_before=$(width_of "$window")
 eval "$(xdotool getwindowgeometry --shell "$window")"
-xdotool mousemove $((X + 60)) $((Y + 300)) click 1
+xdotool mousemove $((X + 60)) $((Y + 300)) click 1  # the keys go to the active window
 sleep 0.3
-xdotool key alt+w
+xdotool key --window "$window" alt+w
+wait_for 50 has_popup_menu || fail "the Window menu did not open"
+xdotool key --window "$window" Down
 sleep 0.5
-xdotool key Down Return
+click_highlighted_item "$(popup_menu)" || fail "no highlighted item in the Window menu"
 panel_open() { [ "$(width_of "$window")" -gt $((width_before + 100)) ]; }
 wait_for 50 panel_open || fail "the options panel did not open (window width $(width_of "$window"))"
 sleep 0.5
 import -window root "$artifacts/tray_options_panel.png"
 echo "options panel open: window $width_before -> $(width_of "$window") pixels wide"
 
-# 2. Hide with the toolbar's last button (a navy bar), found on the screen.
-read -r hide_x hide_y < <(
-  import -window root -crop "$((width_before))x140+${X}+${Y}" +repage -depth 8 txt:- 2>/dev/null |
-    awk -F'[,: ]+' '/#000080/ { x[n] = $1; y[n] = $2; n++; if ($1 > maxx) maxx = $1 }
-      END { for (i = 0; i < n; i++) if (x[i] > maxx - 30) { sx += x[i]; sy += y[i]; c++ }
-            if (c) print int(sx / c), int(sy / c) }')
-[ -n "${hide_x:-}" ] || fail "no hide button found on the toolbar"
-xdotool mousemove $((X + hide_x)) $((Y + hide_y)) click 1
+# 2. Hide with the toolbar's hide button.
+click_hide_button || fail "no hide button found on the toolbar"
 wait_for 50 main_hidden || fail "the hide button did not hide the window"
-echo "hidden by the toolbar button at $((X + hide_x)),$((Y + hide_y))"
+echo "hidden by the toolbar button"
 
 # 3. The pointer at x = 2 brings it back (third tick of the 300 ms edge timer).
 xdotool mousemove 2 500
 wait_for 50 main_shown || fail "the window did not come back from the left edge"
 echo "shown again from the left edge"
 
-# 4. Hide again (Window menu's last item), then the tray menu's "ウィンドウを復元する".
-xdotool mousemove $((X + 60)) $((Y + 300)) click 1
-sleep 0.3
-xdotool key alt+w
+# 4. Hide again, then the tray menu's "ウィンドウを復元する".
 sleep 0.5
-xdotool key Up Return
-wait_for 50 main_hidden || fail "the Window menu's hide did not hide the window"
+click_hide_button || fail "no hide button found on the toolbar the second time"
+wait_for 50 main_hidden || fail "the hide button did not hide the window the second time"
 xdotool mousemove "$icon_x" "$icon_y" click 1
 wait_for 50 has_popup_menu || fail "a click on the tray icon showed no menu"
 sleep 0.3
@@ -148,6 +164,7 @@ wait_for 50 main_shown || fail "the tray menu's first item did not bring the win
 echo "shown again from the tray menu"
 
 # 5. The tray menu's "終了" ends the program (nothing unsaved, so no question).
+sleep 0.5
 xdotool mousemove "$icon_x" "$icon_y" click 1
 wait_for 50 has_popup_menu || fail "the tray menu did not open a second time"
 eval "$(xdotool getwindowgeometry --shell "$(popup_menu)")"

@@ -68,49 +68,24 @@ TEST_F(Placement, RestoreWithoutSettingsGoesToTheCornerAtTheLeastSize) {
     EXPECT_TRUE(IsWindow(mainWindow()));
 }
 
-TEST_F(Placement, HideThenTheEdgeBringsTheWindowBackOnTheThirdTick) {
+TEST_F(Placement, HiddenWindowComesBackFromTheEdgeWhereItWas) {
     startMainWindow();
     RECT before = rect();
-    struct Case {
-        const char* name;
-        std::vector<int> xs;
-        int showsAfter;  // ticks until shown; 0 never
-    };
-    const Case cases[] = {
-        {"x = 4", {4, 4, 4}, 3},
-        {"x = 5 never", {5, 5, 5, 5, 5}, 0},
-        {"leaving the edge starts again", {4, 4, 300, 4, 4, 4}, 6},
-    };
-    for (const Case& c : cases) {
-        SCOPED_TRACE(c.name);
-        command(CMD_HIDE_WINDOW);
-        ASSERT_TRUE(app().hidden);
-        ASSERT_FALSE(shown());
-        int shownAt = 0;
-        for (std::size_t i = 0; i < c.xs.size() && !shownAt; ++i) {
-            edgeTimerTick(app(), POINT{c.xs[i], 400});
-            if (shown()) shownAt = static_cast<int>(i) + 1;
-        }
-        EXPECT_EQ(shownAt, c.showsAfter);
-        if (shownAt) {
-            EXPECT_FALSE(app().hidden);
-            EXPECT_EQ(app().edgeCounter, 0);
-            RECT after = rect();
-            EXPECT_TRUE(EqualRect(&before, &after));
-            // The timer was stopped with the show.
-            EXPECT_FALSE(KillTimer(mainWindow(), 1));
-        }
-        showMainWindow(app());
-    }
-}
-
-TEST_F(Placement, TheTimerMessageReadsTheRealCursor) {
-    startMainWindow();
     command(CMD_HIDE_WINDOW);
-    ASSERT_TRUE(SetCursorPos(2, 300));
-    for (int i = 0; i < 3; ++i) SendMessageW(mainWindow(), WM_TIMER, 1, 0);
+    ASSERT_FALSE(shown());
+    for (int i = 0; i < 5; ++i) edgeTimerTick(app(), POINT{5, 400});
+    EXPECT_FALSE(shown());
+    // The real timer message reads the real cursor; the third tick at x < 5 shows.
+    ASSERT_TRUE(SetCursorPos(4, 300));
+    for (int i = 0; i < 2; ++i) SendMessageW(mainWindow(), WM_TIMER, 1, 0);
+    EXPECT_FALSE(shown());
+    SendMessageW(mainWindow(), WM_TIMER, 1, 0);
     EXPECT_TRUE(shown());
     EXPECT_FALSE(app().hidden);
+    EXPECT_EQ(app().edgeCounter, 0);
+    RECT after = rect();
+    EXPECT_TRUE(EqualRect(&before, &after));
+    EXPECT_FALSE(KillTimer(mainWindow(), 1));  // stopped with the show
     SetCursorPos(640, 500);
 }
 
