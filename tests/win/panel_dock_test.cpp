@@ -33,6 +33,8 @@ INT_PTR CALLBACK stubEditorProc(HWND, UINT message, WPARAM, LPARAM) {
     return message == WM_INITDIALOG;
 }
 
+INT_PTR CALLBACK deafEditorProc(HWND, UINT message, WPARAM, LPARAM) { return message == WM_INITDIALOG; }
+
 class PanelDock : public MainWindowTest {
 protected:
     void SetUp() override {
@@ -113,6 +115,12 @@ TEST_F(PanelDock, OpeningOnePanelClosesTheOther) {
     EXPECT_EQ(widthOf(windowRect(mainWindow())), widthOf(before) + app().editor.width);
     closePanel(app(), PanelKind::Editor);
     EXPECT_EQ(widthOf(windowRect(mainWindow())), widthOf(before));
+
+    // A panel deaf to its close message still gives way.
+    ASSERT_TRUE(openPanel(app(), PanelKind::Editor, L"MYOPTION", deafEditorProc));
+    command(CMD_OPTIONS_PANEL);
+    EXPECT_FALSE(app().editor.open);
+    EXPECT_EQ(widthOf(windowRect(mainWindow())), widthOf(before) + app().options.width);
 }
 
 TEST_F(PanelDock, AMissingTemplateSaysSoAndOpensNothing) {
