@@ -17,7 +17,8 @@ struct ProfileEntry {
 // its own line; a missing key goes after the last line of its section; a missing section
 // goes at the end. Names compare without regard to ASCII case, as the profile functions do.
 // Every other line stays byte for byte; line ends become CR LF. A file that starts with a
-// UTF-8 byte order mark keeps it and gets its values in UTF-8.
+// UTF-8 byte order mark keeps it and gets its values in UTF-8; a UTF-16 file (either byte
+// order, with its mark) stays UTF-16.
 std::string setProfileValues(std::string_view fileText, const std::vector<ProfileEntry>& entries);
 
 }  // namespace perchlet

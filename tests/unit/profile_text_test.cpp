@@ -10,6 +10,12 @@ using namespace perchlet;
 
 namespace {
 
+// A literal with NUL bytes in it, whole.
+template <std::size_t N>
+std::string bytes(const char (&literal)[N]) {
+    return std::string(literal, N - 1);
+}
+
 struct ProfileCase {
     const char* name;
     std::string before;
@@ -46,6 +52,12 @@ TEST(ProfileText, SetsValuesAndKeepsEverythingElse) {
         {"a UTF-8 file keeps its mark and gets UTF-8 values", "\xEF\xBB\xBF[Option]\r\nK=\xE3\x81\x82\r\n",
          {{"Option", "DataPass", "\x82\xA0"}},
          "\xEF\xBB\xBF[Option]\r\nK=\xE3\x81\x82\r\nDataPass=\xE3\x81\x82\r\n"},
+        {"a UTF-16 file stays UTF-16 in its byte order",
+         bytes("\xFF\xFE[\0O\0]\0\r\0\n\0K\0=\0\x42\x30\x3D\xD8\x00\xDE\r\0\n\0"),
+         {{"O", "P", "\x95\x5C"}},
+         bytes("\xFF\xFE[\0O\0]\0\r\0\n\0K\0=\0\x42\x30\x3D\xD8\x00\xDE\r\0\n\0P\0=\0\x68\x88\r\0\n\0")},
+        {"big-endian UTF-16 too", bytes("\xFE\xFF\0[\0O\0]\0\n"), {{"O", "P", "1"}},
+         bytes("\xFE\xFF\0[\0O\0]\0\r\0\n\0P\0=\0\x31\0\r\0\n")},
         {"a line end inside a value cannot start a line", "", {{"Option", "DataPass", "a\r\n[Evil]"}},
          "[Option]\r\nDataPass=a  [Evil]\r\n"},
         {"a file without a last line end", "[Option]\r\nA=1", {{"Option", "B", "2"}},

@@ -130,3 +130,16 @@ TEST_F(SettingsFile, OddPositionsAndSizes) {
         destroyMainWindow();
     }
 }
+
+TEST_F(SettingsFile, Utf16IsReadAndStaysUtf16) {
+    auto utf16 = [](const std::string& ascii) {
+        std::string out = "\xFF\xFE";
+        for (char c : ascii) out += std::string{c, '\0'};
+        return out;
+    };
+    std::string saved = startAndSave(utf16("[Option]\r\nFileOpen=0\r\n[Window]\r\nMainXPos=7\r\n[Mine]\r\nK=1\r\n"));
+    EXPECT_EQ(started.mainX, "7");
+    EXPECT_EQ(saved.substr(0, 2), "\xFF\xFE");
+    EXPECT_NE(saved.find(utf16("[Mine]\r\nK=1\r\n").substr(2)), std::string::npos);
+    EXPECT_NE(saved.find(utf16("MainXPos=7\r\n").substr(2)), std::string::npos);
+}
