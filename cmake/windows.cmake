@@ -20,6 +20,15 @@ add_executable(perchlet WIN32 src/app/winmain.cpp ${RESOURCE_SCRIPT})
 target_link_libraries(perchlet PRIVATE perchlet_shell)
 target_link_options(perchlet PRIVATE -municode)
 
+# The help file, compiled from help/ by chmcmd (fp-utils), lands beside perchlet.exe.
+set(HELP_FILE ${CMAKE_BINARY_DIR}/perchlet.chm)
+file(GLOB HELP_SOURCES CONFIGURE_DEPENDS ${CMAKE_SOURCE_DIR}/help/*)
+add_custom_command(OUTPUT ${HELP_FILE}
+                   COMMAND bash ${CMAKE_SOURCE_DIR}/scripts/build_help.sh ${CMAKE_SOURCE_DIR}/help ${HELP_FILE}
+                   DEPENDS ${HELP_SOURCES} ${CMAKE_SOURCE_DIR}/scripts/build_help.sh VERBATIM)
+add_custom_target(perchlet_help DEPENDS ${HELP_FILE})
+add_dependencies(perchlet perchlet_help)
+
 add_subdirectory(/usr/src/googletest ${CMAKE_BINARY_DIR}/googletest EXCLUDE_FROM_ALL)
 
 set(WINE_RUN ${CMAKE_SOURCE_DIR}/tests/wine_run.sh)
@@ -28,11 +37,13 @@ file(GLOB WIN_TEST_SOURCES CONFIGURE_DEPENDS ${CMAKE_SOURCE_DIR}/tests/win/*.cpp
 add_executable(win_tests ${WIN_TEST_SOURCES} tests/servers/loopback_http_server.cpp ${RESOURCE_SCRIPT})
 target_link_libraries(win_tests PRIVATE perchlet_shell gtest ws2_32)
 target_include_directories(win_tests PRIVATE ${CMAKE_SOURCE_DIR}/tests/win ${CMAKE_SOURCE_DIR}/tests/servers)
+target_compile_definitions(win_tests PRIVATE PERCHLET_HELP_FILE="${HELP_FILE}")
+add_dependencies(win_tests perchlet_help)
 add_test(NAME win_tests COMMAND ${WINE_RUN} $<TARGET_FILE:win_tests>)
 set_tests_properties(win_tests PROPERTIES TIMEOUT 600 ENVIRONMENT "PERCHLET_EXPECT_ACP=932")
 # The same texts must come out right when Wine runs in a language other than Japanese.
 add_test(NAME win_tests_english_locale
-         COMMAND ${WINE_RUN} $<TARGET_FILE:win_tests> --gtest_filter=Menus.*:Locale.*:MainWindow.JapaneseTitles*:MainWindow.AboutDialog*)
+         COMMAND ${WINE_RUN} $<TARGET_FILE:win_tests> --gtest_filter=Menus.*:Locale.*:MainWindow.JapaneseTitles*:MainWindow.AboutDialog*:OptionsPanel.*)
 set_tests_properties(win_tests_english_locale PROPERTIES TIMEOUT 600
                      ENVIRONMENT "LANG=en_US.UTF-8;LC_ALL=en_US.UTF-8;PERCHLET_EXPECT_ACP=1252")
 
@@ -57,6 +68,10 @@ target_link_options(window_probe PRIVATE -municode)
 add_test(NAME e2e_web COMMAND ${CMAKE_SOURCE_DIR}/tests/e2e/web_test.sh
          $<TARGET_FILE:perchlet> $<TARGET_FILE:window_probe> ${CMAKE_BINARY_DIR}/artifacts)
 set_tests_properties(e2e_web PROPERTIES TIMEOUT 300)
+# Beside a real notification area (trayer): panel, hide, screen edge, tray menu.
+add_test(NAME e2e_tray COMMAND ${CMAKE_SOURCE_DIR}/tests/e2e/tray_test.sh
+         $<TARGET_FILE:perchlet> ${CMAKE_BINARY_DIR}/artifacts)
+set_tests_properties(e2e_tray PROPERTIES TIMEOUT 300)
 
 # The command-line tool as a console program: the core only, no Win32 shell.
 # Without libcurl here, check is left out: the tool says so.

@@ -8,7 +8,8 @@ bash scripts/setup.sh
 cmake -S . -B build/win -DCMAKE_TOOLCHAIN_FILE="$root/cmake/mingw-i686.cmake" -DCMAKE_BUILD_TYPE=Release >/dev/null
 cmake --build build/win -j "$(nproc)" --target perchlet
 exe="$root/build/win/perchlet.exe"
-# The program keeps inifile.ini and its data file in the folder it starts in.
+# The program keeps inifile.ini and its data file in the folder it starts in, and looks
+# there for its help file.
 workdir="$root/build/run"
 mkdir -p "$workdir"
 # A first run gets an example data file and the setting that opens it at start-up, so that
@@ -17,6 +18,7 @@ if [ ! -e "$workdir/inifile.ini" ] && [ ! -e "$workdir/ListFile.dat" ]; then
   python3 scripts/example_data.py "$workdir/ListFile.dat"
   printf '[Option]\r\nFileOpen=1\r\n' > "$workdir/inifile.ini"
 fi
+cp "$root/build/win/perchlet.chm" "$workdir/"
 cd "$workdir"
 
 if [ -n "${DISPLAY:-}" ]; then
@@ -25,6 +27,8 @@ if [ -n "${DISPLAY:-}" ]; then
 fi
 
 . "$root/tests/wine_env.sh"
+# Nobody can answer Wine's offer to download its HTML engine on a virtual display.
+export WINEDLLOVERRIDES="${WINEDLLOVERRIDES-mshtml=}"
 wine "$exe" &
 for _ in $(seq 1 60); do
   xdotool search --name 'Perchlet$' >/dev/null 2>&1 && break

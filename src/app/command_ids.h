@@ -109,6 +109,41 @@
 #define IDC_CHECK_STATUS        803
 #define IDC_CHECK_ITEM          804
 
+// Options panel MYOPTION
+#define IDC_OPT_SAVE            1101
+#define IDC_OPT_CLOSE           1102
+#define IDC_OPT_DATA_AT_START   1001
+#define IDC_OPT_BACKUP          1007
+#define IDC_OPT_DATA_PATH       911
+#define IDC_OPT_DATA_BROWSE     903
+#define IDC_OPT_SLOT1           1011
+#define IDC_OPT_SLOT2           1012
+#define IDC_OPT_SLOT3           1013
+#define IDC_OPT_SLOT1_PATH      921
+#define IDC_OPT_SLOT2_PATH      922
+#define IDC_OPT_SLOT3_PATH      923
+#define IDC_OPT_SLOT1_BROWSE    925
+#define IDC_OPT_SLOT2_BROWSE    926
+#define IDC_OPT_SLOT3_BROWSE    927
+#define IDC_OPT_AUTO_HIDE       1021
+#define IDC_OPT_TOP_MOST        1022
+#define IDC_OPT_MAIN_CURRENT    904
+#define IDC_OPT_MAIN_X          913
+#define IDC_OPT_MAIN_Y          914
+#define IDC_OPT_MAIN_WIDTH      915
+#define IDC_OPT_MAIN_HEIGHT     916
+#define IDC_OPT_MAIN_WIDTH_MAX  1003
+#define IDC_OPT_MAIN_HEIGHT_MAX 1004
+#define IDC_OPT_BROWSER_RIGHT   1051
+#define IDC_OPT_BROWSER_LEFT    1052
+#define IDC_OPT_BROWSER_CURRENT 905
+#define IDC_OPT_BROWSER_X       917
+#define IDC_OPT_BROWSER_Y       918
+#define IDC_OPT_BROWSER_WIDTH   919
+#define IDC_OPT_BROWSER_HEIGHT  920
+#define IDC_OPT_BROWSER_WIDTH_MAX  1005
+#define IDC_OPT_BROWSER_HEIGHT_MAX 1006
+
 // Resources
 #define IDB_TOOLBAR             605
 #define IDS_TIP_OPEN            700

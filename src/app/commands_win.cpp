@@ -3,10 +3,12 @@
 #include <shellapi.h>
 
 #include "app/command_ids.h"
+#include "app/placement_win.h"
 #include "app/text_win.h"
 #include "exchange/commands_win.h"
 #include "search/find_window_win.h"
 #include "panels/editor_panel_win.h"
+#include "panels/options_panel_win.h"
 #include "store/document_commands_win.h"
 #include "tree/edit_commands_win.h"
 #include "web/update_check_win.h"
@@ -65,6 +67,18 @@ bool dispatchCommand(App& app, WPARAM wParam) {
         return true;
     case CMD_FIND:
         openFindWindow(app);
+        return true;
+    case CMD_OPTIONS_PANEL:
+        openOptionsPanel(app);
+        return true;
+    case CMD_RESTORE_MAIN_POS:
+        restoreMainWindow(app);
+        return true;
+    case CMD_HIDE_WINDOW:
+        hideMainWindow(app);
+        return true;
+    case CMD_TRAY_RESTORE:
+        showMainWindow(app);  // nothing while the window shows
         return true;
     }
     return false;

@@ -7,6 +7,7 @@
 #include "app/commands_win.h"
 #include "app/dialogs_win.h"
 #include "app/panel_scroll.h"
+#include "app/placement_win.h"
 #include "app/startup_settings_win.h"
 #include "app/text_win.h"
 #include "app/toolbar_win.h"
@@ -203,6 +204,14 @@ void layoutChildren(App& app, int clientWidth, int clientHeight) {
 
 LRESULT CALLBACK mainWindowProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
     App& app = theApp();
+    // A restarted notification area has forgotten the icon; one that kept it would refuse
+    // a second, so the old one goes first.
+    static const UINT taskbarCreated = RegisterWindowMessageW(L"TaskbarCreated");
+    if (message == taskbarCreated && taskbarCreated != 0) {
+        removeTrayIcon(app);
+        addTrayIcon(app);
+        return 0;
+    }
     switch (message) {
     case WM_CREATE:
         return onCreate(app, window);
@@ -242,6 +251,9 @@ LRESULT CALLBACK mainWindowProc(HWND window, UINT message, WPARAM wParam, LPARAM
     case WM_CONTEXTMENU:
         cancelTreeDrag(app);
         break;
+    case WM_TIMER:
+        onEdgeTimer(app);
+        return 0;
     case WM_USER:
         onTrayCallback(app, wParam, lParam);
         break;

@@ -1,10 +1,18 @@
 #include "app/placement_win.h"
 
+#include "app/placement.h"
+
 namespace perchlet {
 
 namespace {
 constexpr UINT_PTR kEdgeTimer = 1;
 constexpr UINT kEdgeTimerInterval = 300;
+
+int openPanelWidth(const App& app) {
+    if (app.editor.open) return app.editor.width;
+    if (app.options.open) return app.options.width;
+    return 0;
+}
 }  // namespace
 
 void hideMainWindow(App& app) {
@@ -17,10 +25,26 @@ void hideMainWindow(App& app) {
 
 void showMainWindow(App& app) {
     if (!app.hidden || !app.mainWindow) return;
+    ShowWindow(app.mainWindow, SW_SHOWNORMAL);
     KillTimer(app.mainWindow, kEdgeTimer);
-    app.hidden = false;
     app.edgeCounter = 0;
-    ShowWindow(app.mainWindow, SW_SHOW);
+    app.hidden = false;
+}
+
+void restoreMainWindow(App& app) {
+    const RECT& w = app.workArea;
+    WindowBox box = mainRestoreBox(app.settings, {w.left, w.top, w.right, w.bottom}, openPanelWidth(app));
+    MoveWindow(app.mainWindow, box.x, box.y, box.width, box.height, TRUE);
+}
+
+void edgeTimerTick(App& app, POINT cursor) {
+    if (edgeTimerTick(app.edgeCounter, cursor.x)) showMainWindow(app);
+}
+
+void onEdgeTimer(App& app) {
+    POINT cursor{};
+    GetCursorPos(&cursor);
+    edgeTimerTick(app, cursor);
 }
 
 }  // namespace perchlet

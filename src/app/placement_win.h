@@ -10,4 +10,12 @@ void hideMainWindow(App& app);
 // Shows a hidden main window and stops the edge timer; nothing when it is not hidden.
 void showMainWindow(App& app);
 
+// Command 119: back to the settings' place and size, keeping the open panel's width.
+void restoreMainWindow(App& app);
+
+// The edge timer: one tick with the cursor at the given screen point, and the tick of
+// WM_TIMER, which reads the cursor.
+void edgeTimerTick(App& app, POINT cursor);
+void onEdgeTimer(App& app);
+
 }  // namespace perchlet

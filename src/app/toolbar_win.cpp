@@ -3,6 +3,7 @@
 #include <shellapi.h>
 
 #include "app/command_ids.h"
+#include "app/placement_win.h"
 
 namespace perchlet {
 
@@ -95,12 +96,16 @@ static void showTrayMenu(App& app) {
     GetCursorPos(&cursor);
     SetForegroundWindow(app.mainWindow);
     TrackPopupMenu(GetSubMenu(menu, 0), TPM_BOTTOMALIGN, cursor.x, cursor.y, 0, app.mainWindow, nullptr);
+    // Lets the menu's end finish before the next click on the icon, so a second click opens
+    // the menu again.
+    PostMessageW(app.mainWindow, WM_NULL, 0, 0);
     DestroyMenu(menu);
 }
 
 void onTrayCallback(App& app, WPARAM id, LPARAM mouseMessage) {
     if (id != TRAY_ICON_ID) return;
     if (mouseMessage == WM_LBUTTONDOWN) showTrayMenu(app);
+    if (mouseMessage == WM_LBUTTONDBLCLK) showMainWindow(app);  // nothing while the window shows
 }
 
 }  // namespace perchlet

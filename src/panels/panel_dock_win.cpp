@@ -41,6 +41,8 @@ UINT closeMessageOf(PanelKind which) { return which == PanelKind::Editor ? kClos
 bool openPanel(App& app, PanelKind which, const wchar_t* templateName, DLGPROC procedure) {
     PanelKind other = otherOf(which);
     if (stateOf(app, other).open) SendMessageW(stateOf(app, other).window, closeMessageOf(other), 0, 0);
+    // Two panels side by side would overlap: one that ignored its close message closes anyway.
+    if (stateOf(app, other).open) closePanel(app, other);
     PanelState& panel = stateOf(app, which);
     if (panel.open) return true;
     app.panelScrollPosition = 0;

@@ -1,5 +1,7 @@
 #include "panels/settings.h"
 
+#include <climits>
+
 #include "store/bookmark_item.h"
 #include "tree/tree_population.h"
 
@@ -28,6 +30,14 @@ std::optional<std::string> presentValue(StartupEnvironment& environment, const c
     return value;
 }
 
+// From a position to the work area's edge; a position far out of range cannot overflow.
+int distanceToEdge(int edge, const std::string& position) {
+    long long distance = static_cast<long long>(edge) - settingNumber(position);
+    if (distance > INT_MAX) return INT_MAX;
+    if (distance < INT_MIN) return INT_MIN;
+    return static_cast<int>(distance);
+}
+
 // A size key: missing or empty gives the default; "MAX" sets the flag and becomes the
 // distance from the position to the work area's edge.
 std::string sizeSetting(StartupEnvironment& environment, const char* key, const char* fallback,
@@ -36,7 +46,7 @@ std::string sizeSetting(StartupEnvironment& environment, const char* key, const 
     if (!value) return fallback;
     if (*value == "MAX") {
         maxFlag = true;
-        return std::to_string(edge - settingNumber(position));
+        return std::to_string(distanceToEdge(edge, position));
     }
     return *value;
 }
@@ -46,7 +56,7 @@ std::string sizeSetting(StartupEnvironment& environment, const char* key, const 
 int settingNumber(const std::string& text) { return decimalValue(text); }
 
 int sizeFromSetting(const std::string& size, const std::string& position, int edge) {
-    if (size == "MAX") return edge - settingNumber(position);
+    if (size == "MAX") return distanceToEdge(edge, position);
     return settingNumber(size);
 }
 
@@ -107,6 +117,30 @@ bool readStartupSettings(Settings& settings, StartupEnvironment& environment) {
     std::optional<std::string> alignment = presentValue(environment, "Window", "Alignment");
     settings.alignment = alignment ? settingNumber(*alignment) : 0;
     return true;
+}
+
+std::vector<ProfileEntry> settingsToWrite(const Settings& s) {
+    auto flag = [](bool on) { return std::string(on ? "1" : "0"); };
+    return {
+        {"Option", "FileOpen", flag(s.dataAtStart)},
+        {"Option", "BackFile", flag(s.backupFile != 0)},
+        {"Option", "DefBrows", std::to_string(s.doubleClickSlot)},
+        {"Option", "DataPass", s.dataPath},
+        {"Option", "BrowsPass1", s.browserPath[0]},
+        {"Option", "BrowsPass2", s.browserPath[1]},
+        {"Option", "BrowsPass3", s.browserPath[2]},
+        {"Window", "AutoHyde", flag(s.autoHide)},
+        {"Window", "TopMost", flag(s.topMost)},
+        {"Window", "MainXPos", s.mainX},
+        {"Window", "MainYPos", s.mainY},
+        {"Window", "MainWidth", s.mainWidthMax ? "MAX" : s.mainWidth},
+        {"Window", "MainHight", s.mainHeightMax ? "MAX" : s.mainHeight},
+        {"Window", "Alignment", std::to_string(s.alignment)},
+        {"Window", "BrowsXPos", s.browserX},
+        {"Window", "BrowsYPos", s.browserY},
+        {"Window", "BrowsWidth", s.browserWidthMax ? "MAX" : s.browserWidth},
+        {"Window", "BrowsHight", s.browserHeightMax ? "MAX" : s.browserHeight},
+    };
 }
 
 std::string fileNameOf(const std::string& path) {

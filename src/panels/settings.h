@@ -3,6 +3,9 @@
 #pragma once
 #include <optional>
 #include <string>
+#include <vector>
+
+#include "panels/profile_text.h"
 
 namespace perchlet {
 
@@ -60,6 +63,13 @@ struct StartupDataFile {
     std::string filePath;
 };
 StartupDataFile startupDataFile(const std::string& dataPath, const std::string& startupDirectory);
+
+// Every key the options panel saves, with its value, in the order they are written.
+std::vector<ProfileEntry> settingsToWrite(const Settings& settings);
+
+// The widths the settings file's values are read with: longer values cannot come back.
+constexpr std::size_t kSettingPathMax = 255;
+constexpr std::size_t kSettingNumberMax = 9;  // what a number edit holds; within the 31 a value may have
 
 // The name and extension of a path (after its last \ / or :).
 std::string fileNameOf(const std::string& path);

@@ -1,0 +1,186 @@
+#include "panels/profile_text.h"
+
+#include "store/encoding.h"
+
+namespace perchlet {
+
+namespace {
+
+constexpr std::string_view kUtf8Bom = "\xEF\xBB\xBF";
+
+std::vector<std::string> splitLines(std::string_view text) {
+    std::vector<std::string> lines;
+    std::size_t start = 0;
+    for (std::size_t i = 0; i < text.size(); ++i) {
+        if (text[i] != '\r' && text[i] != '\n') continue;
+        lines.emplace_back(text.substr(start, i - start));
+        if (text[i] == '\r' && i + 1 < text.size() && text[i + 1] == '\n') ++i;
+        start = i + 1;
+    }
+    if (start < text.size()) lines.emplace_back(text.substr(start));
+    return lines;
+}
+
+std::string_view trimmed(std::string_view text) {
+    std::size_t first = text.find_first_not_of(" \t");
+    if (first == std::string_view::npos) return {};
+    std::size_t last = text.find_last_not_of(" \t");
+    return text.substr(first, last - first + 1);
+}
+
+bool sameName(std::string_view a, std::string_view b) {
+    if (a.size() != b.size()) return false;
+    for (std::size_t i = 0; i < a.size(); ++i) {
+        auto lower = [](char c) { return c >= 'A' && c <= 'Z' ? static_cast<char>(c - 'A' + 'a') : c; };
+        if (lower(a[i]) != lower(b[i])) return false;
+    }
+    return true;
+}
+
+bool isSectionLine(std::string_view line) { return trimmed(line).substr(0, 1) == "["; }
+
+std::string_view sectionNameOf(std::string_view line) {
+    std::string_view rest = trimmed(line).substr(1);
+    return trimmed(rest.substr(0, rest.find(']')));
+}
+
+// A line without "=" names a key without a value, as the profile functions read it.
+std::string_view keyNameOf(std::string_view line) { return trimmed(line.substr(0, line.find('='))); }
+
+// [first, end) are the lines of one section after its header.
+struct SectionRange {
+    std::size_t first;
+    std::size_t end;
+};
+
+bool findSection(const std::vector<std::string>& lines, std::string_view name, SectionRange& range) {
+    for (std::size_t i = 0; i < lines.size(); ++i) {
+        if (!isSectionLine(lines[i]) || !sameName(sectionNameOf(lines[i]), name)) continue;
+        std::size_t end = i + 1;
+        while (end < lines.size() && !isSectionLine(lines[end])) ++end;
+        range = {i + 1, end};
+        return true;
+    }
+    return false;
+}
+
+void setValue(std::vector<std::string>& lines, const ProfileEntry& entry, std::string value) {
+    // A line end inside a value would start a line of its own.
+    for (char& c : value)
+        if (c == '\r' || c == '\n') c = ' ';
+    SectionRange section{};
+    if (!findSection(lines, entry.section, section)) {
+        if (!lines.empty() && !trimmed(lines.back()).empty()) lines.emplace_back();
+        lines.push_back("[" + entry.section + "]");
+        lines.push_back(entry.key + "=" + value);
+        return;
+    }
+    std::size_t lastContent = section.first;
+    for (std::size_t i = section.first; i < section.end; ++i) {
+        if (trimmed(lines[i]).empty()) continue;
+        std::string_view name = keyNameOf(lines[i]);
+        if (sameName(name, entry.key)) {
+            lines[i] = std::string(name) + "=" + value;
+            return;
+        }
+        lastContent = i + 1;
+    }
+    lines.insert(lines.begin() + static_cast<std::ptrdiff_t>(lastContent), entry.key + "=" + value);
+}
+
+}  // namespace
+
+namespace {
+
+enum class Utf16 { No, LittleEndian, BigEndian };
+
+Utf16 utf16FormOf(std::string_view text) {
+    if (text.substr(0, 2) == "\xFF\xFE") return Utf16::LittleEndian;
+    if (text.substr(0, 2) == "\xFE\xFF") return Utf16::BigEndian;
+    return Utf16::No;
+}
+
+void appendUtf8(char32_t cp, std::string& out) {
+    if (cp < 0x80) {
+        out += static_cast<char>(cp);
+    } else if (cp < 0x800) {
+        out += static_cast<char>(0xC0 | (cp >> 6));
+        out += static_cast<char>(0x80 | (cp & 0x3F));
+    } else if (cp < 0x10000) {
+        out += static_cast<char>(0xE0 | (cp >> 12));
+        out += static_cast<char>(0x80 | ((cp >> 6) & 0x3F));
+        out += static_cast<char>(0x80 | (cp & 0x3F));
+    } else {
+        out += static_cast<char>(0xF0 | (cp >> 18));
+        out += static_cast<char>(0x80 | ((cp >> 12) & 0x3F));
+        out += static_cast<char>(0x80 | ((cp >> 6) & 0x3F));
+        out += static_cast<char>(0x80 | (cp & 0x3F));
+    }
+}
+
+// The text after the byte order mark, as UTF-8; a lone surrogate becomes U+FFFD.
+std::string utf16ToUtf8(std::string_view text, Utf16 form) {
+    std::string out;
+    auto unitAt = [&](std::size_t i) {
+        unsigned char a = static_cast<unsigned char>(text[i]), b = static_cast<unsigned char>(text[i + 1]);
+        return static_cast<char32_t>(form == Utf16::LittleEndian ? a | b << 8 : a << 8 | b);
+    };
+    for (std::size_t i = 2; i + 1 < text.size(); i += 2) {
+        char32_t unit = unitAt(i);
+        if (unit >= 0xD800 && unit < 0xDC00 && i + 3 < text.size()) {
+            char32_t low = unitAt(i + 2);
+            if (low >= 0xDC00 && low < 0xE000) {
+                appendUtf8(0x10000 + ((unit - 0xD800) << 10) + (low - 0xDC00), out);
+                i += 2;
+                continue;
+            }
+        }
+        appendUtf8(unit >= 0xD800 && unit < 0xE000 ? 0xFFFD : unit, out);
+    }
+    return out;
+}
+
+std::string utf8ToUtf16(std::string_view text, Utf16 form) {
+    std::string out = form == Utf16::LittleEndian ? "\xFF\xFE" : "\xFE\xFF";
+    auto put = [&](char32_t unit) {
+        char high = static_cast<char>(unit >> 8), low = static_cast<char>(unit & 0xFF);
+        out += form == Utf16::LittleEndian ? low : high;
+        out += form == Utf16::LittleEndian ? high : low;
+    };
+    for (std::size_t i = 0; i < text.size();) {
+        unsigned char lead = static_cast<unsigned char>(text[i]);
+        int length = lead < 0x80 ? 1 : lead >= 0xF0 ? 4 : lead >= 0xE0 ? 3 : lead >= 0xC0 ? 2 : 1;
+        char32_t cp = length == 1 ? lead : lead & (0x3F >> (length - 1));
+        for (int k = 1; k < length && i + k < text.size(); ++k) cp = cp << 6 | (text[i + k] & 0x3F);
+        i += static_cast<std::size_t>(length);
+        if (cp >= 0x10000) {
+            put(0xD800 + ((cp - 0x10000) >> 10));
+            put(0xDC00 + ((cp - 0x10000) & 0x3FF));
+        } else {
+            put(cp);
+        }
+    }
+    return out;
+}
+
+std::string editLines(std::string_view text, const std::vector<ProfileEntry>& entries, bool utf8Values) {
+    std::vector<std::string> lines = splitLines(text);
+    for (const ProfileEntry& entry : entries)
+        setValue(lines, entry, utf8Values ? shiftJisToUtf8(entry.value) : entry.value);
+    std::string edited;
+    for (const std::string& line : lines) edited += line + "\r\n";
+    return edited;
+}
+
+}  // namespace
+
+std::string setProfileValues(std::string_view fileText, const std::vector<ProfileEntry>& entries) {
+    // A UTF-16 file is edited as UTF-8 and goes back in its own form.
+    if (Utf16 form = utf16FormOf(fileText); form != Utf16::No)
+        return utf8ToUtf16(editLines(utf16ToUtf8(fileText, form), entries, true), form);
+    if (fileText.substr(0, kUtf8Bom.size()) == kUtf8Bom)
+        return std::string(kUtf8Bom) + editLines(fileText.substr(kUtf8Bom.size()), entries, true);
+    return editLines(fileText, entries, false);
+}
+
+}  // namespace perchlet

@@ -1,0 +1,138 @@
+// Restoring, hiding and showing the real main window, and its tray icon's messages.
+#include <gtest/gtest.h>
+
+#include <windows.h>
+
+#include "app/command_ids.h"
+#include "app/placement_win.h"
+#include "app/toolbar_win.h"
+#include "main_window_fixture.h"
+
+using namespace perchlet;
+using namespace perchlet::testing;
+
+namespace {
+
+class Placement : public MainWindowTest {
+protected:
+    void start(const std::string& settings) {
+        writeBytes(pathInFolder("inifile.ini"), settings);
+        startMainWindow();
+    }
+    void command(int id) {
+        SendMessageW(mainWindow(), WM_COMMAND, id, 0);
+        pumpMessages();
+    }
+    RECT rect() {
+        RECT r{};
+        GetWindowRect(mainWindow(), &r);
+        return r;
+    }
+    bool shown() { return IsWindowVisible(mainWindow()) != FALSE; }
+    void tray(WPARAM id, LPARAM mouse) {
+        SendMessageW(mainWindow(), WM_USER, id, mouse);
+        pumpMessages();
+    }
+};
+
+}  // namespace
+
+TEST_F(Placement, RestoreUsesTheSettingsMaxAndTheOpenPanel) {
+    start("[Option]\r\nFileOpen=0\r\n[Window]\r\nMainXPos=600\r\nMainYPos=30\r\nMainWidth=MAX\r\nMainHight=500\r\n");
+    MoveWindow(mainWindow(), 5, 5, 300, 600, TRUE);
+    command(CMD_RESTORE_MAIN_POS);
+    RECT r = rect();
+    EXPECT_EQ(r.left, 600);
+    EXPECT_EQ(r.top, 30);
+    EXPECT_EQ(r.right, app().workArea.right);
+    EXPECT_EQ(r.bottom, 530);
+
+    command(CMD_OPTIONS_PANEL);
+    MoveWindow(mainWindow(), 5, 5, 900, 600, TRUE);
+    command(CMD_RESTORE_MAIN_POS);
+    r = rect();
+    EXPECT_EQ(r.left, 600);
+    EXPECT_EQ(r.right, app().workArea.right + app().options.width);
+    // Without the panel's width the recorded rectangle is the settings' one.
+    EXPECT_EQ(app().recordedMainRect.right, app().workArea.right);
+}
+
+TEST_F(Placement, RestoreWithoutSettingsGoesToTheCornerAtTheLeastSize) {
+    startMainWindow();
+    MoveWindow(mainWindow(), 50, 60, 300, 600, TRUE);
+    command(CMD_RESTORE_MAIN_POS);
+    RECT r = rect();
+    EXPECT_EQ(r.left, 0);
+    EXPECT_EQ(r.top, 0);
+    EXPECT_LT(r.right - r.left, 300);  // the system's minimum, not 0
+    EXPECT_TRUE(IsWindow(mainWindow()));
+}
+
+TEST_F(Placement, HiddenWindowComesBackFromTheEdgeWhereItWas) {
+    startMainWindow();
+    RECT before = rect();
+    command(CMD_HIDE_WINDOW);
+    ASSERT_FALSE(shown());
+    for (int i = 0; i < 5; ++i) edgeTimerTick(app(), POINT{5, 400});
+    EXPECT_FALSE(shown());
+    // The real timer message reads the real cursor; the third tick at x < 5 shows.
+    ASSERT_TRUE(SetCursorPos(4, 300));
+    for (int i = 0; i < 2; ++i) SendMessageW(mainWindow(), WM_TIMER, 1, 0);
+    EXPECT_FALSE(shown());
+    SendMessageW(mainWindow(), WM_TIMER, 1, 0);
+    EXPECT_TRUE(shown());
+    EXPECT_FALSE(app().hidden);
+    EXPECT_EQ(app().edgeCounter, 0);
+    RECT after = rect();
+    EXPECT_TRUE(EqualRect(&before, &after));
+    EXPECT_FALSE(KillTimer(mainWindow(), 1));  // stopped with the show
+    SetCursorPos(640, 500);
+}
+
+TEST_F(Placement, TrayAndMenuShowOnlyWhileHidden) {
+    startMainWindow();
+    // While shown: nothing, and no edge timer starts.
+    tray(TRAY_ICON_ID, WM_LBUTTONDBLCLK);
+    command(CMD_TRAY_RESTORE);
+    EXPECT_TRUE(shown());
+    EXPECT_FALSE(app().hidden);
+    EXPECT_FALSE(KillTimer(mainWindow(), 1));
+
+    struct Case {
+        const char* name;
+        WPARAM id;
+        LPARAM mouse;
+        int command;
+        bool shows;
+    };
+    const Case cases[] = {
+        {"double click on the icon", TRAY_ICON_ID, WM_LBUTTONDBLCLK, 0, true},
+        {"the tray menu's restore", 0, 0, CMD_TRAY_RESTORE, true},
+        {"another icon's double click", TRAY_ICON_ID + 1, WM_LBUTTONDBLCLK, 0, false},
+        {"right button", TRAY_ICON_ID, WM_RBUTTONDOWN, 0, false},
+        {"right double click", TRAY_ICON_ID, WM_RBUTTONDBLCLK, 0, false},
+        {"mouse move", TRAY_ICON_ID, WM_MOUSEMOVE, 0, false},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        command(CMD_HIDE_WINDOW);
+        if (c.command) command(c.command);
+        else tray(c.id, c.mouse);
+        EXPECT_EQ(shown(), c.shows);
+        EXPECT_EQ(app().hidden, !c.shows);
+        showMainWindow(app());
+    }
+}
+
+TEST_F(Placement, ARestartedNotificationAreaGetsTheIconAgain) {
+    startMainWindow();
+    ASSERT_TRUE(app().trayIconShown);
+    removeTrayIcon(app());
+    ASSERT_FALSE(app().trayIconShown);
+    const UINT taskbarCreated = RegisterWindowMessageW(L"TaskbarCreated");
+    SendMessageW(mainWindow(), taskbarCreated, 0, 0);
+    EXPECT_TRUE(app().trayIconShown);
+    // Told twice, while the icon is still there: it stays.
+    SendMessageW(mainWindow(), taskbarCreated, 0, 0);
+    EXPECT_TRUE(app().trayIconShown);
+}

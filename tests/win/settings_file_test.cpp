@@ -1,0 +1,145 @@
+// The settings file is the user's: odd files read without harm under the real
+// private-profile functions, and a save keeps what the program does not know.
+#include <gtest/gtest.h>
+
+#include <string>
+#include <windows.h>
+
+#include "app/command_ids.h"
+#include "main_window_fixture.h"
+
+using namespace perchlet;
+using namespace perchlet::testing;
+
+namespace {
+
+class SettingsFile : public MainWindowTest {
+protected:
+    void start(const std::string& file) {
+        writeBytes(pathInFolder("inifile.ini"), file);
+        startMainWindow();
+        started = app().settings;
+    }
+    std::string save() {
+        SendMessageW(mainWindow(), WM_COMMAND, CMD_OPTIONS_PANEL, 0);
+        pumpMessages();
+        SendDlgItemMessageW(app().options.window, IDC_OPT_SAVE, BM_CLICK, 0, 0);
+        pumpMessages();
+        return readBytes(pathInFolder("inifile.ini"));
+    }
+    std::string startAndSave(const std::string& file) {
+        start(file);
+        return save();
+    }
+
+    Settings started;  // as read at start-up, before the panel saved
+};
+
+const std::string kUnknown = "[Mine]\r\nKeep=\x95\x5C\r\n";
+
+}  // namespace
+
+TEST_F(SettingsFile, Utf8WithByteOrderMarkIsReadAsTextAndStaysUtf8) {
+    // "C:\表.dat" in UTF-8; the profile functions hand it over in the program's code page.
+    std::string saved = startAndSave(
+        "\xEF\xBB\xBF[Option]\r\nFileOpen=0\r\nDataPass=C:\\\xE8\xA1\xA8.dat\r\n[Window]\r\nMainXPos=7\r\n"
+        "[Mine]\r\nKeep=\xE3\x81\x82\r\n");
+    EXPECT_EQ(started.mainX, "7");
+    if (GetACP() == 932) {
+        EXPECT_EQ(started.dataPath, "C:\\\x95\x5C.dat");
+    }
+    EXPECT_EQ(saved.substr(0, 3), "\xEF\xBB\xBF");
+    EXPECT_NE(saved.find("[Mine]\r\nKeep=\xE3\x81\x82\r\n"), std::string::npos);
+    EXPECT_NE(saved.find("MainXPos=7\r\n"), std::string::npos);
+}
+
+TEST_F(SettingsFile, LineEndsOfEveryKind) {
+    struct Case {
+        const char* name;
+        std::string file;
+    };
+    const Case cases[] = {
+        {"LF only", "[Option]\nFileOpen=0\nBackFile=1\n[Window]\nMainXPos=7\n[Mine]\nKeep=\x95\x5C\n"},
+        {"CR only", "[Option]\rFileOpen=0\rBackFile=1\r[Window]\rMainXPos=7\r[Mine]\rKeep=\x95\x5C\r"},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        std::string saved = startAndSave(c.file);
+        EXPECT_EQ(started.backupFile, 1);
+        EXPECT_EQ(started.mainX, "7");
+        // Saved with CR LF throughout; nothing of the user's is lost.
+        EXPECT_NE(saved.find("\r\n[Mine]\r\nKeep=\x95\x5C\r\n"), std::string::npos) << saved;
+        EXPECT_EQ(saved.find_first_of('\n'), saved.find("\r\n") + 1);
+        destroyMainWindow();
+    }
+}
+
+TEST_F(SettingsFile, UnknownSectionsAndKeysSurviveUnchanged) {
+    std::string saved = startAndSave("[Option]\r\nFileOpen=0\r\nTheirs=1\r\n" + kUnknown + "[Window]\r\nX=\r\n");
+    EXPECT_EQ(saved,
+              "[Option]\r\nFileOpen=0\r\nTheirs=1\r\nBackFile=0\r\nDefBrows=0\r\nDataPass=\r\n"
+              "BrowsPass1=C:\\windows\\system32\\winebrowser.exe\r\nBrowsPass2=\r\nBrowsPass3=\r\n" +
+                  kUnknown +
+                  "[Window]\r\nX=\r\nAutoHyde=0\r\nTopMost=0\r\nMainXPos=0\r\nMainYPos=0\r\nMainWidth=264\r\n"
+                  "MainHight=800\r\nAlignment=0\r\nBrowsXPos=250\r\nBrowsYPos=0\r\nBrowsWidth=640\r\n"
+                  "BrowsHight=800\r\n");
+}
+
+TEST_F(SettingsFile, TenThousandCharacterValues) {
+    std::string huge(10000, 'a');
+    std::string saved = startAndSave("[Option]\r\nFileOpen=0\r\nDataPass=" + huge + "\r\n[Mine]\r\nLong=" + huge +
+                                     "\r\n[Window]\r\nMainXPos=" + std::string(10000, '7') + "\r\n");
+    // The profile functions give 255 characters of a value.
+    EXPECT_EQ(started.dataPath, std::string(255, 'a'));
+    EXPECT_EQ(started.mainX, std::string(255, '7'));
+    // What the program does not own is kept whole.
+    EXPECT_NE(saved.find("[Mine]\r\nLong=" + huge + "\r\n"), std::string::npos);
+    EXPECT_NE(saved.find("DataPass=" + std::string(255, 'a') + "\r\n"), std::string::npos);
+    // 255 digits go back as the 9 a number edit holds.
+    EXPECT_NE(saved.find("MainXPos=777777777\r\n"), std::string::npos);
+}
+
+TEST_F(SettingsFile, OddPositionsAndSizes) {
+    struct Case {
+        const char* name;
+        std::string window;
+        bool widthMax;
+        const char* widthText;
+    };
+    const Case cases[] = {
+        {"lower-case max is no MAX", "MainXPos=100\r\nMainWidth=max\r\n", false, "max"},
+        {"MAX in capitals", "MainXPos=100\r\nMainWidth=MAX\r\n", true, nullptr},
+        {"negative position", "MainXPos=-300\r\nMainYPos=-50\r\nMainWidth=MAX\r\n", true, nullptr},
+        {"huge position", "MainXPos=99999999999\r\nMainYPos=4000000000\r\nMainWidth=MAX\r\n", true, nullptr},
+        {"huge negative position", "MainXPos=-99999999999\r\nMainWidth=MAX\r\nMainHight=99999999999\r\n", true,
+         "2147483647"},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        std::string saved = startAndSave("[Option]\r\nFileOpen=0\r\n[Window]\r\n" + c.window + kUnknown);
+        ASSERT_TRUE(app().mainWindow && IsWindow(app().mainWindow));
+        EXPECT_EQ(started.mainWidthMax, c.widthMax);
+        if (c.widthText) {
+            EXPECT_EQ(started.mainWidth, c.widthText);
+        }
+        EXPECT_NE(saved.find(kUnknown), std::string::npos);
+        // Command 119 places the window from the same settings without harm.
+        SendMessageW(mainWindow(), WM_COMMAND, CMD_RESTORE_MAIN_POS, 0);
+        pumpMessages();
+        EXPECT_TRUE(IsWindow(mainWindow()));
+        destroyMainWindow();
+    }
+}
+
+TEST_F(SettingsFile, Utf16IsReadAndStaysUtf16) {
+    auto utf16 = [](const std::string& ascii) {
+        std::string out = "\xFF\xFE";
+        for (char c : ascii) out += std::string{c, '\0'};
+        return out;
+    };
+    std::string saved = startAndSave(utf16("[Option]\r\nFileOpen=0\r\n[Window]\r\nMainXPos=7\r\n[Mine]\r\nK=1\r\n"));
+    EXPECT_EQ(started.mainX, "7");
+    EXPECT_EQ(saved.substr(0, 2), "\xFF\xFE");
+    EXPECT_NE(saved.find(utf16("[Mine]\r\nK=1\r\n").substr(2)), std::string::npos);
+    EXPECT_NE(saved.find(utf16("MainXPos=7\r\n").substr(2)), std::string::npos);
+}
