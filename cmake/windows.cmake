@@ -36,10 +36,19 @@ add_test(NAME win_tests_english_locale
 set_tests_properties(win_tests_english_locale PROPERTIES TIMEOUT 600
                      ENVIRONMENT "LANG=en_US.UTF-8;LC_ALL=en_US.UTF-8;PERCHLET_EXPECT_ACP=1252")
 
+# A stand-in browser for the tests, copied to every file name the program tells browsers by.
+add_executable(test_browser WIN32 tests/browser/test_browser.cpp)
+target_link_libraries(test_browser PRIVATE perchlet_core user32 shell32)
+foreach(name iexplore netscp netscape opera firefox mozilla sleipnir otherbrowser)
+  add_custom_command(TARGET test_browser POST_BUILD
+                     COMMAND ${CMAKE_COMMAND} -E copy $<TARGET_FILE:test_browser> ${CMAKE_BINARY_DIR}/browsers/${name}.exe)
+endforeach()
+add_dependencies(win_tests test_browser)
+
 file(GLOB E2E_TEST_SOURCES CONFIGURE_DEPENDS ${CMAKE_SOURCE_DIR}/tests/e2e/*.cpp)
 add_executable(e2e_tests ${E2E_TEST_SOURCES})
 target_link_libraries(e2e_tests PRIVATE perchlet_core gtest ${WIN_LIBS})
-add_dependencies(e2e_tests perchlet)
+add_dependencies(e2e_tests perchlet test_browser)
 add_test(NAME e2e_tests COMMAND ${WINE_RUN} $<TARGET_FILE:e2e_tests>
          --perchlet=$<TARGET_FILE:perchlet> --artifacts=${CMAKE_BINARY_DIR}/artifacts)
 set_tests_properties(e2e_tests PROPERTIES TIMEOUT 600)

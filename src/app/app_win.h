@@ -3,6 +3,7 @@
 #include <string>
 #include <windows.h>
 
+#include "browser/browser_state_win.h"
 #include "panels/settings.h"
 #include "store/document.h"
 #include "tree/tree_view_win.h"
@@ -43,6 +44,7 @@ struct App {
     Document document;
     TreeViewBinding treeView{document};
     Settings settings;
+    BrowserState browser;
 };
 
 // The one App of the process, made on first use.

@@ -4,6 +4,7 @@
 
 #include "app/command_ids.h"
 #include "app/text_win.h"
+#include "browser/open_link_win.h"
 #include "exchange/commands_win.h"
 #include "store/document_commands_win.h"
 #include "tree/edit_commands_win.h"
@@ -45,7 +46,7 @@ bool dispatchCommand(App& app, WPARAM wParam) {
     if (wParam > 0xFFFF) return false;
     int command = static_cast<int>(wParam);
     if (handleDocumentCommand(app, command) || handleEditCommand(app, command) ||
-        handleExchangeCommand(app, command))
+        handleExchangeCommand(app, command) || handleBrowserCommand(app, command))
         return true;
     switch (command) {
     case CMD_EXIT:

@@ -6,10 +6,14 @@
 #include "app/command_ids.h"
 #include "app/commands_win.h"
 #include "app/dialogs_win.h"
+#include "app/menus_win.h"
 #include "app/panel_scroll.h"
+#include "app/placement_win.h"
 #include "app/startup_settings_win.h"
 #include "app/text_win.h"
 #include "app/toolbar_win.h"
+#include "browser/dde_client_win.h"
+#include "browser/open_link_win.h"
 #include "store/document_commands_win.h"
 #include "tree/drag_win.h"
 #include "tree/tree_keys_win.h"
@@ -141,6 +145,13 @@ void onMinMaxInfo(App& app, MINMAXINFO& info) {
     info.ptMinTrackSize.y = app.toolbarHeight + 480;
 }
 
+// Opens the item as configured; the folder's own expanding is left to the tree view.
+void onTreeDoubleClick(App& app) {
+    constexpr UINT kShowSelection = 91;  // the editor panel shows the selected record
+    if (app.editor.open) PostMessageW(app.editor.window, kShowSelection, 0, 0);
+    if (openLink(app, app.mainWindow, 0) == 1 && app.settings.autoHide) hideMainWindow(app);
+}
+
 LRESULT onNotify(App& app, NMHDR& header) {
     if (header.code == TTN_NEEDTEXTW) {
         answerTooltip(app, reinterpret_cast<NMTTDISPINFOW&>(header));
@@ -150,6 +161,9 @@ LRESULT onNotify(App& app, NMHDR& header) {
     switch (header.code) {
     case TVN_BEGINDRAGW:
         beginTreeDrag(app, reinterpret_cast<NMTREEVIEWW&>(header));
+        break;
+    case NM_DBLCLK:
+        onTreeDoubleClick(app);
         break;
     }
     return 0;
@@ -171,6 +185,7 @@ void onClose(App& app, HWND window) {
 }
 
 void onDestroy(App& app) {
+    endBrowserDde(app);
     uninstallTreeKeyHandler(app.treeView.window());
     app.treeView.detach();
     resetDocument(app.document);
@@ -231,6 +246,10 @@ LRESULT CALLBACK mainWindowProc(HWND window, UINT message, WPARAM wParam, LPARAM
         break;
     case WM_CONTEXTMENU:
         cancelTreeDrag(app);
+        showContextMenu(app, lParam);
+        break;
+    case WM_INITMENU:
+        prepareWindowMenu(app, reinterpret_cast<HMENU>(wParam));
         break;
     case WM_USER:
         onTrayCallback(app, wParam, lParam);

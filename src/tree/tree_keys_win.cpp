@@ -2,6 +2,7 @@
 
 #include "app/app_win.h"
 #include "app/command_ids.h"
+#include "browser/open_link_win.h"
 #include "tree/edit_commands_win.h"
 
 namespace perchlet {
@@ -23,7 +24,9 @@ LRESULT CALLBACK treeKeyProc(HWND tree, UINT message, WPARAM wParam, LPARAM lPar
     WNDPROC standard = standardProcOf(tree);
     if (message == WM_COMMAND && isAcceleratorCommand(wParam)) {
         // Only while the tree has the keyboard focus; elsewhere the keys are not ours.
-        if (GetFocus() == tree) handleTreeKeyCommand(theApp(), LOWORD(wParam));
+        if (GetFocus() != tree) return 0;
+        if (LOWORD(wParam) == ACC_OPEN_ITEM) openLink(theApp(), theApp().mainWindow, 0);
+        else handleTreeKeyCommand(theApp(), LOWORD(wParam));
         return 0;
     }
     return CallWindowProcW(standard, tree, message, wParam, lParam);
