@@ -85,8 +85,15 @@ HCONV connectForOpening(App& app, HWND owner, const char* service) {
     return connect(app.browser.ddeInstance, service, "WWW_OpenURL");
 }
 
+static bool isConnected(HCONV conversation) {
+    CONVINFO info{};
+    info.cb = sizeof info;
+    return DdeQueryConvInfo(conversation, QID_SYNC, &info) && (info.wStatus & ST_CONNECTED);
+}
+
 bool requestOpenUrl(App& app, std::string_view address, HCONV conversation) {
-    if (!conversation) return false;
+    // A conversation whose browser has ended would swallow the address as a "success".
+    if (!conversation || !isConnected(conversation)) return false;
     std::string item = openUrlItem(address);
     if (!fitsDdeItem(item)) return false;
     StringHandle itemName(app.browser.ddeInstance, item);
@@ -97,8 +104,9 @@ bool requestOpenUrl(App& app, std::string_view address, HCONV conversation) {
         DdeFreeDataHandle(data);
         return true;
     }
-    // A browser that is slow to answer has usually opened the page all the same.
-    return DdeGetLastError(app.browser.ddeInstance) != DMLERR_NOTPROCESSED;
+    // A browser that is slow to answer has usually opened the page all the same; one that
+    // has ended has not.
+    return DdeGetLastError(app.browser.ddeInstance) != DMLERR_NOTPROCESSED && isConnected(conversation);
 }
 
 void disconnectConversation(HCONV conversation) {

@@ -107,6 +107,13 @@ void markVisited(Document& document, NodeId node, BookmarkItem& record) {
     document.tree.setImages(node, images.normal, images.selected);
 }
 
+// Activation of another process's window completes asynchronously; keys typed before it
+// would go to the window that had the focus.
+void bringToFront(HWND window) {
+    SetForegroundWindow(window);
+    for (int i = 0; i < 50 && GetForegroundWindow() != window; ++i) Sleep(20);
+}
+
 void typeShortcut(const RunningPlan& plan) {
     // Scan code 0, in this order: Ctrl down, (Alt down,) letter down and up, (Alt up,) Ctrl up.
     keybd_event(VK_CONTROL, 0, 0, 0);
@@ -216,6 +223,9 @@ bool sendToRememberedWindow(OpenState& open) {
         postFinish(open);
         return true;
     }
+    // The browser has gone or refused: start again from a fresh instance, which a
+    // conversation that ended under it can leave unable to connect.
+    endBrowserDde(open.app);
     return false;
 }
 
@@ -235,7 +245,7 @@ void openInRunningBrowser(OpenState& open) {
         setTimerState(open, LaunchState::WaitingForIdle, kInputIdlePollMs);
         return;
     case RunningMethod::KeysThenDde:
-        if (HWND window = findBrowserWindow(open.app, open.dialog, open.kind)) SetForegroundWindow(window);
+        if (HWND window = findBrowserWindow(open.app, open.dialog, open.kind)) bringToFront(window);
         typeShortcut(plan);
         setTimerState(open, LaunchState::SendByDde, static_cast<UINT>(plan.finishDelayMs));
         return;
@@ -250,6 +260,7 @@ void openInRunningBrowser(OpenState& open) {
 }
 
 void launch(OpenState& open) {
+    open.style = openModeTarget(open.openMode).style;
     open.browserPath = slotPath(open.app, open.openMode);
     open.kind = browserKindOf(open.browserPath);
     open.service = ddeServiceName(open.kind);

@@ -12,6 +12,7 @@
 #include "app/command_ids.h"
 #include "app/text_win.h"
 #include "browser/browser_window_win.h"
+#include "browser/dde_client_win.h"
 #include "browser/open_link_win.h"
 #include "browser_support.h"
 #include "main_window_fixture.h"
@@ -164,7 +165,7 @@ TEST_F(OpenLink, PlacedWindowMovesToTheStoredRectangleOnlyWhenItHasOne) {
         open(link, CMD_OPEN_SLOT1_PLACED);
         std::vector<std::string> events = browsers->eventsSince(mark);
         if (c.move) {
-            EXPECT_TRUE(contains(events, c.move)) << joined(events);
+            EXPECT_TRUE(browsers->waitFor(c.move, mark, 10000)) << joined(events);
         } else {
             EXPECT_FALSE(contains(events, "move")) << joined(events);
         }
@@ -250,7 +251,7 @@ TEST_F(OpenLink, StopEndsTheWait) {
         open(link, CMD_OPEN_ITEM);
         pressed = true;
         presser.join();
-        EXPECT_TRUE(contains(browsers->eventsSince(mark), "start"));
+        EXPECT_TRUE(browsers->waitFor("start", mark));
         EXPECT_EQ(findOwnWindow(L"ブラウザの起動"), nullptr);
         EXPECT_EQ(app().browser.rememberedWindow, nullptr);
     }
@@ -268,12 +269,34 @@ TEST_F(OpenLink, SilentAndSlowBrowsersDoNotHoldTheProgram) {
         app().settings.browserPath[0] = firefox;
         ASSERT_NE(browsers->start(firefox, "about:blank"), 0u);
         app().browser.rememberedWindow = FindWindowW(L"TestBrowserWindow", nullptr);
+        endKeptConversation(app());
         std::size_t mark = browsers->mark();
         open(link, CMD_OPEN_ITEM);
         std::vector<std::string> events = browsers->eventsSince(mark);
         EXPECT_TRUE(contains(events, "dde WWW_OpenURL")) << joined(events);
         EXPECT_FALSE(contains(events, "key")) << joined(events);  // no fallback: it counted as sent
     }
+}
+
+// The kept conversation of a browser that has ended is not trusted with the address.
+TEST_F(OpenLink, KeptConversationOfAnEndedBrowserIsReplaced) {
+    std::string firefox = browsers->install("firefox");
+    app().settings.browserPath[0] = firefox;
+    open(link, CMD_OPEN_ITEM);
+    open(link, CMD_OPEN_ITEM);
+    ASSERT_NE(app().browser.keptConversation, nullptr);
+    browsers->endAll();
+    ASSERT_NE(browsers->start(firefox, "about:blank"), 0u);
+    app().browser.rememberedWindow = FindWindowW(L"TestBrowserWindow", nullptr);
+
+    std::size_t mark = browsers->mark();
+    open(link, CMD_OPEN_ITEM);
+    std::vector<std::string> events = browsers->eventsSince(mark);
+    EXPECT_TRUE(contains(events, "key ctrl+N")) << joined(events);
+    EXPECT_TRUE(contains(events, "dde WWW_OpenURL")) << joined(events);
+    mark = browsers->mark();
+    open(link, CMD_OPEN_ITEM);
+    EXPECT_EQ(browsers->eventsSince(mark).size(), 1u) << joined(browsers->eventsSince(mark));
 }
 
 TEST_F(OpenLink, FoldersAndNoSelectionOpenNothing) {
