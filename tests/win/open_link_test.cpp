@@ -299,6 +299,48 @@ TEST_F(OpenLink, KeptConversationOfAnEndedBrowserIsReplaced) {
     EXPECT_EQ(browsers->eventsSince(mark).size(), 1u) << joined(browsers->eventsSince(mark));
 }
 
+// Wine's own browsers as peers: its Internet Explorer (kind 1, no DDE service) is started and
+// its window remembered and placed; winebrowser (kind 9) hands the address on and ends
+// without a window, which ends the wait at once.
+TEST_F(OpenLink, WinesOwnBrowsers) {
+    SetEnvironmentVariableW(L"WINEDLLOVERRIDES", L"mshtml=");  // no offer to fetch the HTML engine
+    NodeId local = add(root, "Local", "http://127.0.0.1:1/");
+    app().settings.browserPath[0] = "C:\\Program Files\\Internet Explorer\\iexplore.exe";
+    open(local, CMD_OPEN_ITEM);
+    HWND explorer = app().browser.rememberedWindow;
+    ASSERT_TRUE(IsWindow(explorer));
+    EXPECT_NE(windowText(explorer).find(L"Internet Explorer"), std::wstring::npos);
+    DWORD explorerId = 0;
+    GetWindowThreadProcessId(explorer, &explorerId);
+
+    app().settings.alignment = 0;
+    app().settings.browserX = "40", app().settings.browserY = "50";
+    app().settings.browserWidth = "500", app().settings.browserHeight = "400";
+    SendMessageW(mainWindow(), WM_COMMAND, CMD_RESTORE_BROWSER_POS, 0);
+    RECT rect{};
+    for (int i = 0; i < 100; ++i) {
+        GetWindowRect(explorer, &rect);
+        if (rect.left == 40 && rect.right == 540) break;
+        pumpMessages(50);
+    }
+    EXPECT_EQ(rect.left, 40);
+    EXPECT_EQ(rect.top, 50);
+    EXPECT_EQ(rect.right - rect.left, 500);
+    EXPECT_EQ(rect.bottom - rect.top, 400);
+    if (HANDLE process = OpenProcess(PROCESS_TERMINATE | SYNCHRONIZE, FALSE, explorerId)) {
+        TerminateProcess(process, 0);
+        WaitForSingleObject(process, 5000);
+        CloseHandle(process);
+    }
+
+    app().browser.rememberedWindow = nullptr;
+    app().settings.browserPath[0] = "C:\\windows\\system32\\winebrowser.exe";
+    app().treeView.select(local);
+    EXPECT_EQ(openLink(app(), mainWindow(), 0), 1);
+    EXPECT_EQ(app().browser.rememberedWindow, nullptr);
+    EXPECT_EQ(findOwnWindow(L"ブラウザの起動"), nullptr);
+}
+
 TEST_F(OpenLink, FoldersAndNoSelectionOpenNothing) {
     app().treeView.select(folderNode);
     EXPECT_EQ(openLink(app(), mainWindow(), 0), 0);
