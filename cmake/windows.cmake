@@ -55,6 +55,9 @@ set_tests_properties(e2e_tests PROPERTIES TIMEOUT 600)
 add_test(NAME e2e_drag_drop COMMAND ${CMAKE_SOURCE_DIR}/tests/e2e/drag_drop_test.sh
          $<TARGET_FILE:perchlet> ${CMAKE_BINARY_DIR}/artifacts)
 set_tests_properties(e2e_drag_drop PROPERTIES TIMEOUT 300)
+add_test(NAME e2e_open_link COMMAND ${CMAKE_SOURCE_DIR}/tests/e2e/open_link_test.sh
+         $<TARGET_FILE:perchlet> ${CMAKE_BINARY_DIR}/browsers ${CMAKE_BINARY_DIR}/artifacts)
+set_tests_properties(e2e_open_link PROPERTIES TIMEOUT 300)
 
 # The command-line tool as a console program: the core only, no Win32 shell.
 add_executable(perchlet-tool tools/perchlet_tool.cpp)

@@ -10,6 +10,10 @@
 //   DdeBlock=1       never answer a request
 //   NoDde=1          serve no DDE at all
 //   NoWindow=1       never show a window
+//   WindowDelayMs=<n> show the first window only after this long
+//
+// Run as "<name>.exe /show-window <title>" it only shows the hidden window of that title and
+// ends: for tests that need a hidden window back without the owner's help.
 #include <windows.h>
 #include <ddeml.h>
 #include <shellapi.h>
@@ -31,6 +35,7 @@ struct Config {
     bool ddeBlock = false;
     bool noDde = false;
     bool noWindow = false;
+    int windowDelayMs = 0;
 };
 
 Config config;
@@ -75,6 +80,7 @@ void readConfig() {
     config.ddeBlock = iniValue(ini, "DdeBlock") == "1";
     config.noDde = iniValue(ini, "NoDde") == "1";
     config.noWindow = iniValue(ini, "NoWindow") == "1";
+    config.windowDelayMs = std::atoi(iniValue(ini, "WindowDelayMs").c_str());
 }
 
 void logEvent(const std::string& event) {
@@ -208,7 +214,19 @@ std::string addressFromCommandLine() {
 
 }  // namespace
 
+bool showWindowCommand() {
+    int count = 0;
+    wchar_t** args = CommandLineToArgvW(GetCommandLineW(), &count);
+    bool asked = count == 3 && std::wstring(args[1]) == L"/show-window";
+    if (asked) {
+        if (HWND window = FindWindowW(nullptr, args[2])) ShowWindow(window, SW_SHOWNORMAL);
+    }
+    LocalFree(args);
+    return asked;
+}
+
 int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR, int) {
+    if (showWindowCommand()) return 0;
     readConfig();
     logEvent(std::string("start ") + GetCommandLineA());
     int kind = perchlet::browserKindOf(exePath());
@@ -230,6 +248,7 @@ int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR, int) {
         DdeNameService(ddeInstance, serviceName, nullptr, DNS_REGISTER);
     }
     currentAddress = addressFromCommandLine();
+    if (config.windowDelayMs > 0) Sleep(static_cast<DWORD>(config.windowDelayMs));
     openWindow(instance, currentAddress);
 
     MSG message;

@@ -99,6 +99,13 @@ TEST_F(OpenLink, FirstOpenStartsTheBrowserSecondUsesDde) {
     EXPECT_EQ(kindOf(record.itemNumber), kKindWebLink);
     EXPECT_EQ(app().document.tree.node(link).image, kImageLink);
     EXPECT_EQ(app().document.tree.node(link).selectedImage, kImageLink + 1);
+    TVITEMW shown{};
+    shown.mask = TVIF_IMAGE | TVIF_SELECTEDIMAGE | TVIF_PARAM;
+    shown.hItem = app().treeView.itemOf(link);
+    SendMessageW(treeWindow(), TVM_GETITEMW, 0, reinterpret_cast<LPARAM>(&shown));
+    EXPECT_EQ(shown.iImage, kImageLink);
+    EXPECT_EQ(shown.iSelectedImage, kImageLink + 1);
+    EXPECT_EQ(kindOf(static_cast<ItemNumber>(shown.lParam)), kKindWebLink);
     EXPECT_GE(std::atoll(record.lastVisit.c_str()), 1700000000LL);
     EXPECT_FALSE(app().document.modified);
 
