@@ -235,7 +235,6 @@ void openInRunningBrowser(OpenState& open) {
     switch (plan.method) {
     case RunningMethod::StartWithAddress:
     case RunningMethod::StartSleipnir:
-        if (plan.method == RunningMethod::StartWithAddress && tab) break;
         if (!startBrowser(open, plan.method == RunningMethod::StartSleipnir && !tab)) {
             postFinish(open);
             return;
