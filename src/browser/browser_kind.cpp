@@ -1,5 +1,7 @@
 #include "browser/browser_kind.h"
 
+#include <cmath>
+
 #include "store/bookmark_item.h"
 #include "store/encoding.h"
 
@@ -112,6 +114,11 @@ RunningPlan runningPlan(int kind, LaunchStyle style) {
     default:
         return {RunningMethod::Nothing, false, 0, 0};
     }
+}
+
+bool progressStepsAtPass(int pass) {
+    auto root = [](int n) { return n <= 0 ? 0 : static_cast<int>(std::sqrt(static_cast<double>(n))); };
+    return pass > 0 && root(pass) > root(pass - 1);
 }
 
 std::string addressForBrowser(std::string_view address) {

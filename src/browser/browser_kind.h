@@ -63,6 +63,10 @@ struct RunningPlan {
 };
 RunningPlan runningPlan(int kind, LaunchStyle style);
 
+// The launch worker's progress: it steps the bar when the integer square root of its pass
+// number grows (passes 1, 4, 9, ... 484: 22 steps over its 500 passes), fast at first.
+bool progressStepsAtPass(int pass);
+
 // An address as it is handed to a browser: a double quote inside it would end the quoted
 // field of the DDE item or split the command line, so it travels as %22. Every other byte,
 // '%' included, is passed on as it is.

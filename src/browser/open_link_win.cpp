@@ -1,7 +1,6 @@
 #include "browser/open_link_win.h"
 
 #include <atomic>
-#include <cmath>
 #include <commctrl.h>
 #include <shellapi.h>
 #include <thread>
@@ -143,15 +142,11 @@ BOOL CALLBACK firstWindowOfProcess(HWND window, LPARAM param) {
     return FALSE;
 }
 
-// Waits for the started browser's first top-level window, stepping the bar at the square
-// numbers: fast at first, then more slowly.
+// Waits for the started browser's first top-level window, stepping the bar as it goes.
 void launchWorker(WorkerBlock* block) {
     block->found = false;
-    int lastRoot = 0;
     for (int pass = 0; pass < kWorkerPasses; ++pass) {
-        int root = static_cast<int>(std::sqrt(static_cast<double>(pass)));
-        if (root > lastRoot) PostMessageW(block->progress, PBM_STEPIT, 0, 0);
-        lastRoot = root;
+        if (progressStepsAtPass(pass)) PostMessageW(block->progress, PBM_STEPIT, 0, 0);
         Sleep(kWorkerPassMs);
         WindowQuery query{block->processId, nullptr};
         EnumWindows(firstWindowOfProcess, reinterpret_cast<LPARAM>(&query));

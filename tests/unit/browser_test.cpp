@@ -2,6 +2,7 @@
 #include <gtest/gtest.h>
 
 #include <string>
+#include <vector>
 
 #include "browser/browser_kind.h"
 #include "browser/dde_reply.h"
@@ -134,6 +135,16 @@ TEST(BrowserTexts, LongAddressesDoNotFitADdeItem) {
     EXPECT_FALSE(fitsDdeItem(openUrlItem(std::string(235, 'a'))));
     EXPECT_FALSE(fitsDdeItem(openUrlItem("http://a/" + std::string(391, 'q'))));
     EXPECT_LE(openUrlItem(std::string(5000, 'a')).size(), 1023u);
+}
+
+TEST(OpenModes, ProgressStepsAtTheSquares) {
+    std::vector<int> steps;
+    for (int pass = 0; pass < 500; ++pass)
+        if (progressStepsAtPass(pass)) steps.push_back(pass);
+    ASSERT_EQ(steps.size(), 22u);
+    EXPECT_EQ(steps.front(), 1);
+    EXPECT_EQ(steps[1], 4);
+    EXPECT_EQ(steps.back(), 484);
 }
 
 TEST(WindowInfoReply, Fields) {

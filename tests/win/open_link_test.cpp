@@ -355,8 +355,23 @@ TEST_F(OpenLink, FoldersAndNoSelectionOpenNothing) {
     EXPECT_EQ(openLink(app(), mainWindow(), 0), 0);
 }
 
-// A local program is started with the locator as its command line.
-TEST_F(OpenLink, LocalProgramIsStarted) {
+struct TitledWindow {
+    const wchar_t* part;
+    HWND found;
+};
+
+BOOL CALLBACK findTitled(HWND window, LPARAM param) {
+    auto& query = *reinterpret_cast<TitledWindow*>(param);
+    if (IsWindowVisible(window) && windowText(window).find(query.part) != std::wstring::npos) {
+        query.found = window;
+        return FALSE;
+    }
+    return TRUE;
+}
+
+// A local program is started with the locator as its command line; a file that is no
+// program goes to the shell, which opens it with its application.
+TEST_F(OpenLink, LocalProgramIsStartedOrLeftToTheShell) {
     std::string other = browsers->install("otherbrowser");
     NodeId program = add(root, "Program", other + " local-argument");
     ASSERT_EQ(kindOf(app().document.tree.node(program).itemNumber), kKindLocalFile);
@@ -364,6 +379,24 @@ TEST_F(OpenLink, LocalProgramIsStarted) {
     app().treeView.select(program);
     EXPECT_EQ(openLink(app(), mainWindow(), 0), 1);
     EXPECT_TRUE(browsers->waitFor("start " + other + " local-argument", mark));
+
+    std::string text = narrow(folder) + "\\notes-for-shell.txt";
+    writeBytes(text, "hello\r\n");
+    app().treeView.select(add(root, "Text", text));
+    EXPECT_EQ(openLink(app(), mainWindow(), 0), 1);
+    TitledWindow query{L"notes-for-shell", nullptr};
+    for (int i = 0; i < 200 && !query.found; ++i) {
+        pumpMessages(50);
+        EnumWindows(findTitled, reinterpret_cast<LPARAM>(&query));
+    }
+    ASSERT_NE(query.found, nullptr);
+    DWORD editor = 0;
+    GetWindowThreadProcessId(query.found, &editor);
+    if (HANDLE process = OpenProcess(PROCESS_TERMINATE | SYNCHRONIZE, FALSE, editor)) {
+        TerminateProcess(process, 0);
+        WaitForSingleObject(process, 5000);
+        CloseHandle(process);
+    }
 }
 
 }  // namespace
