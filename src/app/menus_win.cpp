@@ -118,6 +118,8 @@ void showContextMenu(App& app, LPARAM lParam) {
 }
 
 void prepareWindowMenu(App& app, HMENU mainMenu) {
+    // Tracking a popup menu sends WM_INITMENU too, with the popup: that is not ours to label.
+    if (mainMenu != GetMenu(app.mainWindow)) return;
     NodeId node = app.treeView.selectedNode();
     const BookmarkItem* record = node == kNoNode ? nullptr : nodeRecord(app.document, node);
     HMENU windowMenu = GetSubMenu(mainMenu, kWindowMenuIndex);

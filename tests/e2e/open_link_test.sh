@@ -74,7 +74,7 @@ perchlet_pid=$!
 main_window() { xdotool search --name 'ListFile.dat - Perchlet' 2>/dev/null | head -n 1; }
 has_main_window() { [ -n "$(main_window)" ]; }
 main_visible() { [ -n "$(xdotool search --onlyvisible --name 'ListFile.dat - Perchlet' 2>/dev/null)" ]; }
-wait_for 300 has_main_window || fail "the main window did not appear"
+wait_for 600 has_main_window || fail "the main window did not appear"
 window=$(main_window)
 sleep 1
 eval "$(xdotool getwindowgeometry --shell "$window")"
@@ -129,13 +129,29 @@ if ! wait_for 30 main_visible; then
 fi
 sleep 0.5
 
+# The context menu's second browser, new tab: the shortcut is typed into the running browser,
+# then the address follows by DDE.
+xdotool mousemove "$column_x" "$(row_y 2)"
+sleep 0.3
+xdotool click 3
+sleep 0.8
+import -window root "$artifacts/open_link_context_menu.png"
+# 開く, デフォルトブラウザ, セカンドブラウザ; into it: new window, placed window, new tab.
+xdotool key Down Down Down Right Down Down Return
+wait_for 300 logged "key ctrl+T" || fail "the new-tab shortcut did not reach the browser"
+wait_for 300 logged 'dde WWW_OpenURL "http://b.example/"' || fail "the tab's address did not arrive by DDE"
+wait_for 100 eval '! has_wait_dialog' || fail "the wait dialog did not close after the tab"
+dde_before=$(grep -c ' dde ' "$work/browser.log")
+
 double_click_row 2
 item='dde WWW_OpenURL "http://b.example/",,0xFFFFFFFF,0x0,,,'
-wait_for 300 logged "$item" || fail "the second address did not arrive by DDE"
+wait_for 300 eval '[ "$(grep -c " dde " "$work/browser.log")" -gt "$dde_before" ]' ||
+  fail "the second double click sent nothing by DDE"
+[ "$(tail -n 1 "$work/browser.log" | tr -d '\r' | cut -d' ' -f2-)" = "$item" ] || fail "the last DDE request was not the second address"
 starts=$(grep -c ' start ' "$work/browser.log")
 [ "$starts" -eq 1 ] || fail "the browser was started $starts times"
 if [ "$expect_second_hide" -eq 1 ]; then
   wait_for 100 eval '! main_visible' || fail "the main window did not hide after the second link"
 fi
 cat "$work/browser.log"
-echo "PASS: the first link started the browser and hid the window, the second went by DDE"
+echo "PASS: the first link started the browser and hid the window; a new tab from the context menu and the second link went by DDE"

@@ -286,6 +286,12 @@ TEST_F(BrowserWindows, MenusOfferWhatTheItemAndSlotsAllow) {
             EXPECT_EQ(commandGrey(GetSubMenu(windowMenu, 4), CMD_OPEN_SLOT1_PLACED), c.placedGrey);
         }
     }
+    EXPECT_TRUE(asked.empty());  // no label was refused
+    // Tracking a popup sends WM_INITMENU with that popup, which is left alone.
+    HMENU popup = LoadMenuW(GetModuleHandleW(nullptr), L"RCLICK_MENU");
+    SendMessageW(mainWindow(), WM_INITMENU, reinterpret_cast<WPARAM>(GetSubMenu(popup, 0)), 0);
+    EXPECT_TRUE(asked.empty());
+    DestroyMenu(popup);
     // Over empty space: no menu, the selection stays.
     int shown = 0;
     setContextMenuTracker([&](HMENU, POINT) { ++shown; });
