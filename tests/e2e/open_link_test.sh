@@ -137,7 +137,11 @@ xdotool click 3
 sleep 0.8
 import -window root "$artifacts/open_link_context_menu.png"
 # 開く, デフォルトブラウザ, セカンドブラウザ; into it: new window, placed window, new tab.
-xdotool key Down Down Down Right Down Down Return
+# Each step waits for the menu to follow, or a key can overtake the submenu's opening.
+for key in Down Down Down Right Down Down Return; do
+  xdotool key "$key"
+  sleep 0.3
+done
 wait_for 300 logged "key ctrl+T" || fail "the new-tab shortcut did not reach the browser"
 wait_for 300 logged 'dde WWW_OpenURL "http://b.example/"' || fail "the tab's address did not arrive by DDE"
 wait_for 100 eval '! has_wait_dialog' || fail "the wait dialog did not close after the tab"
