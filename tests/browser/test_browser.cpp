@@ -98,6 +98,7 @@ std::string windowTitle(const std::string& address) { return address + " - " + t
 
 HWND openWindow(HINSTANCE instance, const std::string& address) {
     if (config.noWindow) return nullptr;
+    logEvent("window " + address);  // before anyone can find it
     int offset = 30 * (windowCount++ % 8);
     HWND window = CreateWindowExA(0, "TestBrowserWindow", windowTitle(address).c_str(), WS_OVERLAPPEDWINDOW,
                                   300 + offset, 100 + offset, 400, 300, nullptr, nullptr, instance, nullptr);
@@ -105,7 +106,6 @@ HWND openWindow(HINSTANCE instance, const std::string& address) {
     ShowWindow(window, SW_SHOWNORMAL);
     SetForegroundWindow(window);
     SetWindowLongPtrA(window, GWLP_USERDATA, 1);  // moves from now on are the test's
-    logEvent("window " + address);
     return window;
 }
 
