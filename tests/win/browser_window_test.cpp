@@ -302,6 +302,11 @@ TEST_F(BrowserWindows, MenusOfferWhatTheItemAndSlotsAllow) {
     SendMessageW(mainWindow(), WM_CONTEXTMENU, reinterpret_cast<WPARAM>(treeWindow()), MAKELPARAM(empty.x, empty.y));
     EXPECT_EQ(shown, 0);
     EXPECT_EQ(app().treeView.selectedNode(), link);
+    // From the keyboard (-1, -1): the menu of the selected item, below it.
+    app().treeView.select(mail);
+    SendMessageW(mainWindow(), WM_CONTEXTMENU, reinterpret_cast<WPARAM>(treeWindow()), MAKELPARAM(-1, -1));
+    EXPECT_EQ(shown, 1);
+    EXPECT_EQ(app().treeView.selectedNode(), mail);
     setContextMenuTracker(nullptr);
 
     asked.clear();
