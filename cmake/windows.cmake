@@ -51,11 +51,19 @@ set_tests_properties(win_tests_english_locale PROPERTIES TIMEOUT 600
 add_executable(update_check_bench bench/update_check_bench.cpp tests/servers/loopback_http_server.cpp)
 target_link_libraries(update_check_bench PRIVATE perchlet_shell ws2_32)
 target_include_directories(update_check_bench PRIVATE ${CMAKE_SOURCE_DIR}/tests/servers)
+# A stand-in browser for the tests, copied to every file name the program tells browsers by.
+add_executable(test_browser WIN32 tests/browser/test_browser.cpp)
+target_link_libraries(test_browser PRIVATE perchlet_core user32 shell32)
+foreach(name iexplore netscp netscape opera firefox mozilla sleipnir otherbrowser)
+  add_custom_command(TARGET test_browser POST_BUILD
+                     COMMAND ${CMAKE_COMMAND} -E copy $<TARGET_FILE:test_browser> ${CMAKE_BINARY_DIR}/browsers/${name}.exe)
+endforeach()
+add_dependencies(win_tests test_browser)
 
 file(GLOB E2E_TEST_SOURCES CONFIGURE_DEPENDS ${CMAKE_SOURCE_DIR}/tests/e2e/*.cpp)
 add_executable(e2e_tests ${E2E_TEST_SOURCES})
 target_link_libraries(e2e_tests PRIVATE perchlet_core gtest ${WIN_LIBS})
-add_dependencies(e2e_tests perchlet)
+add_dependencies(e2e_tests perchlet test_browser)
 add_test(NAME e2e_tests COMMAND ${WINE_RUN} $<TARGET_FILE:e2e_tests>
          --perchlet=$<TARGET_FILE:perchlet> --artifacts=${CMAKE_BINARY_DIR}/artifacts)
 set_tests_properties(e2e_tests PROPERTIES TIMEOUT 600)
@@ -72,6 +80,9 @@ set_tests_properties(e2e_web PROPERTIES TIMEOUT 300)
 add_test(NAME e2e_tray COMMAND ${CMAKE_SOURCE_DIR}/tests/e2e/tray_test.sh
          $<TARGET_FILE:perchlet> ${CMAKE_BINARY_DIR}/artifacts)
 set_tests_properties(e2e_tray PROPERTIES TIMEOUT 300)
+add_test(NAME e2e_open_link COMMAND ${CMAKE_SOURCE_DIR}/tests/e2e/open_link_test.sh
+         $<TARGET_FILE:perchlet> ${CMAKE_BINARY_DIR}/browsers ${CMAKE_BINARY_DIR}/artifacts)
+set_tests_properties(e2e_open_link PROPERTIES TIMEOUT 300)
 
 # The command-line tool as a console program: the core only, no Win32 shell.
 # Without libcurl here, check is left out: the tool says so.

@@ -3,6 +3,7 @@
 #include <string>
 #include <windows.h>
 
+#include "browser/browser_state_win.h"
 #include "panels/settings.h"
 #include "search/search_index.h"
 #include "store/document.h"
@@ -48,6 +49,7 @@ struct App {
     SearchIndex searchIndex{document};
     HWND findWindow = nullptr;
     Settings settings;
+    BrowserState browser;
 };
 
 // The one App of the process, made on first use.

@@ -78,6 +78,9 @@
 #define IDC_TREE_VIEW           90
 #define IDC_TOOLBAR             600
 #define IDC_ABOUT_VERSION       807
+// Wait dialog MYWAIT: the address being opened, the progress of a launch
+#define IDC_WAIT_ADDRESS        810
+#define IDC_WAIT_PROGRESS       1301
 #define TRAY_ICON_ID            80
 // Editor panel MYWRITE
 #define IDC_EDIT_FETCH_TITLE    4

@@ -5,6 +5,7 @@
 #include "app/command_ids.h"
 #include "app/placement_win.h"
 #include "app/text_win.h"
+#include "browser/open_link_win.h"
 #include "exchange/commands_win.h"
 #include "search/find_window_win.h"
 #include "panels/editor_panel_win.h"
@@ -51,7 +52,7 @@ bool dispatchCommand(App& app, WPARAM wParam) {
     int command = static_cast<int>(wParam);
     if (handleDocumentCommand(app, command) || handleEditCommand(app, command) ||
         handleExchangeCommand(app, command) || handleWebCommand(app, command) ||
-        handleEditorPanelCommand(app, command))
+        handleEditorPanelCommand(app, command) || handleBrowserCommand(app, command))
         return true;
     switch (command) {
     case CMD_EXIT:

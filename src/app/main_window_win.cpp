@@ -6,12 +6,15 @@
 #include "app/command_ids.h"
 #include "app/commands_win.h"
 #include "app/dialogs_win.h"
+#include "app/menus_win.h"
 #include "app/panel_scroll.h"
 #include "app/placement_win.h"
 #include "app/startup_settings_win.h"
 #include "app/text_win.h"
 #include "app/toolbar_win.h"
 #include "panels/editor_panel_win.h"
+#include "browser/dde_client_win.h"
+#include "browser/open_link_win.h"
 #include "store/document_commands_win.h"
 #include "tree/drag_win.h"
 #include "tree/tree_keys_win.h"
@@ -143,6 +146,12 @@ void onMinMaxInfo(App& app, MINMAXINFO& info) {
     info.ptMinTrackSize.y = app.toolbarHeight + 480;
 }
 
+// Opens the item as configured; the folder's own expanding is left to the tree view.
+void onTreeDoubleClick(App& app) {
+    showSelectionInEditor(app);
+    if (openLink(app, app.mainWindow, 0) == 1 && app.settings.autoHide) hideMainWindow(app);
+}
+
 LRESULT onNotify(App& app, NMHDR& header) {
     if (header.code == TTN_NEEDTEXTW) {
         answerTooltip(app, reinterpret_cast<NMTTDISPINFOW&>(header));
@@ -157,7 +166,7 @@ LRESULT onNotify(App& app, NMHDR& header) {
         showSelectionInEditor(app);
         break;
     case NM_DBLCLK:
-        showSelectionInEditor(app);
+        onTreeDoubleClick(app);
         break;
     case TVN_ITEMEXPANDINGW:
         app.treeView.itemExpanding(reinterpret_cast<NMTREEVIEWW&>(header));
@@ -182,6 +191,7 @@ void onClose(App& app, HWND window) {
 }
 
 void onDestroy(App& app) {
+    endBrowserDde(app);
     uninstallTreeKeyHandler(app.treeView.window());
     app.treeView.detach();
     resetDocument(app.document);
@@ -250,6 +260,10 @@ LRESULT CALLBACK mainWindowProc(HWND window, UINT message, WPARAM wParam, LPARAM
         break;
     case WM_CONTEXTMENU:
         cancelTreeDrag(app);
+        showContextMenu(app, lParam);
+        break;
+    case WM_INITMENU:
+        prepareWindowMenu(app, reinterpret_cast<HMENU>(wParam));
         break;
     case WM_TIMER:
         onEdgeTimer(app);

@@ -1,4 +1,4 @@
-// Finding a running browser's top-level window.
+// Finding a running browser's top-level window, and placing the remembered one.
 #pragma once
 #include <windows.h>
 
@@ -9,5 +9,9 @@ namespace perchlet {
 // The browser window search: top-level windows in Z order whose titles carry a browser
 // kind's title text; kind 0 means any kind. Records the kind found. nullptr when none.
 HWND findBrowserWindow(App& app, HWND excluded, int kind);
+
+// Command 118: moves the remembered browser window beside the main window or to the
+// stored rectangle; a window that has gone is replaced by a search first.
+void restoreBrowserWindow(App& app);
 
 }  // namespace perchlet

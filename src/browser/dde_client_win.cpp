@@ -1,8 +1,175 @@
 #include "browser/dde_client_win.h"
 
+#include <vector>
+
+#include "app/dialogs_win.h"
+#include "browser/browser_kind.h"
+#include "browser/browser_window_win.h"
+#include "browser/dde_reply.h"
+#include "tree/new_item_win.h"
+
 namespace perchlet {
 
-// Placeholder until the DDE client lands.
-std::string requestWindowInfo(App&, HWND) { return {}; }
+namespace {
+
+constexpr DWORD kClientOnly = APPCMD_CLIENTONLY | CBF_SKIP_ALLNOTIFICATIONS;  // 0x003C0010
+constexpr char kInfoCaption[] = "ブラウザ情報の取得";
+constexpr std::size_t kReplyMax = 32767;
+
+HDDEDATA CALLBACK clientCallback(UINT, UINT, HCONV, HSZ, HSZ, HDDEDATA, ULONG_PTR, ULONG_PTR) {
+    // A client-only instance that skips every notification is never called back.
+    showMessage(nullptr, "DDEコールバック関数が呼ばれました", "DDECALLBACK", MB_OK);
+    return nullptr;
+}
+
+bool initialise(DWORD& instance, HWND owner) {
+    if (DdeInitializeA(&instance, clientCallback, kClientOnly, 0) == DMLERR_NO_ERROR) return true;
+    instance = 0;
+    showMessage(owner, "DDEの初期化に失敗しました。", kInfoCaption, MB_OK | MB_ICONWARNING);
+    return false;
+}
+
+// An ANSI string handle, freed with its owner.
+class StringHandle {
+public:
+    StringHandle(DWORD instance, const std::string& text)
+        : instance_(instance), handle_(DdeCreateStringHandleA(instance, text.c_str(), CP_WINANSI)) {}
+    ~StringHandle() {
+        if (handle_) DdeFreeStringHandle(instance_, handle_);
+    }
+    StringHandle(const StringHandle&) = delete;
+    StringHandle& operator=(const StringHandle&) = delete;
+    HSZ get() const { return handle_; }
+
+private:
+    DWORD instance_;
+    HSZ handle_;
+};
+
+HCONV connect(DWORD instance, const char* service, const char* topic) {
+    StringHandle serviceName(instance, service);
+    StringHandle topicName(instance, topic);
+    if (!serviceName.get() || !topicName.get()) return nullptr;
+    return DdeConnect(instance, serviceName.get(), topicName.get(), nullptr);
+}
+
+// A temporary instance for one question, uninitialised when it goes.
+class TemporaryInstance {
+public:
+    explicit TemporaryInstance(HWND owner) { ok_ = initialise(id_, owner); }
+    ~TemporaryInstance() {
+        if (ok_) DdeUninitialize(id_);
+    }
+    TemporaryInstance(const TemporaryInstance&) = delete;
+    TemporaryInstance& operator=(const TemporaryInstance&) = delete;
+    bool ok() const { return ok_; }
+    DWORD id() const { return id_; }
+
+private:
+    DWORD id_ = 0;
+    bool ok_ = false;
+};
+
+std::string copyReply(HDDEDATA data) {
+    DWORD size = DdeGetData(data, nullptr, 0, 0);
+    std::vector<char> bytes(std::min<std::size_t>(size, kReplyMax));
+    if (!bytes.empty()) DdeGetData(data, reinterpret_cast<LPBYTE>(bytes.data()), static_cast<DWORD>(bytes.size()), 0);
+    std::string reply(bytes.begin(), bytes.end());
+    return reply.substr(0, reply.find('\0'));
+}
+
+}  // namespace
+
+HCONV connectForOpening(App& app, HWND owner, const char* service) {
+    if (!app.browser.ddeInstance && !initialise(app.browser.ddeInstance, owner)) return nullptr;
+    return connect(app.browser.ddeInstance, service, "WWW_OpenURL");
+}
+
+static bool isConnected(HCONV conversation) {
+    CONVINFO info{};
+    info.cb = sizeof info;
+    return DdeQueryConvInfo(conversation, QID_SYNC, &info) && (info.wStatus & ST_CONNECTED);
+}
+
+bool requestOpenUrl(App& app, std::string_view address, HCONV conversation) {
+    // A conversation whose browser has ended would swallow the address as a "success".
+    if (!conversation || !isConnected(conversation)) return false;
+    std::string item = openUrlItem(address);
+    if (!fitsDdeItem(item)) return false;
+    StringHandle itemName(app.browser.ddeInstance, item);
+    if (!itemName.get()) return false;
+    HDDEDATA data = DdeClientTransaction(nullptr, 0, conversation, itemName.get(), CF_TEXT, XTYP_REQUEST,
+                                         app.browser.ddeTimeoutMs, nullptr);
+    if (data) {
+        DdeFreeDataHandle(data);
+        return true;
+    }
+    // A browser that is slow to answer has usually opened the page all the same; one that
+    // has ended has not.
+    return DdeGetLastError(app.browser.ddeInstance) != DMLERR_NOTPROCESSED && isConnected(conversation);
+}
+
+void disconnectConversation(HCONV conversation) {
+    if (conversation) DdeDisconnect(conversation);
+}
+
+bool probeBrowser(App&, HWND owner, const char* service) {
+    TemporaryInstance instance(owner);
+    if (!instance.ok()) return false;
+    HCONV conversation = connect(instance.id(), service, "WWW_OpenURL");
+    if (!conversation) return false;
+    DdeDisconnect(conversation);
+    return true;
+}
+
+void endKeptConversation(App& app) {
+    disconnectConversation(app.browser.keptConversation);
+    app.browser.keptConversation = nullptr;
+}
+
+void endBrowserDde(App& app) {
+    endKeptConversation(app);
+    if (app.browser.ddeInstance) DdeUninitialize(app.browser.ddeInstance);
+    app.browser.ddeInstance = 0;
+}
+
+std::string requestWindowInfo(App& app, HWND owner) {
+    TemporaryInstance instance(owner);
+    if (!instance.ok()) return {};
+    findBrowserWindow(app, owner, 0);
+    HCONV conversation = connect(instance.id(), ddeServiceName(app.browser.lastKindFound), "WWW_GetWindowInfo");
+    if (!conversation) {
+        showMessage(owner, "取得に失敗しました。", kInfoCaption, MB_OK | MB_ICONWARNING);
+        return {};
+    }
+    std::string reply;
+    {
+        StringHandle item(instance.id(), "0xFFFFFFFF");
+        HDDEDATA data = item.get() ? DdeClientTransaction(nullptr, 0, conversation, item.get(), CF_TEXT,
+                                                          XTYP_REQUEST, app.browser.ddeTimeoutMs, nullptr)
+                                   : nullptr;
+        if (data) {
+            reply = copyReply(data);
+            DdeFreeDataHandle(data);
+        } else {
+            showMessage(owner, "データの取得に失敗しました", "ブラウザ情報", MB_OK);
+        }
+    }
+    DdeDisconnect(conversation);
+    if (!reply.empty() && showMessage(owner, reply, "下記の情報を新規アイテムとして登録します。", MB_OKCANCEL) != IDOK)
+        reply.clear();
+    return reply;
+}
+
+void recordBrowserPage(App& app) {
+    std::string reply = requestWindowInfo(app, app.mainWindow);
+    if (reply.empty()) return;
+    BrowserPage page = parseWindowInfoReply(reply);
+    NewItemFields fields;
+    fields.title = page.title;
+    fields.locator = page.address;
+    fields.comment = page.third;
+    newItemUnderSelection(app, fields);
+}
 
 }  // namespace perchlet

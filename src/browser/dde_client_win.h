@@ -1,7 +1,9 @@
 // DDE with running browsers.
 #pragma once
 #include <string>
+#include <string_view>
 #include <windows.h>
+#include <ddeml.h>
 
 #include "app/app_win.h"
 
@@ -10,5 +12,23 @@ namespace perchlet {
 // Asks the browser found by the window search for the page it shows ("WWW_GetWindowInfo"),
 // confirms the reply with the user, and returns it; "" on failure or when declined.
 std::string requestWindowInfo(App& app, HWND owner);
+
+// A conversation on "WWW_OpenURL" in the program's own instance (made on first use);
+// nullptr when the browser does not answer or DDE cannot start.
+HCONV connectForOpening(App& app, HWND owner, const char* service);
+// Sends the address; false only when the browser said it did not process it, or when the
+// item is too long for DDE to carry at all.
+bool requestOpenUrl(App& app, std::string_view address, HCONV conversation);
+void disconnectConversation(HCONV conversation);
+// Whether a conversation with the service on "WWW_OpenURL" can be opened now.
+bool probeBrowser(App& app, HWND owner, const char* service);
+
+// Disconnects and forgets the kept conversation.
+void endKeptConversation(App& app);
+// At exit: the kept conversation and the program's instance.
+void endBrowserDde(App& app);
+
+// Command 608: the page a running browser shows becomes a new item under the selection.
+void recordBrowserPage(App& app);
 
 }  // namespace perchlet

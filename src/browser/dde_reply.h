@@ -8,7 +8,7 @@ namespace perchlet {
 struct BrowserPage {
     std::string address;
     std::string title;  // Shift-JIS
-    std::string third;
+    std::string third;  // each field at most 1023 bytes, cut at a character boundary
 };
 
 BrowserPage parseWindowInfoReply(std::string_view reply);

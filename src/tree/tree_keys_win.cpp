@@ -2,6 +2,7 @@
 
 #include "app/app_win.h"
 #include "app/command_ids.h"
+#include "browser/open_link_win.h"
 #include "tree/edit_commands_win.h"
 
 namespace perchlet {
@@ -26,7 +27,9 @@ LRESULT CALLBACK treeKeyProc(HWND tree, UINT message, WPARAM wParam, LPARAM lPar
         return SendMessageW(GetParent(tree), WM_COMMAND, CMD_FIND, 0);
     if (message == WM_COMMAND && isAcceleratorCommand(wParam)) {
         // Only while the tree has the keyboard focus; elsewhere the keys are not ours.
-        if (GetFocus() == tree) handleTreeKeyCommand(theApp(), LOWORD(wParam));
+        if (GetFocus() != tree) return 0;
+        if (LOWORD(wParam) == ACC_OPEN_ITEM) openLink(theApp(), theApp().mainWindow, 0);
+        else handleTreeKeyCommand(theApp(), LOWORD(wParam));
         return 0;
     }
     return CallWindowProcW(standard, tree, message, wParam, lParam);

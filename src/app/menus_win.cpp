@@ -1,0 +1,133 @@
+#include "app/menus_win.h"
+
+#include <commctrl.h>
+
+#include "app/command_ids.h"
+#include "app/dialogs_win.h"
+#include "app/text_win.h"
+#include "browser/browser_kind.h"
+
+namespace perchlet {
+
+namespace {
+
+// Where the browser submenus sit: 126 at the first position, then slots 1, 2, 3.
+constexpr int kContextOpenPosition = 0;
+constexpr int kWindowMenuIndex = 2;
+constexpr int kWindowOpenPosition = 3;
+
+ContextMenuTracker& tracker() {
+    static ContextMenuTracker instance;
+    return instance;
+}
+
+enum class OpenOffer { None, OpenOnly, Browsers };
+
+OpenOffer openOfferFor(unsigned kind) {
+    switch (kind) {
+    case kKindFolder: return OpenOffer::None;
+    case kKindMailLink:
+    case kKindLocalFile: return OpenOffer::OpenOnly;
+    default: return OpenOffer::Browsers;
+    }
+}
+
+void greyCommand(HMENU menu, int command, bool grey) {
+    EnableMenuItem(menu, static_cast<UINT>(command), MF_BYCOMMAND | (grey ? MF_GRAYED : MF_ENABLED));
+}
+
+// Labels the three slot submenus starting at firstPosition and greys what the item cannot use.
+void prepareBrowserSubmenus(App& app, HMENU menu, int firstPosition, const BookmarkItem& record,
+                            OpenOffer offer) {
+    for (int slot = 1; slot <= 3; ++slot) {
+        const std::string& path = app.settings.browserPath[slot - 1];
+        std::string label = slotLabel(slot, path);
+        int position = firstPosition + slot - 1;
+        bool grey = offer != OpenOffer::Browsers || !isBrowserConfigured(path);
+        setMenuItemLabel(menu, position, &label, grey);
+        if (grey) continue;
+        HMENU submenu = GetSubMenu(menu, position);
+        int placed = CMD_OPEN_SLOT1_PLACED + 3 * (slot - 1);
+        int kind = browserKindOf(path);
+        greyCommand(submenu, placed, record.windowRight == 0 || record.windowBottom == 0);
+        greyCommand(submenu, placed + 1, false);
+        greyCommand(submenu, placed + 2, kind == kBrowserIe || kind == kBrowserNetscape);
+    }
+}
+
+NodeId nodeAtScreenPoint(App& app, POINT screen) {
+    HWND tree = app.treeView.window();
+    TVHITTESTINFO hit{};
+    hit.pt = screen;
+    ScreenToClient(tree, &hit.pt);
+    HTREEITEM item = TreeView_HitTest(tree, &hit);
+    if (!item || !(hit.flags & TVHT_ONITEM)) return kNoNode;
+    return app.treeView.nodeOf(item);
+}
+
+void trackMenu(App& app, HMENU dropDown, POINT screen) {
+    if (tracker()) {
+        tracker()(dropDown, screen);
+        return;
+    }
+    TrackPopupMenu(dropDown, TPM_LEFTALIGN | TPM_TOPALIGN, screen.x, screen.y, 0, app.mainWindow, nullptr);
+}
+
+}  // namespace
+
+void setContextMenuTracker(ContextMenuTracker replacement) { tracker() = std::move(replacement); }
+
+void setMenuItemLabel(HMENU menu, int position, const std::string* text, bool grey) {
+    std::wstring wide = text ? widen(*text) : std::wstring();
+    MENUITEMINFOW info{};
+    info.cbSize = sizeof info;
+    info.fMask = MIIM_STATE | (text ? MIIM_STRING : 0);
+    info.fState = grey ? MFS_GRAYED : MFS_ENABLED;
+    info.dwTypeData = wide.data();
+    if (!SetMenuItemInfoW(menu, static_cast<UINT>(position), TRUE, &info))
+        showMessage(nullptr, "Error", "OK", MB_OK);
+}
+
+void showContextMenu(App& app, LPARAM lParam) {
+    POINT screen{static_cast<short>(LOWORD(lParam)), static_cast<short>(HIWORD(lParam))};
+    NodeId node;
+    if (screen.x == -1 && screen.y == -1) {
+        node = app.treeView.selectedNode();
+        RECT rect{};
+        HTREEITEM item = node == kNoNode ? nullptr : app.treeView.itemOf(node);
+        if (!item || !TreeView_GetItemRect(app.treeView.window(), item, &rect, TRUE)) return;
+        screen = {rect.left, rect.bottom};
+        ClientToScreen(app.treeView.window(), &screen);
+    } else {
+        node = nodeAtScreenPoint(app, screen);
+    }
+    if (node == kNoNode) return;
+    app.treeView.select(node);
+    const BookmarkItem* record = nodeRecord(app.document, node);
+    if (!record) return;
+
+    HMENU menu = LoadMenuW(app.instance, L"RCLICK_MENU");
+    if (!menu) return;
+    HMENU dropDown = GetSubMenu(menu, 0);
+    CheckMenuItem(dropDown, CMD_EMPHASIS, MF_BYCOMMAND | (record->mark ? MF_CHECKED : MF_UNCHECKED));
+    OpenOffer offer = openOfferFor(kindOf(app.document.tree.node(node).itemNumber));
+    if (offer == OpenOffer::None) greyCommand(dropDown, CMD_OPEN_ITEM, true);
+    prepareBrowserSubmenus(app, dropDown, kContextOpenPosition + 1, *record, offer);
+    trackMenu(app, dropDown, screen);
+    DestroyMenu(menu);
+}
+
+void prepareWindowMenu(App& app, HMENU mainMenu) {
+    // Tracking a popup menu sends WM_INITMENU too, with the popup: that is not ours to label.
+    if (mainMenu != GetMenu(app.mainWindow)) return;
+    NodeId node = app.treeView.selectedNode();
+    const BookmarkItem* record = node == kNoNode ? nullptr : nodeRecord(app.document, node);
+    HMENU windowMenu = GetSubMenu(mainMenu, kWindowMenuIndex);
+    if (!record || !windowMenu) return;  // the menu keeps its last state
+    OpenOffer offer = openOfferFor(kindOf(app.document.tree.node(node).itemNumber));
+    std::string openText = offer == OpenOffer::Browsers ? "URLを開く\tShift + Enter" : "開く\tShift + Enter";
+    setMenuItemLabel(windowMenu, kWindowOpenPosition, &openText, offer == OpenOffer::None);
+    prepareBrowserSubmenus(app, windowMenu, kWindowOpenPosition + 1, *record, offer);
+}
+
+}  // namespace perchlet

@@ -1,0 +1,156 @@
+#include "browser/browser_kind.h"
+
+#include <cmath>
+
+#include "store/bookmark_item.h"
+#include "store/encoding.h"
+
+namespace perchlet {
+
+namespace {
+
+struct KindRow {
+    const char* fileName;  // nullptr: never derived from a path
+    const char* service;
+    const char* displayName;
+    const char* titleText;  // nullptr: never searched for
+};
+
+// Indexed by kind.
+constexpr KindRow kKinds[] = {
+    {"", "IEXPLORE", " ", nullptr},
+    {"iexplore", "IEXPLORE", "IEXPLORE", "Internet Explorer"},
+    {"netscp", "Netscape6", "Netscape6", "Netscape"},
+    {"netscape", "NETSCAPE", "NETSCAPE", "Netscape"},
+    {"opera", "Opera", "Opera", "Opera"},
+    {"firefox", "Firefox", "Firefox", "Firefox"},
+    {"mozilla", "Mozilla", "Mozilla", "Mozilla"},
+    {"sleipnir", "SLEIPNIR", "SLEIPNIR", "Sleipnir"},
+    {nullptr, "IEXPLORE", " ", "Not Found"},
+    {nullptr, "IEXPLORE", " ", nullptr},
+};
+constexpr int kKindCount = static_cast<int>(sizeof kKinds / sizeof kKinds[0]);
+
+const KindRow& rowOf(int kind) { return kKinds[kind >= 0 && kind < kKindCount ? kind : kBrowserOther]; }
+
+std::string_view baseName(std::string_view path) {
+    std::size_t slash = path.find_last_of("\\/:");
+    if (slash != std::string_view::npos) path.remove_prefix(slash + 1);
+    std::size_t dot = path.rfind('.');
+    if (dot != std::string_view::npos) path = path.substr(0, dot);
+    return path;
+}
+
+bool hasBlank(std::string_view text) { return text.find_first_of(" \t") != std::string_view::npos; }
+
+// In quotes, as the C runtime splits a command line: backslashes before the closing quote
+// are doubled so that they do not escape it.
+std::string quoted(const std::string& text) {
+    std::size_t last = text.find_last_not_of('\\');
+    std::size_t trailing = last == std::string::npos ? text.size() : text.size() - last - 1;
+    return "\"" + text + std::string(trailing, '\\') + "\"";
+}
+
+}  // namespace
+
+int browserKindOf(std::string_view path) {
+    std::string name(baseName(path));
+    lowerCaseAscii(name);
+    for (int kind = 0; kind < kKindCount; ++kind)
+        if (kKinds[kind].fileName && name == kKinds[kind].fileName) return kind;
+    return kBrowserOther;
+}
+
+const char* ddeServiceName(int kind) { return rowOf(kind).service; }
+const char* browserDisplayName(int kind) { return rowOf(kind).displayName; }
+const char* windowTitleText(int kind) { return rowOf(kind).titleText; }
+
+int browserKindOfTitle(std::string_view title) {
+    for (int kind = kBrowserIe; kind <= kBrowserNotFound; ++kind)
+        if (title.find(kKinds[kind].titleText) != std::string_view::npos) return kind;
+    return kBrowserNone;
+}
+
+OpenModeTarget openModeTarget(int openMode) {
+    if (openMode < 1 || openMode > 9) return {0, LaunchStyle::Reuse};
+    return {(openMode - 1) / 3 + 1, static_cast<LaunchStyle>((openMode - 1) % 3 + 1)};
+}
+
+int slotOfOpenMode(int openMode, int doubleClickSetting) {
+    OpenModeTarget target = openModeTarget(openMode);
+    if (target.slot != 0) return target.slot;
+    return doubleClickSetting >= 0 && doubleClickSetting <= 2 ? doubleClickSetting + 1 : 0;
+}
+
+int openModeOfCommand(int command) {
+    if (command == 126) return 0;
+    if (command < 146 || command > 154) return -1;
+    // Per slot: 146 + 3(s-1) placed (style 2), then new window (1), then tab (3).
+    static constexpr int kStyleOfPlace[] = {2, 1, 3};
+    int offset = command - 146;
+    return 3 * (offset / 3) + kStyleOfPlace[offset % 3];
+}
+
+std::string slotLabel(int slot, std::string_view browserPath) {
+    static constexpr const char* kLabels[] = {"デフォルトブラウザ(", "セカンドブラウザ(", "サードブラウザ("};
+    if (slot < 1 || slot > 3) return {};
+    return std::string(kLabels[slot - 1]) + browserDisplayName(browserKindOf(browserPath)) + ")";
+}
+
+RunningPlan runningPlan(int kind, LaunchStyle style) {
+    bool tab = style == LaunchStyle::NewTab;
+    switch (kind) {
+    case kBrowserIe:
+    case kBrowserNetscape:
+        return {tab ? RunningMethod::Nothing : RunningMethod::StartWithAddress, false, 0, 1000};
+    case kBrowserNetscape6:
+    case kBrowserFirefox:
+    case kBrowserMozilla:
+        return {RunningMethod::KeysThenDde, false, tab ? 'T' : 'N', 500};
+    case kBrowserOpera:
+        return {RunningMethod::KeysThenDde, !tab, 'N', 500};
+    case kBrowserSleipnir:
+        return {RunningMethod::StartSleipnir, false, 0, 500};
+    default:
+        return {RunningMethod::Nothing, false, 0, 0};
+    }
+}
+
+bool progressStepsAtPass(int pass) {
+    auto root = [](int n) { return n <= 0 ? 0 : static_cast<int>(std::sqrt(static_cast<double>(n))); };
+    return pass > 0 && root(pass) > root(pass - 1);
+}
+
+std::string addressForBrowser(std::string_view address) {
+    std::string out;
+    out.reserve(address.size());
+    for (std::size_t i = 0; i < address.size(); ++i) {
+        unsigned char byte = static_cast<unsigned char>(address[i]);
+        if (isShiftJisLeadByte(byte) && i + 1 < address.size()) {
+            out += address.substr(i, 2);  // a trail byte can look like anything
+            ++i;
+        } else if (byte == '"') {
+            out += "%22";
+        } else if (byte != 0) {
+            out += static_cast<char>(byte);
+        }
+    }
+    return out;
+}
+
+std::string openUrlItem(std::string_view address) {
+    std::string item = "\"" + addressForBrowser(address) + "\",,0xFFFFFFFF,0x0,,,";
+    return fitField(item, kTextFieldMax);
+}
+
+std::string browserCommandLine(std::string_view browserPath, std::string_view address, bool newWindowFlag) {
+    std::string path;
+    for (char c : browserPath)
+        if (c != '"') path += c;
+    if (hasBlank(path)) path = quoted(path);
+    std::string shown = addressForBrowser(address);
+    if (hasBlank(shown)) shown = quoted(shown);
+    return path + (newWindowFlag ? " /m " : " ") + shown;
+}
+
+}  // namespace perchlet

@@ -1,0 +1,432 @@
+#include "browser/open_link_win.h"
+
+#include <atomic>
+#include <commctrl.h>
+#include <shellapi.h>
+#include <thread>
+
+#include "app/command_ids.h"
+#include "app/dialogs_win.h"
+#include "app/text_win.h"
+#include "browser/browser_kind.h"
+#include "browser/browser_window_win.h"
+#include "browser/dde_client_win.h"
+#include "tree/tree_population.h"
+
+namespace perchlet {
+
+namespace {
+
+constexpr UINT kFinishMessage = 97;
+constexpr UINT kLaunchMessage = 98;
+constexpr UINT_PTR kLaunchTimer = 2;
+constexpr int kProgressSteps = 22;
+constexpr int kWorkerPasses = 500;
+constexpr DWORD kWorkerPassMs = 200;
+constexpr DWORD kInputIdleMaxMs = 10000;
+constexpr UINT kInputIdlePollMs = 100;
+
+enum class LaunchState { Start = 1, SendByDde = 2, Finish = 3, WaitingForIdle = 4 };
+
+// Shared with the launch worker. The worker writes foundWindow and found before it sets the
+// stop flag and posts the finish message; the dialog reads them after joining the worker.
+struct WorkerBlock {
+    HWND dialog = nullptr;
+    HWND progress = nullptr;
+    HANDLE process = nullptr;
+    DWORD processId = 0;
+    std::atomic<bool> stop{false};
+    bool found = false;
+    HWND foundWindow = nullptr;
+};
+
+struct OpenState {
+    OpenState(App& app, int openMode, NodeId node, BookmarkItem& record)
+        : app(app), openMode(openMode), node(node), record(record) {}
+
+    App& app;
+    int openMode;
+    NodeId node;
+    BookmarkItem& record;
+    HWND dialog = nullptr;
+    LaunchStyle style = LaunchStyle::Reuse;
+    std::string browserPath;
+    int kind = kBrowserNone;
+    std::string service;
+    bool ddeAvailable = false;
+    bool rememberedWindowValid = false;
+    bool rememberRequest = false;
+    LaunchState state = LaunchState::Start;
+    UINT finishDelayMs = 0;
+    DWORD idleWaitStart = 0;
+    PROCESS_INFORMATION process{};
+    WorkerBlock worker;
+    std::thread workerThread;
+    bool finished = false;
+};
+
+std::string slotPath(const App& app, int openMode) {
+    int slot = slotOfOpenMode(openMode, app.settings.doubleClickSlot);
+    return slot ? app.settings.browserPath[slot - 1] : std::string();
+}
+
+void shellOpen(HWND owner, const std::string& target) {
+    ShellExecuteW(owner, L"open", widen(target).c_str(), nullptr, nullptr, SW_SHOWNORMAL);
+}
+
+bool startProcess(const std::string& commandLine, PROCESS_INFORMATION& process) {
+    STARTUPINFOW startup{};
+    startup.cb = sizeof startup;
+    startup.dwFlags = STARTF_USESHOWWINDOW | STARTF_USESTDHANDLES;
+    startup.wShowWindow = SW_SHOWNORMAL;
+    std::wstring line = widen(commandLine);
+    return CreateProcessW(nullptr, line.data(), nullptr, nullptr, FALSE, NORMAL_PRIORITY_CLASS, nullptr, nullptr,
+                          &startup, &process) != 0;
+}
+
+void closeProcessHandles(PROCESS_INFORMATION& process) {
+    if (process.hThread) CloseHandle(process.hThread);
+    if (process.hProcess) CloseHandle(process.hProcess);
+    process = {};
+}
+
+void startLocalProgram(HWND owner, const std::string& locator) {
+    PROCESS_INFORMATION process{};
+    if (startProcess(locator, process)) closeProcessHandles(process);
+    else shellOpen(owner, locator);
+}
+
+// Makes the opened item a plain visited link; the date is written at the next save, so the
+// document does not count as modified.
+void markVisited(Document& document, NodeId node, BookmarkItem& record) {
+    record.lastVisit = dateStampNow();
+    document.tree.setItemNumber(node, withKind(document.tree.node(node).itemNumber, kKindWebLink));
+    document.items.renumber(record, withKind(record.itemNumber, kKindWebLink));
+    ImagePair images = imagesForKind(kKindWebLink);
+    document.tree.setImages(node, images.normal, images.selected);
+}
+
+// Activation of another process's window completes asynchronously; keys typed before it
+// would go to the window that had the focus.
+void bringToFront(HWND window) {
+    SetForegroundWindow(window);
+    for (int i = 0; i < 50 && GetForegroundWindow() != window; ++i) Sleep(20);
+}
+
+void typeShortcut(const RunningPlan& plan) {
+    // Scan code 0, in this order: Ctrl down, (Alt down,) letter down and up, (Alt up,) Ctrl up.
+    keybd_event(VK_CONTROL, 0, 0, 0);
+    if (plan.alt) keybd_event(VK_MENU, 0, 0, 0);
+    keybd_event(static_cast<BYTE>(plan.letter), 0, 0, 0);
+    keybd_event(static_cast<BYTE>(plan.letter), 0, KEYEVENTF_KEYUP, 0);
+    if (plan.alt) keybd_event(VK_MENU, 0, KEYEVENTF_KEYUP, 0);
+    keybd_event(VK_CONTROL, 0, KEYEVENTF_KEYUP, 0);
+}
+
+struct WindowQuery {
+    DWORD processId;
+    HWND found;
+};
+
+BOOL CALLBACK firstWindowOfProcess(HWND window, LPARAM param) {
+    auto& query = *reinterpret_cast<WindowQuery*>(param);
+    DWORD owner = 0;
+    GetWindowThreadProcessId(window, &owner);
+    if (owner != query.processId || !IsWindowVisible(window) || GetWindow(window, GW_OWNER)) return TRUE;
+    wchar_t title[128] = L"";
+    if (GetWindowTextW(window, title, 128) <= 0) return TRUE;
+    wchar_t className[256] = L"";
+    GetClassNameW(window, className, 256);
+    if (std::wcscmp(className, L"Progman") == 0) return TRUE;
+    query.found = window;
+    return FALSE;
+}
+
+// Waits for the started browser's first top-level window, stepping the bar as it goes.
+void launchWorker(WorkerBlock* block) {
+    block->found = false;
+    for (int pass = 0; pass < kWorkerPasses; ++pass) {
+        if (progressStepsAtPass(pass)) PostMessageW(block->progress, PBM_STEPIT, 0, 0);
+        Sleep(kWorkerPassMs);
+        WindowQuery query{block->processId, nullptr};
+        EnumWindows(firstWindowOfProcess, reinterpret_cast<LPARAM>(&query));
+        if (query.found) {
+            block->foundWindow = query.found;
+            block->found = true;
+            break;
+        }
+        // A browser that handed the address to a running copy and ended shows no window.
+        if (block->stop || WaitForSingleObject(block->process, 0) == WAIT_OBJECT_0) break;
+    }
+    block->stop = true;
+    PostMessageW(block->dialog, kFinishMessage, 0, 0);
+}
+
+void postFinish(OpenState& open) { PostMessageW(open.dialog, kFinishMessage, 0, 0); }
+
+void setTimerState(OpenState& open, LaunchState state, UINT milliseconds) {
+    open.state = state;
+    SetTimer(open.dialog, kLaunchTimer, milliseconds, nullptr);
+}
+
+// Starts a browser process with the address; false (after telling the user) when it cannot
+// be started at all.
+bool startBrowser(OpenState& open, bool newWindowFlag) {
+    std::string line = browserCommandLine(open.browserPath, open.record.locator, newWindowFlag);
+    closeProcessHandles(open.process);
+    if (startProcess(line, open.process)) return true;
+    showMessage(open.dialog, "ブラウザを起動できませんでした。\r\n" + open.browserPath, "ブラウザの起動",
+                MB_OK | MB_ICONWARNING);
+    return false;
+}
+
+// The browser is not running (or the address is too long for DDE): start it with the
+// address and let the worker wait for its window.
+void startAndWatch(OpenState& open) {
+    if (!startBrowser(open, false)) {
+        postFinish(open);
+        return;
+    }
+    WorkerBlock& block = open.worker;
+    block.dialog = open.dialog;
+    block.progress = GetDlgItem(open.dialog, IDC_WAIT_PROGRESS);
+    block.process = open.process.hProcess;
+    block.processId = open.process.dwProcessId;
+    block.stop = false;
+    if (open.style == LaunchStyle::Reuse) open.rememberRequest = true;
+    open.workerThread = std::thread(launchWorker, &block);
+    endKeptConversation(open.app);
+}
+
+// Open mode 0 with a running browser: the remembered window gets the address by DDE.
+// True when that finished the open.
+bool sendToRememberedWindow(OpenState& open) {
+    BrowserState& browser = open.app.browser;
+    open.rememberRequest = true;
+    open.rememberedWindowValid = IsWindow(browser.rememberedWindow) != 0;
+    if (!open.rememberedWindowValid) {
+        endKeptConversation(open.app);
+        return false;
+    }
+    SetForegroundWindow(browser.rememberedWindow);
+    if (!browser.keptConversation) browser.keptConversation = connectForOpening(open.app, open.dialog, open.service.c_str());
+    if (!browser.keptConversation) {
+        postFinish(open);
+        return true;
+    }
+    if (requestOpenUrl(open.app, open.record.locator, browser.keptConversation)) {
+        postFinish(open);
+        return true;
+    }
+    // The browser has gone or refused: start again from a fresh instance, which a
+    // conversation that ended under it can leave unable to connect.
+    endBrowserDde(open.app);
+    return false;
+}
+
+void openInRunningBrowser(OpenState& open) {
+    RunningPlan plan = runningPlan(open.kind, open.style);
+    bool tab = open.style == LaunchStyle::NewTab;
+    switch (plan.method) {
+    case RunningMethod::StartWithAddress:
+    case RunningMethod::StartSleipnir:
+        if (!startBrowser(open, plan.method == RunningMethod::StartSleipnir && !tab)) {
+            postFinish(open);
+            return;
+        }
+        open.finishDelayMs = static_cast<UINT>(plan.finishDelayMs);
+        open.idleWaitStart = GetTickCount();
+        setTimerState(open, LaunchState::WaitingForIdle, kInputIdlePollMs);
+        return;
+    case RunningMethod::KeysThenDde:
+        if (HWND window = findBrowserWindow(open.app, open.dialog, open.kind)) bringToFront(window);
+        typeShortcut(plan);
+        setTimerState(open, LaunchState::SendByDde, static_cast<UINT>(plan.finishDelayMs));
+        return;
+    case RunningMethod::Nothing:
+        if (plan.finishDelayMs == 0) {
+            postFinish(open);
+            return;
+        }
+        break;
+    }
+    setTimerState(open, LaunchState::Finish, static_cast<UINT>(plan.finishDelayMs));
+}
+
+void launch(OpenState& open) {
+    open.style = openModeTarget(open.openMode).style;
+    open.browserPath = slotPath(open.app, open.openMode);
+    open.kind = browserKindOf(open.browserPath);
+    open.service = ddeServiceName(open.kind);
+    open.ddeAvailable = probeBrowser(open.app, open.dialog, open.service.c_str());
+    SetWindowTextW(open.dialog, widen("ブラウザの起動（" + open.service + "）").c_str());
+
+    // DDE cannot carry a long address at all; such an address goes on a command line.
+    bool sendsByDde = open.style == LaunchStyle::Reuse ||
+                      runningPlan(open.kind, open.style).method == RunningMethod::KeysThenDde;
+    bool addressFits = fitsDdeItem(openUrlItem(open.record.locator));
+    if (!open.ddeAvailable || (sendsByDde && !addressFits)) {
+        startAndWatch(open);
+        return;
+    }
+    if (open.style == LaunchStyle::Reuse && sendToRememberedWindow(open)) return;
+    openInRunningBrowser(open);
+}
+
+void onTimer(OpenState& open) {
+    switch (open.state) {
+    case LaunchState::Start:
+        KillTimer(open.dialog, kLaunchTimer);
+        PostMessageW(open.dialog, kLaunchMessage, 0, 0);
+        break;
+    case LaunchState::SendByDde: {
+        KillTimer(open.dialog, kLaunchTimer);
+        HCONV conversation = connectForOpening(open.app, open.dialog, open.service.c_str());
+        requestOpenUrl(open.app, open.record.locator, conversation);
+        disconnectConversation(conversation);
+        postFinish(open);
+        break;
+    }
+    case LaunchState::Finish:
+        KillTimer(open.dialog, kLaunchTimer);
+        postFinish(open);
+        break;
+    case LaunchState::WaitingForIdle:
+        // Polled rather than waited for, so that the dialog answers "中止" meanwhile.
+        if (WaitForInputIdle(open.process.hProcess, 0) == WAIT_TIMEOUT &&
+            GetTickCount() - open.idleWaitStart < kInputIdleMaxMs)
+            break;
+        KillTimer(open.dialog, kLaunchTimer);
+        setTimerState(open, LaunchState::Finish, open.finishDelayMs);
+        break;
+    }
+}
+
+void placeWindow(HWND window, const BookmarkItem& record) {
+    SetWindowPos(window, nullptr, record.windowLeft, record.windowTop, record.windowRight - record.windowLeft,
+                 record.windowBottom - record.windowTop, SWP_NOZORDER | SWP_NOACTIVATE);
+}
+
+void joinWorker(OpenState& open) {
+    if (open.workerThread.joinable()) open.workerThread.join();
+}
+
+void finish(OpenState& open) {
+    if (open.finished) return;  // the worker and "中止" may both ask
+    open.finished = true;
+    KillTimer(open.dialog, kLaunchTimer);
+    joinWorker(open);
+    BrowserState& browser = open.app.browser;
+    if (open.rememberRequest && open.worker.found) browser.rememberedWindow = open.worker.foundWindow;
+    if (open.style == LaunchStyle::Reuse && open.ddeAvailable && !open.rememberedWindowValid && !open.worker.found) {
+        browser.rememberedWindow = findBrowserWindow(open.app, open.dialog, kBrowserNone);
+    } else if (open.style == LaunchStyle::PlacedWindow && open.record.windowRight != 0 &&
+               open.record.windowBottom != 0) {
+        HWND window = open.worker.found ? open.worker.foundWindow
+                                        : findBrowserWindow(open.app, open.dialog, kBrowserNone);
+        if (window) placeWindow(window, open.record);
+    }
+    closeProcessHandles(open.process);
+    EndDialog(open.dialog, 1);
+}
+
+void onStop(OpenState& open) {
+    if (open.worker.stop) {
+        EndDialog(open.dialog, 0);  // a second press does not wait for anything
+    } else {
+        open.worker.stop = true;
+    }
+    postFinish(open);
+}
+
+void onInitDialog(OpenState& open) {
+    open.rememberRequest = false;
+    HWND progress = GetDlgItem(open.dialog, IDC_WAIT_PROGRESS);
+    SendMessageW(progress, PBM_SETRANGE, 0, MAKELPARAM(0, kProgressSteps));
+    SendMessageW(progress, PBM_SETSTEP, 1, 0);
+    open.worker.found = false;
+    markVisited(open.app.document, open.node, open.record);
+    SetDlgItemTextW(open.dialog, IDC_WAIT_ADDRESS, widen(open.record.locator).c_str());
+    setTimerState(open, LaunchState::Start, 500);
+}
+
+INT_PTR CALLBACK waitDialogProc(HWND dialog, UINT message, WPARAM wParam, LPARAM lParam) {
+    if (message == WM_INITDIALOG) {
+        SetWindowLongPtrW(dialog, DWLP_USER, lParam);
+        reinterpret_cast<OpenState*>(lParam)->dialog = dialog;
+        onInitDialog(*reinterpret_cast<OpenState*>(lParam));
+        return TRUE;
+    }
+    auto* open = reinterpret_cast<OpenState*>(GetWindowLongPtrW(dialog, DWLP_USER));
+    if (!open) return FALSE;
+    switch (message) {
+    case WM_TIMER:
+        if (wParam == kLaunchTimer) onTimer(*open);
+        return TRUE;
+    case kLaunchMessage:
+        launch(*open);
+        return TRUE;
+    case kFinishMessage:
+        finish(*open);
+        return TRUE;
+    case WM_COMMAND:
+        // "中止" (1); Escape and the close box stop the same way.
+        if (LOWORD(wParam) == 1 || LOWORD(wParam) == IDCANCEL) onStop(*open);
+        return TRUE;
+    case WM_CLOSE:
+        onStop(*open);
+        return TRUE;
+    }
+    return FALSE;
+}
+
+void runWaitDialog(App& app, HWND owner, int openMode, NodeId node, BookmarkItem& record) {
+    OpenState open(app, openMode, node, record);
+    DialogBoxParamW(app.instance, L"MYWAIT", owner, waitDialogProc, reinterpret_cast<LPARAM>(&open));
+    // A second "中止" closes the dialog at once; the worker, told to stop, ends within a pass.
+    open.worker.stop = true;
+    joinWorker(open);
+    if (open.rememberRequest && open.worker.found && !open.finished)
+        app.browser.rememberedWindow = open.worker.foundWindow;
+    closeProcessHandles(open.process);
+}
+
+}  // namespace
+
+int openLink(App& app, HWND owner, int openMode) {
+    NodeId node = app.treeView.selectedNode();
+    if (node == kNoNode) return 0;
+    BookmarkItem* record = nodeRecord(app.document, node);
+    if (!record) return 0;
+    switch (kindOf(record->itemNumber)) {
+    case kKindMailLink:
+        shellOpen(owner, record->locator);
+        return 1;
+    case kKindShellLink:
+        shellOpen(owner, record->locator.substr(std::min<std::size_t>(7, record->locator.size())));
+        return 1;
+    case kKindLocalFile:
+        startLocalProgram(owner, record->locator);
+        return 1;
+    case kKindFolder:
+        return 0;
+    default:
+        runWaitDialog(app, owner, openMode, node, *record);
+        return 1;
+    }
+}
+
+bool handleBrowserCommand(App& app, int command) {
+    int openMode = openModeOfCommand(command);
+    if (openMode >= 0) {
+        openLink(app, app.mainWindow, openMode);
+        return true;
+    }
+    switch (command) {
+    case CMD_RESTORE_BROWSER_POS: restoreBrowserWindow(app); return true;
+    case CMD_RECORD_BROWSER_PAGE: recordBrowserPage(app); return true;
+    }
+    return false;
+}
+
+}  // namespace perchlet

@@ -1,0 +1,264 @@
+// A small stand-in for a web browser, for the tests. Copied to a browser's file name, it
+// behaves as that kind of browser: it serves the kind's DDE service on "WWW_OpenURL" and
+// "WWW_GetWindowInfo", opens windows titled with the kind's title text, takes an address
+// from its command line and opens a new window on Ctrl+N, Ctrl+T and Ctrl+Alt+N.
+//
+// testbrowser.ini beside the executable, section [Browser], says what the test wants:
+//   Log=<file>       every event is appended there, one line each, prefixed with the pid
+//   Reply=<file>     the bytes answered to "WWW_GetWindowInfo" (default: address and title)
+//   DdeDelayMs=<n>   answer every request after this long
+//   DdeBlock=1       never answer a request
+//   NoDde=1          serve no DDE at all
+//   NoWindow=1       never show a window
+//   WindowDelayMs=<n> show the first window only after this long
+//
+// Run as "<name>.exe /show-window <title>" it only shows the hidden window of that title and
+// ends: for tests that need a hidden window back without the owner's help.
+#include <windows.h>
+#include <ddeml.h>
+#include <shellapi.h>
+
+#include <fstream>
+#include <sstream>
+#include <string>
+#include <vector>
+
+#include "browser/browser_kind.h"
+
+namespace {
+
+struct Config {
+    std::string log;
+    std::string reply;
+    bool hasReply = false;
+    int ddeDelayMs = 0;
+    bool ddeBlock = false;
+    bool noDde = false;
+    bool noWindow = false;
+    int windowDelayMs = 0;
+};
+
+Config config;
+DWORD ddeInstance = 0;
+HSZ serviceName = nullptr;
+std::string titleText = "Other Browser";
+std::vector<HWND> windows;
+std::string currentAddress = "about:blank";
+int windowCount = 0;
+
+std::string folderOfExe() {
+    char path[MAX_PATH] = "";
+    GetModuleFileNameA(nullptr, path, MAX_PATH);
+    std::string folder = path;
+    return folder.substr(0, folder.find_last_of('\\'));
+}
+
+std::string exePath() {
+    char path[MAX_PATH] = "";
+    GetModuleFileNameA(nullptr, path, MAX_PATH);
+    return path;
+}
+
+std::string iniValue(const std::string& ini, const char* key) {
+    char value[1024] = "";
+    GetPrivateProfileStringA("Browser", key, "", value, sizeof value, ini.c_str());
+    return value;
+}
+
+void readConfig() {
+    std::string ini = folderOfExe() + "\\testbrowser.ini";
+    config.log = iniValue(ini, "Log");
+    std::string replyFile = iniValue(ini, "Reply");
+    if (!replyFile.empty()) {
+        std::ifstream in(replyFile, std::ios::binary);
+        std::ostringstream bytes;
+        bytes << in.rdbuf();
+        config.reply = bytes.str();
+        config.hasReply = true;
+    }
+    config.ddeDelayMs = std::atoi(iniValue(ini, "DdeDelayMs").c_str());
+    config.ddeBlock = iniValue(ini, "DdeBlock") == "1";
+    config.noDde = iniValue(ini, "NoDde") == "1";
+    config.noWindow = iniValue(ini, "NoWindow") == "1";
+    config.windowDelayMs = std::atoi(iniValue(ini, "WindowDelayMs").c_str());
+}
+
+void logEvent(const std::string& event) {
+    if (config.log.empty()) return;
+    HANDLE file = CreateFileA(config.log.c_str(), FILE_APPEND_DATA, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr,
+                              OPEN_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr);
+    if (file == INVALID_HANDLE_VALUE) return;
+    std::string line = std::to_string(GetCurrentProcessId()) + " " + event + "\r\n";
+    DWORD written = 0;
+    WriteFile(file, line.data(), static_cast<DWORD>(line.size()), &written, nullptr);
+    CloseHandle(file);
+}
+
+std::string windowTitle(const std::string& address) { return address + " - " + titleText; }
+
+HWND openWindow(HINSTANCE instance, const std::string& address) {
+    if (config.noWindow) return nullptr;
+    logEvent("window " + address);  // before anyone can find it
+    int offset = 30 * (windowCount++ % 8);
+    HWND window = CreateWindowExA(0, "TestBrowserWindow", windowTitle(address).c_str(), WS_OVERLAPPEDWINDOW,
+                                  300 + offset, 100 + offset, 400, 300, nullptr, nullptr, instance, nullptr);
+    windows.push_back(window);
+    ShowWindow(window, SW_SHOWNORMAL);
+    SetForegroundWindow(window);
+    SetWindowLongPtrA(window, GWLP_USERDATA, 1);  // moves from now on are the test's
+    return window;
+}
+
+// The address inside the first pair of quotes of an open-URL item.
+std::string addressOfItem(const std::string& item) {
+    std::size_t open = item.find('"');
+    std::size_t close = open == std::string::npos ? std::string::npos : item.find('"', open + 1);
+    if (close == std::string::npos) return item;
+    return item.substr(open + 1, close - open - 1);
+}
+
+std::string stringOf(HSZ handle) {
+    char text[1024] = "";
+    DdeQueryStringA(ddeInstance, handle, text, sizeof text, CP_WINANSI);
+    return text;
+}
+
+HDDEDATA dataOf(const std::string& bytes, HSZ item) {
+    return DdeCreateDataHandle(ddeInstance, reinterpret_cast<LPBYTE>(const_cast<char*>(bytes.data())),
+                               static_cast<DWORD>(bytes.size() + 1), 0, item, CF_TEXT, 0);
+}
+
+HDDEDATA answerRequest(HSZ topicHandle, HSZ itemHandle) {
+    std::string topic = stringOf(topicHandle);
+    std::string item = stringOf(itemHandle);
+    logEvent("dde " + topic + " " + item);
+    if (config.ddeBlock) return CBR_BLOCK;
+    if (config.ddeDelayMs > 0) Sleep(static_cast<DWORD>(config.ddeDelayMs));
+    if (topic == "WWW_OpenURL") {
+        currentAddress = addressOfItem(item);
+        if (!windows.empty()) SetWindowTextA(windows.back(), windowTitle(currentAddress).c_str());
+        return dataOf("1", itemHandle);
+    }
+    if (topic == "WWW_GetWindowInfo") {
+        std::string reply = config.hasReply ? config.reply : "\"" + currentAddress + "\",\"Test Page\"";
+        return dataOf(reply, itemHandle);
+    }
+    return nullptr;
+}
+
+HDDEDATA CALLBACK serverCallback(UINT type, UINT, HCONV, HSZ topic, HSZ item, HDDEDATA, ULONG_PTR, ULONG_PTR) {
+    switch (type) {
+    case XTYP_CONNECT: {
+        std::string name = stringOf(topic);
+        return reinterpret_cast<HDDEDATA>(static_cast<ULONG_PTR>(name == "WWW_OpenURL" || name == "WWW_GetWindowInfo"));
+    }
+    case XTYP_REQUEST:
+        return answerRequest(topic, item);
+    }
+    return nullptr;
+}
+
+void logKey(HWND window, WPARAM key) {
+    if (key != 'N' && key != 'T') return;
+    bool ctrl = GetKeyState(VK_CONTROL) < 0;
+    bool alt = GetKeyState(VK_MENU) < 0;
+    if (!ctrl) return;
+    logEvent(std::string("key ctrl+") + (alt ? "alt+" : "") + static_cast<char>(key));
+    openWindow(reinterpret_cast<HINSTANCE>(GetWindowLongPtrA(window, GWLP_HINSTANCE)), "about:blank");
+}
+
+LRESULT CALLBACK windowProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
+    switch (message) {
+    case WM_KEYDOWN:
+    case WM_SYSKEYDOWN:
+        logKey(window, wParam);
+        return 0;
+    case WM_WINDOWPOSCHANGED: {
+        auto& pos = *reinterpret_cast<WINDOWPOS*>(lParam);
+        bool moved = (pos.flags & (SWP_NOMOVE | SWP_NOSIZE)) != (SWP_NOMOVE | SWP_NOSIZE);
+        if (moved && GetWindowLongPtrA(window, GWLP_USERDATA)) {
+            RECT rect{};
+            GetWindowRect(window, &rect);
+            logEvent("move " + std::to_string(rect.left) + " " + std::to_string(rect.top) + " " +
+                     std::to_string(rect.right - rect.left) + " " + std::to_string(rect.bottom - rect.top));
+        }
+        break;
+    }
+    case WM_DESTROY:
+        for (auto it = windows.begin(); it != windows.end(); ++it)
+            if (*it == window) {
+                windows.erase(it);
+                break;
+            }
+        if (windows.empty()) PostQuitMessage(0);
+        return 0;
+    }
+    return DefWindowProcA(window, message, wParam, lParam);
+}
+
+// The address is the last argument that is not "/m".
+std::string addressFromCommandLine() {
+    int count = 0;
+    wchar_t** args = CommandLineToArgvW(GetCommandLineW(), &count);
+    std::string address;
+    for (int i = 1; i < count; ++i) {
+        if (std::wstring(args[i]) == L"/m") continue;
+        int size = WideCharToMultiByte(CP_ACP, 0, args[i], -1, nullptr, 0, nullptr, nullptr);
+        std::string text(static_cast<std::size_t>(size > 0 ? size - 1 : 0), '\0');
+        WideCharToMultiByte(CP_ACP, 0, args[i], -1, text.data(), size, nullptr, nullptr);
+        address = text;
+    }
+    LocalFree(args);
+    return address.empty() ? "about:blank" : address;
+}
+
+}  // namespace
+
+bool showWindowCommand() {
+    int count = 0;
+    wchar_t** args = CommandLineToArgvW(GetCommandLineW(), &count);
+    bool asked = count == 3 && std::wstring(args[1]) == L"/show-window";
+    if (asked) {
+        if (HWND window = FindWindowW(nullptr, args[2])) ShowWindow(window, SW_SHOWNORMAL);
+    }
+    LocalFree(args);
+    return asked;
+}
+
+int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR, int) {
+    if (showWindowCommand()) return 0;
+    readConfig();
+    logEvent(std::string("start ") + GetCommandLineA());
+    int kind = perchlet::browserKindOf(exePath());
+    if (kind == perchlet::kBrowserFirefox) titleText = "Mozilla Firefox";
+    else if (const char* text = perchlet::windowTitleText(kind)) titleText = text;
+
+    WNDCLASSA windowClass{};
+    windowClass.lpfnWndProc = windowProc;
+    windowClass.hInstance = instance;
+    windowClass.hCursor = LoadCursor(nullptr, IDC_ARROW);
+    windowClass.hbrBackground = reinterpret_cast<HBRUSH>(COLOR_WINDOW + 1);
+    windowClass.lpszClassName = "TestBrowserWindow";
+    RegisterClassA(&windowClass);
+
+    bool servesDde = !config.noDde && kind >= perchlet::kBrowserIe && kind <= perchlet::kBrowserSleipnir;
+    if (servesDde && DdeInitializeA(&ddeInstance, serverCallback, APPCLASS_STANDARD | CBF_SKIP_REGISTRATIONS |
+                                                                      CBF_SKIP_UNREGISTRATIONS, 0) == DMLERR_NO_ERROR) {
+        serviceName = DdeCreateStringHandleA(ddeInstance, perchlet::ddeServiceName(kind), CP_WINANSI);
+        DdeNameService(ddeInstance, serviceName, nullptr, DNS_REGISTER);
+    }
+    currentAddress = addressFromCommandLine();
+    if (config.windowDelayMs > 0) Sleep(static_cast<DWORD>(config.windowDelayMs));
+    openWindow(instance, currentAddress);
+
+    MSG message;
+    while (GetMessageA(&message, nullptr, 0, 0) > 0) {
+        TranslateMessage(&message);
+        DispatchMessageA(&message);
+    }
+    if (ddeInstance) {
+        DdeNameService(ddeInstance, serviceName, nullptr, DNS_UNREGISTER);
+        DdeUninitialize(ddeInstance);
+    }
+    return 0;
+}
