@@ -92,8 +92,7 @@ static bool isConnected(HCONV conversation) {
 }
 
 bool requestOpenUrl(App& app, std::string_view address, HCONV conversation) {
-    // A conversation whose browser has ended would swallow the address as a "success".
-    if (!conversation || !isConnected(conversation)) return false;
+    if (!conversation) return false;
     std::string item = openUrlItem(address);
     if (!fitsDdeItem(item)) return false;
     StringHandle itemName(app.browser.ddeInstance, item);
@@ -104,9 +103,12 @@ bool requestOpenUrl(App& app, std::string_view address, HCONV conversation) {
         DdeFreeDataHandle(data);
         return true;
     }
-    // A browser that is slow to answer has usually opened the page all the same; one that
-    // has ended has not.
-    return DdeGetLastError(app.browser.ddeInstance) != DMLERR_NOTPROCESSED && isConnected(conversation);
+    UINT error = DdeGetLastError(app.browser.ddeInstance);
+    if (error == DMLERR_NOTPROCESSED) return false;
+    // A browser that is slow to answer has usually opened the page all the same.
+    if (error == DMLERR_DATAACKTIMEOUT) return true;
+    // A conversation whose browser has ended would swallow the address as a "success".
+    return isConnected(conversation);
 }
 
 void disconnectConversation(HCONV conversation) {
