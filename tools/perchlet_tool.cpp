@@ -16,6 +16,7 @@
 #ifdef _WIN32
 #include <io.h>
 #include <windows.h>
+#include <shellapi.h>
 #else
 #include <unistd.h>
 #endif
@@ -228,8 +229,11 @@ Failure writeCsv(const Document& document, const fs::path& path) {
 // below the level limit are not written, and the tool says so.
 Failure writeFavorites(const Document& document, const fs::path& path) {
     if (document.tree.firstTopLevel() == kNoNode) return std::string("the input holds no items; nothing written");
+    // The folder named on the command line is the user's, a link to it included.
+    std::error_code error;
+    fs::create_directories(path, error);
+    if (!isDirectory(path)) return "cannot make the folder " + displayed(path);
     DiskFavoritesFileSystem disk;
-    if (!disk.makeDirectory(path)) return "cannot make the folder " + displayed(path);
     FavoritesExportResult result = exportFavorites(document, kTopLevel, path, disk, AfterFailedWrite::CarryOn);
     for (const fs::path& failed : result.failedWrites) warn("cannot write " + displayed(failed));
     std::string problems;
