@@ -17,6 +17,8 @@
 #include <io.h>
 #include <windows.h>
 #include <shellapi.h>
+
+#include "exchange/favorites_fs_win.h"
 #else
 #include <unistd.h>
 #endif
@@ -32,6 +34,12 @@
 
 using namespace perchlet;
 namespace fs = std::filesystem;
+
+#ifdef _WIN32
+using ToolFavoritesFileSystem = WindowsFavoritesFileSystem;
+#else
+using ToolFavoritesFileSystem = DiskFavoritesFileSystem;
+#endif
 
 namespace {
 
@@ -185,7 +193,7 @@ Failure readCsv(const fs::path& path, Document& document) {
 }
 
 Failure readFavorites(const fs::path& path, Document& document) {
-    DiskFavoritesFileSystem disk;
+    ToolFavoritesFileSystem disk;
     FavoritesImportResult result = importFavorites(document, insertRootItem(document), path, disk);
     if (!result.topLevelRead) return "cannot list the folder " + displayed(path);
     for (const fs::path& skipped : result.unlistedDirectories)
@@ -233,7 +241,7 @@ Failure writeFavorites(const Document& document, const fs::path& path) {
     std::error_code error;
     fs::create_directories(path, error);
     if (!isDirectory(path)) return "cannot make the folder " + displayed(path);
-    DiskFavoritesFileSystem disk;
+    ToolFavoritesFileSystem disk;
     FavoritesExportResult result = exportFavorites(document, kTopLevel, path, disk, AfterFailedWrite::CarryOn);
     for (const fs::path& failed : result.failedWrites) warn("cannot write " + displayed(failed));
     std::string problems;

@@ -5,32 +5,17 @@
 #include "app/command_ids.h"
 #include "app/dialogs_win.h"
 #include "app/file_dialogs_win.h"
+#include "app/text_win.h"
 #include "exchange/csv.h"
 #include "exchange/favorites.h"
-#include "exchange/favorites_fs.h"
+#include "exchange/favorites_fs_win.h"
 #include "exchange/netscape.h"
 #include "exchange/tree_html.h"
-#include "app/text_win.h"
 #include "store/file_io_win.h"
 
 namespace perchlet {
 
 namespace {
-
-// std::filesystem does not tell junctions (or, here, symbolic links) from folders on Windows;
-// the file attributes do, and removing the link itself never touches what it points to.
-class WindowsFavoritesFileSystem : public DiskFavoritesFileSystem {
-protected:
-    bool isLink(const std::filesystem::path& path) override {
-        DWORD attributes = GetFileAttributesW(path.c_str());
-        return attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_REPARSE_POINT) != 0;
-    }
-    bool removeLink(const std::filesystem::path& path) override {
-        DWORD attributes = GetFileAttributesW(path.c_str());
-        if (attributes & FILE_ATTRIBUTE_DIRECTORY) return RemoveDirectoryW(path.c_str()) != FALSE;
-        return DeleteFileW(path.c_str()) != FALSE;
-    }
-};
 
 constexpr int kHtmlFilter = 3;
 constexpr int kCsvFilter = 4;
