@@ -57,3 +57,7 @@ add_test(NAME tool_windows
          WORKING_DIRECTORY ${CMAKE_SOURCE_DIR})
 set_tests_properties(tool_windows PROPERTIES TIMEOUT 300
                      PASS_REGULAR_EXPRESSION "Bookmarks Toolbar\tfolder")
+# Paths outside the ANSI code page, replaced files and links in a favorites target, under Wine.
+add_test(NAME tool_windows_paths
+         COMMAND ${CMAKE_SOURCE_DIR}/tests/tool/tool_windows_test.sh $<TARGET_FILE:perchlet-tool>)
+set_tests_properties(tool_windows_paths PROPERTIES TIMEOUT 300)

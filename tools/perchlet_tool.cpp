@@ -246,7 +246,9 @@ Failure writeFavorites(const Document& document, const fs::path& path) {
     for (const fs::path& failed : result.failedWrites) warn("cannot write " + displayed(failed));
     std::string problems;
     if (!result.failedWrites.empty())
-        problems = std::to_string(result.failedWrites.size()) + " shortcut file(s) not written in " + displayed(path);
+        problems = std::to_string(result.failedWrites.size()) + " shortcut file(s) or folder(s) not written in " +
+                   displayed(path) + " (a folder that cannot be made, or is a link, is not written into: " +
+                   std::to_string(result.itemsInFailedFolders) + " item(s) inside)";
     if (result.itemsNotWritten > 0) {
         if (!problems.empty()) problems += "; ";
         problems += std::to_string(result.itemsNotWritten) + " item(s) in " +

@@ -169,15 +169,19 @@ bool exportItem(FavoritesExport& run, NodeId node, const fs::path& directory, un
                 NamesInDirectory& names);
 
 // False when the export is to stop.
+bool failed(FavoritesExport& run, const fs::path& path) {
+    run.result.failedWrites.push_back(path);
+    if (run.after == AfterFailedWrite::CarryOn) return true;
+    run.result.stopped = true;
+    return false;
+}
+
 bool writeShortcut(FavoritesExport& run, const fs::path& path, std::string_view locator) {
     if (pathLength(path) <= kMaxFavoritesPath && run.files.writeFile(path, internetShortcutText(locator))) {
         ++run.result.filesWritten;
         return true;
     }
-    run.result.failedWrites.push_back(path);
-    if (run.after == AfterFailedWrite::CarryOn) return true;
-    run.result.stopped = true;
-    return false;
+    return failed(run, path);
 }
 
 std::size_t itemsBelow(const BookmarkTree& tree, NodeId node) {
@@ -191,7 +195,12 @@ bool exportFolder(FavoritesExport& run, NodeId node, const fs::path& directory, 
     const BookmarkTree& tree = run.document.tree;
     std::string name = names.unused(favoritesName(recordOfNode(run.document, node).title), "");
     fs::path path = directory / favoritesPathName(name);
-    if (pathLength(path) <= kMaxFavoritesPath && run.files.makeDirectory(path)) ++run.result.directoriesMade;
+    if (pathLength(path) > kMaxFavoritesPath || !run.files.makeDirectory(path)) {
+        // Nothing goes below a folder that is not there, or is a link to somewhere else.
+        run.result.itemsInFailedFolders += itemsBelow(tree, node);
+        return failed(run, path);
+    }
+    ++run.result.directoriesMade;
     if (level > kFavoritesExportLevels) {
         if (tree.firstChild(node) != kNoNode) {
             ++run.result.foldersNotEntered;

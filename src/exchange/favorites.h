@@ -54,7 +54,7 @@ public:
     // A regular file's bytes; nothing for anything else (a FIFO or a device would never end).
     virtual std::optional<std::string> readFile(const std::filesystem::path& path) = 0;
     // True when a real directory stands there afterwards (an existing one is fine). A
-    // symbolic link or junction standing there is replaced, never followed.
+    // symbolic link or junction standing there is refused, never followed.
     virtual bool makeDirectory(const std::filesystem::path& path) = 0;
     // Creates or replaces the file; a link standing there is replaced, never written through.
     virtual bool writeFile(const std::filesystem::path& path, const std::string& bytes) = 0;
@@ -67,7 +67,8 @@ struct FavoritesExportResult {
     std::size_t directoriesMade = 0;
     std::size_t foldersNotEntered = 0;  // folders beyond the level limit, made but left empty
     std::size_t itemsNotWritten = 0;    // the items inside those folders
-    std::vector<std::filesystem::path> failedWrites;  // shortcut files that could not be written
+    std::size_t itemsInFailedFolders = 0;  // the items inside folders that could not be made
+    std::vector<std::filesystem::path> failedWrites;  // shortcut files and folders that could not be made
     bool stopped = false;                             // a failed write ended the export
 };
 
@@ -76,8 +77,9 @@ struct FavoritesExportResult {
 // files a shortcut file. Names that come out alike in one directory (in any case) are
 // numbered as Windows numbers copies: "dup.url", "dup (2).url", "dup (3).url". Only folders
 // are entered, down to kFavoritesExportLevels. A shortcut whose path is longer than
-// kMaxFavoritesPath UTF-16 units, or that cannot be written, is a failed write; `after` says
-// whether the export goes on. Directory failures are not reported (their files then fail).
+// kMaxFavoritesPath UTF-16 units, or that cannot be written, is a failed write, and so is a
+// folder's directory that cannot be made (a link standing there included: nothing is written
+// through it); `after` says whether the export goes on.
 FavoritesExportResult exportFavorites(const Document& document, NodeId start,
                                       const std::filesystem::path& chosenDirectory, FavoritesFileSystem& files,
                                       AfterFailedWrite after);

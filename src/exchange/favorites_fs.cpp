@@ -106,21 +106,18 @@ bool DiskFavoritesFileSystem::isLink(const fs::path& path) {
     return fs::is_symlink(fs::symlink_status(path, error));
 }
 
-bool DiskFavoritesFileSystem::removeLink(const fs::path& path) {
-    std::error_code error;
-    return fs::remove(path, error);
-}
-
+// A link to a folder is refused rather than removed: removing it is not safe everywhere
+// (Wine removes the folder it points to when that is empty).
 bool DiskFavoritesFileSystem::makeDirectory(const fs::path& path) {
     std::error_code error;
-    if (isLink(path) && !removeLink(path)) return false;
+    if (isLink(path)) return false;
     fs::create_directory(path, error);
     return fs::is_directory(fs::symlink_status(path, error)) && !isLink(path);
 }
 
 bool DiskFavoritesFileSystem::writeFile(const fs::path& path, const std::string& bytes) {
-    // A rename replaces a link to a file; a link to a folder would take the file inside it.
-    if (isLink(path) && !removeLink(path)) return false;
+    // The rename replaces whatever entry stands there, a link included, and never follows it.
+    if (isLink(path) && fs::is_directory(path)) return false;
     return replaceFileWith(path, bytes);
 }
 

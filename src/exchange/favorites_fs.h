@@ -16,11 +16,9 @@ public:
     bool writeFile(const std::filesystem::path& path, const std::string& bytes) override;
 
 protected:
-    // Whether a symbolic link (or, on Windows, a junction) stands at path; the program
-    // asks Windows itself, which std::filesystem there does not.
+    // Whether a symbolic link (or, on Windows, a junction) stands at path; on Windows the
+    // file attributes tell, which std::filesystem there does not.
     virtual bool isLink(const std::filesystem::path& path);
-    // Removes the link itself, never what it points to.
-    virtual bool removeLink(const std::filesystem::path& path);
 };
 
 // Writes bytes to path through a temporary file in the same folder, renamed over path

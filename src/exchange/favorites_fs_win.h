@@ -14,13 +14,6 @@ protected:
         DWORD attributes = GetFileAttributesW(path.c_str());
         return attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_REPARSE_POINT) != 0;
     }
-    // Removing the link itself never touches what it points to.
-    bool removeLink(const std::filesystem::path& path) override {
-        DWORD attributes = GetFileAttributesW(path.c_str());
-        if (attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_DIRECTORY))
-            return RemoveDirectoryW(path.c_str()) != FALSE;
-        return DeleteFileW(path.c_str()) != FALSE;
-    }
 };
 
 }  // namespace perchlet

@@ -205,6 +205,20 @@ printf '[InternetShortcut]\r\nURL=http://inner/\r\n' > "$work/fav_in/$(printf '\
 grep -q 'HREF="http://cafe/".*>Caf</A>' "$work/fav_in.html" || fail "a shortcut named Café loses its address"
 "$tool" show "$work/paths/$(printf 'Caf\303\251')" | grep -q "日本${tab}web" || fail "reading from a folder named Café"
 
+# A link standing in the target folder is never followed: a link to a file is replaced by the
+# shortcut, a link to a folder is refused and named. A FIFO among favorites is not read.
+mkdir -p "$work/outside" "$work/linked/VoZivoVaro/Tools"
+echo keep > "$work/outside/secret"
+ln -s "$work/outside/secret" "$work/linked/VoZivoVaro/Tools/日本.url"
+"$tool" convert "$work/in.dat" "$work/linked/" || fail "favorites over a link to a file exit non-zero"
+[ -L "$work/linked/VoZivoVaro/Tools/日本.url" ] && fail "a link to a file is not replaced"
+rm -rf "$work/linked/VoZivoVaro/Tools"
+ln -s "$work/outside" "$work/linked/VoZivoVaro/Tools"
+expect_exit 1 "cannot write $work/linked/VoZivoVaro/Tools" convert "$work/in.dat" "$work/linked/"
+[ "$(ls "$work/outside")" = secret ] && [ "$(cat "$work/outside/secret")" = keep ] || fail "favorites written through a link"
+mkdir -p "$work/fifo_in" && mkfifo "$work/fifo_in/pipe.url"
+timeout 60 "$tool" show "$work/fifo_in" | grep -q "^  pipe${tab}web" || fail "a FIFO among favorites is read or hangs"
+
 # Favorites deeper than the level limit: written as far as it goes, and the tool says so.
 {
     signature

@@ -320,12 +320,16 @@ TEST_F(FavoritesOnDisk, LinksAreReplacedNotFollowedAndOnlyRegularFilesAreRead) {
     t.add(top, kKindWebLink, "link", "http://a/");
     t.add(top, kKindWebLink, "secret.txt", "http://b/");
 
+    // A link to a file is replaced by the shortcut; a link to a folder is refused.
     EXPECT_EQ(exportFavorites(t.doc, top, at("target"), disk_, AfterFailedWrite::Stop).filesWritten, 2u);
-    EXPECT_EQ(exportFavorites(t.doc, top, at("target2"), disk_, AfterFailedWrite::Stop).filesWritten, 2u);
+    FavoritesExportResult refused = exportFavorites(t.doc, top, at("target2"), disk_, AfterFailedWrite::CarryOn);
+    EXPECT_EQ(refused.filesWritten, 0u);
+    EXPECT_EQ(refused.failedWrites, (std::vector<fs::path>{at("target2/top")}));
+    EXPECT_EQ(refused.itemsInFailedFolders, 2u);
     EXPECT_EQ(readFile("outside/secret.txt"), "keep");
     EXPECT_EQ(std::distance(fs::directory_iterator(at("outside")), fs::directory_iterator()), 1);
     EXPECT_FALSE(fs::is_symlink(at("target/top/link.url")));
-    EXPECT_FALSE(fs::is_symlink(at("target2/top")));
+    EXPECT_TRUE(fs::is_symlink(at("target2/top")));
     EXPECT_EQ(readFile("target/top/link.url"), "[InternetShortcut]\r\nURL=http://a/\r\n");
 
     fs::create_directories(at("in"));
