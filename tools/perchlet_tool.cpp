@@ -387,8 +387,13 @@ void printUsage(std::FILE* stream) {
                  "name ending in / is favorites.\n"
                  "Netscape, csv and favorites input is read under a new root folder. A file\n"
                  "written from a whole data file holds that file's root folder too, so reading it\n"
-                 "back nests everything one level deeper, under the new root.\n"
-                 "UTF-8 input that says so (charset=UTF-8 or a byte order mark) is converted.\n",
+                 "back nests everything one level deeper, under the new root. Several top-level\n"
+                 "items are written one after another at the top level.\n"
+                 "CSV input must be in this program's layout (two header lines, then rows of\n"
+                 "number, title, URL, comment and three dates); other CSV is refused.\n"
+                 "UTF-8 input that says so (a charset declaration or a byte order mark) is\n"
+                 "converted; addresses keep what Shift-JIS cannot hold, percent-encoded.\n"
+                 "Files are written through a temporary file renamed over the old one.\n",
                  kProgram, kProgram, formatNames(true).c_str(), formatNames(false).c_str());
 }
 

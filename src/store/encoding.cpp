@@ -236,6 +236,21 @@ bool appendCodePointAsShiftJis(char32_t cp, std::string& out) {
     return true;
 }
 
+namespace {
+
+// UTF-8 bytes read one after the other, a whole well-formed character at a time.
+class Utf8Reader {
+public:
+    explicit Utf8Reader(std::string_view bytes) : bytes_(bytes) {}
+    // The next character, kIllFormed for an ill-formed sequence (dropped), or false at the end.
+    bool next(char32_t& cp);
+    static constexpr char32_t kIllFormed = 0xFFFFFFFF;
+
+private:
+    std::string_view bytes_;
+    std::size_t pos_ = 0;
+};
+
 bool Utf8Reader::next(char32_t& cp) {
     if (pos_ >= bytes_.size()) return false;
     unsigned char lead = byteOf(bytes_[pos_++]);
@@ -274,8 +289,6 @@ bool Utf8Reader::next(char32_t& cp) {
     cp = value;
     return true;
 }
-
-namespace {
 
 void appendPercentEncodedUtf8(char32_t cp, std::string& out) {
     static const char kHex[] = "0123456789ABCDEF";

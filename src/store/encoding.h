@@ -57,18 +57,6 @@ void appendCodePoint(char32_t cp, Unrepresentable unrepresentable, std::string& 
 // or not, as content or as the charset attribute): the user is offered its conversion.
 bool shouldOfferUtf8Conversion(std::string_view text);
 
-// UTF-8 bytes read one after the other, a whole well-formed character at a time.
-class Utf8Reader {
-public:
-    explicit Utf8Reader(std::string_view bytes) : bytes_(bytes) {}
-    // The next character, 0xFFFFFFFF for an ill-formed sequence (dropped), or nothing at the end.
-    bool next(char32_t& cp);
-    static constexpr char32_t kIllFormed = 0xFFFFFFFF;
-
-private:
-    std::string_view bytes_;
-    std::size_t pos_ = 0;
-};
 
 // Bytes that form no character become U+FFFD.
 std::string shiftJisToUtf8(std::string_view sjis);
