@@ -9,11 +9,12 @@ using namespace perchlet::fuzz;
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
     std::string_view text = textOf(data, size);
+    // "URL=" with nothing after it reads as empty, as the profile functions read it.
     std::string url = internetShortcutUrl(text);
-    check(!url.empty() && url.size() <= kTextFieldMax);
+    check(url.size() <= kTextFieldMax);
 
     // A line break would end the value early: only addresses without one come back whole.
-    if (url.find_first_of("\r\n") == std::string::npos && url == std::string(url.data()) &&
+    if (!url.empty() && url.find_first_of("\r\n") == std::string::npos && url == std::string(url.data()) &&
         url.front() != ' ' && url.front() != '\t' && url.back() != ' ' && url.back() != '\t' &&
         !(url.size() >= 2 && (url.front() == '"' || url.front() == '\'') && url.back() == url.front()))
         check(internetShortcutUrl(internetShortcutText(url)) == url);
