@@ -154,6 +154,8 @@ expect_exit 1 "no row of $corpus/csv/pocket_wallabag_pocket.csv is in this progr
     show "$corpus/csv/pocket_wallabag_pocket.csv"
 expect_exit 1 "is in this program's CSV layout" convert "$corpus/csv/pocket_wallabag_pocket.csv" "$work/pocket.dat"
 [ -e "$work/pocket.dat" ] && fail "a CSV in another layout still wrote output"
+printf 'URL,Title,Selection,Folder\r\nhttps://a.example/,A,,Unread\r\n2024 plans,B,,Unread\r\n' > "$work/other.csv"
+expect_exit 1 "is in this program's CSV layout" show "$work/other.csv"
 
 # ---- hostile and unusual files, paths and encodings ----
 
