@@ -1,6 +1,7 @@
 #include "exchange/favorites.h"
 
 #include <array>
+#include <cstdint>
 #include <set>
 
 #include "store/encoding.h"
@@ -57,25 +58,78 @@ std::string shortcutBytesAsShiftJis(std::string_view fileText) {
 
 }  // namespace
 
+namespace {
+
+int base64Value(char c) {
+    if (c >= 'A' && c <= 'Z') return c - 'A';
+    if (c >= 'a' && c <= 'z') return c - 'a' + 26;
+    if (c >= '0' && c <= '9') return c - '0' + 52;
+    if (c == '+') return 62;
+    if (c == '/') return 63;
+    return -1;
+}
+
+// UTF-7, as Windows writes the values of [InternetShortcut.W]: "+" opens base64 of UTF-16,
+// which runs to the first other character ("-" is then dropped); "+-" is a plus sign.
+std::u16string utf7ToUtf16(std::string_view text) {
+    std::u16string out;
+    std::size_t pos = 0;
+    while (pos < text.size()) {
+        char c = text[pos++];
+        if (c != '+') {
+            out += static_cast<char16_t>(static_cast<unsigned char>(c));
+            continue;
+        }
+        if (pos < text.size() && text[pos] == '-') {
+            out += u'+';
+            ++pos;
+            continue;
+        }
+        std::uint32_t bits = 0;
+        int count = 0;
+        for (int value; pos < text.size() && (value = base64Value(text[pos])) >= 0; ++pos) {
+            bits = (bits << 6 | static_cast<std::uint32_t>(value)) & 0xFFFFFF;
+            count += 6;
+            if (count >= 16) {
+                count -= 16;
+                out += static_cast<char16_t>(bits >> count);
+            }
+        }
+        if (pos < text.size() && text[pos] == '-') ++pos;
+    }
+    return out;
+}
+
+}  // namespace
+
 std::string internetShortcutUrl(std::string_view fileText) {
     const std::string text = shortcutBytesAsShiftJis(fileText);
     std::string_view rest = text;
-    bool inShortcutSection = false;
+    enum class Section { Other, Shortcut, UnicodeShortcut } section = Section::Other;
+    std::optional<std::string_view> url, unicodeUrl;
     while (!rest.empty()) {
         std::size_t lineEnd = rest.find('\n');
         std::string_view line = trimmed(rest.substr(0, lineEnd));
         rest.remove_prefix(lineEnd == std::string_view::npos ? rest.size() : lineEnd + 1);
         if (!line.empty() && line.front() == '[') {
             std::size_t close = line.find(']');
-            std::string_view section = line.substr(1, close == std::string_view::npos ? std::string_view::npos : close - 1);
-            inShortcutSection = equalsIgnoringCase(trimmed(section), "InternetShortcut");
+            std::string_view name = trimmed(line.substr(1, close == std::string_view::npos ? std::string_view::npos : close - 1));
+            section = equalsIgnoringCase(name, "InternetShortcut")     ? Section::Shortcut
+                      : equalsIgnoringCase(name, "InternetShortcut.W") ? Section::UnicodeShortcut
+                                                                        : Section::Other;
             continue;
         }
         std::size_t equals = line.find('=');
-        if (!inShortcutSection || equals == std::string_view::npos) continue;
-        if (equalsIgnoringCase(trimmed(line.substr(0, equals)), "URL"))
-            return fitText(unquoted(trimmed(line.substr(equals + 1))));
+        if (section == Section::Other || equals == std::string_view::npos) continue;
+        if (!equalsIgnoringCase(trimmed(line.substr(0, equals)), "URL")) continue;
+        std::optional<std::string_view>& found = section == Section::Shortcut ? url : unicodeUrl;
+        if (!found) found = unquoted(trimmed(line.substr(equals + 1)));
     }
+    // Windows puts an address that its code page cannot hold in [InternetShortcut.W] too,
+    // and only there whole.
+    if (unicodeUrl && !unicodeUrl->empty())
+        return fitText(utf16ToShiftJis(utf7ToUtf16(*unicodeUrl), Unrepresentable::PercentEncode));
+    if (url) return fitText(*url);
     return kUrlNotFound;
 }
 

@@ -341,6 +341,11 @@ TEST_F(FavoritesOnDisk, LinksAreReplacedNotFollowedAndOnlyRegularFilesAreRead) {
 }
 
 TEST(InternetShortcut, UnicodeShortcutsKeepTheirAddressesWhole) {
+    // Windows writes the address its code page cannot hold in UTF-7 in a section of its own.
+    EXPECT_EQ(internetShortcutUrl("[InternetShortcut]\r\nURL=http://cafe.example/Caf?/?\r\n"
+                                  "[InternetShortcut.W]\r\nURL=http://cafe.example/Caf+AOk-/+APw-+-1+2D3eAA-\r\n"),
+              "http://cafe.example/Caf%C3%A9/%C3%BC+1%F0%9F%98%80");
+    EXPECT_EQ(internetShortcutUrl("[InternetShortcut.W]\r\nURL=\r\n[InternetShortcut]\r\nURL=http://a/\r\n"), "http://a/");
     std::string utf16 = "\xFF\xFE";
     for (char16_t unit : std::u16string(u"[InternetShortcut]\r\nURL=http://x/\u00E9\U0001F600\r\n")) {
         utf16 += static_cast<char>(unit & 0xFF);
