@@ -228,6 +228,16 @@ TEST_F(Exchange, Utf8NetscapeFileIsConvertedOnlyWhenTheUserAgrees) {
         EXPECT_EQ(recordOfNode(document(), selected()).locator, "http://example.jp/");
         select(tools);
     }
+
+    // Declared in lower case, the address holding characters Shift-JIS lacks: kept whole.
+    writeBytes(path, std::string("<meta charset=\"utf-8\"><DT><A HREF=\"") + u8"http://cafe.example/Caf\u00E9/\u00FC" +
+                         "\">" + japaneseUtf8 + "</A>");
+    asked.clear();
+    chooseFiles({path});
+    command(CMD_IMPORT_NETSCAPE);
+    ASSERT_EQ(asked.size(), 1u);
+    EXPECT_EQ(titleOf(selected()), "日本語のページ");
+    EXPECT_EQ(recordOfNode(document(), selected()).locator, "http://cafe.example/Caf%C3%A9/%C3%BC");
 }
 
 TEST_F(Exchange, EveryCorpusFileImportsAsTheCoreReadsIt) {
