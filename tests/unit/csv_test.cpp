@@ -143,7 +143,7 @@ TEST(CsvExport, TopLevelWritesEveryTopLevelItem) {
 // A UTF-8 file (the tool reads one with a byte order mark): what Shift-JIS cannot hold
 // is dropped from titles and percent-encoded in addresses.
 TEST(CsvImport, Utf8RowsKeepTheirAddressesWhole) {
-    std::string text = "\xEF\xBB\xBFC:\\\nheader\n1," + std::string(u8"Caf\u00E9 日本") + "," +
+    std::string text = "\xEF\xBB\xBF" "C:\\\nheader\n1," + std::string(u8"Caf\u00E9 日本") + "," +
                        std::string(u8"http://cafe.example/Caf\u00E9/\u00FC") + ",\"\",1,2,3\n";
     Tree t;
     ASSERT_EQ(importCsv(text, t.doc, t.root, CsvText::Utf8).count, 1u);
