@@ -100,3 +100,7 @@ set_tests_properties(tool_windows PROPERTIES TIMEOUT 300
 add_executable(open_time_bench bench/open_time_bench.cpp)
 target_link_libraries(open_time_bench PRIVATE psapi user32)
 target_link_options(open_time_bench PRIVATE -municode)
+# Paths outside the ANSI code page, replaced files and links in a favorites target, under Wine.
+add_test(NAME tool_windows_paths
+         COMMAND ${CMAKE_SOURCE_DIR}/tests/tool/tool_windows_test.sh $<TARGET_FILE:perchlet-tool>)
+set_tests_properties(tool_windows_paths PROPERTIES TIMEOUT 300)

@@ -53,6 +53,12 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     iso2022JpToShiftJis(jis);
     check(jis.size() <= text.size());
     std::string fromUtf8 = utf8ToShiftJis(text);
+    // References stand only for what has no Shift-JIS form: decoding them drops exactly that.
+    if (text.find('&') == std::string_view::npos)
+        check(decodeCharacterReferences(utf8ToShiftJis(text, Unrepresentable::CharacterReference)) == fromUtf8);
+    // Percent-encoding adds only ASCII.
+    std::string encoded = utf8ToShiftJis(text, Unrepresentable::PercentEncode);
+    check(encoded.size() >= fromUtf8.size());
     checkFilters(text);
     checkFilters(fromUtf8);
 

@@ -4,6 +4,7 @@
 //   perchlet-tool convert IN OUT [--from FORMAT] [--to FORMAT]
 // Formats: datafile, netscape, csv, tree-html (written only), favorites (a folder).
 // Exit codes: 0 done, 1 input unreadable or not in the format, output not written, 2 usage.
+#include <algorithm>
 #include <cerrno>
 #include <cstdio>
 #include <cstring>
@@ -11,6 +12,16 @@
 #include <optional>
 #include <string>
 #include <vector>
+
+#ifdef _WIN32
+#include <io.h>
+#include <windows.h>
+#include <shellapi.h>
+
+#include "exchange/favorites_fs_win.h"
+#else
+#include <unistd.h>
+#endif
 
 #include "exchange/csv.h"
 #include "exchange/favorites.h"
@@ -24,6 +35,12 @@
 
 using namespace perchlet;
 namespace fs = std::filesystem;
+
+#ifdef _WIN32
+using ToolFavoritesFileSystem = WindowsFavoritesFileSystem;
+#else
+using ToolFavoritesFileSystem = DiskFavoritesFileSystem;
+#endif
 
 namespace {
 
@@ -39,9 +56,39 @@ struct FallbackIcons : ShellIconSource {
 // A failure already worded for the user; empty when all went well.
 using Failure = std::optional<std::string>;
 
-Failure readWholeFile(const std::string& path, std::string& bytes) {
-    std::FILE* file = std::fopen(path.c_str(), "rb");
-    if (!file) return "cannot read " + path + ": " + std::strerror(errno);
+// ---- paths: native from the command line to the file call (UTF-16 on Windows); only
+// messages show them, as UTF-8 ----
+
+std::string displayed(const fs::path& path) {
+    try {
+        return path.u8string();
+    } catch (const std::exception&) {
+        return path.string();
+    }
+}
+
+// An argument as the command line gave it: UTF-8 here, and made UTF-8 from the wide command
+// line on Windows (see main).
+fs::path pathFromArgument(const std::string& argument) {
+#ifdef _WIN32
+    return fs::u8path(argument);
+#else
+    return fs::path(argument);
+#endif
+}
+
+std::FILE* openFile(const fs::path& path, const char* mode) {
+#ifdef _WIN32
+    std::wstring wideMode(mode, mode + std::strlen(mode));
+    return _wfopen(path.c_str(), wideMode.c_str());
+#else
+    return std::fopen(path.c_str(), mode);
+#endif
+}
+
+Failure readWholeFile(const fs::path& path, std::string& bytes) {
+    std::FILE* file = openFile(path, "rb");
+    if (!file) return "cannot read " + displayed(path) + ": " + std::strerror(errno);
     bytes.clear();
     char buffer[1 << 16];
     std::size_t got;
@@ -49,132 +96,126 @@ Failure readWholeFile(const std::string& path, std::string& bytes) {
     bool failed = std::ferror(file) != 0;
     int error = errno;
     std::fclose(file);
-    if (failed) return "cannot read " + path + ": " + std::strerror(error);
+    if (failed) return "cannot read " + displayed(path) + ": " + std::strerror(error);
     return std::nullopt;
 }
 
-Failure writeWholeFile(const std::string& path, const std::string& bytes) {
-    std::FILE* file = std::fopen(path.c_str(), "wb");
-    if (!file) return "cannot write " + path + ": " + std::strerror(errno);
-    bool written = std::fwrite(bytes.data(), 1, bytes.size(), file) == bytes.size();
+// On the disk, not only handed to the system, before the rename makes it the file.
+bool flushToDisk(std::FILE* file) {
+    if (std::fflush(file) != 0) return false;
+#ifdef _WIN32
+    return _commit(_fileno(file)) == 0;
+#else
+    return ::fsync(fileno(file)) == 0;
+#endif
+}
+
+fs::path temporaryFor(const fs::path& path) {
+    fs::path name = path.filename();
+#ifdef _WIN32
+    name += ".tmp" + std::to_string(GetCurrentProcessId());
+#else
+    name += ".tmp" + std::to_string(::getpid());
+#endif
+    return path.parent_path() / name;
+}
+
+// Through a temporary file beside the target, renamed over it once complete, as the
+// program's Save writes: when the disk fills up the old file stays whole.
+Failure writeWholeFile(const fs::path& path, const std::string& bytes) {
+    fs::path temporary = temporaryFor(path);
+    std::FILE* file = openFile(temporary, "wb");
+    if (!file) return "cannot write " + displayed(path) + ": " + std::strerror(errno);
+    bool written = std::fwrite(bytes.data(), 1, bytes.size(), file) == bytes.size() && flushToDisk(file);
     int error = errno;
     if (std::fclose(file) != 0 && written) {
         written = false;
         error = errno;
     }
-    if (!written) return "cannot write " + path + ": " + std::strerror(error);
+    std::error_code renameError;
+    if (written) fs::rename(temporary, path, renameError);
+    if (!written || renameError) {
+        std::error_code ignored;
+        fs::remove(temporary, ignored);
+        return "cannot write " + displayed(path) + ": " +
+               (renameError ? renameError.message() : std::string(std::strerror(error)));
+    }
     return std::nullopt;
 }
 
-// ---- paths: the core's texts are Shift-JIS; the command line is UTF-8 here, but already
-// Shift-JIS (the ANSI code page) on Windows ----
-
-std::string shiftJisOf(const std::string& argument) {
-#ifdef _WIN32
-    return argument;
-#else
-    return utf8ToShiftJis(argument);
-#endif
-}
-
-std::string displayed(const std::string& shiftJis) {
-#ifdef _WIN32
-    return shiftJis;
-#else
-    return shiftJisToUtf8(shiftJis);
-#endif
-}
-
-fs::path onDisk(const std::string& argument) {
-#ifdef _WIN32
-    return fs::u8path(shiftJisToUtf8(argument));
-#else
-    return fs::u8path(argument);
-#endif
-}
-
-bool isDirectory(const std::string& argument) {
+bool isDirectory(const fs::path& path) {
     std::error_code error;
-    return fs::is_directory(onDisk(argument), error);
+    return fs::is_directory(path, error);
 }
 
 void warn(const std::string& message) { std::fprintf(stderr, "%s: warning: %s\n", kProgram, message.c_str()); }
 
 // ---- formats: a reader fills an empty document from a path, a writer writes one out ----
 
-Failure readDataFile(const std::string& path, Document& document) {
+Failure readDataFile(const fs::path& path, Document& document) {
     std::string text;
     if (Failure failure = readWholeFile(path, text)) return failure;
     FallbackIcons icons;
     DataFileReadResult result = loadDataFile(text, document, icons);
-    if (result.rejected) return path + " is not a data file";
+    if (result.rejected) return displayed(path) + " is not a data file";
     document.serials.value = result.nextCounter;
     return std::nullopt;
 }
 
-Failure writeDataFileTo(const Document& document, const std::string& path) {
+Failure writeDataFileTo(const Document& document, const fs::path& path) {
     // The whole document, every top-level item, numbered from 0 as a saved file is.
     return writeWholeFile(path, writeDataFile(document, kTopLevel, 0));
 }
 
-// UTF-8 text that says so (charset=UTF-8 or a byte order mark) is converted to Shift-JIS,
-// as the program does when the user agrees to it.
-Failure readTextAsShiftJis(const std::string& path, std::string& text) {
-    if (Failure failure = readWholeFile(path, text)) return failure;
-    if (shouldOfferUtf8Conversion(text)) text = utf8ToShiftJis(text);
-    return std::nullopt;
-}
-
-// The importers put what they read under the root folder of a new document.
-Failure readNetscape(const std::string& path, Document& document) {
+// UTF-8 text that says so (a charset declaration or a byte order mark) is converted to
+// Shift-JIS, as the program does when the user agrees to it. Characters Shift-JIS cannot
+// hold become references, which titles drop and addresses keep percent-encoded.
+Failure readNetscape(const fs::path& path, Document& document) {
     std::string text;
-    if (Failure failure = readTextAsShiftJis(path, text)) return failure;
+    if (Failure failure = readWholeFile(path, text)) return failure;
+    if (shouldOfferUtf8Conversion(text)) text = utf8ToShiftJis(text, Unrepresentable::CharacterReference);
+    // The importers put what they read under the root folder of a new document.
     importNetscape(text, document, insertRootItem(document));
     return std::nullopt;
 }
 
-Failure readCsv(const std::string& path, Document& document) {
+// A CSV file with a UTF-8 byte order mark is read as UTF-8. A file none of whose rows is in
+// this program's layout (another program's CSV) is refused rather than read as nothing.
+Failure readCsv(const fs::path& path, Document& document) {
     std::string text;
-    if (Failure failure = readTextAsShiftJis(path, text)) return failure;
-    importCsv(text, document, insertRootItem(document));
+    if (Failure failure = readWholeFile(path, text)) return failure;
+    CsvText encoding = text.compare(0, 3, "\xEF\xBB\xBF") == 0 ? CsvText::Utf8 : CsvText::ShiftJis;
+    ImportResult result = importCsv(text, document, insertRootItem(document), encoding);
+    if (result.count == 0)
+        return "no row of " + displayed(path) +
+               " is in this program's CSV layout (two header lines, then rows of number, title, URL, "
+               "comment and three dates); nothing read";
     return std::nullopt;
 }
 
-Failure readFavorites(const std::string& path, Document& document) {
-    DiskFavoritesFileSystem disk;
-    FavoritesImportResult result = importFavorites(document, insertRootItem(document), shiftJisOf(path), disk);
-    if (!result.topLevelRead) return "cannot list the folder " + path;
-    for (const std::string& skipped : result.unlistedDirectories)
+Failure readFavorites(const fs::path& path, Document& document) {
+    ToolFavoritesFileSystem disk;
+    FavoritesImportResult result = importFavorites(document, insertRootItem(document), path, disk);
+    if (!result.topLevelRead) return "cannot list the folder " + displayed(path);
+    for (const fs::path& skipped : result.unlistedDirectories)
         warn("cannot list the folder " + displayed(skipped) + "; left out");
     if (result.limitMessages > 0)
         warn("stopped after " + std::to_string(kFavoritesEntryLimit + 1) + " entries; the rest is left out");
     return std::nullopt;
 }
 
-// The exchange formats hold one tree: the document's single top-level item.
-Failure singleTree(const Document& document, NodeId& start) {
-    start = document.tree.firstTopLevel();
-    if (start == kNoNode) return std::string("the input holds no items; nothing written");
-    std::size_t count = 0;
-    for (NodeId top = start; top != kNoNode; top = document.tree.nextSibling(top)) ++count;
-    if (count > 1)
-        return "the input holds " + std::to_string(count) +
-               " top-level items, this format holds one tree; nothing written";
-    return std::nullopt;
-}
-
-Failure writeExport(const Document& document, const std::string& path,
+// Every top-level item is written, one after another at the top level of the file.
+Failure writeExport(const Document& document, const fs::path& path,
                     std::string (*exporter)(const Document&, NodeId)) {
-    NodeId start;
-    if (Failure failure = singleTree(document, start)) return failure;
-    return writeWholeFile(path, exporter(document, start));
+    if (document.tree.firstTopLevel() == kNoNode) return std::string("the input holds no items; nothing written");
+    return writeWholeFile(path, exporter(document, kTopLevel));
 }
 
-Failure writeNetscape(const Document& document, const std::string& path) {
+Failure writeNetscape(const Document& document, const fs::path& path) {
     return writeExport(document, path, exportNetscape);
 }
 
-Failure writeTreeHtml(const Document& document, const std::string& path) {
+Failure writeTreeHtml(const Document& document, const fs::path& path) {
     return writeExport(document, path, exportTreeHtml);
 }
 
@@ -182,34 +223,47 @@ Failure writeTreeHtml(const Document& document, const std::string& path) {
 std::string currentDirectory() {
     std::error_code error;
     fs::path current = fs::current_path(error);
-    return error ? std::string() : utf8ToShiftJis(current.u8string());
+    return error ? std::string() : titleOfPathName(current);
 }
 
 std::string csvFromCurrentDirectory(const Document& document, NodeId start) {
     return exportCsv(document, start, currentDirectory());
 }
 
-Failure writeCsv(const Document& document, const std::string& path) {
+Failure writeCsv(const Document& document, const fs::path& path) {
     return writeExport(document, path, csvFromCurrentDirectory);
 }
 
-// Into the folder path (made when missing), each failed shortcut named on the way.
-Failure writeFavorites(const Document& document, const std::string& path) {
-    NodeId start;
-    if (Failure failure = singleTree(document, start)) return failure;
-    DiskFavoritesFileSystem disk;
-    std::string folder = shiftJisOf(path);
-    if (!disk.makeDirectory(folder)) return "cannot make the folder " + path;
-    FavoritesExportResult result = exportFavorites(document, start, folder, disk, AfterFailedWrite::CarryOn);
-    if (result.failedWrites.empty()) return std::nullopt;
-    for (const std::string& failed : result.failedWrites) warn("cannot write " + displayed(failed));
-    return std::to_string(result.failedWrites.size()) + " shortcut file(s) not written in " + path;
+// Into the folder path (made when missing), each failed shortcut named on the way. Items
+// below the level limit are not written, and the tool says so.
+Failure writeFavorites(const Document& document, const fs::path& path) {
+    if (document.tree.firstTopLevel() == kNoNode) return std::string("the input holds no items; nothing written");
+    // The folder named on the command line is the user's, a link to it included.
+    std::error_code error;
+    fs::create_directories(path, error);
+    if (!isDirectory(path)) return "cannot make the folder " + displayed(path);
+    ToolFavoritesFileSystem disk;
+    FavoritesExportResult result = exportFavorites(document, kTopLevel, path, disk, AfterFailedWrite::CarryOn);
+    for (const fs::path& failed : result.failedWrites) warn("cannot write " + displayed(failed));
+    std::string problems;
+    if (!result.failedWrites.empty())
+        problems = std::to_string(result.failedWrites.size()) + " shortcut file(s) or folder(s) not written in " +
+                   displayed(path) + " (a folder that cannot be made, or is a link, is not written into: " +
+                   std::to_string(result.itemsInFailedFolders) + " item(s) inside)";
+    if (result.itemsNotWritten > 0) {
+        if (!problems.empty()) problems += "; ";
+        problems += std::to_string(result.itemsNotWritten) + " item(s) in " +
+                    std::to_string(result.foldersNotEntered) + " folder(s) more than " +
+                    std::to_string(kFavoritesExportLevels) + " levels deep left out";
+    }
+    if (problems.empty()) return std::nullopt;
+    return problems;
 }
 
 struct Format {
     const char* name;
-    Failure (*read)(const std::string& path, Document& document);            // null: cannot read
-    Failure (*write)(const Document& document, const std::string& path);     // null: cannot write
+    Failure (*read)(const fs::path& path, Document& document);            // null: cannot read
+    Failure (*write)(const Document& document, const fs::path& path);     // null: cannot write
 };
 
 const Format kFormats[] = {
@@ -245,16 +299,11 @@ std::string lowerCased(std::string text) {
 }
 
 // ".html" for "a/b.HTML"; empty when the name has no extension.
-std::string extensionOf(const std::string& path) {
-    std::size_t dot = path.find_last_of('.');
-    std::size_t separator = path.find_last_of("/\\");
-    if (dot == std::string::npos || (separator != std::string::npos && dot < separator)) return {};
-    return lowerCased(path.substr(dot));
-}
+std::string extensionOf(const fs::path& path) { return lowerCased(displayed(path.extension())); }
 
 constexpr std::size_t kDoctypeSearchLength = 4096;
 
-Failure guessInputFormat(const std::string& path, std::string& format) {
+Failure guessInputFormat(const fs::path& path, std::string& format) {
     if (isDirectory(path)) {
         format = "favorites";
         return std::nullopt;
@@ -265,17 +314,17 @@ Failure guessInputFormat(const std::string& path, std::string& format) {
     else if (lowerCased(bytes.substr(0, kDoctypeSearchLength)).find("<!doctype netscape") != std::string::npos)
         format = "netscape";
     else if (extensionOf(path) == ".csv") format = "csv";
-    else return "cannot tell the format of " + path + " (give --from)";
+    else return "cannot tell the format of " + displayed(path) + " (give --from)";
     return std::nullopt;
 }
 
-Failure guessOutputFormat(const std::string& path, std::string& format) {
+Failure guessOutputFormat(const fs::path& path, std::string& format) {
     std::string extension = extensionOf(path);
-    if (path.back() == '/' || path.back() == '\\' || isDirectory(path)) format = "favorites";
+    if (!path.has_filename() || isDirectory(path)) format = "favorites";
     else if (extension == ".dat") format = "datafile";
     else if (extension == ".html" || extension == ".htm") format = "netscape";
     else if (extension == ".csv") format = "csv";
-    else return "cannot tell which format to write " + path + " in from its name (give --to)";
+    else return "cannot tell which format to write " + displayed(path) + " in from its name (give --to)";
     return std::nullopt;
 }
 
@@ -287,34 +336,38 @@ const char* kindName(unsigned kind) {
     return kNames[kind & 0xF];
 }
 
-std::string showLine(const Document& document, NodeId node, int level) {
+// Indentation only helps a reader; past this many levels a line of a tree thousands of
+// levels deep would be mostly blanks.
+constexpr unsigned kMaxShownLevels = 64;
+
+std::string showLine(const Document& document, NodeId node, unsigned level) {
     const TreeNode& item = document.tree.node(node);
     unsigned kind = kindOf(item.itemNumber);
     const char* name = kindName(kind);
     char number[16];
     std::snprintf(number, sizeof number, "%08X", static_cast<unsigned>(asBits(item.itemNumber)));
-    return std::string(2 * level, ' ') + shiftJisToUtf8(item.text) + '\t' +
+    return std::string(2 * std::min(level, kMaxShownLevels), ' ') + shiftJisToUtf8(item.text) + '\t' +
            (name ? name : "kind" + std::to_string(kind)) + '\t' + number + '\n';
 }
 
-std::string treeListing(const Document& document) {
+// One line an item, written as the walk goes: the listing is never held whole.
+bool writeTreeListing(const Document& document, std::FILE* out) {
     const BookmarkTree& tree = document.tree;
-    std::string out;
+    bool written = true;
     for (NodeId top = tree.firstTopLevel(); top != kNoNode; top = tree.nextSibling(top)) {
-        tree.walkSubtree(top, [&](NodeId node) {
-            int level = 0;
-            for (NodeId p = tree.parent(node); p != kTopLevel; p = tree.parent(p)) ++level;
-            out += showLine(document, node, level);
+        walkWithDepth(tree, top, [](NodeId) { return true; }, [&](NodeId node, unsigned depth) {
+            std::string line = showLine(document, node, depth - 1);
+            written = written && std::fwrite(line.data(), 1, line.size(), out) == line.size();
         });
     }
-    return out;
+    return written;
 }
 
 // ---- command line ----
 
 struct Options {
     std::string command;
-    std::vector<std::string> files;
+    std::vector<fs::path> files;
     std::string from;  // empty: told from the input
     std::string to;    // empty: told from the output's name
 };
@@ -335,8 +388,13 @@ void printUsage(std::FILE* stream) {
                  "name ending in / is favorites.\n"
                  "Netscape, csv and favorites input is read under a new root folder. A file\n"
                  "written from a whole data file holds that file's root folder too, so reading it\n"
-                 "back nests everything one level deeper, under the new root.\n"
-                 "UTF-8 input that says so (charset=UTF-8 or a byte order mark) is converted.\n",
+                 "back nests everything one level deeper, under the new root. Several top-level\n"
+                 "items are written one after another at the top level.\n"
+                 "CSV input must be in this program's layout (two header lines, then rows of\n"
+                 "number, title, URL, comment and three dates); other CSV is refused.\n"
+                 "UTF-8 input that says so (a charset declaration or a byte order mark) is\n"
+                 "converted; addresses keep what Shift-JIS cannot hold, percent-encoded.\n"
+                 "Files are written through a temporary file renamed over the old one.\n",
                  kProgram, kProgram, formatNames(true).c_str(), formatNames(false).c_str());
 }
 
@@ -363,15 +421,14 @@ Failure parseOptions(int argc, char** argv, Options& options) {
         } else if (arg.size() > 2 && arg.compare(0, 2, "--") == 0) {
             return "unknown option " + arg;
         } else {
-            options.files.push_back(arg);
+            if (arg.empty()) return std::string("empty file name");
+            options.files.push_back(pathFromArgument(arg));
         }
     }
     std::size_t wanted = options.command == "show" ? 1 : options.command == "convert" ? 2 : 0;
     if (wanted == 0) return "unknown command " + options.command;
     if (options.files.size() != wanted)
         return options.command + " takes " + (wanted == 1 ? "one file" : "two files");
-    for (const std::string& file : options.files)
-        if (file.empty()) return std::string("empty file name");
     const Format* from = formatNamed(options.from);
     if (!options.from.empty() && (!from || !from->read))
         return "cannot read format " + options.from + " (known: " + formatNames(true) + ")";
@@ -401,9 +458,8 @@ namespace {
 int show(Options& options) {
     Document document;
     if (Failure failure = readInput(options, document)) return failed(*failure);
-    std::string listing = treeListing(document);
-    std::fwrite(listing.data(), 1, listing.size(), stdout);
-    return std::fflush(stdout) == 0 ? kExitOk : failed("cannot write the listing");
+    bool written = writeTreeListing(document, stdout);
+    return std::fflush(stdout) == 0 && written ? kExitOk : failed("cannot write the listing");
 }
 
 int convert(Options& options) {
@@ -415,7 +471,36 @@ int convert(Options& options) {
 
 }  // namespace
 
+#ifdef _WIN32
+// The arguments as UTF-8, from the wide command line: the ANSI ones have lost every
+// character outside the code page before main sees them.
+std::vector<std::string> utf8Arguments() {
+    std::vector<std::string> arguments;
+    int count = 0;
+    wchar_t** wide = CommandLineToArgvW(GetCommandLineW(), &count);
+    if (!wide) return arguments;
+    for (int i = 0; i < count; ++i) {
+        int length = WideCharToMultiByte(CP_UTF8, 0, wide[i], -1, nullptr, 0, nullptr, nullptr);
+        std::string argument(static_cast<std::size_t>(std::max(length, 1)) - 1, '\0');
+        WideCharToMultiByte(CP_UTF8, 0, wide[i], -1, argument.data(), length, nullptr, nullptr);
+        arguments.push_back(std::move(argument));
+    }
+    LocalFree(wide);
+    return arguments;
+}
+#endif
+
 int main(int argc, char** argv) {
+#ifdef _WIN32
+    std::vector<std::string> arguments = utf8Arguments();
+    std::vector<char*> pointers;
+    for (std::string& argument : arguments) pointers.push_back(argument.data());
+    pointers.push_back(nullptr);
+    if (!arguments.empty()) {
+        argc = static_cast<int>(arguments.size());
+        argv = pointers.data();
+    }
+#endif
     if (argc == 2 && (std::strcmp(argv[1], "--help") == 0 || std::strcmp(argv[1], "-h") == 0)) {
         printUsage(stdout);
         printFindUsage(stdout);

@@ -32,6 +32,8 @@ struct App {
     int toolbarHeight = 0;
     HACCEL accelerators = nullptr;
     std::string startupDirectory;  // Shift-JIS, at most 259 bytes
+    std::wstring startupFolder;    // the same, as the file calls take it
+    std::wstring documentPath;     // where Save writes, as the file calls take it; empty = ask
     RECT workArea{};
     RECT recordedMainRect{};
     PanelState editor;

@@ -36,7 +36,7 @@ void setFileDialogResponder(FileDialogResponder r) { responder() = std::move(r);
 
 namespace {
 
-std::string runFileDialog(HWND owner, const wchar_t* filters, int filterIndex, const std::string& title,
+std::wstring runFileDialog(HWND owner, const wchar_t* filters, int filterIndex, const std::string& title,
                           const wchar_t* defaultExtension, DWORD flags, bool save) {
     wchar_t path[MAX_PATH] = L"";
     wchar_t fileTitle[MAX_PATH + 1] = L"";
@@ -54,12 +54,12 @@ std::string runFileDialog(HWND owner, const wchar_t* filters, int filterIndex, c
     dialog.lpstrDefExt = defaultExtension;
     dialog.Flags = flags;
     BOOL chosen = save ? GetSaveFileNameW(&dialog) : GetOpenFileNameW(&dialog);
-    return chosen ? narrow(path) : std::string();
+    return chosen ? std::wstring(path) : std::wstring();
 }
 
 }  // namespace
 
-std::string chooseSaveFile(HWND owner, int type) {
+std::wstring chooseSavePath(HWND owner, int type) {
     const char* title = "データを保存します";
     if (responder()) return responder()({FileDialogKind::Save, type, title, false});
     // The chosen name is as often a new file as an old one, so it need not exist.
@@ -67,13 +67,13 @@ std::string chooseSaveFile(HWND owner, int type) {
                          OFN_OVERWRITEPROMPT | OFN_HIDEREADONLY, true);
 }
 
-std::string chooseOpenFile(HWND owner, int index) {
+std::wstring chooseOpenPath(HWND owner, int index) {
     const char* title = "ファイルを開く";
     if (responder()) return responder()({FileDialogKind::Open, index, title, false});
     return runFileDialog(owner, kOpenFilters, index, title, nullptr, OFN_FILEMUSTEXIST | OFN_HIDEREADONLY, false);
 }
 
-std::string chooseFolder(HWND owner, const std::string& title, bool allowNewFolder) {
+std::wstring chooseFolderPath(HWND owner, const std::string& title, bool allowNewFolder) {
     if (responder()) return responder()({FileDialogKind::Folder, 0, title, allowNewFolder});
     std::wstring wideTitle = widen(title);
     wchar_t display[MAX_PATH] = L"";
@@ -87,7 +87,15 @@ std::string chooseFolder(HWND owner, const std::string& title, bool allowNewFold
     wchar_t path[MAX_PATH] = L"";
     bool ok = SHGetPathFromIDListW(chosen, path) != FALSE;
     CoTaskMemFree(chosen);
-    return ok ? narrow(path) : std::string();
+    return ok ? std::wstring(path) : std::wstring();
+}
+
+std::string chooseSaveFile(HWND owner, int type) { return narrow(chooseSavePath(owner, type)); }
+
+std::string chooseOpenFile(HWND owner, int index) { return narrow(chooseOpenPath(owner, index)); }
+
+std::string chooseFolder(HWND owner, const std::string& title, bool allowNewFolder) {
+    return narrow(chooseFolderPath(owner, title, allowNewFolder));
 }
 
 }  // namespace perchlet

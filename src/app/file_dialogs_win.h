@@ -8,14 +8,20 @@
 namespace perchlet {
 
 // Save dialog "データを保存します"; type picks the initial filter and default extension
-// (2 dat, 3 html, 4 csv, 5 txt). Returns the chosen path (Shift-JIS) or "" when cancelled.
+// (2 dat, 3 html, 4 csv, 5 txt). Returns the chosen path or "" when cancelled.
+// A path that goes to a file call stays wide, so that a folder named "Café" or "😀" is
+// the one written; only a path that is kept as text (in a record or the settings) is
+// asked for in Shift-JIS.
+std::wstring chooseSavePath(HWND owner, int type);
 std::string chooseSaveFile(HWND owner, int type);
 
 // Open dialog "ファイルを開く"; index picks the initial filter (1 all, 2 dat, 3 HTML,
 // 4 CSV, 5 text, 6 exe). Returns the chosen path or "".
+std::wstring chooseOpenPath(HWND owner, int index);
 std::string chooseOpenFile(HWND owner, int index);
 
 // Folder dialog with the given title; the new-folder button only when allowNewFolder.
+std::wstring chooseFolderPath(HWND owner, const std::string& title, bool allowNewFolder);
 std::string chooseFolder(HWND owner, const std::string& title, bool allowNewFolder);
 
 enum class FileDialogKind { Save, Open, Folder };
@@ -25,7 +31,8 @@ struct FileDialogRequest {
     std::string title;      // the dialog's title, Shift-JIS
     bool allowNewFolder;    // folder dialog only
 };
-using FileDialogResponder = std::function<std::string(const FileDialogRequest&)>;
+// Answers with the chosen path as the dialog gives it (wide), "" for a cancelled dialog.
+using FileDialogResponder = std::function<std::wstring(const FileDialogRequest&)>;
 void setFileDialogResponder(FileDialogResponder responder);
 
 }  // namespace perchlet

@@ -49,6 +49,7 @@ namespace {
 void readStartupDirectory(App& app) {
     wchar_t directory[MAX_PATH] = L"";
     GetCurrentDirectoryW(MAX_PATH, directory);
+    app.startupFolder = directory;
     app.startupDirectory = narrow(directory);
     if (app.startupDirectory.size() > MAX_PATH - 1) app.startupDirectory.resize(MAX_PATH - 1);
 }

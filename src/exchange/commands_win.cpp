@@ -5,9 +5,10 @@
 #include "app/command_ids.h"
 #include "app/dialogs_win.h"
 #include "app/file_dialogs_win.h"
+#include "app/text_win.h"
 #include "exchange/csv.h"
 #include "exchange/favorites.h"
-#include "exchange/favorites_fs.h"
+#include "exchange/favorites_fs_win.h"
 #include "exchange/netscape.h"
 #include "exchange/tree_html.h"
 #include "store/file_io_win.h"
@@ -54,7 +55,7 @@ void exportToFile(App& app, bool wholeTree, int filter, const Exporter& exporter
         say(app, "データがありません。", "Cancel !");
         return;
     }
-    std::string path = chooseSaveFile(app.mainWindow, filter);
+    std::wstring path = chooseSavePath(app.mainWindow, filter);
     if (!path.empty()) writeWholeText(path, text);
 }
 
@@ -65,7 +66,7 @@ void showImported(App& app, NodeId target, const ImportResult& result) {
 void importNetscapeFile(App& app) {
     NodeId target = importTarget(app);
     if (target == kNoNode) return;
-    std::string path = chooseOpenFile(app.mainWindow, kHtmlFilter);
+    std::wstring path = chooseOpenPath(app.mainWindow, kHtmlFilter);
     std::optional<std::string> text = readWholeFileOfferingUtf8(path, app.mainWindow);
     if (!text) {
         say(app, "ファイルを開きませんでした。", "Cancel !");
@@ -77,7 +78,7 @@ void importNetscapeFile(App& app) {
 void importCsvFile(App& app) {
     NodeId target = importTarget(app);
     if (target == kNoNode) return;
-    std::string path = chooseOpenFile(app.mainWindow, kCsvFilter);
+    std::wstring path = chooseOpenPath(app.mainWindow, kCsvFilter);
     std::optional<std::string> text = readWholeFile(path);
     if (!text) {
         say(app, "ファイルを開きませんでした。", "Cancel !");
@@ -89,22 +90,22 @@ void importCsvFile(App& app) {
 void exportFavoritesFolder(App& app, bool wholeTree) {
     NodeId start = exportStart(app, wholeTree);
     if (start == kNoNode) return;
-    std::string folder = chooseFolder(app.mainWindow, "お気に入りを格納するフォルダを指定してください。", true);
+    std::wstring folder = chooseFolderPath(app.mainWindow, "お気に入りを格納するフォルダを指定してください。", true);
     if (folder.empty()) {
         say(app, "キャンセルしました。", "フォルダ選択（エクスポート）");
         return;
     }
-    DiskFavoritesFileSystem disk;
+    WindowsFavoritesFileSystem disk;
     FavoritesExportResult result = exportFavorites(app.document, start, folder, disk, AfterFailedWrite::Stop);
-    for (const std::string& failed : result.failedWrites) say(app, failed.c_str(), "書き込み失敗");
+    for (const std::filesystem::path& failed : result.failedWrites) say(app, narrow(failed.wstring()).c_str(), "書き込み失敗");
 }
 
 void importFavoritesFolder(App& app) {
     NodeId target = importTarget(app);
     if (target == kNoNode) return;
-    std::string folder = chooseFolder(app.mainWindow, "お気に入りが格納されているフォルダを指定してください。", false);
+    std::wstring folder = chooseFolderPath(app.mainWindow, "お気に入りが格納されているフォルダを指定してください。", false);
     if (folder.empty()) return;
-    DiskFavoritesFileSystem disk;
+    WindowsFavoritesFileSystem disk;
     FavoritesImportResult result = importFavorites(app.document, target, folder, disk);
     for (std::size_t i = 0; i < result.unlistedDirectories.size(); ++i) say(app, "INVALID_HANDLE_VALUE", "エラーです");
     // Once for every directory level that the limit stopped, as users know it.

@@ -1,6 +1,8 @@
 #include "exchange/favorites.h"
 
 #include <array>
+#include <cstdint>
+#include <set>
 
 #include "store/encoding.h"
 
@@ -40,17 +42,62 @@ std::string_view unquoted(std::string_view value) {
     return value;
 }
 
-// Shortcut files are in the ANSI code page, occasionally UTF-16 with a byte order mark.
+// Shortcut files are in the ANSI code page, occasionally UTF-16 or UTF-8 with a byte order
+// mark; the only value read is an address, so what Shift-JIS cannot hold is percent-encoded.
 std::string shortcutBytesAsShiftJis(std::string_view fileText) {
     if (fileText.substr(0, 2) == "\xFF\xFE") {
         std::u16string wide;
         for (std::size_t i = 2; i + 1 < fileText.size(); i += 2)
             wide += static_cast<char16_t>(static_cast<unsigned char>(fileText[i]) |
                                           static_cast<unsigned char>(fileText[i + 1]) << 8);
-        return utf16ToShiftJis(wide);
+        return utf16ToShiftJis(wide, Unrepresentable::PercentEncode);
     }
-    if (fileText.substr(0, 3) == "\xEF\xBB\xBF") return std::string(fileText.substr(3));
+    if (fileText.substr(0, 3) == "\xEF\xBB\xBF") return utf8ToShiftJis(fileText.substr(3), Unrepresentable::PercentEncode);
     return std::string(fileText);
+}
+
+}  // namespace
+
+namespace {
+
+int base64Value(char c) {
+    if (c >= 'A' && c <= 'Z') return c - 'A';
+    if (c >= 'a' && c <= 'z') return c - 'a' + 26;
+    if (c >= '0' && c <= '9') return c - '0' + 52;
+    if (c == '+') return 62;
+    if (c == '/') return 63;
+    return -1;
+}
+
+// UTF-7, as Windows writes the values of [InternetShortcut.W]: "+" opens base64 of UTF-16,
+// which runs to the first other character ("-" is then dropped); "+-" is a plus sign.
+std::u16string utf7ToUtf16(std::string_view text) {
+    std::u16string out;
+    std::size_t pos = 0;
+    while (pos < text.size()) {
+        char c = text[pos++];
+        if (c != '+') {
+            out += static_cast<char16_t>(static_cast<unsigned char>(c));
+            continue;
+        }
+        if (pos < text.size() && text[pos] == '-') {
+            out += u'+';
+            ++pos;
+            continue;
+        }
+        std::uint32_t bits = 0;
+        int count = 0;
+        for (int value; pos < text.size() && (value = base64Value(text[pos])) >= 0; ++pos) {
+            bits = (bits << 6 | static_cast<std::uint32_t>(value)) & 0xFFFFFF;
+            count += 6;
+            if (count >= 16) {
+                count -= 16;
+                out += static_cast<char16_t>(bits >> count);
+            }
+        }
+        if (pos < text.size() && text[pos] == '-') ++pos;
+    }
+    return out;
 }
 
 }  // namespace
@@ -58,22 +105,31 @@ std::string shortcutBytesAsShiftJis(std::string_view fileText) {
 std::string internetShortcutUrl(std::string_view fileText) {
     const std::string text = shortcutBytesAsShiftJis(fileText);
     std::string_view rest = text;
-    bool inShortcutSection = false;
+    enum class Section { Other, Shortcut, UnicodeShortcut } section = Section::Other;
+    std::optional<std::string_view> url, unicodeUrl;
     while (!rest.empty()) {
         std::size_t lineEnd = rest.find('\n');
         std::string_view line = trimmed(rest.substr(0, lineEnd));
         rest.remove_prefix(lineEnd == std::string_view::npos ? rest.size() : lineEnd + 1);
         if (!line.empty() && line.front() == '[') {
             std::size_t close = line.find(']');
-            std::string_view section = line.substr(1, close == std::string_view::npos ? std::string_view::npos : close - 1);
-            inShortcutSection = equalsIgnoringCase(trimmed(section), "InternetShortcut");
+            std::string_view name = trimmed(line.substr(1, close == std::string_view::npos ? std::string_view::npos : close - 1));
+            section = equalsIgnoringCase(name, "InternetShortcut")     ? Section::Shortcut
+                      : equalsIgnoringCase(name, "InternetShortcut.W") ? Section::UnicodeShortcut
+                                                                        : Section::Other;
             continue;
         }
         std::size_t equals = line.find('=');
-        if (!inShortcutSection || equals == std::string_view::npos) continue;
-        if (equalsIgnoringCase(trimmed(line.substr(0, equals)), "URL"))
-            return fitText(unquoted(trimmed(line.substr(equals + 1))));
+        if (section == Section::Other || equals == std::string_view::npos) continue;
+        if (!equalsIgnoringCase(trimmed(line.substr(0, equals)), "URL")) continue;
+        std::optional<std::string_view>& found = section == Section::Shortcut ? url : unicodeUrl;
+        if (!found) found = unquoted(trimmed(line.substr(equals + 1)));
     }
+    // Windows puts an address that its code page cannot hold in [InternetShortcut.W] too,
+    // and only there whole.
+    if (unicodeUrl && !unicodeUrl->empty())
+        return fitText(utf16ToShiftJis(utf7ToUtf16(*unicodeUrl), Unrepresentable::PercentEncode));
+    if (url) return fitText(*url);
     return kUrlNotFound;
 }
 
@@ -105,26 +161,54 @@ std::string favoritesName(std::string_view title) {
 
 // ---------------------------------------------------------------- paths
 
+namespace fs = std::filesystem;
+
+fs::path favoritesPathName(std::string_view shiftJisName) { return fs::u8path(shiftJisToUtf8(shiftJisName)); }
+
+std::string titleOfPathName(const fs::path& name) {
+    try {
+        return utf8ToShiftJis(name.u8string());
+    } catch (const std::exception&) {
+        return {};  // a name that is not even Unicode (a lone surrogate) has no text
+    }
+}
+
 namespace {
 
-// True when the last character (not the second byte of a two-byte one) is the separator.
-bool endsWithSeparator(const std::string& path, char separator) {
-    std::size_t pos = 0;
-    bool lastIsSeparator = false;
-    while (pos < path.size()) {
-        bool pair = isShiftJisLeadByte(static_cast<unsigned char>(path[pos])) && pos + 1 < path.size();
-        lastIsSeparator = !pair && path[pos] == separator;
-        pos += pair ? 2 : 1;
+// Windows counts its path limit in UTF-16 units.
+std::size_t pathLength(const fs::path& path) {
+    try {
+        return path.u16string().size();
+    } catch (const std::exception&) {
+        return path.native().size();
     }
-    return lastIsSeparator;
 }
 
-std::string joinPath(const FavoritesFileSystem& files, const std::string& directory, std::string_view name) {
-    std::string path = directory;
-    if (!endsWithSeparator(path, files.separator())) path += files.separator();
-    path += name;
-    return path;
-}
+// The names given in one directory, told apart as Windows tells them: ASCII in any case.
+class NamesInDirectory {
+public:
+    // name, or "name (2)", "name (3)", … with the extension after the number.
+    std::string unused(const std::string& name, std::string_view extension) {
+        std::string candidate = name + std::string(extension);
+        for (unsigned copy = 2; !used_.insert(folded(candidate)).second; ++copy)
+            candidate = name + " (" + std::to_string(copy) + ")" + std::string(extension);
+        return candidate;
+    }
+
+private:
+    static std::string folded(const std::string& name) {
+        std::string key = name;
+        for (std::size_t pos = 0; pos < key.size(); ++pos) {
+            if (isShiftJisLeadByte(static_cast<unsigned char>(key[pos])) && pos + 1 < key.size()) {
+                ++pos;  // the second byte of a two-byte character is no letter
+                continue;
+            }
+            if (key[pos] >= 'a' && key[pos] <= 'z') key[pos] = static_cast<char>(key[pos] - 'a' + 'A');
+        }
+        return key;
+    }
+    std::set<std::string> used_;
+};
 
 // ---------------------------------------------------------------- export
 
@@ -135,48 +219,73 @@ struct FavoritesExport {
     FavoritesExportResult result;
 };
 
-bool exportItem(FavoritesExport& run, NodeId node, const std::string& directory, unsigned level);
+bool exportItem(FavoritesExport& run, NodeId node, const fs::path& directory, unsigned level,
+                NamesInDirectory& names);
 
 // False when the export is to stop.
-bool writeShortcut(FavoritesExport& run, const std::string& path, std::string_view locator) {
-    if (path.size() <= kMaxFavoritesPath && run.files.writeFile(path, internetShortcutText(locator))) {
-        ++run.result.filesWritten;
-        return true;
-    }
+bool failed(FavoritesExport& run, const fs::path& path) {
     run.result.failedWrites.push_back(path);
     if (run.after == AfterFailedWrite::CarryOn) return true;
     run.result.stopped = true;
     return false;
 }
 
-bool exportFolder(FavoritesExport& run, NodeId node, const std::string& directory, unsigned level) {
-    const BookmarkTree& tree = run.document.tree;
-    std::string path = joinPath(run.files, directory, favoritesName(recordOfNode(run.document, node).title));
-    if (path.size() <= kMaxFavoritesPath && run.files.makeDirectory(path)) ++run.result.directoriesMade;
-    if (level > kFavoritesExportLevels) {
-        if (tree.firstChild(node) != kNoNode) ++run.result.foldersNotEntered;
+bool writeShortcut(FavoritesExport& run, const fs::path& path, std::string_view locator) {
+    if (pathLength(path) <= kMaxFavoritesPath && run.files.writeFile(path, internetShortcutText(locator))) {
+        ++run.result.filesWritten;
         return true;
     }
+    return failed(run, path);
+}
+
+std::size_t itemsBelow(const BookmarkTree& tree, NodeId node) {
+    std::size_t count = 0;
+    tree.walkSubtree(node, [&count](NodeId) { ++count; });
+    return count - 1;
+}
+
+bool exportFolder(FavoritesExport& run, NodeId node, const fs::path& directory, unsigned level,
+                  NamesInDirectory& names) {
+    const BookmarkTree& tree = run.document.tree;
+    std::string name = names.unused(favoritesName(recordOfNode(run.document, node).title), "");
+    fs::path path = directory / favoritesPathName(name);
+    if (pathLength(path) > kMaxFavoritesPath || !run.files.makeDirectory(path)) {
+        // Nothing goes below a folder that is not there, or is a link to somewhere else.
+        run.result.itemsInFailedFolders += itemsBelow(tree, node);
+        return failed(run, path);
+    }
+    ++run.result.directoriesMade;
+    if (level > kFavoritesExportLevels) {
+        if (tree.firstChild(node) != kNoNode) {
+            ++run.result.foldersNotEntered;
+            run.result.itemsNotWritten += itemsBelow(tree, node);
+        }
+        return true;
+    }
+    NamesInDirectory inside;
     for (NodeId child = tree.firstChild(node); child != kNoNode; child = tree.nextSibling(child))
-        if (!exportItem(run, child, path, level + 1)) return false;
+        if (!exportItem(run, child, path, level + 1, inside)) return false;
     return true;
 }
 
-bool exportItem(FavoritesExport& run, NodeId node, const std::string& directory, unsigned level) {
+bool exportItem(FavoritesExport& run, NodeId node, const fs::path& directory, unsigned level,
+                NamesInDirectory& names) {
     unsigned kind = kindOf(run.document.tree.node(node).itemNumber);
-    if (kind == kKindFolder) return exportFolder(run, node, directory, level);
+    if (kind == kKindFolder) return exportFolder(run, node, directory, level, names);
     if (kind == kKindShellLink || kind == kKindLocalFile) return true;
     const BookmarkItem& record = recordOfNode(run.document, node);
-    return writeShortcut(run, joinPath(run.files, directory, favoritesName(record.title) + ".url"), record.locator);
+    std::string name = names.unused(favoritesName(record.title), ".url");
+    return writeShortcut(run, directory / favoritesPathName(name), record.locator);
 }
 
 }  // namespace
 
-FavoritesExportResult exportFavorites(const Document& document, NodeId start,
-                                      const std::string& chosenDirectory, FavoritesFileSystem& files,
-                                      AfterFailedWrite after) {
+FavoritesExportResult exportFavorites(const Document& document, NodeId start, const fs::path& chosenDirectory,
+                                      FavoritesFileSystem& files, AfterFailedWrite after) {
     FavoritesExport run{document, files, after, {}};
-    if (start != kTopLevel && document.tree.isAlive(start)) exportItem(run, start, chosenDirectory, 1);
+    NamesInDirectory names;
+    for (NodeId each : exportStarts(document.tree, start))
+        if (!exportItem(run, each, chosenDirectory, 1, names)) break;
     return run.result;
 }
 
@@ -207,37 +316,37 @@ std::string_view linkTitleOf(std::string_view name) {
     return name.substr(0, keep);
 }
 
-std::string shortcutUrlAt(FavoritesFileSystem& files, const std::string& path) {
+std::string shortcutUrlAt(FavoritesFileSystem& files, const fs::path& path) {
     std::optional<std::string> text = files.readFile(path);
     return text ? internetShortcutUrl(*text) : std::string(kUrlNotFound);
 }
 
-bool readDirectory(FavoritesImport& run, const std::string& directory, NodeId parent);
+bool readDirectory(FavoritesImport& run, const fs::path& directory, NodeId parent);
 
-void importEntry(FavoritesImport& run, const FavoritesEntry& entry, const std::string& path, NodeId parent) {
+void importEntry(FavoritesImport& run, const FavoritesEntry& entry, const fs::path& path, NodeId parent) {
     if (!canHoldChildren(run.document, parent)) return;
     if (entry.isDirectory) {
-        NodeId folder = addImportedItem(run.document, parent, kKindFolder, recordWithTimes(entry, entry.name)).node;
+        NodeId folder = addImportedItem(run.document, parent, kKindFolder, recordWithTimes(entry, entry.title)).node;
         ++run.result.count;
         readDirectory(run, path, folder);
         return;
     }
-    BookmarkItem record = recordWithTimes(entry, linkTitleOf(entry.name));
+    BookmarkItem record = recordWithTimes(entry, linkTitleOf(entry.title));
     record.locator = shortcutUrlAt(run.files, path);
     addImportedItem(run.document, parent, kKindWebLink, std::move(record));
     ++run.result.count;
 }
 
 // False when the directory could not be listed.
-bool readDirectory(FavoritesImport& run, const std::string& directory, NodeId parent) {
+bool readDirectory(FavoritesImport& run, const fs::path& directory, NodeId parent) {
     std::optional<std::vector<FavoritesEntry>> entries = run.files.list(directory);
     if (!entries) {
         run.result.unlistedDirectories.push_back(directory);
         return false;
     }
     for (const FavoritesEntry& entry : *entries) {
-        if (entry.isDirectory && (entry.name == "." || entry.name == "..")) continue;
-        importEntry(run, entry, joinPath(run.files, directory, entry.name), parent);
+        if (entry.name.empty() || entry.name == "." || entry.name == "..") continue;
+        importEntry(run, entry, directory / entry.name, parent);
         // The entry that passes the limit is kept; every directory level open then stops.
         if (++run.entries > kFavoritesEntryLimit) {
             ++run.result.limitMessages;
@@ -249,7 +358,7 @@ bool readDirectory(FavoritesImport& run, const std::string& directory, NodeId pa
 
 }  // namespace
 
-FavoritesImportResult importFavorites(Document& document, NodeId target, const std::string& directory,
+FavoritesImportResult importFavorites(Document& document, NodeId target, const fs::path& directory,
                                       FavoritesFileSystem& files) {
     FavoritesImport run{document, files, 0, {}};
     run.result.topLevelRead = readDirectory(run, directory, target);

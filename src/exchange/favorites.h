@@ -4,6 +4,7 @@
 #pragma once
 #include <cstddef>
 #include <ctime>
+#include <filesystem>
 #include <optional>
 #include <string>
 #include <string_view>
@@ -24,6 +25,8 @@ constexpr unsigned kFavoritesExportLevels = 16;
 std::string internetShortcutText(std::string_view locator);
 
 // The URL of section [InternetShortcut] (section and key in any case), or "URL not found !".
+// A file in UTF-16 or UTF-8 (with its byte order mark) keeps the characters of its address
+// that Shift-JIS cannot hold, percent-encoded.
 std::string internetShortcutUrl(std::string_view fileText);
 
 // A file or directory name made from a title: unsafe characters cleaned as file names
@@ -33,25 +36,28 @@ std::string internetShortcutUrl(std::string_view fileText);
 std::string favoritesName(std::string_view title);
 
 struct FavoritesEntry {
-    std::string name;  // Shift-JIS
+    std::filesystem::path name;  // as the disk has it
+    std::string title;           // the name as text: Shift-JIS, characters without a form dropped
     bool isDirectory = false;
     std::time_t created = 0;
     std::time_t lastWritten = 0;
     std::time_t lastAccessed = 0;
 };
 
-// Paths and names are Shift-JIS; paths are joined with separator().
+// Paths are the file system's own (UTF-16 on Windows), never passed through Shift-JIS, so
+// that a folder named "Café" or "😀" is the folder that is read or written.
 class FavoritesFileSystem {
 public:
     virtual ~FavoritesFileSystem() = default;
-    virtual char separator() const = 0;
     // The entries of a directory, without "." and ".."; nothing when it cannot be listed.
-    virtual std::optional<std::vector<FavoritesEntry>> list(const std::string& directory) = 0;
-    virtual std::optional<std::string> readFile(const std::string& path) = 0;
-    // True when the directory exists afterwards (an existing one is fine).
-    virtual bool makeDirectory(const std::string& path) = 0;
-    // Creates or replaces the file.
-    virtual bool writeFile(const std::string& path, const std::string& bytes) = 0;
+    virtual std::optional<std::vector<FavoritesEntry>> list(const std::filesystem::path& directory) = 0;
+    // A regular file's bytes; nothing for anything else (a FIFO or a device would never end).
+    virtual std::optional<std::string> readFile(const std::filesystem::path& path) = 0;
+    // True when a real directory stands there afterwards (an existing one is fine). A
+    // symbolic link or junction standing there is refused, never followed.
+    virtual bool makeDirectory(const std::filesystem::path& path) = 0;
+    // Creates or replaces the file; a link standing there is replaced, never written through.
+    virtual bool writeFile(const std::filesystem::path& path, const std::string& bytes) = 0;
 };
 
 enum class AfterFailedWrite { Stop, CarryOn };
@@ -59,32 +65,42 @@ enum class AfterFailedWrite { Stop, CarryOn };
 struct FavoritesExportResult {
     std::size_t filesWritten = 0;
     std::size_t directoriesMade = 0;
-    std::size_t foldersNotEntered = 0;      // folders beyond the level limit, made but left empty
-    std::vector<std::string> failedWrites;  // paths of shortcut files that could not be written
-    bool stopped = false;                   // a failed write ended the export
+    std::size_t foldersNotEntered = 0;  // folders beyond the level limit, made but left empty
+    std::size_t itemsNotWritten = 0;    // the items inside those folders
+    std::size_t itemsInFailedFolders = 0;  // the items inside folders that could not be made
+    std::vector<std::filesystem::path> failedWrites;  // shortcut files and folders that could not be made
+    bool stopped = false;                             // a failed write ended the export
 };
 
-// Writes start's subtree into chosenDirectory: a folder becomes a directory (the start
-// folder too), every link but shell links and local files a shortcut file. Only folders are
-// entered, down to kFavoritesExportLevels. A shortcut whose path is longer than
-// kMaxFavoritesPath, or that cannot be written, is a failed write; `after` says whether the
-// export goes on. Directory failures are not reported (their files then fail).
+// Writes start's subtree (for kTopLevel, every top-level item's) into chosenDirectory: a
+// folder becomes a directory (the start folder too), every link but shell links and local
+// files a shortcut file. Names that come out alike in one directory (in any case) are
+// numbered as Windows numbers copies: "dup.url", "dup (2).url", "dup (3).url". Only folders
+// are entered, down to kFavoritesExportLevels. A shortcut whose path is longer than
+// kMaxFavoritesPath UTF-16 units, or that cannot be written, is a failed write, and so is a
+// folder's directory that cannot be made (a link standing there included: nothing is written
+// through it); `after` says whether the export goes on.
 FavoritesExportResult exportFavorites(const Document& document, NodeId start,
-                                      const std::string& chosenDirectory, FavoritesFileSystem& files,
+                                      const std::filesystem::path& chosenDirectory, FavoritesFileSystem& files,
                                       AfterFailedWrite after);
 
 struct FavoritesImportResult {
-    bool topLevelRead = false;                    // false: the chosen directory could not be listed
-    std::size_t count = 0;                        // items made
-    std::size_t limitMessages = 0;                // directory levels stopped by the entry limit
-    std::vector<std::string> unlistedDirectories; // in the order met
+    bool topLevelRead = false;  // false: the chosen directory could not be listed
+    std::size_t count = 0;      // items made
+    std::size_t limitMessages = 0;                            // directory levels stopped by the entry limit
+    std::vector<std::filesystem::path> unlistedDirectories;  // in the order met
 };
 
 // Reads directory under target: a folder for every subdirectory (read in turn), a link for
 // every file (its name without the last four characters as title, the shortcut's URL as
 // locator, the file's times as dates). Stops after the 1001st entry. Marks the document
 // modified when the top level could be read.
-FavoritesImportResult importFavorites(Document& document, NodeId target, const std::string& directory,
+FavoritesImportResult importFavorites(Document& document, NodeId target, const std::filesystem::path& directory,
                                       FavoritesFileSystem& files);
+
+// A title as a name on the disk: favoritesName, in the file system's encoding.
+std::filesystem::path favoritesPathName(std::string_view shiftJisName);
+// A name on the disk as text, characters without a Shift-JIS form dropped.
+std::string titleOfPathName(const std::filesystem::path& name);
 
 }  // namespace perchlet

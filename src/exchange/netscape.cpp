@@ -17,6 +17,16 @@ const BookmarkItem& recordOfNode(const Document& document, NodeId node) {
     return record ? *record : kNoRecord;
 }
 
+std::vector<NodeId> exportStarts(const BookmarkTree& tree, NodeId start) {
+    std::vector<NodeId> starts;
+    if (start == kTopLevel) {
+        for (NodeId top = tree.firstTopLevel(); top != kNoNode; top = tree.nextSibling(top)) starts.push_back(top);
+    } else if (start != kNoNode && tree.isAlive(start)) {
+        starts.push_back(start);
+    }
+    return starts;
+}
+
 unsigned depthInTree(const BookmarkTree& tree, NodeId node) {
     unsigned depth = 0;
     for (NodeId n = node; n != kTopLevel && n != kNoNode; n = tree.parent(n)) ++depth;
@@ -57,11 +67,13 @@ std::string escapeHtmlText(std::string_view text) {
 }
 
 std::string escapeHtmlAttribute(std::string_view text) {
-    // A tag ends at its first ">", inside quotes or not, so an address must carry none.
+    // A tag ends at its first ">", inside quotes or not, so an address must carry none; and
+    // the import decodes references, so a raw "&" would change an address that holds one.
     std::string out;
     out.reserve(text.size());
     for (char c : text) {
         switch (c) {
+        case '&': out += "&amp;"; break;
         case '"': out += "&quot;"; break;
         case '<': out += "&lt;"; break;
         case '>': out += "&gt;"; break;
@@ -99,7 +111,7 @@ std::optional<char32_t> numericReference(std::string_view body) {
 
 // Decodes the reference at the start of text (which begins with "&") into out and returns
 // its length, or returns 0 when it is not a well-formed reference.
-std::size_t decodeReferenceAt(std::string_view text, std::string& out) {
+std::size_t decodeReferenceAt(std::string_view text, std::string& out, Unrepresentable unrepresentable) {
     constexpr std::size_t kLongestReference = 12;  // "&#x10FFFF;" with room to spare
     std::size_t semicolon = text.substr(0, kLongestReference).find(';');
     if (semicolon == std::string_view::npos) return 0;
@@ -110,14 +122,14 @@ std::size_t decodeReferenceAt(std::string_view text, std::string& out) {
     else if (body == "gt") out += '>';
     else if (body == "quot") out += '"';
     else if (body == "apos") out += '\'';
-    else if (std::optional<char32_t> cp = numericReference(body)) appendCodePointAsShiftJis(*cp, out);
+    else if (std::optional<char32_t> cp = numericReference(body)) appendCodePoint(*cp, unrepresentable, out);
     else return 0;
     return length;
 }
 
 }  // namespace
 
-std::string decodeCharacterReferences(std::string_view text) {
+std::string decodeCharacterReferences(std::string_view text, Unrepresentable unrepresentable) {
     std::string out;
     out.reserve(text.size());
     std::size_t pos = 0;
@@ -126,7 +138,7 @@ std::string decodeCharacterReferences(std::string_view text) {
         if (amp == std::string_view::npos) amp = text.size();
         out.append(text.substr(pos, amp - pos));
         if (amp == text.size()) break;
-        std::size_t used = decodeReferenceAt(text.substr(amp), out);
+        std::size_t used = decodeReferenceAt(text.substr(amp), out, unrepresentable);
         if (used == 0) {
             out += '&';
             used = 1;
@@ -216,12 +228,13 @@ void appendDescription(std::string& out, const BookmarkItem& record, unsigned de
 
 std::string exportNetscape(const Document& document, NodeId start) {
     const BookmarkTree& tree = document.tree;
-    if (start == kTopLevel || !tree.isAlive(start)) return {};
+    std::vector<NodeId> starts = exportStarts(tree, start);
+    if (starts.empty()) return {};
     std::string out(kNetscapeHeader);
-    const unsigned base = depthInTree(tree, start) - 1;
+    const unsigned base = depthInTree(tree, starts.front()) - 1;
     unsigned previous = base;
     auto enter = [&](NodeId node) { return !isWebLinkKind(kindOf(tree.node(node).itemNumber)); };
-    walkWithDepth(tree, start, enter, [&](NodeId node, unsigned depth) {
+    auto visit = [&](NodeId node, unsigned depth) {
         const BookmarkItem& record = recordOfNode(document, node);
         unsigned kind = kindOf(tree.node(node).itemNumber);
         appendNesting(out, previous, depth);
@@ -230,7 +243,8 @@ std::string exportNetscape(const Document& document, NodeId start) {
         else appendLinkLine(out, record, record.locator);
         appendDescription(out, record, depth);
         previous = depth;
-    });
+    };
+    for (NodeId each : starts) walkWithDepth(tree, each, enter, visit);
     appendClosingLists(out, previous, base);
     return out;
 }
@@ -239,30 +253,52 @@ std::string exportNetscape(const Document& document, NodeId start) {
 
 namespace {
 
-bool isBlank(char c) { return c == ' ' || c == '\t' || c == '\r' || c == '\n'; }
+bool isBlank(char c) { return c == ' ' || c == '\t' || c == '\r' || c == '\n' || c == '\f'; }
+
+char asciiUpper(char c) { return (c >= 'a' && c <= 'z') ? static_cast<char>(c - 'a' + 'A') : c; }
+
+// name is in upper case.
+bool equalsIgnoringCase(std::string_view text, std::string_view name) {
+    if (text.size() != name.size()) return false;
+    for (std::size_t i = 0; i < text.size(); ++i)
+        if (asciiUpper(text[i]) != name[i]) return false;
+    return true;
+}
 
 std::size_t skipBlanks(std::string_view text, std::size_t pos) {
     while (pos < text.size() && isBlank(text[pos])) ++pos;
     return pos;
 }
 
-// The value of an attribute in a tag's text, found by its exact name wherever it stands
-// among the attributes (never inside another attribute's value); empty when absent or
-// when its quote is never closed.
-std::string_view attributeValue(std::string_view tag, std::string_view name) {
-    std::size_t pos = 0;
-    while (pos < tag.size() && !isBlank(tag[pos])) ++pos;  // the tag's own name
+// A tag's own name: what its text holds before the first blank.
+std::string_view tagName(std::string_view tag) {
+    std::size_t end = 0;
+    while (end < tag.size() && !isBlank(tag[end])) ++end;
+    return tag.substr(0, end);
+}
+
+// The value of an attribute in a tag's text, found by its name in any case wherever it
+// stands among the attributes (never inside another attribute's value); empty when its
+// quote is never closed, nothing when it is absent.
+std::optional<std::string_view> findAttribute(std::string_view tag, std::string_view name) {
+    std::size_t pos = tagName(tag).size();
     while ((pos = skipBlanks(tag, pos)) < tag.size()) {
         std::size_t nameStart = pos;
         while (pos < tag.size() && !isBlank(tag[pos]) && tag[pos] != '=') ++pos;
         std::string_view attribute = tag.substr(nameStart, pos - nameStart);
         pos = skipBlanks(tag, pos);
-        if (pos >= tag.size() || tag[pos] != '=') continue;  // an attribute without value
+        if (pos >= tag.size() || tag[pos] != '=') {
+            if (equalsIgnoringCase(attribute, name)) return std::string_view();
+            continue;  // an attribute without value
+        }
         pos = skipBlanks(tag, pos + 1);
         std::string_view value;
         if (pos < tag.size() && (tag[pos] == '"' || tag[pos] == '\'')) {
             std::size_t close = tag.find(tag[pos], pos + 1);
-            if (close == std::string_view::npos) return {};
+            if (close == std::string_view::npos) {
+                if (equalsIgnoringCase(attribute, name)) return std::string_view();
+                return std::nullopt;
+            }
             value = tag.substr(pos + 1, close - pos - 1);
             pos = close + 1;
         } else {
@@ -271,17 +307,28 @@ std::string_view attributeValue(std::string_view tag, std::string_view name) {
             value = tag.substr(pos, end - pos);
             pos = end;
         }
-        if (attribute == name) return value;
+        if (equalsIgnoringCase(attribute, name)) return value;
     }
-    return {};
+    return std::nullopt;
 }
 
 std::string attributeText(std::string_view tag, std::string_view name) {
-    return decodeCharacterReferences(attributeValue(tag, name));
+    return decodeCharacterReferences(findAttribute(tag, name).value_or(std::string_view()));
+}
+
+// An address keeps characters that Shift-JIS cannot hold, percent-encoded.
+std::string addressText(std::string_view tag) {
+    return decodeCharacterReferences(findAttribute(tag, "HREF").value_or(std::string_view()),
+                                     Unrepresentable::PercentEncode);
 }
 
 std::string titleText(std::string_view raw) {
     return fitText(filterText(decodeCharacterReferences(raw), TextFilter::SingleLine));
+}
+
+// Whether text at pos starts "<BR" in any case.
+bool breakAt(std::string_view text, std::size_t pos) {
+    return pos + 3 <= text.size() && text[pos] == '<' && equalsIgnoringCase(text.substr(pos + 1, 2), "BR");
 }
 
 // The description's markup: each "<BR" with the character after it, and line breaks, go;
@@ -290,7 +337,7 @@ std::string descriptionText(std::string_view raw) {
     std::string kept;
     kept.reserve(raw.size());
     for (std::size_t pos = 0; pos < raw.size(); ++pos) {
-        if (raw.compare(pos, 3, "<BR") == 0) {
+        if (breakAt(raw, pos)) {
             pos += 3;  // and the loop steps over the one character after it
             continue;
         }
@@ -323,22 +370,29 @@ void addItem(NetscapeImport& import, unsigned kind, BookmarkItem record) {
     import.result.lastCreated = added.node;
 }
 
-// The text up to the closing tag, and the scan moves past it; nothing when the tag never
-// comes (the import then ends without inventing an item).
-std::optional<std::string_view> textUpTo(NetscapeImport& import, std::string_view closingTag) {
-    std::size_t end = import.text.find(closingTag, import.pos);
-    if (end == std::string_view::npos) return std::nullopt;
-    std::string_view inside = import.text.substr(import.pos, end - import.pos);
-    import.pos = end + closingTag.size();
-    return inside;
+// The text up to the closing tag "</" name ">" (any case, blanks allowed before ">"), and
+// the scan moves past it; nothing when the tag never comes (the import then ends without
+// inventing an item).
+std::optional<std::string_view> textUpTo(NetscapeImport& import, std::string_view name) {
+    const std::string_view text = import.text;
+    for (std::size_t at = text.find("</", import.pos); at != std::string_view::npos; at = text.find("</", at + 2)) {
+        std::size_t after = at + 2 + name.size();
+        if (after > text.size() || !equalsIgnoringCase(text.substr(at + 2, name.size()), name)) continue;
+        after = skipBlanks(text, after);
+        if (after >= text.size() || text[after] != '>') continue;
+        std::string_view inside = text.substr(import.pos, at - import.pos);
+        import.pos = after + 1;
+        return inside;
+    }
+    return std::nullopt;
 }
 
 bool readLink(NetscapeImport& import, std::string_view tag) {
-    std::optional<std::string_view> title = textUpTo(import, "</A>");
+    std::optional<std::string_view> title = textUpTo(import, "A");
     if (!title) return false;
     BookmarkItem record;
     record.title = titleText(*title);
-    record.locator = fitText(attributeText(tag, "HREF"));
+    record.locator = fitText(addressText(tag));
     record.addDate = fitDate(attributeText(tag, "ADD_DATE"));
     record.lastModified = fitDate(attributeText(tag, "LAST_MODIFIED"));
     record.lastVisit = fitDate(attributeText(tag, "LAST_VISIT"));
@@ -347,7 +401,7 @@ bool readLink(NetscapeImport& import, std::string_view tag) {
 }
 
 bool readFolder(NetscapeImport& import, std::string_view tag) {
-    std::optional<std::string_view> title = textUpTo(import, "</H3>");
+    std::optional<std::string_view> title = textUpTo(import, "H3");
     if (!title) return false;
     BookmarkItem record;
     record.title = titleText(*title);
@@ -362,7 +416,7 @@ void readDescription(NetscapeImport& import) {
     std::size_t end = import.pos;
     for (;;) {
         end = import.text.find('<', end);
-        if (end == std::string_view::npos || import.text.compare(end + 1, 2, "BR") != 0) break;
+        if (end == std::string_view::npos || !breakAt(import.text, end)) break;
         ++end;
     }
     if (end == std::string_view::npos) end = import.text.size();
@@ -389,12 +443,13 @@ bool closeList(NetscapeImport& import) {
 
 // Handles one tag; false ends the import.
 bool readTag(NetscapeImport& import, std::string_view tag) {
-    std::string_view key = tag.substr(0, 3);
-    if (key == "A H") return readLink(import, tag);
-    if (key == "H3 ") return readFolder(import, tag);
-    if (key == "DD") readDescription(import);
-    else if (import.folderSeen && key == "DL") openList(import);
-    else if (import.folderSeen && key == "/DL") return closeList(import);
+    std::string_view name = tagName(tag);
+    // An anchor without an address (a named anchor) is no link.
+    if (equalsIgnoringCase(name, "A") && findAttribute(tag, "HREF")) return readLink(import, tag);
+    if (equalsIgnoringCase(name, "H3")) return readFolder(import, tag);
+    if (equalsIgnoringCase(name, "DD")) readDescription(import);
+    else if (import.folderSeen && equalsIgnoringCase(name, "DL")) openList(import);
+    else if (import.folderSeen && equalsIgnoringCase(name, "/DL")) return closeList(import);
     return true;
 }
 

@@ -5,6 +5,7 @@
 #include <cstddef>
 #include <string>
 #include <string_view>
+#include <vector>
 
 #include "store/document.h"
 #include "store/encoding.h"
@@ -21,25 +22,33 @@ struct ImportResult {
 };
 
 // The file text for start's subtree, header and closing lists included; empty for no node.
+// For kTopLevel, every top-level item's subtree, one after another at the top of the file.
 std::string exportNetscape(const Document& document, NodeId start);
 
 // Reads Netscape bookmark text (Shift-JIS) and puts its folders and links under target.
-// Tags are matched in upper case only. Marks the document modified.
+// Tag and attribute names are matched in any case; a tag's name ends at a blank or at its
+// end. Marks the document modified.
 ImportResult importNetscape(std::string_view text, Document& document, NodeId target);
 
 // & < > " as character references, for text between tags.
 std::string escapeHtmlText(std::string_view text);
-// The double quote, < and >, for attribute values in double quotes; & stays as it is.
+// & " < and >, for attribute values in double quotes, so that the import reads back the
+// same value.
 std::string escapeHtmlAttribute(std::string_view text);
 // Turns well-formed references (ending in ";") into their characters: &amp; &lt; &gt;
-// &quot; &apos;, &#NNN; and &#xHH;. A character without a Shift-JIS form is dropped;
-// anything else that starts with "&" stays as it is.
-std::string decodeCharacterReferences(std::string_view text);
+// &quot; &apos;, &#NNN; and &#xHH;. A character without a Shift-JIS form is dropped (or,
+// for an address, percent-encoded); anything else that starts with "&" stays as it is.
+std::string decodeCharacterReferences(std::string_view text,
+                                      Unrepresentable unrepresentable = Unrepresentable::Drop);
 
 // --- shared by the exchange formats ---
 
 // The record a tree item shows; an empty record if none carries its number.
 const BookmarkItem& recordOfNode(const Document& document, NodeId node);
+
+// Where an export starts: the node itself, or for kTopLevel every top-level item in order;
+// nothing for a node that is not alive.
+std::vector<NodeId> exportStarts(const BookmarkTree& tree, NodeId start);
 
 // Depth in the tree: a top-level item is 1, its children 2, and so on.
 unsigned depthInTree(const BookmarkTree& tree, NodeId node);

@@ -123,12 +123,14 @@ void appendItem(std::string& out, PageState& state, const Document& document, No
 
 std::string exportTreeHtml(const Document& document, NodeId start) {
     const BookmarkTree& tree = document.tree;
-    if (start == kTopLevel || !tree.isAlive(start)) return {};
+    std::vector<NodeId> starts = exportStarts(tree, start);
+    if (starts.empty()) return {};
     std::string out(kPageHead);
     PageState state;
-    state.previousDepth = depthInTree(tree, start) - 1;
-    walkWithDepth(tree, start, [](NodeId) { return true; },
-                  [&](NodeId node, unsigned depth) { appendItem(out, state, document, node, depth); });
+    state.previousDepth = depthInTree(tree, starts.front()) - 1;
+    for (NodeId each : starts)
+        walkWithDepth(tree, each, [](NodeId) { return true; },
+                      [&](NodeId node, unsigned depth) { appendItem(out, state, document, node, depth); });
     for (int i = 0; i < state.openDivisions; ++i) out += kCloseDivision;
     out += kPageTail;
     return out;

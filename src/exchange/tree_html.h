@@ -7,7 +7,8 @@
 
 namespace perchlet {
 
-// The whole page for start's subtree; empty for no node. Titles, addresses and dates are
+// The whole page for start's subtree (for kTopLevel, every top-level item's, one after
+// another); empty for no node. Titles, addresses and dates are
 // written with & < > and " as character references.
 std::string exportTreeHtml(const Document& document, NodeId start);
 

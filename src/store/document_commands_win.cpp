@@ -22,13 +22,24 @@ void sayNothingSelected(App& app) {
 
 enum class SaveOutcome { Written, NothingToWrite, NotWritten };
 
+// The name and extension of a path, as the caption shows it.
+std::string displayedFileName(const std::wstring& path) { return fileNameOf(narrow(path)); }
+
+// The backup copy: the data file's base name with ".bak", in the current folder.
+std::wstring backupPathFor(const std::wstring& path) {
+    std::size_t separator = path.find_last_of(L"\\/:");
+    std::wstring name = separator == std::wstring::npos ? path : path.substr(separator + 1);
+    std::size_t dot = name.rfind(L'.');
+    return (dot == std::wstring::npos ? name : name.substr(0, dot)) + L".bak";
+}
+
 // Writes text to path, or to a path the user chooses when path is empty.
-SaveOutcome writeDocumentText(App& app, const std::string& text, std::string path) {
+SaveOutcome writeDocumentText(App& app, const std::string& text, std::wstring path) {
     if (text.empty()) {
         sayNoData(app);
         return SaveOutcome::NothingToWrite;
     }
-    if (path.empty()) path = chooseSaveFile(app.mainWindow, kDataFileFilter);
+    if (path.empty()) path = chooseSavePath(app.mainWindow, kDataFileFilter);
     if (path.empty() || !writeWholeText(path, text)) return SaveOutcome::NotWritten;
     return SaveOutcome::Written;
 }
@@ -36,7 +47,7 @@ SaveOutcome writeDocumentText(App& app, const std::string& text, std::string pat
 // Save: to the current file path, or to a chosen one (which, as users know it, is not
 // remembered: the next Save asks again). The modified flag clears only when written.
 bool saveDocument(App& app) {
-    SaveOutcome outcome = writeDocumentText(app, writeWholeDocument(app.document), app.document.filePath);
+    SaveOutcome outcome = writeDocumentText(app, writeWholeDocument(app.document), app.documentPath);
     if (outcome == SaveOutcome::Written) app.document.modified = false;
     return outcome != SaveOutcome::NotWritten;
 }
@@ -49,7 +60,7 @@ bool offerToSaveChanges(App& app) {
     if (answer == IDCANCEL) return false;
     if (answer == IDNO) return true;
     // Always asks for a name. Cancelling the dialog cancels the command: nothing is lost.
-    return writeDocumentText(app, writeWholeDocument(app.document), "") != SaveOutcome::NotWritten;
+    return writeDocumentText(app, writeWholeDocument(app.document), L"") != SaveOutcome::NotWritten;
 }
 
 void showLoadedTree(App& app) {
@@ -63,15 +74,15 @@ void showLoadedTree(App& app) {
 
 void openDataFile(App& app) {
     if (!offerToSaveChanges(app)) return;
-    std::string path = chooseOpenFile(app.mainWindow, kDataFileFilter);
+    std::wstring path = chooseOpenPath(app.mainWindow, kDataFileFilter);
     if (path.empty()) return;
     resetDocumentAndView(app);
     if (!loadDataFileAt(app, path)) {
         sayNotOpened(app);
         return;
     }
-    app.document.fileName = fileNameOf(path);
-    app.document.filePath = path;
+    app.document.fileName = displayedFileName(path);
+    app.documentPath = path;
     showFileNameInCaption(app);
     app.document.loaded = true;
     app.document.modified = false;
@@ -104,10 +115,10 @@ void saveAs(App& app) {
         sayNoData(app);
         return;
     }
-    std::string path = chooseSaveFile(app.mainWindow, kDataFileFilter);
+    std::wstring path = chooseSavePath(app.mainWindow, kDataFileFilter);
     if (path.empty() || !writeWholeText(path, text)) return;
-    app.document.filePath = path;
-    app.document.fileName = fileNameOf(path);
+    app.documentPath = path;
+    app.document.fileName = displayedFileName(path);
     showFileNameInCaption(app);
     app.document.modified = false;
 }
@@ -118,7 +129,7 @@ void importDataFileUnderSelection(App& app) {
         sayNothingSelected(app);
         return;
     }
-    std::string path = chooseOpenFile(app.mainWindow, kDataFileFilter);
+    std::wstring path = chooseOpenPath(app.mainWindow, kDataFileFilter);
     std::optional<std::string> text = readWholeFile(path);
     if (!text) {
         sayNotOpened(app);
@@ -141,7 +152,7 @@ void exportSelectedSubtree(App& app) {
         sayNothingSelected(app);
         return;
     }
-    writeDocumentText(app, writeDataFile(app.document, start, app.document.serials.value), "");
+    writeDocumentText(app, writeDataFile(app.document, start, app.document.serials.value), L"");
 }
 
 }  // namespace
@@ -154,10 +165,11 @@ void showFileNameInCaption(App& app) {
 
 void resetDocumentAndView(App& app) {
     resetDocument(app.document);
+    app.documentPath.clear();
     app.treeView.buildImageList(app.instance);
 }
 
-bool loadDataFileAt(App& app, const std::string& path) {
+bool loadDataFileAt(App& app, const std::wstring& path) {
     std::optional<std::string> text = readWholeFile(path);
     if (!text) return false;
     HWND tree = app.treeView.window();
@@ -172,16 +184,29 @@ bool loadDataFileAt(App& app, const std::string& path) {
     if (app.settings.backupFile == 1) {
         // The copy goes to the current folder, as it always has.
         std::string asRead = text->substr(0, text->find('\0'));
-        writeWholeText(baseNameOf(path) + ".bak", asRead);
+        writeWholeText(backupPathFor(path), asRead);
     }
     return !result.rejected;
 }
 
+namespace {
+
+// "DataPass" is text from the settings; the start-up folder it is relative to is taken as
+// the system gave it, so that a folder named "Café" still holds the data file.
+std::wstring startupDataPath(const App& app, const std::string& dataPath, const StartupDataFile& file) {
+    if (file.filePath == dataPath || app.startupFolder.empty() ||
+        file.filePath.compare(0, app.startupDirectory.size() + 1, app.startupDirectory + "\\") != 0)
+        return widen(file.filePath);
+    return app.startupFolder + L"\\" + widen(file.filePath.substr(app.startupDirectory.size() + 1));
+}
+
+}  // namespace
+
 void loadDataFileAtStartup(App& app, const std::string& dataPath) {
     StartupDataFile file = startupDataFile(dataPath, app.startupDirectory);
     app.document.fileName = file.fileName;
-    app.document.filePath = file.filePath;
-    bool loaded = loadDataFileAt(app, file.filePath);
+    app.documentPath = startupDataPath(app, dataPath, file);
+    bool loaded = loadDataFileAt(app, app.documentPath);
     showFileNameInCaption(app);
     if (loaded) app.document.loaded = true;
     else sayNotOpened(app);

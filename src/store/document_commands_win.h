@@ -14,7 +14,7 @@ void resetDocumentAndView(App& app);
 
 // Reads a data file into the (reset) document, writing the ".bak" copy when the backup
 // setting is on. False when the file cannot be read or is not a data file.
-bool loadDataFileAt(App& app, const std::string& path);
+bool loadDataFileAt(App& app, const std::wstring& path);
 
 // The start-up load from "DataPass": caption, data-loaded flag or the failure message.
 void loadDataFileAtStartup(App& app, const std::string& dataPath);

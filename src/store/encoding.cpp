@@ -89,27 +89,6 @@ bool isQuoted(TextFilter mode) {
     return mode == TextFilter::QuotedNoCr || mode == TextFilter::QuotedCommaFree;
 }
 
-// Bytes as a text-mode read hands them over: CR LF arrives as LF.
-class TextModeBytes {
-public:
-    explicit TextModeBytes(std::string_view bytes) : bytes_(bytes) {}
-
-    // The next byte, or -1 at the end.
-    int next() {
-        if (pos_ >= bytes_.size()) return -1;
-        unsigned char c = byteOf(bytes_[pos_++]);
-        if (c == '\r' && pos_ < bytes_.size() && bytes_[pos_] == '\n') {
-            ++pos_;
-            return '\n';
-        }
-        return c;
-    }
-
-private:
-    std::string_view bytes_;
-    std::size_t pos_ = 0;
-};
-
 // Calls sink with each character of Shift-JIS text; bytes that form none give U+FFFD.
 template <typename Sink>
 void decodeShiftJis(std::string_view sjis, Sink sink) {
@@ -137,8 +116,13 @@ void appendUtf8(char32_t cp, std::string& out) {
     } else if (cp < 0x800) {
         out += static_cast<char>(0xC0 | (cp >> 6));
         out += static_cast<char>(0x80 | (cp & 0x3F));
-    } else {
+    } else if (cp < 0x10000) {
         out += static_cast<char>(0xE0 | (cp >> 12));
+        out += static_cast<char>(0x80 | ((cp >> 6) & 0x3F));
+        out += static_cast<char>(0x80 | (cp & 0x3F));
+    } else {
+        out += static_cast<char>(0xF0 | (cp >> 18));
+        out += static_cast<char>(0x80 | ((cp >> 12) & 0x3F));
         out += static_cast<char>(0x80 | ((cp >> 6) & 0x3F));
         out += static_cast<char>(0x80 | (cp & 0x3F));
     }
@@ -252,30 +236,100 @@ bool appendCodePointAsShiftJis(char32_t cp, std::string& out) {
     return true;
 }
 
-std::string utf8ToShiftJis(std::string_view utf8) {
+namespace {
+
+// UTF-8 bytes read one after the other, a whole well-formed character at a time.
+class Utf8Reader {
+public:
+    explicit Utf8Reader(std::string_view bytes) : bytes_(bytes) {}
+    // The next character, kIllFormed for an ill-formed sequence (dropped), or false at the end.
+    bool next(char32_t& cp);
+    static constexpr char32_t kIllFormed = 0xFFFFFFFF;
+
+private:
+    std::string_view bytes_;
+    std::size_t pos_ = 0;
+};
+
+bool Utf8Reader::next(char32_t& cp) {
+    if (pos_ >= bytes_.size()) return false;
+    unsigned char lead = byteOf(bytes_[pos_++]);
+    if (lead < 0x80) {
+        cp = lead;
+        return true;
+    }
+    // Well-formed sequences as Unicode lists them: no overlong forms, no surrogates,
+    // nothing past U+10FFFF; the second byte's range depends on the lead.
+    std::size_t length = 0;
+    unsigned char low = 0x80, high = 0xBF;
+    if (lead >= 0xC2 && lead <= 0xDF) length = 2;
+    else if (lead >= 0xE0 && lead <= 0xEF) length = 3;
+    else if (lead >= 0xF0 && lead <= 0xF4) length = 4;
+    if (length == 0) {
+        cp = kIllFormed;
+        return true;
+    }
+    if (lead == 0xE0) low = 0xA0;
+    if (lead == 0xED) high = 0x9F;
+    if (lead == 0xF0) low = 0x90;
+    if (lead == 0xF4) high = 0x8F;
+    char32_t value = lead & (0x7F >> length);
+    for (std::size_t i = 1; i < length; ++i) {
+        unsigned char c = pos_ < bytes_.size() ? byteOf(bytes_[pos_]) : 0;
+        if (c < low || c > high) {
+            // The sequence so far is dropped; the byte that broke it is read again.
+            cp = kIllFormed;
+            return true;
+        }
+        value = value << 6 | (c & 0x3F);
+        ++pos_;
+        low = 0x80;
+        high = 0xBF;
+    }
+    cp = value;
+    return true;
+}
+
+void appendPercentEncodedUtf8(char32_t cp, std::string& out) {
+    static const char kHex[] = "0123456789ABCDEF";
+    std::string utf8;
+    appendUtf8(cp, utf8);
+    for (char c : utf8) {
+        out += '%';
+        out += kHex[byteOf(c) >> 4];
+        out += kHex[byteOf(c) & 0xF];
+    }
+}
+
+}  // namespace
+
+void appendCodePoint(char32_t cp, Unrepresentable unrepresentable, std::string& out) {
+    if (cp == 0 || appendCodePointAsShiftJis(cp, out)) return;
+    if (cp > 0x10FFFF || (cp >= 0xD800 && cp <= 0xDFFF)) return;
+    switch (unrepresentable) {
+    case Unrepresentable::Drop: break;
+    case Unrepresentable::CharacterReference:
+        out += "&#";
+        out += std::to_string(static_cast<unsigned long>(cp));
+        out += ';';
+        break;
+    case Unrepresentable::PercentEncode: appendPercentEncodedUtf8(cp, out); break;
+    }
+}
+
+std::string utf8ToShiftJis(std::string_view utf8, Unrepresentable unrepresentable) {
     std::string out;
     out.reserve(utf8.size());
-    TextModeBytes in(utf8);
-    for (int c = in.next(); c >= 0; c = in.next()) {
-        char32_t cp = 0;
-        if (c < 0x80) {
-            cp = static_cast<char32_t>(c);
-        } else if (c < 0xC0 || c >= 0xF0) {
-            // A stray continuation byte, or a four-byte character (no Shift-JIS form anyway),
-            // whose continuation bytes are then skipped as strays.
-            continue;
-        } else if (c < 0xE0) {
-            int b1 = in.next();
-            if (b1 < 0) break;
-            cp = static_cast<char32_t>(((c & 0x1F) << 6) | (b1 & 0x3F));
-        } else {
-            int b1 = in.next();
-            int b2 = b1 < 0 ? -1 : in.next();
-            if (b2 < 0) break;
-            cp = static_cast<char32_t>(((c & 0x0F) << 12) | ((b1 & 0x3F) << 6) | (b2 & 0x3F));
-        }
-        appendCodePointAsShiftJis(cp, out);
+    Utf8Reader in(utf8);
+    bool pendingCr = false;  // a CR LF arrives as LF, as a text-mode read gives it
+    char32_t cp;
+    while (in.next(cp)) {
+        if (pendingCr && cp != '\n') out += '\r';
+        pendingCr = cp == '\r';
+        if (pendingCr || cp == Utf8Reader::kIllFormed) continue;
+        appendCodePoint(cp, unrepresentable, out);
     }
+    if (pendingCr) out += '\r';
     return out;
 }
 
@@ -293,22 +347,71 @@ std::u16string shiftJisToUtf16(std::string_view sjis) {
     return out;
 }
 
-std::string utf16ToShiftJis(std::u16string_view text) {
+std::string utf16ToShiftJis(std::u16string_view text, Unrepresentable unrepresentable) {
     std::string out;
     out.reserve(text.size() * 2);
-    for (char16_t unit : text) {
+    for (std::size_t i = 0; i < text.size(); ++i) {
+        char32_t cp = text[i];
         // ASCII, NUL included, stands for itself.
-        if (unit < 0x80) {
-            out += static_cast<char>(unit);
-        } else {
-            appendCodePointAsShiftJis(unit, out);
+        if (cp < 0x80) {
+            out += static_cast<char>(cp);
+            continue;
         }
+        if (cp >= 0xD800 && cp <= 0xDBFF && i + 1 < text.size() && text[i + 1] >= 0xDC00 && text[i + 1] <= 0xDFFF)
+            cp = 0x10000 + ((cp - 0xD800) << 10) + (text[++i] - 0xDC00);
+        appendCodePoint(cp, unrepresentable, out);
     }
     return out;
 }
 
+namespace {
+
+char asciiLower(char c) { return (c >= 'A' && c <= 'Z') ? static_cast<char>(c - 'A' + 'a') : c; }
+
+// Where `what` (lower case) starts in text at or after pos, in any case; npos when nowhere.
+std::size_t findIgnoringCase(std::string_view text, std::string_view what, std::size_t pos) {
+    for (; pos + what.size() <= text.size(); ++pos) {
+        std::size_t i = 0;
+        while (i < what.size() && asciiLower(text[pos + i]) == what[i]) ++i;
+        if (i == what.size()) return pos;
+    }
+    return std::string_view::npos;
+}
+
+bool isHtmlBlank(char c) { return c == ' ' || c == '\t' || c == '\r' || c == '\n' || c == '\f'; }
+
+// Whether a <meta> tag's text names UTF-8: charset=utf-8 as an attribute or inside its
+// content, with blanks around "=" and the value in quotes or not.
+bool metaDeclaresUtf8(std::string_view tag) {
+    for (std::size_t at = findIgnoringCase(tag, "charset", 0); at != std::string_view::npos;
+         at = findIgnoringCase(tag, "charset", at + 1)) {
+        std::size_t pos = at + 7;
+        while (pos < tag.size() && isHtmlBlank(tag[pos])) ++pos;
+        if (pos >= tag.size() || tag[pos] != '=') continue;
+        ++pos;
+        while (pos < tag.size() && (isHtmlBlank(tag[pos]) || tag[pos] == '"' || tag[pos] == '\'')) ++pos;
+        std::size_t value = findIgnoringCase(tag, "utf", pos);
+        if (value != pos) continue;
+        pos += 3;
+        if (pos < tag.size() && tag[pos] == '-') ++pos;
+        if (pos < tag.size() && tag[pos] == '8' &&
+            (pos + 1 == tag.size() || !(tag[pos + 1] >= '0' && tag[pos + 1] <= '9')))
+            return true;
+    }
+    return false;
+}
+
+}  // namespace
+
 bool shouldOfferUtf8Conversion(std::string_view text) {
-    return text.substr(0, 3) == u8"\uFEFF" || text.find("charset=UTF-8") != std::string_view::npos;
+    if (text.substr(0, 3) == u8"\uFEFF" || text.find("charset=UTF-8") != std::string_view::npos) return true;
+    for (std::size_t meta = findIgnoringCase(text, "<meta", 0); meta != std::string_view::npos;
+         meta = findIgnoringCase(text, "<meta", meta + 5)) {
+        std::size_t end = text.find('>', meta);
+        if (end == std::string_view::npos) end = text.size();
+        if (metaDeclaresUtf8(text.substr(meta, end - meta))) return true;
+    }
+    return false;
 }
 
 }  // namespace perchlet

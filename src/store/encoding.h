@@ -37,20 +37,34 @@ std::string filterText(std::string_view text, TextFilter mode);
 // Appends the code page 932 form of cp; false (and nothing appended) when it has none or is 0.
 bool appendCodePointAsShiftJis(char32_t cp, std::string& out);
 
-// Reads the bytes as a text-mode read of a UTF-8 file would give them (CR LF as LF) and
-// keeps every character that has a Shift-JIS form.
-std::string utf8ToShiftJis(std::string_view utf8);
+// What a conversion to Shift-JIS makes of a character that has no Shift-JIS form.
+enum class Unrepresentable {
+    Drop,                // titles and plain text: the character goes
+    CharacterReference,  // HTML: "&#233;", which the HTML readers then drop or keep as they need
+    PercentEncode,       // addresses: its UTF-8 bytes as "%C3%A9", the same address
+};
 
-// A file that says "charset=UTF-8" (exact case) or starts with a UTF-8 byte order mark:
-// the user is offered its conversion when it is read.
+// Reads the bytes as a text-mode read of a UTF-8 file would give them (CR LF as LF). Each
+// well-formed character is converted; an ill-formed or truncated sequence is dropped by
+// itself and the byte that broke it is read afresh, so ASCII markup is never swallowed.
+std::string utf8ToShiftJis(std::string_view utf8, Unrepresentable unrepresentable = Unrepresentable::Drop);
+
+// Appends cp's Shift-JIS form, or what the policy makes of a character without one.
+void appendCodePoint(char32_t cp, Unrepresentable unrepresentable, std::string& out);
+
+// A file that starts with a UTF-8 byte order mark, or declares UTF-8 as its charset in any
+// of the ways HTML allows ("charset=UTF-8" anywhere, and in a <meta> tag any case, quoted
+// or not, as content or as the charset attribute): the user is offered its conversion.
 bool shouldOfferUtf8Conversion(std::string_view text);
+
 
 // Bytes that form no character become U+FFFD.
 std::string shiftJisToUtf8(std::string_view sjis);
 std::u16string shiftJisToUtf16(std::string_view sjis);
 
-// Characters without a Shift-JIS form are dropped.
-std::string utf16ToShiftJis(std::u16string_view text);
+// Characters without a Shift-JIS form are dropped, or as the policy says; surrogate pairs
+// are read as the characters they make.
+std::string utf16ToShiftJis(std::u16string_view text, Unrepresentable unrepresentable = Unrepresentable::Drop);
 
 // The code page 932 tables (generated into cp932_table.cpp).
 // Form of a code point: below 0x100 one byte, otherwise lead << 8 | trail; 0 when none.

@@ -44,9 +44,8 @@ bool replaceThroughTemporary(const std::wstring& target, const std::string& text
 
 }  // namespace
 
-bool writeWholeText(const std::string& path, const std::string& text) {
-    if (path.empty()) return false;
-    std::wstring target = widen(path);
+bool writeWholeText(const std::wstring& target, const std::string& text) {
+    if (target.empty()) return false;
     if (target.size() >= MAX_PATH || !replaceThroughTemporary(target, text)) {
         showMessage(nullptr, "SaveText_file", "書き込み失敗", MB_OK);
         return false;
@@ -54,13 +53,15 @@ bool writeWholeText(const std::string& path, const std::string& text) {
     return true;
 }
 
-std::optional<std::string> readWholeFile(const std::string& path) {
+bool writeWholeText(const std::string& path, const std::string& text) { return writeWholeText(widen(path), text); }
+
+std::optional<std::string> readWholeFile(const std::wstring& path) {
     if (path.empty()) return std::nullopt;
-    HANDLE file = CreateFileW(widen(path).c_str(), GENERIC_READ | GENERIC_WRITE, FILE_SHARE_READ, nullptr,
+    HANDLE file = CreateFileW(path.c_str(), GENERIC_READ | GENERIC_WRITE, FILE_SHARE_READ, nullptr,
                               OPEN_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr);
     if (file == INVALID_HANDLE_VALUE) {
         // A read-only file or folder still reads.
-        file = CreateFileW(widen(path).c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING,
+        file = CreateFileW(path.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING,
                            FILE_ATTRIBUTE_NORMAL, nullptr);
         if (file == INVALID_HANDLE_VALUE) return std::nullopt;
     }
@@ -82,12 +83,14 @@ std::optional<std::string> readWholeFile(const std::string& path) {
     return text;
 }
 
-std::optional<std::string> readWholeFileOfferingUtf8(const std::string& path, HWND owner) {
+std::optional<std::string> readWholeFile(const std::string& path) { return readWholeFile(widen(path)); }
+
+std::optional<std::string> readWholeFileOfferingUtf8(const std::wstring& path, HWND owner) {
     std::optional<std::string> text = readWholeFile(path);
     if (!text || !shouldOfferUtf8Conversion(*text)) return text;
     if (showMessage(owner, "文字コードがUTF-8です。変換して読み込みますか？", "ファイルの読込", MB_OKCANCEL) != IDOK)
         return text;
-    return utf8ToShiftJis(*text);
+    return utf8ToShiftJis(*text, Unrepresentable::CharacterReference);
 }
 
 }  // namespace perchlet

@@ -122,7 +122,6 @@ for file in "$corpus"/html/*; do
         fail "corpus $name: the converted file lists differently"
     [ "$("$tool" show "$file" | wc -l)" -gt 1 ] || fail "corpus $name: nothing read"
 done
-"$tool" show "$corpus/csv/pocket_wallabag_pocket.csv" > /dev/null || fail "corpus csv does not read"
 
 # expect_exit CODE MESSAGE_PART ARGS...: exit code and the one-line message on stderr.
 expect_exit() {
@@ -150,6 +149,110 @@ expect_exit 2 "cannot write format opml" convert "$work/in.dat" "$work/out.dat" 
 expect_exit 2 "cannot tell which format to write $work/out.txt in from its name (give --to)" convert "$work/in.dat" "$work/out.txt"
 expect_exit 1 "cannot list the folder $work/in.dat" show "$work/in.dat" --from favorites
 expect_exit 2 "--to needs a format" convert "$work/in.dat" "$work/out.dat" --to
+# Another program's CSV (Pocket's "title,url,time_added,tags,status") is refused, not read as nothing.
+expect_exit 1 "no row of $corpus/csv/pocket_wallabag_pocket.csv is in this program's CSV layout" \
+    show "$corpus/csv/pocket_wallabag_pocket.csv"
+expect_exit 1 "is in this program's CSV layout" convert "$corpus/csv/pocket_wallabag_pocket.csv" "$work/pocket.dat"
+[ -e "$work/pocket.dat" ] && fail "a CSV in another layout still wrote output"
+printf 'URL,Title,Selection,Folder\r\nhttps://a.example/,A,,Unread\r\n2024 plans,B,,Unread\r\n' > "$work/other.csv"
+expect_exit 1 "is in this program's CSV layout" show "$work/other.csv"
+
+# ---- hostile and unusual files, paths and encodings ----
+
+signature() { printf '\202\261\202\352\202\315\216\251\223\256\220\266\220\254\r\n[Version]\r\nDataVersion=1.01\r\n'; }
+
+# Several top-level items go out one after another at the top level, in every format.
+{
+    signature
+    record 268500993 'First' ''
+    record 131074 'a' 'http://a/'
+    record 268500995 'Second' ''
+    record 131076 'b' 'http://b/'
+} > "$work/two.dat"
+for to in netscape csv tree-html favorites; do
+    "$tool" convert "$work/two.dat" "$work/two-$to" --to $to || fail "two top-level items to $to exit non-zero"
+done
+"$tool" show "$work/two-netscape" --from netscape | cut -f1 > "$work/two.txt"
+printf 'VoZivoVaro\n  First\n    a\n  Second\n    b\n' | cmp -s - "$work/two.txt" || fail "netscape output lacks a top-level item"
+[ "$("$tool" show "$work/two-csv" --from csv | wc -l)" -eq 5 ] || fail "csv output lacks a top-level item"
+grep -q 'http://b/' "$work/two-tree-html" || fail "tree page lacks a top-level item"
+[ -f "$work/two-favorites/Second/b.url" ] || fail "favorites lack a top-level item"
+
+# UTF-8 that declares itself in lower case; a truncated character before markup; tags as
+# other programs write them; & and characters outside Shift-JIS in addresses.
+printf '<meta charset="utf-8">\n<dt><a href="http://a/?x=1&amp;y=2">t\343\201</a>\n<DT><A ID="i"\tHREF="http://cafe.example/Caf\303\251/\303\274">\344\272\214</A>\n' > "$work/hostile.htm"
+"$tool" show "$work/hostile.htm" --from netscape | cut -f1 > "$work/hostile.txt"
+printf 'VoZivoVaro\n  t\n  \344\272\214\n' | cmp -s - "$work/hostile.txt" || { fail "hostile Netscape file lists differently"; cat "$work/hostile.txt" >&2; }
+"$tool" convert "$work/hostile.htm" "$work/hostile.html" --from netscape || fail "hostile Netscape file does not convert"
+grep -qF 'HREF="http://a/?x=1&amp;y=2"' "$work/hostile.html" || fail "& in an address is not written as &amp;"
+grep -qF 'HREF="http://cafe.example/Caf%C3%A9/%C3%BC"' "$work/hostile.html" || fail "address loses characters outside Shift-JIS"
+
+# CSV with LF line ends and a last row without one reads as the CR LF file does.
+tr -d '\r' < "$work/flat.csv" | head -c -1 > "$work/flat-lf.csv"
+[ "$("$tool" show "$work/flat-lf.csv" | wc -l)" -eq "$("$tool" show "$work/flat.csv" | wc -l)" ] ||
+    fail "CSV with LF line ends reads differently"
+
+# Paths never pass through Shift-JIS: a folder named Café or 😀 is the one written and read.
+for name in 'Caf\303\251' '\360\237\230\200'; do
+    folder="$work/paths/$(printf "$name")"
+    "$tool" convert "$work/in.dat" "$folder/" || fail "favorites to $folder exit non-zero"
+    [ -f "$folder/VoZivoVaro/Tools/日本.url" ] || fail "favorites to $folder miss it"
+done
+[ "$(ls "$work/paths")" = "$(printf 'Caf\303\251\n\360\237\230\200')" ] || fail "favorites written beside the chosen folder"
+mkdir -p "$work/fav_in/$(printf '\360\237\230\200')"
+printf '[InternetShortcut]\r\nURL=http://cafe/\r\n' > "$work/fav_in/$(printf 'Caf\303\251').url"
+printf '[InternetShortcut]\r\nURL=http://inner/\r\n' > "$work/fav_in/$(printf '\360\237\230\200')/inner.url"
+"$tool" convert "$work/fav_in" "$work/fav_in.html" || fail "favorites with such names do not convert"
+[ "$(grep -c '<DT>' "$work/fav_in.html")" -eq 4 ] || fail "a folder named with an emoji is not read once"
+grep -q 'HREF="http://cafe/".*>Caf</A>' "$work/fav_in.html" || fail "a shortcut named Café loses its address"
+"$tool" show "$work/paths/$(printf 'Caf\303\251')" | grep -q "日本${tab}web" || fail "reading from a folder named Café"
+
+# A link standing in the target folder is never followed: a link to a file is replaced by the
+# shortcut, a link to a folder is refused and named. A FIFO among favorites is not read.
+mkdir -p "$work/outside" "$work/linked/VoZivoVaro/Tools"
+echo keep > "$work/outside/secret"
+ln -s "$work/outside/secret" "$work/linked/VoZivoVaro/Tools/日本.url"
+"$tool" convert "$work/in.dat" "$work/linked/" || fail "favorites over a link to a file exit non-zero"
+[ -L "$work/linked/VoZivoVaro/Tools/日本.url" ] && fail "a link to a file is not replaced"
+rm -rf "$work/linked/VoZivoVaro/Tools"
+ln -s "$work/outside" "$work/linked/VoZivoVaro/Tools"
+expect_exit 1 "cannot write $work/linked/VoZivoVaro/Tools" convert "$work/in.dat" "$work/linked/"
+[ "$(ls "$work/outside")" = secret ] && [ "$(cat "$work/outside/secret")" = keep ] || fail "favorites written through a link"
+mkdir -p "$work/fifo_in" && mkfifo "$work/fifo_in/pipe.url"
+timeout 60 "$tool" show "$work/fifo_in" | grep -q "^  pipe${tab}web" || fail "a FIFO among favorites is read or hangs"
+
+# Favorites deeper than the level limit: written as far as it goes, and the tool says so.
+{
+    signature
+    depth=1
+    while [ "$depth" -le 17 ]; do record $((268435456 + depth * 65536 + depth)) 'd' ''; depth=$((depth + 1)); done
+    record $((18 * 65536 + 18)) 'deep' 'http://deep/'
+} > "$work/deep.dat"
+expect_exit 1 "1 item(s) in 1 folder(s) more than 16 levels deep left out" convert "$work/deep.dat" "$work/deepfav/"
+
+# A write that fails half way (a file size limit stands in for a full disk) leaves the old
+# file whole and no temporary file behind.
+{
+    signature
+    record 268500993 'VoZivoVaro' ''
+    i=0
+    while [ "$i" -lt 300 ]; do record $((131072 + i + 2)) "link $i" "http://example.com/$i"; i=$((i + 1)); done
+} > "$work/big.dat"
+for out in kept.html kept.dat kept.csv; do
+    "$tool" convert "$work/in.dat" "$work/$out" || fail "writing $out exits non-zero"
+    cp "$work/$out" "$work/$out.before"
+    (trap '' XFSZ; ulimit -f 8; "$tool" convert "$work/big.dat" "$work/$out" 2> "$work/err.txt")
+    [ $? -eq 1 ] || fail "a failed write of $out does not exit 1"
+    cmp -s "$work/$out" "$work/$out.before" || fail "a failed write truncates the old $out"
+    [ -z "$(ls "$work" | grep "^$out\.tmp")" ] || fail "a failed write of $out leaves a temporary file"
+done
+
+# show of a very deep tree streams its listing; indentation stops at 64 levels.
+awk 'BEGIN { print "<!DOCTYPE NETSCAPE-Bookmark-file-1>"; for (i = 0; i < 100000; i++) print "<DT><H3>f</H3><DL><p>" }' > "$work/deep.html"
+(ulimit -v 600000; "$tool" show "$work/deep.html" > "$work/deep.txt") || fail "show of a deep tree fails within 600 MB"
+[ "$(wc -l < "$work/deep.txt")" -eq 100001 ] || fail "show of a deep tree lists $(wc -l < "$work/deep.txt") lines"
+[ "$(awk '{ match($0, /^ */); if (RLENGTH > m) m = RLENGTH } END { print m }' "$work/deep.txt")" -eq 128 ] ||
+    fail "show of a deep tree does not cap its indentation"
 
 if [ "$failures" -ne 0 ]; then
     echo "$failures check(s) failed" >&2

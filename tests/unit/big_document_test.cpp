@@ -54,12 +54,11 @@ void expectEveryLinkAlike(const std::string& output, unsigned links) {
 }
 
 struct MemoryFavorites : FavoritesFileSystem {
-    std::map<std::string, std::string> files;
-    char separator() const override { return '/'; }
-    std::optional<std::vector<FavoritesEntry>> list(const std::string&) override { return std::nullopt; }
-    std::optional<std::string> readFile(const std::string&) override { return std::nullopt; }
-    bool makeDirectory(const std::string&) override { return true; }
-    bool writeFile(const std::string& path, const std::string& bytes) override {
+    std::map<std::filesystem::path, std::string> files;
+    std::optional<std::vector<FavoritesEntry>> list(const std::filesystem::path&) override { return std::nullopt; }
+    std::optional<std::string> readFile(const std::filesystem::path&) override { return std::nullopt; }
+    bool makeDirectory(const std::filesystem::path&) override { return true; }
+    bool writeFile(const std::filesystem::path& path, const std::string& bytes) override {
         files[path] = bytes;
         return true;
     }

@@ -35,11 +35,11 @@ TEST(CsvExport, WritesStartDirectoryHeaderAndOneRowPerItemInDisplayOrder) {
               "C:\\Program Files\\Perchlet\r\n" + kHeaderLine +
                   "1,VoZivoVaro,,\"\",1,0,\r\n"
                   "2,Folder  one,,\"\",100,000000,\r\n"
-                  "3,A  B,http://x/?a=1,2,\"line 1 \nline 2\",100,000000,\r\n"
+                  "3,A  B,\"http://x/?a=1,2\",\"line 1 \nline 2\",100,000000,\r\n"
                   "4,under a link,http://y/,\"\",100,000000,\r\n"
                   "5,prog,URL not found !,\"\",100,000000,\r\n");
     EXPECT_EQ(exportCsv(t.doc, link, "D"), "D\r\n" + kHeaderLine +
-                                               "1,A  B,http://x/?a=1,2,\"line 1 \nline 2\",100,000000,\r\n"
+                                               "1,A  B,\"http://x/?a=1,2\",\"line 1 \nline 2\",100,000000,\r\n"
                                                "2,under a link,http://y/,\"\",100,000000,\r\n");
 }
 
@@ -67,20 +67,88 @@ TEST(CsvImport, ExportedSubtreeComesBackFlatWithCommasAsBlanks) {
     EXPECT_EQ(back.doc.tree.node(result.lastCreated).text, "mail");
 }
 
-TEST(CsvImport, FirstTwoLinesAreNeverDataAndAnUnendedLastLineIsLost) {
+TEST(CsvImport, FirstTwoLinesAreNeverDataAndAnUnendedLastLineIsRead) {
     Tree t;
     std::string text =
         "1,line one,http://1/,c,d,e,f\r\n"
         "2,header line,http://2/,c,d,e,f\r\n"
         "3,kept,http://3/,c,d,e,f\r\n"
         "4,unended,http://4/,c,d,e,f";
-    EXPECT_EQ(importCsv(text, t.doc, t.root).count, 1u);
-    EXPECT_EQ(t.childTitles(t.root), (std::vector<std::string>{"kept"}));
+    EXPECT_EQ(importCsv(text, t.doc, t.root).count, 2u);
+    EXPECT_EQ(t.childTitles(t.root), (std::vector<std::string>{"kept", "unended"}));
+    EXPECT_EQ(t.record(t.child(t.root, 1)).lastVisit, "f");
 
     Tree u;
     EXPECT_EQ(importCsv("only one line\r\n", u.doc, u.root).count, 0u);
     EXPECT_EQ(importCsv("", u.doc, u.root).count, 0u);
-    EXPECT_EQ(importCsv("a\nb\n1,lf,only,c,d,e,f\n", u.doc, u.root).count, 0u);  // lines end in CR LF only
+    EXPECT_EQ(importCsv("a\nb", u.doc, u.root).count, 0u);
+}
+
+// A file kept in git or made on another system: LF or CR line ends read as CR LF ones do,
+// and a quoted comment still holds its own line breaks.
+TEST(CsvImport, LfAndCrLineEndsReadAlike) {
+    for (std::string lineEnd : {"\r\n", "\n", "\r"}) {
+        SCOPED_TRACE(lineEnd == "\n" ? "LF" : lineEnd == "\r" ? "CR" : "CR LF");
+        std::string text = "C:\\start" + lineEnd + "header" + lineEnd +
+                           "1,first,http://a/,\"two\nlines\",1,2,3" + lineEnd +
+                           "2,second,\"http://b/?x=1,2\",\"\",4,5,6" + lineEnd +
+                           "3,unended,http://c/,\"\",7,8,9";
+        Tree t;
+        ASSERT_EQ(importCsv(text, t.doc, t.root).count, 3u);
+        EXPECT_EQ(t.childTitles(t.root), (std::vector<std::string>{"first", "second", "unended"}));
+        EXPECT_EQ(t.record(t.child(t.root, 0)).comment, "two\nlines");
+        EXPECT_EQ(t.record(t.child(t.root, 0)).lastVisit, "3");
+        EXPECT_EQ(t.record(t.child(t.root, 1)).locator, "http://b/?x=1,2");
+        EXPECT_EQ(t.record(t.child(t.root, 2)).lastVisit, "9");
+    }
+}
+
+// Addresses with commas or quotes come back whole; every other row keeps its bytes.
+TEST(CsvExport, AddressesWithCommasOrQuotesAreQuotedAndReadBackWhole) {
+    const std::string map = "https://maps.example/@35.68,139.76,15z";
+    const std::string quoted = "http://q/?say=\"hi\",x";
+    Tree t;
+    NodeId folder = t.add(t.root, kKindFolder, "F");
+    t.add(folder, kKindWebLink, "map", map, "note");
+    t.add(folder, kKindWebLink, "quote", quoted);
+    t.add(folder, kKindWebLink, "plain", "http://p/?a=1&b=2");
+
+    std::string text = exportCsv(t.doc, folder, "C:\\");
+    EXPECT_NE(text.find("2,map,\"https://maps.example/@35.68,139.76,15z\",\"note\",100,000000,\r\n"), std::string::npos);
+    EXPECT_NE(text.find("3,quote,\"http://q/?say=\"\"hi\"\",x\",\"\",100,000000,\r\n"), std::string::npos);
+    EXPECT_NE(text.find("4,plain,http://p/?a=1&b=2,\"\",100,000000,\r\n"), std::string::npos);
+
+    Tree back;
+    ASSERT_EQ(importCsv(text, back.doc, back.root).count, 4u);
+    std::vector<const BookmarkItem*> rows = back.children(back.root);
+    EXPECT_EQ(rows[1]->locator, map);
+    EXPECT_EQ(rows[1]->comment, "note");
+    EXPECT_EQ(rows[1]->addDate, "100");
+    EXPECT_EQ(rows[2]->locator, quoted);
+    EXPECT_EQ(rows[3]->locator, "http://p/?a=1&b=2");
+}
+
+// Several top-level items, as the tool writes them: one after another, numbered on.
+TEST(CsvExport, TopLevelWritesEveryTopLevelItem) {
+    Tree t;
+    t.add(t.root, kKindWebLink, "a", "http://a/");
+    NodeId second = insertRootItem(t.doc);
+    t.add(second, kKindWebLink, "b", "http://b/");
+    std::string text = exportCsv(t.doc, kTopLevel, "D");
+    EXPECT_NE(text.find("\r\n2,a,http://a/,"), std::string::npos);
+    EXPECT_NE(text.find("\r\n3,VoZivoVaro,,"), std::string::npos);
+    EXPECT_NE(text.find("\r\n4,b,http://b/,"), std::string::npos);
+}
+
+// A UTF-8 file (the tool reads one with a byte order mark): what Shift-JIS cannot hold
+// is dropped from titles and percent-encoded in addresses.
+TEST(CsvImport, Utf8RowsKeepTheirAddressesWhole) {
+    std::string text = "\xEF\xBB\xBF" "C:\\\nheader\n1," + std::string(u8"Caf\u00E9 日本") + "," +
+                       std::string(u8"http://cafe.example/Caf\u00E9/\u00FC") + ",\"\",1,2,3\n";
+    Tree t;
+    ASSERT_EQ(importCsv(text, t.doc, t.root, CsvText::Utf8).count, 1u);
+    EXPECT_EQ(t.record(t.child(t.root, 0)).title, "Caf 日本");
+    EXPECT_EQ(t.record(t.child(t.root, 0)).locator, "http://cafe.example/Caf%C3%A9/%C3%BC");
 }
 
 TEST(CsvImport, RowsAreCutAtCommasWithTheCommentRules) {

@@ -207,13 +207,55 @@ TEST(Utf8ToShiftJis, ReadsLikeATextModeFile) {
     EXPECT_EQ(utf8ToShiftJis("a\r\nb\rc\n\r\n"), "a\nb\rc\n\n");
 }
 
+// An ill-formed sequence goes by itself; the byte that broke it is read again, so the
+// markup after a truncated character survives.
 TEST(Utf8ToShiftJis, MalformedBytes) {
-    EXPECT_EQ(utf8ToShiftJis("\x80\xBF" "a"), "a");              // stray continuation bytes
-    EXPECT_EQ(utf8ToShiftJis("a\xE6\x97"), "a");                  // partial character at the end
-    EXPECT_EQ(utf8ToShiftJis("a\xC3"), "a");
-    EXPECT_EQ(utf8ToShiftJis("\xC0\x80" "a"), "a");               // code point 0 adds nothing
-    EXPECT_EQ(utf8ToShiftJis("\xC0\xAF"), "/");                   // continuation bits taken as they are
-    EXPECT_EQ(utf8ToShiftJis("\xF8\x88\x80\x80\x80x"), "x");      // five-byte lead skipped
+    struct Case {
+        const char* utf8;
+        std::string sjis;
+    };
+    const Case cases[] = {
+        {"\x80\xBF" "a", "a"},                                       // stray continuation bytes
+        {"a\xE6\x97", "a"},                                          // partial character at the end
+        {"a\xC3", "a"},
+        {"t\xE3\x81</A><A HREF=\"y\">", "t</A><A HREF=\"y\">"},      // truncated before markup
+        {"t\xC3<b", "t<b"},
+        {"\xF0\x9F\x98<", "<"},                                      // truncated four-byte character
+        {"\xC0\xBC\xE0\x80\xBC\xF0\x80\x80\xBC" "a", "a"},          // overlong forms of "<"
+        {"\xC0\x80" "a", "a"},
+        {"\xED\xA0\x80" "a", "a"},                                   // a surrogate
+        {"\xF4\x90\x80\x80" "a", "a"},                               // past U+10FFFF
+        {"\xF8\x88\x80\x80\x80x", "x"},                               // five-byte lead
+        {"\xE6\x97\xA5\xE6\x9C\xAC", "\x93\xFA\x96\x7B"},             // well-formed stays
+    };
+    for (const Case& c : cases) EXPECT_EQ(utf8ToShiftJis(c.utf8), c.sjis) << c.utf8;
+}
+
+TEST(Utf8ToShiftJis, CharactersWithoutAFormAsThePolicySays) {
+    const std::string text = u8"Caf\u00E9/\U0001F600 日本";
+    EXPECT_EQ(utf8ToShiftJis(text), "Caf/ 日本");
+    EXPECT_EQ(utf8ToShiftJis(text, Unrepresentable::CharacterReference), "Caf&#233;/&#128512; 日本");
+    EXPECT_EQ(utf8ToShiftJis(text, Unrepresentable::PercentEncode), "Caf%C3%A9/%F0%9F%98%80 日本");
+    EXPECT_EQ(utf16ToShiftJis(u"\u00FC\U0001F600", Unrepresentable::PercentEncode), "%C3%BC%F0%9F%98%80");
+}
+
+TEST(Utf8Offer, CharsetIsRecognisedAsHtmlAllowsIt) {
+    const char* const offered[] = {
+        "<META HTTP-EQUIV=\"Content-Type\" CONTENT=\"text/html; charset=UTF-8\">",
+        "<meta http-equiv=\"content-type\" content=\"text/html; charset=utf-8\">",
+        "<meta charset=\"utf-8\">",
+        "<META CHARSET=UTF-8>",
+        "<meta charset = 'utf8' />",
+        "\xEF\xBB\xBF<!DOCTYPE NETSCAPE-Bookmark-file-1>",
+    };
+    for (const char* text : offered) EXPECT_TRUE(shouldOfferUtf8Conversion(text)) << text;
+    const char* const notOffered[] = {
+        "<meta charset=\"shift_jis\">",
+        "<meta charset=\"utf-16\">",
+        "<A HREF=\"http://x/?charset=utf-8\">t</A>",  // not a declaration
+        "<meta charset=\"utf-80\">",
+    };
+    for (const char* text : notOffered) EXPECT_FALSE(shouldOfferUtf8Conversion(text)) << text;
 }
 
 TEST(ShiftJisToUnicode, RoundTrips) {

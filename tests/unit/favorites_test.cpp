@@ -1,4 +1,5 @@
 #include <gtest/gtest.h>
+#include <sys/stat.h>
 #include <unistd.h>
 #include <utime.h>
 
@@ -120,7 +121,8 @@ TEST_F(FavoritesOnDisk, RootExportMakesVoZivoVaroWithEveryLinkBesideItsFolders) 
     EXPECT_TRUE(fs::is_directory(at("VoZivoVaro/Top/Empty")));
     EXPECT_TRUE(fs::is_empty(at("VoZivoVaro/Top/Empty")));
     EXPECT_EQ(readFile("VoZivoVaro/2004-01-02.url"), "[InternetShortcut]\r\nURL=http://date/\r\n");
-    EXPECT_EQ(readFile("VoZivoVaro/same.url"), "[InternetShortcut]\r\nURL=http://second/\r\n");
+    EXPECT_EQ(readFile("VoZivoVaro/same.url"), "[InternetShortcut]\r\nURL=http://first/\r\n");
+    EXPECT_EQ(readFile("VoZivoVaro/same (2).url"), "[InternetShortcut]\r\nURL=http://second/\r\n");
     EXPECT_EQ(readFile("VoZivoVaro/mail.url"), "[InternetShortcut]\r\nURL=mailto:x@y\r\n");
     EXPECT_EQ(readFile("VoZivoVaro/_CON.url"), "[InternetShortcut]\r\nURL=http://device/\r\n");
     EXPECT_FALSE(fs::exists(at("VoZivoVaro/program.url")));
@@ -173,7 +175,7 @@ TEST_F(FavoritesOnDisk, FailedWritesStopOrCarryOnAsAsked) {
     FavoritesExportResult carried = exportFavorites(t.doc, top, dir(), disk_, AfterFailedWrite::CarryOn);
     EXPECT_FALSE(carried.stopped);
     ASSERT_EQ(carried.failedWrites.size(), 2u);
-    EXPECT_GT(carried.failedWrites[1].size(), kMaxFavoritesPath);
+    EXPECT_GT(carried.failedWrites[1].native().size(), kMaxFavoritesPath);
     EXPECT_EQ(carried.filesWritten, 1u);
     EXPECT_TRUE(fs::exists(at("top/fine.url")));
 }
@@ -236,5 +238,120 @@ TEST_F(FavoritesOnDisk, AMissingDirectoryIsReportedAndChangesNothing) {
     EXPECT_FALSE(result.topLevelRead);
     EXPECT_FALSE(t.doc.modified);
     EXPECT_EQ(result.count, 0u);
-    EXPECT_EQ(result.unlistedDirectories, (std::vector<std::string>{at("missing").string()}));
+    EXPECT_EQ(result.unlistedDirectories, (std::vector<fs::path>{at("missing")}));
+}
+
+// ---------------------------------------------------------------- hostile names and files
+
+// Names that come out alike in one folder are numbered as Windows numbers copies, in any
+// case; each folder starts its own numbering, and a later export overwrites the same files.
+TEST_F(FavoritesOnDisk, NamesThatComeOutAlikeAreNumbered) {
+    Tree t;
+    NodeId top = t.add(t.root, kKindFolder, "top");
+    const char* const titles[] = {"dup", "dup", "Dup", ".", "..", "_", "dup (2)"};
+    for (const char* title : titles) t.add(top, kKindWebLink, title, std::string("http://") + title + "/");
+    t.add(top, kKindFolder, "dup");
+    NodeId folder = t.add(top, kKindFolder, "dup");
+    t.add(folder, kKindWebLink, "dup", "http://inner/");
+
+    for (int run = 0; run < 2; ++run) {
+        FavoritesExportResult result = exportFavorites(t.doc, top, dir(), disk_, AfterFailedWrite::Stop);
+        EXPECT_EQ(result.filesWritten, 8u);
+        EXPECT_TRUE(result.failedWrites.empty());
+    }
+    std::set<std::string> names;
+    for (const auto& entry : fs::directory_iterator(at("top"))) names.insert(entry.path().filename().u8string());
+    EXPECT_EQ(names, (std::set<std::string>{"dup.url", "dup (2).url", "Dup (3).url", "_.url", "_ (2).url",
+                                            "_ (3).url", "dup (2) (2).url", "dup", "dup (2)"}));
+    EXPECT_EQ(readFile("top/Dup (3).url"), "[InternetShortcut]\r\nURL=http://Dup/\r\n");
+    EXPECT_EQ(readFile("top/_ (2).url"), "[InternetShortcut]\r\nURL=http://../\r\n");
+    EXPECT_EQ(readFile("top/dup (2)/dup.url"), "[InternetShortcut]\r\nURL=http://inner/\r\n");
+}
+
+TEST_F(FavoritesOnDisk, ItemsBelowTheLevelLimitAreCounted) {
+    Tree t;
+    NodeId parent = t.root;
+    for (int level = 2; level <= 17; ++level) parent = t.add(parent, kKindFolder, "d");  // the root is level 1
+    t.add(parent, kKindWebLink, "a", "http://a/");
+    NodeId sub = t.add(parent, kKindFolder, "sub");
+    t.add(sub, kKindWebLink, "b", "http://b/");
+    FavoritesExportResult result = exportFavorites(t.doc, t.root, dir(), disk_, AfterFailedWrite::Stop);
+    EXPECT_EQ(result.foldersNotEntered, 1u);
+    EXPECT_EQ(result.itemsNotWritten, 3u);
+}
+
+// Paths never pass through Shift-JIS: a folder named with characters it lacks is the one
+// written and read, and its names become titles without them.
+TEST_F(FavoritesOnDisk, PathsKeepCharactersThatShiftJisLacks) {
+    Tree t;
+    NodeId folder = t.add(t.root, kKindFolder, "f");
+    t.add(folder, kKindWebLink, "link", "http://a/");
+    for (const char* name : {u8"Caf\u00E9", u8"\U0001F600"}) {
+        fs::path chosen = at("out") / fs::u8path(name);
+        fs::create_directories(chosen);
+        EXPECT_EQ(exportFavorites(t.doc, folder, chosen, disk_, AfterFailedWrite::Stop).filesWritten, 1u);
+        EXPECT_TRUE(fs::exists(chosen / "f" / "link.url")) << name;
+    }
+    EXPECT_FALSE(fs::exists(at("out/f")));
+    EXPECT_FALSE(fs::exists(at("out/Caf")));
+
+    writeFile(u8"in/Caf\u00E9.url", "[InternetShortcut]\r\nURL=http://cafe/\r\n");
+    writeFile(u8"in/\U0001F600/inner.url", "[InternetShortcut]\r\nURL=http://inner/\r\n");
+    Tree back;
+    FavoritesImportResult result = importFavorites(back.doc, back.root, at("in"), disk_);
+    EXPECT_EQ(result.count, 3u);
+    EXPECT_TRUE(result.unlistedDirectories.empty());
+    EXPECT_EQ(back.record(back.childTitled(back.root, "Caf")).locator, "http://cafe/");
+    NodeId emoji = back.childTitled(back.root, "");
+    ASSERT_NE(emoji, kNoNode);
+    EXPECT_EQ(back.childTitles(emoji), (std::vector<std::string>{"inner"}));
+}
+
+// The export never writes through a link that stands in the target folder, and the import
+// reads regular files only (a FIFO would never end).
+TEST_F(FavoritesOnDisk, LinksAreReplacedNotFollowedAndOnlyRegularFilesAreRead) {
+    writeFile("outside/secret.txt", "keep");
+    fs::create_directories(at("target/top"));
+    fs::create_symlink(at("outside/secret.txt"), at("target/top/link.url"));
+    fs::create_directories(at("target2"));
+    fs::create_directory_symlink(at("outside"), at("target2/top"));
+    Tree t;
+    NodeId top = t.add(t.root, kKindFolder, "top");
+    t.add(top, kKindWebLink, "link", "http://a/");
+    t.add(top, kKindWebLink, "secret.txt", "http://b/");
+
+    // A link to a file is replaced by the shortcut; a link to a folder is refused.
+    EXPECT_EQ(exportFavorites(t.doc, top, at("target"), disk_, AfterFailedWrite::Stop).filesWritten, 2u);
+    FavoritesExportResult refused = exportFavorites(t.doc, top, at("target2"), disk_, AfterFailedWrite::CarryOn);
+    EXPECT_EQ(refused.filesWritten, 0u);
+    EXPECT_EQ(refused.failedWrites, (std::vector<fs::path>{at("target2/top")}));
+    EXPECT_EQ(refused.itemsInFailedFolders, 2u);
+    EXPECT_EQ(readFile("outside/secret.txt"), "keep");
+    EXPECT_EQ(std::distance(fs::directory_iterator(at("outside")), fs::directory_iterator()), 1);
+    EXPECT_FALSE(fs::is_symlink(at("target/top/link.url")));
+    EXPECT_TRUE(fs::is_symlink(at("target2/top")));
+    EXPECT_EQ(readFile("target/top/link.url"), "[InternetShortcut]\r\nURL=http://a/\r\n");
+
+    fs::create_directories(at("in"));
+    ASSERT_EQ(::mkfifo(at("in/pipe.url").c_str(), 0600), 0);
+    Tree back;
+    FavoritesImportResult result = importFavorites(back.doc, back.root, at("in"), disk_);
+    EXPECT_EQ(result.count, 1u);
+    EXPECT_EQ(back.record(back.childTitled(back.root, "pipe")).locator, kUrlNotFound);
+}
+
+TEST(InternetShortcut, UnicodeShortcutsKeepTheirAddressesWhole) {
+    // Windows writes the address its code page cannot hold in UTF-7 in a section of its own.
+    EXPECT_EQ(internetShortcutUrl("[InternetShortcut]\r\nURL=http://cafe.example/Caf?/?\r\n"
+                                  "[InternetShortcut.W]\r\nURL=http://cafe.example/Caf+AOk-/+APw-+-1+2D3eAA-\r\n"),
+              "http://cafe.example/Caf%C3%A9/%C3%BC+1%F0%9F%98%80");
+    EXPECT_EQ(internetShortcutUrl("[InternetShortcut.W]\r\nURL=\r\n[InternetShortcut]\r\nURL=http://a/\r\n"), "http://a/");
+    std::string utf16 = "\xFF\xFE";
+    for (char16_t unit : std::u16string(u"[InternetShortcut]\r\nURL=http://x/\u00E9\U0001F600\r\n")) {
+        utf16 += static_cast<char>(unit & 0xFF);
+        utf16 += static_cast<char>(unit >> 8);
+    }
+    EXPECT_EQ(internetShortcutUrl(utf16), "http://x/%C3%A9%F0%9F%98%80");
+    EXPECT_EQ(internetShortcutUrl("\xEF\xBB\xBF[InternetShortcut]\r\nURL=" + std::string(u8"http://x/\u00E9日") + "\r\n"),
+              "http://x/%C3%A9\x93\xFA");
 }

@@ -133,7 +133,7 @@ TEST(NetscapeExport, MarkupCharactersSurviveAWriteAndReadBack) {
 
     std::string text = exportNetscape(t.doc, t.root);
     EXPECT_NE(text.find(">Q&amp;A &lt;b&gt;&quot;quoted&quot;&lt;/A&gt; 表示</A>"), std::string::npos);
-    EXPECT_NE(text.find("HREF=\"http://x/?a=1&b=&quot;2&quot;\""), std::string::npos);
+    EXPECT_NE(text.find("HREF=\"http://x/?a=1&amp;b=&quot;2&quot;\""), std::string::npos);
 
     Tree back;
     ImportResult result = importNetscape(text, back.doc, back.root);
@@ -224,15 +224,93 @@ TEST(NetscapeImport, OutermostListClosingEndsTheImport) {
     EXPECT_EQ(t.childTitles(t.root), (std::vector<std::string>{"F", "B"}));
 }
 
-TEST(NetscapeImport, KeptQuirksOfTagMatching) {
+// Tags as real files write them: any case, attributes in any order, any blank after the name.
+TEST(NetscapeImport, TagsAreMatchedInAnyCaseWithAttributesAnywhere) {
+    struct Case {
+        const char* name;
+        std::string text;
+        std::vector<std::string> topTitles;
+    };
+    const Case cases[] = {
+        {"H3 without attributes", "<DL><p><DT><H3>plain</H3><DL><p><DT><A HREF=\"http://a/\">a</A></DL><p></DL>",
+         {"plain"}},
+        {"other attributes before HREF", "<DT><A ID=\"1\" HREF=\"http://a/\">a</A><DT><A ID=\"2\" HREF=\"http://b/\">b</A>",
+         {"a", "b"}},
+        {"tab and newline after the name", "<DT><A\tHREF=\"http://a/\">a</A><DT><A\r\nHREF=\"http://b/\">b</A>",
+         {"a", "b"}},
+        {"lower case", "<dl><p><dt><h3 add_date=\"1\">f</h3><dl><dt><a href=\"http://a/\">a</a></dl>"
+                       "<dt><a href=\"http://b/\">b</a ></dl>", {"f", "b"}},
+        {"lower-case </a> swallows nothing", "<DT><A HREF=\"http://a/\">a</a><DT><A HREF=\"http://b/\">b</A>",
+         {"a", "b"}},
+        {"named anchor is no link", "<A NAME=\"top\">top</A><DT><A HREF=\"http://a/\">a</A>", {"a"}},
+        {"longer tag names are other tags", "<DT><ABBR HREF=\"x\">no</ABBR><H30>no</H30><A HREF=\"http://a/\">a</A>",
+         {"a"}},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        Tree t;
+        importNetscape(c.text, t.doc, t.root);
+        EXPECT_TRUE(t.doc.modified);
+        EXPECT_EQ(t.childTitles(t.root), c.topTitles);
+    }
     Tree t;
-    // Lower-case tags import nothing.
-    EXPECT_EQ(importNetscape("<dl><p><dt><h3 add_date=\"1\">f</h3><dl><dt><a href=\"http://a/\">a</a></dl>",
-                             t.doc, t.root).count, 0u);
-    EXPECT_TRUE(t.doc.modified);
-    // An H3 without attributes is no folder; its title text is skipped.
-    EXPECT_EQ(importNetscape("<DT><H3>plain</H3><DT><A HREF=\"http://a/\">a</A>", t.doc, t.root).count, 1u);
-    EXPECT_EQ(t.childTitles(t.root), (std::vector<std::string>{"a"}));
+    importNetscape("<dl><p><dt><h3>f</h3><dl><dt><a href=\"http://a/\" add_date=\"5\">a</a><dd>note<br>x</dl>",
+                   t.doc, t.root);
+    NodeId link = t.child(t.child(t.root, 0), 0);
+    EXPECT_EQ(t.record(link).locator, "http://a/");
+    EXPECT_EQ(t.record(link).addDate, "5");
+    EXPECT_EQ(t.record(link).comment, "notex");
+}
+
+// Addresses keep characters that Shift-JIS cannot hold, percent-encoded as UTF-8; titles
+// drop them as before.
+TEST(NetscapeImport, AddressesKeepCharactersWithoutAShiftJisForm) {
+    std::string utf8File = std::string("<meta charset=\"utf-8\"><DT><A HREF=\"") + u8"http://cafe.example/Caf\u00E9/\u00FC" +
+                           "\">" + u8"Caf\u00E9 日本" + "</A>";
+    ASSERT_TRUE(shouldOfferUtf8Conversion(utf8File));
+    Tree t;
+    importNetscape(utf8ToShiftJis(utf8File, Unrepresentable::CharacterReference), t.doc, t.root);
+    importNetscape("<DT><A HREF=\"http://x/&#233;&#x1F600;&amp;&#26085;\">&#233;t</A>", t.doc, t.root);
+    ASSERT_EQ(t.children(t.root).size(), 2u);
+    EXPECT_EQ(t.record(t.child(t.root, 0)).locator, "http://cafe.example/Caf%C3%A9/%C3%BC");
+    EXPECT_EQ(t.record(t.child(t.root, 0)).title, "Caf 日本");
+    EXPECT_EQ(t.record(t.child(t.root, 1)).locator, "http://x/%C3%A9%F0%9F%98%80&日");
+    EXPECT_EQ(t.record(t.child(t.root, 1)).title, "t");
+}
+
+// "&" in an address is written as "&amp;", so an address holding a reference's text
+// survives any number of round trips.
+TEST(NetscapeExport, AmpersandsInAddressesSurviveRoundTrips) {
+    const std::string locators[] = {"http://a/?x=1&amp;y=2", "http://b/&#65;", "http://c/?a=1&b=2", "&&;&lt"};
+    for (const std::string& locator : locators) {
+        Tree t;
+        t.add(t.root, kKindWebLink, "l", locator);
+        std::string text = exportNetscape(t.doc, t.root);
+        for (int trip = 0; trip < 3; ++trip) {
+            Tree back;
+            importNetscape(text, back.doc, back.root);
+            NodeId link = back.child(back.child(back.root, 0), 0);
+            ASSERT_NE(link, kNoNode);
+            EXPECT_EQ(back.record(link).locator, locator);
+            text = exportNetscape(back.doc, back.child(back.root, 0));
+        }
+    }
+}
+
+// The tool writes every top-level item of a document, one after another at the top level.
+TEST(NetscapeExport, TopLevelWritesEveryTopLevelItem) {
+    Tree t;
+    t.add(t.root, kKindWebLink, "a", "http://a/");
+    NodeId second = insertRootItem(t.doc);
+    t.add(second, kKindWebLink, "b", "http://b/");
+    std::string text = exportNetscape(t.doc, kTopLevel);
+    Tree back;
+    EXPECT_EQ(importNetscape(text, back.doc, back.root).count, 4u);
+    EXPECT_EQ(back.childTitles(back.root), (std::vector<std::string>{"VoZivoVaro", "VoZivoVaro"}));
+    EXPECT_EQ(back.childTitles(back.child(back.root, 1)), (std::vector<std::string>{"b"}));
+    const std::string closing = "        <DT><A HREF=\"http://b/\" ADD_DATE=\"100\" LAST_MODIFIED=\"200\" LAST_VISIT=\"300\">b</A>\r\n"
+                                "    </DL><p>\r\n</DL><p>\r\n";
+    EXPECT_EQ(text.substr(text.size() - closing.size()), closing);
 }
 
 TEST(NetscapeImport, DescriptionsJoinAroundBreaksAndBelongToTheLastItem) {
@@ -300,7 +378,7 @@ TEST(CharacterReferences, WellFormedReferencesAreDecodedOthersKept) {
     EXPECT_EQ(decodeCharacterReferences("&amp &copy; & &#; &#x; &#12a; ?a=1&b=2"),
               "&amp &copy; & &#; &#x; &#12a; ?a=1&b=2");
     EXPECT_EQ(escapeHtmlText("&<>\"'"), "&amp;&lt;&gt;&quot;'");
-    EXPECT_EQ(escapeHtmlAttribute("a&\"b<>"), "a&&quot;b&lt;&gt;");
+    EXPECT_EQ(escapeHtmlAttribute("a&\"b<>"), "a&amp;&quot;b&lt;&gt;");
 }
 
 TEST(NetscapeImport, Utf8OfferCoversTheDeclarationAndTheByteOrderMark) {

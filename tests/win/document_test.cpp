@@ -351,3 +351,36 @@ TEST_F(Documents, StartupTakesTheDefaultBrowserFromTheRegistry) {
     EXPECT_EQ(settings.browserPath[1], "C:\\second.exe");
     EXPECT_TRUE(windowText(mainWindow()) == L"Perchlet");  // "0": no data file is loaded
 }
+
+// The document's path stays as the dialog gave it: Save writes where Save As chose, and Open
+// reads it, also in a folder whose name Shift-JIS cannot hold.
+TEST_F(Documents, SaveAndOpenInAFolderNamedWithCharactersShiftJisLacks) {
+    startMainWindow();
+    command(CMD_NEW_DOCUMENT);
+    std::wstring out = folder + L"\\\U0001F600";
+    ASSERT_TRUE(CreateDirectoryW(out.c_str(), nullptr));
+    std::wstring path = out + L"\\Caf\u00E9.dat";
+    chooseFiles(std::vector<std::wstring>{path});
+    command(CMD_SAVE_AS);
+    EXPECT_TRUE(asked.empty());
+    HANDLE file = CreateFileW(path.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING, 0, nullptr);
+    ASSERT_NE(file, INVALID_HANDLE_VALUE);
+    DWORD size = GetFileSize(file, nullptr);
+    CloseHandle(file);
+    EXPECT_GT(size, 0u);
+    EXPECT_EQ(app().documentPath, path);
+
+    // Save goes to the same file without asking.
+    DeleteFileW(path.c_str());
+    dialogs.clear();
+    app().document.modified = true;
+    command(CMD_SAVE);
+    EXPECT_TRUE(dialogs.empty());
+    EXPECT_NE(GetFileAttributesW(path.c_str()), INVALID_FILE_ATTRIBUTES);
+
+    chooseFiles(std::vector<std::wstring>{path});
+    command(CMD_OPEN_DATA_FILE);
+    EXPECT_TRUE(asked.empty());
+    EXPECT_EQ(app().documentPath, path);
+    EXPECT_NE(app().document.tree.firstTopLevel(), kNoNode);
+}

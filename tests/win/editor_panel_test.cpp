@@ -199,7 +199,7 @@ TEST_F(EditorPanelTest, SaveWithoutADocumentSaysSo) {
 }
 
 TEST_F(EditorPanelTest, FileNameFillsTitleAndAddressAndCancelEmptiesThem) {
-    chooseFiles({"C:\\some dir\\Notes.v2.txt", ""});
+    chooseFiles(std::vector<std::string>{"C:\\some dir\\Notes.v2.txt", ""});
     click(IDC_EDIT_FILE_NAME);
     EXPECT_EQ(field(IDC_EDIT_TITLE), "Notes.v2");
     EXPECT_EQ(field(IDC_EDIT_ADDRESS), "C:\\some dir\\Notes.v2.txt");

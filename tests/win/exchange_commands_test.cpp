@@ -228,6 +228,16 @@ TEST_F(Exchange, Utf8NetscapeFileIsConvertedOnlyWhenTheUserAgrees) {
         EXPECT_EQ(recordOfNode(document(), selected()).locator, "http://example.jp/");
         select(tools);
     }
+
+    // Declared in lower case, the address holding characters Shift-JIS lacks: kept whole.
+    writeBytes(path, std::string("<meta charset=\"utf-8\"><DT><A HREF=\"") + u8"http://cafe.example/Caf\u00E9/\u00FC" +
+                         "\">" + japaneseUtf8 + "</A>");
+    asked.clear();
+    chooseFiles({path});
+    command(CMD_IMPORT_NETSCAPE);
+    ASSERT_EQ(asked.size(), 1u);
+    EXPECT_EQ(titleOf(selected()), "日本語のページ");
+    EXPECT_EQ(recordOfNode(document(), selected()).locator, "http://cafe.example/Caf%C3%A9/%C3%BC");
 }
 
 TEST_F(Exchange, EveryCorpusFileImportsAsTheCoreReadsIt) {
@@ -288,9 +298,10 @@ TEST_F(Exchange, CsvExportImportsBackAsFlatLinks) {
     NodeId last = document().tree.lastChild(target);
     EXPECT_EQ(selected(), last);
     EXPECT_TRUE(document().modified);
-    // The comment keeps its line break as LF; the locator's comma shifted the fields.
+    // The comment keeps its line break as LF; the quoted locator comes back whole.
     NodeId exampleRow = document().tree.nextSibling(document().tree.nextSibling(document().tree.firstChild(target)));
-    EXPECT_EQ(recordOfNode(document(), exampleRow).locator, "http://example.com/a");
+    EXPECT_EQ(recordOfNode(document(), exampleRow).locator, "http://example.com/a,b");
+    EXPECT_EQ(recordOfNode(document(), exampleRow).comment, "two\nlines");
 
     // A UTF-8 CSV is read as it stands, with no question; a cancelled dialog reads nothing.
     writeBytes(pathInFolder("utf8.csv"), "charset=UTF-8\r\nheader\r\n1,t,u,\"c\",1,2,3\r\n");
@@ -407,4 +418,32 @@ TEST_F(Exchange, FavoritesImportStopsAfterTheThousandthEntry) {
     EXPECT_EQ(titleOf(inner), "inner");
     EXPECT_EQ(titleOf(document().tree.lastChild(inner)), "link11000");
     EXPECT_EQ(selected(), tools);
+}
+
+// Paths never pass through Shift-JIS: a folder named with characters it lacks is the one
+// the exports write into and the imports read from.
+TEST_F(Exchange, PathsFromTheDialogsKeepCharactersThatShiftJisLacks) {
+    startWithSample();
+    std::wstring out = folder + L"\\Caf\u00E9\U0001F600";
+    ASSERT_TRUE(CreateDirectoryW(out.c_str(), nullptr));
+    auto exists = [](const std::wstring& path) { return GetFileAttributesW(path.c_str()) != INVALID_FILE_ATTRIBUTES; };
+
+    chooseFiles(std::vector<std::wstring>{out});
+    command(CMD_EXPORT_FAVORITES);
+    EXPECT_TRUE(asked.empty());
+    EXPECT_TRUE(exists(out + L"\\VoZivoVaro\\日本語.url"));
+    EXPECT_FALSE(exists(folder + L"\\VoZivoVaro"));
+    chooseFiles(std::vector<std::wstring>{out + L"\\tree.html"});
+    command(CMD_EXPORT_NETSCAPE);
+    EXPECT_TRUE(exists(out + L"\\tree.html"));
+
+    command(CMD_NEW_DOCUMENT);
+    chooseFiles(std::vector<std::wstring>{out});
+    command(CMD_IMPORT_FAVORITES);
+    NodeId top = document().tree.firstChild(root());
+    ASSERT_NE(top, kNoNode);
+    EXPECT_EQ(titleOf(top), "VoZivoVaro");
+    EXPECT_EQ(titleOf(document().tree.nextSibling(top)), "tree.");  // the page is a file there too
+    EXPECT_EQ(document().tree.liveCount(), 7u);
+    EXPECT_TRUE(asked.empty());
 }

@@ -92,11 +92,16 @@ void MainWindowTest::SetUp() {
     });
     setFileDialogResponder([this](const FileDialogRequest& request) {
         dialogs.push_back(request);
-        if (paths_.empty()) return std::string();
-        std::string path = paths_.front();
+        if (paths_.empty()) return std::wstring();
+        std::wstring path = paths_.front();
         paths_.erase(paths_.begin());
         return path;
     });
+}
+
+void MainWindowTest::chooseFiles(const std::vector<std::string>& paths) {
+    paths_.clear();
+    for (const std::string& path : paths) paths_.push_back(widen(path));
 }
 
 std::string MainWindowTest::pathInFolder(const std::string& name) const {

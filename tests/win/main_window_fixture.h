@@ -42,7 +42,9 @@ protected:
     void answerWith(std::vector<int> answers) { answers_ = std::move(answers); }
     // Answers the next file dialogs in order (Shift-JIS paths, "" = cancelled); afterwards
     // every dialog is cancelled.
-    void chooseFiles(std::vector<std::string> paths) { paths_ = std::move(paths); }
+    void chooseFiles(const std::vector<std::string>& paths);
+    // The same with paths as the dialog gives them (any characters).
+    void chooseFiles(std::vector<std::wstring> paths) { paths_ = std::move(paths); }
     // A path inside the test's folder, Shift-JIS.
     std::string pathInFolder(const std::string& name) const;
     void startMainWindow();
@@ -62,7 +64,7 @@ protected:
 
 private:
     std::vector<int> answers_;
-    std::vector<std::string> paths_;
+    std::vector<std::wstring> paths_;
     std::wstring previousFolder_;
 };
 
