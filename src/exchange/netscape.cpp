@@ -43,11 +43,9 @@ AddedItem addImportedItem(Document& document, NodeId parent, unsigned kind, Book
     record.itemNumber = number;
     record.parentNumber = static_cast<std::uint32_t>(parentNumber);
     ImagePair images = imagesForKind(kind);
-    std::string text = record.title;
-    BookmarkItem& stored = document.items.append(std::move(record));
-    NodeId node = document.tree.insertLastChild(parent, number, std::move(text), images.normal,
-                                                images.selected);
-    return {node, stored};
+    // Linked to its own record: past 65,536 links of a kind at one depth numbers repeat.
+    NodeId node = insertRecordNode(document, parent, std::move(record), images.normal, images.selected);
+    return {node, *nodeRecord(document, node)};
 }
 
 std::string escapeHtmlText(std::string_view text) {

@@ -11,6 +11,7 @@
 #include "exchange/netscape.h"
 #include "exchange/tree_html.h"
 #include "store/data_file.h"
+#include "tree/tree_population.h"
 
 using namespace perchlet;
 
@@ -90,7 +91,13 @@ TEST(BigDocument, EveryLinkKeepsItsOwnRecordThroughSaveLoadAndExports) {
         EXPECT_EQ(i, links);
 
         expectEveryLinkAlike(saved, links);
-        expectEveryLinkAlike(exportNetscape(document, folder), links);
+        std::string netscape = exportNetscape(document, folder);
+        expectEveryLinkAlike(netscape, links);
+        // Imported links are as many of one kind at one depth: each keeps its own record too.
+        Document imported;
+        NodeId importRoot = insertRootItem(imported);
+        importNetscape(netscape, imported, importRoot);
+        expectEveryLinkAlike(exportNetscape(imported, importRoot), links);
         expectEveryLinkAlike(exportCsv(document, folder, "C:\\"), links);
         expectEveryLinkAlike(exportTreeHtml(document, folder), links);
         MemoryFavorites favorites;
