@@ -146,21 +146,37 @@ EncodingGuess guessEncoding(std::string_view text) {
     return EncodingGuess::None;
 }
 
+namespace {
+bool isEucByte(unsigned char c) { return c >= 0xA1 && c <= 0xFE; }
+bool isJisByte(unsigned char c) { return c >= 0x21 && c <= 0x7E; }
+}  // namespace
+
 void eucJpToShiftJis(std::string& text) {
-    std::size_t pos = 0;
-    while (pos < text.size()) {
-        if (byteOf(text[pos]) < 0x80) {
-            ++pos;
+    std::size_t read = 0;
+    std::size_t write = 0;
+    while (read < text.size()) {
+        unsigned char c1 = byteOf(text[read]);
+        if (c1 < 0x80 || read + 1 >= text.size()) {
+            text[write++] = text[read++];
             continue;
         }
-        if (pos + 1 >= text.size()) break;
-        unsigned char c1 = byteOf(text[pos]);
-        unsigned char c2 = byteOf(text[pos + 1]);
-        eucJpPairToShiftJis(c1, c2);
-        text[pos] = static_cast<char>(c1);
-        text[pos + 1] = static_cast<char>(c2);
-        pos += 2;
+        unsigned char c2 = byteOf(text[read + 1]);
+        if (c1 == 0x8E && c2 >= 0xA1 && c2 <= 0xDF) {  // half-width katakana: one byte in Shift-JIS
+            text[write++] = static_cast<char>(c2);
+            read += 2;
+        } else if (c1 == 0x8F && read + 2 < text.size() && isEucByte(c2) && isEucByte(byteOf(text[read + 2]))) {
+            read += 3;  // JIS X 0212 has no Shift-JIS form
+        } else if (isEucByte(c1) && isEucByte(c2)) {
+            eucJpPairToShiftJis(c1, c2);
+            text[write++] = static_cast<char>(c1);
+            text[write++] = static_cast<char>(c2);
+            read += 2;
+        } else {
+            // No pair: the byte goes alone, and what follows (a "<", say) is read for itself.
+            ++read;
+        }
     }
+    text.resize(write);
 }
 
 void iso2022JpToShiftJis(std::string& text) {
@@ -191,6 +207,12 @@ void iso2022JpToShiftJis(std::string& text) {
         }
         unsigned char c1 = byteOf(text[read]);
         unsigned char c2 = byteOf(text[read + 1]);
+        if (!isJisByte(c1) || !isJisByte(c2)) {
+            // Not a pair: an ASCII byte stays, anything else is dropped.
+            if (c1 < 0x80) text[write++] = text[read];
+            ++read;
+            continue;
+        }
         jisPairToShiftJis(c1, c2);
         text[write++] = static_cast<char>(c1);
         text[write++] = static_cast<char>(c2);

@@ -58,6 +58,29 @@ TEST(EucJpToShiftJis, ConvertsPairsAndKeepsAscii) {
     EXPECT_EQ(text, "ab\xA4");
 }
 
+// Bytes that make no pair must not turn into a NUL or a stray lead byte, nor take the
+// markup after them along.
+TEST(JapaneseConverters, BytesThatMakeNoPairGoAlone) {
+    struct Case {
+        std::string in, out;
+        bool euc;
+    } cases[] = {
+        {"\xEC\xD3\xD3" "ah", "\xE6\xD1" "ah", true},         // a lead byte before ASCII
+        {"t\xA4</A>", "t</A>", true},
+        {"\x8E\xB1\x8E\xDF", "\xB1\xDF", true},              // half-width katakana
+        {"a\x8F\xB0\xA1" "b", "ab", true},                      // JIS X 0212: no Shift-JIS form
+        {"\x1B$B\x30\x21\n\x30\x21", "\x88\x9F\n\x88\x9F", false},  // a line end inside kanji mode
+        {"\x1B$B\x82\x30\x21", "\x88\x9F", false},            // the high byte is dropped
+    };
+    for (const Case& c : cases) {
+        std::string text = c.in;
+        if (c.euc) eucJpToShiftJis(text);
+        else iso2022JpToShiftJis(text);
+        EXPECT_EQ(text, c.out);
+        EXPECT_EQ(text.find('\0'), std::string::npos);
+    }
+}
+
 TEST(Iso2022JpToShiftJis, FollowsShiftSequences) {
     std::string text = "\x1B$B\x30\x21\x1B(B";
     iso2022JpToShiftJis(text);
