@@ -110,6 +110,8 @@ void decodeShiftJis(std::string_view sjis, Sink sink) {
     }
 }
 
+}  // namespace
+
 void appendUtf8(char32_t cp, std::string& out) {
     if (cp < 0x80) {
         out += static_cast<char>(cp);
@@ -127,8 +129,6 @@ void appendUtf8(char32_t cp, std::string& out) {
         out += static_cast<char>(0x80 | (cp & 0x3F));
     }
 }
-
-}  // namespace
 
 EncodingGuess guessEncoding(std::string_view text) {
     // Past the end reads as the terminating zero, as in the zero-ended texts this rule was made for.

@@ -36,6 +36,8 @@ std::string filterText(std::string_view text, TextFilter mode);
 
 // Appends the code page 932 form of cp; false (and nothing appended) when it has none or is 0.
 bool appendCodePointAsShiftJis(char32_t cp, std::string& out);
+// Appends the code point's UTF-8 bytes.
+void appendUtf8(char32_t cp, std::string& out);
 
 // What a conversion to Shift-JIS makes of a character that has no Shift-JIS form.
 enum class Unrepresentable {

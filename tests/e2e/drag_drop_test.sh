@@ -10,6 +10,7 @@ mkdir -p "$artifacts"
 rm -f "$artifacts/drag_drop_failure.png"
 
 . "$here/../wine_env.sh"
+. "$here/e2e_lib.sh"
 
 work=$(mktemp -d /tmp/perchlet-drag.XXXXXX)
 perchlet_pid=""
@@ -17,10 +18,7 @@ perchlet_pid=""
 # when this script made them.
 finish() {
   xdotool mouseup 1 >/dev/null 2>&1  # never leave the button held on a shared display
-  if [ -n "$perchlet_pid" ] && kill -0 "$perchlet_pid" 2>/dev/null; then
-    kill "$perchlet_pid" 2>/dev/null
-    wait "$perchlet_pid" 2>/dev/null
-  fi
+  stop_processes "$perchlet_pid"
   rm -rf "$work"
   if declare -F _perchlet_wine_cleanup >/dev/null; then _perchlet_wine_cleanup; fi
 }
@@ -32,30 +30,9 @@ fail() {
   exit 1
 }
 
-# Waits up to $1 tenths of a second for the command in the remaining arguments to succeed.
-wait_for() {
-  local tenths=$1
-  shift
-  for _ in $(seq 1 "$tenths"); do
-    "$@" >/dev/null 2>&1 && return 0
-    sleep 0.1
-  done
-  return 1
-}
-
-crlf() { printf '%s\r\n' "$@"; }
-
-# One record of the data file text: number, parent number, title, locator.
-record() {
-  crlf "[List]" "ItemNum=$1" "TestNum=$(printf '%X' "$1")" "ParentNum=$2" "TitleName=$3" \
-       "Locator=$4" "Comment=" "LastModified=000000" "LastVisit=" "AddDate=1700000000" \
-       "RcRight=0" "RcLeft=0" "RcTop=0" "RcBottom=0" "Browser=0" "Mark=0" ""
-}
-
 # root: Alpha (folder: alpha-link), Beta (folder), Gamma (link)
 {
-  printf '%s' 'これは自動生成されたファイルです。編集しないで下さい。' | iconv -f UTF-8 -t CP932
-  crlf "" "[Version]" "DataVersion=1.01"
+  data_file_header
   record $((0x10010001)) 0 VoZivoVaro ""
   record $((0x10020002)) $((0x10010001)) Alpha ""
   record $((0x00030003)) $((0x10020002)) alpha-link "http://alpha.example.com/"

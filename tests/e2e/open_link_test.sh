@@ -13,14 +13,12 @@ mkdir -p "$artifacts"
 rm -f "$artifacts/open_link_failure.png"
 
 . "$here/../wine_env.sh"
+. "$here/e2e_lib.sh"
 
 work=$(mktemp -d /tmp/perchlet-open.XXXXXX)
 perchlet_pid=""
 finish() {
-  if [ -n "$perchlet_pid" ] && kill -0 "$perchlet_pid" 2>/dev/null; then
-    kill "$perchlet_pid" 2>/dev/null
-    wait "$perchlet_pid" 2>/dev/null
-  fi
+  stop_processes "$perchlet_pid"
   # The test browsers this test's program started, found by this test's own folder.
   for pid in $(pgrep -f "$(basename "$work")" 2>/dev/null); do kill "$pid" 2>/dev/null; done
   rm -rf "$work"
@@ -35,28 +33,11 @@ fail() {
   exit 1
 }
 
-wait_for() {
-  local tenths=$1
-  shift
-  for _ in $(seq 1 "$tenths"); do
-    "$@" >/dev/null 2>&1 && return 0
-    sleep 0.1
-  done
-  return 1
-}
-
-crlf() { printf '%s\r\n' "$@"; }
-record() {
-  crlf "[List]" "ItemNum=$1" "TestNum=$(printf '%X' "$1")" "ParentNum=$2" "TitleName=$3" \
-       "Locator=$4" "Comment=" "LastModified=000000" "LastVisit=" "AddDate=1700000000" \
-       "RcRight=0" "RcLeft=0" "RcTop=0" "RcBottom=0" "Browser=0" "Mark=0" ""
-}
 winpath() { printf 'Z:%s' "$1" | tr '/' '\\'; }
 
 # root: First (http://a.example/), Second (http://b.example/)
 {
-  printf '%s' 'これは自動生成されたファイルです。編集しないで下さい。' | iconv -f UTF-8 -t CP932
-  crlf "" "[Version]" "DataVersion=1.01"
+  data_file_header
   record $((0x10010001)) 0 VoZivoVaro ""
   record $((0x00020002)) $((0x10010001)) First "http://a.example/"
   record $((0x00020003)) $((0x10010001)) Second "http://b.example/"

@@ -12,6 +12,7 @@ mkdir -p "$artifacts"
 rm -f "$artifacts/tray_failure.png"
 
 . "$here/../wine_env.sh"
+. "$here/e2e_lib.sh"
 # Keeps Wine from offering to download its HTML engine while nobody can answer.
 export WINEDLLOVERRIDES=mshtml=
 
@@ -19,12 +20,7 @@ work=$(mktemp -d /tmp/perchlet-tray.XXXXXX)
 perchlet_pid=""
 trayer_pid=""
 finish() {
-  for pid in "$perchlet_pid" "$trayer_pid"; do
-    if [ -n "$pid" ] && kill -0 "$pid" 2>/dev/null; then
-      kill "$pid" 2>/dev/null
-      wait "$pid" 2>/dev/null
-    fi
-  done
+  stop_processes "$perchlet_pid" "$trayer_pid"
   rm -rf "$work"
   if declare -F _perchlet_wine_cleanup >/dev/null; then _perchlet_wine_cleanup; fi
 }
@@ -34,16 +30,6 @@ fail() {
   echo "FAIL: $*" >&2
   import -window root "$artifacts/tray_failure.png" 2>/dev/null
   exit 1
-}
-
-wait_for() {
-  local tenths=$1
-  shift
-  for _ in $(seq 1 "$tenths"); do
-    "$@" >/dev/null 2>&1 && return 0
-    sleep 0.1
-  done
-  return 1
 }
 
 # The notification area goes along the bottom edge, so the tray menu opens upwards.

@@ -12,17 +12,13 @@ mkdir -p "$artifacts"
 rm -f "$artifacts/web_failure.png"
 
 . "$here/../wine_env.sh"
+. "$here/e2e_lib.sh"
 
 work=$(mktemp -d /tmp/perchlet-web.XXXXXX)
 perchlet_pid=""
 server_pid=""
 finish() {
-  for pid in "$perchlet_pid" "$server_pid"; do
-    if [ -n "$pid" ] && kill -0 "$pid" 2>/dev/null; then
-      kill "$pid" 2>/dev/null
-      wait "$pid" 2>/dev/null
-    fi
-  done
+  stop_processes "$perchlet_pid" "$server_pid"
   rm -rf "$work"
   if declare -F _perchlet_wine_cleanup >/dev/null; then _perchlet_wine_cleanup; fi
 }
@@ -34,35 +30,14 @@ fail() {
   exit 1
 }
 
-# Waits up to $1 tenths of a second for the command in the remaining arguments to succeed.
-wait_for() {
-  local tenths=$1
-  shift
-  for _ in $(seq 1 "$tenths"); do
-    "$@" >/dev/null 2>&1 && return 0
-    sleep 0.1
-  done
-  return 1
-}
-
 python3 "$here/../servers/web_pages.py" "$work/port" &
 server_pid=$!
 wait_for 100 test -s "$work/port" || fail "the page server did not start"
 base="http://127.0.0.1:$(cat "$work/port")"
 
-crlf() { printf '%s\r\n' "$@"; }
-
-# One record of the data file text: number, parent number, title, locator, last visit.
-record() {
-  crlf "[List]" "ItemNum=$1" "TestNum=$(printf '%X' "$1")" "ParentNum=$2" "TitleName=$3" \
-       "Locator=$4" "Comment=" "LastModified=000000" "LastVisit=$5" "AddDate=1700000000" \
-       "RcRight=0" "RcLeft=0" "RcTop=0" "RcBottom=0" "Browser=0" "Mark=0" ""
-}
-
 # root: Fetch me (link), Links (folder: 20 links to /page/1 .. /page/20)
 {
-  printf '%s' 'これは自動生成されたファイルです。編集しないで下さい。' | iconv -f UTF-8 -t CP932
-  crlf "" "[Version]" "DataVersion=1.01"
+  data_file_header
   record $((0x10010001)) 0 VoZivoVaro "" ""
   record $((0x00020002)) $((0x10010001)) "Fetch me" "$base/title" ""
   record $((0x10020003)) $((0x10010001)) Links "" ""

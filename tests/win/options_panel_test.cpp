@@ -19,14 +19,14 @@ namespace {
 
 enum class Kind { Button, Check, Radio, Edit, Group, Label };
 
-struct ControlSpec {
+struct ControlLayout {
     int id;  // -1: a group or label found by its text
     Kind kind;
     const char* text;
 };
 
 // Top to bottom, as the panel shows them.
-const ControlSpec kControls[] = {
+const ControlLayout kControls[] = {
     {IDC_OPT_SAVE, Kind::Button, "設定値保存"},
     {IDC_OPT_CLOSE, Kind::Button, "設定画面を閉じる"},
     {-1, Kind::Group, "起動時設定"},
@@ -144,14 +144,14 @@ TEST_F(OptionsPanel, ControlsInTheirOrderWithTheirTextsAndKinds) {
     for (HWND child = GetWindow(panel, GW_CHILD); child; child = GetWindow(child, GW_HWNDNEXT)) shown.push_back(child);
     ASSERT_EQ(shown.size(), sizeof kControls / sizeof kControls[0]);
     for (std::size_t i = 0; i < shown.size(); ++i) {
-        const ControlSpec& spec = kControls[i];
-        SCOPED_TRACE(spec.text);
-        if (spec.id > 0) {
-            EXPECT_EQ(GetDlgCtrlID(shown[i]), spec.id);
+        const ControlLayout& expected = kControls[i];
+        SCOPED_TRACE(expected.text);
+        if (expected.id > 0) {
+            EXPECT_EQ(GetDlgCtrlID(shown[i]), expected.id);
         }
-        EXPECT_EQ(kindOf(shown[i]), spec.kind);
-        if (spec.kind != Kind::Edit) {
-            EXPECT_TRUE(windowText(shown[i]) == widen(spec.text));
+        EXPECT_EQ(kindOf(shown[i]), expected.kind);
+        if (expected.kind != Kind::Edit) {
+            EXPECT_TRUE(windowText(shown[i]) == widen(expected.text));
         }
     }
     // No caption; the lowest group lies below the template's 344 units.
