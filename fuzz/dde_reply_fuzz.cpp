@@ -9,8 +9,10 @@ using namespace perchlet::fuzz;
 
 namespace {
 
-// True when the text does not end with a lone Shift-JIS lead byte.
+// True when the text does not end with a lone Shift-JIS lead byte. Fields with ISO-2022-JP
+// runs are copied as they came (escapes and all): they are not Shift-JIS to judge.
 bool endsOnCharacterBoundary(std::string_view text) {
+    if (text.find('\x1B') != std::string_view::npos) return true;
     std::size_t i = 0;
     while (i < text.size()) i += isShiftJisLeadByte(static_cast<unsigned char>(text[i])) ? 2 : 1;
     return i == text.size();
