@@ -22,7 +22,7 @@ public:
     }
 
     // Up to the next double quote. A two-byte character is taken whole, a backslash takes the
-    // next byte as it is; either at the very end of the text ends the field.
+    // next character as it is; either cut off by the end of the text ends the field.
     std::string field() {
         std::string out;
         bool jisDoubleByte = false;
@@ -38,23 +38,31 @@ public:
                 ++pos_;
             } else if (c == '"') {
                 break;
-            } else if (isShiftJisLeadByte(static_cast<unsigned char>(c)) || c == '\\') {
-                if (pos_ + 1 >= text_.size()) {
-                    pos_ = text_.size();
-                    break;
-                }
-                if (c != '\\') out += c;
-                out += text_[pos_ + 1];
-                pos_ += 2;
-            } else {
-                out += c;
-                ++pos_;
+            } else if (c == '\\') {
+                ++pos_;  // dropped: the character after it is taken as it is, a quote included
+                if (!takeCharacter(out)) break;
+            } else if (!takeCharacter(out)) {
+                break;
             }
         }
         return out;
     }
 
 private:
+    // One character: a two-byte one whole. False at the end of the text, or at a lead byte
+    // that the text ends after, which ends the field.
+    bool takeCharacter(std::string& out) {
+        if (pos_ >= text_.size()) return false;
+        std::size_t length = isShiftJisLeadByte(static_cast<unsigned char>(text_[pos_])) ? 2 : 1;
+        if (pos_ + length > text_.size()) {
+            pos_ = text_.size();
+            return false;
+        }
+        out.append(text_.substr(pos_, length));
+        pos_ += length;
+        return true;
+    }
+
     // ESC $ @ and ESC $ B start two-byte text; ESC ( x returns to one byte.
     bool switchesToJisDoubleByte(bool current) const {
         std::string_view rest = text_.substr(pos_ + 1, 2);

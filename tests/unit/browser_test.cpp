@@ -158,6 +158,8 @@ TEST(WindowInfoReply, Fields) {
         {"\"a\",\"\x83\x5C\x83\x5C\"", "a", "\x83\x5C\x83\x5C", ""},  // trail 0x5C is no backslash
         {"\"a\",\"t\\", "a", "t", ""},                                 // lone backslash at the end
         {"\"a\",\"t\x83", "a", "t", ""},                               // lone lead byte at the end
+        {"\"a\\\x83\"\",\"t\"", "a\x83\"", "t", ""},               // an escaped two-byte character
+        {"\"a\\\x83", "a", "", ""},                                  // ... cut off by the end
         {std::string("\"a\",\"t\0\",\"x\"", 12), "a", "t", ""},       // the text ends at a NUL
         {"\"a\",\"\xC6\xFC\xCB\xDC\"", "a", "日本", ""},                // EUC-JP title
         // ISO-2022-JP: "日本" is 46 7C 4B 5C, whose 0x5C is part of the character.
