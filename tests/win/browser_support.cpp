@@ -17,6 +17,30 @@ std::string browsersFolder() {
     return narrow(folder.substr(0, folder.find_last_of(L'\\'))) + "\\browsers";
 }
 
+struct BrowserWindowSearch {
+    DWORD processId;
+    HWND found;
+};
+
+BOOL CALLBACK matchBrowserWindow(HWND window, LPARAM lParam) {
+    auto& search = *reinterpret_cast<BrowserWindowSearch*>(lParam);
+    DWORD owner = 0;
+    GetWindowThreadProcessId(window, &owner);
+    wchar_t className[32] = L"";
+    GetClassNameW(window, className, 32);
+    if (owner != search.processId || !IsWindowVisible(window) || std::wstring(className) != L"TestBrowserWindow")
+        return TRUE;
+    search.found = window;
+    return FALSE;
+}
+
+// A shown top-level window of the test browser with this process id, or nullptr.
+HWND shownBrowserWindowOf(DWORD processId) {
+    BrowserWindowSearch search{processId, nullptr};
+    EnumWindows(matchBrowserWindow, reinterpret_cast<LPARAM>(&search));
+    return search.found;
+}
+
 }  // namespace
 
 TestBrowsers::TestBrowsers(std::string folder) : folder_(std::move(folder)), log_(folder_ + "\\browser.log") {
@@ -52,6 +76,8 @@ DWORD TestBrowsers::start(const std::string& path, const std::string& address) {
     CloseHandle(process.hThread);
     CloseHandle(process.hProcess);
     waitFor("window", before);
+    // The log line comes just before the window: wait until a search can find it.
+    for (int i = 0; i < 250 && !shownBrowserWindowOf(process.dwProcessId); ++i) Sleep(20);
     return process.dwProcessId;
 }
 
