@@ -5,6 +5,7 @@
 
 #include "app/text_win.h"
 #include "main_window_fixture.h"
+#include "tree/tree_population.h"
 
 namespace perchlet::testing {
 
@@ -143,6 +144,30 @@ HWND findOwnWindow(const std::wstring& titlePrefix) {
     OwnWindowQuery query{&titlePrefix, nullptr};
     EnumWindows(matchOwnWindow, reinterpret_cast<LPARAM>(&query));
     return query.found;
+}
+
+void BrowserTest::SetUp() {
+    MainWindowTest::SetUp();
+    startMainWindow();
+    root = insertRootItem(app().document);
+    folderNode = add(root, "Folder", "");
+    link = add(root, "Link", "http://a.example/");
+    app().treeView.expand(root);
+    app().document.modified = false;
+    browsers = std::make_unique<TestBrowsers>(narrow(folder));
+}
+
+void BrowserTest::TearDown() {
+    destroyMainWindow();
+    browsers.reset();
+    MainWindowTest::TearDown();
+}
+
+NodeId BrowserTest::add(NodeId parent, const std::string& title, const std::string& locator) {
+    NewItemFields fields;
+    fields.title = title;
+    fields.locator = locator;
+    return newItemUnder(app().document, parent, fields, app().treeView);
 }
 
 }  // namespace perchlet::testing

@@ -1,8 +1,12 @@
 // The test browser of tests/browser, installed in a test's folder and watched through its log.
 #pragma once
+#include <memory>
 #include <string>
 #include <vector>
 #include <windows.h>
+
+#include "main_window_fixture.h"
+#include "store/document.h"
 
 namespace perchlet::testing {
 
@@ -33,6 +37,18 @@ public:
 private:
     std::string folder_;
     std::string log_;
+};
+
+// The real main window with a root holding a folder and a link, and test browsers at hand.
+class BrowserTest : public MainWindowTest {
+protected:
+    NodeId root = kNoNode, folderNode = kNoNode, link = kNoNode;
+    std::unique_ptr<TestBrowsers> browsers;
+
+    void SetUp() override;
+    void TearDown() override;
+    // A new item under parent, made as the editor panel makes one.
+    NodeId add(NodeId parent, const std::string& title, const std::string& locator);
 };
 
 // Finds a top-level window of this process whose title starts with the text, or nullptr.

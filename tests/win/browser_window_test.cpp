@@ -20,36 +20,20 @@ using namespace perchlet::testing;
 
 namespace {
 
-class BrowserWindows : public MainWindowTest {
+class BrowserWindows : public BrowserTest {
 protected:
-    NodeId root = kNoNode, folderNode = kNoNode, link = kNoNode, mail = kNoNode;
-    std::unique_ptr<TestBrowsers> browsers;
+    NodeId mail = kNoNode;
     std::vector<HWND> ownWindows;
 
     void SetUp() override {
-        MainWindowTest::SetUp();
-        startMainWindow();
-        root = insertRootItem(app().document);
-        folderNode = add(root, "Folder", "");
-        link = add(root, "Link", "http://a.example/");
+        BrowserTest::SetUp();
         mail = add(root, "Mail", "mailto:a@example.com");
-        app().treeView.expand(root);
         app().document.modified = false;
-        browsers = std::make_unique<TestBrowsers>(narrow(folder));
     }
 
     void TearDown() override {
         for (HWND window : ownWindows) DestroyWindow(window);
-        destroyMainWindow();
-        browsers.reset();
-        MainWindowTest::TearDown();
-    }
-
-    NodeId add(NodeId parent, const std::string& title, const std::string& locator) {
-        NewItemFields fields;
-        fields.title = title;
-        fields.locator = locator;
-        return newItemUnder(app().document, parent, fields, app().treeView);
+        BrowserTest::TearDown();
     }
 
     // A plain top-level window of this process, put on top of the Z order.

@@ -35,35 +35,8 @@ std::string joined(const std::vector<std::string>& events) {
     return text;
 }
 
-class OpenLink : public MainWindowTest {
+class OpenLink : public BrowserTest {
 protected:
-    NodeId root = kNoNode, folderNode = kNoNode, link = kNoNode;
-    std::unique_ptr<TestBrowsers> browsers;
-
-    void SetUp() override {
-        MainWindowTest::SetUp();
-        startMainWindow();
-        root = insertRootItem(app().document);
-        folderNode = add(root, "Folder", "");
-        link = add(root, "Link", "http://a.example/");
-        app().treeView.expand(root);
-        app().document.modified = false;
-        browsers = std::make_unique<TestBrowsers>(narrow(folder));
-    }
-
-    void TearDown() override {
-        destroyMainWindow();
-        browsers.reset();
-        MainWindowTest::TearDown();
-    }
-
-    NodeId add(NodeId parent, const std::string& title, const std::string& locator) {
-        NewItemFields fields;
-        fields.title = title;
-        fields.locator = locator;
-        return newItemUnder(app().document, parent, fields, app().treeView);
-    }
-
     BookmarkItem& recordOf(NodeId node) { return *nodeRecord(app().document, node); }
 
     // Opens the node with a command, as the menus do; the wait dialog runs to its end.
