@@ -3,7 +3,7 @@
 # Idempotent: a machine that has everything is left alone.
 set -euo pipefail
 
-need_pkgs=(cmake g++ googletest libgtest-dev libgmock-dev libbenchmark-dev
+need_pkgs=(cmake g++ ccache googletest libgtest-dev libgmock-dev libbenchmark-dev
   g++-mingw-w64-i686 mingw-w64-tools wine wine32:i386 wine64
   xvfb xdotool imagemagick fonts-ipafont-gothic locales python3 trayer fp-utils
   libcurl4-openssl-dev
