@@ -9,7 +9,7 @@ HEADER = "これは自動生成されたファイルです。編集しないで�
 
 # (kind, depth, title, locator, mark, visited)
 ITEMS = [
-    (1, 1, "VoZivoVaro", "", 0, False),
+    (1, 1, "Perchlet", "", 0, False),
     (1, 2, "ニュース", "", 0, False),
     (0, 3, "今日のニュース", "https://news.example.jp/", 0, True),
     (0, 3, "天気予報", "https://weather.example.jp/tokyo", 1, False),

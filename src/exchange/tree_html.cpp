@@ -10,7 +10,7 @@ namespace perchlet {
 namespace {
 
 constexpr std::string_view kPageHead =
-    "<HTML>\r\n<HEAD>\r\n<TITLE>Ormbrant</TITLE>\r\n"
+    "<HTML>\r\n<HEAD>\r\n<TITLE>Perchlet</TITLE>\r\n"
     "<SCRIPT LANGUAGE=\"JavaScript\">\r\n<!--\r\n"
     "function Display(id){\r\n"
     "\tif(document.all.item(id).style.display == \"block\"){\r\n"
@@ -23,7 +23,7 @@ constexpr std::string_view kPageHead =
     "</HEAD>\r\n"
     "<BODY STYLE=\"margin :0.5em 1em 0.5em 1em; color :#999999; font:normal normal normal "
     "100%/1.2 \"Osaka\",\"ＭＳ Ｐゴシック\",sans-serif;\">\r\n"
-    "<H2>VoZivoVaro</H2>\r\n";
+    "<H2>Perchlet</H2>\r\n";
 
 constexpr std::string_view kPageTail = "\r\n</BODY>\r\n</HTML>";
 constexpr std::string_view kCloseDivision = "</DIV>\r\n";

@@ -53,7 +53,7 @@ BookmarkItem makeRootRecord(std::string addDate) {
     BookmarkItem root;
     root.itemNumber = kRootItemNumber;
     root.parentNumber = 0;
-    root.title = "VoZivoVaro";
+    root.title = kNewRootTitle;
     root.lastModified = "0";
     root.addDate = std::move(addDate);
     return root;

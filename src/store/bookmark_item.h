@@ -44,6 +44,9 @@ std::string dateStampNow();
 // placeholders ("0", "000000", ...) and show as nothing.
 std::string displayDate(std::string_view date);
 
+// A new document's root carries the program's name; a loaded root keeps the title its file has.
+constexpr char kNewRootTitle[] = "Perchlet";
+
 BookmarkItem makeRootRecord(std::string addDate);
 
 }  // namespace perchlet

@@ -182,7 +182,7 @@ def main():
             continue
         expect(link["class"] == link_class, f"{title}: {link['class']}, expected {link_class} ({link})")
         expect(link["address"] == address, f"{title}: address {link['address']}")
-        expect(link["folder"] == "VoZivoVaro/リンク集", f"{title}: folder {link['folder']}")
+        expect(link["folder"] == "Perchlet/リンク集", f"{title}: folder {link['folder']}")
         if new_address:
             expect(link["new_address"] == new_address, f"{title}: new address {link['new_address']}")
     expect(report["summary"] == {"links": 16, "ok": 5, "moved": 1, "not found": 2, "server error": 1,

@@ -24,12 +24,12 @@ firefox="$corpus/html/firefox-2024_radam9_bookmarks_firefox.html"
 
 # Every word in title, address or folder path; tree order; the folder path first.
 cat > "$work/expected.txt" <<HITS
-VoZivoVaro/Bookmarks Toolbar${tab}Getting Started${tab}https://www.mozilla.org/en-US/firefox/central/
-VoZivoVaro/Bookmarks Toolbar${tab}Mozilla Firefox${tab}
-VoZivoVaro/Bookmarks Toolbar/Mozilla Firefox${tab}Help and Tutorials${tab}https://support.mozilla.org/en-US/products/firefox
-VoZivoVaro/Bookmarks Toolbar/Mozilla Firefox${tab}Customize Firefox${tab}https://support.mozilla.org/en-US/kb/customize-firefox-controls-buttons-and-toolbars?utm_source=firefox-browser&utm_medium=default-bookmarks&utm_campaign=customize
-VoZivoVaro/Bookmarks Toolbar/Mozilla Firefox${tab}Get Involved${tab}https://www.mozilla.org/en-US/contribute/
-VoZivoVaro/Bookmarks Toolbar/Mozilla Firefox${tab}About Us${tab}https://www.mozilla.org/en-US/about/
+Perchlet/Bookmarks Toolbar${tab}Getting Started${tab}https://www.mozilla.org/en-US/firefox/central/
+Perchlet/Bookmarks Toolbar${tab}Mozilla Firefox${tab}
+Perchlet/Bookmarks Toolbar/Mozilla Firefox${tab}Help and Tutorials${tab}https://support.mozilla.org/en-US/products/firefox
+Perchlet/Bookmarks Toolbar/Mozilla Firefox${tab}Customize Firefox${tab}https://support.mozilla.org/en-US/kb/customize-firefox-controls-buttons-and-toolbars?utm_source=firefox-browser&utm_medium=default-bookmarks&utm_campaign=customize
+Perchlet/Bookmarks Toolbar/Mozilla Firefox${tab}Get Involved${tab}https://www.mozilla.org/en-US/contribute/
+Perchlet/Bookmarks Toolbar/Mozilla Firefox${tab}About Us${tab}https://www.mozilla.org/en-US/about/
 HITS
 "$tool" find "$firefox" mozilla firefox > "$work/hits.txt" || fail "find with hits exits non-zero"
 same "$work/expected.txt" "$work/hits.txt" "find mozilla firefox lists differently"
@@ -40,9 +40,9 @@ same "$work/expected.txt" "$work/wide.txt" "full-width query finds differently"
 # Japanese titles: kana and width do not count.
 printf '<!DOCTYPE NETSCAPE-Bookmark-file-1>\n<META CONTENT="text/html; charset=UTF-8">\n<DL><p>\n<DT><H3 ADD_DATE="1">ツール</H3>\n<DL><p>\n<DT><A HREF="http://example.com/">Example</A>\n<DT><A HREF="http://a.test/">ブックマーク</A>\n</DL><p>\n<DT><A HREF="http://b.test/">ﾌﾞｯｸﾏｰｸ</A>\n<DT><A HREF="http://c.test/">Example</A>\n</DL><p>\n' > "$work/jp.html"
 "$tool" find "$work/jp.html" ぶっくまーく | cut -f1,2 > "$work/jp.txt"
-printf 'VoZivoVaro/ツール\tブックマーク\nVoZivoVaro\tﾌﾞｯｸﾏｰｸ\n' > "$work/expected.txt"
+printf 'Perchlet/ツール\tブックマーク\nPerchlet\tﾌﾞｯｸﾏｰｸ\n' > "$work/expected.txt"
 same "$work/expected.txt" "$work/jp.txt" "find ぶっくまーく"
-[ "$("$tool" find "$work/jp.html" ツール Example | cut -f1,3)" = "VoZivoVaro/ツール${tab}http://example.com/" ] ||
+[ "$("$tool" find "$work/jp.html" ツール Example | cut -f1,3)" = "Perchlet/ツール${tab}http://example.com/" ] ||
     fail "find ツール Example"
 
 # The same items from every format the tool reads (favorites list their folder by name).
@@ -69,12 +69,12 @@ done
 # duplicates: the mozilla suite file keeps two pages twice each, in different folders.
 cat > "$work/expected.txt" <<GROUPS
 http://www.panix.com/~comdog
-  VoZivoVaro/Personal Toolbar Folder${tab}panix${tab}http://www.panix.com/~comdog/
-  VoZivoVaro/People${tab}panix${tab}http://www.panix.com/~comdog/
+  Perchlet/Personal Toolbar Folder${tab}panix${tab}http://www.panix.com/~comdog/
+  Perchlet/People${tab}panix${tab}http://www.panix.com/~comdog/
 
 http://www.xray.mpe.mpg.de/cgi-bin/w3glimpse/modules
-  VoZivoVaro/Personal Toolbar Folder/Perl${tab}Xray module search${tab}http://www.xray.mpe.mpg.de/cgi-bin/w3glimpse/modules
-  VoZivoVaro/Languages${tab}Xray module search${tab}http://www.xray.mpe.mpg.de/cgi-bin/w3glimpse/modules
+  Perchlet/Personal Toolbar Folder/Perl${tab}Xray module search${tab}http://www.xray.mpe.mpg.de/cgi-bin/w3glimpse/modules
+  Perchlet/Languages${tab}Xray module search${tab}http://www.xray.mpe.mpg.de/cgi-bin/w3glimpse/modules
 GROUPS
 mozilla="$corpus/html/mozilla-suite_cpan_mozilla.html"
 "$tool" duplicates "$mozilla" > "$work/groups.txt" || fail "duplicates exits non-zero"

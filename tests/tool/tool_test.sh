@@ -173,7 +173,7 @@ for to in netscape csv tree-html favorites; do
     "$tool" convert "$work/two.dat" "$work/two-$to" --to $to || fail "two top-level items to $to exit non-zero"
 done
 "$tool" show "$work/two-netscape" --from netscape | cut -f1 > "$work/two.txt"
-printf 'VoZivoVaro\n  First\n    a\n  Second\n    b\n' | cmp -s - "$work/two.txt" || fail "netscape output lacks a top-level item"
+printf 'Perchlet\n  First\n    a\n  Second\n    b\n' | cmp -s - "$work/two.txt" || fail "netscape output lacks a top-level item"
 [ "$("$tool" show "$work/two-csv" --from csv | wc -l)" -eq 5 ] || fail "csv output lacks a top-level item"
 grep -q 'http://b/' "$work/two-tree-html" || fail "tree page lacks a top-level item"
 [ -f "$work/two-favorites/Second/b.url" ] || fail "favorites lack a top-level item"
@@ -182,7 +182,7 @@ grep -q 'http://b/' "$work/two-tree-html" || fail "tree page lacks a top-level i
 # other programs write them; & and characters outside Shift-JIS in addresses.
 printf '<meta charset="utf-8">\n<dt><a href="http://a/?x=1&amp;y=2">t\343\201</a>\n<DT><A ID="i"\tHREF="http://cafe.example/Caf\303\251/\303\274">\344\272\214</A>\n' > "$work/hostile.htm"
 "$tool" show "$work/hostile.htm" --from netscape | cut -f1 > "$work/hostile.txt"
-printf 'VoZivoVaro\n  t\n  \344\272\214\n' | cmp -s - "$work/hostile.txt" || { fail "hostile Netscape file lists differently"; cat "$work/hostile.txt" >&2; }
+printf 'Perchlet\n  t\n  \344\272\214\n' | cmp -s - "$work/hostile.txt" || { fail "hostile Netscape file lists differently"; cat "$work/hostile.txt" >&2; }
 "$tool" convert "$work/hostile.htm" "$work/hostile.html" --from netscape || fail "hostile Netscape file does not convert"
 grep -qF 'HREF="http://a/?x=1&amp;y=2"' "$work/hostile.html" || fail "& in an address is not written as &amp;"
 grep -qF 'HREF="http://cafe.example/Caf%C3%A9/%C3%BC"' "$work/hostile.html" || fail "address loses characters outside Shift-JIS"

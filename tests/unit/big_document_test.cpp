@@ -33,7 +33,7 @@ std::string folderOfLinks(unsigned links) {
                 "\r\nComment=\r\nLastModified=000000\r\nLastVisit=1\r\nAddDate=1\r\nRcRight=0\r\nRcLeft=0"
                 "\r\nRcTop=0\r\nRcBottom=0\r\nBrowser=0\r\nMark=0\r\n\r\n";
     };
-    add(kKindFolder, 1, "VoZivoVaro", "");
+    add(kKindFolder, 1, "Perchlet", "");
     add(kKindFolder, 2, "many", "");
     for (unsigned i = 1; i <= links; ++i)
         add(kKindWebLink, 3, "link " + std::to_string(i), "http://l.example/" + std::to_string(i) + "/");

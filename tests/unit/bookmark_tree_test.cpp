@@ -112,7 +112,7 @@ TEST(TreePopulation, NewItemsGoUnderTheChosenParentWithTheirRecords) {
     CountingIcons icons;
     NodeId root = insertRootItem(document);
     EXPECT_EQ(document.tree.node(root).itemNumber, kRootItemNumber);
-    EXPECT_EQ(document.tree.node(root).text, "VoZivoVaro");
+    EXPECT_EQ(document.tree.node(root).text, "Perchlet");
     EXPECT_FALSE(document.modified);
 
     NewItemFields folderFields;

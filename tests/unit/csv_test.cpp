@@ -33,7 +33,7 @@ TEST(CsvExport, WritesStartDirectoryHeaderAndOneRowPerItemInDisplayOrder) {
 
     EXPECT_EQ(exportCsv(t.doc, t.root, "C:\\Program Files\\Perchlet"),
               "C:\\Program Files\\Perchlet\r\n" + kHeaderLine +
-                  "1,VoZivoVaro,,\"\",1,0,\r\n"
+                  "1,Perchlet,,\"\",1,0,\r\n"
                   "2,Folder  one,,\"\",100,000000,\r\n"
                   "3,A  B,\"http://x/?a=1,2\",\"line 1 \nline 2\",100,000000,\r\n"
                   "4,under a link,http://y/,\"\",100,000000,\r\n"
@@ -136,7 +136,7 @@ TEST(CsvExport, TopLevelWritesEveryTopLevelItem) {
     t.add(second, kKindWebLink, "b", "http://b/");
     std::string text = exportCsv(t.doc, kTopLevel, "D");
     EXPECT_NE(text.find("\r\n2,a,http://a/,"), std::string::npos);
-    EXPECT_NE(text.find("\r\n3,VoZivoVaro,,"), std::string::npos);
+    EXPECT_NE(text.find("\r\n3,Perchlet,,"), std::string::npos);
     EXPECT_NE(text.find("\r\n4,b,http://b/,"), std::string::npos);
 }
 

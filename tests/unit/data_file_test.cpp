@@ -127,7 +127,7 @@ TEST(DataFile, WritesTheWorkedExampleByteForByte) {
     addChild(doc, tools, example);
 
     std::string expected = kHeader +
-        "[List]\r\nItemNum=268500993\r\nTestNum=10010001\r\nParentNum=0\r\nTitleName=VoZivoVaro\r\n"
+        "[List]\r\nItemNum=268500993\r\nTestNum=10010001\r\nParentNum=0\r\nTitleName=Perchlet\r\n"
         "Locator=\r\nComment=\r\nLastModified=0\r\nLastVisit=\r\nAddDate=1700000000\r\n"
         "RcRight=0\r\nRcLeft=0\r\nRcTop=0\r\nRcBottom=0\r\nBrowser=0\r\nMark=0\r\n\r\n"
         "[List]\r\nItemNum=268566530\r\nTestNum=10020002\r\nParentNum=268500993\r\nTitleName=Tools\r\n"

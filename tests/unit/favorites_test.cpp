@@ -100,7 +100,7 @@ TEST(FavoritesName, CleansTitlesIntoNamesWindowsAccepts) {
 
 // ---------------------------------------------------------------- export
 
-TEST_F(FavoritesOnDisk, RootExportMakesVoZivoVaroWithEveryLinkBesideItsFolders) {
+TEST_F(FavoritesOnDisk, RootExportMakesPerchletWithEveryLinkBesideItsFolders) {
     Tree t;
     NodeId top = t.add(t.root, kKindFolder, "Top");
     t.add(top, kKindFolder, "Empty");
@@ -117,16 +117,16 @@ TEST_F(FavoritesOnDisk, RootExportMakesVoZivoVaroWithEveryLinkBesideItsFolders) 
     EXPECT_EQ(result.filesWritten, 6u);
     EXPECT_EQ(result.directoriesMade, 3u);
     EXPECT_TRUE(result.failedWrites.empty());
-    EXPECT_EQ(readFile("VoZivoVaro/Top/after empty.url"), "[InternetShortcut]\r\nURL=http://a/\r\n");
-    EXPECT_TRUE(fs::is_directory(at("VoZivoVaro/Top/Empty")));
-    EXPECT_TRUE(fs::is_empty(at("VoZivoVaro/Top/Empty")));
-    EXPECT_EQ(readFile("VoZivoVaro/2004-01-02.url"), "[InternetShortcut]\r\nURL=http://date/\r\n");
-    EXPECT_EQ(readFile("VoZivoVaro/same.url"), "[InternetShortcut]\r\nURL=http://first/\r\n");
-    EXPECT_EQ(readFile("VoZivoVaro/same (2).url"), "[InternetShortcut]\r\nURL=http://second/\r\n");
-    EXPECT_EQ(readFile("VoZivoVaro/mail.url"), "[InternetShortcut]\r\nURL=mailto:x@y\r\n");
-    EXPECT_EQ(readFile("VoZivoVaro/_CON.url"), "[InternetShortcut]\r\nURL=http://device/\r\n");
-    EXPECT_FALSE(fs::exists(at("VoZivoVaro/program.url")));
-    EXPECT_FALSE(fs::exists(at("VoZivoVaro/shell.url")));
+    EXPECT_EQ(readFile("Perchlet/Top/after empty.url"), "[InternetShortcut]\r\nURL=http://a/\r\n");
+    EXPECT_TRUE(fs::is_directory(at("Perchlet/Top/Empty")));
+    EXPECT_TRUE(fs::is_empty(at("Perchlet/Top/Empty")));
+    EXPECT_EQ(readFile("Perchlet/2004-01-02.url"), "[InternetShortcut]\r\nURL=http://date/\r\n");
+    EXPECT_EQ(readFile("Perchlet/same.url"), "[InternetShortcut]\r\nURL=http://first/\r\n");
+    EXPECT_EQ(readFile("Perchlet/same (2).url"), "[InternetShortcut]\r\nURL=http://second/\r\n");
+    EXPECT_EQ(readFile("Perchlet/mail.url"), "[InternetShortcut]\r\nURL=mailto:x@y\r\n");
+    EXPECT_EQ(readFile("Perchlet/_CON.url"), "[InternetShortcut]\r\nURL=http://device/\r\n");
+    EXPECT_FALSE(fs::exists(at("Perchlet/program.url")));
+    EXPECT_FALSE(fs::exists(at("Perchlet/shell.url")));
 }
 
 TEST_F(FavoritesOnDisk, SubtreeExportOfALinkWritesOneFileAndJapaneseNamesReachTheDisk) {
@@ -148,7 +148,7 @@ TEST_F(FavoritesOnDisk, FoldersBelowSixteenLevelsAreMadeButNotFilled) {
     }
     FavoritesExportResult result = exportFavorites(t.doc, t.root, dir(), disk_, AfterFailedWrite::Stop);
     // The root is level 1; the folder at level 17 is made and left empty.
-    std::string level16 = "VoZivoVaro";
+    std::string level16 = "Perchlet";
     for (int i = 0; i < 15; ++i) level16 += "/d";
     EXPECT_TRUE(fs::exists(at(level16 + "/l.url")));
     EXPECT_TRUE(fs::is_directory(at(level16 + "/d")));

@@ -54,7 +54,7 @@ TEST(ItemList, FindReturnsTheFirstRecordInListOrder) {
     list.append(recordWith(0x10020001, "folder"));
     list.append(recordWith(kRootItemNumber, "root read from a file"));
     ASSERT_NE(list.find(kRootItemNumber), nullptr);
-    EXPECT_EQ(list.find(kRootItemNumber)->title, "VoZivoVaro");
+    EXPECT_EQ(list.find(kRootItemNumber)->title, "Perchlet");
     EXPECT_EQ(list.find(0x10020001)->title, "folder");
     EXPECT_EQ(list.find(0x00020001), nullptr);  // differs only in kind: another item
     EXPECT_EQ(list.size(), 3u);
@@ -78,7 +78,7 @@ TEST(ItemList, ResetLeavesOnlyTheNewHead) {
     ItemList list(makeRootRecord("1"));
     for (int i = 0; i < 1000; ++i) list.append(recordWith(makeItemNumber(0, 2, i), "x"));
     BookmarkItem& head = list.head();
-    EXPECT_EQ(head.title, "VoZivoVaro");
+    EXPECT_EQ(head.title, "Perchlet");
     list.reset(makeRootRecord("2"));
     EXPECT_EQ(list.size(), 1u);
     EXPECT_EQ(list.find(makeItemNumber(0, 2, 5)), nullptr);
@@ -89,7 +89,7 @@ TEST(RootRecord, HasTheFixedFields) {
     BookmarkItem root = makeRootRecord("1700000000");
     EXPECT_EQ(root.itemNumber, kRootItemNumber);
     EXPECT_EQ(root.parentNumber, 0u);
-    EXPECT_EQ(root.title, "VoZivoVaro");
+    EXPECT_EQ(root.title, "Perchlet");
     EXPECT_EQ(root.lastModified, "0");
     EXPECT_TRUE(root.lastVisit.empty());
     EXPECT_EQ(root.mark, 0u);

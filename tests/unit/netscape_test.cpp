@@ -59,7 +59,7 @@ TEST(NetscapeExport, RootExportNestsEveryLevelByAbsoluteDepth) {
     t.add(t.root, kKindWebLink, "L2", "https://b/");
 
     std::string expected = kHeader + "<DL><p>\r\n" +
-                           spaces(4) + "<DT><H3 FOLDED ADD_DATE=\"1\">VoZivoVaro</H3>\r\n" +
+                           spaces(4) + "<DT><H3 FOLDED ADD_DATE=\"1\">Perchlet</H3>\r\n" +
                            spaces(4) + "<DL><p>\r\n" +
                            spaces(8) + "<DT><H3 FOLDED ADD_DATE=\"100\">F</H3>\r\n" +
                            spaces(8) + "<DL><p>\r\n" +
@@ -188,7 +188,7 @@ TEST(NetscapeImport, ExportedRootComesBackAsAFolderWithTheWholeTree) {
     EXPECT_EQ(result.count, 5u);
     EXPECT_TRUE(back.doc.modified);
     NodeId copy = back.child(target, 0);
-    EXPECT_EQ(back.childTitles(target), (std::vector<std::string>{"VoZivoVaro"}));
+    EXPECT_EQ(back.childTitles(target), (std::vector<std::string>{"Perchlet"}));
     EXPECT_EQ(back.childTitles(copy), (std::vector<std::string>{"F", "Empty", "L2"}));
     NodeId l1 = back.child(back.child(copy, 0), 0);
     EXPECT_EQ(back.record(l1).comment, "note");
@@ -306,7 +306,7 @@ TEST(NetscapeExport, TopLevelWritesEveryTopLevelItem) {
     std::string text = exportNetscape(t.doc, kTopLevel);
     Tree back;
     EXPECT_EQ(importNetscape(text, back.doc, back.root).count, 4u);
-    EXPECT_EQ(back.childTitles(back.root), (std::vector<std::string>{"VoZivoVaro", "VoZivoVaro"}));
+    EXPECT_EQ(back.childTitles(back.root), (std::vector<std::string>{"Perchlet", "Perchlet"}));
     EXPECT_EQ(back.childTitles(back.child(back.root, 1)), (std::vector<std::string>{"b"}));
     const std::string closing = "        <DT><A HREF=\"http://b/\" ADD_DATE=\"100\" LAST_MODIFIED=\"200\" LAST_VISIT=\"300\">b</A>\r\n"
                                 "    </DL><p>\r\n</DL><p>\r\n";

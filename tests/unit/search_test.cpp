@@ -90,7 +90,7 @@ TEST(SearchIndex, EveryWordInTitleAddressCommentOrFolderPath) {
         {"   ", {}},
     };
     for (const Case& c : cases) EXPECT_EQ(index.find(c.query), c.hits) << c.query;
-    EXPECT_EQ(folderPathOf(t.doc.tree, t.orgLink), "VoZivoVaro/Other/Sub");
+    EXPECT_EQ(folderPathOf(t.doc.tree, t.orgLink), "Perchlet/Other/Sub");
     EXPECT_EQ(folderPathOf(t.doc.tree, t.root), "");
 }
 
@@ -119,7 +119,7 @@ TEST(SearchIndex, FollowsTheDocumentAsItChanges) {
     resetDocument(t.doc);
     EXPECT_TRUE(index.find("example").empty());
     NodeId root = insertRootItem(t.doc);
-    EXPECT_EQ(index.find("vozivovaro"), std::vector<NodeId>{root});
+    EXPECT_EQ(index.find("perchlet"), std::vector<NodeId>{root});
 }
 
 TEST(Duplicates, AddressesAreTheSamePageOnceNormalised) {

@@ -96,7 +96,7 @@ TEST(TreeEdit, SwappingFoldersWithChildrenTradesWholeSubtreesThroughATempRecord)
     NodeId shown = swapWithSibling(s.document, s.a, SiblingDirection::Down);
 
     EXPECT_EQ(shown, s.b);  // the second place, which now shows A
-    EXPECT_EQ(s.outline(s.root), "VoZivoVaro(B(b1) A(a1(a11) a2) C)");
+    EXPECT_EQ(s.outline(s.root), "Perchlet(B(b1) A(a1(a11) a2) C)");
     EXPECT_EQ(s.numberOf(s.tree().firstChild(s.root)), numberB);
     EXPECT_EQ(s.numberOf(shown), numberA);
     EXPECT_EQ(s.numberOf(s.tree().firstChild(s.tree().firstChild(shown))), numberA11);
@@ -121,7 +121,7 @@ TEST(TreeEdit, SwappingTradesTitlesImagesAndBoldButNotPlaces) {
     // C has no children: no holder, no record, no serial.
     NodeId shown = swapWithSibling(s.document, s.c, SiblingDirection::Up);
     EXPECT_EQ(shown, s.b);
-    EXPECT_EQ(s.outline(s.root), "VoZivoVaro(A(a1(a11) a2) C B(b1))");
+    EXPECT_EQ(s.outline(s.root), "Perchlet(A(a1(a11) a2) C B(b1))");
     EXPECT_TRUE(s.tree().node(s.b).bold);
     EXPECT_EQ(s.tree().node(s.b).image, 0);
     EXPECT_FALSE(s.tree().node(s.c).bold);
@@ -173,7 +173,7 @@ TEST(TreeEdit, MovingASubtreeRewritesDepthsAndKeepsKindsSerialsAndRecords) {
     NodeId moved = moveSubtreeUnder(s.document, s.root, s.a1);
     ASSERT_NE(moved, kNoNode);
     EXPECT_FALSE(s.tree().isAlive(s.a1));
-    EXPECT_EQ(s.outline(s.root), "VoZivoVaro(A(a2) B(b1) C a1(a11))");
+    EXPECT_EQ(s.outline(s.root), "Perchlet(A(a2) B(b1) C a1(a11))");
     ItemNumber movedFolder = s.numberOf(moved);
     ItemNumber movedLink = s.numberOf(s.tree().firstChild(moved));
     EXPECT_EQ(movedFolder, makeItemNumber(kindOf(folder), 2, serialOf(folder)));
@@ -195,7 +195,7 @@ TEST(TreeEdit, MovingOntoTheOwnParentPutsTheItemLast) {
     SampleDocument s;
     ItemNumber number = s.numberOf(s.a);
     NodeId moved = moveSubtreeUnder(s.document, s.root, s.a);
-    EXPECT_EQ(s.outline(s.root), "VoZivoVaro(B(b1) C A(a1(a11) a2))");
+    EXPECT_EQ(s.outline(s.root), "Perchlet(B(b1) C A(a1(a11) a2))");
     EXPECT_EQ(s.numberOf(moved), number);
 }
 
@@ -227,7 +227,7 @@ TEST(TreeEdit, DeletingRemovesTheSubtreeButKeepsItsRecords) {
     std::size_t records = s.document.items.size();
     deleteSubtree(s.document, s.a);
     deleteSubtree(s.document, kNoNode);
-    EXPECT_EQ(s.outline(s.root), "VoZivoVaro(B(b1) C)");
+    EXPECT_EQ(s.outline(s.root), "Perchlet(B(b1) C)");
     EXPECT_EQ(s.document.items.size(), records);
     EXPECT_NE(s.document.items.find(number), nullptr);
 }

@@ -12,7 +12,7 @@ using namespace perchlet;
 namespace {
 
 const std::string kHead =
-    "<HTML>\r\n<HEAD>\r\n<TITLE>Ormbrant</TITLE>\r\n"
+    "<HTML>\r\n<HEAD>\r\n<TITLE>Perchlet</TITLE>\r\n"
     "<SCRIPT LANGUAGE=\"JavaScript\">\r\n<!--\r\n"
     "function Display(id){\r\n"
     "\tif(document.all.item(id).style.display == \"block\"){\r\n"
@@ -25,7 +25,7 @@ const std::string kHead =
     "</HEAD>\r\n"
     "<BODY STYLE=\"margin :0.5em 1em 0.5em 1em; color :#999999; font:normal normal normal 100%/1.2 "
     "\"Osaka\",\"ＭＳ Ｐゴシック\",sans-serif;\">\r\n"
-    "<H2>VoZivoVaro</H2>\r\n";
+    "<H2>Perchlet</H2>\r\n";
 const std::string kTail = "\r\n</BODY>\r\n</HTML>";
 
 const std::string kBranch = "├　";
@@ -64,7 +64,7 @@ TEST(TreeHtml, RootPageDrawsBranchesAndOpensADivisionPerItemWithChildren) {
     EXPECT_EQ(exportTreeHtml(t.doc, t.root),
               kHead +
                   kLast + toggle(1) +
-                  "<A ADD_DATE=\"1\" LAST_MODIFIED=\"0\" LAST_VISIT=\"\" STYLE=\"color :#000000;\">VoZivoVaro</A><BR>\r\n" +
+                  "<A ADD_DATE=\"1\" LAST_MODIFIED=\"0\" LAST_VISIT=\"\" STYLE=\"color :#000000;\">Perchlet</A><BR>\r\n" +
                   division(1) +
                   kBlank + kBranch + toggle(2) + plain("A") + division(2) +
                   kBlank + kBar + kLast + linked("http://a/", "a1") +
