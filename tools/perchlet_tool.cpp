@@ -29,6 +29,7 @@
 #include "exchange/netscape.h"
 #include "exchange/tree_html.h"
 #include "find_commands.h"
+#include "tool_text.h"
 #include "store/data_file.h"
 #include "store/encoding.h"
 #include "tree/tree_population.h"
@@ -167,15 +168,23 @@ Failure writeDataFileTo(const Document& document, const fs::path& path) {
     return writeWholeFile(path, writeDataFile(document, kTopLevel, 0));
 }
 
-// UTF-8 text that says so (a charset declaration or a byte order mark) is converted to
-// Shift-JIS, as the program does when the user agrees to it. Characters Shift-JIS cannot
-// hold become references, which titles drop and addresses keep percent-encoded.
+// Characters Shift-JIS cannot hold are marked in titles and comments; say how many items.
+void reportMarkedItems(std::size_t items, const std::string& firstTitle) {
+    if (items == 0) return;
+    warn(std::to_string(items) + " item(s) held characters that Shift-JIS cannot hold; each run of them is now " +
+         shiftJisForOutput(kReplacementMark) + " (first: " + shiftJisForOutput(firstTitle) + ")");
+}
+
+// UTF-8 text that says so (a charset declaration or a byte order mark), or whose bytes can
+// only be UTF-8, is converted to Shift-JIS, as the program does. Characters Shift-JIS cannot
+// hold become references, which titles mark and addresses keep percent-encoded.
 Failure readNetscape(const fs::path& path, Document& document) {
     std::string text;
     if (Failure failure = readWholeFile(path, text)) return failure;
-    if (shouldOfferUtf8Conversion(text)) text = utf8ToShiftJis(text, Unrepresentable::CharacterReference);
+    if (isSurelyUtf8(utf8EvidenceOf(text))) text = utf8ToShiftJis(text, Unrepresentable::CharacterReference);
     // The importers put what they read under the root folder of a new document.
-    importNetscape(text, document, insertRootItem(document));
+    ImportResult result = importNetscape(text, document, insertRootItem(document));
+    reportMarkedItems(result.markedItems, result.firstMarkedTitle);
     return std::nullopt;
 }
 
@@ -186,6 +195,7 @@ Failure readCsv(const fs::path& path, Document& document) {
     if (Failure failure = readWholeFile(path, text)) return failure;
     CsvText encoding = text.compare(0, 3, "\xEF\xBB\xBF") == 0 ? CsvText::Utf8 : CsvText::ShiftJis;
     ImportResult result = importCsv(text, document, insertRootItem(document), encoding);
+    reportMarkedItems(result.markedItems, result.firstMarkedTitle);
     if (result.count == 0)
         return "no row of " + displayed(path) +
                " is in this program's CSV layout (two header lines, then rows of number, title, URL, "
@@ -197,6 +207,7 @@ Failure readFavorites(const fs::path& path, Document& document) {
     ToolFavoritesFileSystem disk;
     FavoritesImportResult result = importFavorites(document, insertRootItem(document), path, disk);
     if (!result.topLevelRead) return "cannot list the folder " + displayed(path);
+    reportMarkedItems(result.markedItems, result.firstMarkedTitle);
     for (const fs::path& skipped : result.unlistedDirectories)
         warn("cannot list the folder " + displayed(skipped) + "; left out");
     if (result.limitMessages > 0)

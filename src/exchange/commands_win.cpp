@@ -59,8 +59,18 @@ void exportToFile(App& app, bool wholeTree, int filter, const Exporter& exporter
     if (!path.empty()) writeWholeText(path, text);
 }
 
+// Once per import: how many items lost characters to Shift-JIS, naming the first.
+void sayMarkedItems(HWND owner, std::size_t items, const std::string& firstTitle) {
+    if (items == 0) return;
+    std::string text = "\"" + firstTitle + "\" など " + std::to_string(items) +
+                       " 項目のタイトルやコメントに、Shift-JIS で表せない文字がありました。\r\n"
+                       "その文字のあった所は「〓」にしてあります。";
+    showMessage(owner, text, "インポート", MB_OK | MB_ICONINFORMATION);
+}
+
 void showImported(App& app, NodeId target, const ImportResult& result) {
     app.treeView.select(result.lastCreated != kNoNode ? result.lastCreated : target);
+    sayMarkedItems(app.mainWindow, result.markedItems, result.firstMarkedTitle);
 }
 
 void importNetscapeFile(App& app) {
@@ -84,7 +94,9 @@ void importCsvFile(App& app) {
         say(app, "ファイルを開きませんでした。", "Cancel !");
         return;
     }
-    showImported(app, target, importCsv(*text, app.document, target));
+    // A byte order mark says UTF-8, as other programs write CSV for spreadsheets.
+    CsvText encoding = text->compare(0, 3, "\xEF\xBB\xBF") == 0 ? CsvText::Utf8 : CsvText::ShiftJis;
+    showImported(app, target, importCsv(*text, app.document, target, encoding));
 }
 
 void exportFavoritesFolder(App& app, bool wholeTree) {
@@ -111,6 +123,7 @@ void importFavoritesFolder(App& app) {
     // Once for every directory level that the limit stopped, as users know it.
     for (std::size_t i = 0; i < result.limitMessages; ++i) say(app, "1000件以上の読込はしません", "上限に達しました。");
     app.treeView.select(target);
+    sayMarkedItems(app.mainWindow, result.markedItems, result.firstMarkedTitle);
 }
 
 std::string csvOf(const App& app, const Document& document, NodeId start) {

@@ -142,17 +142,23 @@ std::optional<CsvRow> readRow(RowReader& reader) {
 }
 
 // The text of a field in the program's Shift-JIS.
-std::string fieldText(std::string_view field, CsvText encoding, Unrepresentable unrepresentable) {
+std::string fieldText(std::string_view field, CsvText encoding, Unrepresentable unrepresentable,
+                      LostCharacters* lost = nullptr) {
     if (encoding == CsvText::ShiftJis) return std::string(field);
-    return utf8ToShiftJis(field, unrepresentable);
+    return utf8ToShiftJis(field, unrepresentable, lost);
 }
 
-BookmarkItem recordFromRow(const CsvRow& row, CsvText encoding) {
+// Title and comment mark what Shift-JIS cannot hold; lost counts it.
+BookmarkItem recordFromRow(const CsvRow& row, CsvText encoding, LostCharacters& lost) {
     auto text = [encoding](std::string_view field) { return fieldText(field, encoding, Unrepresentable::Drop); };
+    auto words = [encoding, &lost](std::string_view field) {
+        lost.inRun = false;
+        return fieldText(field, encoding, Unrepresentable::Mark, &lost);
+    };
     BookmarkItem record;
-    record.title = fitText(filterText(text(row.title), TextFilter::SingleLine));
+    record.title = fitText(filterText(words(row.title), TextFilter::SingleLine));
     record.locator = fitText(fieldText(row.locator, encoding, Unrepresentable::PercentEncode));
-    record.comment = fitText(text(row.comment));
+    record.comment = fitText(words(row.comment));
     record.addDate = fitDate(text(row.addDate));
     record.lastModified = fitDate(text(row.lastModified));
     record.lastVisit = fitDate(text(row.lastVisit));
@@ -210,8 +216,12 @@ ImportResult importCsv(std::string_view text, Document& document, NodeId target,
         char first = text[lineStart];
         if (first >= '0' && first <= '9') row = readRow(reader);
         if (row) {
-            result.lastCreated =
-                addImportedItem(document, target, kKindWebLink, recordFromRow(*row, encoding)).node;
+            LostCharacters lost;
+            BookmarkItem record = recordFromRow(*row, encoding, lost);
+            unsigned kind = kindForImportedAddress(record.locator);
+            AddedItem added = addImportedItem(document, target, kind, std::move(record));
+            noteMarkedItem(result, lost, added.record.title);
+            result.lastCreated = added.node;
             ++result.count;
             if (!rowIsItsLine) next = reader.position() < text.size() ? reader.position() : std::string_view::npos;
         }

@@ -165,9 +165,9 @@ namespace fs = std::filesystem;
 
 fs::path favoritesPathName(std::string_view shiftJisName) { return fs::u8path(shiftJisToUtf8(shiftJisName)); }
 
-std::string titleOfPathName(const fs::path& name) {
+std::string titleOfPathName(const fs::path& name, LostCharacters* lost) {
     try {
-        return utf8ToShiftJis(name.u8string());
+        return utf8ToShiftJis(name.u8string(), Unrepresentable::Mark, lost);
     } catch (const std::exception&) {
         return {};  // a name that is not even Unicode (a lone surrogate) has no text
     }
@@ -323,8 +323,17 @@ std::string shortcutUrlAt(FavoritesFileSystem& files, const fs::path& path) {
 
 bool readDirectory(FavoritesImport& run, const fs::path& directory, NodeId parent);
 
+// A name that lost characters is counted once, and the first one kept for the message.
+void noteLostCharacters(FavoritesImport& run, const FavoritesEntry& entry) {
+    LostCharacters lost;
+    titleOfPathName(entry.name, &lost);
+    if (lost.runs == 0) return;
+    if (run.result.markedItems++ == 0) run.result.firstMarkedTitle = entry.title;
+}
+
 void importEntry(FavoritesImport& run, const FavoritesEntry& entry, const fs::path& path, NodeId parent) {
     if (!canHoldChildren(run.document, parent)) return;
+    noteLostCharacters(run, entry);
     if (entry.isDirectory) {
         NodeId folder = addImportedItem(run.document, parent, kKindFolder, recordWithTimes(entry, entry.title)).node;
         ++run.result.count;
@@ -333,7 +342,8 @@ void importEntry(FavoritesImport& run, const FavoritesEntry& entry, const fs::pa
     }
     BookmarkItem record = recordWithTimes(entry, linkTitleOf(entry.title));
     record.locator = shortcutUrlAt(run.files, path);
-    addImportedItem(run.document, parent, kKindWebLink, std::move(record));
+    unsigned kind = kindForImportedAddress(record.locator);
+    addImportedItem(run.document, parent, kind, std::move(record));
     ++run.result.count;
 }
 

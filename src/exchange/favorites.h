@@ -37,7 +37,7 @@ std::string favoritesName(std::string_view title);
 
 struct FavoritesEntry {
     std::filesystem::path name;  // as the disk has it
-    std::string title;           // the name as text: Shift-JIS, characters without a form dropped
+    std::string title;           // the name as text: Shift-JIS, each run of characters without a form "〓"
     bool isDirectory = false;
     std::time_t created = 0;
     std::time_t lastWritten = 0;
@@ -89,6 +89,8 @@ struct FavoritesImportResult {
     std::size_t count = 0;      // items made
     std::size_t limitMessages = 0;                            // directory levels stopped by the entry limit
     std::vector<std::filesystem::path> unlistedDirectories;  // in the order met
+    std::size_t markedItems = 0;   // items whose name lost characters Shift-JIS cannot hold
+    std::string firstMarkedTitle;  // the first of them
 };
 
 // Reads directory under target: a folder for every subdirectory (read in turn), a link for
@@ -101,6 +103,6 @@ FavoritesImportResult importFavorites(Document& document, NodeId target, const s
 // A title as a name on the disk: favoritesName, in the file system's encoding.
 std::filesystem::path favoritesPathName(std::string_view shiftJisName);
 // A name on the disk as text, characters without a Shift-JIS form dropped.
-std::string titleOfPathName(const std::filesystem::path& name);
+std::string titleOfPathName(const std::filesystem::path& name, LostCharacters* lost = nullptr);
 
 }  // namespace perchlet

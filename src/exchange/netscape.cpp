@@ -33,6 +33,22 @@ unsigned depthInTree(const BookmarkTree& tree, NodeId node) {
     return depth;
 }
 
+unsigned kindForImportedAddress(std::string_view address) {
+    constexpr std::string_view kMail = "mailto:";
+    if (address.size() < kMail.size()) return kKindWebLink;
+    for (std::size_t i = 0; i < kMail.size(); ++i) {
+        char c = address[i];
+        if (c >= 'A' && c <= 'Z') c = static_cast<char>(c - 'A' + 'a');
+        if (c != kMail[i]) return kKindWebLink;
+    }
+    return kKindMailLink;
+}
+
+void noteMarkedItem(ImportResult& result, const LostCharacters& lost, const std::string& title) {
+    if (lost.runs == 0) return;
+    if (result.markedItems++ == 0) result.firstMarkedTitle = title;
+}
+
 bool canHoldChildren(const Document& document, NodeId parent) {
     return depthOf(document.tree.node(parent).itemNumber) < kMaxDepth;
 }
@@ -109,25 +125,31 @@ std::optional<char32_t> numericReference(std::string_view body) {
 
 // Decodes the reference at the start of text (which begins with "&") into out and returns
 // its length, or returns 0 when it is not a well-formed reference.
-std::size_t decodeReferenceAt(std::string_view text, std::string& out, Unrepresentable unrepresentable) {
+std::size_t decodeReferenceAt(std::string_view text, std::string& out, Unrepresentable unrepresentable,
+                              LostCharacters* lost) {
     constexpr std::size_t kLongestReference = 12;  // "&#x10FFFF;" with room to spare
     std::size_t semicolon = text.substr(0, kLongestReference).find(';');
     if (semicolon == std::string_view::npos) return 0;
     std::string_view body = text.substr(1, semicolon - 1);
     const std::size_t length = semicolon + 1;
+    if (std::optional<char32_t> cp = numericReference(body)) {
+        appendCodePoint(*cp, unrepresentable, out, lost);
+        return length;
+    }
     if (body == "amp") out += '&';
     else if (body == "lt") out += '<';
     else if (body == "gt") out += '>';
     else if (body == "quot") out += '"';
     else if (body == "apos") out += '\'';
-    else if (std::optional<char32_t> cp = numericReference(body)) appendCodePoint(*cp, unrepresentable, out);
     else return 0;
+    if (lost) lost->inRun = false;
     return length;
 }
 
 }  // namespace
 
-std::string decodeCharacterReferences(std::string_view text, Unrepresentable unrepresentable) {
+std::string decodeCharacterReferences(std::string_view text, Unrepresentable unrepresentable,
+                                      LostCharacters* lost) {
     std::string out;
     out.reserve(text.size());
     std::size_t pos = 0;
@@ -135,10 +157,12 @@ std::string decodeCharacterReferences(std::string_view text, Unrepresentable unr
         std::size_t amp = text.find('&', pos);
         if (amp == std::string_view::npos) amp = text.size();
         out.append(text.substr(pos, amp - pos));
+        if (amp > pos && lost) lost->inRun = false;
         if (amp == text.size()) break;
-        std::size_t used = decodeReferenceAt(text.substr(amp), out, unrepresentable);
+        std::size_t used = decodeReferenceAt(text.substr(amp), out, unrepresentable, lost);
         if (used == 0) {
             out += '&';
+            if (lost) lost->inRun = false;
             used = 1;
         }
         pos = amp + used;
@@ -320,8 +344,9 @@ std::string addressText(std::string_view tag) {
                                      Unrepresentable::PercentEncode);
 }
 
-std::string titleText(std::string_view raw) {
-    return fitText(filterText(decodeCharacterReferences(raw), TextFilter::SingleLine));
+// Characters Shift-JIS cannot hold leave a mark, so a title is never emptied by them.
+std::string titleText(std::string_view raw, LostCharacters& lost) {
+    return fitText(filterText(decodeCharacterReferences(raw, Unrepresentable::Mark, &lost), TextFilter::SingleLine));
 }
 
 // Whether text at pos starts "<BR" in any case.
@@ -331,7 +356,7 @@ bool breakAt(std::string_view text, std::size_t pos) {
 
 // The description's markup: each "<BR" with the character after it, and line breaks, go;
 // so do the blanks that end it (the indentation of the line that follows).
-std::string descriptionText(std::string_view raw) {
+std::string descriptionText(std::string_view raw, LostCharacters& lost) {
     std::string kept;
     kept.reserve(raw.size());
     for (std::size_t pos = 0; pos < raw.size(); ++pos) {
@@ -342,7 +367,7 @@ std::string descriptionText(std::string_view raw) {
         if (raw[pos] != '\r' && raw[pos] != '\n') kept += raw[pos];
     }
     while (!kept.empty() && (kept.back() == ' ' || kept.back() == '\t')) kept.pop_back();
-    return fitText(decodeCharacterReferences(kept));
+    return fitText(decodeCharacterReferences(kept, Unrepresentable::Mark, &lost));
 }
 
 struct NetscapeImport {
@@ -355,15 +380,18 @@ struct NetscapeImport {
     NodeId parent;
     NodeId lastCreated = kNoNode;
     BookmarkItem* lastRecord = nullptr;  // held, not looked up: numbers can repeat once serials run out
+    bool lastMarked = false;             // the last item's title lost characters already
     bool folderSeen = false;
     ParentStack<NodeId> parents;
     ImportResult result;
 };
 
-void addItem(NetscapeImport& import, unsigned kind, BookmarkItem record) {
+void addItem(NetscapeImport& import, unsigned kind, BookmarkItem record, const LostCharacters& lost) {
     AddedItem added = addImportedItem(import.document, import.parent, kind, std::move(record));
     import.lastCreated = added.node;
     import.lastRecord = &added.record;
+    import.lastMarked = lost.runs > 0;
+    noteMarkedItem(import.result, lost, added.record.title);
     ++import.result.count;
     import.result.lastCreated = added.node;
 }
@@ -389,12 +417,14 @@ bool readLink(NetscapeImport& import, std::string_view tag) {
     std::optional<std::string_view> title = textUpTo(import, "A");
     if (!title) return false;
     BookmarkItem record;
-    record.title = titleText(*title);
+    LostCharacters lost;
+    record.title = titleText(*title, lost);
     record.locator = fitText(addressText(tag));
     record.addDate = fitDate(attributeText(tag, "ADD_DATE"));
     record.lastModified = fitDate(attributeText(tag, "LAST_MODIFIED"));
     record.lastVisit = fitDate(attributeText(tag, "LAST_VISIT"));
-    addItem(import, kKindWebLink, std::move(record));
+    unsigned kind = kindForImportedAddress(record.locator);
+    addItem(import, kind, std::move(record), lost);
     return true;
 }
 
@@ -402,9 +432,10 @@ bool readFolder(NetscapeImport& import, std::string_view tag) {
     std::optional<std::string_view> title = textUpTo(import, "H3");
     if (!title) return false;
     BookmarkItem record;
-    record.title = titleText(*title);
+    LostCharacters lost;
+    record.title = titleText(*title, lost);
     record.addDate = fitDate(attributeText(tag, "ADD_DATE"));
-    addItem(import, kKindFolder, std::move(record));
+    addItem(import, kKindFolder, std::move(record), lost);
     import.folderSeen = true;
     return true;
 }
@@ -420,7 +451,12 @@ void readDescription(NetscapeImport& import) {
     if (end == std::string_view::npos) end = import.text.size();
     std::string_view raw = import.text.substr(import.pos, end - import.pos);
     import.pos = end;
-    if (import.lastRecord) import.lastRecord->comment = descriptionText(raw);
+    if (!import.lastRecord) return;
+    LostCharacters lost;
+    import.lastRecord->comment = descriptionText(raw, lost);
+    // An item is counted once, whether its title, its comment or both lost something.
+    if (!import.lastMarked) noteMarkedItem(import.result, lost, import.lastRecord->title);
+    import.lastMarked = import.lastMarked || lost.runs > 0;
 }
 
 void openList(NetscapeImport& import) {

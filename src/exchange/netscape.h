@@ -19,7 +19,18 @@ constexpr char kUrlNotFound[] = "URL not found !";
 struct ImportResult {
     std::size_t count = 0;
     NodeId lastCreated = kNoNode;
+    // Items whose title or comment lost characters Shift-JIS cannot hold (each run now "〓"),
+    // and the first of them, for the one message that tells the user.
+    std::size_t markedItems = 0;
+    std::string firstMarkedTitle;
 };
+
+// The kind of an imported link: a mail address ("mailto:", any case) is a mail link; every
+// other address stays a web link, as the exchange formats have always read them.
+unsigned kindForImportedAddress(std::string_view address);
+
+// Counts an item whose texts lost characters; the first one is named later.
+void noteMarkedItem(ImportResult& result, const LostCharacters& lost, const std::string& title);
 
 // The file text for start's subtree, header and closing lists included; empty for no node.
 // For kTopLevel, every top-level item's subtree, one after another at the top of the file.
@@ -36,10 +47,12 @@ std::string escapeHtmlText(std::string_view text);
 // same value.
 std::string escapeHtmlAttribute(std::string_view text);
 // Turns well-formed references (ending in ";") into their characters: &amp; &lt; &gt;
-// &quot; &apos;, &#NNN; and &#xHH;. A character without a Shift-JIS form is dropped (or,
-// for an address, percent-encoded); anything else that starts with "&" stays as it is.
+// &quot; &apos;, &#NNN; and &#xHH;. A character without a Shift-JIS form is dropped, marked
+// or (for an address) percent-encoded, as the policy says; lost counts its runs. Anything
+// else that starts with "&" stays as it is.
 std::string decodeCharacterReferences(std::string_view text,
-                                      Unrepresentable unrepresentable = Unrepresentable::Drop);
+                                      Unrepresentable unrepresentable = Unrepresentable::Drop,
+                                      LostCharacters* lost = nullptr);
 
 // --- shared by the exchange formats ---
 

@@ -325,9 +325,19 @@ void appendPercentEncodedUtf8(char32_t cp, std::string& out) {
 
 }  // namespace
 
-void appendCodePoint(char32_t cp, Unrepresentable unrepresentable, std::string& out) {
-    if (cp == 0 || appendCodePointAsShiftJis(cp, out)) return;
+void appendCodePoint(char32_t cp, Unrepresentable unrepresentable, std::string& out, LostCharacters* lost) {
+    LostCharacters ignored;
+    LostCharacters& run = lost ? *lost : ignored;
+    if (cp == 0) return;
+    if (appendCodePointAsShiftJis(cp, out)) {
+        run.inRun = false;
+        return;
+    }
     if (cp > 0x10FFFF || (cp >= 0xD800 && cp <= 0xDFFF)) return;
+    // A run of lost characters, however long, is one place where something was.
+    bool startsRun = !run.inRun;
+    if (startsRun) ++run.runs;
+    run.inRun = true;
     switch (unrepresentable) {
     case Unrepresentable::Drop: break;
     case Unrepresentable::CharacterReference:
@@ -336,10 +346,13 @@ void appendCodePoint(char32_t cp, Unrepresentable unrepresentable, std::string& 
         out += ';';
         break;
     case Unrepresentable::PercentEncode: appendPercentEncodedUtf8(cp, out); break;
+    case Unrepresentable::Mark:
+        if (startsRun) out += kReplacementMark;
+        break;
     }
 }
 
-std::string utf8ToShiftJis(std::string_view utf8, Unrepresentable unrepresentable) {
+std::string utf8ToShiftJis(std::string_view utf8, Unrepresentable unrepresentable, LostCharacters* lost) {
     std::string out;
     out.reserve(utf8.size());
     Utf8Reader in(utf8);
@@ -349,7 +362,7 @@ std::string utf8ToShiftJis(std::string_view utf8, Unrepresentable unrepresentabl
         if (pendingCr && cp != '\n') out += '\r';
         pendingCr = cp == '\r';
         if (pendingCr || cp == Utf8Reader::kIllFormed) continue;
-        appendCodePoint(cp, unrepresentable, out);
+        appendCodePoint(cp, unrepresentable, out, lost);
     }
     if (pendingCr) out += '\r';
     return out;
@@ -369,7 +382,7 @@ std::u16string shiftJisToUtf16(std::string_view sjis) {
     return out;
 }
 
-std::string utf16ToShiftJis(std::u16string_view text, Unrepresentable unrepresentable) {
+std::string utf16ToShiftJis(std::u16string_view text, Unrepresentable unrepresentable, LostCharacters* lost) {
     std::string out;
     out.reserve(text.size() * 2);
     for (std::size_t i = 0; i < text.size(); ++i) {
@@ -377,11 +390,12 @@ std::string utf16ToShiftJis(std::u16string_view text, Unrepresentable unrepresen
         // ASCII, NUL included, stands for itself.
         if (cp < 0x80) {
             out += static_cast<char>(cp);
+            if (lost) lost->inRun = false;
             continue;
         }
         if (cp >= 0xD800 && cp <= 0xDBFF && i + 1 < text.size() && text[i + 1] >= 0xDC00 && text[i + 1] <= 0xDFFF)
             cp = 0x10000 + ((cp - 0xD800) << 10) + (text[++i] - 0xDC00);
-        appendCodePoint(cp, unrepresentable, out);
+        appendCodePoint(cp, unrepresentable, out, lost);
     }
     return out;
 }
@@ -434,6 +448,43 @@ bool shouldOfferUtf8Conversion(std::string_view text) {
         if (metaDeclaresUtf8(text.substr(meta, end - meta))) return true;
     }
     return false;
+}
+
+namespace {
+
+// Whether some <meta> tag declares a charset at all (UTF-8 ones are found before this asks).
+bool declaresSomeCharset(std::string_view text) {
+    for (std::size_t meta = findIgnoringCase(text, "<meta", 0); meta != std::string_view::npos;
+         meta = findIgnoringCase(text, "<meta", meta + 5)) {
+        std::size_t end = text.find('>', meta);
+        if (end == std::string_view::npos) end = text.size();
+        std::string_view tag = text.substr(meta, end - meta);
+        for (std::size_t at = findIgnoringCase(tag, "charset", 0); at != std::string_view::npos;
+             at = findIgnoringCase(tag, "charset", at + 1)) {
+            std::size_t pos = at + 7;
+            while (pos < tag.size() && isHtmlBlank(tag[pos])) ++pos;
+            if (pos < tag.size() && tag[pos] == '=') return true;
+        }
+    }
+    return false;
+}
+
+}  // namespace
+
+Utf8Evidence utf8EvidenceOf(std::string_view text) {
+    if (shouldOfferUtf8Conversion(text)) return Utf8Evidence::Declared;
+    if (declaresSomeCharset(text)) return Utf8Evidence::None;
+    bool twoByte = false;
+    bool longer = false;
+    Utf8Reader in(text);
+    char32_t cp;
+    while (in.next(cp)) {
+        if (cp == Utf8Reader::kIllFormed) return Utf8Evidence::None;
+        if (cp >= 0x800) longer = true;
+        else if (cp >= 0x80) twoByte = true;
+    }
+    if (longer) return Utf8Evidence::Valid;
+    return twoByte ? Utf8Evidence::Ambiguous : Utf8Evidence::None;
 }
 
 }  // namespace perchlet

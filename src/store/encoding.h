@@ -44,20 +44,47 @@ enum class Unrepresentable {
     Drop,                // titles and plain text: the character goes
     CharacterReference,  // HTML: "&#233;", which the HTML readers then drop or keep as they need
     PercentEncode,       // addresses: its UTF-8 bytes as "%C3%A9", the same address
+    Mark,                // imported titles, folder names, comments: one "〓" for each run of them
+};
+
+// The customary Japanese mark for a character that could not be kept (U+3013).
+constexpr char kReplacementMark[] = "〓";
+
+// Counts the runs of characters a conversion could not keep; ended by every kept character.
+struct LostCharacters {
+    std::size_t runs = 0;
+    bool inRun = false;
 };
 
 // Reads the bytes as a text-mode read of a UTF-8 file would give them (CR LF as LF). Each
 // well-formed character is converted; an ill-formed or truncated sequence is dropped by
 // itself and the byte that broke it is read afresh, so ASCII markup is never swallowed.
-std::string utf8ToShiftJis(std::string_view utf8, Unrepresentable unrepresentable = Unrepresentable::Drop);
+std::string utf8ToShiftJis(std::string_view utf8, Unrepresentable unrepresentable = Unrepresentable::Drop,
+                           LostCharacters* lost = nullptr);
 
-// Appends cp's Shift-JIS form, or what the policy makes of a character without one.
-void appendCodePoint(char32_t cp, Unrepresentable unrepresentable, std::string& out);
+// Appends cp's Shift-JIS form, or what the policy makes of a character without one. With
+// lost, a run of such characters is counted once and, under Mark, marked once.
+void appendCodePoint(char32_t cp, Unrepresentable unrepresentable, std::string& out, LostCharacters* lost = nullptr);
 
 // A file that starts with a UTF-8 byte order mark, or declares UTF-8 as its charset in any
 // of the ways HTML allows ("charset=UTF-8" anywhere, and in a <meta> tag any case, quoted
 // or not, as content or as the charset attribute): the user is offered its conversion.
 bool shouldOfferUtf8Conversion(std::string_view text);
+
+// What a file's text says about being UTF-8, for a reader that must choose without a user
+// or ask one only when the bytes leave the choice open.
+enum class Utf8Evidence {
+    None,       // plain ASCII, bytes that are no UTF-8, or another charset declared
+    Declared,   // a byte order mark or a UTF-8 charset declaration
+    Valid,      // undeclared, but well-formed UTF-8 with characters of three or four bytes
+    Ambiguous,  // undeclared and well-formed, yet only two-byte characters: as Shift-JIS
+                // these are half-width katakana pairs, so either reading could be meant
+};
+Utf8Evidence utf8EvidenceOf(std::string_view text);
+// Declared and Valid: convert without a question.
+inline bool isSurelyUtf8(Utf8Evidence evidence) {
+    return evidence == Utf8Evidence::Declared || evidence == Utf8Evidence::Valid;
+}
 
 
 // Bytes that form no character become U+FFFD.
@@ -66,7 +93,8 @@ std::u16string shiftJisToUtf16(std::string_view sjis);
 
 // Characters without a Shift-JIS form are dropped, or as the policy says; surrogate pairs
 // are read as the characters they make.
-std::string utf16ToShiftJis(std::u16string_view text, Unrepresentable unrepresentable = Unrepresentable::Drop);
+std::string utf16ToShiftJis(std::u16string_view text, Unrepresentable unrepresentable = Unrepresentable::Drop,
+                            LostCharacters* lost = nullptr);
 
 // The code page 932 tables (generated into cp932_table.cpp).
 // Form of a code point: below 0x100 one byte, otherwise lead << 8 | trail; 0 when none.

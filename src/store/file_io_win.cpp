@@ -87,8 +87,13 @@ std::optional<std::string> readWholeFile(const std::string& path) { return readW
 
 std::optional<std::string> readWholeFileOfferingUtf8(const std::wstring& path, HWND owner) {
     std::optional<std::string> text = readWholeFile(path);
-    if (!text || !shouldOfferUtf8Conversion(*text)) return text;
-    if (showMessage(owner, "文字コードがUTF-8です。変換して読み込みますか？", "ファイルの読込", MB_OKCANCEL) != IDOK)
+    if (!text) return text;
+    Utf8Evidence evidence = utf8EvidenceOf(*text);
+    if (evidence == Utf8Evidence::None) return text;
+    if (evidence == Utf8Evidence::Ambiguous &&
+        showMessage(owner, "このファイルは UTF-8 かもしれません。UTF-8 として読み込みますか？\r\n"
+                           "「いいえ」では Shift-JIS として読み込みます。",
+                    "ファイルの読み込み", MB_YESNO | MB_ICONQUESTION) != IDYES)
         return text;
     return utf8ToShiftJis(*text, Unrepresentable::CharacterReference);
 }

@@ -20,9 +20,10 @@ bool writeWholeText(const std::string& path, const std::string& text);
 std::optional<std::string> readWholeFile(const std::wstring& path);
 std::optional<std::string> readWholeFile(const std::string& path);
 
-// As readWholeFile, for HTML; when the text declares UTF-8 as its charset or starts with a
-// UTF-8 byte order mark, offers to convert it and, on OK, returns the file converted to
-// Shift-JIS instead, with each character that Shift-JIS cannot hold as a character reference.
+// As readWholeFile, for HTML; a file that says it is UTF-8 (a byte order mark or a charset)
+// or whose bytes can only be UTF-8 comes back converted to Shift-JIS, each character that
+// Shift-JIS cannot hold as a character reference. Only when the bytes could be either is the
+// user asked.
 std::optional<std::string> readWholeFileOfferingUtf8(const std::wstring& path, HWND owner);
 
 }  // namespace perchlet

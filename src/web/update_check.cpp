@@ -2,6 +2,24 @@
 
 namespace perchlet {
 
+namespace {
+
+bool startsWithIgnoringCase(std::string_view text, std::string_view prefix) {
+    if (text.size() < prefix.size()) return false;
+    for (std::size_t i = 0; i < prefix.size(); ++i) {
+        char c = text[i];
+        if (c >= 'A' && c <= 'Z') c = static_cast<char>(c - 'A' + 'a');
+        if (c != prefix[i]) return false;
+    }
+    return true;
+}
+
+}  // namespace
+
+bool isHttpAddress(std::string_view address) {
+    return startsWithIgnoringCase(address, "http://") || startsWithIgnoringCase(address, "https://");
+}
+
 std::vector<UpdateCheckItem> updateCheckItems(const Document& document, NodeId start) {
     std::vector<UpdateCheckItem> items;
     if (!document.tree.isAlive(start) || start == kTopLevel) return items;
@@ -13,7 +31,9 @@ std::vector<UpdateCheckItem> updateCheckItems(const Document& document, NodeId s
             item.title = record->title;
             item.locator = record->locator;
         }
-        item.asked = isCheckedKind(kindOf(document.tree.node(node).itemNumber));
+        // A web link kept from an older import may hold a mail or other address: no server
+        // can say it is broken.
+        item.asked = isCheckedKind(kindOf(document.tree.node(node).itemNumber)) && isHttpAddress(item.locator);
         items.push_back(std::move(item));
     });
     return items;

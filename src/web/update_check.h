@@ -13,8 +13,12 @@ struct UpdateCheckItem {
     NodeId node = kNoNode;
     std::string title;
     std::string locator;
-    bool asked = false;  // folders, mail links and local files are counted but not asked about
+    bool asked = false;  // folders, mail links, local files and links to anything but http
+                         // or https are counted but not asked about
 };
+
+// "http://" or "https://" in any case: the only addresses a server can be asked about.
+bool isHttpAddress(std::string_view address);
 
 // The subtree of start in pre-order, start first; empty when start is no node.
 std::vector<UpdateCheckItem> updateCheckItems(const Document& document, NodeId start);

@@ -262,6 +262,53 @@ TEST(Utf8ToShiftJis, CharactersWithoutAFormAsThePolicySays) {
     EXPECT_EQ(utf16ToShiftJis(u"\u00FC\U0001F600", Unrepresentable::PercentEncode), "%C3%BC%F0%9F%98%80");
 }
 
+// One mark for each run of characters without a form, however long; the runs are counted.
+TEST(Utf8ToShiftJis, MarkStandsForEachRunOfLostCharacters) {
+    struct Case {
+        const char* utf8;
+        const char* expected;
+        std::size_t runs;
+    } cases[] = {
+        {u8"日本語", "日本語", 0},
+        {u8"Caf\u00E9", "Caf〓", 1},
+        {u8"\U0001F600\U0001F601\U0001F602", "〓", 1},
+        {u8"\U0001F600 \U0001F601", "〓 〓", 2},
+        {u8"\u65B0\u95FB", "新〓", 1},  // a simplified Chinese folder name: never emptied
+        {u8"a\u00E9\u00FCb\u00E9", "a〓b〓", 2},
+        {u8"〓", "〓", 0},  // the mark itself is a character like any other
+    };
+    for (const Case& c : cases) {
+        LostCharacters lost;
+        EXPECT_EQ(utf8ToShiftJis(c.utf8, Unrepresentable::Mark, &lost), c.expected) << c.utf8;
+        EXPECT_EQ(lost.runs, c.runs) << c.utf8;
+    }
+    LostCharacters lost;
+    EXPECT_EQ(utf16ToShiftJis(u"x\U0001F600\U0001F600y\u00E9", Unrepresentable::Mark, &lost), "x〓y〓");
+    EXPECT_EQ(lost.runs, 2u);
+}
+
+// UTF-8 is converted without a question when the file says so or its bytes can be nothing
+// else; only two-byte characters (which read as half-width katakana too) leave it open.
+TEST(Utf8Evidence, DecidesWhenToConvertAndWhenToAsk) {
+    struct Case {
+        std::string text;
+        Utf8Evidence expected;
+    } cases[] = {
+        {"<!DOCTYPE NETSCAPE-Bookmark-file-1><A HREF=\"http://a/\">a</A>", Utf8Evidence::None},
+        {"<META CONTENT=\"text/html; charset=UTF-8\">plain", Utf8Evidence::Declared},
+        {"\xEF\xBB\xBF<DL>", Utf8Evidence::Declared},
+        {std::string("<DL><A HREF=\"http://a/\">") + u8"ブックマーク" + "</A>", Utf8Evidence::Valid},
+        {std::string("<DL>") + u8"\U0001F600", Utf8Evidence::Valid},
+        {std::string("<DL>") + u8"Caf\u00E9", Utf8Evidence::Ambiguous},
+        {"<DL>\x83\x75\x83\x62\x83\x4E", Utf8Evidence::None},   // Shift-JIS ブック
+        {std::string("<meta charset=\"shift_jis\">") + u8"日本", Utf8Evidence::None},
+        {"<DL>\xE3\x81", Utf8Evidence::None},  // cut short: not UTF-8
+    };
+    for (const Case& c : cases) EXPECT_EQ(utf8EvidenceOf(c.text), c.expected) << c.text;
+    EXPECT_TRUE(isSurelyUtf8(Utf8Evidence::Valid));
+    EXPECT_FALSE(isSurelyUtf8(Utf8Evidence::Ambiguous));
+}
+
 TEST(Utf8Offer, CharsetIsRecognisedAsHtmlAllowsIt) {
     const char* const offered[] = {
         "<META HTTP-EQUIV=\"Content-Type\" CONTENT=\"text/html; charset=UTF-8\">",

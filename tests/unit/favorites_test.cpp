@@ -301,8 +301,9 @@ TEST_F(FavoritesOnDisk, PathsKeepCharactersThatShiftJisLacks) {
     FavoritesImportResult result = importFavorites(back.doc, back.root, at("in"), disk_);
     EXPECT_EQ(result.count, 3u);
     EXPECT_TRUE(result.unlistedDirectories.empty());
-    EXPECT_EQ(back.record(back.childTitled(back.root, "Caf")).locator, "http://cafe/");
-    NodeId emoji = back.childTitled(back.root, "");
+    EXPECT_EQ(back.record(back.childTitled(back.root, "Caf〓")).locator, "http://cafe/");
+    EXPECT_EQ(result.markedItems, 2u);
+    NodeId emoji = back.childTitled(back.root, "〓");
     ASSERT_NE(emoji, kNoNode);
     EXPECT_EQ(back.childTitles(emoji), (std::vector<std::string>{"inner"}));
 }

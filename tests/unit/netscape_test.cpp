@@ -263,7 +263,7 @@ TEST(NetscapeImport, TagsAreMatchedInAnyCaseWithAttributesAnywhere) {
 }
 
 // Addresses keep characters that Shift-JIS cannot hold, percent-encoded as UTF-8; titles
-// drop them as before.
+// show where they were with "〓".
 TEST(NetscapeImport, AddressesKeepCharactersWithoutAShiftJisForm) {
     std::string utf8File = std::string("<meta charset=\"utf-8\"><DT><A HREF=\"") + u8"http://cafe.example/Caf\u00E9/\u00FC" +
                            "\">" + u8"Caf\u00E9 日本" + "</A>";
@@ -273,9 +273,43 @@ TEST(NetscapeImport, AddressesKeepCharactersWithoutAShiftJisForm) {
     importNetscape("<DT><A HREF=\"http://x/&#233;&#x1F600;&amp;&#26085;\">&#233;t</A>", t.doc, t.root);
     ASSERT_EQ(t.children(t.root).size(), 2u);
     EXPECT_EQ(t.record(t.child(t.root, 0)).locator, "http://cafe.example/Caf%C3%A9/%C3%BC");
-    EXPECT_EQ(t.record(t.child(t.root, 0)).title, "Caf 日本");
+    EXPECT_EQ(t.record(t.child(t.root, 0)).title, "Caf〓 日本");
     EXPECT_EQ(t.record(t.child(t.root, 1)).locator, "http://x/%C3%A9%F0%9F%98%80&日");
-    EXPECT_EQ(t.record(t.child(t.root, 1)).title, "t");
+    EXPECT_EQ(t.record(t.child(t.root, 1)).title, "〓t");
+}
+
+// A browser's UTF-8 export: a folder named only in characters Shift-JIS lacks keeps a mark
+// instead of an empty name, each item that lost something is counted once and the first is
+// named; mail addresses become mail links.
+TEST(NetscapeImport, MarksLostCharactersCountsItemsAndKnowsMailLinks) {
+    std::string utf8File = std::string("<!DOCTYPE NETSCAPE-Bookmark-file-1>\n<DL><p>\n") +
+                           "<DT><H3>" + u8"\u4E66\u7B7E" + "</H3>\n<DL><p>\n" +
+                           "<DT><A HREF=\"http://a/\">" + u8"Smile \U0001F600\U0001F601" + "</A>\n" +
+                           "<DD>" + u8"\U0001F44D note" + "\n" +
+                           "<DT><A HREF=\"http://b/\">" + u8"日本語" + "</A>\n" +
+                           "<DD>" + u8"good \u00E9" + "\n" +
+                           "<DT><A HREF=\"mailto:me@example.jp\">mail</A>\n" +
+                           "<DT><A HREF=\"MAILTO:you@example.jp\">MAIL</A>\n" +
+                           "<DT><A HREF=\"javascript:void(0)\">script</A>\n" +
+                           "</DL><p>\n</DL><p>\n";
+    ASSERT_TRUE(isSurelyUtf8(utf8EvidenceOf(utf8File)));
+    Tree t;
+    ImportResult result =
+        importNetscape(utf8ToShiftJis(utf8File, Unrepresentable::CharacterReference), t.doc, t.root);
+    NodeId folder = t.child(t.root, 0);
+    EXPECT_EQ(t.record(folder).title, "〓");  // neither character of 书签 is in code page 932
+    std::vector<const BookmarkItem*> items = t.childRecords(folder);
+    ASSERT_EQ(items.size(), 5u);
+    EXPECT_EQ(items[0]->title, "Smile 〓");
+    EXPECT_EQ(items[0]->comment, "〓 note");
+    EXPECT_EQ(items[1]->title, "日本語");
+    EXPECT_EQ(items[1]->comment, "good 〓");
+    EXPECT_EQ(result.markedItems, 3u);  // the folder, "Smile" once for title and comment, "日本語"
+    EXPECT_EQ(result.firstMarkedTitle, "〓");
+    const unsigned expectedKinds[] = {kKindWebLink, kKindWebLink, kKindMailLink, kKindMailLink, kKindWebLink};
+    for (std::size_t i = 0; i < items.size(); ++i)
+        EXPECT_EQ(kindOf(items[i]->itemNumber), expectedKinds[i]) << items[i]->title;
+    EXPECT_EQ(t.doc.tree.node(t.child(folder, 2)).image, kImageMail);
 }
 
 // "&" in an address is written as "&amp;", so an address holding a reference's text

@@ -95,7 +95,9 @@ TEST(UpdateCheck, VisitsTheSubtreeInPreOrderAndAsksOnlyAboutWebLinks) {
     NodeId inner = t.add(folder, kKindFolder, "inner");
     t.add(inner, kKindChangedLink, "b", "http://b/");
     t.add(folder, kKindMailLink, "mail", "mailto:x@y");
-    t.add(folder, kKindFailedLink, "c", "http://c/");
+    t.add(folder, kKindFailedLink, "c", "HTTPS://c/");
+    t.add(folder, kKindWebLink, "old mail", "mailto:y@z");  // a web link from an older import
+    t.add(folder, kKindWebLink, "ftp", "ftp://e/");
     t.add(t.root, kKindWebLink, "outside", "http://d/");
 
     std::vector<UpdateCheckItem> items = updateCheckItems(t.doc, folder);
@@ -105,8 +107,8 @@ TEST(UpdateCheck, VisitsTheSubtreeInPreOrderAndAsksOnlyAboutWebLinks) {
         titles.push_back(item.title);
         asked.push_back(item.asked);
     }
-    EXPECT_EQ(titles, (std::vector<std::string>{"folder", "a", "inner", "b", "mail", "c"}));
-    EXPECT_EQ(asked, (std::vector<bool>{false, true, false, true, false, true}));
+    EXPECT_EQ(titles, (std::vector<std::string>{"folder", "a", "inner", "b", "mail", "c", "old mail", "ftp"}));
+    EXPECT_EQ(asked, (std::vector<bool>{false, true, false, true, false, true, false, false}));
     EXPECT_EQ(updateCheckItems(t.doc, t.child(folder, 0)).size(), 1u);
     EXPECT_TRUE(updateCheckItems(t.doc, kNoNode).empty());
 }
