@@ -505,6 +505,20 @@ def magnifier_picture():
     return pic
 
 
+def refresh_arrows_picture():
+    """Two green arrows chasing each other round a circle: check again, not search."""
+    pic = Canvas(16, 16)
+    band = ellipse(7.5, 7.5, 7.5, 7.5) - ellipse(7.5, 7.5, 4.2, 4.2)
+    # Gaps at the upper right and lower left, where the heads sit.
+    band = {(x, y) for x, y in band if not (x >= 8 and y <= 5 and x - y >= 4) and not (x <= 7 and y >= 10 and y - x >= 4)}
+    heads = polygon([(8.5, 0), (13.5, 4.5), (8.5, 8)]) | polygon([(7.5, 8), (7.5, 16), (2.5, 11.5)])
+    shape = band | heads
+    pic.fill(shape, (51, 204, 51))
+    pic.fill({(x, y) for x, y in shape if (x, y - 1) not in shape}, (153, 255, 153))
+    pic.fill(edge(shape), (0, 102, 0))
+    return pic
+
+
 def page_picture():
     pic = Canvas(14, 18)
     page = box(0, 0, 13, 17) - {(x, y) for x in range(9, 14) for y in range(0, 5) if x - y > 8}
@@ -540,9 +554,10 @@ def toolbar_images():
     panes.paste(double_arrow(20), 3, 4)
     images.append(panes)
 
-    magnifier = Canvas(28, 20, TOOLBAR_GROUND)
-    magnifier.paste(magnifier_picture(), 4, 0)
-    images.append(magnifier)
+    check = Canvas(28, 20, TOOLBAR_GROUND)
+    check.paste(page_picture(), 4, 1)
+    check.paste(refresh_arrows_picture(), 11, 3)
+    images.append(check)
 
     browse = Canvas(28, 20, TOOLBAR_GROUND)
     browse.paste(page_picture(), 5, 1)

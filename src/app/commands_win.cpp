@@ -24,8 +24,8 @@ INT_PTR CALLBACK aboutDialogProc(HWND dialog, UINT message, WPARAM wParam, LPARA
         SetDlgItemTextW(dialog, IDC_ABOUT_VERSION, L"Version 2.00");
         return TRUE;
     case WM_COMMAND:
-        // Only OK ends the dialog; Escape (IDCANCEL) leaves it open.
-        if (LOWORD(wParam) == IDOK) EndDialog(dialog, IDOK);
+        // OK, Escape (IDCANCEL) and the close box all end it.
+        if (LOWORD(wParam) == IDOK || LOWORD(wParam) == IDCANCEL) EndDialog(dialog, IDOK);
         return TRUE;
     case WM_CLOSE:
         PostMessageW(dialog, WM_COMMAND, IDOK, 0);

@@ -17,8 +17,9 @@ FileDialogResponder& responder() {
 // Filters are label/pattern pairs separated by NULs and ended by two.
 const wchar_t kSaveFilters[] =
     L"すべて\0*.*\0dat *.dat\0*.dat\0HTML *.html\0*.html\0CSV *.csv\0*.csv\0ﾃｷｽﾄ *.txt\0*.txt\0";
+// Browsers and older programs save bookmark pages as .htm as often as .html.
 const wchar_t kOpenFilters[] =
-    L"すべて\0*.*\0dat *.dat\0*.dat\0HTML *.HTML\0*.HTML\0CSV *.CSV\0*.CSV\0ﾃｷｽﾄ *.TXT\0*.TXT\0exe *.exe\0*.exe\0";
+    L"すべて\0*.*\0dat *.dat\0*.dat\0HTML *.html;*.htm\0*.html;*.htm\0CSV *.CSV\0*.CSV\0ﾃｷｽﾄ *.TXT\0*.TXT\0exe *.exe\0*.exe\0";
 
 const wchar_t* defaultExtensionFor(int type) {
     switch (type) {

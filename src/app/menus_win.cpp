@@ -41,7 +41,7 @@ void prepareBrowserSubmenus(App& app, HMENU menu, int firstPosition, const Bookm
                             OpenOffer offer) {
     for (int slot = 1; slot <= 3; ++slot) {
         const std::string& path = app.settings.browserPath[slot - 1];
-        std::string label = slotLabel(slot, path);
+        std::string label = slotLabel(slot, path) + "(&" + std::to_string(slot) + ")";
         int position = firstPosition + slot - 1;
         bool grey = offer != OpenOffer::Browsers || !isBrowserConfigured(path);
         setMenuItemLabel(menu, position, &label, grey);
@@ -125,7 +125,8 @@ void prepareWindowMenu(App& app, HMENU mainMenu) {
     HMENU windowMenu = GetSubMenu(mainMenu, kWindowMenuIndex);
     if (!record || !windowMenu) return;  // the menu keeps its last state
     OpenOffer offer = openOfferFor(kindOf(app.document.tree.node(node).itemNumber));
-    std::string openText = offer == OpenOffer::Browsers ? "URLを開く\tShift + Enter" : "開く\tShift + Enter";
+    std::string openText =
+        offer == OpenOffer::Browsers ? "URLを開く(&U)\tShift + Enter" : "開く(&U)\tShift + Enter";
     setMenuItemLabel(windowMenu, kWindowOpenPosition, &openText, offer == OpenOffer::None);
     prepareBrowserSubmenus(app, windowMenu, kWindowOpenPosition + 1, *record, offer);
 }

@@ -94,6 +94,8 @@ int openModeOfCommand(int command) {
 std::string slotLabel(int slot, std::string_view browserPath) {
     static constexpr const char* kLabels[] = {"デフォルトブラウザ(", "セカンドブラウザ(", "サードブラウザ("};
     if (slot < 1 || slot > 3) return {};
+    // A slot with no browser says so rather than showing empty brackets.
+    if (!isBrowserConfigured(browserPath)) return std::string(kLabels[slot - 1]) + "未設定)";
     return std::string(kLabels[slot - 1]) + browserDisplayName(browserKindOf(browserPath)) + ")";
 }
 

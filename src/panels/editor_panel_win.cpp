@@ -6,6 +6,7 @@
 #include "app/dialogs_win.h"
 #include "app/file_dialogs_win.h"
 #include "app/text_win.h"
+#include "app/window_helpers_win.h"
 #include "browser/browser_window_win.h"
 #include "browser/dde_client_win.h"
 #include "browser/dde_reply.h"
@@ -218,6 +219,8 @@ BOOL onInit(App& app, HWND panel) {
     for (int id : kDateEdits) EnableWindow(GetDlgItem(panel, id), FALSE);
     showSelection(app, panel);
     DragAcceptFiles(panel, TRUE);
+    addControlTip(panel, IDC_EDIT_TITLE_CYCLE,
+                  "取得したタイトルの文字コードを切り替えます（EUC-JP → JIS → 取得したまま）");
     return TRUE;
 }
 

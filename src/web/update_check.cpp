@@ -39,6 +39,21 @@ std::vector<UpdateCheckItem> updateCheckItems(const Document& document, NodeId s
     return items;
 }
 
+void UpdateTally::count(const UpdateDecision& decision) {
+    switch (decision.mark) {
+    case UpdateMark::Modified: ++updated; break;
+    case UpdateMark::NotFound:
+    case UpdateMark::Unreachable: ++failed; break;
+    case UpdateMark::NotModified:
+    case UpdateMark::Unchanged: ++unchanged; break;
+    }
+}
+
+std::string UpdateTally::summary() const {
+    return "更新 " + std::to_string(updated) + " 件、取得失敗 " + std::to_string(failed) + " 件、変化なし " +
+           std::to_string(unchanged) + " 件";
+}
+
 bool applyUpdateDecision(Document& document, NodeId node, const UpdateDecision& decision) {
     if (decision.mark == UpdateMark::Unchanged) return false;
     BookmarkItem* record = nodeRecord(document, node);

@@ -7,6 +7,7 @@
 #include "app/command_ids.h"
 #include "app/dialogs_win.h"
 #include "app/text_win.h"
+#include "app/window_helpers_win.h"
 
 namespace perchlet {
 
@@ -171,6 +172,7 @@ struct UpdateCheckRun {
     bool presenting = false;
     bool workersEnded = false;
     bool finished = false;
+    UpdateTally tally;
 
     explicit UpdateCheckRun(App& app) : app(app) {}
 };
@@ -186,8 +188,11 @@ void present(UpdateCheckRun& run, std::size_t index) {
     for (const CheckMessage& message : link.messages) showMessage(run.dialog, message.text, message.caption, MB_OK);
     if (link.asked && !link.cancelled) {
         Document& document = run.app.document;
-        if (const BookmarkItem* record = nodeRecord(document, item.node))
-            applyUpdateDecision(document, item.node, decideUpdate(link.answer, record->lastVisit));
+        if (const BookmarkItem* record = nodeRecord(document, item.node)) {
+            UpdateDecision decision = decideUpdate(link.answer, record->lastVisit);
+            run.tally.count(decision);
+            applyUpdateDecision(document, item.node, decision);
+        }
     }
     SendDlgItemMessageW(run.dialog, IDC_CHECK_PROGRESS, PBM_STEPIT, 0, 0);
 }
@@ -197,7 +202,7 @@ void finishIfDone(UpdateCheckRun& run) {
     run.pool->join();
     run.finished = true;
     setText(run.dialog, IDC_CHECK_STATUS, "更新チェックが終了しました。");
-    if (run.shown > 0) setText(run.dialog, IDC_CHECK_ITEM, run.pool->items()[run.shown - 1].title);
+    setText(run.dialog, IDC_CHECK_ITEM, run.tally.summary());
     setText(run.dialog, IDC_CHECK_STOP, "閉じる");
     EnableWindow(GetDlgItem(run.dialog, IDC_CHECK_STOP), TRUE);
     run.app.document.modified = true;
@@ -258,6 +263,7 @@ INT_PTR CALLBACK updateCheckProc(HWND dialog, UINT message, WPARAM wParam, LPARA
         run = reinterpret_cast<UpdateCheckRun*>(lParam);
         SetWindowLongPtrW(dialog, DWLP_USER, lParam);
         run->dialog = dialog;
+        placeBeside(dialog, run->app.mainWindow);
         startRun(*run);
         return TRUE;
     case WM_COMMAND:

@@ -209,7 +209,8 @@ TEST_F(BrowserWindows, MenusOfferWhatTheItemAndSlotsAllow) {
     s.browserPath[2] = "C:\\i\\iexplore.exe";
     BookmarkItem& linkRecord = *nodeRecord(app().document, link);
     linkRecord.mark = 1;
-    const std::wstring labels[] = {L"デフォルトブラウザ(Firefox)", L"セカンドブラウザ( )", L"サードブラウザ(IEXPLORE)"};
+    const std::wstring labels[] = {L"デフォルトブラウザ(Firefox)(&1)", L"セカンドブラウザ(未設定)(&2)",
+                                   L"サードブラウザ(IEXPLORE)(&3)"};
     struct Case {
         NodeId* node;
         int right;
@@ -219,10 +220,10 @@ TEST_F(BrowserWindows, MenusOfferWhatTheItemAndSlotsAllow) {
         const wchar_t* windowOpenText;
     };
     const Case cases[] = {
-        {&folderNode, 0, true, {true, true, true}, false, L"開く\tShift + Enter"},
-        {&mail, 0, false, {true, true, true}, false, L"開く\tShift + Enter"},
-        {&link, 0, false, {false, true, false}, true, L"URLを開く\tShift + Enter"},
-        {&link, 500, false, {false, true, false}, false, L"URLを開く\tShift + Enter"},
+        {&folderNode, 0, true, {true, true, true}, false, L"開く(&U)\tShift + Enter"},
+        {&mail, 0, false, {true, true, true}, false, L"開く(&U)\tShift + Enter"},
+        {&link, 0, false, {false, true, false}, true, L"URLを開く(&U)\tShift + Enter"},
+        {&link, 500, false, {false, true, false}, false, L"URLを開く(&U)\tShift + Enter"},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(&c - cases);

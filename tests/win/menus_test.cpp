@@ -2,6 +2,7 @@
 #include <gtest/gtest.h>
 
 #include <cstdlib>
+#include <cwctype>
 #include <string>
 #include <vector>
 #include <windows.h>
@@ -51,59 +52,78 @@ void expectSameMenu(const std::vector<MenuEntry>& expected, const std::vector<Me
 
 std::vector<MenuEntry> browserSubmenus(int slot1Placed) {
     auto three = [](int placed) {
-        return std::vector<MenuEntry>{item(placed + 1, L"新しいウィンドウ（指定なし）"),
-                                      item(placed, L"新しいウィンドウ（ポジション指定）"),
-                                      item(placed + 2, L"新しいタブ")};
+        return std::vector<MenuEntry>{item(placed + 1, L"新しいウィンドウ（指定なし）(&N)"),
+                                      item(placed, L"新しいウィンドウ（ポジション指定）(&P)"),
+                                      item(placed + 2, L"新しいタブ(&T)")};
     };
-    return {submenu(L"デフォルトブラウザで開く", three(slot1Placed)),
-            submenu(L"セカンドブラウザで開く", three(slot1Placed + 3)),
-            submenu(L"サードブラウザで開く", three(slot1Placed + 6))};
+    return {submenu(L"デフォルトブラウザで開く(&1)", three(slot1Placed)),
+            submenu(L"セカンドブラウザで開く(&2)", three(slot1Placed + 3)),
+            submenu(L"サードブラウザで開く(&3)", three(slot1Placed + 6))};
 }
 
 std::vector<MenuEntry> editItems() {
-    return {item(CMD_EMPHASIS, L"強調する"),       item(CMD_MOVE_UP, L"上へ\tCtrl + ↑"),
-            item(CMD_MOVE_DOWN, L"下へ\tCtrl + ↓"), item(CMD_CUT, L"切り取り\tCtrl + X"),
-            item(CMD_COPY, L"コピー\tCtrl + C"),    item(CMD_PASTE, L"貼り付け\tCtrl + V"),
-            item(CMD_DELETE, L"削除\tDel"),         item(CMD_NEW_FOLDER, L"新しいフォルダ")};
+    return {item(CMD_EMPHASIS, L"強調する(&B)"),          item(CMD_MOVE_UP, L"上へ(&U)\tCtrl + ↑"),
+            item(CMD_MOVE_DOWN, L"下へ(&J)\tCtrl + ↓"),    item(CMD_CUT, L"切り取り(&T)\tCtrl + X"),
+            item(CMD_COPY, L"コピー(&C)\tCtrl + C"),       item(CMD_PASTE, L"貼り付け(&P)\tCtrl + V"),
+            item(CMD_DELETE, L"削除(&D)\tDel"),            item(CMD_NEW_FOLDER, L"新しいフォルダ(&N)")};
 }
 
 std::vector<MenuEntry> expectedMainMenu() {
     std::vector<MenuEntry> file = {
-        item(100, L"データファイルを開く(&O)..."), item(101, L"新規作成(&N)..."),
-        item(102, L"上書き保存(&S)..."), item(103, L"名前を付けて保存(&A)..."), separator(),
-        submenu(L"インポート", {item(120, L"ＩＥのお気に入り"), item(121, L"ネットスケープ"),
-                                item(122, L"ＣＳＶファイル")}),
-        submenu(L"エクスポート", {item(113, L"ＩＥのお気に入り"), item(115, L"ネットスケープ形式bookmarkファイル"),
-                                  item(116, L"ＣＳＶファイル"), item(114, L"ツリー形式HTMLファイル")}),
+        item(100, L"データファイルを開く(&O)..."), item(101, L"新規作成(&N)"),
+        item(102, L"上書き保存(&S)"), item(103, L"名前を付けて保存(&A)..."), separator(),
+        submenu(L"インポート(&I)", {item(120, L"ＩＥのお気に入り(&I)..."), item(121, L"ネットスケープ(&N)..."),
+                                    item(122, L"ＣＳＶファイル(&C)...")}),
+        submenu(L"エクスポート(&E)",
+                {item(113, L"ＩＥのお気に入り(&I)..."), item(115, L"ネットスケープ形式ブックマークファイル(&N)..."),
+                 item(116, L"ＣＳＶファイル(&C)..."), item(114, L"ツリー形式HTMLファイル(&T)...")}),
         separator(), item(104, L"終了(&X)")};
-    std::vector<MenuEntry> edit = {item(608, L"表示中のURLを登録"), item(607, L"更新チェック"), separator()};
+    std::vector<MenuEntry> edit = {item(608, L"表示中のURLを登録(&R)"), item(607, L"更新チェック(&K)..."), separator()};
     for (auto& e : editItems()) edit.push_back(e);
-    std::vector<MenuEntry> window = {item(105, L"編集ウィンドウ"), item(106, L"環境設定"), separator(),
-                                     item(126, L"URLを開く\tShift + Enter")};
+    edit.push_back(separator());
+    edit.push_back(item(CMD_FIND, L"検索(&F)...\tCtrl + F"));
+    std::vector<MenuEntry> window = {item(105, L"編集ウィンドウ(&W)"), item(106, L"環境設定(&O)"), separator(),
+                                     item(126, L"URLを開く(&U)\tShift + Enter")};
     for (auto& e : browserSubmenus(146)) window.push_back(e);
-    for (auto& e : {separator(), item(119, L"本体のポジション復元"), item(118, L"ブラウザのポジション復元"),
-                    separator(), item(609, L"このウィンドウを隠す")})
+    for (auto& e : {separator(), item(119, L"本体のポジション復元(&M)"), item(118, L"ブラウザのポジション復元(&B)"),
+                    separator(), item(609, L"このウィンドウを隠す(&H)")})
         window.push_back(e);
-    std::vector<MenuEntry> help = {item(124, L"ヘルプ"), separator(), item(112, L"このプログラムについて")};
+    std::vector<MenuEntry> help = {item(124, L"ヘルプ(&H)"), separator(), item(112, L"このプログラムについて(&A)...")};
     return {submenu(L"ファイル(&F)", file), submenu(L"編集(&E)", edit), submenu(L"ウィンドウ(&W)", window),
             submenu(L"ヘルプ(&H)", help)};
 }
 
 std::vector<MenuEntry> expectedContextMenu() {
-    std::vector<MenuEntry> entries = {item(126, L"開く\tShift + Enter")};
+    std::vector<MenuEntry> entries = {item(126, L"開く(&O)\tShift + Enter")};
     for (auto& e : browserSubmenus(146)) entries.push_back(e);
-    for (auto& e : {separator(), item(608, L"表示中のURLを登録"), item(607, L"更新チェック"), separator()})
+    for (auto& e : {separator(), item(608, L"表示中のURLを登録(&R)"), item(607, L"更新チェック(&K)..."), separator()})
         entries.push_back(e);
     for (auto& e : editItems()) entries.push_back(e);
     entries.push_back(separator());
-    entries.push_back(submenu(L"インポート", {item(120, L"ＩＥのお気に入り"), item(121, L"ネットスケープ"),
-                                              item(122, L"ＣＳＶファイル"), item(123, L"専用データファイル")}));
-    entries.push_back(submenu(L"エクスポート", {item(140, L"ＩＥのお気に入り"), item(142, L"ネットスケープ形式"),
-                                                item(143, L"ＣＳＶファイル"), item(141, L"ツリー形式"),
-                                                item(144, L"専用データファイル")}));
+    entries.push_back(submenu(L"インポート(&I)",
+                              {item(120, L"ＩＥのお気に入り(&I)..."), item(121, L"ネットスケープ(&N)..."),
+                               item(122, L"ＣＳＶファイル(&C)..."), item(123, L"専用データファイル(&D)...")}));
+    entries.push_back(submenu(L"エクスポート(&E)",
+                              {item(140, L"ＩＥのお気に入り(&I)..."), item(142, L"ネットスケープ形式(&N)..."),
+                               item(143, L"ＣＳＶファイル(&C)..."), item(141, L"ツリー形式(&T)..."),
+                               item(144, L"専用データファイル(&D)...")}));
     entries.push_back(separator());
-    entries.push_back(item(105, L"編集ウィンドウ"));
+    entries.push_back(item(105, L"編集ウィンドウ(&W)"));
     return {submenu(L"０番目のメニュー（ここは表示されない）", entries)};
+}
+
+// The access keys of one menu level: each item has one, and no two share it.
+void expectDistinctAccessKeys(const std::vector<MenuEntry>& entries, const std::wstring& where) {
+    std::wstring keys;
+    for (const MenuEntry& e : entries) {
+        if (e.id == 0) continue;
+        std::size_t amp = e.text.find(L'&');
+        ASSERT_NE(amp, std::wstring::npos) << "no access key in " << std::string(where.begin(), where.end());
+        wchar_t key = static_cast<wchar_t>(towupper(e.text[amp + 1]));
+        EXPECT_EQ(keys.find(key), std::wstring::npos) << "access key used twice in " << std::string(where.begin(), where.end());
+        keys += key;
+        if (e.id == -1) expectDistinctAccessKeys(e.children, e.text);
+    }
 }
 
 }  // namespace
@@ -112,6 +132,7 @@ TEST(Menus, MainMenuHasEveryItemInItsPlace) {
     HMENU menu = LoadMenuW(GetModuleHandleW(nullptr), L"PERCHLET_MENU");
     ASSERT_NE(menu, nullptr);
     expectSameMenu(expectedMainMenu(), readMenu(menu), L"PERCHLET_MENU");
+    expectDistinctAccessKeys(readMenu(menu), L"PERCHLET_MENU");
     // The browser submenus are addressed by position: 126 at 3, the slots at 4, 5, 6.
     HMENU window = GetSubMenu(menu, 2);
     EXPECT_EQ(GetMenuItemID(window, 3), 126u);
@@ -124,6 +145,7 @@ TEST(Menus, ContextMenuHasEveryItemInItsPlace) {
     HMENU menu = LoadMenuW(GetModuleHandleW(nullptr), L"RCLICK_MENU");
     ASSERT_NE(menu, nullptr);
     expectSameMenu(expectedContextMenu(), readMenu(menu), L"RCLICK_MENU");
+    expectDistinctAccessKeys(readMenu(GetSubMenu(menu, 0)), L"RCLICK_MENU");
     DestroyMenu(menu);
 }
 
@@ -131,8 +153,17 @@ TEST(Menus, TrayMenuRestoresOrExits) {
     HMENU menu = LoadMenuW(GetModuleHandleW(nullptr), L"RTRAY_MENU");
     ASSERT_NE(menu, nullptr);
     expectSameMenu({submenu(L"この部分は表示されない",
-                            {item(171, L"ウィンドウを復元する"), item(172, L"終了")})},
+                            {item(171, L"ウィンドウを復元する(&R)"), item(172, L"終了(&X)")})},
                    readMenu(menu), L"RTRAY_MENU");
+    DestroyMenu(menu);
+}
+
+TEST(Menus, MenuWithoutADocumentOffersNewAndOpen) {
+    HMENU menu = LoadMenuW(GetModuleHandleW(nullptr), L"NODOC_MENU");
+    ASSERT_NE(menu, nullptr);
+    expectSameMenu({submenu(L"ドキュメントなし（ここは表示されない）",
+                            {item(CMD_NEW_DOCUMENT, L"新規作成(&N)"), item(CMD_OPEN_DATA_FILE, L"データファイルを開く(&O)...")})},
+                   readMenu(menu), L"NODOC_MENU");
     DestroyMenu(menu);
 }
 
@@ -167,7 +198,7 @@ TEST(Menus, TooltipStringsAreInTheStringTable) {
     const Expected expected[] = {
         {700, L"ファイルを開く"}, {701, L"上書き保存"}, {703, L"ブラウザのポジションを復元"},
         {704, L"編集ウィンドウを開く／閉じる"}, {705, L"更新チェック"}, {706, L"表示中のURLを登録"},
-        {707, L"このウィンドウを隠す。再表示は、マウスカーソルを左端に当てて２秒待ちます。"}};
+        {707, L"このウィンドウを隠す。再表示は、マウスカーソルを画面の左端に当てて１秒ほど待ちます。"}};
     for (const Expected& e : expected) {
         wchar_t text[256] = L"";
         LoadStringW(GetModuleHandleW(nullptr), static_cast<UINT>(e.id), text, 256);
