@@ -42,6 +42,7 @@ struct App {
     bool hidden = false;
     int edgeCounter = 0;
     bool trayIconShown = false;
+    bool captionShowsModified = false;  // the caption starts with "*"
     TreeDrag drag;
     std::string fetchedTitle;  // the page title last fetched, as the page has it
     int titleCycle = 0;        // the editor's "？" button: 0-3, for the whole run

@@ -213,8 +213,16 @@ void layoutChildren(App& app, int clientWidth, int clientHeight) {
     }
 }
 
-LRESULT CALLBACK mainWindowProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
-    App& app = theApp();
+namespace {
+
+// The messages through which the document changes: commands, the tree view's notifications,
+// the end of a drag. Never the caption's own messages, which a caption changed in their midst
+// would answer wrongly.
+bool mayChangeDocument(UINT message) {
+    return message == WM_COMMAND || message == WM_NOTIFY || message == WM_LBUTTONUP || message == WM_TIMER;
+}
+
+LRESULT handleMainWindowMessage(App& app, HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
     // A restarted notification area has forgotten the icon; one that kept it would refuse
     // a second, so the old one goes first.
     static const UINT taskbarCreated = RegisterWindowMessageW(L"TaskbarCreated");
@@ -282,6 +290,17 @@ LRESULT CALLBACK mainWindowProc(HWND window, UINT message, WPARAM wParam, LPARAM
     return DefWindowProcW(window, message, wParam, lParam);
 }
 
+}  // namespace
+
+// So the caption follows the data-modified flag here.
+LRESULT CALLBACK mainWindowProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
+    App& app = theApp();
+    LRESULT result = handleMainWindowMessage(app, window, message, wParam, lParam);
+    if (app.mainWindow == window && mayChangeDocument(message))
+        followModifiedInCaption(window, app.document.modified, app.captionShowsModified);
+    return result;
+}
+
 bool routeThreadMessage(App& app, MSG& message) {
     if (app.editor.open && IsDialogMessageW(app.editor.window, &message)) return true;
     if (app.options.open && IsDialogMessageW(app.options.window, &message)) return true;
@@ -293,9 +312,12 @@ bool routeThreadMessage(App& app, MSG& message) {
 int runMessageLoop(App& app) {
     MSG message;
     while (GetMessageW(&message, nullptr, 0, 0) > 0) {
-        if (routeThreadMessage(app, message)) continue;
-        TranslateMessage(&message);
-        DispatchMessageW(&message);
+        if (!routeThreadMessage(app, message)) {
+            TranslateMessage(&message);
+            DispatchMessageW(&message);
+        }
+        // The panels and the find window change the document through messages of their own.
+        followModifiedInCaption(app.mainWindow, app.document.modified, app.captionShowsModified);
     }
     return static_cast<int>(message.wParam);
 }

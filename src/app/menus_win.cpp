@@ -85,7 +85,7 @@ void setMenuItemLabel(HMENU menu, int position, const std::string* text, bool gr
     info.fState = grey ? MFS_GRAYED : MFS_ENABLED;
     info.dwTypeData = wide.data();
     if (!SetMenuItemInfoW(menu, static_cast<UINT>(position), TRUE, &info))
-        showMessage(nullptr, "Error", "OK", MB_OK);
+        showMessage(nullptr, "メニューの表示を書き換えられませんでした。", "メニュー", MB_OK | MB_ICONERROR);
 }
 
 void showContextMenu(App& app, LPARAM lParam) {

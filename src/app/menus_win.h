@@ -16,7 +16,7 @@ void showContextMenu(App& app, LPARAM point);
 // WM_INITMENU: relabels and greys the Window menu's open items for the selected item.
 void prepareWindowMenu(App& app, HMENU mainMenu);
 
-// Sets the text (when given) and the state of the item at position; shows "Error" when the
+// Sets the text (when given) and the state of the item at position; says so when the
 // menu refuses.
 void setMenuItemLabel(HMENU menu, int position, const std::string* text, bool grey);
 

@@ -9,20 +9,22 @@ int WINAPI wWinMain(HINSTANCE instance, HINSTANCE, PWSTR, int showState) {
     // Never closed: the name stays taken for as long as this copy runs.
     CreateMutexW(nullptr, FALSE, L"HTML形式のブックマークファイル作成プログラム");
     if (GetLastError() == ERROR_ALREADY_EXISTS &&
-        showMessage(nullptr, "このプログラムは既に起動しています。もうひとつ起動しますか？", "Perchlet",
-                    MB_YESNO) == IDNO)
+        showMessage(nullptr, "このプログラムは既に起動しています。もうひとつ起動しますか？", "Perchlet の起動",
+                    MB_YESNO | MB_ICONQUESTION) == IDNO)
         return 0;
 
     App& app = theApp();
     app.instance = instance;
     if (!registerMainWindowClass(instance) || !createMainWindow(app)) {
-        showMessage(nullptr, "ウィンドウを作成できません。", "Perchlet", MB_OK | MB_ICONERROR);
+        showMessage(nullptr, "ウィンドウを作成できません。", "Perchlet の起動", MB_OK | MB_ICONERROR);
         return 1;
     }
     ShowWindow(app.mainWindow, showState);
     UpdateWindow(app.mainWindow);
 
     app.accelerators = LoadAcceleratorsW(instance, L"MYACCEL");
-    if (!app.accelerators) showMessage(nullptr, "失敗です", "", MB_OK);
+    if (!app.accelerators)
+        showMessage(nullptr, "ショートカットキーを読み込めませんでした。メニューからは使えます。", "Perchlet の起動",
+                    MB_OK | MB_ICONWARNING);
     return runMessageLoop(app);
 }

@@ -18,7 +18,6 @@ constexpr std::size_t kReplyMax = 32767;
 
 HDDEDATA CALLBACK clientCallback(UINT, UINT, HCONV, HSZ, HSZ, HDDEDATA, ULONG_PTR, ULONG_PTR) {
     // A client-only instance that skips every notification is never called back.
-    showMessage(nullptr, "DDEコールバック関数が呼ばれました", "DDECALLBACK", MB_OK);
     return nullptr;
 }
 
@@ -141,7 +140,8 @@ std::string requestWindowInfo(App& app, HWND owner) {
     findBrowserWindow(app, owner, 0);
     HCONV conversation = connect(instance.id(), ddeServiceName(app.browser.lastKindFound), "WWW_GetWindowInfo");
     if (!conversation) {
-        showMessage(owner, "取得に失敗しました。", kInfoCaption, MB_OK | MB_ICONWARNING);
+        showMessage(owner, "ブラウザとつながりませんでした。ブラウザが起動しているか確かめて下さい。", kInfoCaption,
+                    MB_OK | MB_ICONWARNING);
         return {};
     }
     std::string reply;
@@ -154,11 +154,12 @@ std::string requestWindowInfo(App& app, HWND owner) {
             reply = copyReply(data);
             DdeFreeDataHandle(data);
         } else {
-            showMessage(owner, "データの取得に失敗しました", "ブラウザ情報", MB_OK);
+            showMessage(owner, "ブラウザから表示中のページを受け取れませんでした。", kInfoCaption, MB_OK | MB_ICONWARNING);
         }
     }
     DdeDisconnect(conversation);
-    if (!reply.empty() && showMessage(owner, reply, "下記の情報を新規アイテムとして登録します。", MB_OKCANCEL) != IDOK)
+    if (!reply.empty() && showMessage(owner, "次の情報を新しい項目として登録しますか？\r\n\r\n" + reply,
+                                      "表示中のURLを登録", MB_OKCANCEL | MB_ICONQUESTION) != IDOK)
         reply.clear();
     return reply;
 }

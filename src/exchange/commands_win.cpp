@@ -20,7 +20,15 @@ namespace {
 constexpr int kHtmlFilter = 3;
 constexpr int kCsvFilter = 4;
 
-void say(App& app, const char* text, const char* caption) { showMessage(app.mainWindow, text, caption, MB_OK); }
+constexpr char kExportCaption[] = "エクスポート";
+constexpr char kImportCaption[] = "インポート";
+
+void warn(App& app, const std::string& text, const char* caption) {
+    showMessage(app.mainWindow, text, caption, MB_OK | MB_ICONWARNING);
+}
+void sayFailed(App& app, const std::string& text, const char* caption) {
+    showMessage(app.mainWindow, text, caption, MB_OK | MB_ICONERROR);
+}
 
 // Where a whole-tree export starts (it needs a document), or a subtree export (it needs a
 // selection). kNoNode after telling the user why not.
@@ -28,20 +36,25 @@ NodeId exportStart(App& app, bool wholeTree) {
     if (wholeTree) {
         NodeId root = app.document.tree.firstTopLevel();
         if (!app.document.loaded || root == kNoNode) {
-            say(app, "データがありません。", "Cancel !");
+            warn(app, "書き出すデータがありません。", kExportCaption);
             return kNoNode;
         }
         return root;
     }
     NodeId selected = app.treeView.selectedNode();
-    if (selected == kNoNode) say(app, "ツリーアイテムを選択して下さい。", "Cancel !");
+    if (selected == kNoNode) warn(app, "書き出す項目をツリーで選択して下さい。", kExportCaption);
     return selected;
 }
 
 NodeId importTarget(App& app) {
     NodeId selected = app.treeView.selectedNode();
-    if (selected == kNoNode)
-        say(app, "はじめに挿入するフォルダを指定して下さい。", "ツリーアイテムが選択されていません");
+    if (selected == kNoNode) {
+        bool empty = app.document.tree.firstTopLevel() == kNoNode;
+        const char* text = !empty ? "読み込む先のフォルダをツリーで選択して下さい。"
+                                               : "先に ファイル → 新規作成 か データファイルを開く で、"
+                                                 "読み込む先を用意して下さい。";
+        warn(app, text, kImportCaption);
+    }
     return selected;
 }
 
@@ -52,7 +65,7 @@ void exportToFile(App& app, bool wholeTree, int filter, const Exporter& exporter
     if (start == kNoNode) return;
     std::string text = exporter(app.document, start);
     if (text.empty()) {
-        say(app, "データがありません。", "Cancel !");
+        warn(app, "書き出すデータがありません。", kExportCaption);
         return;
     }
     std::wstring path = chooseSavePath(app.mainWindow, filter);
@@ -77,9 +90,10 @@ void importNetscapeFile(App& app) {
     NodeId target = importTarget(app);
     if (target == kNoNode) return;
     std::wstring path = chooseOpenPath(app.mainWindow, kHtmlFilter);
+    if (path.empty()) return;  // the user's own choice: nothing to report
     std::optional<std::string> text = readWholeFileOfferingUtf8(path, app.mainWindow);
     if (!text) {
-        say(app, "ファイルを開きませんでした。", "Cancel !");
+        sayFailed(app, "ファイルを開けませんでした。\r\n" + narrow(path), kImportCaption);
         return;
     }
     showImported(app, target, importNetscape(*text, app.document, target));
@@ -89,9 +103,10 @@ void importCsvFile(App& app) {
     NodeId target = importTarget(app);
     if (target == kNoNode) return;
     std::wstring path = chooseOpenPath(app.mainWindow, kCsvFilter);
+    if (path.empty()) return;  // the user's own choice: nothing to report
     std::optional<std::string> text = readWholeFile(path);
     if (!text) {
-        say(app, "ファイルを開きませんでした。", "Cancel !");
+        sayFailed(app, "ファイルを開けませんでした。\r\n" + narrow(path), kImportCaption);
         return;
     }
     // A byte order mark says UTF-8, as other programs write CSV for spreadsheets.
@@ -103,13 +118,11 @@ void exportFavoritesFolder(App& app, bool wholeTree) {
     NodeId start = exportStart(app, wholeTree);
     if (start == kNoNode) return;
     std::wstring folder = chooseFolderPath(app.mainWindow, "お気に入りを格納するフォルダを指定してください。", true);
-    if (folder.empty()) {
-        say(app, "キャンセルしました。", "フォルダ選択（エクスポート）");
-        return;
-    }
+    if (folder.empty()) return;  // the user's own choice: nothing to report
     WindowsFavoritesFileSystem disk;
     FavoritesExportResult result = exportFavorites(app.document, start, folder, disk, AfterFailedWrite::Stop);
-    for (const std::filesystem::path& failed : result.failedWrites) say(app, narrow(failed.wstring()).c_str(), "書き込み失敗");
+    for (const std::filesystem::path& failed : result.failedWrites)
+        sayFailed(app, "書き込めませんでした。\r\n" + narrow(failed.wstring()), kExportCaption);
 }
 
 void importFavoritesFolder(App& app) {
@@ -119,9 +132,11 @@ void importFavoritesFolder(App& app) {
     if (folder.empty()) return;
     WindowsFavoritesFileSystem disk;
     FavoritesImportResult result = importFavorites(app.document, target, folder, disk);
-    for (std::size_t i = 0; i < result.unlistedDirectories.size(); ++i) say(app, "INVALID_HANDLE_VALUE", "エラーです");
+    for (const std::filesystem::path& unlisted : result.unlistedDirectories)
+        sayFailed(app, "フォルダの中を読めませんでした。\r\n" + narrow(unlisted.wstring()), kImportCaption);
     // Once for every directory level that the limit stopped, as users know it.
-    for (std::size_t i = 0; i < result.limitMessages; ++i) say(app, "1000件以上の読込はしません", "上限に達しました。");
+    for (std::size_t i = 0; i < result.limitMessages; ++i)
+        warn(app, "1000件を超えたため、その先は読み込みませんでした。", kImportCaption);
     app.treeView.select(target);
     sayMarkedItems(app.mainWindow, result.markedItems, result.firstMarkedTitle);
 }

@@ -15,6 +15,7 @@
 #include "store/document_commands_win.h"
 #include "store/encoding.h"
 #include "store/file_io_win.h"
+#include "store/item_questions.h"
 #include "tree/new_item_win.h"
 #include "tree/tree_edit.h"
 #include "web/title_fetch_win.h"
@@ -121,10 +122,11 @@ void replaceSelected(App& app, HWND panel) {
 void deleteSelected(App& app, HWND panel) {
     NodeId node = app.treeView.selectedNode();
     if (node == kNoNode) {
-        showMessage(panel, "項目が選択されていません", "警告", MB_OK);
+        showMessage(panel, "削除する項目をツリーで選択して下さい。", "削除", MB_OK | MB_ICONWARNING);
         return;
     }
-    if (showMessage(panel, "アイテムを削除します", "”削除”ボタン", MB_OKCANCEL) != IDOK) return;
+    if (showMessage(panel, deleteQuestion(app.document.tree, node), "削除の確認", MB_OKCANCEL | MB_ICONQUESTION) != IDOK)
+        return;
     deleteSubtree(app.document, node);
     app.document.modified = true;
 }

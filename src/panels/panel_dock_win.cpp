@@ -49,7 +49,7 @@ bool openPanel(App& app, PanelKind which, const wchar_t* templateName, DLGPROC p
 
     HWND window = CreateDialogParamW(app.instance, templateName, app.mainWindow, procedure, 0);
     if (!window) {
-        showMessage(app.mainWindow, "ダイアログボックス作成失敗です", "Error", MB_OK);
+        showMessage(app.mainWindow, "パネルを開けませんでした。", "パネルを開く", MB_OK | MB_ICONERROR);
         return false;
     }
     enableCommand(app, which, false);

@@ -14,10 +14,19 @@ namespace {
 
 constexpr int kDataFileFilter = 2;
 
-void sayNoData(App& app) { showMessage(app.mainWindow, "データがありません。", "Cancel !", MB_OK); }
-void sayNotOpened(App& app) { showMessage(app.mainWindow, "ファイルを開きませんでした。", "Cancel !", MB_OK); }
-void sayNothingSelected(App& app) {
-    showMessage(app.mainWindow, "ツリーアイテムを選択して下さい。", "Cancel !", MB_OK);
+// Captions name the action the user took.
+constexpr char kSaveCaption[] = "保存";
+constexpr char kOpenCaption[] = "開く";
+
+void sayNoData(App& app, const char* caption) {
+    showMessage(app.mainWindow, "保存するデータがありません。", caption, MB_OK | MB_ICONWARNING);
+}
+void sayNotOpened(App& app, const std::wstring& path, const char* caption) {
+    showMessage(app.mainWindow, "データファイルとして開けませんでした。\r\n" + narrow(path), caption,
+                MB_OK | MB_ICONERROR);
+}
+void sayNothingSelected(App& app, const char* caption) {
+    showMessage(app.mainWindow, "ツリーで項目を選択して下さい。", caption, MB_OK | MB_ICONWARNING);
 }
 
 enum class SaveOutcome { Written, NothingToWrite, NotWritten };
@@ -36,7 +45,7 @@ std::wstring backupPathFor(const std::wstring& path) {
 // Writes text to path, or to a path the user chooses when path is empty.
 SaveOutcome writeDocumentText(App& app, const std::string& text, std::wstring path) {
     if (text.empty()) {
-        sayNoData(app);
+        sayNoData(app, kSaveCaption);
         return SaveOutcome::NothingToWrite;
     }
     if (path.empty()) path = chooseSavePath(app.mainWindow, kDataFileFilter);
@@ -78,7 +87,7 @@ void openDataFile(App& app) {
     if (path.empty()) return;
     resetDocumentAndView(app);
     if (!loadDataFileAt(app, path)) {
-        sayNotOpened(app);
+        sayNotOpened(app, path, kOpenCaption);
         return;
     }
     app.document.fileName = displayedFileName(path);
@@ -99,7 +108,7 @@ void newDocument(App& app) {
 
 void save(App& app) {
     if (!app.document.loaded) {
-        sayNoData(app);
+        sayNoData(app, kSaveCaption);
         return;
     }
     saveDocument(app);
@@ -107,12 +116,12 @@ void save(App& app) {
 
 void saveAs(App& app) {
     if (!app.document.loaded) {
-        sayNoData(app);
+        sayNoData(app, kSaveCaption);
         return;
     }
     std::string text = writeWholeDocument(app.document);
     if (text.empty()) {
-        sayNoData(app);
+        sayNoData(app, kSaveCaption);
         return;
     }
     std::wstring path = chooseSavePath(app.mainWindow, kDataFileFilter);
@@ -126,20 +135,21 @@ void saveAs(App& app) {
 void importDataFileUnderSelection(App& app) {
     NodeId target = app.treeView.selectedNode();
     if (target == kNoNode) {
-        sayNothingSelected(app);
+        sayNothingSelected(app, "インポート");
         return;
     }
     std::wstring path = chooseOpenPath(app.mainWindow, kDataFileFilter);
+    if (path.empty()) return;  // the user's own choice: nothing to report
     std::optional<std::string> text = readWholeFile(path);
     if (!text) {
-        sayNotOpened(app);
+        sayNotOpened(app, path, "インポート");
         return;
     }
     app.document.loaded = true;
     DataFileReadResult result = importDataFile(*text, app.document, target, app.treeView);
     if (result.rejected) {
         // Not a data file: nothing went in, and the user is told so.
-        sayNotOpened(app);
+        sayNotOpened(app, path, "インポート");
         return;
     }
     app.document.serials.value = result.nextCounter;
@@ -149,7 +159,7 @@ void importDataFileUnderSelection(App& app) {
 void exportSelectedSubtree(App& app) {
     NodeId start = app.treeView.selectedNode();
     if (start == kNoNode) {
-        sayNothingSelected(app);
+        sayNothingSelected(app, "エクスポート");
         return;
     }
     writeDocumentText(app, writeDataFile(app.document, start, app.document.serials.value), L"");
@@ -160,7 +170,19 @@ void exportSelectedSubtree(App& app) {
 void showFileNameInCaption(App& app) {
     std::string caption = app.document.fileName + " - Perchlet";
     caption = fitField(caption, MAX_PATH - 1);
+    // Windows editors mark unsaved changes this way.
+    if (app.document.modified) caption.insert(0, "*");
     SetWindowTextW(app.mainWindow, widen(caption).c_str());
+    app.captionShowsModified = app.document.modified;
+}
+
+void followModifiedInCaption(HWND mainWindow, bool modified, bool& captionShowsModified) {
+    if (!mainWindow || modified == captionShowsModified) return;
+    std::wstring caption = windowText(mainWindow);
+    if (!caption.empty() && caption[0] == L'*') caption.erase(0, 1);
+    if (modified) caption.insert(0, L"*");
+    SetWindowTextW(mainWindow, caption.c_str());
+    captionShowsModified = modified;
 }
 
 void resetDocumentAndView(App& app) {
@@ -209,7 +231,7 @@ void loadDataFileAtStartup(App& app, const std::string& dataPath) {
     bool loaded = loadDataFileAt(app, app.documentPath);
     showFileNameInCaption(app);
     if (loaded) app.document.loaded = true;
-    else sayNotOpened(app);
+    else sayNotOpened(app, app.documentPath, kOpenCaption);
 }
 
 bool saveBeforeExit(App& app) { return saveDocument(app); }

@@ -19,8 +19,12 @@ bool loadDataFileAt(App& app, const std::wstring& path);
 // The start-up load from "DataPass": caption, data-loaded flag or the failure message.
 void loadDataFileAtStartup(App& app, const std::string& dataPath);
 
-// "%s - Perchlet" with the current file name.
+// "%s - Perchlet" with the current file name, "*" before it while there are unsaved changes.
 void showFileNameInCaption(App& app);
+
+// Puts "*" before the caption or takes it away when the data-modified flag has changed since
+// the caption was last set; cheap enough to call after every message.
+void followModifiedInCaption(HWND mainWindow, bool modified, bool& captionShowsModified);
 
 // The exit question was answered Yes: write the document. False when nothing was written
 // though there was something to write, so that the program stays open and nothing is lost.

@@ -47,7 +47,7 @@ bool replaceThroughTemporary(const std::wstring& target, const std::string& text
 bool writeWholeText(const std::wstring& target, const std::string& text) {
     if (target.empty()) return false;
     if (target.size() >= MAX_PATH || !replaceThroughTemporary(target, text)) {
-        showMessage(nullptr, "SaveText_file", "書き込み失敗", MB_OK);
+        showMessage(nullptr, "ファイルに書き込めませんでした。\r\n" + narrow(target), "書き込み", MB_OK | MB_ICONERROR);
         return false;
     }
     return true;

@@ -34,7 +34,7 @@ int writeClipboardText(HWND owner, const std::string& text) {
 
 int readClipboardText(HWND owner, std::string& text) {
     if (!IsClipboardFormatAvailable(CF_TEXT)) {
-        showMessage(owner, "クリップボードを読めません", "失敗", MB_OK);
+        showMessage(owner, "クリップボードに貼り付けられるデータがありません。", "貼り付け", MB_OK | MB_ICONWARNING);
         return kClipboardNoText;
     }
     if (!OpenClipboard(owner)) return kClipboardUnavailable;

@@ -1,6 +1,7 @@
 #include "tree/drag_win.h"
 
 #include "app/dialogs_win.h"
+#include "store/item_questions.h"
 #include "tree/tree_edit.h"
 
 namespace perchlet {
@@ -42,7 +43,7 @@ bool clearDropHighlight(App& app) {
 }
 
 void refuse(App& app, const char* text) {
-    showMessage(app.mainWindow, text, "移動を中止します", MB_OK | MB_ICONWARNING);
+    showMessage(app.mainWindow, text, "移動", MB_OK | MB_ICONWARNING);
 }
 
 }  // namespace
@@ -103,17 +104,18 @@ bool dropTreeDrag(App& app) {
 
     switch (checkDrop(app.document.tree, targetNode, draggedNode)) {
     case DropCheck::OntoItself:
-        refuse(app, "自分自身には移動できません。   ");
+        refuse(app, "項目をそれ自身の中へは移動できません。");
         return false;
     case DropCheck::IntoOwnSubtree:
-        refuse(app, "自分の子孫には移動できません。   ");
+        refuse(app, "項目を、その中にあるフォルダへは移動できません。");
         return false;
     case DropCheck::Allowed:
         break;
     }
 
     app.treeView.select(targetNode);
-    bool moved = showMessage(app.mainWindow, "アイテムを移動します", "Drag and Drop", MB_OKCANCEL) == IDOK;
+    bool moved = showMessage(app.mainWindow, moveQuestion(app.document.tree, draggedNode, targetNode), "移動の確認",
+                             MB_OKCANCEL | MB_ICONQUESTION) == IDOK;
     if (moved) moveSubtreeUnder(app.document, targetNode, draggedNode);
     else app.treeView.select(draggedNode);
     TreeView_SetBkColor(tree, kWhite);

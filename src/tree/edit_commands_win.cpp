@@ -3,6 +3,7 @@
 #include "app/command_ids.h"
 #include "app/dialogs_win.h"
 #include "store/data_file.h"
+#include "store/item_questions.h"
 #include "tree/clipboard_win.h"
 #include "tree/new_item_win.h"
 #include "tree/tree_edit.h"
@@ -35,14 +36,14 @@ void moveSelection(App& app, SiblingDirection direction) {
 }
 
 // Puts the selected subtree on the clipboard; false when nothing went there.
-bool copySelectionToClipboard(App& app, NodeId node) {
+bool copySelectionToClipboard(App& app, NodeId node, const char* caption) {
     if (node == kNoNode) {
-        showMessage(app.mainWindow, "ツリーアイテムを選択して下さい。", "Cancel !", MB_OK);
+        showMessage(app.mainWindow, "ツリーアイテムを選択して下さい。", caption, MB_OK | MB_ICONWARNING);
         return false;
     }
     std::string text = writeDataFile(app.document, node, app.document.serials.value);
     if (text.empty()) {
-        showMessage(app.mainWindow, "データがありません。", "Cancel !", MB_OK);
+        showMessage(app.mainWindow, "データがありません。", caption, MB_OK | MB_ICONWARNING);
         return false;
     }
     return writeClipboardText(app.mainWindow, text) == kClipboardDone;
@@ -50,19 +51,21 @@ bool copySelectionToClipboard(App& app, NodeId node) {
 
 void cutSelection(App& app) {
     NodeId node = selection(app);
-    if (!copySelectionToClipboard(app, node)) return;
+    if (!copySelectionToClipboard(app, node, "切り取り")) return;
     deleteSubtree(app.document, node);
     app.document.modified = true;
 }
 
-void copySelection(App& app) { copySelectionToClipboard(app, selection(app)); }
+void copySelection(App& app) { copySelectionToClipboard(app, selection(app), "コピー"); }
 
 void pasteUnderSelection(App& app) {
     NodeId target = selection(app);
     if (target == kNoNode) return;
     std::string text;
-    if (readClipboardText(app.mainWindow, text) != kClipboardDone) {
-        showMessage(app.mainWindow, "クリップボードを開きませんでした。", "Cancel !", MB_OK);
+    int read = readClipboardText(app.mainWindow, text);
+    if (read == kClipboardNoText) return;  // the reader has said why
+    if (read != kClipboardDone) {
+        showMessage(app.mainWindow, "クリップボードを開けませんでした。", "貼り付け", MB_OK | MB_ICONERROR);
         return;
     }
     app.document.loaded = true;
@@ -71,13 +74,15 @@ void pasteUnderSelection(App& app) {
     app.document.modified = true;
 }
 
-void deleteSelectionAsking(App& app, const char* caption) {
+void deleteSelectionAsking(App& app) {
     NodeId node = selection(app);
     if (node == kNoNode) {
-        showMessage(app.mainWindow, "項目が選択されていません", "警告", MB_OK);
+        showMessage(app.mainWindow, "削除する項目をツリーで選択して下さい。", "削除", MB_OK | MB_ICONWARNING);
         return;
     }
-    if (showMessage(app.mainWindow, "アイテムを削除します", caption, MB_OKCANCEL) != IDOK) return;
+    if (showMessage(app.mainWindow, deleteQuestion(app.document.tree, node), "削除の確認",
+                    MB_OKCANCEL | MB_ICONQUESTION) != IDOK)
+        return;
     deleteSubtree(app.document, node);
     app.document.modified = true;
 }
@@ -106,7 +111,7 @@ bool handleEditCommand(App& app, int command) {
     case CMD_CUT: cutSelection(app); return true;
     case CMD_COPY: copySelection(app); return true;
     case CMD_PASTE: pasteUnderSelection(app); return true;
-    case CMD_DELETE: deleteSelectionAsking(app, "右クリックメニュー"); return true;
+    case CMD_DELETE: deleteSelectionAsking(app); return true;
     case CMD_NEW_FOLDER: newFolder(app); return true;
     }
     return false;
@@ -116,7 +121,7 @@ void handleTreeKeyCommand(App& app, int command) {
     switch (command) {
     case ACC_MOVE_UP: moveSelection(app, SiblingDirection::Up); break;
     case ACC_MOVE_DOWN: moveSelection(app, SiblingDirection::Down); break;
-    case ACC_DELETE_ASK: deleteSelectionAsking(app, "アクセラレーターキー：削除"); break;
+    case ACC_DELETE_ASK: deleteSelectionAsking(app); break;
     case ACC_DELETE_NOW: deleteSelectionNow(app); break;
     case ACC_CUT: cutSelection(app); break;
     case ACC_COPY: copySelection(app); break;

@@ -83,7 +83,8 @@ bool TreeViewBinding::buildImageList(HINSTANCE instance) {
     imageList_ = ImageList_Create(16, 16, ILC_COLOR4 | ILC_MASK, kFixedImageCount, 100);
     imageCount_ = 0;
     if (!imageList_) {
-        showMessage(nullptr, "イメージリスト作成失敗", "OK", MB_OK);
+        showMessage(nullptr, "アイコンの一覧を作れませんでした。ツリーはアイコンなしで表示します。", "Perchlet",
+                    MB_OK | MB_ICONERROR);
         return false;
     }
     for (int i = 0; i < kFixedImageCount; ++i) {

@@ -98,7 +98,7 @@ void endWithTitle(HWND dialog, TitleFetchDialog& state) {
         state.result.raw = fetch.raw;
         if (fetch.found) state.result.field = titleFieldText(fetch.raw, fetch.headerCharset, fetch.pageCharset);
     }
-    if (!state.result.found) showMessage(dialog, "取得に失敗しました", "結果", MB_OK);
+    if (!state.result.found) showMessage(dialog, "ページのタイトルを取得できませんでした。", "タイトル取得", MB_OK | MB_ICONWARNING);
     SendDlgItemMessageW(dialog, IDC_TITLE_PROGRESS, PBM_SETPOS, 0, 0);
     EndDialog(dialog, state.result.found ? 1 : 0);
 }

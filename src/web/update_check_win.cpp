@@ -185,7 +185,8 @@ void present(UpdateCheckRun& run, std::size_t index) {
     const UpdateCheckItem& item = run.pool->items()[index];
     const CheckedLink& link = run.pool->result(index);
     setText(run.dialog, IDC_CHECK_ITEM, item.title);
-    for (const CheckMessage& message : link.messages) showMessage(run.dialog, message.text, message.caption, MB_OK);
+    for (const CheckMessage& message : link.messages)
+        showMessage(run.dialog, message.text, message.caption, MB_OK | MB_ICONWARNING);
     if (link.asked && !link.cancelled) {
         Document& document = run.app.document;
         if (const BookmarkItem* record = nodeRecord(document, item.node)) {

@@ -77,7 +77,7 @@ TEST_F(Documents, StartupLoadShowsTheTreeAndTheFileNameInTheCaption) {
     HWND tree = treeWindow();
     HTREEITEM root = TreeView_GetRoot(tree);
     ASSERT_NE(root, nullptr);
-    EXPECT_TRUE(treeItemText(tree, root) == L"VoZivoVaro");
+    EXPECT_TRUE(treeItemText(tree, root) == L"Perchlet");
     EXPECT_EQ(TreeView_GetSelection(tree), root);
     EXPECT_TRUE(TreeView_GetItemState(tree, root, TVIS_EXPANDED) & TVIS_EXPANDED);
     HTREEITEM tools = TreeView_GetChild(tree, root);
@@ -127,8 +127,11 @@ TEST_F(Documents, StartupPlacesTheWindowAndWritesTheBackup) {
 TEST_F(Documents, StartupWithAMissingFileCreatesItAndSaysSo) {
     startWithSettings("[Option]\r\nFileOpen=1\r\n");
     ASSERT_EQ(asked.size(), 1u);
-    EXPECT_TRUE(asked[0].text == L"ファイルを開きませんでした。");
-    EXPECT_TRUE(asked[0].caption == L"Cancel !");
+    const std::wstring said = L"データファイルとして開けませんでした。\r\n";
+    EXPECT_EQ(asked[0].text.compare(0, said.size(), said), 0);
+    EXPECT_EQ(asked[0].text.substr(asked[0].text.size() - 13), L"\\ListFile.dat");
+    EXPECT_TRUE(asked[0].caption == L"開く");
+    EXPECT_EQ(asked[0].type, static_cast<UINT>(MB_OK | MB_ICONERROR));
     EXPECT_TRUE(windowText(mainWindow()) == L"ListFile.dat - Perchlet");
     EXPECT_TRUE(fileExists(pathInFolder("ListFile.dat")));
     EXPECT_FALSE(app().document.loaded);
@@ -165,7 +168,7 @@ TEST_F(Documents, OpeningSomethingElseFailsAndLeavesAnEmptyTree) {
     chooseFiles({path});
     command(CMD_OPEN_DATA_FILE);
     ASSERT_EQ(asked.size(), 1u);
-    EXPECT_TRUE(asked[0].text == L"ファイルを開きませんでした。");
+    EXPECT_TRUE(asked[0].text == L"データファイルとして開けませんでした。\r\n" + widen(path));
     EXPECT_EQ(openWholeTree(), 0u);
     EXPECT_TRUE(app().document.filePath.empty());
 }
@@ -220,7 +223,7 @@ TEST_F(Documents, SaveWithoutAPathAsksEveryTimeAndSaveAsRemembers) {
     startMainWindow();
     command(CMD_SAVE);
     ASSERT_EQ(asked.size(), 1u);
-    EXPECT_TRUE(asked[0].text == L"データがありません。");
+    EXPECT_TRUE(asked[0].text == L"保存するデータがありません。");
 
     command(CMD_NEW_DOCUMENT);
     addFolderUnderSelection("a");
@@ -254,10 +257,10 @@ TEST_F(Documents, AFailedWriteIsReportedAndKeepsTheChangesMarked) {
     chooseFiles({pathInFolder("no such folder\\x.dat")});
     command(CMD_SAVE_AS);
     ASSERT_EQ(asked.size(), 1u);
-    EXPECT_TRUE(asked[0].text == L"SaveText_file");
-    EXPECT_TRUE(asked[0].caption == L"書き込み失敗");
+    EXPECT_TRUE(asked[0].text == L"ファイルに書き込めませんでした。\r\n" + widen(pathInFolder("no such folder\\x.dat")));
+    EXPECT_TRUE(asked[0].caption == L"書き込み");
     EXPECT_TRUE(app().document.modified);
-    EXPECT_TRUE(windowText(mainWindow()) == L"Perchlet");
+    EXPECT_EQ(narrow(windowText(mainWindow())), "*Perchlet");
 }
 
 TEST_F(Documents, ExitQuestionYesSavesAndCancellingTheDialogStaysOpen) {
@@ -283,7 +286,7 @@ TEST_F(Documents, RenamedRootSurvivesSaveAndLoad) {
     std::string path = pathInFolder("ListFile.dat");
     std::string text = sampleDataFile();
     std::string renamed = text;
-    renamed.replace(renamed.find("VoZivoVaro"), 10, "My bookmarks");
+    renamed.replace(renamed.find("TitleName=Perchlet") + 10, 8, "My bookmarks");
     writeBytes(path, renamed);
     startWithSettings("[Option]\r\nFileOpen=1\r\n");
     EXPECT_TRUE(treeItemText(treeWindow(), TreeView_GetRoot(treeWindow())) == L"My bookmarks");
@@ -304,20 +307,21 @@ TEST_F(Documents, ImportGoesUnderTheSelectionWithNewNumbers) {
     EXPECT_TRUE(app().document.modified);
     HTREEITEM root = TreeView_GetRoot(treeWindow());
     HTREEITEM imported = TreeView_GetChild(treeWindow(), root);
-    EXPECT_TRUE(treeItemText(treeWindow(), imported) == L"VoZivoVaro");
+    EXPECT_TRUE(treeItemText(treeWindow(), imported) == L"Perchlet");
     NodeId importedNode = app().treeView.nodeOf(imported);
     EXPECT_EQ(depthOf(app().document.tree.node(importedNode).itemNumber), 2u);
     EXPECT_EQ(app().document.serials.value, 4);
 
-    command(CMD_IMPORT_DATA_FILE);  // cancelled
-    ASSERT_EQ(asked.size(), 1u);
-    EXPECT_TRUE(asked[0].text == L"ファイルを開きませんでした。");
+    command(CMD_IMPORT_DATA_FILE);  // cancelled: the user's own choice, nothing said
+    EXPECT_TRUE(asked.empty());
 
     std::string other = pathInFolder("other.txt");
     writeBytes(other, "plain text");
     chooseFiles({other});
     command(CMD_IMPORT_DATA_FILE);
-    EXPECT_EQ(asked.size(), 2u);
+    ASSERT_EQ(asked.size(), 1u);
+    EXPECT_TRUE(asked[0].text == L"データファイルとして開けませんでした。\r\n" + widen(other));
+    EXPECT_TRUE(asked[0].caption == L"インポート");
     EXPECT_EQ(openWholeTree(), 5u);
     EXPECT_EQ(app().document.serials.value, 4);
 }
@@ -339,7 +343,8 @@ TEST_F(Documents, ExportWritesTheSelectedSubtreeNumberedFromTheCounter) {
     TreeView_SelectItem(treeWindow(), nullptr);
     command(CMD_EXPORT_SUB_DATA_FILE);
     ASSERT_EQ(asked.size(), 1u);
-    EXPECT_TRUE(asked[0].text == L"ツリーアイテムを選択して下さい。");
+    EXPECT_TRUE(asked[0].text == L"ツリーで項目を選択して下さい。");
+    EXPECT_TRUE(asked[0].caption == L"エクスポート");
 }
 
 TEST_F(Documents, StartupTakesTheDefaultBrowserFromTheRegistry) {

@@ -192,7 +192,7 @@ TEST_F(EditCommands, CopyPutsTheSubtreeOnTheClipboardAsDataFileText) {
     // Copying changes nothing.
     EXPECT_FALSE(app().document.modified);
     EXPECT_EQ(app().document.serials.value, 6);
-    EXPECT_EQ(outline(root), L"VoZivoVaro(Tools(Example Sub(Deep)) Other Link)");
+    EXPECT_EQ(outline(root), L"Perchlet(Tools(Example Sub(Deep)) Other Link)");
     EXPECT_TRUE(asked.empty());
 }
 
@@ -200,14 +200,14 @@ TEST_F(EditCommands, CutAndPasteUnderAnotherFolderNumbersTheItemsAfresh) {
     app().document.items.find(numberOf(example))->mark = 1;
     select(tools);
     pressKey('X', true);
-    EXPECT_EQ(outline(root), L"VoZivoVaro(Other Link)");
+    EXPECT_EQ(outline(root), L"Perchlet(Other Link)");
     EXPECT_TRUE(app().document.modified);
     std::size_t records = app().document.items.size();
 
     app().document.modified = false;
     select(other);
     command(CMD_PASTE);
-    EXPECT_EQ(outline(root), L"VoZivoVaro(Other(Tools(Example Sub(Deep))) Link)");
+    EXPECT_EQ(outline(root), L"Perchlet(Other(Tools(Example Sub(Deep))) Link)");
     HTREEITEM pasted = TreeView_GetChild(treeWindow(), itemOf(other));
     HTREEITEM pastedExample = TreeView_GetChild(treeWindow(), pasted);
     HTREEITEM pastedSub = TreeView_GetNextSibling(treeWindow(), pastedExample);
@@ -249,19 +249,18 @@ TEST_F(EditCommands, PastingForeignTextInsertsNothing) {
     select(root);
     std::size_t records = app().document.items.size();
     command(CMD_PASTE);
-    EXPECT_EQ(outline(root), L"VoZivoVaro(Tools(Example Sub(Deep)) Other Link)");
+    EXPECT_EQ(outline(root), L"Perchlet(Tools(Example Sub(Deep)) Other Link)");
     EXPECT_EQ(app().document.items.size(), records);
     EXPECT_EQ(app().document.serials.value, 6);
     EXPECT_TRUE(asked.empty());
 
-    // An empty clipboard: the reader's message, then the paste's.
+    // An empty clipboard: one message says why, not a second one after it.
     putOnClipboard("");
     command(CMD_PASTE);
-    ASSERT_EQ(asked.size(), 2u);
-    EXPECT_TRUE(asked[0].text == L"クリップボードを読めません");
-    EXPECT_TRUE(asked[0].caption == L"失敗");
-    EXPECT_TRUE(asked[1].text == L"クリップボードを開きませんでした。");
-    EXPECT_TRUE(asked[1].caption == L"Cancel !");
+    ASSERT_EQ(asked.size(), 1u);
+    EXPECT_TRUE(asked[0].text == L"クリップボードに貼り付けられるデータがありません。");
+    EXPECT_TRUE(asked[0].caption == L"貼り付け");
+    EXPECT_EQ(asked[0].type, static_cast<UINT>(MB_OK | MB_ICONWARNING));
     EXPECT_EQ(app().document.items.size(), records);
 }
 
@@ -271,8 +270,9 @@ TEST_F(EditCommands, WithoutASelectionCutAndCopyWarnAndPasteAndEmphasisDoNothing
     command(CMD_COPY);
     command(CMD_CUT);
     ASSERT_EQ(asked.size(), 2u);
+    EXPECT_TRUE(asked[0].caption == L"コピー");
     EXPECT_TRUE(asked[1].text == L"ツリーアイテムを選択して下さい。");
-    EXPECT_TRUE(asked[1].caption == L"Cancel !");
+    EXPECT_TRUE(asked[1].caption == L"切り取り");
     bool zero = false;
     EXPECT_EQ(clipboardBytes(zero), "left alone");
 
@@ -283,21 +283,22 @@ TEST_F(EditCommands, WithoutASelectionCutAndCopyWarnAndPasteAndEmphasisDoNothing
     EXPECT_FALSE(app().document.loaded);
 }
 
-TEST_F(EditCommands, DeleteAsksWithTheCaptionOfItsSource) {
+TEST_F(EditCommands, DeleteAsksNamingTheItemAndWhatIsInside) {
     select(sub);
     answerWith({IDCANCEL});
     command(CMD_DELETE);
     ASSERT_EQ(asked.size(), 1u);
-    EXPECT_TRUE(asked[0].text == L"アイテムを削除します");
-    EXPECT_TRUE(asked[0].caption == L"右クリックメニュー");
-    EXPECT_EQ(asked[0].type, static_cast<UINT>(MB_OKCANCEL));
+    EXPECT_TRUE(asked[0].text == L"\"Sub\" と、その中の 1 項目を削除しますか？");
+    EXPECT_TRUE(asked[0].caption == L"削除の確認");
+    EXPECT_EQ(asked[0].type, static_cast<UINT>(MB_OKCANCEL | MB_ICONQUESTION));
     EXPECT_EQ(outline(tools), L"Tools(Example Sub(Deep))");
     EXPECT_FALSE(app().document.modified);
 
     std::size_t records = app().document.items.size();
     pressKey(VK_DELETE, false);
     ASSERT_EQ(asked.size(), 2u);
-    EXPECT_TRUE(asked[1].caption == L"アクセラレーターキー：削除");
+    EXPECT_TRUE(asked[1].text == L"\"Sub\" と、その中の 1 項目を削除しますか？");
+    EXPECT_TRUE(asked[1].caption == L"削除の確認");
     EXPECT_EQ(outline(tools), L"Tools(Example)");
     EXPECT_TRUE(app().document.modified);
     EXPECT_EQ(app().document.items.size(), records);  // the records stay
@@ -305,14 +306,14 @@ TEST_F(EditCommands, DeleteAsksWithTheCaptionOfItsSource) {
     select(other);
     pressKey(VK_DELETE, true);
     EXPECT_EQ(asked.size(), 2u);
-    EXPECT_EQ(outline(root), L"VoZivoVaro(Tools(Example) Link)");
+    EXPECT_EQ(outline(root), L"Perchlet(Tools(Example) Link)");
 
     TreeView_SelectItem(treeWindow(), nullptr);
     pressKey(VK_DELETE, true);
     command(CMD_DELETE);
     ASSERT_EQ(asked.size(), 3u);
-    EXPECT_TRUE(asked[2].text == L"項目が選択されていません");
-    EXPECT_TRUE(asked[2].caption == L"警告");
+    EXPECT_TRUE(asked[2].text == L"削除する項目をツリーで選択して下さい。");
+    EXPECT_TRUE(asked[2].caption == L"削除");
 }
 
 TEST_F(EditCommands, KeysActOnlyWhileTheTreeHasTheFocus) {
@@ -320,7 +321,7 @@ TEST_F(EditCommands, KeysActOnlyWhileTheTreeHasTheFocus) {
     SetFocus(mainWindow());
     pressKey('X', true);
     pressKey(VK_DELETE, true);
-    EXPECT_EQ(outline(root), L"VoZivoVaro(Tools(Example Sub(Deep)) Other Link)");
+    EXPECT_EQ(outline(root), L"Perchlet(Tools(Example Sub(Deep)) Other Link)");
     EXPECT_FALSE(app().document.modified);
 }
 
@@ -368,7 +369,7 @@ TEST_F(EditCommands, MovingDownSwapsBothSubtreesAndLeavesThemCollapsed) {
         EXPECT_EQ(TreeView_GetChild(treeWindow(), place), nullptr);
     }
     EXPECT_EQ(selectedItem(), secondPlace);
-    EXPECT_EQ(outline(root), L"VoZivoVaro(Other(新しいフォルダ) Tools(Example Sub(Deep)) Link)");
+    EXPECT_EQ(outline(root), L"Perchlet(Other(新しいフォルダ) Tools(Example Sub(Deep)) Link)");
     EXPECT_EQ(shownNumber(firstPlace), otherNumber);
     EXPECT_EQ(shownNumber(secondPlace), toolsNumber);
     // The temp holder's record and serial stay behind.
@@ -380,7 +381,7 @@ TEST_F(EditCommands, MovingDownSwapsBothSubtreesAndLeavesThemCollapsed) {
 
     // And back up with the menu command.
     command(CMD_MOVE_UP);
-    EXPECT_EQ(outline(root), L"VoZivoVaro(Tools(Example Sub(Deep)) Other(新しいフォルダ) Link)");
+    EXPECT_EQ(outline(root), L"Perchlet(Tools(Example Sub(Deep)) Other(新しいフォルダ) Link)");
     EXPECT_EQ(selectedItem(), firstPlace);
     EXPECT_EQ(app().document.serials.value, 9);
 }
@@ -390,7 +391,7 @@ TEST_F(EditCommands, MovingTheFirstUpOrTheLastDownOnlyMarksTheDocument) {
     pressKey(VK_UP, true);
     select(link);
     command(CMD_MOVE_DOWN);
-    EXPECT_EQ(outline(root), L"VoZivoVaro(Tools(Example Sub(Deep)) Other Link)");
+    EXPECT_EQ(outline(root), L"Perchlet(Tools(Example Sub(Deep)) Other Link)");
     EXPECT_EQ(selectedItem(), itemOf(link));
     EXPECT_EQ(app().document.serials.value, 6);
     EXPECT_TRUE(app().document.modified);
@@ -448,16 +449,16 @@ TEST_F(DragMoves, ConfirmedDropMovesTheSubtreeAndRewritesDepths) {
     ItemNumber subNumber = numberOf(sub), deepNumber = numberOf(deep);
     dragOnto(sub, link);
     ASSERT_EQ(asked.size(), 1u);
-    EXPECT_TRUE(asked[0].text == L"アイテムを移動します");
-    EXPECT_TRUE(asked[0].caption == L"Drag and Drop");
-    EXPECT_EQ(asked[0].type, static_cast<UINT>(MB_OKCANCEL));
+    EXPECT_TRUE(asked[0].text == L"\"Sub\" を \"Link\" の中へ移動しますか？");
+    EXPECT_TRUE(asked[0].caption == L"移動の確認");
+    EXPECT_EQ(asked[0].type, static_cast<UINT>(MB_OKCANCEL | MB_ICONQUESTION));
 
     // The link, never opened, now has a child to show when it opens; the copy is collapsed.
     EXPECT_EQ(TreeView_GetChild(treeWindow(), itemOf(link)), nullptr);
     app().treeView.expand(link);
     HTREEITEM moved = TreeView_GetChild(treeWindow(), itemOf(link));
     EXPECT_EQ(itemState(moved, TVIS_EXPANDED), 0u);
-    EXPECT_EQ(outline(root), L"VoZivoVaro(Tools(Example) Other Link(Sub(Deep)))");
+    EXPECT_EQ(outline(root), L"Perchlet(Tools(Example) Other Link(Sub(Deep)))");
     EXPECT_EQ(shownNumber(moved), makeItemNumber(kKindFolder, 3, serialOf(subNumber)));
     EXPECT_EQ(shownNumber(TreeView_GetChild(treeWindow(), moved)), makeItemNumber(kKindWebLink, 4, serialOf(deepNumber)));
     EXPECT_EQ(selectedItem(), itemOf(link));
@@ -471,11 +472,11 @@ TEST_F(DragMoves, SelfDropsAndDropsIntoTheOwnSubtreeAreRefused) {
     dragOnto(tools, tools);
     dragOnto(tools, deep);
     ASSERT_EQ(asked.size(), 2u);
-    EXPECT_TRUE(asked[0].text == L"自分自身には移動できません。   ");
-    EXPECT_TRUE(asked[0].caption == L"移動を中止します");
+    EXPECT_TRUE(asked[0].text == L"項目をそれ自身の中へは移動できません。");
+    EXPECT_TRUE(asked[0].caption == L"移動");
     EXPECT_EQ(asked[0].type, static_cast<UINT>(MB_OK | MB_ICONWARNING));
-    EXPECT_TRUE(asked[1].text == L"自分の子孫には移動できません。   ");
-    EXPECT_EQ(outline(root), L"VoZivoVaro(Tools(Example Sub(Deep)) Other Link)");
+    EXPECT_TRUE(asked[1].text == L"項目を、その中にあるフォルダへは移動できません。");
+    EXPECT_EQ(outline(root), L"Perchlet(Tools(Example Sub(Deep)) Other Link)");
     EXPECT_FALSE(app().document.modified);
     EXPECT_EQ(itemState(itemOf(deep), TVIS_DROPHILITED), 0u);
     EXPECT_EQ(GetCapture(), nullptr);
@@ -485,14 +486,14 @@ TEST_F(DragMoves, SelfDropsAndDropsIntoTheOwnSubtreeAreRefused) {
     moveMouseTo(belowTheLastItem());
     release(belowTheLastItem());
     EXPECT_EQ(asked.size(), 2u);
-    EXPECT_EQ(outline(root), L"VoZivoVaro(Tools(Example Sub(Deep)) Other Link)");
+    EXPECT_EQ(outline(root), L"Perchlet(Tools(Example Sub(Deep)) Other Link)");
 }
 
 TEST_F(DragMoves, CancellingSelectsTheDraggedItemAndMovesNothing) {
     answerWith({IDCANCEL});
     dragOnto(example, other);
     EXPECT_EQ(asked.size(), 1u);
-    EXPECT_EQ(outline(root), L"VoZivoVaro(Tools(Example Sub(Deep)) Other Link)");
+    EXPECT_EQ(outline(root), L"Perchlet(Tools(Example Sub(Deep)) Other Link)");
     EXPECT_EQ(selectedItem(), itemOf(example));
     EXPECT_FALSE(app().document.modified);
 }
@@ -503,14 +504,14 @@ TEST_F(DragMoves, ReleasingOverEmptySpaceDropsOntoTheLastTarget) {
     moveMouseTo(belowTheLastItem());
     EXPECT_EQ(TreeView_GetDropHilight(treeWindow()), itemOf(other));
     release(belowTheLastItem());
-    EXPECT_EQ(outline(root), L"VoZivoVaro(Tools(Example Sub(Deep)) Other(Link))");
+    EXPECT_EQ(outline(root), L"Perchlet(Tools(Example Sub(Deep)) Other(Link))");
 
     // Released without ever passing over an item: nothing to drop onto.
     beginDrag(tools);
     moveMouseTo(belowTheLastItem());
     release(belowTheLastItem());
     EXPECT_EQ(asked.size(), 1u);
-    EXPECT_EQ(outline(root), L"VoZivoVaro(Tools(Example Sub(Deep)) Other(Link))");
+    EXPECT_EQ(outline(root), L"Perchlet(Tools(Example Sub(Deep)) Other(Link))");
 }
 
 TEST_F(DragMoves, TheContextMenuEndsADragWithoutMoving) {
@@ -522,5 +523,5 @@ TEST_F(DragMoves, TheContextMenuEndsADragWithoutMoving) {
     EXPECT_EQ(itemState(itemOf(other), TVIS_DROPHILITED), 0u);
     release(pointOver(other));
     EXPECT_TRUE(asked.empty());
-    EXPECT_EQ(outline(root), L"VoZivoVaro(Tools(Example Sub(Deep)) Other Link)");
+    EXPECT_EQ(outline(root), L"Perchlet(Tools(Example Sub(Deep)) Other Link)");
 }

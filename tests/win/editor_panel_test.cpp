@@ -84,7 +84,7 @@ TEST_F(EditorPanelTest, DocksAtTheRightAndCommand105ClosesItAgain) {
     EXPECT_EQ(open.right - open.left, closedRect.right - closedRect.left + app().editor.width);
     EXPECT_EQ(GetMenuState(GetMenu(mainWindow()), CMD_EDITOR_PANEL, MF_BYCOMMAND) & MF_GRAYED, UINT(MF_GRAYED));
     // Nothing selected: the root's record.
-    EXPECT_EQ(field(IDC_EDIT_TITLE), "VoZivoVaro");
+    EXPECT_EQ(field(IDC_EDIT_TITLE), "Perchlet");
     EXPECT_FALSE(IsWindowEnabled(GetDlgItem(panel(), IDC_EDIT_ADD_DATE)));
     // The lowest fields lie below the template: the main window's scroll bar brings them up.
     RECT before{}, after{};
@@ -166,10 +166,11 @@ TEST_F(EditorPanelTest, NewAndDeleteAskAsTheyShould) {
     click(IDC_EDIT_NEW);
     click(IDC_EDIT_DELETE);
     ASSERT_EQ(asked.size(), 2u);
-    for (const AskedMessage& message : asked) {
-        EXPECT_EQ(narrow(message.text), "項目が選択されていません");
-        EXPECT_EQ(narrow(message.caption), "警告");
-    }
+    EXPECT_EQ(narrow(asked[0].text), "追加する場所をツリーで選択して下さい。");
+    EXPECT_EQ(narrow(asked[0].caption), "項目の追加");
+    EXPECT_EQ(narrow(asked[1].text), "削除する項目をツリーで選択して下さい。");
+    EXPECT_EQ(narrow(asked[1].caption), "削除");
+    for (const AskedMessage& message : asked) EXPECT_EQ(message.type, static_cast<UINT>(MB_OK | MB_ICONWARNING));
 
     app().treeView.select(folder);
     setField(IDC_EDIT_TITLE, "Added");
@@ -185,8 +186,8 @@ TEST_F(EditorPanelTest, NewAndDeleteAskAsTheyShould) {
     click(IDC_EDIT_DELETE);
     EXPECT_TRUE(app().document.tree.isAlive(added));
     ASSERT_EQ(asked.size(), 1u);
-    EXPECT_EQ(narrow(asked[0].text), "アイテムを削除します");
-    EXPECT_EQ(narrow(asked[0].caption), "”削除”ボタン");
+    EXPECT_EQ(narrow(asked[0].text), "\"Added\" を削除しますか？");
+    EXPECT_EQ(narrow(asked[0].caption), "削除の確認");
     click(IDC_EDIT_DELETE);
     EXPECT_FALSE(app().document.tree.isAlive(added));
 }
@@ -194,8 +195,8 @@ TEST_F(EditorPanelTest, NewAndDeleteAskAsTheyShould) {
 TEST_F(EditorPanelTest, SaveWithoutADocumentSaysSo) {
     click(IDC_EDIT_SAVE);
     ASSERT_EQ(asked.size(), 1u);
-    EXPECT_EQ(narrow(asked[0].text), "データがありません。");
-    EXPECT_EQ(narrow(asked[0].caption), "Cancel !");
+    EXPECT_EQ(narrow(asked[0].text), "保存するデータがありません。");
+    EXPECT_EQ(narrow(asked[0].caption), "保存");
 }
 
 TEST_F(EditorPanelTest, FileNameFillsTitleAndAddressAndCancelEmptiesThem) {

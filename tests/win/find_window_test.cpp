@@ -124,14 +124,14 @@ TEST_F(FindItemWindow, CtrlFOpensOneSmallWindowOwnedByTheMainWindowAndEscapeClos
 TEST_F(FindItemWindow, TheListFollowsTheTypingAndKanaAndWidthDoNotCount) {
     ASSERT_NE(openWithCtrlF(), nullptr);
     type(L"ぶっくまーく");
-    EXPECT_EQ(rows(), (std::vector<std::wstring>{L"ブックマーク | VoZivoVaro/Other/Sub",
-                                                 L"ﾌﾞｯｸﾏｰｸ | VoZivoVaro"}));
+    EXPECT_EQ(rows(), (std::vector<std::wstring>{L"ブックマーク | Perchlet/Other/Sub",
+                                                 L"ﾌﾞｯｸﾏｰｸ | Perchlet"}));
 
     clearAndType(L"ツール");
-    EXPECT_EQ(rows(), (std::vector<std::wstring>{L"ツール | VoZivoVaro",
-                                                 L"Example | VoZivoVaro/ツール"}));
+    EXPECT_EQ(rows(), (std::vector<std::wstring>{L"ツール | Perchlet",
+                                                 L"Example | Perchlet/ツール"}));
     type(L" Example");
-    EXPECT_EQ(rows(), std::vector<std::wstring>{L"Example | VoZivoVaro/ツール"});
+    EXPECT_EQ(rows(), std::vector<std::wstring>{L"Example | Perchlet/ツール"});
     type(L" nothing");
     EXPECT_TRUE(rows().empty());
 }
@@ -176,7 +176,7 @@ TEST_F(FindItemWindow, AnItemDeletedSinceItWasFoundIsDroppedNotSelected) {
     app().document.tree.removeSubtree(other);
     postKey(edit(), VK_RETURN);
     EXPECT_EQ(app().treeView.selectedNode(), halfWidth);
-    EXPECT_EQ(rows(), std::vector<std::wstring>{L"ﾌﾞｯｸﾏｰｸ | VoZivoVaro"});
+    EXPECT_EQ(rows(), std::vector<std::wstring>{L"ﾌﾞｯｸﾏｰｸ | Perchlet"});
 }
 
 }  // namespace
