@@ -65,10 +65,11 @@
 // Tray menu
 #define CMD_TRAY_RESTORE        171
 #define CMD_TRAY_EXIT           172
-// Find window (Ctrl+F, no menu item) and its controls
+// Find window (Ctrl+F and the Edit menu) and its controls
 #define CMD_FIND                180
 #define IDC_FIND_TEXT           181
 #define IDC_FIND_RESULTS        182
+#define IDC_FIND_STATUS         1500
 // Toolbar-only and shared
 #define CMD_UPDATE_CHECK        607
 #define CMD_RECORD_BROWSER_PAGE 608

@@ -88,8 +88,25 @@ void setMenuItemLabel(HMENU menu, int position, const std::string* text, bool gr
         showMessage(nullptr, "メニューの表示を書き換えられませんでした。", "メニュー", MB_OK | MB_ICONERROR);
 }
 
+namespace {
+
+// With nothing in the tree, the menu offers the two ways to have something.
+void showEmptyTreeMenu(App& app, POINT screen) {
+    if (screen.x == -1 && screen.y == -1) {
+        screen = {8, 8};
+        ClientToScreen(app.treeView.window(), &screen);
+    }
+    HMENU menu = LoadMenuW(app.instance, L"NODOC_MENU");
+    if (!menu) return;
+    trackMenu(app, GetSubMenu(menu, 0), screen);
+    DestroyMenu(menu);
+}
+
+}  // namespace
+
 void showContextMenu(App& app, LPARAM lParam) {
     POINT screen{static_cast<short>(LOWORD(lParam)), static_cast<short>(HIWORD(lParam))};
+    if (app.document.tree.firstTopLevel() == kNoNode) return showEmptyTreeMenu(app, screen);
     NodeId node;
     if (screen.x == -1 && screen.y == -1) {
         node = app.treeView.selectedNode();

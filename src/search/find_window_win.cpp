@@ -21,6 +21,18 @@ FindState& stateOf(HWND window) { return *reinterpret_cast<FindState*>(GetWindow
 
 HWND resultList(HWND window) { return GetDlgItem(window, IDC_FIND_RESULTS); }
 
+// The title takes three fifths of the list's width and the folder path the rest, so both
+// follow the window as it is resized.
+void fitColumns(HWND list) {
+    RECT client{};
+    GetClientRect(list, &client);
+    int width = client.right - client.left;
+    if (!(GetWindowLongPtrW(list, GWL_STYLE) & WS_VSCROLL)) width -= GetSystemMetrics(SM_CXVSCROLL);
+    if (width <= 0) return;
+    ListView_SetColumnWidth(list, 0, width * 3 / 5);
+    ListView_SetColumnWidth(list, 1, width - width * 3 / 5);
+}
+
 void addColumn(HWND list, int index, const wchar_t* title, int width) {
     LVCOLUMNW column{};
     column.mask = LVCF_TEXT | LVCF_WIDTH;
@@ -46,6 +58,8 @@ void showHits(App& app, HWND window, NodeId keep = kNoNode) {
         ListView_EnsureVisible(list, row, FALSE);
     }
     InvalidateRect(list, nullptr, TRUE);
+    bool nothing = state.hits.empty() && !windowText(GetDlgItem(window, IDC_FIND_TEXT)).empty();
+    SetDlgItemTextW(window, IDC_FIND_STATUS, nothing ? L"見つかりません" : L"");
 }
 
 NodeId chosenNode(HWND window) {
@@ -90,8 +104,11 @@ LRESULT CALLBACK editKeyProc(HWND edit, UINT message, WPARAM wParam, LPARAM lPar
     return DefSubclassProc(edit, message, wParam, lParam);
 }
 
-void onInit(HWND window) {
+void onInit(App& app, HWND window) {
     SetWindowLongPtrW(window, DWLP_USER, reinterpret_cast<LONG_PTR>(new FindState));
+    HICON icon = LoadIconW(app.instance, L"perchlet_icon");
+    SendMessageW(window, WM_SETICON, ICON_BIG, reinterpret_cast<LPARAM>(icon));
+    SendMessageW(window, WM_SETICON, ICON_SMALL, reinterpret_cast<LPARAM>(icon));
     SetWindowSubclass(GetDlgItem(window, IDC_FIND_TEXT), editKeyProc, 0, 0);
     HWND list = resultList(window);
     ListView_SetExtendedListViewStyle(list, LVS_EX_FULLROWSELECT);
@@ -102,22 +119,32 @@ void onInit(HWND window) {
     addColumn(list, 1, L"フォルダ", width - width * 3 / 5);
 }
 
-// The edit keeps its height and the list takes the rest.
+RECT rectInDialog(HWND window, int id) {
+    RECT rect{};
+    GetWindowRect(GetDlgItem(window, id), &rect);
+    MapWindowPoints(nullptr, window, reinterpret_cast<POINT*>(&rect), 2);
+    return rect;
+}
+
+// The edit and the status line keep their heights and the list takes the rest.
 void onSize(HWND window, int width, int height) {
-    RECT edit{};
-    GetWindowRect(GetDlgItem(window, IDC_FIND_TEXT), &edit);
-    MapWindowPoints(nullptr, window, reinterpret_cast<POINT*>(&edit), 2);
+    RECT edit = rectInDialog(window, IDC_FIND_TEXT);
+    RECT status = rectInDialog(window, IDC_FIND_STATUS);
     int margin = edit.left;
+    int statusHeight = status.bottom - status.top;
     MoveWindow(GetDlgItem(window, IDC_FIND_TEXT), margin, edit.top, width - 2 * margin, edit.bottom - edit.top, TRUE);
     int top = edit.bottom + margin;
-    MoveWindow(resultList(window), margin, top, width - 2 * margin, height - top - margin, TRUE);
+    int statusTop = height - margin - statusHeight;
+    MoveWindow(resultList(window), margin, top, width - 2 * margin, statusTop - margin - top, TRUE);
+    MoveWindow(GetDlgItem(window, IDC_FIND_STATUS), margin, statusTop, width - 2 * margin, statusHeight, TRUE);
+    fitColumns(resultList(window));
 }
 
 INT_PTR CALLBACK findWindowProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
     App& app = theApp();
     switch (message) {
     case WM_INITDIALOG:
-        onInit(window);
+        onInit(app, window);
         return TRUE;
     case WM_COMMAND:
         switch (LOWORD(wParam)) {

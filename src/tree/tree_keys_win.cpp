@@ -1,9 +1,12 @@
 #include "tree/tree_keys_win.h"
 
+#include <commctrl.h>
+
 #include "app/app_win.h"
 #include "app/command_ids.h"
 #include "browser/open_link_win.h"
 #include "tree/edit_commands_win.h"
+#include "tree/empty_tree_hint_win.h"
 
 namespace perchlet {
 
@@ -13,6 +16,39 @@ constexpr wchar_t kStandardProcProperty[] = L"perchlet.tree.proc";
 
 WNDPROC standardProcOf(HWND tree) {
     return reinterpret_cast<WNDPROC>(GetPropW(tree, kStandardProcProperty));
+}
+
+bool treeIsEmpty(HWND tree) { return TreeView_GetCount(tree) == 0; }
+
+// Messages after which the control may have scrolled sideways on its own, to show the whole
+// title of the item it selected or revealed.
+bool mayScrollItself(UINT message) {
+    switch (message) {
+    case WM_KEYDOWN:
+    case WM_LBUTTONDOWN:
+    case WM_LBUTTONDBLCLK:
+    case WM_RBUTTONDOWN:
+    case WM_SETFOCUS:
+    case WM_SIZE:
+    case TVM_SELECTITEM:
+    case TVM_ENSUREVISIBLE:
+    case TVM_EXPAND:
+        return true;
+    }
+    return false;
+}
+
+// Keeps the tree at its left edge unless the user scrolled it sideways.
+LRESULT keepingLeftEdge(HWND tree, WNDPROC standard, UINT message, WPARAM wParam, LPARAM lParam) {
+    TreeViewBinding& binding = theApp().treeView;
+    if (binding.window() != tree) return CallWindowProcW(standard, tree, message, wParam, lParam);
+    if (message == WM_KEYDOWN && wParam == VK_HOME) binding.forgetSidewaysScroll();
+    bool own = mayScrollItself(message);
+    if (own) binding.beginOwnMove();
+    LRESULT result = CallWindowProcW(standard, tree, message, wParam, lParam);
+    if (own) binding.endOwnMove();
+    if (message == WM_HSCROLL || message == WM_MOUSEHWHEEL) binding.sidewaysScrolled();
+    return result;
 }
 
 bool isAcceleratorCommand(WPARAM wParam) {
@@ -25,6 +61,12 @@ LRESULT CALLBACK treeKeyProc(HWND tree, UINT message, WPARAM wParam, LPARAM lPar
     // Ctrl+F arrives here with the other accelerators; the find window is the main window's.
     if (message == WM_COMMAND && LOWORD(wParam) == CMD_FIND)
         return SendMessageW(GetParent(tree), WM_COMMAND, CMD_FIND, 0);
+    // An empty pane says how to begin, centred: a new size moves the text.
+    if (message == WM_PAINT && treeIsEmpty(tree)) {
+        paintEmptyTreeHint(tree);
+        return 0;
+    }
+    if (message == WM_SIZE && treeIsEmpty(tree)) InvalidateRect(tree, nullptr, TRUE);
     if (message == WM_COMMAND && isAcceleratorCommand(wParam)) {
         // Only while the tree has the keyboard focus; elsewhere the keys are not ours.
         if (GetFocus() != tree) return 0;
@@ -32,7 +74,7 @@ LRESULT CALLBACK treeKeyProc(HWND tree, UINT message, WPARAM wParam, LPARAM lPar
         else handleTreeKeyCommand(theApp(), LOWORD(wParam));
         return 0;
     }
-    return CallWindowProcW(standard, tree, message, wParam, lParam);
+    return keepingLeftEdge(tree, standard, message, wParam, lParam);
 }
 
 }  // namespace

@@ -156,13 +156,36 @@ NodeId TreeViewBinding::selectedNode() const {
 
 void TreeViewBinding::select(NodeId node) {
     if (HTREEITEM item = ensureItem(node)) {
+        beginOwnMove();
         TreeView_SelectItem(window_, item);
         TreeView_EnsureVisible(window_, item);
+        endOwnMove();
     }
 }
 
 void TreeViewBinding::ensureVisible(NodeId node) {
-    if (HTREEITEM item = ensureItem(node)) TreeView_EnsureVisible(window_, item);
+    if (HTREEITEM item = ensureItem(node)) {
+        beginOwnMove();
+        TreeView_EnsureVisible(window_, item);
+        endOwnMove();
+    }
+}
+
+void TreeViewBinding::sidewaysScrolled() {
+    if (ownMoves_ > 0) return;
+    sidewaysByUser_ = window_ && GetScrollPos(window_, SB_HORZ) != 0;
+}
+
+void TreeViewBinding::endOwnMove() {
+    if (ownMoves_ > 0) --ownMoves_;
+    if (ownMoves_ == 0) undoOwnSidewaysScroll();
+}
+
+void TreeViewBinding::undoOwnSidewaysScroll() {
+    if (!window_ || sidewaysByUser_ || GetScrollPos(window_, SB_HORZ) == 0) return;
+    // Wine's tree view knows no SB_LEFT; a thumb position of 0 is the same place.
+    SendMessageW(window_, WM_HSCROLL, MAKEWPARAM(SB_THUMBPOSITION, 0), 0);
+    sidewaysByUser_ = false;
 }
 
 void TreeViewBinding::expand(NodeId node) {

@@ -40,6 +40,17 @@ public:
     // Closes the node and drops its children's items; opening it makes them again.
     void collapseAndForget(NodeId node);
 
+    // The control scrolls sideways by itself to show a long title whole, which hides the
+    // buttons, the icons and the start of every title. Its own sideways scroll is undone; one
+    // the user made (the scroll bar, a sideways wheel) is kept until Home or a scroll back.
+    void sidewaysScrolled();
+    void forgetSidewaysScroll() { sidewaysByUser_ = false; }
+    void undoOwnSidewaysScroll();
+    // Around a message after which the control may have scrolled itself: its own scroll
+    // messages meanwhile are not the user's.
+    void beginOwnMove() { ++ownMoves_; }
+    void endOwnMove();
+
     // The control is about to open or close an item (TVN_ITEMEXPANDING): an opening folder
     // gets its children's items first.
     void itemExpanding(const NMTREEVIEWW& notification);
@@ -92,6 +103,8 @@ private:
     std::vector<NodeId> waiting_;       // nodes whose children are still being added
     std::size_t madeSinceIdle_ = 0;     // items made at once since the message loop was idle
     bool timerSet_ = false;
+    bool sidewaysByUser_ = false;
+    int ownMoves_ = 0;
 };
 
 }  // namespace perchlet

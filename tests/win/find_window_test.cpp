@@ -180,3 +180,60 @@ TEST_F(FindItemWindow, AnItemDeletedSinceItWasFoundIsDroppedNotSelected) {
 }
 
 }  // namespace
+
+// The window can be made wider or narrower and the two columns share its width; nothing
+// found says so; it carries the program's icon; the Edit menu opens it too.
+TEST_F(FindItemWindow, ColumnsFollowTheWindowAndNothingFoundSaysSo) {
+    SendMessageW(mainWindow(), WM_COMMAND, CMD_FIND, 0);
+    HWND window = app().findWindow;
+    ASSERT_NE(window, nullptr);
+    EXPECT_NE(SendMessageW(window, WM_GETICON, ICON_SMALL, 0), 0);
+    EXPECT_TRUE(GetWindowLongPtrW(window, GWL_STYLE) & WS_THICKFRAME);
+
+    for (int width : {360, 640}) {
+        SCOPED_TRACE(width);
+        RECT rect{};
+        GetWindowRect(window, &rect);
+        SetWindowPos(window, nullptr, 0, 0, width, rect.bottom - rect.top, SWP_NOMOVE | SWP_NOZORDER);
+        pumpMessages();
+        RECT client{};
+        GetClientRect(list(), &client);
+        int title = ListView_GetColumnWidth(list(), 0);
+        int folder = ListView_GetColumnWidth(list(), 1);
+        EXPECT_GT(title, folder);  // titles get the larger share
+        // Together they fill the list, less at most a scroll bar.
+        EXPECT_LE(title + folder, client.right);
+        EXPECT_GE(title + folder, client.right - GetSystemMetrics(SM_CXVSCROLL) - 2);
+    }
+
+    struct Case {
+        const wchar_t* words;
+        std::size_t rows;
+        const wchar_t* status;
+    } cases[] = {
+        {L"ぶっくまーく", 2, L""},
+        {L"zzz どこにもない", 0, L"見つかりません"},
+        {L"", 0, L""},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(narrow(c.words));
+        clearAndType(c.words);
+        EXPECT_EQ(rows().size(), c.rows);
+        EXPECT_EQ(windowText(GetDlgItem(window, IDC_FIND_STATUS)), c.status);
+    }
+}
+
+// Enter on an item with a long title leaves the tree at its left edge, so that the buttons,
+// the icons and the start of every title stay in view.
+TEST_F(FindItemWindow, EnterLeavesTheTreeScrolledFullyLeft) {
+    NodeId longOne = add(sub, std::string(300, 'W').c_str(), "http://long.test/");
+    for (NodeId folder : {sub, other})
+        TreeView_Expand(treeWindow(), app().treeView.itemOf(folder), TVE_COLLAPSE);
+    HWND window = openWithCtrlF();
+    ASSERT_NE(window, nullptr);
+    clearAndType(L"WWWWWWWW");
+    ASSERT_EQ(rows().size(), 1u);
+    postKey(edit(), VK_RETURN);
+    EXPECT_EQ(app().treeView.selectedNode(), longOne);
+    EXPECT_EQ(GetScrollPos(treeWindow(), SB_HORZ), 0);
+}
