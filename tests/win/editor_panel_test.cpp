@@ -8,7 +8,10 @@
 #include "store/encoding.h"
 #include "tree/tree_population.h"
 
+#include <algorithm>
 #include <cstring>
+#include <vector>
+#include <commctrl.h>
 #include <shellapi.h>
 #include <shlobj.h>
 
@@ -273,6 +276,44 @@ TEST_F(EditorPanelTest, WithoutABrowserTheBrowserButtonsLeaveOrZeroTheFields) {
     setField(IDC_EDIT_X, "7");
     click(IDC_EDIT_BROWSER_RECT);
     EXPECT_EQ(field(IDC_EDIT_X) + field(IDC_EDIT_Y) + field(IDC_EDIT_WIDTH) + field(IDC_EDIT_HEIGHT), "0000");
+}
+
+BOOL CALLBACK collectTooltip(HWND window, LPARAM found) {
+    wchar_t name[64] = L"";
+    GetClassNameW(window, name, 64);
+    if (std::wstring(name) == TOOLTIPS_CLASSW) reinterpret_cast<std::vector<HWND>*>(found)->push_back(window);
+    return TRUE;
+}
+
+// The labels are Japanese; Tab goes from the title to the "？" button beside it, which says
+// what it does in a tooltip.
+TEST_F(EditorPanelTest, LabelsTabOrderAndTheTitleButtonsTooltip) {
+    std::vector<std::string> labels;
+    for (HWND child = GetWindow(panel(), GW_CHILD); child; child = GetWindow(child, GW_HWNDNEXT))
+        labels.push_back(narrow(windowText(child)));
+    for (const char* label : {"タイトル:", "URL:", "高さ", "幅"})
+        EXPECT_NE(std::find(labels.begin(), labels.end(), label), labels.end()) << label;
+    for (const char* gone : {"Title:", "高"})
+        EXPECT_EQ(std::find(labels.begin(), labels.end(), gone), labels.end()) << gone;
+
+    HWND title = GetDlgItem(panel(), IDC_EDIT_TITLE);
+    EXPECT_EQ(GetNextDlgTabItem(panel(), title, FALSE), GetDlgItem(panel(), IDC_EDIT_TITLE_CYCLE));
+
+    std::vector<HWND> tips;
+    EnumThreadWindows(GetCurrentThreadId(), collectTooltip, reinterpret_cast<LPARAM>(&tips));
+    // The tooltip that knows the button.
+    std::wstring text;
+    for (HWND tip : tips) {
+        wchar_t said[256] = L"";
+        TTTOOLINFOW tool{};
+        tool.cbSize = sizeof tool;
+        tool.hwnd = panel();
+        tool.uId = reinterpret_cast<UINT_PTR>(GetDlgItem(panel(), IDC_EDIT_TITLE_CYCLE));
+        tool.lpszText = said;
+        SendMessageW(tip, TTM_GETTEXTW, 256, reinterpret_cast<LPARAM>(&tool));
+        if (said[0]) text = said;
+    }
+    EXPECT_EQ(narrow(text), "取得したタイトルの文字コードを切り替えます（EUC-JP → JIS → 取得したまま）");
 }
 
 }  // namespace

@@ -291,3 +291,36 @@ TEST_F(FirstMeeting, TheCaptionMarksUnsavedChanges) {
     }
     EXPECT_TRUE(asked.empty());
 }
+
+// A browser's mail addresses come in as mail links, with the envelope, in any case of
+// "mailto:"; every other address stays a web link.
+TEST_F(FirstMeeting, MailAddressesImportAsMailLinks) {
+    writeBytes(pathInFolder("mail.html"),
+               "<DL><p>\r\n<DT><A HREF=\"mailto:me@example.jp\">me</A>\r\n"
+               "<DT><A HREF=\"MAILTO:you@example.jp\">you</A>\r\n"
+               "<DT><A HREF=\"http://example.jp/\">web</A>\r\n</DL><p>\r\n");
+    startMainWindow();
+    command(CMD_NEW_DOCUMENT);
+    chooseFiles({pathInFolder("mail.html")});
+    command(CMD_IMPORT_NETSCAPE);
+    const BookmarkTree& tree = app().document.tree;
+    struct Expected {
+        const char* title;
+        unsigned kind;
+        int image;
+    } expected[] = {{"me", kKindMailLink, kImageMail}, {"you", kKindMailLink, kImageMail}, {"web", kKindWebLink, kImageLink}};
+    NodeId node = tree.firstChild(root());
+    for (const Expected& e : expected) {
+        SCOPED_TRACE(e.title);
+        ASSERT_NE(node, kNoNode);
+        EXPECT_EQ(tree.node(node).text, e.title);
+        EXPECT_EQ(kindOf(tree.node(node).itemNumber), e.kind);
+        TVITEMW item{};
+        item.mask = TVIF_IMAGE;
+        item.hItem = app().treeView.itemOf(node);
+        SendMessageW(treeWindow(), TVM_GETITEMW, 0, reinterpret_cast<LPARAM>(&item));
+        EXPECT_EQ(item.iImage, e.image);
+        node = tree.nextSibling(node);
+    }
+    EXPECT_TRUE(asked.empty());
+}

@@ -130,6 +130,7 @@ std::string controlText(HWND dialog, int control) {
 struct FinishedCheck {
     std::string status, item;
     int progress = 0, range = 0;
+    RECT rect{};
 };
 
 class UpdateCheckTest : public WebTest {
@@ -157,6 +158,7 @@ protected:
             if (controlText(dialog, IDC_CHECK_STOP) != "閉じる") return false;
             seen.status = controlText(dialog, IDC_CHECK_STATUS);
             seen.item = controlText(dialog, IDC_CHECK_ITEM);
+            GetWindowRect(dialog, &seen.rect);
             seen.progress = static_cast<int>(SendDlgItemMessageW(dialog, IDC_CHECK_PROGRESS, PBM_GETPOS, 0, 0));
             seen.range = static_cast<int>(SendDlgItemMessageW(dialog, IDC_CHECK_PROGRESS, PBM_GETRANGE, FALSE, 0));
             return true;
@@ -243,6 +245,34 @@ TEST_F(UpdateCheckTest, MarksEveryKindOfAnswerInTreeOrder) {
     EXPECT_EQ(seen.progress, count);
     EXPECT_TRUE(asked.empty());
     EXPECT_TRUE(app().document.modified);
+}
+
+// A web link that holds a mail or another non-web address (as older imports made them) is
+// not asked about, so it is never marked broken; the summary counts only what was asked.
+TEST_F(UpdateCheckTest, OnlyHttpAndHttpsAddressesAreAsked) {
+    NodeId oldMail = add(folder, "old mail", server.url("/never"), kVisit);
+    NodeId ftp = add(folder, "ftp", server.url("/never"), kVisit);
+    nodeRecord(app().document, oldMail)->locator = "mailto:someone@example.com";
+    nodeRecord(app().document, ftp)->locator = "ftp://files.example.com/";
+    FinishedCheck seen = check(folder);
+    for (NodeId node : {oldMail, ftp}) {
+        EXPECT_EQ(kind(node), 0u);
+        EXPECT_EQ(record(node).lastModified, "000000");
+    }
+    EXPECT_EQ(server.requests("/never"), 0);
+    EXPECT_EQ(seen.item, "更新 0 件、取得失敗 0 件、変化なし 0 件");
+    EXPECT_TRUE(asked.empty());
+}
+
+// The dialog opens beside the main window, not in the middle of the screen.
+TEST_F(UpdateCheckTest, TheDialogOpensBesideTheMainWindow) {
+    NodeId link = add(folder, "page", server.url("/page"), kVisit);
+    server.route("/page", {httpResponse("HTTP/1.1 200 OK", kDate1999, "")});
+    FinishedCheck seen = check(link);
+    RECT main{};
+    GetWindowRect(mainWindow(), &main);
+    EXPECT_EQ(seen.rect.left, main.right);
+    EXPECT_EQ(seen.rect.top, main.top);
 }
 
 TEST_F(UpdateCheckTest, ALaterCheckWithAnOlderDateTurnsTheLinkBack) {
