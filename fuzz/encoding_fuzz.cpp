@@ -67,6 +67,13 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     std::u16string wide = shiftJisToUtf16(text);
     utf16ToShiftJis(wide);
     shouldOfferUtf8Conversion(text);
+    // A declaration decides; undeclared bytes that are no UTF-8 are never taken for it.
+    Utf8Evidence evidence = utf8EvidenceOf(text);
+    if (shouldOfferUtf8Conversion(text)) check(evidence == Utf8Evidence::Declared);
+    // Marking a run of lost characters gives one mark for it and counts it.
+    LostCharacters lost;
+    std::string marked = utf8ToShiftJis(text, Unrepresentable::Mark, &lost);
+    check(lost.runs == 0 ? marked == fromUtf8 : marked.size() > fromUtf8.size());
 
     internetShortcutUrl(text);
     std::string name = favoritesName(text);

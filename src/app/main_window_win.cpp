@@ -172,6 +172,11 @@ LRESULT onNotify(App& app, NMHDR& header) {
     case TVN_ITEMEXPANDINGW:
         app.treeView.itemExpanding(reinterpret_cast<NMTREEVIEWW&>(header));
         break;
+    case TVN_GETINFOTIPW:
+        app.treeView.giveInfoTip(reinterpret_cast<NMTVGETINFOTIPW&>(header));
+        break;
+    case NM_CUSTOMDRAW:
+        return app.treeView.customDraw(reinterpret_cast<NMTVCUSTOMDRAW&>(header));
     }
     return 0;
 }

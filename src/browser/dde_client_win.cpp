@@ -6,6 +6,7 @@
 #include "browser/browser_kind.h"
 #include "browser/browser_window_win.h"
 #include "browser/dde_reply.h"
+#include "store/bookmark_item.h"
 #include "tree/new_item_win.h"
 
 namespace perchlet {
@@ -19,6 +20,13 @@ constexpr std::size_t kReplyMax = 32767;
 HDDEDATA CALLBACK clientCallback(UINT, UINT, HCONV, HSZ, HSZ, HDDEDATA, ULONG_PTR, ULONG_PTR) {
     // A client-only instance that skips every notification is never called back.
     return nullptr;
+}
+
+// The reply as the question shows it: a screenful at most, cut between characters.
+std::string replyShown(const std::string& reply) {
+    constexpr std::size_t kShownMax = 2000;
+    if (reply.size() <= kShownMax) return reply;
+    return fitField(reply, kShownMax) + "…";
 }
 
 bool initialise(DWORD& instance, HWND owner) {
@@ -158,7 +166,7 @@ std::string requestWindowInfo(App& app, HWND owner) {
         }
     }
     DdeDisconnect(conversation);
-    if (!reply.empty() && showMessage(owner, "次の情報を新しい項目として登録しますか？\r\n\r\n" + reply,
+    if (!reply.empty() && showMessage(owner, "次の情報を新しい項目として登録しますか？\r\n\r\n" + replyShown(reply),
                                       "表示中のURLを登録", MB_OKCANCEL | MB_ICONQUESTION) != IDOK)
         reply.clear();
     return reply;

@@ -46,7 +46,7 @@ TreeViewBinding::~TreeViewBinding() { detach(); }
 HWND TreeViewBinding::create(HWND parent, HINSTANCE instance, int top) {
     window_ = CreateWindowExW(0, WC_TREEVIEWW, L"",
                               WS_CHILD | WS_VISIBLE | WS_BORDER | TVS_HASBUTTONS | TVS_HASLINES |
-                                  TVS_LINESATROOT | TVS_SHOWSELALWAYS,
+                                  TVS_LINESATROOT | TVS_SHOWSELALWAYS | TVS_INFOTIP,
                               0, top, 0, 0, parent, reinterpret_cast<HMENU>(IDC_TREE_VIEW), instance,
                               nullptr);
     if (window_) {
@@ -169,6 +169,49 @@ void TreeViewBinding::ensureVisible(NodeId node) {
         TreeView_EnsureVisible(window_, item);
         endOwnMove();
     }
+}
+
+bool TreeViewBinding::isCutShort(HTREEITEM item, RECT& text) const {
+    RECT client{};
+    if (!window_ || !item || !GetClientRect(window_, &client)) return false;
+    *reinterpret_cast<HTREEITEM*>(&text) = item;
+    if (!SendMessageW(window_, TVM_GETITEMRECT, TRUE, reinterpret_cast<LPARAM>(&text))) return false;
+    return text.right > client.right;
+}
+
+void TreeViewBinding::drawEllipsis(NMTVCUSTOMDRAW& draw) {
+    RECT text{};
+    if (!isCutShort(reinterpret_cast<HTREEITEM>(draw.nmcd.dwItemSpec), text)) return;
+    RECT client{};
+    GetClientRect(window_, &client);
+    const wchar_t kEllipsis[] = L"…";
+    SIZE size{};
+    GetTextExtentPoint32W(draw.nmcd.hdc, kEllipsis, 1, &size);
+    RECT cover = {std::max<LONG>(text.left, client.right - size.cx - 2), text.top, client.right, text.bottom};
+    HBRUSH ground = CreateSolidBrush(draw.clrTextBk);
+    FillRect(draw.nmcd.hdc, &cover, ground);
+    DeleteObject(ground);
+    SetBkMode(draw.nmcd.hdc, TRANSPARENT);
+    SetTextColor(draw.nmcd.hdc, draw.clrText);
+    DrawTextW(draw.nmcd.hdc, kEllipsis, 1, &cover, DT_SINGLELINE | DT_VCENTER | DT_LEFT | DT_NOPREFIX);
+}
+
+LRESULT TreeViewBinding::customDraw(NMTVCUSTOMDRAW& draw) {
+    switch (draw.nmcd.dwDrawStage) {
+    case CDDS_PREPAINT: return CDRF_NOTIFYITEMDRAW;
+    case CDDS_ITEMPREPAINT: return CDRF_NOTIFYPOSTPAINT;
+    case CDDS_ITEMPOSTPAINT: drawEllipsis(draw); return CDRF_DODEFAULT;
+    }
+    return CDRF_DODEFAULT;
+}
+
+void TreeViewBinding::giveInfoTip(NMTVGETINFOTIPW& tip) {
+    RECT text{};
+    if (!tip.pszText || tip.cchTextMax <= 0) return;
+    tip.pszText[0] = L'\0';
+    NodeId node = nodeOf(tip.hItem);
+    if (node == kNoNode || !isCutShort(tip.hItem, text)) return;
+    lstrcpynW(tip.pszText, widen(document_.tree.node(node).text).c_str(), tip.cchTextMax);
 }
 
 void TreeViewBinding::sidewaysScrolled() {

@@ -46,6 +46,11 @@ public:
     void sidewaysScrolled();
     void forgetSidewaysScroll() { sidewaysByUser_ = false; }
     void undoOwnSidewaysScroll();
+    // NM_CUSTOMDRAW: a title wider than the pane ends with "…" at the pane's edge.
+    LRESULT customDraw(NMTVCUSTOMDRAW& draw);
+    // TVN_GETINFOTIPW: the whole title of an item the pane cuts short.
+    void giveInfoTip(NMTVGETINFOTIPW& tip);
+
     // Around a message after which the control may have scrolled itself: its own scroll
     // messages meanwhile are not the user's.
     void beginOwnMove() { ++ownMoves_; }
@@ -92,6 +97,8 @@ private:
     void onTimer();
     static void CALLBACK timerProc(HWND window, UINT message, UINT_PTR id, DWORD time);
     int appendShellIcon(const std::string& locator, UINT flags, const wchar_t* fallback);
+    bool isCutShort(HTREEITEM item, RECT& text) const;
+    void drawEllipsis(NMTVCUSTOMDRAW& draw);
 
     Document& document_;
     HWND window_ = nullptr;

@@ -89,7 +89,7 @@ xdotool mousemove $((column_x + 2)) "$beta_y"
 sleep 0.3
 xdotool mouseup 1
 
-confirmation() { xdotool search --name '^Drag and Drop$' 2>/dev/null | head -n 1; }
+confirmation() { xdotool search --name '^移動の確認$' 2>/dev/null | head -n 1; }
 has_confirmation() { [ -n "$(confirmation)" ]; }
 wait_for 100 has_confirmation || fail "the move was not offered for confirmation"
 import -window root "$artifacts/drag_drop_confirm.png"

@@ -5,6 +5,7 @@
 #include <fstream>
 #include <string>
 #include <windows.h>
+#include <commctrl.h>
 
 #include "app/command_ids.h"
 #include "e2e_support.h"
@@ -108,6 +109,11 @@ TEST(FirstMeeting, FindWindowQuestionAndEditorPanel) {
     ASSERT_NE(window, nullptr);
     DWORD start = GetTickCount();
     while (textOf(window) != L"ListFile.dat - Perchlet" && GetTickCount() - start < 10000) Sleep(100);
+    // Open the news folder: its long title ends with "…" at the pane's edge.
+    HWND tree = GetDlgItem(window, IDC_TREE_VIEW);
+    LRESULT root = SendMessageW(tree, TVM_GETNEXTITEM, TVGN_ROOT, 0);
+    LRESULT news = SendMessageW(tree, TVM_GETNEXTITEM, TVGN_CHILD, root);
+    PostMessageW(tree, TVM_EXPAND, TVE_EXPAND, news);
 
     // The find window from the Edit menu's command, with words that find two items.
     PostMessageW(window, WM_COMMAND, CMD_FIND, 0);

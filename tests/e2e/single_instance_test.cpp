@@ -41,7 +41,7 @@ TEST(SingleInstance, SecondStartAsksAndNoLeavesOneCopy) {
     ASSERT_TRUE(second.start(options().perchletExe, folder));
     HWND question = waitForWindow(second.id, L"#32770", 30000);
     ASSERT_NE(question, nullptr);
-    EXPECT_TRUE(textOf(question) == L"Perchlet");
+    EXPECT_TRUE(textOf(question) == L"Perchlet の起動");
     EXPECT_TRUE(messageBoxText(question) == L"このプログラムは既に起動しています。もうひとつ起動しますか？");
     EXPECT_TRUE(topWindowsOf(second.id, kMainClass).empty());
 

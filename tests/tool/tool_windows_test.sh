@@ -22,14 +22,14 @@ run convert in.htm "$odd/out.html" || fail "replacing a file in $odd exits non-z
 [ -s "$work/$odd/out.html" ] || fail "nothing written into $odd"
 run show "$odd/out.html" | grep -q "Comics.folder" || fail "reading from $odd"
 run convert "$odd/out.html" "$odd/fav/" || fail "favorites into $odd exit non-zero"
-[ -f "$work/$odd/fav/VoZivoVaro/VoZivoVaro/Comics/UserFriendly - Web Designer.url" ] || fail "favorites miss $odd"
+[ -f "$work/$odd/fav/Perchlet/Perchlet/Comics/UserFriendly - Web Designer.url" ] || fail "favorites miss $odd"
 
-mkdir -p "$work/outside" "$work/linked/VoZivoVaro"
+mkdir -p "$work/outside" "$work/linked/Perchlet"
 echo keep > "$work/outside/secret"
-ln -s "$work/outside" "$work/linked/VoZivoVaro/Comics"
+ln -s "$work/outside" "$work/linked/Perchlet/Comics"
 run convert in.htm linked/ --from netscape --to favorites 2> "$work/err.txt"
 [ $? -eq 1 ] || fail "favorites over a linked folder do not exit 1"
-grep -q 'cannot write linked/VoZivoVaro.Comics' "$work/err.txt" || fail "the linked folder is not named: $(cat "$work/err.txt")"
+grep -q 'cannot write linked/Perchlet.Comics' "$work/err.txt" || fail "the linked folder is not named: $(cat "$work/err.txt")"
 [ "$(ls "$work/outside")" = secret ] || fail "favorites written through a link: $(ls "$work/outside")"
 
 rm -rf "$work"

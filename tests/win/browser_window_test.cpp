@@ -151,8 +151,10 @@ TEST_F(BrowserWindows, RecordShownPage) {
         SendMessageW(mainWindow(), WM_COMMAND, CMD_RECORD_BROWSER_PAGE, 0);
         EXPECT_EQ(browsers->eventsSince(mark), std::vector<std::string>{"dde WWW_GetWindowInfo 0xFFFFFFFF"});
         ASSERT_FALSE(asked.empty());
-        EXPECT_TRUE(asked[0].caption == L"下記の情報を新規アイテムとして登録します。");
-        EXPECT_LE(asked[0].text.size(), 32767u);
+        EXPECT_TRUE(asked[0].caption == L"表示中のURLを登録");
+        EXPECT_EQ(asked[0].type, static_cast<UINT>(MB_OKCANCEL | MB_ICONQUESTION));
+        EXPECT_EQ(asked[0].text.rfind(L"次の情報を新しい項目として登録しますか？\r\n\r\n", 0), 0u);
+        EXPECT_LE(asked[0].text.size(), 2100u);  // a long reply is shown cut, not as 32 KB of text
         std::size_t after = 0;
         app().document.tree.walkSubtree(root, [&](NodeId) { ++after; });
         NodeId added = app().document.tree.lastChild(root);
@@ -177,7 +179,7 @@ TEST_F(BrowserWindows, RecordShownPage) {
     asked.clear();
     SendMessageW(mainWindow(), WM_COMMAND, CMD_RECORD_BROWSER_PAGE, 0);
     ASSERT_EQ(asked.size(), 1u);
-    EXPECT_TRUE(asked[0].text == L"取得に失敗しました。");
+    EXPECT_TRUE(asked[0].text == L"ブラウザとつながりませんでした。ブラウザが起動しているか確かめて下さい。");
     EXPECT_EQ(app().browser.lastKindFound, 9);  // asked "IEXPLORE"
 }
 
@@ -298,7 +300,7 @@ TEST_F(BrowserWindows, MenusOfferWhatTheItemAndSlotsAllow) {
     std::string text = "x";
     setMenuItemLabel(GetSubMenu(GetMenu(mainWindow()), 2), 99, &text, false);
     ASSERT_EQ(asked.size(), 1u);
-    EXPECT_TRUE(asked[0].text == L"Error" && asked[0].caption == L"OK");
+    EXPECT_TRUE(asked[0].text == L"メニューの表示を書き換えられませんでした。" && asked[0].caption == L"メニュー");
 }
 
 // A double click opens the link and, with auto-hide on, hides the window; on a folder it

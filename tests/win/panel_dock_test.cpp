@@ -126,8 +126,9 @@ TEST_F(PanelDock, OpeningOnePanelClosesTheOther) {
 TEST_F(PanelDock, AMissingTemplateSaysSoAndOpensNothing) {
     EXPECT_FALSE(openPanel(app(), PanelKind::Editor, L"NO_SUCH_TEMPLATE", stubEditorProc));
     ASSERT_EQ(asked.size(), 1u);
-    EXPECT_TRUE(asked[0].text == L"ダイアログボックス作成失敗です");
-    EXPECT_TRUE(asked[0].caption == L"Error");
+    EXPECT_TRUE(asked[0].text == L"パネルを開けませんでした。");
+    EXPECT_TRUE(asked[0].caption == L"パネルを開く");
+    EXPECT_EQ(asked[0].type, static_cast<UINT>(MB_OK | MB_ICONERROR));
     EXPECT_FALSE(app().editor.open);
     EXPECT_FALSE(menuItemGreyed(mainWindow(), CMD_EDITOR_PANEL));
 }

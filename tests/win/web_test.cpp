@@ -98,8 +98,8 @@ TEST_F(WebTest, TitleFetchOfEveryKindOfPage) {
             EXPECT_TRUE(asked.empty()) << c.path;
         } else {
             ASSERT_EQ(asked.size(), 1u) << c.path;
-            EXPECT_EQ(narrow(asked[0].text), "取得に失敗しました");
-            EXPECT_EQ(narrow(asked[0].caption), "結果");
+            EXPECT_EQ(narrow(asked[0].text), "ページのタイトルを取得できませんでした。");
+            EXPECT_EQ(narrow(asked[0].caption), "タイトル取得");
         }
     }
     EXPECT_FALSE(fetch(kUnresolvable).found);
