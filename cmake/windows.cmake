@@ -1,7 +1,7 @@
 # Windows build: the program, the in-process window tests and the end-to-end tests,
 # all run under Wine by ctest.
 enable_language(RC)
-set(CMAKE_RC_FLAGS "-c 65001 -I${CMAKE_SOURCE_DIR}/src/app -I${CMAKE_SOURCE_DIR}/resources")
+set(CMAKE_RC_FLAGS "-c 65001 -I${CMAKE_SOURCE_DIR}/src/shell -I${CMAKE_SOURCE_DIR}/resources")
 set(CMAKE_EXE_LINKER_FLAGS "${CMAKE_EXE_LINKER_FLAGS} -static -static-libgcc -static-libstdc++")
 add_compile_definitions(UNICODE _UNICODE WIN32_LEAN_AND_MEAN NOMINMAX _WIN32_WINNT=0x0600 _WIN32_IE=0x0600)
 
@@ -13,7 +13,7 @@ target_link_libraries(perchlet_shell PUBLIC perchlet_core ${WIN_LIBS})
 
 set(RESOURCE_SCRIPT ${CMAKE_SOURCE_DIR}/resources/perchlet.rc)
 file(GLOB RESOURCE_FILES CONFIGURE_DEPENDS ${CMAKE_SOURCE_DIR}/resources/icons/*.ico
-     ${CMAKE_SOURCE_DIR}/resources/*.bmp ${CMAKE_SOURCE_DIR}/resources/*.rc ${CMAKE_SOURCE_DIR}/src/app/command_ids.h)
+     ${CMAKE_SOURCE_DIR}/resources/*.bmp ${CMAKE_SOURCE_DIR}/resources/*.rc ${CMAKE_SOURCE_DIR}/src/shell/command_ids.h)
 set_source_files_properties(${RESOURCE_SCRIPT} PROPERTIES OBJECT_DEPENDS "${RESOURCE_FILES}")
 
 add_executable(perchlet WIN32 src/app/winmain.cpp ${RESOURCE_SCRIPT})

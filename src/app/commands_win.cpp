@@ -2,9 +2,9 @@
 
 #include <shellapi.h>
 
-#include "app/command_ids.h"
+#include "shell/command_ids.h"
 #include "app/placement_win.h"
-#include "app/text_win.h"
+#include "shell/text_win.h"
 #include "browser/open_link_win.h"
 #include "exchange/commands_win.h"
 #include "search/find_window_win.h"

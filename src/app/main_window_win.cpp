@@ -3,14 +3,14 @@
 #include <commctrl.h>
 #include <windowsx.h>
 
-#include "app/command_ids.h"
+#include "shell/command_ids.h"
 #include "app/commands_win.h"
-#include "app/dialogs_win.h"
+#include "shell/dialogs_win.h"
 #include "app/menus_win.h"
 #include "app/panel_scroll.h"
 #include "app/placement_win.h"
 #include "app/startup_settings_win.h"
-#include "app/text_win.h"
+#include "shell/text_win.h"
 #include "app/toolbar_win.h"
 #include "panels/editor_panel_win.h"
 #include "browser/dde_client_win.h"

@@ -1,6 +1,6 @@
 #include "app/startup_settings_win.h"
 
-#include "app/text_win.h"
+#include "shell/text_win.h"
 #include "browser/default_browser_win.h"
 #include "store/document_commands_win.h"
 

@@ -2,7 +2,7 @@
 
 #include <shellapi.h>
 
-#include "app/command_ids.h"
+#include "shell/command_ids.h"
 #include "app/placement_win.h"
 
 namespace perchlet {

@@ -1,6 +1,6 @@
 #include <windows.h>
 
-#include "app/dialogs_win.h"
+#include "shell/dialogs_win.h"
 #include "app/main_window_win.h"
 
 using namespace perchlet;

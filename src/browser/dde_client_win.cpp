@@ -2,7 +2,7 @@
 
 #include <vector>
 
-#include "app/dialogs_win.h"
+#include "shell/dialogs_win.h"
 #include "browser/browser_kind.h"
 #include "browser/browser_window_win.h"
 #include "browser/dde_reply.h"

@@ -5,9 +5,10 @@
 #include <shellapi.h>
 #include <thread>
 
-#include "app/command_ids.h"
-#include "app/dialogs_win.h"
-#include "app/text_win.h"
+#include "shell/command_ids.h"
+#include "shell/dialogs_win.h"
+#include "shell/text_win.h"
+#include "shell/window_state_win.h"
 #include "browser/browser_kind.h"
 #include "browser/browser_window_win.h"
 #include "browser/dde_client_win.h"
@@ -351,15 +352,13 @@ void onInitDialog(OpenState& open) {
 }
 
 INT_PTR CALLBACK waitDialogProc(HWND dialog, UINT message, WPARAM wParam, LPARAM lParam) {
-    if (message == WM_INITDIALOG) {
-        SetWindowLongPtrW(dialog, DWLP_USER, lParam);
-        reinterpret_cast<OpenState*>(lParam)->dialog = dialog;
-        onInitDialog(*reinterpret_cast<OpenState*>(lParam));
-        return TRUE;
-    }
-    auto* open = reinterpret_cast<OpenState*>(GetWindowLongPtrW(dialog, DWLP_USER));
+    auto* open = dialogState<OpenState>(dialog, message, lParam);
     if (!open) return FALSE;
     switch (message) {
+    case WM_INITDIALOG:
+        open->dialog = dialog;
+        onInitDialog(*open);
+        return TRUE;
     case WM_TIMER:
         if (wParam == kLaunchTimer) onTimer(*open);
         return TRUE;

@@ -2,10 +2,10 @@
 
 #include <shellapi.h>
 
-#include "app/command_ids.h"
-#include "app/dialogs_win.h"
-#include "app/file_dialogs_win.h"
-#include "app/text_win.h"
+#include "shell/command_ids.h"
+#include "shell/dialogs_win.h"
+#include "shell/file_dialogs_win.h"
+#include "shell/text_win.h"
 #include "browser/browser_window_win.h"
 #include "browser/dde_client_win.h"
 #include "browser/dde_reply.h"

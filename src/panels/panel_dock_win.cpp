@@ -1,7 +1,7 @@
 #include "panels/panel_dock_win.h"
 
-#include "app/command_ids.h"
-#include "app/dialogs_win.h"
+#include "shell/command_ids.h"
+#include "shell/dialogs_win.h"
 
 namespace perchlet {
 

@@ -5,8 +5,8 @@
 #include <algorithm>
 #include <vector>
 
-#include "app/command_ids.h"
-#include "app/text_win.h"
+#include "shell/command_ids.h"
+#include "shell/text_win.h"
 
 namespace perchlet {
 

@@ -1,9 +1,9 @@
 #include "store/document_commands_win.h"
 
-#include "app/command_ids.h"
-#include "app/dialogs_win.h"
-#include "app/file_dialogs_win.h"
-#include "app/text_win.h"
+#include "shell/command_ids.h"
+#include "shell/dialogs_win.h"
+#include "shell/file_dialogs_win.h"
+#include "shell/text_win.h"
 #include "store/data_file.h"
 #include "store/document_text.h"
 #include "store/file_io_win.h"

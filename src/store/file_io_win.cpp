@@ -1,7 +1,7 @@
 #include "store/file_io_win.h"
 
-#include "app/dialogs_win.h"
-#include "app/text_win.h"
+#include "shell/dialogs_win.h"
+#include "shell/text_win.h"
 #include "store/encoding.h"
 
 namespace perchlet {

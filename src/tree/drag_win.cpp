@@ -1,6 +1,6 @@
 #include "tree/drag_win.h"
 
-#include "app/dialogs_win.h"
+#include "shell/dialogs_win.h"
 #include "tree/tree_edit.h"
 
 namespace perchlet {

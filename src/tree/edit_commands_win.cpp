@@ -1,7 +1,7 @@
 #include "tree/edit_commands_win.h"
 
-#include "app/command_ids.h"
-#include "app/dialogs_win.h"
+#include "shell/command_ids.h"
+#include "shell/dialogs_win.h"
 #include "store/data_file.h"
 #include "tree/clipboard_win.h"
 #include "tree/new_item_win.h"

@@ -1,6 +1,6 @@
 #include "tree/new_item_win.h"
 
-#include "app/dialogs_win.h"
+#include "shell/dialogs_win.h"
 
 namespace perchlet {
 

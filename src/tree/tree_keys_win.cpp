@@ -1,7 +1,7 @@
 #include "tree/tree_keys_win.h"
 
 #include "app/app_win.h"
-#include "app/command_ids.h"
+#include "shell/command_ids.h"
 #include "browser/open_link_win.h"
 #include "tree/edit_commands_win.h"
 

@@ -2,7 +2,7 @@
 
 #include <vector>
 
-#include "app/text_win.h"
+#include "shell/text_win.h"
 
 namespace perchlet {
 

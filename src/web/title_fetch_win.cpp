@@ -6,9 +6,10 @@
 #include <mutex>
 #include <thread>
 
-#include "app/command_ids.h"
-#include "app/dialogs_win.h"
-#include "app/text_win.h"
+#include "shell/command_ids.h"
+#include "shell/dialogs_win.h"
+#include "shell/text_win.h"
+#include "shell/window_state_win.h"
 #include "web/http_win.h"
 #include "web/title_scanner.h"
 
@@ -124,11 +125,10 @@ void onDone(HWND dialog, TitleFetchDialog& state) {
 }
 
 INT_PTR CALLBACK titleFetchProc(HWND dialog, UINT message, WPARAM wParam, LPARAM lParam) {
-    auto* state = reinterpret_cast<TitleFetchDialog*>(GetWindowLongPtrW(dialog, DWLP_USER));
+    auto* state = dialogState<TitleFetchDialog>(dialog, message, lParam);
+    if (!state) return FALSE;
     switch (message) {
     case WM_INITDIALOG:
-        state = reinterpret_cast<TitleFetchDialog*>(lParam);
-        SetWindowLongPtrW(dialog, DWLP_USER, lParam);
         SendDlgItemMessageW(dialog, IDC_TITLE_PROGRESS, PBM_SETRANGE, 0, MAKELPARAM(0, 100));
         SendDlgItemMessageW(dialog, IDC_TITLE_PROGRESS, PBM_SETSTEP, 20, 0);
         state->fetch->dialog = dialog;

@@ -4,9 +4,10 @@
 #include <new>
 #include <thread>
 
-#include "app/command_ids.h"
-#include "app/dialogs_win.h"
-#include "app/text_win.h"
+#include "shell/command_ids.h"
+#include "shell/dialogs_win.h"
+#include "shell/text_win.h"
+#include "shell/window_state_win.h"
 
 namespace perchlet {
 
@@ -252,11 +253,10 @@ void onStop(UpdateCheckRun& run) {
 }
 
 INT_PTR CALLBACK updateCheckProc(HWND dialog, UINT message, WPARAM wParam, LPARAM lParam) {
-    auto* run = reinterpret_cast<UpdateCheckRun*>(GetWindowLongPtrW(dialog, DWLP_USER));
+    auto* run = dialogState<UpdateCheckRun>(dialog, message, lParam);
+    if (!run) return FALSE;
     switch (message) {
     case WM_INITDIALOG:
-        run = reinterpret_cast<UpdateCheckRun*>(lParam);
-        SetWindowLongPtrW(dialog, DWLP_USER, lParam);
         run->dialog = dialog;
         startRun(*run);
         return TRUE;

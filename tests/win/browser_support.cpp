@@ -3,7 +3,7 @@
 #include <set>
 #include <sstream>
 
-#include "app/text_win.h"
+#include "shell/text_win.h"
 #include "main_window_fixture.h"
 #include "tree/tree_population.h"
 

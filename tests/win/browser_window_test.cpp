@@ -7,9 +7,9 @@
 #include <windows.h>
 #include <commctrl.h>
 
-#include "app/command_ids.h"
+#include "shell/command_ids.h"
 #include "app/menus_win.h"
-#include "app/text_win.h"
+#include "shell/text_win.h"
 #include "browser/browser_window_win.h"
 #include "browser_support.h"
 #include "main_window_fixture.h"

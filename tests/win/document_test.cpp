@@ -7,8 +7,8 @@
 #include <windows.h>
 #include <commctrl.h>
 
-#include "app/command_ids.h"
-#include "app/text_win.h"
+#include "shell/command_ids.h"
+#include "shell/text_win.h"
 #include "main_window_fixture.h"
 #include "store/data_file.h"
 #include "store/document_text.h"

@@ -10,8 +10,8 @@
 #include <windows.h>
 #include <commctrl.h>
 
-#include "app/command_ids.h"
-#include "app/text_win.h"
+#include "shell/command_ids.h"
+#include "shell/text_win.h"
 #include "exchange/csv.h"
 #include "exchange/favorites.h"
 #include "exchange/netscape.h"

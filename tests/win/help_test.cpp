@@ -4,8 +4,8 @@
 #include <string>
 #include <windows.h>
 
-#include "app/command_ids.h"
-#include "app/text_win.h"
+#include "shell/command_ids.h"
+#include "shell/text_win.h"
 #include "main_window_fixture.h"
 
 using namespace perchlet;

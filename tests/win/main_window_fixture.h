@@ -9,8 +9,8 @@
 #include <commctrl.h>
 
 #include "app/app_win.h"
-#include "app/dialogs_win.h"
-#include "app/file_dialogs_win.h"
+#include "shell/dialogs_win.h"
+#include "shell/file_dialogs_win.h"
 
 namespace perchlet::testing {
 

@@ -4,9 +4,9 @@
 #include <windows.h>
 #include <commctrl.h>
 
-#include "app/command_ids.h"
+#include "shell/command_ids.h"
 #include "app/main_window_win.h"
-#include "app/text_win.h"
+#include "shell/text_win.h"
 #include "main_window_fixture.h"
 #include "tree/new_item_win.h"
 

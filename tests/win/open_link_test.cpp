@@ -9,8 +9,8 @@
 #include <windows.h>
 #include <commctrl.h>
 
-#include "app/command_ids.h"
-#include "app/text_win.h"
+#include "shell/command_ids.h"
+#include "shell/text_win.h"
 #include "browser/browser_window_win.h"
 #include "browser/dde_client_win.h"
 #include "browser/open_link_win.h"

@@ -6,8 +6,8 @@
 #include <vector>
 #include <windows.h>
 
-#include "app/command_ids.h"
-#include "app/text_win.h"
+#include "shell/command_ids.h"
+#include "shell/text_win.h"
 #include "main_window_fixture.h"
 #include "panels/options_panel_win.h"
 #include "panels/panel_dock_win.h"

@@ -3,7 +3,7 @@
 
 #include <windows.h>
 
-#include "app/command_ids.h"
+#include "shell/command_ids.h"
 #include "main_window_fixture.h"
 #include "panels/panel_dock_win.h"
 

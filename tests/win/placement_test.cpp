@@ -3,7 +3,7 @@
 
 #include <windows.h>
 
-#include "app/command_ids.h"
+#include "shell/command_ids.h"
 #include "app/placement_win.h"
 #include "app/toolbar_win.h"
 #include "main_window_fixture.h"

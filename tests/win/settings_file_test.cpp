@@ -5,7 +5,7 @@
 #include <string>
 #include <windows.h>
 
-#include "app/command_ids.h"
+#include "shell/command_ids.h"
 #include "main_window_fixture.h"
 
 using namespace perchlet;

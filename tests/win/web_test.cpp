@@ -2,8 +2,8 @@
 #include <functional>
 #include <thread>
 
-#include "app/command_ids.h"
-#include "app/text_win.h"
+#include "shell/command_ids.h"
+#include "shell/text_win.h"
 #include "loopback_http_server.h"
 #include "main_window_fixture.h"
 #include "web/title_fetch_win.h"
