@@ -15,7 +15,7 @@
 #include <string>
 
 #include "exchange/netscape.h"
-#include "tree/tree_population.h"
+#include "store/tree_population.h"
 
 using namespace perchlet;
 

@@ -31,7 +31,7 @@
 #include "find_commands.h"
 #include "store/data_file.h"
 #include "store/encoding.h"
-#include "tree/tree_population.h"
+#include "store/tree_population.h"
 
 using namespace perchlet;
 namespace fs = std::filesystem;

@@ -4,8 +4,8 @@
 #include <windows.h>
 
 #include "browser/browser_state_win.h"
-#include "panels/settings.h"
 #include "search/search_index.h"
+#include "settings/settings.h"
 #include "store/document.h"
 #include "tree/tree_view_win.h"
 

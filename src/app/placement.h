@@ -1,6 +1,6 @@
 // The arithmetic of placing and auto-hiding the main window, apart from the windows.
 #pragma once
-#include "panels/settings.h"
+#include "settings/settings.h"
 
 namespace perchlet {
 

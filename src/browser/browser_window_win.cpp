@@ -6,7 +6,7 @@
 
 #include "browser/browser_kind.h"
 #include "browser/dde_client_win.h"
-#include "panels/settings.h"
+#include "settings/settings.h"
 
 namespace perchlet {
 

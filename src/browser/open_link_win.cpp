@@ -5,14 +5,14 @@
 #include <shellapi.h>
 #include <thread>
 
+#include "browser/browser_kind.h"
+#include "browser/browser_window_win.h"
+#include "browser/dde_client_win.h"
 #include "shell/command_ids.h"
 #include "shell/dialogs_win.h"
 #include "shell/text_win.h"
 #include "shell/window_state_win.h"
-#include "browser/browser_kind.h"
-#include "browser/browser_window_win.h"
-#include "browser/dde_client_win.h"
-#include "tree/tree_population.h"
+#include "store/tree_population.h"
 
 namespace perchlet {
 

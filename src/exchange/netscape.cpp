@@ -5,7 +5,7 @@
 
 #include "store/encoding.h"
 #include "store/parent_stack.h"
-#include "tree/tree_population.h"
+#include "store/tree_population.h"
 
 namespace perchlet {
 

@@ -2,20 +2,20 @@
 
 #include <shellapi.h>
 
-#include "shell/command_ids.h"
-#include "shell/dialogs_win.h"
-#include "shell/file_dialogs_win.h"
-#include "shell/text_win.h"
 #include "browser/browser_window_win.h"
 #include "browser/dde_client_win.h"
 #include "browser/dde_reply.h"
 #include "exchange/favorites.h"
 #include "panels/panel_dock_win.h"
+#include "shell/command_ids.h"
+#include "shell/dialogs_win.h"
+#include "shell/file_dialogs_win.h"
+#include "shell/text_win.h"
 #include "store/document_commands_win.h"
 #include "store/encoding.h"
 #include "store/file_io_win.h"
+#include "store/tree_edit.h"
 #include "tree/new_item_win.h"
-#include "tree/tree_edit.h"
 #include "web/title_fetch_win.h"
 
 namespace perchlet {

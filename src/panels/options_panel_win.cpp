@@ -1,12 +1,12 @@
 #include "panels/options_panel_win.h"
 
+#include "browser/browser_window_win.h"
+#include "panels/panel_dock_win.h"
+#include "settings/settings.h"
 #include "shell/command_ids.h"
 #include "shell/dialogs_win.h"
 #include "shell/file_dialogs_win.h"
 #include "shell/text_win.h"
-#include "browser/browser_window_win.h"
-#include "panels/panel_dock_win.h"
-#include "panels/settings.h"
 #include "store/bookmark_item.h"
 #include "store/file_io_win.h"
 

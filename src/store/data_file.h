@@ -7,7 +7,7 @@
 #include <string_view>
 
 #include "store/document.h"
-#include "tree/tree_population.h"
+#include "store/tree_population.h"
 
 namespace perchlet {
 

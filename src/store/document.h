@@ -3,7 +3,7 @@
 #include <string>
 
 #include "store/item_list.h"
-#include "tree/bookmark_tree.h"
+#include "store/bookmark_tree.h"
 
 namespace perchlet {
 

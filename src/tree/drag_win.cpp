@@ -1,7 +1,7 @@
 #include "tree/drag_win.h"
 
 #include "shell/dialogs_win.h"
-#include "tree/tree_edit.h"
+#include "store/tree_edit.h"
 
 namespace perchlet {
 

@@ -3,9 +3,9 @@
 #include "shell/command_ids.h"
 #include "shell/dialogs_win.h"
 #include "store/data_file.h"
+#include "store/tree_edit.h"
 #include "tree/clipboard_win.h"
 #include "tree/new_item_win.h"
-#include "tree/tree_edit.h"
 
 namespace perchlet {
 

@@ -3,7 +3,7 @@
 #include <cstdint>
 
 #include "store/item_number.h"
-#include "tree/tree_population.h"
+#include "store/tree_population.h"
 
 namespace perchlet {
 

@@ -4,8 +4,8 @@
 #include <vector>
 
 #include "app/panel_scroll.h"
-#include "tree/bookmark_tree.h"
-#include "tree/tree_population.h"
+#include "store/bookmark_tree.h"
+#include "store/tree_population.h"
 
 using namespace perchlet;
 

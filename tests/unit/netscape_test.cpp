@@ -7,7 +7,7 @@
 
 #include "exchange/netscape.h"
 #include "store/encoding.h"
-#include "tree/tree_population.h"
+#include "store/tree_population.h"
 #include "test_tree.h"
 
 using namespace perchlet;

@@ -3,8 +3,8 @@
 #include <string>
 #include <vector>
 
-#include "panels/profile_text.h"
-#include "panels/settings.h"
+#include "settings/profile_text.h"
+#include "settings/settings.h"
 
 using namespace perchlet;
 

@@ -3,9 +3,9 @@
 #include <set>
 #include <sstream>
 
-#include "shell/text_win.h"
 #include "main_window_fixture.h"
-#include "tree/tree_population.h"
+#include "shell/text_win.h"
+#include "store/tree_population.h"
 
 namespace perchlet::testing {
 

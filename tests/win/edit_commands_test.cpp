@@ -8,12 +8,12 @@
 #include <windows.h>
 #include <commctrl.h>
 
+#include "main_window_fixture.h"
 #include "shell/command_ids.h"
 #include "shell/text_win.h"
-#include "main_window_fixture.h"
 #include "store/data_file.h"
+#include "store/tree_population.h"
 #include "tree/drag_win.h"
-#include "tree/tree_population.h"
 
 using namespace perchlet;
 using namespace perchlet::testing;

@@ -1,12 +1,12 @@
 // The item editor panel docked in the real main window: showing, adding, replacing and
 // deleting items, and the fields filled from files, a dropped file, a fetched title.
-#include "shell/command_ids.h"
-#include "shell/text_win.h"
 #include "loopback_http_server.h"
 #include "main_window_fixture.h"
 #include "panels/editor_panel_win.h"
+#include "shell/command_ids.h"
+#include "shell/text_win.h"
 #include "store/encoding.h"
-#include "tree/tree_population.h"
+#include "store/tree_population.h"
 
 #include <cstring>
 #include <shellapi.h>

@@ -10,15 +10,15 @@
 #include <windows.h>
 #include <commctrl.h>
 
-#include "shell/command_ids.h"
-#include "shell/text_win.h"
 #include "exchange/csv.h"
 #include "exchange/favorites.h"
 #include "exchange/netscape.h"
 #include "exchange/tree_html.h"
 #include "main_window_fixture.h"
+#include "shell/command_ids.h"
+#include "shell/text_win.h"
 #include "store/encoding.h"
-#include "tree/tree_population.h"
+#include "store/tree_population.h"
 
 using namespace perchlet;
 using namespace perchlet::testing;

@@ -7,10 +7,10 @@
 #include <windows.h>
 #include <commctrl.h>
 
+#include "main_window_fixture.h"
 #include "shell/command_ids.h"
 #include "shell/text_win.h"
-#include "main_window_fixture.h"
-#include "tree/tree_population.h"
+#include "store/tree_population.h"
 
 using namespace perchlet;
 using namespace perchlet::testing;

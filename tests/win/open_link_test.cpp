@@ -9,14 +9,14 @@
 #include <windows.h>
 #include <commctrl.h>
 
-#include "shell/command_ids.h"
-#include "shell/text_win.h"
 #include "browser/browser_window_win.h"
 #include "browser/dde_client_win.h"
 #include "browser/open_link_win.h"
 #include "browser_support.h"
 #include "main_window_fixture.h"
-#include "tree/tree_population.h"
+#include "shell/command_ids.h"
+#include "shell/text_win.h"
+#include "store/tree_population.h"
 
 using namespace perchlet;
 using namespace perchlet::testing;

@@ -2,12 +2,12 @@
 #include <functional>
 #include <thread>
 
-#include "shell/command_ids.h"
-#include "shell/text_win.h"
 #include "loopback_http_server.h"
 #include "main_window_fixture.h"
+#include "shell/command_ids.h"
+#include "shell/text_win.h"
+#include "store/tree_population.h"
 #include "web/title_fetch_win.h"
-#include "tree/tree_population.h"
 #include "web/update_check_win.h"
 
 namespace perchlet::testing {

@@ -1,4 +1,4 @@
-#include "panels/profile_text.h"
+#include "settings/profile_text.h"
 
 #include "store/encoding.h"
 

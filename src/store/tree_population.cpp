@@ -1,4 +1,4 @@
-#include "tree/tree_population.h"
+#include "store/tree_population.h"
 
 #include "store/encoding.h"
 
