@@ -12,7 +12,6 @@ struct Document {
     BookmarkTree tree;
     SerialCounter serials;
     std::string fileName;  // shown in the caption
-    std::string filePath;  // where Save writes; empty = ask
     bool modified = false;
     bool loaded = false;
 };

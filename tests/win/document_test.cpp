@@ -167,7 +167,7 @@ TEST_F(Documents, OpeningSomethingElseFailsAndLeavesAnEmptyTree) {
     ASSERT_EQ(asked.size(), 1u);
     EXPECT_TRUE(asked[0].text == L"ファイルを開きませんでした。");
     EXPECT_EQ(openWholeTree(), 0u);
-    EXPECT_TRUE(app().document.filePath.empty());
+    EXPECT_TRUE(app().documentPath.empty());
 }
 
 TEST_F(Documents, CancelledOpenLeavesTheDocumentAlone) {
