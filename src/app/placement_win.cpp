@@ -9,8 +9,8 @@ constexpr UINT_PTR kEdgeTimer = 1;
 constexpr UINT kEdgeTimerInterval = 300;
 
 int openPanelWidth(const App& app) {
-    if (app.editor.open) return app.editor.width;
-    if (app.options.open) return app.options.width;
+    if (app.panels.editor.open) return app.panels.editor.width;
+    if (app.panels.options.open) return app.panels.options.width;
     return 0;
 }
 }  // namespace

@@ -1,8 +1,8 @@
 #include "app/startup_settings_win.h"
 
-#include "shell/text_win.h"
 #include "browser/default_browser_win.h"
-#include "store/document_commands_win.h"
+#include "document/document_commands_win.h"
+#include "shell/text_win.h"
 
 namespace perchlet {
 
@@ -27,7 +27,7 @@ public:
         return {w.left, w.top, w.right, w.bottom};
     }
 
-    void loadStartupDataFile(const Settings& settings) override { loadDataFileAtStartup(app_, settings.dataPath); }
+    void loadStartupDataFile(const Settings& settings) override { loadDataFileAtStartup(app_.documents, settings.dataPath); }
 
     std::string defaultBrowserCommand() override { return readDefaultBrowserCommand(); }
 

@@ -162,7 +162,7 @@ namespace {
 // The dialog's side: answers are shown and applied strictly in tree order, one at a time,
 // however the workers finish.
 struct UpdateCheckRun {
-    App& app;
+    Workspace& workspace;
     HWND dialog = nullptr;
     std::unique_ptr<UpdateCheckPool> pool;
     // At most one "answer ready" message waits in the queue, however many links there are:
@@ -173,7 +173,7 @@ struct UpdateCheckRun {
     bool workersEnded = false;
     bool finished = false;
 
-    explicit UpdateCheckRun(App& app) : app(app) {}
+    explicit UpdateCheckRun(Workspace& workspace) : workspace(workspace) {}
 };
 
 void setText(HWND dialog, int control, const std::string& text) {
@@ -186,7 +186,7 @@ void present(UpdateCheckRun& run, std::size_t index) {
     setText(run.dialog, IDC_CHECK_ITEM, item.title);
     for (const CheckMessage& message : link.messages) showMessage(run.dialog, message.text, message.caption, MB_OK);
     if (link.asked && !link.cancelled) {
-        Document& document = run.app.document;
+        Document& document = run.workspace.document;
         if (const BookmarkItem* record = nodeRecord(document, item.node))
             applyUpdateDecision(document, item.node, decideUpdate(link.answer, record->lastVisit));
     }
@@ -201,7 +201,7 @@ void finishIfDone(UpdateCheckRun& run) {
     if (run.shown > 0) setText(run.dialog, IDC_CHECK_ITEM, run.pool->items()[run.shown - 1].title);
     setText(run.dialog, IDC_CHECK_STOP, "閉じる");
     EnableWindow(GetDlgItem(run.dialog, IDC_CHECK_STOP), TRUE);
-    run.app.document.modified = true;
+    run.workspace.document.modified = true;
 }
 
 void presentReadyAnswers(UpdateCheckRun& run) {
@@ -218,8 +218,8 @@ void presentReadyAnswers(UpdateCheckRun& run) {
 }
 
 void startRun(UpdateCheckRun& run) {
-    NodeId start = run.app.treeView.selectedNode();
-    std::vector<UpdateCheckItem> items = updateCheckItems(run.app.document, start);
+    NodeId start = run.workspace.treeView.selectedNode();
+    std::vector<UpdateCheckItem> items = updateCheckItems(run.workspace.document, start);
     if (items.empty()) {
         // Nothing to check: the button closes the dialog at once.
         run.finished = true;
@@ -280,15 +280,9 @@ INT_PTR CALLBACK updateCheckProc(HWND dialog, UINT message, WPARAM wParam, LPARA
 
 }  // namespace
 
-void runUpdateCheck(App& app) {
-    UpdateCheckRun run(app);
-    DialogBoxParamW(app.instance, L"MYCHECK", app.mainWindow, updateCheckProc, reinterpret_cast<LPARAM>(&run));
-}
-
-bool handleWebCommand(App& app, int command) {
-    if (command != CMD_UPDATE_CHECK) return false;
-    runUpdateCheck(app);
-    return true;
+void runUpdateCheck(Workspace& workspace) {
+    UpdateCheckRun run(workspace);
+    DialogBoxParamW(workspace.instance, L"MYCHECK", workspace.mainWindow, updateCheckProc, reinterpret_cast<LPARAM>(&run));
 }
 
 }  // namespace perchlet

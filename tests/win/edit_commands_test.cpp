@@ -517,7 +517,7 @@ TEST_F(DragMoves, TheContextMenuEndsADragWithoutMoving) {
     beginDrag(example);
     moveMouseTo(pointOver(other));
     ASSERT_EQ(TreeView_GetDropHilight(treeWindow()), itemOf(other));
-    cancelTreeDrag(app());
+    cancelTreeDrag(app().drag);
     EXPECT_EQ(GetCapture(), nullptr);
     EXPECT_EQ(itemState(itemOf(other), TVIS_DROPHILITED), 0u);
     release(pointOver(other));

@@ -39,7 +39,7 @@ protected:
         app().document.modified = false;
         GetWindowRect(mainWindow(), &closedRect);
         command(CMD_EDITOR_PANEL);
-        ASSERT_TRUE(app().editor.open);
+        ASSERT_TRUE(app().panels.editor.open);
     }
 
     NodeId add(NodeId parent, const char* title, const char* locator) {
@@ -54,7 +54,7 @@ protected:
         pumpMessages();
     }
 
-    HWND panel() { return app().editor.window; }
+    HWND panel() { return app().panels.editor.window; }
     std::string field(int id) { return narrow(windowText(GetDlgItem(panel(), id))); }
     void setField(int id, const std::string& text) { SetDlgItemTextW(panel(), id, widen(text).c_str()); }
     void click(int id) {
@@ -81,7 +81,7 @@ protected:
 TEST_F(EditorPanelTest, DocksAtTheRightAndCommand105ClosesItAgain) {
     RECT open{};
     GetWindowRect(mainWindow(), &open);
-    EXPECT_EQ(open.right - open.left, closedRect.right - closedRect.left + app().editor.width);
+    EXPECT_EQ(open.right - open.left, closedRect.right - closedRect.left + app().panels.editor.width);
     EXPECT_EQ(GetMenuState(GetMenu(mainWindow()), CMD_EDITOR_PANEL, MF_BYCOMMAND) & MF_GRAYED, UINT(MF_GRAYED));
     // Nothing selected: the root's record.
     EXPECT_EQ(field(IDC_EDIT_TITLE), "VoZivoVaro");
@@ -95,7 +95,7 @@ TEST_F(EditorPanelTest, DocksAtTheRightAndCommand105ClosesItAgain) {
 
     HWND window = panel();
     command(CMD_EDITOR_PANEL);
-    EXPECT_FALSE(app().editor.open);
+    EXPECT_FALSE(app().panels.editor.open);
     EXPECT_FALSE(IsWindow(window));
     RECT closed{};
     GetWindowRect(mainWindow(), &closed);
@@ -103,7 +103,7 @@ TEST_F(EditorPanelTest, DocksAtTheRightAndCommand105ClosesItAgain) {
 
     command(CMD_EDITOR_PANEL);
     click(IDC_EDIT_CLOSE);
-    EXPECT_FALSE(app().editor.open);
+    EXPECT_FALSE(app().panels.editor.open);
     EXPECT_EQ(GetMenuState(GetMenu(mainWindow()), CMD_EDITOR_PANEL, MF_BYCOMMAND) & MF_GRAYED, 0u);
 }
 
@@ -241,10 +241,10 @@ TEST_F(EditorPanelTest, DroppedShortcutGivesItsUrlAndAnyOtherFileItsPath) {
 }
 
 TEST_F(EditorPanelTest, QuestionButtonCyclesThroughTheReadingsOfTheFetchedTitle) {
-    app().titleCycle = 0;
+    app().editorPanel.titleCycle = 0;
     click(IDC_EDIT_TITLE_CYCLE);
     EXPECT_EQ(field(IDC_EDIT_TITLE), "");  // nothing fetched yet
-    app().fetchedTitle = kEuc;
+    app().editorPanel.fetchedTitle = kEuc;
     std::string jisReading = kEuc;
     iso2022JpToShiftJis(jisReading);
     // The cycle goes on from where it stood: 1, 2, 3, 0, 1. (Bytes that are no Shift-JIS
@@ -261,7 +261,7 @@ TEST_F(EditorPanelTest, FetchTitleFillsTheTitleFromTheAddress) {
     setField(IDC_EDIT_ADDRESS, server.url("/page"));
     click(IDC_EDIT_FETCH_TITLE);
     EXPECT_EQ(field(IDC_EDIT_TITLE), kSjis);
-    EXPECT_EQ(app().fetchedTitle, kEuc);
+    EXPECT_EQ(app().editorPanel.fetchedTitle, kEuc);
     EXPECT_EQ(GetFocus(), GetDlgItem(panel(), IDC_EDIT_REPLACE));
 }
 

@@ -64,11 +64,11 @@ protected:
 
     HWND openWithCtrlF() {
         postKey(treeWindow(), 'F', true);
-        return app().findWindow;
+        return app().search.findWindow;
     }
 
-    HWND edit() { return GetDlgItem(app().findWindow, IDC_FIND_TEXT); }
-    HWND list() { return GetDlgItem(app().findWindow, IDC_FIND_RESULTS); }
+    HWND edit() { return GetDlgItem(app().search.findWindow, IDC_FIND_TEXT); }
+    HWND list() { return GetDlgItem(app().search.findWindow, IDC_FIND_RESULTS); }
 
     // Typed a character at a time, as the user does.
     void type(const wchar_t* text) {
@@ -117,7 +117,7 @@ TEST_F(FindItemWindow, CtrlFOpensOneSmallWindowOwnedByTheMainWindowAndEscapeClos
 
     postKey(edit(), VK_ESCAPE);
     EXPECT_FALSE(IsWindow(window));
-    EXPECT_EQ(app().findWindow, nullptr);
+    EXPECT_EQ(app().search.findWindow, nullptr);
     EXPECT_TRUE(IsWindow(mainWindow()));
 }
 
@@ -146,7 +146,7 @@ TEST_F(FindItemWindow, EnterAndDoubleClickSelectTheItemInTheTreeThroughClosedFol
     EXPECT_EQ(app().treeView.selectedNode(), fullWidth);
     EXPECT_TRUE(isOpen(other));
     EXPECT_TRUE(isOpen(sub));
-    EXPECT_NE(app().findWindow, nullptr);
+    EXPECT_NE(app().search.findWindow, nullptr);
 
     // A double click on the second.
     RECT row{};

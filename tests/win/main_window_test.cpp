@@ -163,7 +163,7 @@ TEST_F(MainWindow, ItemsOfEachKindShowTheirImages) {
         NewItemFields fields;
         fields.title = std::string("item ") + c.locator;
         fields.locator = c.locator;
-        NodeId node = newItemUnderSelection(a, fields);
+        NodeId node = newItemUnderSelection(a.workspace, fields);
         ASSERT_NE(node, kNoNode);
         TreeItemView view = readTreeItem(treeWindow(), a.treeView.itemOf(node));
         EXPECT_EQ(view.image, c.image) << c.locator;
@@ -189,14 +189,14 @@ TEST_F(MainWindow, JapaneseTitlesShowAsJapanese) {
     app().treeView.select(root);
     NewItemFields fields;
     fields.title = "日本語のフォルダ";  // Shift-JIS bytes inside the program
-    NodeId node = newItemUnderSelection(app(), fields);
+    NodeId node = newItemUnderSelection(app().workspace, fields);
     EXPECT_TRUE(readTreeItem(treeWindow(), app().treeView.itemOf(node)).text == L"日本語のフォルダ");
 }
 
 TEST_F(MainWindow, NewItemWithoutSelectionWarnsAndMakesNothing) {
     NewItemFields fields;
     fields.title = "x";
-    EXPECT_EQ(newItemUnderSelection(app(), fields), kNoNode);
+    EXPECT_EQ(newItemUnderSelection(app().workspace, fields), kNoNode);
     ASSERT_EQ(asked.size(), 1u);
     EXPECT_TRUE(asked[0].text == L"項目が選択されていません");
     EXPECT_TRUE(asked[0].caption == L"警告");
@@ -209,7 +209,7 @@ TEST_F(MainWindow, ExitAsksOnlyWithUnsavedChangesAndCancelKeepsEverything) {
     app().treeView.select(root);
     NewItemFields fields;
     fields.title = "keep me";
-    newItemUnderSelection(app(), fields);
+    newItemUnderSelection(app().workspace, fields);
 
     answerWith({IDCANCEL});
     SendMessageW(mainWindow(), WM_COMMAND, CMD_EXIT, 0);

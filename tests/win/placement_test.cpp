@@ -52,7 +52,7 @@ TEST_F(Placement, RestoreUsesTheSettingsMaxAndTheOpenPanel) {
     command(CMD_RESTORE_MAIN_POS);
     r = rect();
     EXPECT_EQ(r.left, 600);
-    EXPECT_EQ(r.right, app().workArea.right + app().options.width);
+    EXPECT_EQ(r.right, app().workArea.right + app().panels.options.width);
     // Without the panel's width the recorded rectangle is the settings' one.
     EXPECT_EQ(app().recordedMainRect.right, app().workArea.right);
 }

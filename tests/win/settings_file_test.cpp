@@ -23,7 +23,7 @@ protected:
     std::string save() {
         SendMessageW(mainWindow(), WM_COMMAND, CMD_OPTIONS_PANEL, 0);
         pumpMessages();
-        SendDlgItemMessageW(app().options.window, IDC_OPT_SAVE, BM_CLICK, 0, 0);
+        SendDlgItemMessageW(app().panels.options.window, IDC_OPT_SAVE, BM_CLICK, 0, 0);
         pumpMessages();
         return readBytes(pathInFolder("inifile.ini"));
     }
