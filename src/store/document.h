@@ -2,8 +2,8 @@
 #pragma once
 #include <string>
 
-#include "store/item_list.h"
 #include "store/bookmark_tree.h"
+#include "store/item_list.h"
 
 namespace perchlet {
 

@@ -4,10 +4,10 @@
 #include <windows.h>
 #include <commctrl.h>
 
-#include "shell/command_ids.h"
 #include "app/main_window_win.h"
-#include "shell/text_win.h"
 #include "main_window_fixture.h"
+#include "shell/command_ids.h"
+#include "shell/text_win.h"
 #include "tree/new_item_win.h"
 
 using namespace perchlet;

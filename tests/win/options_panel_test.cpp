@@ -6,11 +6,11 @@
 #include <vector>
 #include <windows.h>
 
-#include "shell/command_ids.h"
-#include "shell/text_win.h"
 #include "main_window_fixture.h"
 #include "panels/options_panel_win.h"
 #include "panels/panel_dock_win.h"
+#include "shell/command_ids.h"
+#include "shell/text_win.h"
 
 using namespace perchlet;
 using namespace perchlet::testing;

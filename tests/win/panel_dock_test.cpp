@@ -3,9 +3,9 @@
 
 #include <windows.h>
 
-#include "shell/command_ids.h"
 #include "main_window_fixture.h"
 #include "panels/panel_dock_win.h"
+#include "shell/command_ids.h"
 
 using namespace perchlet;
 using namespace perchlet::testing;

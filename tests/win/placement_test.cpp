@@ -3,10 +3,10 @@
 
 #include <windows.h>
 
-#include "shell/command_ids.h"
 #include "app/placement_win.h"
 #include "app/toolbar_win.h"
 #include "main_window_fixture.h"
+#include "shell/command_ids.h"
 
 using namespace perchlet;
 using namespace perchlet::testing;

@@ -5,8 +5,8 @@
 #include <string>
 #include <windows.h>
 
-#include "shell/command_ids.h"
 #include "main_window_fixture.h"
+#include "shell/command_ids.h"
 
 using namespace perchlet;
 using namespace perchlet::testing;
