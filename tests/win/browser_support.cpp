@@ -163,11 +163,4 @@ void BrowserTest::TearDown() {
     MainWindowTest::TearDown();
 }
 
-NodeId BrowserTest::add(NodeId parent, const std::string& title, const std::string& locator) {
-    NewItemFields fields;
-    fields.title = title;
-    fields.locator = locator;
-    return newItemUnder(app().document, parent, fields, app().treeView);
-}
-
 }  // namespace perchlet::testing

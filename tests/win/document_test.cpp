@@ -19,26 +19,14 @@ using namespace perchlet::testing;
 
 namespace {
 
-struct NoIcons : ShellIconSource {
-    ImagePair appendIconsFor(const std::string&) override { return {12, 13}; }
-};
-
 // Root > Tools > Example, Root > 日本語
 std::string buildSampleDataFile() {
     Document document;
-    NoIcons icons;
+    NoShellIcons icons;
     NodeId root = insertRootItem(document);
-    NewItemFields folder;
-    folder.title = "Tools";
-    NodeId tools = newItemUnder(document, root, folder, icons);
-    NewItemFields link;
-    link.title = "Example";
-    link.locator = "http://example.com/";
-    newItemUnder(document, tools, link, icons);
-    NewItemFields japanese;
-    japanese.title = "日本語";
-    japanese.locator = "https://example.jp/";
-    newItemUnder(document, root, japanese, icons);
+    NodeId tools = addItemUnder(document, icons, root, "Tools");
+    addItemUnder(document, icons, tools, "Example", "http://example.com/");
+    addItemUnder(document, icons, root, "日本語", "https://example.jp/");
     return writeWholeDocument(document);
 }
 
@@ -59,9 +47,7 @@ protected:
         startMainWindow();
     }
     void addFolderUnderSelection(const char* title) {
-        NewItemFields fields;
-        fields.title = title;
-        newItemUnder(app().document, app().treeView.selectedNode(), fields, app().treeView);
+        add(app().treeView.selectedNode(), title);
     }
 };
 
@@ -151,7 +137,7 @@ TEST_F(Documents, OpenLoadsAndSaveWritesTheSameBytes) {
     EXPECT_EQ(dialogs.size(), 1u);  // the current path needs no dialog
     // ParentNum holds the in-memory parent numbers, which are the file's numbers now.
     Document loaded;
-    NoIcons icons;
+    NoShellIcons icons;
     loadDataFile(sampleDataFile(), loaded, icons);
     EXPECT_EQ(readBytes(path), writeWholeDocument(loaded));
     EXPECT_FALSE(app().document.modified);

@@ -43,13 +43,6 @@ protected:
         SetFocus(treeWindow());
     }
 
-    NodeId add(NodeId parent, const char* title, const char* locator) {
-        NewItemFields fields;
-        fields.title = title;
-        fields.locator = locator;
-        return newItemUnder(app().document, parent, fields, app().treeView);
-    }
-
     ItemNumber numberOf(NodeId node) { return app().document.tree.node(node).itemNumber; }
     HTREEITEM itemOf(NodeId node) { return app().treeView.itemOf(node); }
     void select(NodeId node) { app().treeView.select(node); }

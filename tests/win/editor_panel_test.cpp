@@ -42,13 +42,6 @@ protected:
         ASSERT_TRUE(app().panels.editor.open);
     }
 
-    NodeId add(NodeId parent, const char* title, const char* locator) {
-        NewItemFields fields;
-        fields.title = title;
-        fields.locator = locator;
-        return newItemUnder(app().document, parent, fields, app().treeView);
-    }
-
     void command(int id) {
         SendMessageW(mainWindow(), WM_COMMAND, id, 0);
         pumpMessages();

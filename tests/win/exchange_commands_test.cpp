@@ -63,14 +63,6 @@ protected:
     void select(NodeId node) { app().treeView.select(node); }
     std::string titleOf(NodeId node) { return document().tree.node(node).text; }
 
-    NodeId add(NodeId parent, const char* title, const char* locator = "", const char* comment = "") {
-        NewItemFields fields;
-        fields.title = title;
-        fields.locator = locator;
-        fields.comment = comment;
-        return newItemUnder(document(), parent, fields, app().treeView);
-    }
-
     // Root > Tools > Example, Root > 日本語, Root > CON (a device name on Windows).
     void startWithSample() {
         startMainWindow();

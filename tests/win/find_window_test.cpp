@@ -43,13 +43,6 @@ protected:
         SetFocus(treeWindow());
     }
 
-    NodeId add(NodeId parent, const char* title, const char* locator) {
-        NewItemFields fields;
-        fields.title = title;
-        fields.locator = locator;
-        return newItemUnder(app().document, parent, fields, app().treeView);
-    }
-
     void postKey(HWND target, UINT key, bool control = false) {
         BYTE keys[256];
         GetKeyboardState(keys);

@@ -141,10 +141,7 @@ protected:
     }
 
     NodeId add(NodeId parent, const char* title, const std::string& locator, const char* lastVisit) {
-        NewItemFields fields;
-        fields.title = title;
-        fields.locator = locator;
-        NodeId node = newItemUnder(app().document, parent, fields, app().treeView);
+        NodeId node = MainWindowTest::add(parent, title, locator);
         nodeRecord(app().document, node)->lastVisit = lastVisit;
         return node;
     }
