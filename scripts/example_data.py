@@ -1,7 +1,9 @@
 #!/usr/bin/env python3
 """Writes a small example data file (Shift-JIS, CR LF), the way the program writes one, so
 that a first run shows a tree: a few folders and links, a mail link and a marked item.
-Usage: example_data.py OUT.dat"""
+Usage: example_data.py OUT.dat
+The dates are now, or SOURCE_DATE_EPOCH where it is set (a release package is built from it)."""
+import os
 import sys
 import time
 
@@ -9,7 +11,7 @@ HEADER = "これは自動生成されたファイルです。編集しないで�
 
 # (kind, depth, title, locator, mark, visited)
 ITEMS = [
-    (1, 1, "VoZivoVaro", "", 0, False),
+    (1, 1, "Perchlet", "", 0, False),
     (1, 2, "ニュース", "", 0, False),
     (0, 3, "今日のニュース", "https://news.example.jp/", 0, True),
     (0, 3, "天気予報", "https://weather.example.jp/tokyo", 1, False),
@@ -27,7 +29,7 @@ def number(kind, depth, serial):
 
 
 def main(path):
-    now = str(int(time.time()))
+    now = os.environ.get("SOURCE_DATE_EPOCH") or str(int(time.time()))
     out = HEADER
     parents = {}
     for serial, (kind, depth, title, locator, mark, visited) in enumerate(ITEMS, start=1):

@@ -3,6 +3,7 @@
 #include <shellapi.h>
 
 #include "app/command_ids.h"
+#include "perchlet_version.h"
 #include "app/placement_win.h"
 #include "app/text_win.h"
 #include "browser/open_link_win.h"
@@ -21,7 +22,7 @@ namespace {
 INT_PTR CALLBACK aboutDialogProc(HWND dialog, UINT message, WPARAM wParam, LPARAM) {
     switch (message) {
     case WM_INITDIALOG:
-        SetDlgItemTextW(dialog, IDC_ABOUT_VERSION, L"Version 2.00");
+        SetDlgItemTextW(dialog, IDC_ABOUT_VERSION, widen("Version " PERCHLET_VERSION_TEXT).c_str());
         return TRUE;
     case WM_COMMAND:
         // Only OK ends the dialog; Escape (IDCANCEL) leaves it open.
