@@ -17,4 +17,5 @@ if ! log=$(cd "$work" && chmcmd --verbosity 0 perchlet.hhp 2>&1); then
   echo "$log" >&2
   exit 1
 fi
+python3 "$(dirname "$0")/chm_fixed_time.py" "$work/perchlet.chm"
 mv "$work/perchlet.chm" "$output"

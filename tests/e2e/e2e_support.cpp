@@ -12,7 +12,11 @@ Options& options() {
 }
 
 std::wstring windowsPath(const std::string& path) {
-    std::wstring wide(path.begin(), path.end());
+    // A narrow argv is in the ANSI code page, so a Japanese folder name survives.
+    std::wstring wide(path.size(), L'\0');
+    int length = MultiByteToWideChar(CP_ACP, 0, path.data(), static_cast<int>(path.size()), wide.data(),
+                                     static_cast<int>(wide.size()));
+    wide.resize(length > 0 ? static_cast<std::size_t>(length) : 0);
     if (!wide.empty() && wide[0] == L'/') {
         std::replace(wide.begin(), wide.end(), L'/', L'\\');
         wide = L"Z:" + wide;
