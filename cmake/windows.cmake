@@ -74,6 +74,11 @@ add_test(NAME e2e_drag_drop COMMAND ${CMAKE_SOURCE_DIR}/tests/e2e/drag_drop_test
 set_tests_properties(e2e_drag_drop PROPERTIES TIMEOUT 300)
 # The editor panel's title fetch and the update check, clicked with the real mouse.
 add_executable(window_probe tests/e2e/tools/window_probe.cpp)
+# Walks the real program through the views the README and the help show (scripts/screenshots.sh).
+add_executable(screenshot_tour tests/e2e/tools/screenshot_tour.cpp tests/e2e/e2e_support.cpp)
+target_link_libraries(screenshot_tour PRIVATE perchlet_core ${WIN_LIBS})
+target_include_directories(screenshot_tour PRIVATE ${CMAKE_SOURCE_DIR}/tests/e2e)
+target_link_options(screenshot_tour PRIVATE -municode)
 target_link_options(window_probe PRIVATE -municode)
 add_test(NAME e2e_web COMMAND ${CMAKE_SOURCE_DIR}/tests/e2e/web_test.sh
          $<TARGET_FILE:perchlet> $<TARGET_FILE:window_probe> ${CMAKE_BINARY_DIR}/artifacts)
