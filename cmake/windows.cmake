@@ -24,7 +24,7 @@ target_link_options(perchlet PRIVATE -municode)
 
 # The help file, compiled from help/ by chmcmd (fp-utils), lands beside perchlet.exe.
 set(HELP_FILE ${CMAKE_BINARY_DIR}/perchlet.chm)
-file(GLOB HELP_SOURCES CONFIGURE_DEPENDS ${CMAKE_SOURCE_DIR}/help/*)
+file(GLOB HELP_SOURCES CONFIGURE_DEPENDS ${CMAKE_SOURCE_DIR}/help/* ${CMAKE_SOURCE_DIR}/docs/images/*.png)
 add_custom_command(OUTPUT ${HELP_FILE}
                    COMMAND bash ${CMAKE_SOURCE_DIR}/scripts/build_help.sh ${CMAKE_SOURCE_DIR}/help ${HELP_FILE}
                    DEPENDS ${HELP_SOURCES} ${CMAKE_SOURCE_DIR}/scripts/build_help.sh VERBATIM)

@@ -9,6 +9,9 @@ output=$2
 work=$(mktemp -d /tmp/perchlet-help.XXXXXX)
 trap 'rm -rf "$work"' EXIT
 cp "$source_dir"/* "$work"/
+# The pictures are the README's too: one copy, in docs/images.
+mkdir "$work/images"
+cp "$source_dir"/../docs/images/*.png "$work/images/"
 for f in "$work"/*.hhp "$work"/*.hhc; do
   iconv -f UTF-8 -t CP932 "$f" > "$f.sjis"
   mv "$f.sjis" "$f"
