@@ -2,6 +2,7 @@
 // show again from the screen edge or the tray.
 #pragma once
 #include "app/app_win.h"
+#include "app/placement.h"
 
 namespace perchlet {
 
@@ -9,6 +10,11 @@ namespace perchlet {
 void hideMainWindow(App& app);
 // Shows a hidden main window and stops the edge timer; nothing when it is not hidden.
 void showMainWindow(App& app);
+
+// The box, moved into the nearest monitor's work area when its title bar would be on none.
+WindowBox reachableOnScreen(const WindowBox& box);
+// The work area of the monitor that holds most of the window (the nearest one when none does).
+ScreenRect workAreaOf(HWND window);
 
 // Command 119: back to the settings' place and size, keeping the open panel's width.
 void restoreMainWindow(App& app);

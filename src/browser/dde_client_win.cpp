@@ -111,6 +111,34 @@ bool requestOpenUrl(App& app, std::string_view address, HCONV conversation) {
     return isConnected(conversation);
 }
 
+namespace {
+
+bool conversesWith(App& app, HCONV conversation, const char* service) {
+    CONVINFO info{};
+    info.cb = sizeof info;
+    if (!DdeQueryConvInfo(conversation, QID_SYNC, &info)) return false;
+    StringHandle name(app.browser.ddeInstance, service);
+    return name.get() && (DdeCmpStringHandles(info.hszSvcPartner, name.get()) == 0 ||
+                          DdeCmpStringHandles(info.hszServiceReq, name.get()) == 0);
+}
+
+}  // namespace
+
+bool sendOpenUrl(App& app, HWND owner, const char* service, std::string_view address) {
+    HCONV kept = app.browser.keptConversation;
+    // The instance holds one conversation per service and topic: while the kept one is with
+    // this browser, a second one cannot be opened beside it, so the kept one carries it.
+    if (kept && conversesWith(app, kept, service)) {
+        if (requestOpenUrl(app, address, kept)) return true;
+        // The browser behind it has gone or refused: a fresh instance can connect again.
+        endBrowserDde(app);
+    }
+    HCONV conversation = connectForOpening(app, owner, service);
+    bool sent = requestOpenUrl(app, address, conversation);
+    disconnectConversation(conversation);
+    return sent;
+}
+
 void disconnectConversation(HCONV conversation) {
     if (conversation) DdeDisconnect(conversation);
 }

@@ -2,6 +2,7 @@
 
 #include "app/command_ids.h"
 #include "app/dialogs_win.h"
+#include "app/placement_win.h"
 
 namespace perchlet {
 
@@ -19,11 +20,32 @@ void enableCommand(App& app, PanelKind which, bool enable) {
         EnableMenuItem(menu, commandOf(which), MF_BYCOMMAND | (enable ? MF_ENABLED : MF_GRAYED));
 }
 
-// Changes the main window's width only: left, top and height stay.
-void widenMainWindow(App& app, int by) {
+WindowBox boxOf(HWND window) {
     RECT rect{};
-    GetWindowRect(app.mainWindow, &rect);
-    MoveWindow(app.mainWindow, rect.left, rect.top, rect.right - rect.left + by, rect.bottom - rect.top, TRUE);
+    GetWindowRect(window, &rect);
+    return {rect.left, rect.top, rect.right - rect.left, rect.bottom - rect.top};
+}
+
+void moveTo(HWND window, const WindowBox& box) { MoveWindow(window, box.x, box.y, box.width, box.height, TRUE); }
+
+// Widens the main window by the panel, keeping the panel inside the work area, and notes
+// what the system actually gave so that closing can give exactly that back.
+void makeRoomFor(App& app, PanelState& panel) {
+    WindowBox before = boxOf(app.mainWindow);
+    moveTo(app.mainWindow, boxWithPanel(before, panel.width, workAreaOf(app.mainWindow)));
+    WindowBox after = boxOf(app.mainWindow);
+    panel.addedWidth = after.width - before.width;
+    panel.movedLeft = before.x - after.x;
+}
+
+// Takes back the width and the move made for the panel, from where the window is now.
+void giveBackRoom(App& app, PanelState& panel) {
+    WindowBox box = boxOf(app.mainWindow);
+    box.width -= panel.addedWidth;
+    box.x += panel.movedLeft;
+    moveTo(app.mainWindow, box);
+    panel.addedWidth = 0;
+    panel.movedLeft = 0;
 }
 
 // Lays the tree view and the open panel (if any) out again over the current client area,
@@ -62,7 +84,7 @@ bool openPanel(App& app, PanelKind which, const wchar_t* templateName, DLGPROC p
     panel.width = outer.right - outer.left;
     panel.height = outer.bottom - outer.top;
 
-    widenMainWindow(app, panel.width);
+    makeRoomFor(app, panel);
     relayout(app);
     return true;
 }
@@ -75,7 +97,7 @@ void closePanel(App& app, PanelKind which) {
     HWND window = panel.window;
     panel.window = nullptr;
 
-    widenMainWindow(app, -panel.width);
+    giveBackRoom(app, panel);
     relayout(app);
     DestroyWindow(window);
 }
