@@ -159,6 +159,8 @@ Failure readDataFile(const fs::path& path, Document& document) {
     FallbackIcons icons;
     DataFileReadResult result = loadDataFile(text, document, icons);
     if (result.rejected) return displayed(path) + " is not a data file";
+    if (result.noRecord)
+        return displayed(path) + " has [List] blocks but no readable record (each needs ItemNum= and TitleName=)";
     document.serials.value = result.nextCounter;
     return std::nullopt;
 }

@@ -42,9 +42,8 @@ void showAboutDialog(App& app) {
 }
 
 void openHelp(App& app) {
-    std::string path = app.startupDirectory + "\\perchlet.chm";
-    if (path.size() > MAX_PATH - 1) path.resize(MAX_PATH - 1);
-    ShellExecuteW(nullptr, L"open", widen(path).c_str(), nullptr, nullptr, SW_SHOWNORMAL);
+    std::wstring path = app.startupFolder + L"\\perchlet.chm";
+    ShellExecuteW(nullptr, L"open", path.c_str(), nullptr, nullptr, SW_SHOWNORMAL);
 }
 
 bool dispatchCommand(App& app, WPARAM wParam) {

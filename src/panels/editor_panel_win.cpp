@@ -103,7 +103,7 @@ void replaceSelected(App& app, HWND panel) {
     app.document.tree.setText(node, fields.title);
     if (BookmarkItem* record = nodeRecord(app.document, node)) {
         record->title = filterText(fields.title, TextFilter::SingleLine);
-        record->locator = fields.locator;
+        record->locator = fitAddress(fields.locator);
         record->comment = fields.comment;
         std::int32_t x = decimalValue(fields.x);
         std::int32_t y = decimalValue(fields.y);

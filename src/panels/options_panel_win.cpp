@@ -205,18 +205,29 @@ void onPanelCommand(App& app, HWND panel, int id) {
 
 }  // namespace
 
-std::string settingsFilePath(const App& app) { return app.startupDirectory + "\\inifile.ini"; }
+std::wstring settingsFilePath(const App& app) { return app.startupFolder + L"\\inifile.ini"; }
 
 bool writeSettingsFile(const App& app) {
-    std::string path = settingsFilePath(app);
+    std::wstring path = settingsFilePath(app);
     std::optional<std::string> existing = readWholeFile(path);
+    // No file yet: the settings make a new one.
+    if (!existing && GetFileAttributesW(path.c_str()) == INVALID_FILE_ATTRIBUTES &&
+        GetLastError() == ERROR_FILE_NOT_FOUND)
+        existing.emplace();
     if (!existing) {
         // Writing over a file that could not be read would lose what else it holds.
         showMessage(app.mainWindow, "設定ファイルを読み込めないため、保存しませんでした。", "設定値保存",
                     MB_OK | MB_ICONWARNING);
         return false;
     }
-    return writeWholeText(path, setProfileValues(*existing, settingsToWrite(app.settings)));
+    std::optional<std::string> edited = setProfileValues(*existing, settingsToWrite(app.settings));
+    if (!edited) {
+        // Bytes the program cannot read as lines would be broken by an edit: the file stays.
+        showMessage(app.mainWindow, "設定ファイルの文字コードが分からないため、保存しませんでした。", "設定値保存",
+                    MB_OK | MB_ICONWARNING);
+        return false;
+    }
+    return writeWholeText(path, *edited);
 }
 
 INT_PTR CALLBACK optionsPanelProc(HWND panel, UINT message, WPARAM wParam, LPARAM) {

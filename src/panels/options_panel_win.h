@@ -13,8 +13,8 @@ void openOptionsPanel(App& app);
 
 INT_PTR CALLBACK optionsPanelProc(HWND panel, UINT message, WPARAM wParam, LPARAM lParam);
 
-// start-up directory + "\inifile.ini" (Shift-JIS).
-std::string settingsFilePath(const App& app);
+// start-up folder + "\inifile.ini".
+std::wstring settingsFilePath(const App& app);
 
 // Writes the in-memory settings into the settings file, keeping whatever else it holds.
 bool writeSettingsFile(const App& app);

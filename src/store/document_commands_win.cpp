@@ -16,6 +16,9 @@ constexpr int kDataFileFilter = 2;
 
 void sayNoData(App& app) { showMessage(app.mainWindow, "データがありません。", "Cancel !", MB_OK); }
 void sayNotOpened(App& app) { showMessage(app.mainWindow, "ファイルを開きませんでした。", "Cancel !", MB_OK); }
+void sayNoRecord(App& app) {
+    showMessage(app.mainWindow, "読み込める項目がないため、ファイルを開きませんでした。", "Cancel !", MB_OK);
+}
 void sayNothingSelected(App& app) {
     showMessage(app.mainWindow, "ツリーアイテムを選択して下さい。", "Cancel !", MB_OK);
 }
@@ -76,8 +79,15 @@ void openDataFile(App& app) {
     if (!offerToSaveChanges(app)) return;
     std::wstring path = chooseOpenPath(app.mainWindow, kDataFileFilter);
     if (path.empty()) return;
+    std::optional<std::string> text = readWholeFile(path);
+    // Blocks without one readable record would open as an empty document, which a Save
+    // would then write over the file: the document open now stays as it is.
+    if (text && examineDataFile(*text) == DataFileContent::NoRecord) {
+        sayNoRecord(app);
+        return;
+    }
     resetDocumentAndView(app);
-    if (!loadDataFileAt(app, path)) {
+    if (!text || !loadDataFileText(app, path, *text)) {
         sayNotOpened(app);
         return;
     }
@@ -142,6 +152,10 @@ void importDataFileUnderSelection(App& app) {
         sayNotOpened(app);
         return;
     }
+    if (result.noRecord) {
+        sayNoRecord(app);
+        return;
+    }
     app.document.serials.value = result.nextCounter;
     app.document.modified = true;
 }
@@ -171,22 +185,26 @@ void resetDocumentAndView(App& app) {
 
 bool loadDataFileAt(App& app, const std::wstring& path) {
     std::optional<std::string> text = readWholeFile(path);
-    if (!text) return false;
+    return text && loadDataFileText(app, path, *text);
+}
+
+bool loadDataFileText(App& app, const std::wstring& path, const std::string& text) {
     HWND tree = app.treeView.window();
     SendMessageW(tree, WM_SETREDRAW, FALSE, 0);
-    DataFileReadResult result = loadDataFile(*text, app.document, app.treeView);
+    DataFileReadResult result = loadDataFile(text, app.document, app.treeView);
     SendMessageW(tree, WM_SETREDRAW, TRUE, 0);
-    if (!result.rejected) {
+    bool loaded = !result.rejected && !result.noRecord;
+    if (loaded) {
         app.document.serials.value = result.nextCounter;
         showLoadedTree(app);
     }
     InvalidateRect(tree, nullptr, TRUE);
     if (app.settings.backupFile == 1) {
         // The copy goes to the current folder, as it always has.
-        std::string asRead = text->substr(0, text->find('\0'));
+        std::string asRead = text.substr(0, text.find('\0'));
         writeWholeText(backupPathFor(path), asRead);
     }
-    return !result.rejected;
+    return loaded;
 }
 
 namespace {

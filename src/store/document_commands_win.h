@@ -13,8 +13,11 @@ bool handleDocumentCommand(App& app, int command);
 void resetDocumentAndView(App& app);
 
 // Reads a data file into the (reset) document, writing the ".bak" copy when the backup
-// setting is on. False when the file cannot be read or is not a data file.
+// setting is on. False when the file cannot be read, is not a data file, or has blocks but
+// no readable record.
 bool loadDataFileAt(App& app, const std::wstring& path);
+// The same, for the file's text already read from path.
+bool loadDataFileText(App& app, const std::wstring& path, const std::string& text);
 
 // The start-up load from "DataPass": caption, data-loaded flag or the failure message.
 void loadDataFileAtStartup(App& app, const std::string& dataPath);

@@ -205,6 +205,22 @@ TEST_F(EditorPanelTest, ThePanelFollowsEverySelectionChangeBeforeReplace) {
     }
 }
 
+TEST_F(EditorPanelTest, AnAddressPastedOverTwoLinesIsStoredAsOne) {
+    // A URL wrapped in an e-mail, pasted into the multi-line address field.
+    const std::string wrapped = "http://example.com/a-long-\r\npath?q=1";
+    const std::string joined = "http://example.com/a-long-path?q=1";
+    app().treeView.select(link);
+    setField(IDC_EDIT_ADDRESS, wrapped);
+    click(IDC_EDIT_REPLACE);
+    EXPECT_EQ(record(link).locator, joined);
+
+    app().treeView.select(folder);
+    setField(IDC_EDIT_TITLE, "Added");
+    setField(IDC_EDIT_ADDRESS, wrapped);
+    click(IDC_EDIT_NEW);
+    EXPECT_EQ(record(app().document.tree.lastChild(folder)).locator, joined);
+}
+
 TEST_F(EditorPanelTest, ALongCommentShownAndReplacedKeepsEveryByte) {
     std::string comment;
     while (comment.size() < 1000) comment += "line\n";
