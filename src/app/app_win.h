@@ -49,7 +49,7 @@ struct App {
     BrowserContext browser{workspace, settings, workArea, recordedMainRect};
     PanelHost panels{instance, mainWindow};
     EditorPanelContext editorPanel{workspace, panels, documents, browser};
-    OptionsPanelContext optionsPanel{panels, settings, browser, startupDirectory};
+    OptionsPanelContext optionsPanel{panels, settings, browser, startupFolder};
 
     App() = default;
     App(const App&) = delete;

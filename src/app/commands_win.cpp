@@ -7,6 +7,7 @@
 #include "browser/browser_window_win.h"
 #include "browser/dde_client_win.h"
 #include "browser/open_link_win.h"
+#include "perchlet_version.h"
 #include "shell/command_ids.h"
 #include "shell/text_win.h"
 #include "tree/edit_commands_win.h"
@@ -19,7 +20,7 @@ namespace {
 INT_PTR CALLBACK aboutDialogProc(HWND dialog, UINT message, WPARAM wParam, LPARAM) {
     switch (message) {
     case WM_INITDIALOG:
-        SetDlgItemTextW(dialog, IDC_ABOUT_VERSION, L"Version 2.00");
+        SetDlgItemTextW(dialog, IDC_ABOUT_VERSION, widen("Version " PERCHLET_VERSION_TEXT).c_str());
         return TRUE;
     case WM_COMMAND:
         // Only OK ends the dialog; Escape (IDCANCEL) leaves it open.
@@ -119,9 +120,8 @@ void showAboutDialog(App& app) {
 }
 
 void openHelp(App& app) {
-    std::string path = app.startupDirectory + "\\perchlet.chm";
-    if (path.size() > MAX_PATH - 1) path.resize(MAX_PATH - 1);
-    ShellExecuteW(nullptr, L"open", widen(path).c_str(), nullptr, nullptr, SW_SHOWNORMAL);
+    std::wstring path = app.startupFolder + L"\\perchlet.chm";
+    ShellExecuteW(nullptr, L"open", path.c_str(), nullptr, nullptr, SW_SHOWNORMAL);
 }
 
 bool dispatchCommand(App& app, WPARAM wParam) {

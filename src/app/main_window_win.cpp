@@ -162,6 +162,9 @@ LRESULT onNotify(App& app, NMHDR& header) {
         beginTreeDrag(app.drag, reinterpret_cast<NMTREEVIEWW&>(header));
         break;
     case NM_CLICK:
+    case TVN_SELCHANGEDW:
+        // Keys, the find window and the program move the selection too; the panel must show
+        // the item that 差し替え will write to.
         showSelectionInEditor(app.panels);
         break;
     case NM_DBLCLK:

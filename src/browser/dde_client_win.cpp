@@ -111,6 +111,34 @@ bool requestOpenUrl(BrowserContext& browser, std::string_view address, HCONV con
     return isConnected(conversation);
 }
 
+namespace {
+
+bool conversesWith(BrowserContext& browser, HCONV conversation, const char* service) {
+    CONVINFO info{};
+    info.cb = sizeof info;
+    if (!DdeQueryConvInfo(conversation, QID_SYNC, &info)) return false;
+    StringHandle name(browser.state.ddeInstance, service);
+    return name.get() && (DdeCmpStringHandles(info.hszSvcPartner, name.get()) == 0 ||
+                          DdeCmpStringHandles(info.hszServiceReq, name.get()) == 0);
+}
+
+}  // namespace
+
+bool sendOpenUrl(BrowserContext& browser, HWND owner, const char* service, std::string_view address) {
+    HCONV kept = browser.state.keptConversation;
+    // The instance holds one conversation per service and topic: while the kept one is with
+    // this browser, a second one cannot be opened beside it, so the kept one carries it.
+    if (kept && conversesWith(browser, kept, service)) {
+        if (requestOpenUrl(browser, address, kept)) return true;
+        // The browser behind it has gone or refused: a fresh instance can connect again.
+        endBrowserDde(browser);
+    }
+    HCONV conversation = connectForOpening(browser, owner, service);
+    bool sent = requestOpenUrl(browser, address, conversation);
+    disconnectConversation(conversation);
+    return sent;
+}
+
 void disconnectConversation(HCONV conversation) {
     if (conversation) DdeDisconnect(conversation);
 }

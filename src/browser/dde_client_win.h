@@ -20,6 +20,9 @@ HCONV connectForOpening(BrowserContext& browser, HWND owner, const char* service
 // item is too long for DDE to carry at all.
 bool requestOpenUrl(BrowserContext& browser, std::string_view address, HCONV conversation);
 void disconnectConversation(HCONV conversation);
+// One address to the service on "WWW_OpenURL", through the kept conversation when it is with
+// that service, else through a conversation of its own; false when it did not get there.
+bool sendOpenUrl(BrowserContext& browser, HWND owner, const char* service, std::string_view address);
 // Whether a conversation with the service on "WWW_OpenURL" can be opened now.
 bool probeBrowser(HWND owner, const char* service);
 

@@ -282,9 +282,9 @@ void onTimer(OpenState& open) {
         break;
     case LaunchState::SendByDde: {
         KillTimer(open.dialog, kLaunchTimer);
-        HCONV conversation = connectForOpening(open.browser, open.dialog, open.service.c_str());
-        requestOpenUrl(open.browser, open.record.locator, conversation);
-        disconnectConversation(conversation);
+        if (!sendOpenUrl(open.browser, open.dialog, open.service.c_str(), open.record.locator))
+            showMessage(open.dialog, "ブラウザにアドレスを送れませんでした。\r\n" + open.record.locator, "ブラウザの起動",
+                        MB_OK | MB_ICONWARNING);
         postFinish(open);
         break;
     }

@@ -19,6 +19,9 @@ void sayNoData(DocumentContext& context) {
 void sayNotOpened(DocumentContext& context) {
     showMessage(context.workspace.mainWindow, "ファイルを開きませんでした。", "Cancel !", MB_OK);
 }
+void sayNoRecord(DocumentContext& context) {
+    showMessage(context.workspace.mainWindow, "読み込める項目がないため、ファイルを開きませんでした。", "Cancel !", MB_OK);
+}
 void sayNothingSelected(DocumentContext& context) {
     showMessage(context.workspace.mainWindow, "ツリーアイテムを選択して下さい。", "Cancel !", MB_OK);
 }
@@ -81,8 +84,15 @@ void openDataFile(DocumentContext& context) {
     if (!offerToSaveChanges(context)) return;
     std::wstring path = chooseOpenPath(context.workspace.mainWindow, kDataFileFilter);
     if (path.empty()) return;
+    std::optional<std::string> text = readWholeFile(path);
+    // Blocks without one readable record would open as an empty document, which a Save
+    // would then write over the file: the document open now stays as it is.
+    if (text && examineDataFile(*text) == DataFileContent::NoRecord) {
+        sayNoRecord(context);
+        return;
+    }
     resetDocumentAndView(context);
-    if (!loadDataFileAt(context, path)) {
+    if (!text || !loadDataFileText(context, path, *text)) {
         sayNotOpened(context);
         return;
     }
@@ -147,6 +157,10 @@ void importDataFileUnderSelection(DocumentContext& context) {
         sayNotOpened(context);
         return;
     }
+    if (result.noRecord) {
+        sayNoRecord(context);
+        return;
+    }
     context.workspace.document.serials.value = result.nextCounter;
     context.workspace.document.modified = true;
 }
@@ -174,22 +188,26 @@ void resetDocumentAndView(DocumentContext& context) {
 
 bool loadDataFileAt(DocumentContext& context, const std::wstring& path) {
     std::optional<std::string> text = readWholeFile(path);
-    if (!text) return false;
+    return text && loadDataFileText(context, path, *text);
+}
+
+bool loadDataFileText(DocumentContext& context, const std::wstring& path, const std::string& text) {
     HWND tree = context.workspace.treeView.window();
     SendMessageW(tree, WM_SETREDRAW, FALSE, 0);
-    DataFileReadResult result = loadDataFile(*text, context.workspace.document, context.workspace.treeView);
+    DataFileReadResult result = loadDataFile(text, context.workspace.document, context.workspace.treeView);
     SendMessageW(tree, WM_SETREDRAW, TRUE, 0);
-    if (!result.rejected) {
+    bool loaded = !result.rejected && !result.noRecord;
+    if (loaded) {
         context.workspace.document.serials.value = result.nextCounter;
         showLoadedTree(context);
     }
     InvalidateRect(tree, nullptr, TRUE);
     if (context.settings.backupFile == 1) {
         // The copy goes to the current folder, as it always has.
-        std::string asRead = text->substr(0, text->find('\0'));
+        std::string asRead = text.substr(0, text.find('\0'));
         writeWholeText(backupPathFor(path), asRead);
     }
-    return !result.rejected;
+    return loaded;
 }
 
 namespace {

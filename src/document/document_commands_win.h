@@ -27,8 +27,11 @@ void exportSelectedSubtree(DocumentContext& context);
 void resetDocumentAndView(DocumentContext& context);
 
 // Reads a data file into the (reset) document, writing the ".bak" copy when the backup
-// setting is on. False when the file cannot be read or is not a data file.
+// setting is on. False when the file cannot be read, is not a data file, or has blocks but
+// no readable record.
 bool loadDataFileAt(DocumentContext& context, const std::wstring& path);
+// The same, for the file's text already read from path.
+bool loadDataFileText(DocumentContext& context, const std::wstring& path, const std::string& text);
 
 // The start-up load from "DataPass": caption, data-loaded flag or the failure message.
 void loadDataFileAtStartup(DocumentContext& context, const std::string& dataPath);

@@ -375,7 +375,7 @@ bool readLink(NetscapeImport& import, std::string_view tag) {
     if (!title) return false;
     BookmarkItem record;
     record.title = titleText(*title);
-    record.locator = fitText(addressText(tag));
+    record.locator = fitAddress(addressText(tag));
     record.addDate = fitDate(attributeText(tag, "ADD_DATE"));
     record.lastModified = fitDate(attributeText(tag, "LAST_MODIFIED"));
     record.lastVisit = fitDate(attributeText(tag, "LAST_VISIT"));

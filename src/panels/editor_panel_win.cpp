@@ -102,7 +102,7 @@ void replaceSelected(EditorPanelContext& context, HWND panel) {
     context.workspace.document.tree.setText(node, fields.title);
     if (BookmarkItem* record = nodeRecord(context.workspace.document, node)) {
         record->title = filterText(fields.title, TextFilter::SingleLine);
-        record->locator = fields.locator;
+        record->locator = fitAddress(fields.locator);
         record->comment = fields.comment;
         std::int32_t x = decimalValue(fields.x);
         std::int32_t y = decimalValue(fields.y);

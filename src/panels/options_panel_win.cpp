@@ -204,18 +204,29 @@ void onPanelCommand(OptionsPanelContext& context, HWND panel, int id) {
 
 }  // namespace
 
-std::string settingsFilePath(const OptionsPanelContext& context) { return context.startupDirectory + "\\inifile.ini"; }
+std::wstring settingsFilePath(const OptionsPanelContext& context) { return context.startupFolder + L"\\inifile.ini"; }
 
 bool writeSettingsFile(const OptionsPanelContext& context) {
-    std::string path = settingsFilePath(context);
+    std::wstring path = settingsFilePath(context);
     std::optional<std::string> existing = readWholeFile(path);
+    // No file yet: the settings make a new one.
+    if (!existing && GetFileAttributesW(path.c_str()) == INVALID_FILE_ATTRIBUTES &&
+        GetLastError() == ERROR_FILE_NOT_FOUND)
+        existing.emplace();
     if (!existing) {
         // Writing over a file that could not be read would lose what else it holds.
         showMessage(context.host.mainWindow, "設定ファイルを読み込めないため、保存しませんでした。", "設定値保存",
                     MB_OK | MB_ICONWARNING);
         return false;
     }
-    return writeWholeText(path, setProfileValues(*existing, settingsToWrite(context.settings)));
+    std::optional<std::string> edited = setProfileValues(*existing, settingsToWrite(context.settings));
+    if (!edited) {
+        // Bytes the program cannot read as lines would be broken by an edit: the file stays.
+        showMessage(context.host.mainWindow, "設定ファイルの文字コードが分からないため、保存しませんでした。",
+                    "設定値保存", MB_OK | MB_ICONWARNING);
+        return false;
+    }
+    return writeWholeText(path, *edited);
 }
 
 INT_PTR CALLBACK optionsPanelProc(HWND panel, UINT message, WPARAM wParam, LPARAM lParam) {

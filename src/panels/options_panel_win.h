@@ -15,7 +15,7 @@ struct OptionsPanelContext {
     PanelHost& host;
     Settings& settings;
     BrowserContext& browser;              // the place of a running browser
-    const std::string& startupDirectory;  // where the settings file is
+    const std::wstring& startupFolder;  // where the settings file is
 };
 
 // Command 106: opens the panel (closing the editor panel); nothing when it is open.
@@ -23,8 +23,8 @@ void openOptionsPanel(OptionsPanelContext& context);
 
 INT_PTR CALLBACK optionsPanelProc(HWND panel, UINT message, WPARAM wParam, LPARAM lParam);
 
-// start-up directory + "\inifile.ini" (Shift-JIS).
-std::string settingsFilePath(const OptionsPanelContext& context);
+// start-up folder + "\inifile.ini".
+std::wstring settingsFilePath(const OptionsPanelContext& context);
 
 // Writes the in-memory settings into the settings file, keeping whatever else it holds.
 bool writeSettingsFile(const OptionsPanelContext& context);

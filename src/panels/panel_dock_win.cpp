@@ -1,5 +1,6 @@
 #include "panels/panel_dock_win.h"
 
+#include "settings/screen_win.h"
 #include "shell/command_ids.h"
 #include "shell/dialogs_win.h"
 
@@ -19,11 +20,32 @@ void enableCommand(PanelHost& host, PanelKind which, bool enable) {
         EnableMenuItem(menu, commandOf(which), MF_BYCOMMAND | (enable ? MF_ENABLED : MF_GRAYED));
 }
 
-// Changes the main window's width only: left, top and height stay.
-void widenMainWindow(PanelHost& host, int by) {
+WindowBox boxOf(HWND window) {
     RECT rect{};
-    GetWindowRect(host.mainWindow, &rect);
-    MoveWindow(host.mainWindow, rect.left, rect.top, rect.right - rect.left + by, rect.bottom - rect.top, TRUE);
+    GetWindowRect(window, &rect);
+    return {rect.left, rect.top, rect.right - rect.left, rect.bottom - rect.top};
+}
+
+void moveTo(HWND window, const WindowBox& box) { MoveWindow(window, box.x, box.y, box.width, box.height, TRUE); }
+
+// Widens the main window by the panel, keeping the panel inside the work area, and notes
+// what the system actually gave so that closing can give exactly that back.
+void makeRoomFor(PanelHost& host, PanelState& panel) {
+    WindowBox before = boxOf(host.mainWindow);
+    moveTo(host.mainWindow, boxWithPanel(before, panel.width, workAreaOf(host.mainWindow)));
+    WindowBox after = boxOf(host.mainWindow);
+    panel.addedWidth = after.width - before.width;
+    panel.movedLeft = before.x - after.x;
+}
+
+// Takes back the width and the move made for the panel, from where the window is now.
+void giveBackRoom(PanelHost& host, PanelState& panel) {
+    WindowBox box = boxOf(host.mainWindow);
+    box.width -= panel.addedWidth;
+    box.x += panel.movedLeft;
+    moveTo(host.mainWindow, box);
+    panel.addedWidth = 0;
+    panel.movedLeft = 0;
 }
 
 // Lays the tree view and the open panel (if any) out again over the current client area,
@@ -62,7 +84,7 @@ bool openPanel(PanelHost& host, PanelKind which, const wchar_t* templateName, DL
     panel.width = outer.right - outer.left;
     panel.height = outer.bottom - outer.top;
 
-    widenMainWindow(host, panel.width);
+    makeRoomFor(host, panel);
     relayout(host);
     return true;
 }
@@ -75,7 +97,7 @@ void closePanel(PanelHost& host, PanelKind which) {
     HWND window = panel.window;
     panel.window = nullptr;
 
-    widenMainWindow(host, -panel.width);
+    giveBackRoom(host, panel);
     relayout(host);
     DestroyWindow(window);
 }

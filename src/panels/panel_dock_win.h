@@ -10,6 +10,10 @@ struct PanelState {
     bool open = false;
     int width = 0;
     int height = 0;
+    // What opening did to the main window, undone on closing: the width it added and how
+    // far it moved the window left to keep the panel on the screen.
+    int addedWidth = 0;
+    int movedLeft = 0;
 };
 
 // Where the panels dock: the main window, and what the docking keeps of each panel.

@@ -31,6 +31,7 @@ struct TitleFetch {
     // Published by the worker after every chunk; read by the dialog at the end or at stop.
     std::mutex lock;
     bool found = false;
+    int status = 0;  // the response's status code; 0 when unknown
     std::string raw;
     std::string headerCharset;
     std::string pageCharset;
@@ -53,7 +54,19 @@ void publish(TitleFetch& fetch, const TitleScanner& scanner, const std::string& 
     fetch.pageCharset = pageCharset;
 }
 
+bool isSuccess(int status) { return status >= 200 && status <= 299; }
+
 void readTitle(TitleFetch& fetch) {
+    // An error page's title names the error, not the page asked for.
+    int status = fetch.http.statusCode();
+    {
+        std::lock_guard<std::mutex> hold(fetch.lock);
+        fetch.status = status;
+    }
+    if (status != 0 && !isSuccess(status)) {
+        step(fetch);
+        return;
+    }
     {
         std::string charset = declaredCharset(fetch.http.headerText(HTTP_QUERY_CONTENT_TYPE));
         std::lock_guard<std::mutex> hold(fetch.lock);
@@ -90,6 +103,13 @@ void runTitleFetch(std::shared_ptr<TitleFetch> fetch) {
     if (fetch->stop.exchange(1) == 0) PostMessageW(fetch->dialog, kTitleFetchDone, 0, 0);
 }
 
+std::string failureText(TitleFetch& fetch) {
+    std::lock_guard<std::mutex> hold(fetch.lock);
+    if (fetch.status != 0 && !isSuccess(fetch.status))
+        return "取得に失敗しました（HTTP " + std::to_string(fetch.status) + "）";
+    return "取得に失敗しました";
+}
+
 // The title as far as it was read; the message when there is none.
 void endWithTitle(HWND dialog, TitleFetchDialog& state) {
     TitleFetch& fetch = *state.fetch;
@@ -99,7 +119,7 @@ void endWithTitle(HWND dialog, TitleFetchDialog& state) {
         state.result.raw = fetch.raw;
         if (fetch.found) state.result.field = titleFieldText(fetch.raw, fetch.headerCharset, fetch.pageCharset);
     }
-    if (!state.result.found) showMessage(dialog, "取得に失敗しました", "結果", MB_OK);
+    if (!state.result.found) showMessage(dialog, failureText(fetch), "結果", MB_OK);
     SendDlgItemMessageW(dialog, IDC_TITLE_PROGRESS, PBM_SETPOS, 0, 0);
     EndDialog(dialog, state.result.found ? 1 : 0);
 }

@@ -13,28 +13,20 @@ namespace perchlet {
 
 namespace {
 
-// Last-Modified as seconds since 1970; nothing when the header is absent. Sets failed when
-// the query itself went wrong.
-std::optional<std::int64_t> lastModifiedOf(HINTERNET request, bool& failed) {
-    SYSTEMTIME time{};
-    DWORD size = sizeof time;
-    if (HttpQueryInfoW(request, HTTP_QUERY_LAST_MODIFIED | HTTP_QUERY_FLAG_SYSTEMTIME, &time, &size, nullptr))
-        return secondsSince1970(time.wYear, time.wMonth, time.wDay, time.wHour, time.wMinute, time.wSecond);
-    failed = GetLastError() != ERROR_HTTP_HEADER_NOT_FOUND;
-    return std::nullopt;
-}
-
-int statusCodeOfRequest(HINTERNET request, const std::string& headers) {
-    DWORD code = 0;
-    DWORD size = sizeof code;
-    if (HttpQueryInfoW(request, HTTP_QUERY_STATUS_CODE | HTTP_QUERY_FLAG_NUMBER, &code, &size, nullptr))
-        return static_cast<int>(code);
-    return statusCodeOf(headers);
+// Last-Modified as seconds since 1970; nothing when the header is absent or holds no date.
+// Sets failed when the query itself went wrong. The header is read as text: WinINet's own
+// date conversion cannot be trusted with a date it does not understand.
+std::optional<std::int64_t> lastModifiedOf(HttpConnection& http, bool& failed) {
+    DWORD error = 0;
+    std::string text = http.headerText(HTTP_QUERY_LAST_MODIFIED, &error);
+    failed = error != 0 && error != ERROR_HTTP_HEADER_NOT_FOUND;
+    if (error != 0) return std::nullopt;
+    return httpDateSeconds(text);
 }
 
 void askServer(HttpConnection& http, CheckedLink& link, const std::string& title) {
     bool failed = false;
-    link.answer.lastModified = lastModifiedOf(http.request(), failed);
+    link.answer.lastModified = lastModifiedOf(http, failed);
     if (failed) {
         link.answer.outcome = UpdateAnswer::Outcome::QueryFailed;
         link.messages.push_back({"その他のエラーです", title});
@@ -47,7 +39,8 @@ void askServer(HttpConnection& http, CheckedLink& link, const std::string& title
         link.messages.push_back({"メモリを確保できません", title});
         return;
     }
-    link.answer.statusCode = statusCodeOfRequest(http.request(), link.answer.statusHeaders);
+    link.answer.statusCode = http.statusCode();
+    if (link.answer.statusCode == 0) link.answer.statusCode = statusCodeOf(link.answer.statusHeaders);
     // Wine opens the address of a server that closed the connection without a word, and
     // gives a response with no status: nothing answered.
     link.answer.outcome = link.answer.statusCode == 0 ? UpdateAnswer::Outcome::Unreachable

@@ -135,6 +135,8 @@ TEST_F(BrowserWindows, RecordShownPage) {
         {"\"http://" + std::string(1 << 20, 'u') + "\",\"Huge\"", IDOK, nullptr, 0, ""},  // cut at 32767: no title
         {"\"http://" + std::string(2000, 'u') + "\",\"T\",\"" + std::string(2000, 'c'), IDOK, "T", 1023, nullptr},
         {std::string("\"http://n.example/\",\"T\0\",\"z\"", 27), IDOK, "T", 17, ""},
+        // Line breaks in the address would end its line in the data file and start a record.
+        {"\"http://evil.example/\r\n[List]\r\nItemNum=1\",\"Title\",\"c\"", IDOK, "Title", 35, "c"},
     };
     app().treeView.select(root);
     for (const Case& c : cases) {

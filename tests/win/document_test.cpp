@@ -110,14 +110,30 @@ TEST_F(Documents, StartupPlacesTheWindowAndWritesTheBackup) {
     EXPECT_EQ(readBytes(pathInFolder("mine.bak")), sampleDataFile());
 }
 
-TEST_F(Documents, StartupWithAMissingFileCreatesItAndSaysSo) {
-    startWithSettings("[Option]\r\nFileOpen=1\r\n");
-    ASSERT_EQ(asked.size(), 1u);
-    EXPECT_TRUE(asked[0].text == L"ファイルを開きませんでした。");
-    EXPECT_TRUE(asked[0].caption == L"Cancel !");
-    EXPECT_TRUE(windowText(mainWindow()) == L"ListFile.dat - Perchlet");
-    EXPECT_TRUE(fileExists(pathInFolder("ListFile.dat")));
-    EXPECT_FALSE(app().document.loaded);
+TEST_F(Documents, StartupWithAMissingFileSaysSoAndMakesNoFile) {
+    struct Case {
+        const char* name;
+        const char* settings;
+        const char* file;
+        const wchar_t* caption;
+    };
+    const Case cases[] = {
+        {"default name", "[Option]\r\nFileOpen=1\r\n", "ListFile.dat", L"ListFile.dat - Perchlet"},
+        {"DataPass naming a missing file", "[Option]\r\nFileOpen=1\r\nDataPass=gone.dat\r\n", "gone.dat",
+         L"gone.dat - Perchlet"},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        asked.clear();
+        startWithSettings(c.settings);
+        ASSERT_EQ(asked.size(), 1u);
+        EXPECT_TRUE(asked[0].text == L"ファイルを開きませんでした。");
+        EXPECT_TRUE(asked[0].caption == L"Cancel !");
+        EXPECT_TRUE(windowText(mainWindow()) == c.caption);
+        EXPECT_FALSE(fileExists(pathInFolder(c.file)));
+        EXPECT_FALSE(app().document.loaded);
+        destroyMainWindow();
+    }
 }
 
 TEST_F(Documents, OpenLoadsAndSaveWritesTheSameBytes) {
@@ -154,6 +170,45 @@ TEST_F(Documents, OpeningSomethingElseFailsAndLeavesAnEmptyTree) {
     EXPECT_TRUE(asked[0].text == L"ファイルを開きませんでした。");
     EXPECT_EQ(openWholeTree(), 0u);
     EXPECT_TRUE(app().documentPath.empty());
+}
+
+// Blocks none of which is a readable record (here: none has ItemNum) are no empty document:
+// Open leaves the document as it was, the start-up load leaves nothing to save over it.
+TEST_F(Documents, AFileWithoutOneReadableRecordIsRefusedAndKeptWhole) {
+    std::string keyless = std::string(kDataFileHeader);
+    for (int i = 0; i < 3; ++i) keyless += "[List]\r\nTitleName=lost\r\nLocator=http://a/\r\n\r\n";
+    std::string path = pathInFolder("keyless.dat");
+    writeBytes(path, keyless);
+    const std::wstring refused = widen("読み込める項目がないため、ファイルを開きませんでした。");
+
+    startMainWindow();
+    command(CMD_NEW_DOCUMENT);
+    addFolderUnderSelection("mine");
+    app().document.modified = false;
+    chooseFiles({path});
+    command(CMD_OPEN_DATA_FILE);
+    ASSERT_EQ(asked.size(), 1u);
+    EXPECT_TRUE(asked[0].text == refused);
+    EXPECT_EQ(openWholeTree(), 2u);
+    EXPECT_TRUE(app().documentPath.empty());
+    EXPECT_TRUE(app().document.loaded);
+
+    // Imported, it adds nothing and changes nothing.
+    app().treeView.select(app().document.tree.firstTopLevel());
+    chooseFiles({path});
+    command(CMD_IMPORT_DATA_FILE);
+    ASSERT_EQ(asked.size(), 2u);
+    EXPECT_TRUE(asked[1].text == refused);
+    EXPECT_EQ(openWholeTree(), 2u);
+    EXPECT_FALSE(app().document.modified);
+    destroyMainWindow();
+
+    asked.clear();
+    startWithSettings("[Option]\r\nFileOpen=1\r\nDataPass=keyless.dat\r\n");
+    ASSERT_EQ(asked.size(), 1u);
+    EXPECT_FALSE(app().document.loaded);
+    command(CMD_SAVE);
+    EXPECT_EQ(readBytes(path), keyless);
 }
 
 TEST_F(Documents, CancelledOpenLeavesTheDocumentAlone) {

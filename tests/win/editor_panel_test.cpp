@@ -9,6 +9,7 @@
 #include "store/tree_population.h"
 
 #include <cstring>
+#include <functional>
 #include <shellapi.h>
 #include <shlobj.h>
 
@@ -141,6 +142,76 @@ TEST_F(EditorPanelTest, ReplaceStoresTheFieldsAndKeepsTheKind) {
     EXPECT_EQ(treeItemText(treeWindow(), app().treeView.itemOf(link)), L"Renamed");
     EXPECT_TRUE(app().document.modified);
     EXPECT_EQ(GetFocus(), treeWindow());
+}
+
+// However the selection moves, 差し替え writes the fields into the item now selected and
+// leaves the item shown before it alone.
+TEST_F(EditorPanelTest, ThePanelFollowsEverySelectionChangeBeforeReplace) {
+    NodeId news = add(folder, "今日のニュース", "http://news.example/");
+    NodeId weather = add(folder, "天気予報（東京）", "http://weather.example/tokyo");
+    app().treeView.expand(folder);
+    struct Move {
+        const char* how;
+        std::function<void()> select;
+        NodeId target;
+    };
+    auto key = [this](HWND target, UINT code, bool control) {
+        BYTE keys[256];
+        GetKeyboardState(keys);
+        BYTE saved = keys[VK_CONTROL];
+        keys[VK_CONTROL] = control ? 0x80 : 0;
+        SetKeyboardState(keys);
+        PostMessageW(target, WM_KEYDOWN, code, 1);
+        pumpMessages();
+        keys[VK_CONTROL] = saved;
+        SetKeyboardState(keys);
+    };
+    auto findAndTake = [&](const wchar_t* words) {
+        SetFocus(treeWindow());
+        key(treeWindow(), 'F', true);
+        ASSERT_NE(app().search.findWindow, nullptr);
+        HWND edit = GetDlgItem(app().search.findWindow, IDC_FIND_TEXT);
+        SetWindowTextW(edit, L"");
+        for (const wchar_t* c = words; *c; ++c) {
+            PostMessageW(edit, WM_CHAR, *c, 1);
+            pumpMessages();
+        }
+        key(edit, VK_RETURN, false);
+    };
+    const Move moves[] = {
+        {"arrow key down", [&] { SetFocus(treeWindow()); key(treeWindow(), VK_DOWN, false); }, weather},
+        {"arrow key up", [&] { SetFocus(treeWindow()); key(treeWindow(), VK_UP, false); }, news},
+        {"find window", [&] { findAndTake(L"天気予報"); }, weather},
+    };
+    clickNode(news);
+    ASSERT_EQ(field(IDC_EDIT_TITLE), "今日のニュース");
+    for (const Move& move : moves) {
+        SCOPED_TRACE(move.how);
+        move.select();
+        ASSERT_EQ(app().treeView.selectedNode(), move.target);
+        click(IDC_EDIT_REPLACE);
+        EXPECT_EQ(record(news).title, "今日のニュース");
+        EXPECT_EQ(record(news).locator, "http://news.example/");
+        EXPECT_EQ(record(weather).title, "天気予報（東京）");
+        EXPECT_EQ(record(weather).locator, "http://weather.example/tokyo");
+        EXPECT_EQ(field(IDC_EDIT_TITLE), record(move.target).title);
+    }
+}
+
+TEST_F(EditorPanelTest, AnAddressPastedOverTwoLinesIsStoredAsOne) {
+    // A URL wrapped in an e-mail, pasted into the multi-line address field.
+    const std::string wrapped = "http://example.com/a-long-\r\npath?q=1";
+    const std::string joined = "http://example.com/a-long-path?q=1";
+    app().treeView.select(link);
+    setField(IDC_EDIT_ADDRESS, wrapped);
+    click(IDC_EDIT_REPLACE);
+    EXPECT_EQ(record(link).locator, joined);
+
+    app().treeView.select(folder);
+    setField(IDC_EDIT_TITLE, "Added");
+    setField(IDC_EDIT_ADDRESS, wrapped);
+    click(IDC_EDIT_NEW);
+    EXPECT_EQ(record(app().document.tree.lastChild(folder)).locator, joined);
 }
 
 TEST_F(EditorPanelTest, ALongCommentShownAndReplacedKeepsEveryByte) {

@@ -6,6 +6,7 @@
 
 #include "app/main_window_win.h"
 #include "main_window_fixture.h"
+#include "perchlet_version.h"
 #include "shell/command_ids.h"
 #include "shell/text_win.h"
 #include "tree/new_item_win.h"
@@ -293,7 +294,7 @@ TEST_F(MainWindow, AboutDialogShowsNameAndVersion) {
     EXPECT_TRUE(seen.found);
     EXPECT_TRUE(seen.caption == L"このプログラムについて");
     EXPECT_TRUE(seen.title == L"Perchlet");
-    EXPECT_TRUE(seen.version == L"Version 2.00");
+    EXPECT_TRUE(seen.version == L"Version " + widen(PERCHLET_VERSION_TEXT));
     EXPECT_TRUE(seen.button == L"OK");
     EXPECT_TRUE(seen.stayedOpenAfterEscape);
     aboutSeen = nullptr;

@@ -132,6 +132,39 @@ TEST_F(OpenLink, RunningBrowserPerKindAndOpenMode) {
     }
 }
 
+// A: the browser starts; B: by DDE into the remembered window, whose conversation is kept;
+// A again in a new window or tab of the same slot: the keys, then the address by DDE.
+TEST_F(OpenLink, NewWindowOrTabAfterAReusedWindowStillGetsTheAddress) {
+    struct Row {
+        int command;
+        const char* key;
+    };
+    const Row rows[] = {{CMD_OPEN_SLOT1_NEW, "key ctrl+N"}, {CMD_OPEN_SLOT1_TAB, "key ctrl+T"}};
+    std::string firefox = browsers->install("firefox");
+    app().settings.browserPath[0] = firefox;
+    NodeId second = add(root, "Second", "http://b.example/");
+    for (const Row& row : rows) {
+        SCOPED_TRACE(row.key);
+        browsers->endAll();
+        endBrowserDde(app().browser);
+        app().browser.state.rememberedWindow = nullptr;
+        std::size_t mark = browsers->mark();
+        open(link, CMD_OPEN_ITEM);
+        ASSERT_TRUE(contains(browsers->eventsSince(mark), "start ")) << joined(browsers->eventsSince(mark));
+        open(second, CMD_OPEN_ITEM);
+        ASSERT_NE(app().browser.state.keptConversation, nullptr);
+
+        mark = browsers->mark();
+        open(link, row.command);
+        browsers->waitFor("dde", mark, 10000);
+        std::vector<std::string> events;
+        for (const std::string& event : browsers->eventsSince(mark))
+            if (event.compare(0, 6, "window") != 0) events.push_back(event);
+        EXPECT_EQ(events, (std::vector<std::string>{row.key, "dde WWW_OpenURL \"http://a.example/\",,0xFFFFFFFF,0x0,,,"}))
+            << joined(events);
+    }
+}
+
 TEST_F(OpenLink, PlacedWindowMovesToTheStoredRectangleOnlyWhenItHasOne) {
     std::string firefox = browsers->install("firefox");
     app().settings.browserPath[0] = firefox;
