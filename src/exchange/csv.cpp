@@ -157,7 +157,7 @@ BookmarkItem recordFromRow(const CsvRow& row, CsvText encoding, LostCharacters& 
     };
     BookmarkItem record;
     record.title = fitText(filterText(words(row.title), TextFilter::SingleLine));
-    record.locator = fitText(fieldText(row.locator, encoding, Unrepresentable::PercentEncode));
+    record.locator = fitAddress(fieldText(row.locator, encoding, Unrepresentable::PercentEncode));
     record.comment = fitText(words(row.comment));
     record.addDate = fitDate(text(row.addDate));
     record.lastModified = fitDate(text(row.lastModified));

@@ -341,7 +341,7 @@ void importEntry(FavoritesImport& run, const FavoritesEntry& entry, const fs::pa
         return;
     }
     BookmarkItem record = recordWithTimes(entry, linkTitleOf(entry.title));
-    record.locator = shortcutUrlAt(run.files, path);
+    record.locator = fitAddress(shortcutUrlAt(run.files, path));
     unsigned kind = kindForImportedAddress(record.locator);
     addImportedItem(run.document, parent, kind, std::move(record));
     ++run.result.count;

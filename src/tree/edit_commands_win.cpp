@@ -1,132 +1,109 @@
 #include "tree/edit_commands_win.h"
 
-#include "app/command_ids.h"
-#include "app/dialogs_win.h"
+#include "shell/dialogs_win.h"
 #include "store/data_file.h"
 #include "store/item_questions.h"
 #include "tree/clipboard_win.h"
 #include "tree/new_item_win.h"
-#include "tree/tree_edit.h"
 
 namespace perchlet {
 
 namespace {
 
-NodeId selection(App& app) { return app.treeView.selectedNode(); }
+NodeId selection(Workspace& workspace) { return workspace.treeView.selectedNode(); }
 
-void toggleEmphasisOfSelection(App& app) {
-    if (toggleEmphasis(app.document, selection(app))) app.document.modified = true;
+// Puts the selected subtree on the clipboard; false when nothing went there.
+bool copySelectionToClipboard(Workspace& workspace, NodeId node, const char* caption) {
+    if (node == kNoNode) {
+        showMessage(workspace.mainWindow, "ツリーアイテムを選択して下さい。", caption, MB_OK | MB_ICONWARNING);
+        return false;
+    }
+    std::string text = writeDataFile(workspace.document, node, workspace.document.serials.value);
+    if (text.empty()) {
+        showMessage(workspace.mainWindow, "データがありません。", caption, MB_OK | MB_ICONWARNING);
+        return false;
+    }
+    return writeClipboardText(workspace.mainWindow, text) == kClipboardDone;
 }
 
-void moveSelection(App& app, SiblingDirection direction) {
-    NodeId moved = selection(app);
-    const BookmarkTree& tree = app.document.tree;
+// The question names the item and says how much goes with it, from the menu or the key alike.
+void deleteSelectionAsking(Workspace& workspace) {
+    NodeId node = selection(workspace);
+    if (node == kNoNode) {
+        showMessage(workspace.mainWindow, "削除する項目をツリーで選択して下さい。", "削除", MB_OK | MB_ICONWARNING);
+        return;
+    }
+    if (showMessage(workspace.mainWindow, deleteQuestion(workspace.document.tree, node), "削除の確認",
+                    MB_OKCANCEL | MB_ICONQUESTION) != IDOK)
+        return;
+    deleteSubtree(workspace.document, node);
+    workspace.document.modified = true;
+}
+
+}  // namespace
+
+void toggleEmphasisOfSelection(Workspace& workspace) {
+    if (toggleEmphasis(workspace.document, selection(workspace))) workspace.document.modified = true;
+}
+
+void moveSelection(Workspace& workspace, SiblingDirection direction) {
+    NodeId moved = selection(workspace);
+    const BookmarkTree& tree = workspace.document.tree;
     NodeId other = kNoNode;
     if (moved != kNoNode)
         other = direction == SiblingDirection::Up ? tree.previousSibling(moved) : tree.nextSibling(moved);
     if (other != kNoNode) {
         // Both places get new children, which the user has not opened: they end collapsed,
         // and their children's items are made only when they are opened again.
-        app.treeView.collapseAndForget(moved);
-        app.treeView.collapseAndForget(other);
-        NodeId shown = swapWithSibling(app.document, moved, direction);
-        if (shown != kNoNode) app.treeView.select(shown);
+        workspace.treeView.collapseAndForget(moved);
+        workspace.treeView.collapseAndForget(other);
+        NodeId shown = swapWithSibling(workspace.document, moved, direction);
+        if (shown != kNoNode) workspace.treeView.select(shown);
     }
-    app.document.modified = true;
+    workspace.document.modified = true;
 }
 
-// Puts the selected subtree on the clipboard; false when nothing went there.
-bool copySelectionToClipboard(App& app, NodeId node, const char* caption) {
-    if (node == kNoNode) {
-        showMessage(app.mainWindow, "ツリーアイテムを選択して下さい。", caption, MB_OK | MB_ICONWARNING);
-        return false;
-    }
-    std::string text = writeDataFile(app.document, node, app.document.serials.value);
-    if (text.empty()) {
-        showMessage(app.mainWindow, "データがありません。", caption, MB_OK | MB_ICONWARNING);
-        return false;
-    }
-    return writeClipboardText(app.mainWindow, text) == kClipboardDone;
+void cutSelection(Workspace& workspace) {
+    NodeId node = selection(workspace);
+    if (!copySelectionToClipboard(workspace, node, "切り取り")) return;
+    deleteSubtree(workspace.document, node);
+    workspace.document.modified = true;
 }
 
-void cutSelection(App& app) {
-    NodeId node = selection(app);
-    if (!copySelectionToClipboard(app, node, "切り取り")) return;
-    deleteSubtree(app.document, node);
-    app.document.modified = true;
-}
+void copySelection(Workspace& workspace) { copySelectionToClipboard(workspace, selection(workspace), "コピー"); }
 
-void copySelection(App& app) { copySelectionToClipboard(app, selection(app), "コピー"); }
-
-void pasteUnderSelection(App& app) {
-    NodeId target = selection(app);
+void pasteUnderSelection(Workspace& workspace) {
+    NodeId target = selection(workspace);
     if (target == kNoNode) return;
     std::string text;
-    int read = readClipboardText(app.mainWindow, text);
+    int read = readClipboardText(workspace.mainWindow, text);
     if (read == kClipboardNoText) return;  // the reader has said why
     if (read != kClipboardDone) {
-        showMessage(app.mainWindow, "クリップボードを開けませんでした。", "貼り付け", MB_OK | MB_ICONERROR);
+        showMessage(workspace.mainWindow, "クリップボードを開けませんでした。", "貼り付け", MB_OK | MB_ICONERROR);
         return;
     }
-    app.document.loaded = true;
-    DataFileReadResult result = importDataFile(text, app.document, target, app.treeView);
-    if (!result.rejected) app.document.serials.value = result.nextCounter;
-    app.document.modified = true;
+    workspace.document.loaded = true;
+    DataFileReadResult result = importDataFile(text, workspace.document, target, workspace.treeView);
+    if (!result.rejected) workspace.document.serials.value = result.nextCounter;
+    workspace.document.modified = true;
 }
 
-void deleteSelectionAsking(App& app) {
-    NodeId node = selection(app);
-    if (node == kNoNode) {
-        showMessage(app.mainWindow, "削除する項目をツリーで選択して下さい。", "削除", MB_OK | MB_ICONWARNING);
-        return;
-    }
-    if (showMessage(app.mainWindow, deleteQuestion(app.document.tree, node), "削除の確認",
-                    MB_OKCANCEL | MB_ICONQUESTION) != IDOK)
-        return;
-    deleteSubtree(app.document, node);
-    app.document.modified = true;
-}
+void deleteSelectionFromMenu(Workspace& workspace) { deleteSelectionAsking(workspace); }
 
-void deleteSelectionNow(App& app) {
-    NodeId node = selection(app);
+void deleteSelectionFromKey(Workspace& workspace) { deleteSelectionAsking(workspace); }
+
+void deleteSelectionNow(Workspace& workspace) {
+    NodeId node = selection(workspace);
     if (node == kNoNode) return;
-    deleteSubtree(app.document, node);
-    app.document.modified = true;
+    deleteSubtree(workspace.document, node);
+    workspace.document.modified = true;
 }
 
-void newFolder(App& app) {
+void newFolder(Workspace& workspace) {
     NewItemFields fields;
     fields.title = "新しいフォルダ";
     fields.x = fields.y = fields.width = fields.height = "0";
-    newItemUnderSelection(app, fields);
-}
-
-}  // namespace
-
-bool handleEditCommand(App& app, int command) {
-    switch (command) {
-    case CMD_EMPHASIS: toggleEmphasisOfSelection(app); return true;
-    case CMD_MOVE_UP: moveSelection(app, SiblingDirection::Up); return true;
-    case CMD_MOVE_DOWN: moveSelection(app, SiblingDirection::Down); return true;
-    case CMD_CUT: cutSelection(app); return true;
-    case CMD_COPY: copySelection(app); return true;
-    case CMD_PASTE: pasteUnderSelection(app); return true;
-    case CMD_DELETE: deleteSelectionAsking(app); return true;
-    case CMD_NEW_FOLDER: newFolder(app); return true;
-    }
-    return false;
-}
-
-void handleTreeKeyCommand(App& app, int command) {
-    switch (command) {
-    case ACC_MOVE_UP: moveSelection(app, SiblingDirection::Up); break;
-    case ACC_MOVE_DOWN: moveSelection(app, SiblingDirection::Down); break;
-    case ACC_DELETE_ASK: deleteSelectionAsking(app); break;
-    case ACC_DELETE_NOW: deleteSelectionNow(app); break;
-    case ACC_CUT: cutSelection(app); break;
-    case ACC_COPY: copySelection(app); break;
-    case ACC_PASTE: pasteUnderSelection(app); break;
-    }
+    newItemUnderSelection(workspace, fields);
 }
 
 }  // namespace perchlet

@@ -2,11 +2,9 @@
 
 #include <commctrl.h>
 
-#include "app/app_win.h"
-#include "app/command_ids.h"
-#include "browser/open_link_win.h"
-#include "tree/edit_commands_win.h"
+#include "shell/command_ids.h"
 #include "tree/empty_tree_hint_win.h"
+#include "tree/tree_view_win.h"
 
 namespace perchlet {
 
@@ -40,8 +38,9 @@ bool mayScrollItself(UINT message) {
 
 // Keeps the tree at its left edge unless the user scrolled it sideways.
 LRESULT keepingLeftEdge(HWND tree, WNDPROC standard, UINT message, WPARAM wParam, LPARAM lParam) {
-    TreeViewBinding& binding = theApp().treeView;
-    if (binding.window() != tree) return CallWindowProcW(standard, tree, message, wParam, lParam);
+    TreeViewBinding* found = TreeViewBinding::of(tree);
+    if (!found) return CallWindowProcW(standard, tree, message, wParam, lParam);
+    TreeViewBinding& binding = *found;
     if (message == WM_KEYDOWN && wParam == VK_HOME) binding.forgetSidewaysScroll();
     bool own = mayScrollItself(message);
     if (own) binding.beginOwnMove();
@@ -56,6 +55,7 @@ bool isAcceleratorCommand(WPARAM wParam) {
     return id >= ACC_OPEN_ITEM && id <= ACC_PASTE;
 }
 
+// The commands themselves are the main window's: they are handed on to the tree's parent.
 LRESULT CALLBACK treeKeyProc(HWND tree, UINT message, WPARAM wParam, LPARAM lParam) {
     WNDPROC standard = standardProcOf(tree);
     // Ctrl+F arrives here with the other accelerators; the find window is the main window's.
@@ -69,9 +69,7 @@ LRESULT CALLBACK treeKeyProc(HWND tree, UINT message, WPARAM wParam, LPARAM lPar
     if (message == WM_SIZE && treeIsEmpty(tree)) InvalidateRect(tree, nullptr, TRUE);
     if (message == WM_COMMAND && isAcceleratorCommand(wParam)) {
         // Only while the tree has the keyboard focus; elsewhere the keys are not ours.
-        if (GetFocus() != tree) return 0;
-        if (LOWORD(wParam) == ACC_OPEN_ITEM) openLink(theApp(), theApp().mainWindow, 0);
-        else handleTreeKeyCommand(theApp(), LOWORD(wParam));
+        if (GetFocus() == tree) SendMessageW(GetParent(tree), WM_COMMAND, LOWORD(wParam), 0);
         return 0;
     }
     return keepingLeftEdge(tree, standard, message, wParam, lParam);

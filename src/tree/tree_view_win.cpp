@@ -4,9 +4,9 @@
 
 #include <algorithm>
 
-#include "app/command_ids.h"
-#include "app/dialogs_win.h"
-#include "app/text_win.h"
+#include "shell/command_ids.h"
+#include "shell/dialogs_win.h"
+#include "shell/text_win.h"
 
 namespace perchlet {
 
@@ -136,6 +136,10 @@ ImagePair TreeViewBinding::appendIconsFor(const std::string& locator) {
     int normal = appendShellIcon(locator, SHGFI_SMALLICON, L"MYICON12");
     int selected = appendShellIcon(locator, SHGFI_OPENICON, L"MYICON13");
     return {normal, selected};
+}
+
+TreeViewBinding* TreeViewBinding::of(HWND tree) {
+    return static_cast<TreeViewBinding*>(GetPropW(tree, kBindingProperty));
 }
 
 NodeId TreeViewBinding::nodeOf(HTREEITEM item) const {

@@ -10,7 +10,7 @@
 #include <commctrl.h>
 
 #include "store/document.h"
-#include "tree/tree_population.h"
+#include "store/tree_population.h"
 
 namespace perchlet {
 
@@ -22,6 +22,8 @@ public:
     // Creates the control as child 90 of parent and starts following the model.
     HWND create(HWND parent, HINSTANCE instance, int top);
     HWND window() const { return window_; }
+    // The binding that shows its model in this control; nullptr for any other window.
+    static TreeViewBinding* of(HWND tree);
     void detach();
 
     // The image list: the fourteen item icons, then the shell icons of local files.

@@ -7,10 +7,10 @@
 #include <windows.h>
 #include <commctrl.h>
 
-#include "app/command_ids.h"
+#include "shell/command_ids.h"
 #include "e2e_support.h"
 #include "store/data_file.h"
-#include "tree/tree_population.h"
+#include "store/tree_population.h"
 
 using namespace perchlet;
 using namespace perchlet::e2e;

@@ -9,12 +9,12 @@
 #include <windows.h>
 #include <commctrl.h>
 
-#include "app/command_ids.h"
+#include "shell/command_ids.h"
 #include "app/menus_win.h"
-#include "app/text_win.h"
+#include "shell/text_win.h"
 #include "main_window_fixture.h"
 #include "store/data_file.h"
-#include "tree/tree_population.h"
+#include "store/tree_population.h"
 
 using namespace perchlet;
 using namespace perchlet::testing;

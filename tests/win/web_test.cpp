@@ -2,12 +2,12 @@
 #include <functional>
 #include <thread>
 
-#include "app/command_ids.h"
-#include "app/text_win.h"
 #include "loopback_http_server.h"
 #include "main_window_fixture.h"
+#include "shell/command_ids.h"
+#include "shell/text_win.h"
+#include "store/tree_population.h"
 #include "web/title_fetch_win.h"
-#include "tree/tree_population.h"
 #include "web/update_check_win.h"
 
 namespace perchlet::testing {
@@ -83,7 +83,8 @@ TEST_F(WebTest, TitleFetchOfEveryKindOfPage) {
         {"/boundary", page(std::string(995, ' ') + "<title>Across the boundary</title>"), true, "Across the boundary"},
         {"/long", page("<title>" + longTitle + "</title>"), true, longTitle.substr(0, 1022)},
         {"/attributes", page("<title lang=\"ja\">Tom &amp; Jerry&#39;s</title>"), true, "Tom & Jerry's"},
-        {"/lines", page("<title>two\r\nlines</title>"), true, "twolines"},
+        {"/lines", page("<title>two\r\nlines</title>"), true, "two lines"},
+        {"/comment", page("<!-- <title>Old</title> --><script>w('<title>No</title>')</script><title>New</title>"), true, "New"},
         {"/redirect", {httpResponse("HTTP/1.1 302 Found", "Location: /sjis\r\n", "")}, true, kSjis},
         {"/no-title", page("<html><body>no title</body></html>"), false, ""},
         {"/closed", {"", Then::CloseAtOnce}, false, ""},
@@ -98,11 +99,34 @@ TEST_F(WebTest, TitleFetchOfEveryKindOfPage) {
             EXPECT_TRUE(asked.empty()) << c.path;
         } else {
             ASSERT_EQ(asked.size(), 1u) << c.path;
-            EXPECT_EQ(narrow(asked[0].text), "ページのタイトルを取得できませんでした。");
+            EXPECT_EQ(narrow(asked[0].text), "取得に失敗しました");
             EXPECT_EQ(narrow(asked[0].caption), "タイトル取得");
+            EXPECT_EQ(asked[0].type, static_cast<UINT>(MB_OK | MB_ICONWARNING));
         }
     }
     EXPECT_FALSE(fetch(kUnresolvable).found);
+}
+
+TEST_F(WebTest, TitleFetchOfAnErrorPageFailsWithItsStatus) {
+    const struct {
+        const char* path;
+        const char* statusLine;
+        const char* message;
+    } cases[] = {
+        {"/404", "HTTP/1.1 404 Not Found", "取得に失敗しました（HTTP 404）"},
+        {"/500", "HTTP/1.1 500 Internal Server Error", "取得に失敗しました（HTTP 500）"},
+    };
+    for (const auto& c : cases) {
+        server.route(c.path, {httpResponse(c.statusLine, "Content-Type: text/html\r\n",
+                                           std::string("<title>") + c.statusLine + "</title>")});
+        asked.clear();
+        FetchedTitle title = fetch(server.url(c.path));
+        EXPECT_FALSE(title.found) << c.path;
+        EXPECT_EQ(title.field, "") << c.path;
+        ASSERT_EQ(asked.size(), 1u) << c.path;
+        EXPECT_EQ(narrow(asked[0].text), c.message);
+        EXPECT_EQ(narrow(asked[0].caption), "タイトル取得");
+    }
 }
 
 TEST_F(WebTest, StopBreaksOffASilentServerAndGivesNoTitle) {
@@ -142,10 +166,7 @@ protected:
     }
 
     NodeId add(NodeId parent, const char* title, const std::string& locator, const char* lastVisit) {
-        NewItemFields fields;
-        fields.title = title;
-        fields.locator = locator;
-        NodeId node = newItemUnder(app().document, parent, fields, app().treeView);
+        NodeId node = MainWindowTest::add(parent, title, locator);
         nodeRecord(app().document, node)->lastVisit = lastVisit;
         return node;
     }
@@ -200,6 +221,10 @@ TEST_F(UpdateCheckTest, MarksEveryKindOfAnswerInTreeOrder) {
         {"/newer", {httpResponse("HTTP/1.1 200 OK", kDate2020, "x")}, 2, 4, "1600000000"},
         {"/1999", {httpResponse("HTTP/1.1 200 OK", kDate1999, "x")}, 0, 0, "944000000"},
         {"/no-date", {httpResponse("HTTP/1.1 200 OK", "", "x")}, 1, 1, "000000"},
+        // A date nobody can read is no date: the link stays as it was.
+        {"/garbage-date", {httpResponse("HTTP/1.1 200 OK", "Last-Modified: garbage\r\n", "x")}, 1, 1, "000000"},
+        {"/rfc850", {httpResponse("HTTP/1.1 200 OK", "Last-Modified: Sunday, 13-Sep-20 12:26:40 GMT\r\n", "x")}, 2, 4, "1600000000"},
+        {"/asctime", {httpResponse("HTTP/1.1 200 OK", "Last-Modified: Sun Sep 13 12:26:40 2020\r\n", "x")}, 2, 4, "1600000000"},
         {"/404", {httpResponse("HTTP/1.1 404 Not Found", "", "x")}, 3, 6, "00"},
         {"/404-bare", {httpResponse("HTTP/1.1 404", "", "x")}, 3, 6, "00"},
         {"/410", {httpResponse("HTTP/1.1 410 Gone", kDate2020, "x")}, 3, 6, "00"},
@@ -238,8 +263,11 @@ TEST_F(UpdateCheckTest, MarksEveryKindOfAnswerInTreeOrder) {
     EXPECT_EQ(kind(last), 0u);
 
     EXPECT_EQ(seen.status, "更新チェックが終了しました。");
-    // newer, redirect, endless; 404, 404-bare, 410, closed, nowhere; 1999, no-date, 500, silent, last
-    EXPECT_EQ(seen.item, "更新 3 件、取得失敗 5 件、変化なし 5 件");
+    // The summary counts the table's answers, with nowhere (failed) and last (no change).
+    int updated = 0, failed = 1, unchanged = 1;
+    for (const Case& c : cases) (c.kind == 2 ? updated : c.kind == 3 ? failed : unchanged)++;
+    EXPECT_EQ(seen.item, "更新 " + std::to_string(updated) + " 件、取得失敗 " + std::to_string(failed) +
+                             " 件、変化なし " + std::to_string(unchanged) + " 件");
     int count = static_cast<int>(links.size()) + 5;  // the folder, Sub, nowhere, mail, last
     EXPECT_EQ(seen.range, count);
     EXPECT_EQ(seen.progress, count);

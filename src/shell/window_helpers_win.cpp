@@ -1,10 +1,10 @@
-#include "app/window_helpers_win.h"
+#include "shell/window_helpers_win.h"
 
 #include <commctrl.h>
 
 #include <algorithm>
 
-#include "app/text_win.h"
+#include "shell/text_win.h"
 
 namespace perchlet {
 
