@@ -1,5 +1,6 @@
 // Finding a running browser's top-level window, and placing the remembered one.
 #pragma once
+#include <string>
 #include <windows.h>
 
 #include "app/app_win.h"
@@ -9,6 +10,14 @@ namespace perchlet {
 // The browser window search: top-level windows in Z order whose titles carry a browser
 // kind's title text; kind 0 means any kind. Records the kind found. nullptr when none.
 HWND findBrowserWindow(App& app, HWND excluded, int kind);
+
+// The same search without the program's state, for any thread: the first browser window
+// of the kind (0: any) in Z order other than the two windows; its kind goes to kindFound.
+HWND frontBrowserWindow(HWND mainWindow, HWND excluded, int kind, int* kindFound = nullptr);
+// A visible, titled window's browser kind (0: none, or not the wanted kind).
+int browserKindOfWindow(HWND window, int wanted);
+// The window's title without its browser's ending.
+std::wstring pageTitleOfWindow(HWND window);
 
 // Command 118: moves the remembered browser window beside the main window or to the
 // stored rectangle; a window that has gone is replaced by a search first.
