@@ -5,7 +5,7 @@ set(CMAKE_RC_FLAGS "-c 65001 -I${CMAKE_SOURCE_DIR}/src/app -I${CMAKE_SOURCE_DIR}
 set(CMAKE_EXE_LINKER_FLAGS "${CMAKE_EXE_LINKER_FLAGS} -static -static-libgcc -static-libstdc++")
 add_compile_definitions(UNICODE _UNICODE WIN32_LEAN_AND_MEAN NOMINMAX _WIN32_WINNT=0x0600 _WIN32_IE=0x0600)
 
-set(WIN_LIBS comctl32 comdlg32 shell32 ole32 uuid gdi32 user32 advapi32 wininet)
+set(WIN_LIBS comctl32 comdlg32 shell32 ole32 oleaut32 uuid gdi32 user32 advapi32 wininet)
 
 file(GLOB SHELL_SOURCES CONFIGURE_DEPENDS ${CMAKE_SOURCE_DIR}/src/*/*_win.cpp)
 add_library(perchlet_shell STATIC ${SHELL_SOURCES})
@@ -54,7 +54,7 @@ target_include_directories(update_check_bench PRIVATE ${CMAKE_SOURCE_DIR}/tests/
 # A stand-in browser for the tests, copied to every file name the program tells browsers by.
 add_executable(test_browser WIN32 tests/browser/test_browser.cpp)
 target_link_libraries(test_browser PRIVATE perchlet_core user32 shell32)
-foreach(name iexplore netscp netscape opera firefox mozilla sleipnir otherbrowser)
+foreach(name iexplore netscp netscape opera firefox mozilla sleipnir otherbrowser chrome msedge brave vivaldi chromium)
   add_custom_command(TARGET test_browser POST_BUILD
                      COMMAND ${CMAKE_COMMAND} -E copy $<TARGET_FILE:test_browser> ${CMAKE_BINARY_DIR}/browsers/${name}.exe)
 endforeach()

@@ -6,6 +6,7 @@
 #include "browser/browser_kind.h"
 #include "browser/browser_window_win.h"
 #include "browser/dde_reply.h"
+#include "browser/shown_page_win.h"
 #include "tree/new_item_win.h"
 
 namespace perchlet {
@@ -164,13 +165,12 @@ std::string requestWindowInfo(App& app, HWND owner) {
 }
 
 void recordBrowserPage(App& app) {
-    std::string reply = requestWindowInfo(app, app.mainWindow);
-    if (reply.empty()) return;
-    BrowserPage page = parseWindowInfoReply(reply);
+    std::optional<BrowserPage> page = requestShownPage(app, app.mainWindow);
+    if (!page) return;
     NewItemFields fields;
-    fields.title = page.title;
-    fields.locator = page.address;
-    fields.comment = page.third;
+    fields.title = page->title;
+    fields.locator = page->address;
+    fields.comment = page->third;
     newItemUnderSelection(app, fields);
 }
 

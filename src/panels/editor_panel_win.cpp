@@ -9,6 +9,7 @@
 #include "browser/browser_window_win.h"
 #include "browser/dde_client_win.h"
 #include "browser/dde_reply.h"
+#include "browser/shown_page_win.h"
 #include "exchange/favorites.h"
 #include "panels/panel_dock_win.h"
 #include "store/document_commands_win.h"
@@ -180,12 +181,11 @@ void cycleTitleReading(App& app, HWND panel) {
 }
 
 void takeBrowserPage(App& app, HWND panel) {
-    std::string reply = requestWindowInfo(app, panel);
-    if (reply.empty()) return;
-    BrowserPage page = parseWindowInfoReply(reply);
-    setText(panel, IDC_EDIT_ADDRESS, fitText(page.address));
-    setText(panel, IDC_EDIT_TITLE, fitText(page.title));
-    setText(panel, IDC_EDIT_COMMENT, fitText(page.third));
+    std::optional<BrowserPage> page = requestShownPage(app, panel);
+    if (!page) return;
+    setText(panel, IDC_EDIT_ADDRESS, fitText(page->address));
+    setText(panel, IDC_EDIT_TITLE, fitText(page->title));
+    setText(panel, IDC_EDIT_COMMENT, fitText(page->third));
     focus(panel, IDC_EDIT_NEW);
 }
 
