@@ -36,28 +36,33 @@ int browserKindOfWindow(HWND window, int wanted) {
     return browserKindOfWindow(utf16(classNameOf(window)), utf16(title), wanted);
 }
 
-HWND frontBrowserWindow(HWND mainWindow, HWND excluded, int kind, int* kindFound) {
-    // The whole Z order from the top: the main window is passed over by name below, and a
-    // browser in front of it (when it is not kept on top) is still found.
-    for (HWND window = GetTopWindow(nullptr); window; window = GetWindow(window, GW_HWNDNEXT)) {
-        if (window == mainWindow || window == excluded) continue;
-        int found = browserKindOfWindow(window, kind);
-        if (found == kBrowserNone) continue;
-        if (kindFound) *kindFound = found;
-        return window;
-    }
-    return nullptr;
-}
-
 std::wstring pageTitleOfWindow(HWND window) {
     std::wstring className = classNameOf(window);
     std::u16string page = pageTitleOfWindow(utf16(className), utf16(titleOf(window)));
     return {page.begin(), page.end()};
 }
 
+namespace {
+
+// The first browser window of the kind (0: any) in Z order other than the two windows.
+HWND frontBrowserWindow(HWND mainWindow, HWND excluded, int kind, int& kindFound) {
+    // The whole Z order from the top: the main window is passed over by name below, and a
+    // browser in front of it (when it is not kept on top) is still found.
+    for (HWND window = GetTopWindow(nullptr); window; window = GetWindow(window, GW_HWNDNEXT)) {
+        if (window == mainWindow || window == excluded) continue;
+        int found = browserKindOfWindow(window, kind);
+        if (found == kBrowserNone) continue;
+        kindFound = found;
+        return window;
+    }
+    return nullptr;
+}
+
+}  // namespace
+
 HWND findBrowserWindow(App& app, HWND excluded, int kind) {
     int found = kBrowserNone;
-    HWND window = frontBrowserWindow(app.mainWindow, excluded, kind, &found);
+    HWND window = frontBrowserWindow(app.mainWindow, excluded, kind, found);
     if (window) app.browser.lastKindFound = found;
     if (!window && kind == kBrowserNone) app.browser.lastKindFound = kBrowserOther;
     return window;

@@ -11,9 +11,6 @@ namespace perchlet {
 // kind's title text; kind 0 means any kind. Records the kind found. nullptr when none.
 HWND findBrowserWindow(App& app, HWND excluded, int kind);
 
-// The same search without the program's state, for any thread: the first browser window
-// of the kind (0: any) in Z order other than the two windows; its kind goes to kindFound.
-HWND frontBrowserWindow(HWND mainWindow, HWND excluded, int kind, int* kindFound = nullptr);
 // A visible, titled window's browser kind (0: none, or not the wanted kind).
 int browserKindOfWindow(HWND window, int wanted);
 // The window's title without its browser's ending.

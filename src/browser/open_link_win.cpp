@@ -47,7 +47,6 @@ struct WorkerBlock {
     // Launches by command line: the browser windows before it, and what to wait for.
     int kind = 0;
     bool waitsForNewWindow = false;
-    HWND mainWindow = nullptr;
     std::vector<HWND> windowsBefore;
 };
 
@@ -283,10 +282,16 @@ struct WindowList {
 
 BOOL CALLBACK addBrowserWindow(HWND window, LPARAM param) {
     auto& list = *reinterpret_cast<WindowList*>(param);
+    // The program's own windows are left out: reading their titles from the worker would
+    // wait for the dialog's thread, which may be waiting for the worker.
+    DWORD process = 0;
+    GetWindowThreadProcessId(window, &process);
+    if (process == GetCurrentProcessId()) return TRUE;
     if (browserKindOfWindow(window, list.kind) != kBrowserNone) list.windows->push_back(window);
     return TRUE;
 }
 
+// The browser's top-level windows of the kind, front first.
 std::vector<HWND> browserWindowsOfKind(int kind) {
     std::vector<HWND> windows;
     WindowList list{kind, &windows};
@@ -317,7 +322,8 @@ void commandLineWorker(WorkerBlock* block) {
         }
         bool ended = WaitForSingleObject(block->process, 0) == WAIT_OBJECT_0;
         if (ended && !block->waitsForNewWindow) {
-            block->foundWindow = frontBrowserWindow(block->mainWindow, block->dialog, block->kind);
+            std::vector<HWND> windows = browserWindowsOfKind(block->kind);
+            block->foundWindow = windows.empty() ? nullptr : windows.front();
             block->found = block->foundWindow != nullptr;
             break;
         }
@@ -340,7 +346,6 @@ void launchByCommandLine(OpenState& open, CommandLineDialect dialect) {
     WorkerBlock& block = open.worker;
     block.kind = open.kind;
     block.waitsForNewWindow = wantsNewWindow(open.style);
-    block.mainWindow = open.app.mainWindow;
     block.windowsBefore = browserWindowsOfKind(open.kind);
     if (!startBrowserWith(open, dialectCommandLine(dialect, open.browserPath, open.record.locator, open.style))) {
         postFinish(open);

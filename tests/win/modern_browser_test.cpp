@@ -168,26 +168,6 @@ TEST_F(ModernBrowsers, AddressesThatLookLikeOptionsAreRefused) {
     EXPECT_NE(asked[0].text.find(L"Chrome"), std::wstring::npos);
 }
 
-// The slot menus name the new kinds and offer every open mode.
-TEST_F(ModernBrowsers, MenusNameTheBrowserAndOfferEveryMode) {
-    app().settings.browserPath[0] = "C:\\Program Files\\Google\\Chrome\\Application\\chrome.exe";
-    app().settings.browserPath[1] = "C:\\e\\msedge.exe";
-    BookmarkItem& record = *nodeRecord(app().document, link);
-    record.windowRight = record.windowBottom = 500;
-    app().treeView.select(link);
-    SendMessageW(mainWindow(), WM_INITMENU, reinterpret_cast<WPARAM>(GetMenu(mainWindow())), 0);
-    HMENU windowMenu = GetSubMenu(GetMenu(mainWindow()), 2);
-    const wchar_t* labels[] = {L"デフォルトブラウザ(Chrome)", L"セカンドブラウザ(Edge)"};
-    for (int slot = 0; slot < 2; ++slot) {
-        wchar_t text[64] = L"";
-        GetMenuStringW(windowMenu, static_cast<UINT>(4 + slot), text, 64, MF_BYPOSITION);
-        EXPECT_EQ(std::wstring(text), labels[slot]);
-        HMENU submenu = GetSubMenu(windowMenu, 4 + slot);
-        for (int command = CMD_OPEN_SLOT1_PLACED + 3 * slot; command < CMD_OPEN_SLOT1_PLACED + 3 * slot + 3; ++command)
-            EXPECT_FALSE(GetMenuState(submenu, static_cast<UINT>(command), MF_BYCOMMAND) & MF_GRAYED) << command;
-    }
-}
-
 // The clipboard as the user left it: some text and a small bitmap.
 struct ClipboardContents {
     std::wstring text;
