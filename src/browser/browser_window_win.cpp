@@ -5,7 +5,6 @@
 #include "browser/browser_kind.h"
 #include "browser/browser_windows.h"
 #include "browser/dde_client_win.h"
-#include "panels/settings.h"
 
 namespace perchlet {
 
@@ -60,24 +59,24 @@ HWND frontBrowserWindow(HWND mainWindow, HWND excluded, int kind, int& kindFound
 
 }  // namespace
 
-HWND findBrowserWindow(App& app, HWND excluded, int kind) {
+HWND findBrowserWindow(BrowserContext& browser, HWND excluded, int kind) {
     int found = kBrowserNone;
-    HWND window = frontBrowserWindow(app.mainWindow, excluded, kind, found);
-    if (window) app.browser.lastKindFound = found;
-    if (!window && kind == kBrowserNone) app.browser.lastKindFound = kBrowserOther;
+    HWND window = frontBrowserWindow(browser.workspace.mainWindow, excluded, kind, found);
+    if (window) browser.state.lastKindFound = found;
+    if (!window && kind == kBrowserNone) browser.state.lastKindFound = kBrowserOther;
     return window;
 }
 
-void restoreBrowserWindow(App& app) {
-    if (!IsWindow(app.browser.rememberedWindow)) {
-        app.browser.rememberedWindow = findBrowserWindow(app, nullptr, kBrowserNone);
-        endKeptConversation(app);
+void restoreBrowserWindow(BrowserContext& browser) {
+    if (!IsWindow(browser.state.rememberedWindow)) {
+        browser.state.rememberedWindow = findBrowserWindow(browser, nullptr, kBrowserNone);
+        endKeptConversation(browser);
     }
-    HWND browser = app.browser.rememberedWindow;
-    if (!browser) return;
-    const RECT& main = app.recordedMainRect;
-    const RECT& work = app.workArea;
-    const Settings& s = app.settings;
+    HWND window = browser.state.rememberedWindow;
+    if (!window) return;
+    const RECT& main = browser.recordedMainRect;
+    const RECT& work = browser.workArea;
+    const Settings& s = browser.settings;
     int x, y, width, height;
     switch (s.alignment) {
     case 1:  // to the right of the main window
@@ -93,7 +92,7 @@ void restoreBrowserWindow(App& app) {
         height = sizeFromSetting(s.browserHeight, s.browserY, work.bottom);
         break;
     }
-    SetWindowPos(browser, nullptr, x, y, width, height, SWP_NOZORDER | SWP_NOACTIVATE);
+    SetWindowPos(window, nullptr, x, y, width, height, SWP_NOZORDER | SWP_NOACTIVATE);
 }
 
 }  // namespace perchlet

@@ -2,13 +2,13 @@
 
 #include <string>
 
-#include "app/dialogs_win.h"
-#include "app/text_win.h"
 #include "browser/address_bar_win.h"
 #include "browser/browser_command_lines.h"
 #include "browser/browser_kind.h"
 #include "browser/browser_window_win.h"
 #include "browser/dde_client_win.h"
+#include "shell/dialogs_win.h"
+#include "shell/text_win.h"
 #include "store/bookmark_item.h"
 #include "store/encoding.h"
 
@@ -47,15 +47,14 @@ std::optional<BrowserPage> readPageFromWindow(HWND owner, HWND browser, int kind
     return page;
 }
 
-std::optional<BrowserPage> requestShownPage(App& app, HWND owner) {
-    HWND browser = findBrowserWindow(app, owner, kBrowserNone);
-    int kind = app.browser.lastKindFound;
-    if (browser) {
-        bool servesDde = !isChromiumKind(kind) && probeBrowser(app, owner, ddeServiceName(kind));
-        if (commandLineDialect(kind, servesDde) != CommandLineDialect::None)
-            return readPageFromWindow(owner, browser, kind);
+std::optional<BrowserPage> requestShownPage(BrowserContext& browser, HWND owner) {
+    HWND window = findBrowserWindow(browser, owner, kBrowserNone);
+    int kind = browser.state.lastKindFound;
+    if (window) {
+        bool servesDde = !isChromiumKind(kind) && probeBrowser(owner, ddeServiceName(kind));
+        if (commandLineDialect(kind, servesDde) != CommandLineDialect::None) return readPageFromWindow(owner, window, kind);
     }
-    std::string reply = requestWindowInfo(app, owner);
+    std::string reply = requestWindowInfo(browser, owner);
     if (reply.empty()) return std::nullopt;
     return parseWindowInfoReply(reply);
 }

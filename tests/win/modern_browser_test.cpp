@@ -9,11 +9,11 @@
 #include <vector>
 #include <windows.h>
 
-#include "app/command_ids.h"
-#include "app/text_win.h"
 #include "browser_support.h"
 #include "main_window_fixture.h"
-#include "tree/tree_population.h"
+#include "shell/command_ids.h"
+#include "shell/text_win.h"
+#include "store/tree_population.h"
 
 using namespace perchlet;
 using namespace perchlet::testing;
@@ -89,14 +89,14 @@ TEST_F(ModernBrowsers, RunningBrowserPerKindAndOpenMode) {
     for (const Row& row : rows) {
         SCOPED_TRACE(std::string(row.browser) + " " + std::to_string(row.command));
         std::string path = useBrowser(row.browser, row.noDde, true);
-        app().browser.rememberedWindow = nullptr;
+        app().browser.state.rememberedWindow = nullptr;
         std::size_t mark = browsers->mark();
         open(link, row.command);
         expectEvents(browsers->eventsSince(mark), row.expected, path);
         EXPECT_EQ(findOwnWindow(L"ブラウザの起動"), nullptr);
         if (row.command == CMD_OPEN_ITEM) {
             // The browser's window becomes the one the position restore moves.
-            HWND remembered = app().browser.rememberedWindow;
+            HWND remembered = app().browser.state.rememberedWindow;
             ASSERT_TRUE(IsWindow(remembered));
             EXPECT_NE(windowText(remembered).find(L"Page http://a.example/"), std::wstring::npos);
         }
@@ -114,12 +114,12 @@ TEST_F(ModernBrowsers, BrowserNotRunningIsStartedWithTheAddress) {
     for (const Row& row : rows) {
         SCOPED_TRACE(row.browser);
         std::string path = useBrowser(row.browser, false, false);
-        app().browser.rememberedWindow = nullptr;
+        app().browser.state.rememberedWindow = nullptr;
         std::size_t mark = browsers->mark();
         open(link, row.command);
         expectEvents(browsers->eventsSince(mark), {row.start, "window http://a.example/"}, path);
         if (row.command == CMD_OPEN_ITEM) {
-            EXPECT_EQ(classOf(app().browser.rememberedWindow), L"Chrome_WidgetWin_1");
+            EXPECT_EQ(classOf(app().browser.state.rememberedWindow), L"Chrome_WidgetWin_1");
         }
     }
 }
