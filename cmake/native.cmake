@@ -25,6 +25,9 @@ add_test(NAME tool_find_test COMMAND sh ${CMAKE_SOURCE_DIR}/tests/tool/find_test
 add_test(NAME tool_check_test COMMAND python3 ${CMAKE_SOURCE_DIR}/tests/tool/check_test.py $<TARGET_FILE:perchlet-tool>)
 set_tests_properties(tool_check_test PROPERTIES TIMEOUT 120)
 
+# The help pages: listed files, links and anchors between them, and a place for every menu item.
+add_test(NAME help_check COMMAND python3 ${CMAKE_SOURCE_DIR}/tests/help/check_help.py ${CMAKE_SOURCE_DIR})
+
 add_executable(data_file_bench bench/data_file_bench.cpp)
 target_link_libraries(data_file_bench PRIVATE perchlet_core)
 
