@@ -24,6 +24,10 @@ add_test(NAME tool_find_test COMMAND sh ${CMAKE_SOURCE_DIR}/tests/tool/find_test
 # The check against web servers on 127.0.0.1 that the test starts itself.
 add_test(NAME tool_check_test COMMAND python3 ${CMAKE_SOURCE_DIR}/tests/tool/check_test.py $<TARGET_FILE:perchlet-tool>)
 set_tests_properties(tool_check_test PROPERTIES TIMEOUT 120)
+# Browsers' own files (Bookmarks, places.sqlite) against Python's json and sqlite3 readings.
+add_test(NAME tool_browser_import_test
+         COMMAND python3 ${CMAKE_SOURCE_DIR}/tests/tool/browser_import_test.py $<TARGET_FILE:perchlet-tool>)
+set_tests_properties(tool_browser_import_test PROPERTIES TIMEOUT 120 ENVIRONMENT "TZ=UTC")
 
 add_executable(data_file_bench bench/data_file_bench.cpp)
 target_link_libraries(data_file_bench PRIVATE perchlet_core)
