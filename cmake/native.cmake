@@ -61,3 +61,8 @@ endif()
 # Searching 100,000 items (run by hand, not by ctest).
 add_executable(search_bench bench/search_bench.cpp)
 target_link_libraries(search_bench PRIVATE perchlet_core)
+
+# Importing 100,000 links from a Bookmarks file and a places.sqlite against a Netscape file
+# (run by hand, not by ctest).
+add_executable(browser_import_bench bench/browser_import_bench.cpp)
+target_link_libraries(browser_import_bench PRIVATE perchlet_core)

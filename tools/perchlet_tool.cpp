@@ -214,13 +214,13 @@ Failure readBrowserBookmarks(const fs::path& path, Document& document) {
     BrowserRead read = readBrowserFile(path);
     if (!read.bookmarks) return "cannot read " + displayed(path) + ": " + read.detail;
     const BrowserBookmarks& bookmarks = *read.bookmarks;
-    addBrowserBookmarks(bookmarks, document, insertRootItem(document));
     if (bookmarks.separatorsLeftOut + bookmarks.queriesLeftOut > 0)
         warn(std::to_string(bookmarks.separatorsLeftOut) + " separator(s) and " +
              std::to_string(bookmarks.queriesLeftOut) + " place: query(ies) left out");
     if (bookmarks.addressesCut > 0)
         warn(std::to_string(bookmarks.addressesCut) + " address(es) longer than " + std::to_string(kTextFieldMax) +
              " bytes cut");
+    addBrowserBookmarks(std::move(*read.bookmarks), document, insertRootItem(document));
     return std::nullopt;
 }
 

@@ -67,11 +67,12 @@ std::string browserDateText(std::int64_t unixSeconds);
 
 // Puts the items under parent in order: root folders become parent's children. Items too
 // deep for an item number stay on the deepest level there is. Marks the document modified.
-ImportResult addBrowserBookmarks(const BrowserBookmarks& bookmarks, Document& document, NodeId parent);
+// The texts move into the records.
+ImportResult addBrowserBookmarks(BrowserBookmarks bookmarks, Document& document, NodeId parent);
 
 // The import of one browser profile: a new folder named folderTitle as target's last child,
 // holding the profile's roots. result.lastCreated is that folder.
-ImportResult importBrowserProfile(const BrowserBookmarks& bookmarks, std::string_view folderTitle, Document& document,
+ImportResult importBrowserProfile(BrowserBookmarks bookmarks, std::string_view folderTitle, Document& document,
                                   NodeId target);
 
 }  // namespace perchlet

@@ -140,29 +140,26 @@ BrowserRead readBrowserProfile(const BrowserProfile& profile) {
 
 namespace {
 
-std::optional<BrowserFileKind> kindOfFile(const fs::path& file) {
+bool startsAsSqlite(const fs::path& file) {
     std::ifstream in(file, std::ios::binary);
-    if (!in) return std::nullopt;
     char first[16] = {};
     in.read(first, sizeof first);
-    if (looksLikeSqlite(std::string_view(first, static_cast<std::size_t>(in.gcount()))))
-        return BrowserFileKind::FirefoxPlaces;
-    std::optional<std::string> text = readWhole(file);
-    if (text && looksLikeChromiumBookmarks(*text)) return BrowserFileKind::ChromiumBookmarks;
-    return std::nullopt;
+    return looksLikeSqlite(std::string_view(first, static_cast<std::size_t>(in.gcount())));
 }
 
 }  // namespace
 
 BrowserRead readBrowserFile(const fs::path& file) {
-    std::optional<BrowserFileKind> kind = kindOfFile(file);
-    if (!kind) return browserReadFailed(BrowserReadFailure::NotBookmarks, "neither a Bookmarks file nor places.sqlite");
-    BrowserProfile profile;
-    profile.kind = *kind;
-    profile.file = file;
-    return readBrowserProfile(profile);
+    if (startsAsSqlite(file)) return readFirefoxPlaces(file);
+    std::optional<std::string> text = readWhole(file);
+    if (!text) return browserReadFailed(BrowserReadFailure::Unreadable, "cannot read the file");
+    return readChromiumBookmarks(*text);
 }
 
-bool isBrowserBookmarksFile(const fs::path& file) { return kindOfFile(file).has_value(); }
+bool isBrowserBookmarksFile(const fs::path& file) {
+    if (startsAsSqlite(file)) return true;
+    std::optional<std::string> text = readWhole(file);
+    return text && looksLikeChromiumBookmarks(*text);
+}
 
 }  // namespace perchlet

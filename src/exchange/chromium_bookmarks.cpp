@@ -1,6 +1,6 @@
 #include "exchange/chromium_bookmarks.h"
 
-#include <cstdlib>
+#include <iterator>
 #include <vector>
 
 #include <nlohmann/json.hpp>
@@ -25,9 +25,6 @@ constexpr ChromiumRoot kRoots[] = {
     {"synced", "モバイルのブックマーク"},
 };
 
-// Read without exceptions: a damaged file is an answer, not an error.
-Json parsed(std::string_view text) { return Json::parse(text.begin(), text.end(), nullptr, false); }
-
 std::string_view stringField(const Json& object, const char* key) {
     if (!object.is_object()) return {};
     auto found = object.find(key);
@@ -36,8 +33,7 @@ std::string_view stringField(const Json& object, const char* key) {
 }
 
 // Times are decimal text (numbers past 2^53 would lose digits as JSON numbers).
-std::int64_t timeField(const Json& object, const char* key) {
-    std::string_view text = stringField(object, key);
+std::int64_t timeFromText(std::string_view text) {
     if (text.empty() || text.size() > 19) return 0;
     std::int64_t value = 0;
     for (char c : text) {
@@ -47,53 +43,169 @@ std::int64_t timeField(const Json& object, const char* key) {
     return unixSecondsFromChromiumTime(value);
 }
 
-std::int64_t lastVisitOf(const Json& link) {
-    if (std::int64_t used = timeField(link, "date_last_used"); used > 0) return used;
-    auto meta = link.find("meta_info");
-    return meta != link.end() ? timeField(*meta, "last_visited_desktop") : 0;
-}
+constexpr std::size_t kNone = static_cast<std::size_t>(-1);
 
-const Json* childrenOf(const Json& folder) {
-    if (!folder.is_object()) return nullptr;
-    auto children = folder.find("children");
-    return children != folder.end() && children->is_array() ? &*children : nullptr;
+// One bookmark object of the file: a root, a folder, a link, or something else.
+struct JsonBookmark {
+    std::string type, name, url, dateAdded, dateLastUsed, lastVisitedDesktop;
+    bool hasChildren = false;  // a "children" array was there
+    std::size_t firstChild = kNone;
+    std::size_t lastChild = kNone;
+    std::size_t nextSibling = kNone;
+};
+
+// Reads the file as it streams past, keeping only the bookmark objects: a whole document
+// tree of a large file costs several times the reading itself.
+class BookmarksSax {
+public:
+    std::vector<JsonBookmark> nodes;
+    std::size_t roots[std::size(kRoots)] = {kNone, kNone, kNone};
+    bool rootsSeen = false;
+
+    bool null() { return value(); }
+    bool boolean(bool) { return value(); }
+    bool number_integer(Json::number_integer_t) { return value(); }
+    bool number_unsigned(Json::number_unsigned_t) { return value(); }
+    bool number_float(Json::number_float_t, const Json::string_t&) { return value(); }
+    bool binary(Json::binary_t&) { return value(); }
+    bool string(Json::string_t& text) {
+        if (frames_.empty()) return true;
+        Frame& frame = frames_.back();
+        if (frame.kind == Frame::Bookmark) {
+            JsonBookmark& node = nodes[frame.node];
+            if (frame.key == "type") node.type = std::move(text);
+            else if (frame.key == "name") node.name = std::move(text);
+            else if (frame.key == "url") node.url = std::move(text);
+            else if (frame.key == "date_added") node.dateAdded = std::move(text);
+            else if (frame.key == "date_last_used") node.dateLastUsed = std::move(text);
+        } else if (frame.kind == Frame::Meta && frame.key == "last_visited_desktop") {
+            nodes[frame.node].lastVisitedDesktop = std::move(text);
+        }
+        return true;
+    }
+    bool key(Json::string_t& name) {
+        frames_.back().key = std::move(name);
+        return true;
+    }
+    bool start_object(std::size_t) {
+        if (frames_.empty()) {
+            push(Frame::Document);
+            return true;
+        }
+        const Frame& parent = frames_.back();
+        switch (parent.kind) {
+        case Frame::Document:
+            if (parent.key == "roots") {
+                rootsSeen = true;
+                push(Frame::Roots);
+                return true;
+            }
+            break;
+        case Frame::Roots:
+            for (std::size_t i = 0; i < std::size(kRoots); ++i)
+                if (parent.key == kRoots[i].key) {
+                    roots[i] = newNode();
+                    push(Frame::Bookmark, roots[i]);
+                    return true;
+                }
+            break;
+        case Frame::Children: {
+            std::size_t node = newNode();
+            appendChild(parent.node, node);
+            push(Frame::Bookmark, node);
+            return true;
+        }
+        case Frame::Bookmark:
+            if (parent.key == "meta_info") {
+                push(Frame::Meta, parent.node);
+                return true;
+            }
+            break;
+        default:
+            break;
+        }
+        push(Frame::Other);
+        return true;
+    }
+    bool end_object() { return end(); }
+    bool start_array(std::size_t) {
+        const Frame* parent = frames_.empty() ? nullptr : &frames_.back();
+        if (parent && parent->kind == Frame::Bookmark && parent->key == "children") {
+            nodes[parent->node].hasChildren = true;
+            push(Frame::Children, parent->node);
+        } else {
+            push(Frame::Other);
+        }
+        return true;
+    }
+    bool end_array() { return end(); }
+    bool parse_error(std::size_t, const std::string&, const nlohmann::detail::exception&) { return false; }
+
+    bool hasBookmarks() const {
+        for (std::size_t root : roots)
+            if (root != kNone && nodes[root].hasChildren) return true;
+        return false;
+    }
+
+private:
+    struct Frame {
+        enum Kind { Document, Roots, Bookmark, Children, Meta, Other } kind = Other;
+        std::size_t node = kNone;
+        std::string key;
+    };
+    std::vector<Frame> frames_;
+
+    bool value() { return true; }
+    void push(Frame::Kind kind, std::size_t node = kNone) {
+        frames_.emplace_back();
+        frames_.back().kind = kind;
+        frames_.back().node = node;
+    }
+    bool end() {
+        frames_.pop_back();
+        return true;
+    }
+    std::size_t newNode() {
+        nodes.emplace_back();
+        return nodes.size() - 1;
+    }
+    void appendChild(std::size_t parent, std::size_t child) {
+        JsonBookmark& owner = nodes[parent];
+        if (owner.lastChild == kNone) owner.firstChild = child;
+        else nodes[owner.lastChild].nextSibling = child;
+        owner.lastChild = child;
+    }
+};
+
+std::int64_t lastVisitOf(const JsonBookmark& link) {
+    if (std::int64_t used = timeFromText(link.dateLastUsed); used > 0) return used;
+    return timeFromText(link.lastVisitedDesktop);
 }
 
 // A root's contents in pre-order, without recursion: a damaged file may nest deeply.
-void collectChildren(const Json& root, BrowserBookmarkCollector& collector) {
-    struct Level {
-        const Json* children;
-        std::size_t next;
-    };
-    std::vector<Level> levels{{childrenOf(root), 0}};
-    while (!levels.empty()) {
-        Level& level = levels.back();
-        if (level.next >= level.children->size()) {
-            levels.pop_back();
+void collectChildren(const std::vector<JsonBookmark>& nodes, std::size_t root, BrowserBookmarkCollector& collector) {
+    std::vector<std::size_t> next{nodes[root].firstChild};  // per level, the node to visit
+    while (!next.empty()) {
+        std::size_t index = next.back();
+        if (index == kNone) {
+            next.pop_back();
             continue;
         }
-        const Json& node = (*level.children)[level.next++];
-        unsigned depth = static_cast<unsigned>(levels.size());
-        std::string_view type = stringField(node, "type");
-        if (type == "url") {
-            collector.addLink(depth, stringField(node, "name"), stringField(node, "url"), timeField(node, "date_added"),
-                              lastVisitOf(node));
-        } else if (type == "folder") {
-            collector.addFolder(depth, stringField(node, "name"), timeField(node, "date_added"));
-            if (const Json* children = childrenOf(node)) levels.push_back({children, 0});
+        const JsonBookmark& node = nodes[index];
+        next.back() = node.nextSibling;
+        unsigned depth = static_cast<unsigned>(next.size());
+        if (node.type == "url") {
+            collector.addLink(depth, node.name, node.url, timeFromText(node.dateAdded), lastVisitOf(node));
+        } else if (node.type == "folder") {
+            collector.addFolder(depth, node.name, timeFromText(node.dateAdded));
+            next.push_back(node.firstChild);
         }
     }
 }
 
-const Json* rootsOf(const Json& document) {
-    if (!document.is_object()) return nullptr;
-    auto roots = document.find("roots");
-    if (roots == document.end() || !roots->is_object()) return nullptr;
-    for (const ChromiumRoot& root : kRoots) {
-        auto found = roots->find(root.key);
-        if (found != roots->end() && childrenOf(*found)) return &*roots;
-    }
-    return nullptr;
+// Parsed without exceptions: a damaged file is an answer, not an error.
+bool parseBookmarks(std::string_view text, BookmarksSax& sax) {
+    return Json::sax_parse(text.begin(), text.end(), &sax, nlohmann::detail::input_format_t::json, true, false);
 }
 
 }  // namespace
@@ -104,18 +216,15 @@ std::int64_t unixSecondsFromChromiumTime(std::int64_t microseconds) {
 }
 
 BrowserRead readChromiumBookmarks(std::string_view json) {
-    Json document = parsed(json);
-    if (document.is_discarded()) return browserReadFailed(BrowserReadFailure::NotJson, "not JSON");
-    const Json* roots = rootsOf(document);
-    if (!roots) return browserReadFailed(BrowserReadFailure::NotBookmarks, "no bookmark roots in the JSON");
+    BookmarksSax sax;
+    if (!parseBookmarks(json, sax)) return browserReadFailed(BrowserReadFailure::NotJson, "not JSON");
+    if (!sax.hasBookmarks()) return browserReadFailed(BrowserReadFailure::NotBookmarks, "no bookmark roots in the JSON");
     BrowserBookmarkCollector collector;
-    for (const ChromiumRoot& key : kRoots) {
-        auto root = roots->find(key.key);
-        if (root == roots->end()) continue;
-        const Json* children = childrenOf(*root);
-        if (!children || children->empty()) continue;
-        collector.addRootFolder(key.title, timeField(*root, "date_added"));
-        collectChildren(*root, collector);
+    for (std::size_t i = 0; i < std::size(kRoots); ++i) {
+        std::size_t root = sax.roots[i];
+        if (root == kNone || sax.nodes[root].firstChild == kNone) continue;
+        collector.addRootFolder(kRoots[i].title, timeFromText(sax.nodes[root].dateAdded));
+        collectChildren(sax.nodes, root, collector);
     }
     BrowserRead read;
     read.bookmarks = collector.finish();
@@ -123,16 +232,16 @@ BrowserRead readChromiumBookmarks(std::string_view json) {
 }
 
 bool looksLikeChromiumBookmarks(std::string_view text) {
-    std::size_t start = text.find_first_not_of(" \t\r\n");
-    if (text.compare(0, 3, "\xEF\xBB\xBF") == 0) start = text.find_first_not_of(" \t\r\n", 3);
+    std::size_t start = text.compare(0, 3, "\xEF\xBB\xBF") == 0 ? 3 : 0;
+    start = text.find_first_not_of(" \t\r\n", start);
     if (start == std::string_view::npos || text[start] != '{') return false;
-    Json document = parsed(text);
-    return !document.is_discarded() && rootsOf(document) != nullptr;
+    BookmarksSax sax;
+    return parseBookmarks(text, sax) && sax.hasBookmarks();
 }
 
 std::map<std::string, std::string> chromiumProfileNames(std::string_view localStateJson) {
     std::map<std::string, std::string> names;
-    Json state = parsed(localStateJson);
+    Json state = Json::parse(localStateJson.begin(), localStateJson.end(), nullptr, false);
     if (state.is_discarded() || !state.is_object()) return names;
     auto profile = state.find("profile");
     if (profile == state.end() || !profile->is_object()) return names;
