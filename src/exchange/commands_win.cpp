@@ -6,6 +6,7 @@
 #include "app/dialogs_win.h"
 #include "app/file_dialogs_win.h"
 #include "app/text_win.h"
+#include "exchange/browser_import_win.h"
 #include "exchange/csv.h"
 #include "exchange/favorites.h"
 #include "exchange/favorites_fs_win.h"
@@ -141,6 +142,9 @@ bool handleExchangeCommand(App& app, int command) {
     case CMD_IMPORT_NETSCAPE: importNetscapeFile(app); return true;
     case CMD_IMPORT_CSV: importCsvFile(app); return true;
     case CMD_IMPORT_FAVORITES: importFavoritesFolder(app); return true;
+    case CMD_IMPORT_BROWSER:
+        importFromBrowser(app.instance, app.mainWindow, app.document, app.treeView, windowsBrowserFolders());
+        return true;
     }
     return false;
 }

@@ -4,7 +4,7 @@
 
 namespace perchlet {
 
-// Commands 113-116, 120-122 and 140-143; returns false for any other identifier.
+// Commands 113-116, 120-122, 125 and 140-143; returns false for any other identifier.
 bool handleExchangeCommand(App& app, int command);
 
 }  // namespace perchlet
