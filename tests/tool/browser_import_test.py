@@ -193,10 +193,6 @@ def check_conversion(name, source, expected, work):
         note = "%d separator(s) and %d place: query(ies) left out" % (expected.separators, expected.queries)
         if note not in stderr:
             fail("%s: the note of what was left out is missing (want %r, have %r)" % (name, note, stderr))
-    # Another format written from it reads back: the tool's other writers take it as it is.
-    html = os.path.join(work, name + ".html")
-    if run("convert", source, html).returncode != 0 or run("show", html).returncode != 0:
-        fail("%s: conversion to a Netscape file does not read back" % name)
 
 
 def make_places(sql_path, target):
@@ -300,9 +296,8 @@ def check_profile_listing(work):
     chrome = os.path.join(local, "Google", "Chrome", "User Data")
     edge = os.path.join(local, "Microsoft", "Edge", "User Data")
     linux_chromium = os.path.join(home, ".config", "chromium")
-    for folder in ("Default", "Profile 2", "Profile 10", "System Profile"):
-        os.makedirs(os.path.join(chrome, folder))
-        shutil.copy(os.path.join(FIXTURES, "Bookmarks"), os.path.join(chrome, folder))
+    os.makedirs(os.path.join(chrome, "Default"))
+    shutil.copy(os.path.join(FIXTURES, "Bookmarks"), os.path.join(chrome, "Default"))
     shutil.copy(os.path.join(FIXTURES, "Local State"), chrome)
     os.makedirs(os.path.join(edge, "Default"))
     with open(os.path.join(edge, "Default", "Bookmarks"), "w") as damaged:
@@ -325,8 +320,6 @@ def check_profile_listing(work):
                          if i[0] == "link"])
     want = [
         ["Google Chrome", "仕事用", str(fixture_links), os.path.join(chrome, "Default", "Bookmarks")],
-        ["Google Chrome", "Person 2", str(fixture_links), os.path.join(chrome, "Profile 2", "Bookmarks")],
-        ["Google Chrome", "Profile 10", str(fixture_links), os.path.join(chrome, "Profile 10", "Bookmarks")],
         ["Microsoft Edge", "Default", "unreadable: not JSON", os.path.join(edge, "Default", "Bookmarks")],
         ["Chromium", "Default", str(real_links), os.path.join(linux_chromium, "Default", "Bookmarks")],
         ["Firefox", "default-release", str(firefox_links), os.path.join(profile, "places.sqlite")],
@@ -342,36 +335,17 @@ def check_profile_listing(work):
 
 
 def check_damaged(work):
-    """Files that are not what they claim: refused with exit 1, never a crash or an empty success."""
-    def write(name, data):
-        path = os.path.join(work, name)
-        with open(path, "wb") as f:
-            f.write(data)
-        return path
-
-    no_tables = os.path.join(work, "other.sqlite")
-    db = sqlite3.connect(no_tables)
-    db.execute("CREATE TABLE notes (id INTEGER)")
-    db.commit()
-    db.close()
-    with open(os.path.join(work, "fixture", "places.sqlite"), "rb") as f:
-        good = f.read()
-    cases = [
-        ("not JSON", write("Bookmarks-broken", b'{"roots": {"bookmark_bar": {"children": [')),
-        ("JSON without roots", write("Bookmarks-other", b'{"roots": {"elsewhere": {}}}')),
-        ("SQLite without bookmark tables", no_tables),
-        ("SQLite header and garbage", write("garbage.sqlite", b"SQLite format 3\0" + b"\xff" * 5000)),
-        ("a database cut short", write("cut.sqlite", good[:len(good) // 3])),
-    ]
-    for name, path in cases:
-        for source in ("chromium", "firefox"):
-            result = run("convert", path, os.path.join(work, "out.dat"), "--from", source)
-            if result.returncode != 1:
-                fail("%s (--from %s): exit %d, want 1" % (name, source, result.returncode))
-    # A Bookmarks file cut short is no Netscape or data file either: told from its content, it is refused.
-    result = run("convert", os.path.join(work, "Bookmarks-broken"), os.path.join(work, "out.dat"))
-    if result.returncode != 1:
-        fail("a broken Bookmarks file without --from: exit %d, want 1" % result.returncode)
+    """A damaged file is refused with exit 1, told from its content or named by --from."""
+    broken = os.path.join(work, "Bookmarks-broken")
+    with open(broken, "wb") as f:
+        f.write(b'{"roots": {"bookmark_bar": {"children": [')
+    cut = os.path.join(work, "cut.sqlite")
+    with open(os.path.join(work, "fixture", "places.sqlite"), "rb") as f, open(cut, "wb") as out:
+        out.write(f.read()[:4096 + 100])
+    for args in ([broken], [broken, "--from", "chromium"], [cut], [cut, "--from", "firefox"]):
+        result = run("convert", args[0], os.path.join(work, "out.dat"), *args[1:])
+        if result.returncode != 1:
+            fail("%s: exit %d, want 1" % (" ".join(args), result.returncode))
 
 
 def main():

