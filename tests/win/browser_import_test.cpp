@@ -17,7 +17,6 @@
 #include "app/text_win.h"
 #include "exchange/browser_import_win.h"
 #include "main_window_fixture.h"
-#include "tree/tree_population.h"
 
 using namespace perchlet;
 using namespace perchlet::testing;
