@@ -19,7 +19,7 @@
 #include "exchange/browser_profiles.h"
 #include "exchange/netscape.h"
 #include "store/encoding.h"
-#include "tree/tree_population.h"
+#include "store/tree_population.h"
 
 using namespace perchlet;
 namespace fs = std::filesystem;
@@ -98,6 +98,13 @@ bool makePlaces(const fs::path& file, int folders, int linksPerFolder) {
     return made;
 }
 
+// The address as an attribute value: its "&" as a reference, as browsers write it.
+std::string attributeOf(const std::string& address) {
+    std::string out;
+    for (char c : address) out += c == '&' ? std::string("&amp;") : std::string(1, c);
+    return out;
+}
+
 std::string netscapeFile(int folders, int linksPerFolder) {
     std::string out = "<!DOCTYPE NETSCAPE-Bookmark-file-1>\r\n"
                       "<META HTTP-EQUIV=\"Content-Type\" CONTENT=\"text/html; charset=UTF-8\">\r\n"
@@ -108,7 +115,7 @@ std::string netscapeFile(int folders, int linksPerFolder) {
         out += "    <DT><H3 ADD_DATE=\"1695526400\">" + std::string(u8"フォルダ ") + std::to_string(f) +
                "</H3>\r\n    <DL><p>\r\n";
         for (int l = 0; l < linksPerFolder; ++l, ++serial)
-            out += "        <DT><A HREF=\"" + escapeHtmlAttribute(pageAddress(serial)) +
+            out += "        <DT><A HREF=\"" + attributeOf(pageAddress(serial)) +
                    "\" ADD_DATE=\"1695526400\" LAST_VISIT=\"1700526400\">" + pageTitle(serial) + "</A>\r\n";
         out += "    </DL><p>\r\n";
     }

@@ -33,9 +33,10 @@
 #include "exchange/netscape.h"
 #include "exchange/tree_html.h"
 #include "find_commands.h"
+#include "perchlet_version.h"
 #include "store/data_file.h"
 #include "store/encoding.h"
-#include "tree/tree_population.h"
+#include "store/tree_population.h"
 
 using namespace perchlet;
 namespace fs = std::filesystem;
@@ -162,6 +163,8 @@ Failure readDataFile(const fs::path& path, Document& document) {
     FallbackIcons icons;
     DataFileReadResult result = loadDataFile(text, document, icons);
     if (result.rejected) return displayed(path) + " is not a data file";
+    if (result.noRecord)
+        return displayed(path) + " has [List] blocks but no readable record (each needs ItemNum= and TitleName=)";
     document.serials.value = result.nextCounter;
     return std::nullopt;
 }
@@ -398,6 +401,7 @@ struct Options {
 void printUsage(std::FILE* stream) {
     std::fprintf(stream,
                  "usage: %s show FILE [--from FORMAT]\n"
+                 "       %s --version\n"
                  "       %s convert IN OUT [--from FORMAT] [--to FORMAT]\n"
                  "formats read: %s; written: %s\n"
                  "  datafile   the program's own data file (.dat)\n"
@@ -427,7 +431,7 @@ void printUsage(std::FILE* stream) {
                  "places) and HOME (~/.config/..., ~/.mozilla/firefox), one a line: browser,\n"
                  "profile, number of links and the bookmarks file, separated by tabs. A profile\n"
                  "whose file cannot be read shows why instead of a number, and the exit code is 1.\n",
-                 kProgram, kProgram, formatNames(true).c_str(), formatNames(false).c_str(), kProgram);
+                 kProgram, kProgram, kProgram, formatNames(true).c_str(), formatNames(false).c_str(), kProgram);
 }
 
 int usageError(const std::string& message) {
@@ -573,6 +577,10 @@ int main(int argc, char** argv) {
     if (argc == 2 && (std::strcmp(argv[1], "--help") == 0 || std::strcmp(argv[1], "-h") == 0)) {
         printUsage(stdout);
         printFindUsage(stdout);
+        return kExitOk;
+    }
+    if (argc == 2 && std::strcmp(argv[1], "--version") == 0) {
+        std::printf("%s %s\n", kProgram, PERCHLET_VERSION_TEXT);
         return kExitOk;
     }
     if (argc >= 2 && isFindCommand(argv[1])) return runFindCommand(argc, argv);

@@ -2,9 +2,10 @@
 
 #include <shlobj.h>
 
-#include "app/command_ids.h"
-#include "app/dialogs_win.h"
-#include "app/text_win.h"
+#include "shell/command_ids.h"
+#include "shell/dialogs_win.h"
+#include "shell/text_win.h"
+#include "shell/window_state_win.h"
 
 namespace perchlet {
 
@@ -74,11 +75,11 @@ void fillList(HWND dialog, const std::vector<ListedProfile>& profiles) {
 }
 
 INT_PTR CALLBACK chooserProc(HWND dialog, UINT message, WPARAM wParam, LPARAM lParam) {
-    auto* state = reinterpret_cast<ChooserState*>(GetWindowLongPtrW(dialog, DWLP_USER));
+    ChooserState* state = dialogState<ChooserState>(dialog, message, lParam);
+    if (!state) return FALSE;
     switch (message) {
     case WM_INITDIALOG:
-        SetWindowLongPtrW(dialog, DWLP_USER, lParam);
-        fillList(dialog, *reinterpret_cast<ChooserState*>(lParam)->profiles);
+        fillList(dialog, *state->profiles);
         return TRUE;
     case WM_COMMAND:
         if (LOWORD(wParam) == IDC_BROWSER_LIST && HIWORD(wParam) == LBN_DBLCLK) {

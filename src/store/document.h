@@ -2,8 +2,8 @@
 #pragma once
 #include <string>
 
+#include "store/bookmark_tree.h"
 #include "store/item_list.h"
-#include "tree/bookmark_tree.h"
 
 namespace perchlet {
 
@@ -12,7 +12,6 @@ struct Document {
     BookmarkTree tree;
     SerialCounter serials;
     std::string fileName;  // shown in the caption
-    std::string filePath;  // where Save writes; empty = ask
     bool modified = false;
     bool loaded = false;
 };

@@ -13,8 +13,8 @@
 
 #include <sqlite3.h>
 
-#include "app/command_ids.h"
-#include "app/text_win.h"
+#include "shell/command_ids.h"
+#include "shell/text_win.h"
 #include "exchange/browser_import_win.h"
 #include "main_window_fixture.h"
 

@@ -1,4 +1,4 @@
-#include "tree/tree_population.h"
+#include "store/tree_population.h"
 
 #include "store/encoding.h"
 
@@ -74,7 +74,7 @@ NodeId newItemUnder(Document& document, NodeId parent, const NewItemFields& fiel
     record.itemNumber = number;
     record.parentNumber = static_cast<std::uint32_t>(parentNumber);
     record.title = fitText(filterText(fields.title, TextFilter::SingleLine));
-    record.locator = fitText(fields.locator);
+    record.locator = fitAddress(fields.locator);
     record.comment = fitText(filterText(fields.comment, TextFilter::CrRemoving));
     record.lastModified = "000000";
     record.addDate = dateStampNow();
