@@ -61,6 +61,11 @@ foreach(name iexplore netscp netscape opera firefox mozilla sleipnir otherbrowse
                      COMMAND ${CMAKE_COMMAND} -E copy $<TARGET_FILE:test_browser> ${CMAKE_BINARY_DIR}/browsers/${name}.exe)
 endforeach()
 add_dependencies(win_tests test_browser)
+# Holds a places.sqlite open with a WAL, as a running Firefox does, for the browser import test.
+add_executable(places_holder tests/places_holder/places_holder.cpp)
+target_link_libraries(places_holder PRIVATE perchlet_sqlite)
+target_link_options(places_holder PRIVATE -municode)
+add_dependencies(win_tests places_holder)
 
 file(GLOB E2E_TEST_SOURCES CONFIGURE_DEPENDS ${CMAKE_SOURCE_DIR}/tests/e2e/*.cpp)
 add_executable(e2e_tests ${E2E_TEST_SOURCES})
@@ -102,6 +107,13 @@ add_test(NAME tool_windows
          WORKING_DIRECTORY ${CMAKE_SOURCE_DIR})
 set_tests_properties(tool_windows PROPERTIES TIMEOUT 300
                      PASS_REGULAR_EXPRESSION "Bookmarks Toolbar\tfolder")
+
+# The console tool as a Windows program reads a Chromium Bookmarks file, JSON and all.
+add_test(NAME tool_windows_browser_file
+         COMMAND ${WINE_RUN} $<TARGET_FILE:perchlet-tool> show tests/data/browsers/Bookmarks
+         WORKING_DIRECTORY ${CMAKE_SOURCE_DIR})
+set_tests_properties(tool_windows_browser_file PROPERTIES TIMEOUT 300
+                     PASS_REGULAR_EXPRESSION "もっと深い\tfolder")
 
 # Open-time benchmark of the real program under Wine (run by hand: bench/open_time.sh).
 add_executable(open_time_bench bench/open_time_bench.cpp)
