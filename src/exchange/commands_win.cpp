@@ -2,6 +2,7 @@
 
 #include <functional>
 
+#include "exchange/browser_import_win.h"
 #include "exchange/csv.h"
 #include "exchange/favorites.h"
 #include "exchange/favorites_fs_win.h"
@@ -156,6 +157,12 @@ void importFavoritesFolder(ExchangeContext& context) {
         warn(context, "1000件を超えたため、その先は読み込みませんでした。", kImportCaption);
     context.workspace.treeView.select(target);
     sayMarkedItems(context.workspace.mainWindow, result.markedItems, result.firstMarkedTitle);
+}
+
+void importFromBrowserProfile(ExchangeContext& context) {
+    Workspace& workspace = context.workspace;
+    importFromBrowser(workspace.instance, workspace.mainWindow, workspace.document, workspace.treeView,
+                      windowsBrowserFolders());
 }
 
 }  // namespace perchlet
