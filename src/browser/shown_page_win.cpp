@@ -17,15 +17,15 @@ namespace perchlet {
 namespace {
 
 constexpr char kInfoCaption[] = "ブラウザ情報の取得";
-constexpr char kConfirmCaption[] = "下記の情報を新規アイテムとして登録します。";
+constexpr char kConfirmCaption[] = "表示中のURLを登録";
 
 std::u16string_view utf16(const std::wstring& text) {
     return {reinterpret_cast<const char16_t*>(text.data()), text.size()};
 }
 
-// Shown for confirmation in the form a DDE reply has.
+// Shown for confirmation in the form a DDE reply has, after the question.
 std::string confirmationText(const BrowserPage& page) {
-    return "\"" + page.address + "\",\"" + page.title + "\"";
+    return "次の情報を新しい項目として登録しますか？\r\n\r\n\"" + page.address + "\",\"" + page.title + "\"";
 }
 
 }  // namespace
@@ -43,7 +43,8 @@ std::optional<BrowserPage> readPageFromWindow(HWND owner, HWND browser, int kind
     if (!reading.problem.empty()) showMessage(owner, reading.problem, kInfoCaption, MB_OK | MB_ICONWARNING);
     // Characters that Shift-JIS lacks stay in the address as percent-encoded UTF-8.
     page.address = fitText(utf16ToShiftJis(utf16(reading.address), Unrepresentable::PercentEncode));
-    if (showMessage(owner, confirmationText(page), kConfirmCaption, MB_OKCANCEL) != IDOK) return std::nullopt;
+    if (showMessage(owner, confirmationText(page), kConfirmCaption, MB_OKCANCEL | MB_ICONQUESTION) != IDOK)
+        return std::nullopt;
     return page;
 }
 

@@ -121,7 +121,10 @@ void importFromBrowser(HINSTANCE instance, HWND owner, Document& document, TreeV
                        const BrowserHomeFolders& folders) {
     NodeId target = treeView.selectedNode();
     if (target == kNoNode) {
-        showMessage(owner, "はじめに挿入するフォルダを指定して下さい。", "ツリーアイテムが選択されていません", MB_OK);
+        bool empty = document.tree.firstTopLevel() == kNoNode;
+        const char* text = !empty ? "読み込む先のフォルダをツリーで選択して下さい。"
+                                  : "先に ファイル → 新規作成 か データファイルを開く で、読み込む先を用意して下さい。";
+        showMessage(owner, text, kCaption, MB_OK | MB_ICONWARNING);
         return;
     }
     std::vector<ListedProfile> profiles = listProfiles(folders);

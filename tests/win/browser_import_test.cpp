@@ -265,7 +265,7 @@ TEST_F(BrowserImportTest, WithoutSelectionOrProfilesNothingIsAsked) {
         bool select;
         std::wstring said;
     } cases[] = {
-        {false, L"はじめに挿入するフォルダを指定して下さい。"},
+        {false, L"読み込む先のフォルダをツリーで選択して下さい。"},
         {true, L"ブラウザのブックマークが見つかりませんでした。"},
     };
     for (const Case& c : cases) {

@@ -240,7 +240,8 @@ TEST_F(ModernBrowsers, RecordShownPageRestoresTheClipboard) {
         std::vector<std::string> events = browsers->eventsSince(mark);
         EXPECT_EQ(events, (std::vector<std::string>{"key ctrl+L", "key ctrl+C", "key escape"})) << joined(events);
         ASSERT_EQ(asked.size(), 1u);
-        EXPECT_TRUE(asked[0].caption == L"下記の情報を新規アイテムとして登録します。");
+        EXPECT_TRUE(asked[0].caption == L"表示中のURLを登録");
+        EXPECT_EQ(asked[0].type, static_cast<UINT>(MB_OKCANCEL | MB_ICONQUESTION));
         const BookmarkItem& record = *nodeRecord(app().document, app().document.tree.lastChild(root));
         EXPECT_EQ(record.title, "Page " + address);
         EXPECT_EQ(record.locator, address);
