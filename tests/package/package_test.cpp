@@ -46,6 +46,21 @@ bool waitForCaption(HWND window, const std::wstring& caption, DWORD milliseconds
     return false;
 }
 
+// Pixels darker than the empty pane's white: the first-run hint is drawn in grey there.
+int drawnPixels(HWND pane) {
+    RECT rect{};
+    GetWindowRect(pane, &rect);
+    HDC screen = GetDC(nullptr);
+    int drawn = 0;
+    for (int y = rect.top + 4; y < rect.bottom - 4; y += 2)
+        for (int x = rect.left + 4; x < rect.right - 4; x += 2) {
+            COLORREF colour = GetPixel(screen, x, y);
+            if (colour != CLR_INVALID && GetRValue(colour) < 0xE0) ++drawn;
+        }
+    ReleaseDC(nullptr, screen);
+    return drawn;
+}
+
 void closeProgram(Process& program, HWND window) {
     PostMessageW(window, WM_CLOSE, 0, 0);
     DWORD code = 0;
@@ -62,7 +77,8 @@ TEST(Package, StartsAloneOpensTheSampleAndItsHelp) {
     HWND window = waitForWindow(program.id, L"perchlet-MainWndClass", 30000);
     ASSERT_NE(window, nullptr);
     EXPECT_TRUE(waitForCaption(window, L"Perchlet", 5000)) << "a first run opens no file";
-    Sleep(500);
+    Sleep(700);
+    EXPECT_GT(drawnPixels(GetDlgItem(window, kTreeViewId)), 50) << "the empty pane shows no hint";
     if (!options().artifacts.empty()) saveScreenshot(options().artifacts + L"\\package_first_run.bmp");
 
     PostMessageW(window, WM_COMMAND, kOpenDataFile, 0);
