@@ -129,9 +129,16 @@ int openModeOfCommand(int command) {
 std::string slotLabel(int slot, std::string_view browserPath) {
     static constexpr const char* kLabels[] = {"デフォルトブラウザ(", "セカンドブラウザ(", "サードブラウザ("};
     if (slot < 1 || slot > 3) return {};
-    // A slot with no browser says so rather than showing empty brackets.
+    // A slot with no browser says so, and one of no known kind shows its program's name,
+    // rather than empty brackets.
     if (!isBrowserConfigured(browserPath)) return std::string(kLabels[slot - 1]) + "未設定)";
-    return std::string(kLabels[slot - 1]) + browserDisplayName(browserKindOf(browserPath)) + ")";
+    std::string name = browserDisplayName(browserKindOf(browserPath));
+    if (name.find_first_not_of(' ') == std::string::npos) {
+        std::string_view path = browserPath;
+        while (!path.empty() && path.back() == '"') path.remove_suffix(1);
+        name = baseName(path);
+    }
+    return std::string(kLabels[slot - 1]) + name + ")";
 }
 
 RunningPlan runningPlan(int kind, LaunchStyle style) {

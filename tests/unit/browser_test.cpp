@@ -103,6 +103,7 @@ TEST(OpenModes, SlotLabelsCarryTheDisplayName) {
     EXPECT_EQ(slotLabel(1, "C:\\x\\iexplore.exe"), "デフォルトブラウザ(IEXPLORE)");
     EXPECT_EQ(slotLabel(2, "C:\\x\\firefox.exe"), "セカンドブラウザ(Firefox)");
     EXPECT_EQ(slotLabel(3, ""), "サードブラウザ(未設定)");
+    EXPECT_EQ(slotLabel(1, "C:\\windows\\system32\\winebrowser.EXE"), "デフォルトブラウザ(winebrowser)");
     EXPECT_FALSE(isBrowserConfigured("ab"));
     EXPECT_TRUE(isBrowserConfigured("a.e"));
 }
