@@ -95,24 +95,10 @@ NewItemFields readFields(HWND panel) {
 
 void addNewItem(App& app, HWND panel) { newItemUnderSelection(app, readFields(panel)); }
 
-// The kind, images, dates and mark stay, even when the new address would make another kind.
 void replaceSelected(App& app, HWND panel) {
     NodeId node = app.treeView.selectedNode();
     if (node == kNoNode) return;
-    NewItemFields fields = readFields(panel);
-    app.document.tree.setText(node, fields.title);
-    if (BookmarkItem* record = nodeRecord(app.document, node)) {
-        record->title = filterText(fields.title, TextFilter::SingleLine);
-        record->locator = fields.locator;
-        record->comment = fields.comment;
-        std::int32_t x = decimalValue(fields.x);
-        std::int32_t y = decimalValue(fields.y);
-        record->windowLeft = x;
-        record->windowTop = y;
-        record->windowRight = x + decimalValue(fields.width);
-        record->windowBottom = y + decimalValue(fields.height);
-        app.document.tree.recordChanged(node);
-    }
+    if (!replaceItemFields(app.document, node, readFields(panel))) app.document.tree.setText(node, readFields(panel).title);
     SetFocus(app.treeView.window());
     app.document.modified = true;
 }

@@ -3,6 +3,7 @@
 #include <string>
 
 #include "store/item_list.h"
+#include "store/undo_history.h"
 #include "tree/bookmark_tree.h"
 
 namespace perchlet {
@@ -15,6 +16,7 @@ struct Document {
     std::string filePath;  // where Save writes; empty = ask
     bool modified = false;
     bool loaded = false;
+    UndoHistory history;
 };
 
 // A new item number of this kind and depth: the serial counter advances, and serials that
