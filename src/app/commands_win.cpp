@@ -12,6 +12,7 @@
 #include "panels/options_panel_win.h"
 #include "store/document_commands_win.h"
 #include "tree/edit_commands_win.h"
+#include "tree/undo_commands_win.h"
 #include "web/update_check_win.h"
 
 namespace perchlet {
@@ -68,6 +69,12 @@ bool dispatchCommand(App& app, WPARAM wParam) {
         return true;
     case CMD_FIND:
         openFindWindow(app);
+        return true;
+    case CMD_UNDO:
+        if (undoLastStep(app.document, app.treeView)) showSelectionInEditor(app);
+        return true;
+    case CMD_REDO:
+        if (redoLastStep(app.document, app.treeView)) showSelectionInEditor(app);
         return true;
     case CMD_OPTIONS_PANEL:
         openOptionsPanel(app);

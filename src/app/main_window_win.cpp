@@ -255,6 +255,7 @@ LRESULT CALLBACK mainWindowProc(HWND window, UINT message, WPARAM wParam, LPARAM
         break;
     case WM_LBUTTONUP:
         if (GetCapture() == window) {
+            UndoStep step(app.document, "移動");
             if (dropTreeDrag(app)) app.document.modified = true;
             ReleaseCapture();
         }

@@ -424,7 +424,11 @@ bool handleBrowserCommand(App& app, int command) {
     }
     switch (command) {
     case CMD_RESTORE_BROWSER_POS: restoreBrowserWindow(app); return true;
-    case CMD_RECORD_BROWSER_PAGE: recordBrowserPage(app); return true;
+    case CMD_RECORD_BROWSER_PAGE: {
+        UndoStep step(app.document, "URLの登録");
+        recordBrowserPage(app);
+        return true;
+    }
     }
     return false;
 }

@@ -138,6 +138,9 @@ bool handleExchangeCommand(App& app, int command) {
     case CMD_EXPORT_SUB_FAVORITES:
         exportFavoritesFolder(app, command == CMD_EXPORT_FAVORITES);
         return true;
+    }
+    UndoStep step(app.document, "インポート");
+    switch (command) {
     case CMD_IMPORT_NETSCAPE: importNetscapeFile(app); return true;
     case CMD_IMPORT_CSV: importCsvFile(app); return true;
     case CMD_IMPORT_FAVORITES: importFavoritesFolder(app); return true;

@@ -187,9 +187,21 @@ void takeBrowserRectangle(App& app, HWND panel) {
 
 void onButton(App& app, HWND panel, int id) {
     switch (id) {
-    case IDC_EDIT_NEW: addNewItem(app, panel); break;
-    case IDC_EDIT_REPLACE: replaceSelected(app, panel); break;
-    case IDC_EDIT_DELETE: deleteSelected(app, panel); break;
+    case IDC_EDIT_NEW: {
+        UndoStep step(app.document, "新規登録");
+        addNewItem(app, panel);
+        break;
+    }
+    case IDC_EDIT_REPLACE: {
+        UndoStep step(app.document, "差し替え");
+        replaceSelected(app, panel);
+        break;
+    }
+    case IDC_EDIT_DELETE: {
+        UndoStep step(app.document, "削除");
+        deleteSelected(app, panel);
+        break;
+    }
     case IDC_EDIT_SAVE: handleDocumentCommand(app, CMD_SAVE); break;
     case IDC_EDIT_CLOSE: PostMessageW(panel, kCloseEditorMessage, 0, 0); break;
     case IDC_EDIT_FILE_NAME: takeChosenFile(panel); break;

@@ -48,7 +48,10 @@ SaveOutcome writeDocumentText(App& app, const std::string& text, std::wstring pa
 // remembered: the next Save asks again). The modified flag clears only when written.
 bool saveDocument(App& app) {
     SaveOutcome outcome = writeDocumentText(app, writeWholeDocument(app.document), app.documentPath);
-    if (outcome == SaveOutcome::Written) app.document.modified = false;
+    if (outcome == SaveOutcome::Written) {
+        app.document.modified = false;
+        app.document.history.markSaved();
+    }
     return outcome != SaveOutcome::NotWritten;
 }
 
@@ -121,6 +124,7 @@ void saveAs(App& app) {
     app.document.fileName = displayedFileName(path);
     showFileNameInCaption(app);
     app.document.modified = false;
+    app.document.history.markSaved();
 }
 
 void importDataFileUnderSelection(App& app) {
@@ -220,7 +224,11 @@ bool handleDocumentCommand(App& app, int command) {
     case CMD_NEW_DOCUMENT: newDocument(app); return true;
     case CMD_SAVE: save(app); return true;
     case CMD_SAVE_AS: saveAs(app); return true;
-    case CMD_IMPORT_DATA_FILE: importDataFileUnderSelection(app); return true;
+    case CMD_IMPORT_DATA_FILE: {
+        UndoStep step(app.document, "インポート");
+        importDataFileUnderSelection(app);
+        return true;
+    }
     case CMD_EXPORT_SUB_DATA_FILE: exportSelectedSubtree(app); return true;
     }
     return false;

@@ -7,6 +7,8 @@
 #include "tree/new_item_win.h"
 #include "tree/tree_edit.h"
 
+#include <optional>
+
 namespace perchlet {
 
 namespace {
@@ -29,7 +31,10 @@ void moveSelection(App& app, SiblingDirection direction) {
         app.treeView.collapseAndForget(moved);
         app.treeView.collapseAndForget(other);
         NodeId shown = swapWithSibling(app.document, moved, direction);
-        if (shown != kNoNode) app.treeView.select(shown);
+        if (shown != kNoNode) {
+            app.document.history.setFocus(moved, shown);
+            app.treeView.select(shown);
+        }
     }
     app.document.modified = true;
 }
@@ -96,9 +101,36 @@ void newFolder(App& app) {
     newItemUnderSelection(app, fields);
 }
 
+// The name each changing command gives its undo step; nullptr for those that change nothing.
+const char* stepNameOf(int command) {
+    switch (command) {
+    case CMD_EMPHASIS: return "強調";
+    case CMD_MOVE_UP:
+    case ACC_MOVE_UP: return "上へ移動";
+    case CMD_MOVE_DOWN:
+    case ACC_MOVE_DOWN: return "下へ移動";
+    case CMD_CUT:
+    case ACC_CUT: return "切り取り";
+    case CMD_PASTE:
+    case ACC_PASTE: return "貼り付け";
+    case CMD_DELETE:
+    case ACC_DELETE_ASK:
+    case ACC_DELETE_NOW: return "削除";
+    case CMD_NEW_FOLDER: return "新しいフォルダ";
+    }
+    return nullptr;
+}
+
+// Opens the command's undo step, for as long as step lives.
+void openStepFor(std::optional<UndoStep>& step, App& app, int command) {
+    if (const char* name = stepNameOf(command)) step.emplace(app.document, name);
+}
+
 }  // namespace
 
 bool handleEditCommand(App& app, int command) {
+    std::optional<UndoStep> step;
+    openStepFor(step, app, command);
     switch (command) {
     case CMD_EMPHASIS: toggleEmphasisOfSelection(app); return true;
     case CMD_MOVE_UP: moveSelection(app, SiblingDirection::Up); return true;
@@ -113,6 +145,8 @@ bool handleEditCommand(App& app, int command) {
 }
 
 void handleTreeKeyCommand(App& app, int command) {
+    std::optional<UndoStep> step;
+    openStepFor(step, app, command);
     switch (command) {
     case ACC_MOVE_UP: moveSelection(app, SiblingDirection::Up); break;
     case ACC_MOVE_DOWN: moveSelection(app, SiblingDirection::Down); break;

@@ -4,6 +4,7 @@
 #include "app/command_ids.h"
 #include "browser/open_link_win.h"
 #include "tree/edit_commands_win.h"
+#include "tree/undo_commands_win.h"
 
 namespace perchlet {
 
@@ -25,6 +26,11 @@ LRESULT CALLBACK treeKeyProc(HWND tree, UINT message, WPARAM wParam, LPARAM lPar
     // Ctrl+F arrives here with the other accelerators; the find window is the main window's.
     if (message == WM_COMMAND && LOWORD(wParam) == CMD_FIND)
         return SendMessageW(GetParent(tree), WM_COMMAND, CMD_FIND, 0);
+    // Undo and redo are the main window's too, unless an edit has the keys.
+    if (message == WM_COMMAND && (LOWORD(wParam) == CMD_UNDO || LOWORD(wParam) == CMD_REDO)) {
+        if (passUndoKeyToEdit(LOWORD(wParam))) return 0;
+        return SendMessageW(GetParent(tree), WM_COMMAND, LOWORD(wParam), 0);
+    }
     if (message == WM_COMMAND && isAcceleratorCommand(wParam)) {
         // Only while the tree has the keyboard focus; elsewhere the keys are not ours.
         if (GetFocus() != tree) return 0;

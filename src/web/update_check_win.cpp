@@ -281,6 +281,10 @@ INT_PTR CALLBACK updateCheckProc(HWND dialog, UINT message, WPARAM wParam, LPARA
 }  // namespace
 
 void runUpdateCheck(App& app) {
+    // The whole run is one step; taking it back selects where it started.
+    UndoStep step(app.document, "更新チェック");
+    NodeId start = app.treeView.selectedNode();
+    step.setFocus(start, start);
     UpdateCheckRun run(app);
     DialogBoxParamW(app.instance, L"MYCHECK", app.mainWindow, updateCheckProc, reinterpret_cast<LPARAM>(&run));
 }
