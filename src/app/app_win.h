@@ -1,5 +1,7 @@
 // The state the program's process really has: its windows, its document and its settings.
 #pragma once
+#include <cstdint>
+#include <optional>
 #include <string>
 #include <windows.h>
 
@@ -43,6 +45,8 @@ struct App {
     int edgeCounter = 0;
     bool trayIconShown = false;
     TreeDrag drag;
+    bool checkingDataFile = false;                   // a question about the file on disk is up
+    std::optional<std::uint64_t> declinedDiskHash;   // a version on disk the user chose not to load
     std::string fetchedTitle;  // the page title last fetched, as the page has it
     int titleCycle = 0;        // the editor's "？" button: 0-3, for the whole run
 

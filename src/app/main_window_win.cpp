@@ -15,6 +15,7 @@
 #include "panels/editor_panel_win.h"
 #include "browser/dde_client_win.h"
 #include "browser/open_link_win.h"
+#include "store/disk_check_win.h"
 #include "store/document_commands_win.h"
 #include "tree/drag_win.h"
 #include "tree/tree_keys_win.h"
@@ -273,6 +274,12 @@ LRESULT CALLBACK mainWindowProc(HWND window, UINT message, WPARAM wParam, LPARAM
     case WM_USER:
         onTrayCallback(app, wParam, lParam);
         break;
+    case WM_ACTIVATE:
+        if (LOWORD(wParam) != WA_INACTIVE) PostMessageW(window, kCheckDataFileMessage, 0, 0);
+        break;
+    case kCheckDataFileMessage:
+        checkDataFileOnDisk(app);
+        return 0;
     case WM_CLOSE:
         onClose(app, window);
         return 0;

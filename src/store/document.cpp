@@ -41,6 +41,7 @@ NodeId insertRecordNode(Document& document, NodeId parent, BookmarkItem record, 
 
 void resetDocument(Document& document) {
     document.history.clear();
+    document.diskStamp = FileStamp{};
     document.tree.clear();
     document.items.reset(makeRootRecord(dateStampNow()));
     document.serials = SerialCounter{};

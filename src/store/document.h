@@ -2,6 +2,7 @@
 #pragma once
 #include <string>
 
+#include "store/file_stamp.h"
 #include "store/item_list.h"
 #include "store/undo_history.h"
 #include "tree/bookmark_tree.h"
@@ -16,6 +17,7 @@ struct Document {
     std::string filePath;  // where Save writes; empty = ask
     bool modified = false;
     bool loaded = false;
+    FileStamp diskStamp;  // the data file as last loaded or saved
     UndoHistory history;
 };
 

@@ -5,8 +5,10 @@
 #include "app/file_dialogs_win.h"
 #include "app/text_win.h"
 #include "store/data_file.h"
+#include "store/disk_check_win.h"
 #include "store/document_text.h"
 #include "store/file_io_win.h"
+#include "store/tree_paths.h"
 
 namespace perchlet {
 
@@ -39,20 +41,23 @@ SaveOutcome writeDocumentText(App& app, const std::string& text, std::wstring pa
         sayNoData(app);
         return SaveOutcome::NothingToWrite;
     }
+    bool toDataFile = !path.empty() && path == app.documentPath;
     if (path.empty()) path = chooseSavePath(app.mainWindow, kDataFileFilter);
     if (path.empty() || !writeWholeText(path, text)) return SaveOutcome::NotWritten;
+    if (toDataFile) rememberDataFile(app.document, path, text);
     return SaveOutcome::Written;
 }
 
 // Save: to the current file path, or to a chosen one (which, as users know it, is not
 // remembered: the next Save asks again). The modified flag clears only when written.
+// A data file another program changed is not overwritten without the user's answer.
 bool saveDocument(App& app) {
-    SaveOutcome outcome = writeDocumentText(app, writeWholeDocument(app.document), app.documentPath);
-    if (outcome == SaveOutcome::Written) {
-        app.document.modified = false;
-        app.document.history.markSaved();
+    switch (checkBeforeSave(app)) {
+    case BeforeSave::Write: break;
+    case BeforeSave::HandledOtherwise: return true;
+    case BeforeSave::Stop: return false;
     }
-    return outcome != SaveOutcome::NotWritten;
+    return writeDocumentToItsFile(app);
 }
 
 // Before Open and New drop unsaved changes. False when the command must stop.
@@ -108,7 +113,18 @@ void save(App& app) {
     saveDocument(app);
 }
 
-void saveAs(App& app) {
+}  // namespace
+
+bool writeDocumentToItsFile(App& app) {
+    SaveOutcome outcome = writeDocumentText(app, writeWholeDocument(app.document), app.documentPath);
+    if (outcome == SaveOutcome::Written) {
+        app.document.modified = false;
+        app.document.history.markSaved();
+    }
+    return outcome != SaveOutcome::NotWritten;
+}
+
+void saveDocumentAs(App& app) {
     if (!app.document.loaded) {
         sayNoData(app);
         return;
@@ -121,11 +137,34 @@ void saveAs(App& app) {
     std::wstring path = chooseSavePath(app.mainWindow, kDataFileFilter);
     if (path.empty() || !writeWholeText(path, text)) return;
     app.documentPath = path;
+    rememberDataFile(app.document, path, text);
+    app.declinedDiskHash.reset();
     app.document.fileName = displayedFileName(path);
     showFileNameInCaption(app);
     app.document.modified = false;
     app.document.history.markSaved();
 }
+
+void reloadDataFile(App& app) {
+    std::wstring path = app.documentPath;
+    std::string fileName = app.document.fileName;
+    TitlePath selected = titlePathOf(app.document.tree, app.treeView.selectedNode());
+    resetDocumentAndView(app);
+    bool loaded = loadDataFileAt(app, path);
+    app.documentPath = path;
+    app.document.fileName = fileName;
+    showFileNameInCaption(app);
+    if (!loaded) {
+        sayNotOpened(app);
+        return;
+    }
+    app.document.loaded = true;
+    app.document.modified = false;
+    NodeId again = nodeAtTitlePath(app.document.tree, selected);
+    if (again != kNoNode) app.treeView.select(again);
+}
+
+namespace {
 
 void importDataFileUnderSelection(App& app) {
     NodeId target = app.treeView.selectedNode();
@@ -170,12 +209,14 @@ void showFileNameInCaption(App& app) {
 void resetDocumentAndView(App& app) {
     resetDocument(app.document);
     app.documentPath.clear();
+    app.declinedDiskHash.reset();
     app.treeView.buildImageList(app.instance);
 }
 
 bool loadDataFileAt(App& app, const std::wstring& path) {
     std::optional<std::string> text = readWholeFile(path);
     if (!text) return false;
+    rememberDataFile(app.document, path, *text);
     HWND tree = app.treeView.window();
     SendMessageW(tree, WM_SETREDRAW, FALSE, 0);
     DataFileReadResult result = loadDataFile(*text, app.document, app.treeView);
@@ -223,7 +264,7 @@ bool handleDocumentCommand(App& app, int command) {
     case CMD_OPEN_DATA_FILE: openDataFile(app); return true;
     case CMD_NEW_DOCUMENT: newDocument(app); return true;
     case CMD_SAVE: save(app); return true;
-    case CMD_SAVE_AS: saveAs(app); return true;
+    case CMD_SAVE_AS: saveDocumentAs(app); return true;
     case CMD_IMPORT_DATA_FILE: {
         UndoStep step(app.document, "インポート");
         importDataFileUnderSelection(app);

@@ -22,6 +22,15 @@ void loadDataFileAtStartup(App& app, const std::string& dataPath);
 // "%s - Perchlet" with the current file name.
 void showFileNameInCaption(App& app);
 
+// Writes the document to its data file without looking at the disk first; the modified flag
+// clears when written.
+bool writeDocumentToItsFile(App& app);
+// Save As: asks for a name and writes there; that name becomes the data file's.
+void saveDocumentAs(App& app);
+// Reads the data file again from disk, dropping the document's changes; the item that was
+// selected is selected again where it can be found by its titles.
+void reloadDataFile(App& app);
+
 // The exit question was answered Yes: write the document. False when nothing was written
 // though there was something to write, so that the program stays open and nothing is lost.
 bool saveBeforeExit(App& app);
