@@ -177,6 +177,13 @@ LRESULT onNotify(App& app, NMHDR& header) {
     return 0;
 }
 
+// The window itself has nothing to type into: the keys go to the tree, as after a click
+// there. The data file is looked at once the activation is over.
+void onActivated(App& app, HWND window) {
+    if (GetFocus() == window && app.treeView.window()) SetFocus(app.treeView.window());
+    PostMessageW(window, kCheckDataFileMessage, 0, 0);
+}
+
 void onClose(App& app, HWND window) {
     removeTrayIcon(app);
     if (app.document.modified) {
@@ -274,9 +281,11 @@ LRESULT CALLBACK mainWindowProc(HWND window, UINT message, WPARAM wParam, LPARAM
     case WM_USER:
         onTrayCallback(app, wParam, lParam);
         break;
-    case WM_ACTIVATE:
-        if (LOWORD(wParam) != WA_INACTIVE) PostMessageW(window, kCheckDataFileMessage, 0, 0);
-        break;
+    case WM_ACTIVATE: {
+        LRESULT result = DefWindowProcW(window, message, wParam, lParam);
+        if (LOWORD(wParam) != WA_INACTIVE) onActivated(app, window);
+        return result;
+    }
     case kCheckDataFileMessage:
         checkDataFileOnDisk(app);
         return 0;
