@@ -84,6 +84,34 @@ protected:
         return shown;
     }
 
+    // "title(child child ...)" as the tree view shows it, every folder opened.
+    std::wstring viewOutline(HTREEITEM item) {
+        HWND tree = treeWindow();
+        NodeId node = app().treeView.nodeOf(item);
+        if (app().document.tree.hasChildren(node)) {
+            app().treeView.expand(node);
+            app().treeView.finishBatches();
+        }
+        std::wstring shown = treeItemText(tree, item);
+        HTREEITEM child = TreeView_GetChild(tree, item);
+        if (!child) return shown;
+        shown += L"(";
+        for (bool first = true; child; child = TreeView_GetNextSibling(tree, child), first = false)
+            shown += (first ? L"" : L" ") + viewOutline(child);
+        return shown + L")";
+    }
+    // The same from the model.
+    std::wstring modelOutline(NodeId node) {
+        const BookmarkTree& tree = app().document.tree;
+        std::wstring shown = widen(tree.node(node).text);
+        if (!tree.hasChildren(node)) return shown;
+        shown += L"(";
+        for (NodeId c = tree.firstChild(node); c != kNoNode; c = tree.nextSibling(c))
+            shown += (c == tree.firstChild(node) ? L"" : L" ") + modelOutline(c);
+        return shown + L")";
+    }
+    std::wstring shownTree() { return viewOutline(TreeView_GetRoot(treeWindow())); }
+
     struct MenuItem {
         std::wstring text;
         bool grey;
@@ -138,6 +166,37 @@ TEST_F(Undo, UndoingInsideAFolderPutsTheItemBackInItsPlaceAndMakesItsWay) {
     command(CMD_UNDO);
     EXPECT_EQ(app().treeView.nodeOf(selectedItem()), other);
     EXPECT_EQ(shownChildren(root), L"Tools Other Link");
+}
+
+TEST_F(Undo, TheViewFollowsEveryUndoAndRedo) {
+    struct Case {
+        const char* name;
+        std::function<void()> act;
+    };
+    const Case cases[] = {
+        {"move a folder with children down", [&] { select(tools); pressKey(VK_DOWN, true); }},
+        {"move a link up", [&] { select(link); command(CMD_MOVE_UP); }},
+        {"cut", [&] { select(sub); command(CMD_CUT); }},
+        {"delete the first child", [&] { select(example); command(CMD_DELETE); }},
+        {"new folder in a closed folder", [&] { select(sub); command(CMD_NEW_FOLDER); }},
+        {"emphasis", [&] { select(deep); command(CMD_EMPHASIS); }},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        std::wstring before = shownTree();
+        c.act();
+        std::wstring after = modelOutline(root);
+        ASSERT_EQ(shownTree(), after);
+        command(CMD_UNDO);
+        EXPECT_EQ(modelOutline(root), before);
+        EXPECT_EQ(shownTree(), before);
+        command(CMD_REDO);
+        EXPECT_EQ(shownTree(), after);
+        command(CMD_UNDO);
+        // The nodes the sample names may be new ones after a move: find them again.
+        app().treeView.collapseAndForget(root);
+        app().treeView.expand(root);
+    }
 }
 
 TEST_F(Undo, TheEditMenuNamesTheStepAndGreysWhatCannotBeDone) {
