@@ -130,14 +130,14 @@ void checkDataFileOnDisk(App& app) {
     Resolution resolution = Resolution::Undecided;
     if (!app.document.modified) resolution = askToLoadOtherVersion(app) ? Resolution::LoadOther : Resolution::Undecided;
     else resolution = askWhichVersion(app);
+    bool settled = false;
     switch (resolution) {
-    case Resolution::KeepThis: writeDocumentToItsFile(app); break;
-    case Resolution::LoadOther: reloadDataFile(app); break;
+    case Resolution::KeepThis: settled = writeDocumentToItsFile(app); break;
+    case Resolution::LoadOther: settled = reloadDataFile(app); break;
     case Resolution::SaveElsewhere: saveDocumentAs(app); break;
     case Resolution::Undecided: break;
     }
-    if (resolution != Resolution::KeepThis && resolution != Resolution::LoadOther && diskHash)
-        app.declinedDiskHash = diskHash;
+    if (!settled) app.declinedDiskHash = diskHash;
 }
 
 BeforeSave checkBeforeSave(App& app) {

@@ -145,8 +145,14 @@ void saveDocumentAs(App& app) {
     app.document.history.markSaved();
 }
 
-void reloadDataFile(App& app) {
+bool reloadDataFile(App& app) {
     std::wstring path = app.documentPath;
+    // What is there now must be a data file before this document gives way to it.
+    std::optional<std::string> onDisk = readWholeFile(path);
+    if (!onDisk || !hasDataFileSignature(*onDisk)) {
+        sayNotOpened(app);
+        return false;
+    }
     std::string fileName = app.document.fileName;
     TitlePath selected = titlePathOf(app.document.tree, app.treeView.selectedNode());
     resetDocumentAndView(app);
@@ -156,12 +162,13 @@ void reloadDataFile(App& app) {
     showFileNameInCaption(app);
     if (!loaded) {
         sayNotOpened(app);
-        return;
+        return false;
     }
     app.document.loaded = true;
     app.document.modified = false;
     NodeId again = nodeAtTitlePath(app.document.tree, selected);
     if (again != kNoNode) app.treeView.select(again);
+    return true;
 }
 
 namespace {

@@ -28,8 +28,9 @@ bool writeDocumentToItsFile(App& app);
 // Save As: asks for a name and writes there; that name becomes the data file's.
 void saveDocumentAs(App& app);
 // Reads the data file again from disk, dropping the document's changes; the item that was
-// selected is selected again where it can be found by its titles.
-void reloadDataFile(App& app);
+// selected is selected again where it can be found by its titles. A file that is no data
+// file (any more) is said so and leaves the document as it was; false then.
+bool reloadDataFile(App& app);
 
 // The exit question was answered Yes: write the document. False when nothing was written
 // though there was something to write, so that the program stays open and nothing is lost.

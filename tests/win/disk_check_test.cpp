@@ -158,3 +158,15 @@ TEST_F(DiskCheck, ANewTimeWithTheSameBytesIsNoChange) {
     activate();
     EXPECT_TRUE(asked.empty());
 }
+
+TEST_F(DiskCheck, AFileThatIsNoLongerADataFileDoesNotReplaceTheDocument) {
+    writeBytes(path, "<html>someone else's page</html>");
+    answerWith({IDYES});
+    activate();
+    ASSERT_EQ(asked.size(), 2u);
+    EXPECT_TRUE(asked[1].text == L"ファイルを開きませんでした。");
+    EXPECT_TRUE(shows("Ours"));
+    EXPECT_TRUE(app().document.loaded);
+    activate();
+    EXPECT_EQ(asked.size(), 2u);
+}
