@@ -44,6 +44,7 @@ struct App {
     bool hidden = false;
     int edgeCounter = 0;
     bool trayIconShown = false;
+    HWND focusWhenLeft = nullptr;  // the child that had the keys when the window was deactivated
     TreeDrag drag;
     bool checkingDataFile = false;                   // a question about the file on disk is up
     std::optional<std::uint64_t> declinedDiskHash;   // a version on disk the user chose not to load

@@ -177,10 +177,19 @@ LRESULT onNotify(App& app, NMHDR& header) {
     return 0;
 }
 
-// The window itself has nothing to type into: the keys go to the tree, as after a click
-// there. The data file is looked at once the activation is over.
-void onActivated(App& app, HWND window) {
-    if (GetFocus() == window && app.treeView.window()) SetFocus(app.treeView.window());
+// The keys go back to the control that had them when the window was left (the tree after a
+// question about it, say), not to the window itself, which has nothing to type into. The
+// data file is looked at once the activation is over.
+void onActivate(App& app, HWND window, WPARAM wParam) {
+    if (LOWORD(wParam) == WA_INACTIVE) {
+        HWND focus = GetFocus();
+        app.focusWhenLeft = IsChild(window, focus) ? focus : nullptr;
+        return;
+    }
+    HWND restore = app.focusWhenLeft;
+    app.focusWhenLeft = nullptr;
+    if (restore && IsWindow(restore) && IsChild(window, restore)) SetFocus(restore);
+    else if (GetFocus() == window && app.treeView.window()) SetFocus(app.treeView.window());
     PostMessageW(window, kCheckDataFileMessage, 0, 0);
 }
 
@@ -283,7 +292,7 @@ LRESULT CALLBACK mainWindowProc(HWND window, UINT message, WPARAM wParam, LPARAM
         break;
     case WM_ACTIVATE: {
         LRESULT result = DefWindowProcW(window, message, wParam, lParam);
-        if (LOWORD(wParam) != WA_INACTIVE) onActivated(app, window);
+        onActivate(app, window, wParam);
         return result;
     }
     case kCheckDataFileMessage:
