@@ -13,7 +13,7 @@
 #include "exchange/netscape.h"
 #include "search/search_index.h"
 #include "store/encoding.h"
-#include "tree/tree_population.h"
+#include "store/tree_population.h"
 
 using namespace perchlet;
 

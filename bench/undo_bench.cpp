@@ -13,8 +13,8 @@
 #include <string>
 
 #include "store/document_text.h"
-#include "tree/tree_edit.h"
-#include "tree/tree_population.h"
+#include "store/tree_edit.h"
+#include "store/tree_population.h"
 
 using namespace perchlet;
 

@@ -1,8 +1,9 @@
 # Windows build: the program, the in-process window tests and the end-to-end tests,
 # all run under Wine by ctest.
 enable_language(RC)
-set(CMAKE_RC_FLAGS "-c 65001 -I${CMAKE_SOURCE_DIR}/src/app -I${CMAKE_SOURCE_DIR}/resources")
-set(CMAKE_EXE_LINKER_FLAGS "${CMAKE_EXE_LINKER_FLAGS} -static -static-libgcc -static-libstdc++")
+set(CMAKE_RC_FLAGS "-c 65001 -I${CMAKE_SOURCE_DIR}/src/shell -I${CMAKE_SOURCE_DIR}/resources -I${CMAKE_BINARY_DIR}/generated")
+# No link time in the PE header, so two builds of one commit are the same bytes.
+set(CMAKE_EXE_LINKER_FLAGS "${CMAKE_EXE_LINKER_FLAGS} -static -static-libgcc -static-libstdc++ -Wl,--no-insert-timestamp")
 add_compile_definitions(UNICODE _UNICODE WIN32_LEAN_AND_MEAN NOMINMAX _WIN32_WINNT=0x0600 _WIN32_IE=0x0600)
 
 set(WIN_LIBS comctl32 comdlg32 shell32 ole32 uuid gdi32 user32 advapi32 wininet)
@@ -13,7 +14,8 @@ target_link_libraries(perchlet_shell PUBLIC perchlet_core ${WIN_LIBS})
 
 set(RESOURCE_SCRIPT ${CMAKE_SOURCE_DIR}/resources/perchlet.rc)
 file(GLOB RESOURCE_FILES CONFIGURE_DEPENDS ${CMAKE_SOURCE_DIR}/resources/icons/*.ico
-     ${CMAKE_SOURCE_DIR}/resources/*.bmp ${CMAKE_SOURCE_DIR}/resources/*.rc ${CMAKE_SOURCE_DIR}/src/app/command_ids.h)
+     ${CMAKE_SOURCE_DIR}/resources/*.bmp ${CMAKE_SOURCE_DIR}/resources/*.rc ${CMAKE_SOURCE_DIR}/src/shell/command_ids.h
+     ${CMAKE_BINARY_DIR}/generated/perchlet_version.h)
 set_source_files_properties(${RESOURCE_SCRIPT} PROPERTIES OBJECT_DEPENDS "${RESOURCE_FILES}")
 
 add_executable(perchlet WIN32 src/app/winmain.cpp ${RESOURCE_SCRIPT})
@@ -22,7 +24,7 @@ target_link_options(perchlet PRIVATE -municode)
 
 # The help file, compiled from help/ by chmcmd (fp-utils), lands beside perchlet.exe.
 set(HELP_FILE ${CMAKE_BINARY_DIR}/perchlet.chm)
-file(GLOB HELP_SOURCES CONFIGURE_DEPENDS ${CMAKE_SOURCE_DIR}/help/*)
+file(GLOB HELP_SOURCES CONFIGURE_DEPENDS ${CMAKE_SOURCE_DIR}/help/* ${CMAKE_SOURCE_DIR}/docs/images/*.png)
 add_custom_command(OUTPUT ${HELP_FILE}
                    COMMAND bash ${CMAKE_SOURCE_DIR}/scripts/build_help.sh ${CMAKE_SOURCE_DIR}/help ${HELP_FILE}
                    DEPENDS ${HELP_SOURCES} ${CMAKE_SOURCE_DIR}/scripts/build_help.sh VERBATIM)
@@ -36,7 +38,7 @@ set(WINE_RUN ${CMAKE_SOURCE_DIR}/tests/wine_run.sh)
 file(GLOB WIN_TEST_SOURCES CONFIGURE_DEPENDS ${CMAKE_SOURCE_DIR}/tests/win/*.cpp)
 add_executable(win_tests ${WIN_TEST_SOURCES} tests/servers/loopback_http_server.cpp ${RESOURCE_SCRIPT})
 target_link_libraries(win_tests PRIVATE perchlet_shell gtest ws2_32)
-target_include_directories(win_tests PRIVATE ${CMAKE_SOURCE_DIR}/tests/win ${CMAKE_SOURCE_DIR}/tests/servers)
+target_include_directories(win_tests PRIVATE ${CMAKE_SOURCE_DIR}/tests/win ${CMAKE_SOURCE_DIR}/tests/unit ${CMAKE_SOURCE_DIR}/tests/servers)
 target_compile_definitions(win_tests PRIVATE PERCHLET_HELP_FILE="${HELP_FILE}")
 add_dependencies(win_tests perchlet_help)
 add_test(NAME win_tests COMMAND ${WINE_RUN} $<TARGET_FILE:win_tests>)
@@ -72,6 +74,11 @@ add_test(NAME e2e_drag_drop COMMAND ${CMAKE_SOURCE_DIR}/tests/e2e/drag_drop_test
 set_tests_properties(e2e_drag_drop PROPERTIES TIMEOUT 300)
 # The editor panel's title fetch and the update check, clicked with the real mouse.
 add_executable(window_probe tests/e2e/tools/window_probe.cpp)
+# Walks the real program through the views the README and the help show (scripts/screenshots.sh).
+add_executable(screenshot_tour tests/e2e/tools/screenshot_tour.cpp tests/e2e/e2e_support.cpp)
+target_link_libraries(screenshot_tour PRIVATE perchlet_core ${WIN_LIBS})
+target_include_directories(screenshot_tour PRIVATE ${CMAKE_SOURCE_DIR}/tests/e2e)
+target_link_options(screenshot_tour PRIVATE -municode)
 target_link_options(window_probe PRIVATE -municode)
 add_test(NAME e2e_web COMMAND ${CMAKE_SOURCE_DIR}/tests/e2e/web_test.sh
          $<TARGET_FILE:perchlet> $<TARGET_FILE:window_probe> ${CMAKE_BINARY_DIR}/artifacts)
@@ -108,3 +115,9 @@ target_link_options(open_time_bench PRIVATE -municode)
 add_test(NAME tool_windows_paths
          COMMAND ${CMAKE_SOURCE_DIR}/tests/tool/tool_windows_test.sh $<TARGET_FILE:perchlet-tool>)
 set_tests_properties(tool_windows_paths PROPERTIES TIMEOUT 300)
+
+# The release package as a user meets it (scripts/package.sh makes the zip; scripts/test.sh runs
+# tests/package/package_test.sh on it).
+add_executable(package_tests tests/package/package_test.cpp tests/e2e/e2e_main.cpp tests/e2e/e2e_support.cpp)
+target_link_libraries(package_tests PRIVATE perchlet_core gtest ${WIN_LIBS})
+target_include_directories(package_tests PRIVATE ${CMAKE_SOURCE_DIR}/tests/e2e)

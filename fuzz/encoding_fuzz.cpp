@@ -3,7 +3,7 @@
 #include "exchange/favorites.h"
 #include "exchange/tree_html.h"
 #include "fuzz_support.h"
-#include "panels/settings.h"
+#include "settings/settings.h"
 #include "store/encoding.h"
 
 using namespace perchlet;

@@ -9,7 +9,7 @@
 
 #include "exchange/netscape.h"
 #include "store/document.h"
-#include "tree/tree_population.h"
+#include "store/tree_population.h"
 
 namespace perchlet::fuzz {
 

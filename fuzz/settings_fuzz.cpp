@@ -3,7 +3,7 @@
 #include <map>
 
 #include "fuzz_support.h"
-#include "panels/settings.h"
+#include "settings/settings.h"
 
 using namespace perchlet;
 using namespace perchlet::fuzz;

@@ -9,6 +9,9 @@ output=$2
 work=$(mktemp -d /tmp/perchlet-help.XXXXXX)
 trap 'rm -rf "$work"' EXIT
 cp "$source_dir"/* "$work"/
+# The pictures are the README's too: one copy, in docs/images.
+mkdir "$work/images"
+cp "$source_dir"/../docs/images/*.png "$work/images/"
 for f in "$work"/*.hhp "$work"/*.hhc; do
   iconv -f UTF-8 -t CP932 "$f" > "$f.sjis"
   mv "$f.sjis" "$f"
@@ -17,4 +20,5 @@ if ! log=$(cd "$work" && chmcmd --verbosity 0 perchlet.hhp 2>&1); then
   echo "$log" >&2
   exit 1
 fi
+python3 "$(dirname "$0")/chm_fixed_time.py" "$work/perchlet.chm"
 mv "$work/perchlet.chm" "$output"

@@ -1,15 +1,19 @@
 #!/usr/bin/env python3
 """Writes a small example data file (Shift-JIS, CR LF), the way the program writes one, so
 that a first run shows a tree: a few folders and links, a mail link and a marked item.
-Usage: example_data.py OUT.dat"""
+Usage: example_data.py OUT.dat [--check-port PORT]
+With --check-port, a last folder holds links to the pages of tests/servers/web_pages.py on
+127.0.0.1:PORT, visited in 2010: one changed since, one not, one gone (for screenshots).
+The dates are now, or SOURCE_DATE_EPOCH where it is set (a release package is built from it)."""
+import os
 import sys
 import time
 
 HEADER = "これは自動生成されたファイルです。編集しないで下さい。\r\n[Version]\r\nDataVersion=1.01\r\n"
 
-# (kind, depth, title, locator, mark, visited)
+# (kind, depth, title, locator, mark, visited: True for now, or a date text)
 ITEMS = [
-    (1, 1, "VoZivoVaro", "", 0, False),
+    (1, 1, "Perchlet", "", 0, False),
     (1, 2, "ニュース", "", 0, False),
     (0, 3, "今日のニュース", "https://news.example.jp/", 0, True),
     (0, 3, "天気予報", "https://weather.example.jp/tokyo", 1, False),
@@ -26,11 +30,25 @@ def number(kind, depth, serial):
     return value - (1 << 32) if value >= 1 << 31 else value
 
 
-def main(path):
-    now = str(int(time.time()))
+VISITED_2010 = "1262304000"
+
+
+def check_items(port):
+    base = f"http://127.0.0.1:{port}/page/"
+    return [
+        (1, 2, "更新チェックの例", "", 0, False),
+        (0, 3, "更新されたページ", base + "1", 0, VISITED_2010),
+        (0, 3, "変わらないページ", base + "2", 0, VISITED_2010),
+        (0, 3, "なくなったページ", base + "3", 0, VISITED_2010),
+    ]
+
+
+def main(path, check_port=None):
+    items = ITEMS + (check_items(check_port) if check_port else [])
+    now = os.environ.get("SOURCE_DATE_EPOCH") or str(int(time.time()))
     out = HEADER
     parents = {}
-    for serial, (kind, depth, title, locator, mark, visited) in enumerate(ITEMS, start=1):
+    for serial, (kind, depth, title, locator, mark, visited) in enumerate(items, start=1):
         item = number(kind, depth, serial)
         parents[depth] = item
         lines = [
@@ -42,7 +60,7 @@ def main(path):
             f"Locator={locator}",
             "Comment=",
             "LastModified=0" if serial == 1 else "LastModified=000000",
-            f"LastVisit={now if visited else ''}",
+            f"LastVisit={visited if isinstance(visited, str) else now if visited else ''}",
             f"AddDate={now}",
             "RcRight=0", "RcLeft=0", "RcTop=0", "RcBottom=0", "Browser=0",
             f"Mark={mark}",
@@ -54,4 +72,5 @@ def main(path):
 
 
 if __name__ == "__main__":
-    main(sys.argv[1])
+    port = sys.argv[3] if len(sys.argv) == 4 and sys.argv[2] == "--check-port" else None
+    main(sys.argv[1], port)

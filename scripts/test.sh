@@ -19,6 +19,10 @@ status=0
 . tests/wine_env.sh
 (cd build/win && ctest --output-on-failure) || status=1
 
+# The release zip, unpacked and started as a Windows user would.
+zip=$(bash scripts/package.sh | grep '\.zip$' | head -n 1)
+bash tests/package/package_test.sh "$zip" build/win/package_tests.exe build/win/artifacts || status=1
+
 # Screenshots of the running program, kept as artifacts.
 for bmp in build/win/artifacts/*.bmp; do
   # /usr/bin: some machines put a stand-in convert earlier on the PATH.

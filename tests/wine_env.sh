@@ -28,6 +28,10 @@ if [ -z "${PERCHLET_WINE_READY:-}" ]; then
   # Without a window manager Wine waits two seconds for each hidden window to be withdrawn;
   # unmanaged windows are drawn by Wine itself and need no such wait.
   wine reg add 'HKCU\Software\Wine\X11 Driver' /v Managed /d N /f >/dev/null 2>&1 || true
+  # What the tests open in the system's browser goes nowhere: winebrowser would start a real
+  # browser of this machine, which outlives the test and keeps its output open.
+  wine reg add 'HKCU\Software\Wine\WineBrowser' /v Browsers /d true /f >/dev/null 2>&1 || true
+  wine reg add 'HKCU\Software\Wine\WineBrowser' /v Mailers /d true /f >/dev/null 2>&1 || true
   wineserver -w 2>/dev/null || true
   export PERCHLET_WINE_READY=1
 fi

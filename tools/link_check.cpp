@@ -12,6 +12,7 @@
 #include <map>
 #include <optional>
 #include <string>
+#include <string_view>
 #include <unordered_map>
 #include <vector>
 
@@ -313,7 +314,11 @@ private:
 
     void followRedirect(std::size_t index, long status, const std::string& target) {
         Probe& probe = probes_[index];
-        if (++probe.redirects > kMostRedirects) return finish(index, LinkClass::Inconclusive, "too many redirects");
+        if (++probe.redirects > kMostRedirects) {
+            // The page lives nowhere the chain leads: no new address to offer.
+            probe.newAddress.clear();
+            return finish(index, LinkClass::Inconclusive, "too many redirects");
+        }
         // Only a run of permanent redirects from the start tells where the page now lives.
         if (isPermanentRedirect(status) && probe.permanentSoFar) probe.newAddress = target;
         else probe.permanentSoFar = false;
@@ -400,16 +405,91 @@ struct CheckedLink {
     std::size_t probe;
 };
 
+// The length of the well-formed UTF-8 character at pos (overlong forms, surrogates and
+// code points past U+10FFFF are not); 0 when the byte there starts none.
+std::size_t utf8CharacterLength(const std::string& text, std::size_t pos) {
+    auto byte = [&](std::size_t i) { return pos + i < text.size() ? static_cast<unsigned char>(text[pos + i]) : 0u; };
+    auto follows = [&](std::size_t i, unsigned lowest = 0x80, unsigned highest = 0xBF) {
+        return byte(i) >= lowest && byte(i) <= highest;
+    };
+    unsigned lead = byte(0);
+    if (lead < 0x80) return 1;
+    if (lead >= 0xC2 && lead <= 0xDF) return follows(1) ? 2 : 0;
+    if (lead >= 0xE0 && lead <= 0xEF) {
+        unsigned lowest = lead == 0xE0 ? 0xA0 : 0x80, highest = lead == 0xED ? 0x9F : 0xBF;
+        return follows(1, lowest, highest) && follows(2) ? 3 : 0;
+    }
+    if (lead >= 0xF0 && lead <= 0xF4) {
+        unsigned lowest = lead == 0xF0 ? 0x90 : 0x80, highest = lead == 0xF4 ? 0x8F : 0xBF;
+        return follows(1, lowest, highest) && follows(2) && follows(3) ? 4 : 0;
+    }
+    return 0;
+}
+
+// A C1 control character (U+0080 to U+009F), which some terminals obey as the ESC codes.
+bool isC1Control(const std::string& text, std::size_t pos, std::size_t length) {
+    return length == 2 && static_cast<unsigned char>(text[pos]) == 0xC2 &&
+           static_cast<unsigned char>(text[pos + 1]) <= 0x9F;
+}
+
+std::string hexEscape(unsigned char c) {
+    char escaped[8];
+    std::snprintf(escaped, sizeof escaped, "\\x%02x", c);
+    return escaped;
+}
+
+// Text for a terminal: what a server or a file says cannot move the cursor, ring, change
+// colours or break the columns. Control characters and bytes that make no character are
+// shown escaped.
+std::string terminalText(const std::string& text) {
+    std::string out;
+    for (std::size_t pos = 0; pos < text.size();) {
+        unsigned char c = static_cast<unsigned char>(text[pos]);
+        std::size_t length = c < 0x20 || c == 0x7F ? 0 : utf8CharacterLength(text, pos);
+        if (c == '\t' || c == '\r' || c == '\n') {
+            out += c == '\t' ? "\\t" : c == '\r' ? "\\r" : "\\n";
+            ++pos;
+        } else if (length == 0) {
+            out += hexEscape(c);
+            ++pos;
+        } else if (isC1Control(text, pos, length)) {
+            out += hexEscape(static_cast<unsigned char>(text[pos + 1]));
+            pos += 2;
+        } else {
+            out.append(text, pos, length);
+            pos += length;
+        }
+    }
+    return out;
+}
+
 std::string csvField(const std::string& text) {
-    if (text.find_first_of(",\"\r\n") == std::string::npos) return text;
+    // A cell a spreadsheet would run as a formula is kept as text.
+    constexpr std::string_view kFormulaStarts = "=+-@\t\r";
+    std::string cell = !text.empty() && kFormulaStarts.find(text[0]) != std::string_view::npos ? "'" + text : text;
+    if (cell.find_first_of(",\"\r\n") == std::string::npos) return cell;
     std::string out = "\"";
-    for (char c : text) out += c == '"' ? std::string("\"\"") : std::string(1, c);
+    for (char c : cell) out += c == '"' ? std::string("\"\"") : std::string(1, c);
     return out + "\"";
 }
 
+// A JSON string; bytes that make no UTF-8 character become U+FFFD, so the output always parses.
 std::string jsonString(const std::string& text) {
     std::string out = "\"";
-    for (unsigned char c : text) {
+    for (std::size_t pos = 0; pos < text.size();) {
+        unsigned char c = static_cast<unsigned char>(text[pos]);
+        std::size_t length = utf8CharacterLength(text, pos);
+        if (length == 0) {
+            out += "\\ufffd";
+            ++pos;
+            continue;
+        }
+        if (length > 1) {
+            out.append(text, pos, length);
+            pos += length;
+            continue;
+        }
+        ++pos;
         switch (c) {
         case '"': out += "\\\""; break;
         case '\\': out += "\\\\"; break;
@@ -417,7 +497,7 @@ std::string jsonString(const std::string& text) {
         case '\r': out += "\\r"; break;
         case '\t': out += "\\t"; break;
         default:
-            if (c < 0x20) {
+            if (c < 0x20 || c == 0x7F) {
                 char escaped[8];
                 std::snprintf(escaped, sizeof escaped, "\\u%04x", c);
                 out += escaped;
@@ -449,9 +529,10 @@ void printResults(const Document& document, const std::vector<CheckedLink>& link
         const char* name = className(probe.linkClass);
         switch (format) {
         case OutputFormat::Text:
-            std::printf("%s\t%s\t%s\t%s\t%s/%s\n", name, status.empty() ? "-" : status.c_str(), address.c_str(),
-                        probe.newAddress.empty() ? probe.note.c_str() : ("-> " + probe.newAddress).c_str(),
-                        folder.c_str(), title.c_str());
+            std::printf("%s\t%s\t%s\t%s\t%s/%s\n", name, status.empty() ? "-" : status.c_str(),
+                        terminalText(address).c_str(),
+                        terminalText(probe.newAddress.empty() ? probe.note : "-> " + probe.newAddress).c_str(),
+                        terminalText(folder).c_str(), terminalText(title).c_str());
             break;
         case OutputFormat::Csv:
             std::printf("%s,%s,%s,%s,%s,%s,%s\r\n", name, status.c_str(), csvField(address).c_str(),

@@ -29,9 +29,10 @@
 #include "exchange/netscape.h"
 #include "exchange/tree_html.h"
 #include "find_commands.h"
+#include "perchlet_version.h"
 #include "store/data_file.h"
 #include "store/encoding.h"
-#include "tree/tree_population.h"
+#include "store/tree_population.h"
 
 using namespace perchlet;
 namespace fs = std::filesystem;
@@ -158,6 +159,8 @@ Failure readDataFile(const fs::path& path, Document& document) {
     FallbackIcons icons;
     DataFileReadResult result = loadDataFile(text, document, icons);
     if (result.rejected) return displayed(path) + " is not a data file";
+    if (result.noRecord)
+        return displayed(path) + " has [List] blocks but no readable record (each needs ItemNum= and TitleName=)";
     document.serials.value = result.nextCounter;
     return std::nullopt;
 }
@@ -375,6 +378,7 @@ struct Options {
 void printUsage(std::FILE* stream) {
     std::fprintf(stream,
                  "usage: %s show FILE [--from FORMAT]\n"
+                 "       %s --version\n"
                  "       %s convert IN OUT [--from FORMAT] [--to FORMAT]\n"
                  "formats read: %s; written: %s\n"
                  "  datafile   the program's own data file (.dat)\n"
@@ -395,7 +399,7 @@ void printUsage(std::FILE* stream) {
                  "UTF-8 input that says so (a charset declaration or a byte order mark) is\n"
                  "converted; addresses keep what Shift-JIS cannot hold, percent-encoded.\n"
                  "Files are written through a temporary file renamed over the old one.\n",
-                 kProgram, kProgram, formatNames(true).c_str(), formatNames(false).c_str());
+                 kProgram, kProgram, kProgram, formatNames(true).c_str(), formatNames(false).c_str());
 }
 
 int usageError(const std::string& message) {
@@ -504,6 +508,10 @@ int main(int argc, char** argv) {
     if (argc == 2 && (std::strcmp(argv[1], "--help") == 0 || std::strcmp(argv[1], "-h") == 0)) {
         printUsage(stdout);
         printFindUsage(stdout);
+        return kExitOk;
+    }
+    if (argc == 2 && std::strcmp(argv[1], "--version") == 0) {
+        std::printf("%s %s\n", kProgram, PERCHLET_VERSION_TEXT);
         return kExitOk;
     }
     if (argc >= 2 && isFindCommand(argv[1])) return runFindCommand(argc, argv);

@@ -1,32 +1,26 @@
-// The state the program's process really has: its windows, its document and its settings.
+// The state the program's process really has: its windows, its document and its settings,
+// and each subsystem's view of them.
 #pragma once
-#include <cstdint>
-#include <optional>
 #include <string>
 #include <windows.h>
 
 #include "browser/browser_state_win.h"
-#include "panels/settings.h"
+#include "document/document_commands_win.h"
+#include "exchange/commands_win.h"
+#include "panels/editor_panel_win.h"
+#include "panels/options_panel_win.h"
+#include "panels/panel_dock_win.h"
+#include "search/find_window_win.h"
 #include "search/search_index.h"
+#include "settings/settings.h"
 #include "store/document.h"
+#include "tree/drag_win.h"
 #include "tree/tree_view_win.h"
+#include "tree/workspace_win.h"
 
 namespace perchlet {
 
-struct PanelState {
-    HWND window = nullptr;
-    bool open = false;
-    int width = 0;
-    int height = 0;
-};
-
-// A drag of a tree item, from TVN_BEGINDRAG to the drop or its cancelling.
-struct TreeDrag {
-    HTREEITEM item = nullptr;
-    HIMAGELIST image = nullptr;
-    bool targetSeen = false;  // this drag has highlighted a target (an older highlight never counts)
-};
-
+// Made once and never copied or moved: the subsystems' contexts refer to its members.
 struct App {
     HINSTANCE instance = nullptr;
     HWND mainWindow = nullptr;
@@ -38,25 +32,29 @@ struct App {
     std::wstring documentPath;     // where Save writes, as the file calls take it; empty = ask
     RECT workArea{};
     RECT recordedMainRect{};
-    PanelState editor;
-    PanelState options;
-    int panelScrollPosition = 0;
     bool hidden = false;
     int edgeCounter = 0;
     bool trayIconShown = false;
     HWND focusWhenLeft = nullptr;  // the child that had the keys when the window was deactivated
-    TreeDrag drag;
-    bool checkingDataFile = false;                   // a question about the file on disk is up
-    std::optional<std::uint64_t> declinedDiskHash;   // a version on disk the user chose not to load
-    std::string fetchedTitle;  // the page title last fetched, as the page has it
-    int titleCycle = 0;        // the editor's "？" button: 0-3, for the whole run
 
     Document document;
     TreeViewBinding treeView{document};
     SearchIndex searchIndex{document};
-    HWND findWindow = nullptr;
     Settings settings;
-    BrowserState browser;
+
+    Workspace workspace{instance, mainWindow, document, treeView};
+    TreeDrag drag{workspace};
+    DocumentContext documents{workspace, documentPath, settings, startupDirectory, startupFolder};
+    ExchangeContext exchange{workspace, startupDirectory};
+    SearchContext search{workspace, searchIndex};
+    BrowserContext browser{workspace, settings, workArea, recordedMainRect};
+    PanelHost panels{instance, mainWindow};
+    EditorPanelContext editorPanel{workspace, panels, documents, browser};
+    OptionsPanelContext optionsPanel{panels, settings, browser, startupFolder};
+
+    App() = default;
+    App(const App&) = delete;
+    App& operator=(const App&) = delete;
 };
 
 // The one App of the process, made on first use.

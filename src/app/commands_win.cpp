@@ -2,15 +2,16 @@
 
 #include <shellapi.h>
 
-#include "app/command_ids.h"
+#include <optional>
+
 #include "app/placement_win.h"
-#include "app/text_win.h"
+#include "browser/browser_kind.h"
+#include "browser/browser_window_win.h"
+#include "browser/dde_client_win.h"
 #include "browser/open_link_win.h"
-#include "exchange/commands_win.h"
-#include "search/find_window_win.h"
-#include "panels/editor_panel_win.h"
-#include "panels/options_panel_win.h"
-#include "store/document_commands_win.h"
+#include "perchlet_version.h"
+#include "shell/command_ids.h"
+#include "shell/text_win.h"
 #include "tree/edit_commands_win.h"
 #include "tree/undo_commands_win.h"
 #include "web/update_check_win.h"
@@ -22,7 +23,7 @@ namespace {
 INT_PTR CALLBACK aboutDialogProc(HWND dialog, UINT message, WPARAM wParam, LPARAM) {
     switch (message) {
     case WM_INITDIALOG:
-        SetDlgItemTextW(dialog, IDC_ABOUT_VERSION, L"Version 2.00");
+        SetDlgItemTextW(dialog, IDC_ABOUT_VERSION, widen("Version " PERCHLET_VERSION_TEXT).c_str());
         return TRUE;
     case WM_COMMAND:
         // Only OK ends the dialog; Escape (IDCANCEL) leaves it open.
@@ -35,6 +36,96 @@ INT_PTR CALLBACK aboutDialogProc(HWND dialog, UINT message, WPARAM wParam, LPARA
     return FALSE;
 }
 
+// Posted, so the close sequence and its question run after the menu has closed.
+void closeMainWindow(App& app) { PostMessageW(app.mainWindow, WM_CLOSE, 0, 0); }
+
+// The browser submenus and Shift + Enter: the command says the open mode.
+void openSelectedLink(App& app, int command) {
+    openLink(app.browser, app.mainWindow, command == ACC_OPEN_ITEM ? 0 : openModeOfCommand(command));
+}
+
+// Takes back or does again the last step, and shows the item it concerns in the editor.
+void undoOrRedo(App& app, int id) {
+    bool done = id == CMD_UNDO ? undoLastStep(app.workspace) : redoLastStep(app.workspace);
+    if (done) showSelectionInEditor(app.panels);
+}
+
+struct Command {
+    int id;
+    void (*run)(App& app, int id);
+    // The name of the undo step a command that changes the document makes, for the menu.
+    const char* undoStep = nullptr;
+};
+
+// Every command of the menus, the toolbar, the accelerators and the tray menu, once each.
+const Command kCommands[] = {
+    // File menu
+    {CMD_OPEN_DATA_FILE, [](App& app, int) { openDataFile(app.documents); }},
+    {CMD_NEW_DOCUMENT, [](App& app, int) { newDocument(app.documents); }},
+    {CMD_SAVE, [](App& app, int) { saveDocument(app.documents); }},
+    {CMD_SAVE_AS, [](App& app, int) { saveDocumentAs(app.documents); }},
+    {CMD_IMPORT_DATA_FILE, [](App& app, int) { importDataFileUnderSelection(app.documents); }, "インポート"},
+    {CMD_EXPORT_SUB_DATA_FILE, [](App& app, int) { exportSelectedSubtree(app.documents); }},
+    {CMD_IMPORT_NETSCAPE, [](App& app, int) { importNetscapeFile(app.exchange); }, "インポート"},
+    {CMD_IMPORT_CSV, [](App& app, int) { importCsvFile(app.exchange); }, "インポート"},
+    {CMD_IMPORT_FAVORITES, [](App& app, int) { importFavoritesFolder(app.exchange); }, "インポート"},
+    {CMD_EXPORT_NETSCAPE, [](App& app, int) { exportNetscapeFile(app.exchange, ExportScope::WholeTree); }},
+    {CMD_EXPORT_TREE_HTML, [](App& app, int) { exportTreeHtmlFile(app.exchange, ExportScope::WholeTree); }},
+    {CMD_EXPORT_CSV, [](App& app, int) { exportCsvFile(app.exchange, ExportScope::WholeTree); }},
+    {CMD_EXPORT_FAVORITES, [](App& app, int) { exportFavoritesFolder(app.exchange, ExportScope::WholeTree); }},
+    {CMD_EXPORT_SUB_NETSCAPE, [](App& app, int) { exportNetscapeFile(app.exchange, ExportScope::Selection); }},
+    {CMD_EXPORT_SUB_TREE_HTML, [](App& app, int) { exportTreeHtmlFile(app.exchange, ExportScope::Selection); }},
+    {CMD_EXPORT_SUB_CSV, [](App& app, int) { exportCsvFile(app.exchange, ExportScope::Selection); }},
+    {CMD_EXPORT_SUB_FAVORITES, [](App& app, int) { exportFavoritesFolder(app.exchange, ExportScope::Selection); }},
+    {CMD_EXIT, [](App& app, int) { closeMainWindow(app); }},
+    // Edit menu and context menu
+    {CMD_EMPHASIS, [](App& app, int) { toggleEmphasisOfSelection(app.workspace); }, "強調"},
+    {CMD_MOVE_UP, [](App& app, int) { moveSelection(app.workspace, SiblingDirection::Up); }, "上へ移動"},
+    {CMD_MOVE_DOWN, [](App& app, int) { moveSelection(app.workspace, SiblingDirection::Down); }, "下へ移動"},
+    {CMD_CUT, [](App& app, int) { cutSelection(app.workspace); }, "切り取り"},
+    {CMD_COPY, [](App& app, int) { copySelection(app.workspace); }},
+    {CMD_PASTE, [](App& app, int) { pasteUnderSelection(app.workspace); }, "貼り付け"},
+    {CMD_DELETE, [](App& app, int) { deleteSelectionFromMenu(app.workspace); }, "削除"},
+    {CMD_NEW_FOLDER, [](App& app, int) { newFolder(app.workspace); }, "新しいフォルダ"},
+    {CMD_UNDO, undoOrRedo},
+    {CMD_REDO, undoOrRedo},
+    // Window menu and context menu: panels, placement, browsers
+    {CMD_EDITOR_PANEL, [](App& app, int) { toggleEditorPanel(app.editorPanel); }},
+    {CMD_OPTIONS_PANEL, [](App& app, int) { openOptionsPanel(app.optionsPanel); }},
+    {CMD_RESTORE_BROWSER_POS, [](App& app, int) { restoreBrowserWindow(app.browser); }},
+    {CMD_RESTORE_MAIN_POS, [](App& app, int) { restoreMainWindow(app); }},
+    {CMD_OPEN_ITEM, openSelectedLink},
+    {CMD_OPEN_SLOT1_PLACED, openSelectedLink},
+    {CMD_OPEN_SLOT1_NEW, openSelectedLink},
+    {CMD_OPEN_SLOT1_TAB, openSelectedLink},
+    {CMD_OPEN_SLOT2_PLACED, openSelectedLink},
+    {CMD_OPEN_SLOT2_NEW, openSelectedLink},
+    {CMD_OPEN_SLOT2_TAB, openSelectedLink},
+    {CMD_OPEN_SLOT3_PLACED, openSelectedLink},
+    {CMD_OPEN_SLOT3_NEW, openSelectedLink},
+    {CMD_OPEN_SLOT3_TAB, openSelectedLink},
+    // Help menu
+    {CMD_HELP, [](App& app, int) { openHelp(app); }},
+    {CMD_ABOUT, [](App& app, int) { showAboutDialog(app); }},
+    // Toolbar
+    {CMD_UPDATE_CHECK, [](App& app, int) { runUpdateCheck(app.workspace); }, "更新チェック"},
+    {CMD_RECORD_BROWSER_PAGE, [](App& app, int) { recordBrowserPage(app.browser); }, "URLの登録"},
+    {CMD_HIDE_WINDOW, [](App& app, int) { hideMainWindow(app); }},
+    // Accelerators, handed on by the tree view while it has the focus
+    {ACC_OPEN_ITEM, openSelectedLink},
+    {ACC_MOVE_UP, [](App& app, int) { moveSelection(app.workspace, SiblingDirection::Up); }, "上へ移動"},
+    {ACC_MOVE_DOWN, [](App& app, int) { moveSelection(app.workspace, SiblingDirection::Down); }, "下へ移動"},
+    {ACC_DELETE_ASK, [](App& app, int) { deleteSelectionFromKey(app.workspace); }, "削除"},
+    {ACC_DELETE_NOW, [](App& app, int) { deleteSelectionNow(app.workspace); }, "削除"},
+    {ACC_CUT, [](App& app, int) { cutSelection(app.workspace); }, "切り取り"},
+    {ACC_COPY, [](App& app, int) { copySelection(app.workspace); }},
+    {ACC_PASTE, [](App& app, int) { pasteUnderSelection(app.workspace); }, "貼り付け"},
+    {CMD_FIND, [](App& app, int) { openFindWindow(app.search); }},
+    // Tray menu
+    {CMD_TRAY_RESTORE, [](App& app, int) { showMainWindow(app); }},  // nothing while the window shows
+    {CMD_TRAY_EXIT, [](App& app, int) { closeMainWindow(app); }},
+};
+
 }  // namespace
 
 void showAboutDialog(App& app) {
@@ -42,51 +133,19 @@ void showAboutDialog(App& app) {
 }
 
 void openHelp(App& app) {
-    std::string path = app.startupDirectory + "\\perchlet.chm";
-    if (path.size() > MAX_PATH - 1) path.resize(MAX_PATH - 1);
-    ShellExecuteW(nullptr, L"open", widen(path).c_str(), nullptr, nullptr, SW_SHOWNORMAL);
+    std::wstring path = app.startupFolder + L"\\perchlet.chm";
+    ShellExecuteW(nullptr, L"open", path.c_str(), nullptr, nullptr, SW_SHOWNORMAL);
 }
 
 bool dispatchCommand(App& app, WPARAM wParam) {
     // Menus and toolbar send notification code 0, so the whole wParam is the identifier.
     if (wParam > 0xFFFF) return false;
-    int command = static_cast<int>(wParam);
-    if (handleDocumentCommand(app, command) || handleEditCommand(app, command) ||
-        handleExchangeCommand(app, command) || handleWebCommand(app, command) ||
-        handleEditorPanelCommand(app, command) || handleBrowserCommand(app, command))
-        return true;
-    switch (command) {
-    case CMD_EXIT:
-    case CMD_TRAY_EXIT:
-        // Posted, so the close sequence and its question run after the menu has closed.
-        PostMessageW(app.mainWindow, WM_CLOSE, 0, 0);
-        return true;
-    case CMD_ABOUT:
-        showAboutDialog(app);
-        return true;
-    case CMD_HELP:
-        openHelp(app);
-        return true;
-    case CMD_FIND:
-        openFindWindow(app);
-        return true;
-    case CMD_UNDO:
-        if (undoLastStep(app.document, app.treeView)) showSelectionInEditor(app);
-        return true;
-    case CMD_REDO:
-        if (redoLastStep(app.document, app.treeView)) showSelectionInEditor(app);
-        return true;
-    case CMD_OPTIONS_PANEL:
-        openOptionsPanel(app);
-        return true;
-    case CMD_RESTORE_MAIN_POS:
-        restoreMainWindow(app);
-        return true;
-    case CMD_HIDE_WINDOW:
-        hideMainWindow(app);
-        return true;
-    case CMD_TRAY_RESTORE:
-        showMainWindow(app);  // nothing while the window shows
+    int id = static_cast<int>(wParam);
+    for (const Command& command : kCommands) {
+        if (command.id != id) continue;
+        std::optional<UndoStep> step;
+        if (command.undoStep) step.emplace(app.document, command.undoStep);
+        command.run(app, id);
         return true;
     }
     return false;

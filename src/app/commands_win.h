@@ -1,4 +1,4 @@
-// The main window's command dispatch.
+// The main window's commands: one table from each command identifier to what it does.
 #pragma once
 #include <windows.h>
 

@@ -3,21 +3,19 @@
 #include <commctrl.h>
 #include <windowsx.h>
 
-#include "app/command_ids.h"
 #include "app/commands_win.h"
-#include "app/dialogs_win.h"
 #include "app/menus_win.h"
 #include "app/panel_scroll.h"
 #include "app/placement_win.h"
 #include "app/startup_settings_win.h"
-#include "app/text_win.h"
 #include "app/toolbar_win.h"
-#include "panels/editor_panel_win.h"
 #include "browser/dde_client_win.h"
 #include "browser/open_link_win.h"
-#include "store/disk_check_win.h"
-#include "store/document_commands_win.h"
-#include "tree/drag_win.h"
+#include "document/disk_check_win.h"
+#include "shell/command_ids.h"
+#include "shell/dialogs_win.h"
+#include "shell/text_win.h"
+#include "shell/window_state_win.h"
 #include "tree/tree_keys_win.h"
 
 namespace perchlet {
@@ -41,7 +39,7 @@ bool registerMainWindowClass(HINSTANCE instance) {
 HWND createMainWindow(App& app) {
     app.mainWindow = CreateWindowExW(WS_EX_PALETTEWINDOW, kMainWindowClass, L"Perchlet",
                                      WS_OVERLAPPEDWINDOW | WS_VSCROLL, 0, 0, kMainWindowWidth, 800,
-                                     nullptr, nullptr, app.instance, nullptr);
+                                     nullptr, nullptr, app.instance, &app);
     return app.mainWindow;
 }
 
@@ -85,9 +83,9 @@ LRESULT onCreate(App& app, HWND window) {
     return 0;
 }
 
-const PanelState* openPanel(const App& app) {
-    if (app.editor.open) return &app.editor;
-    if (app.options.open) return &app.options;
+const PanelState* openPanelState(const App& app) {
+    if (app.panels.editor.open) return &app.panels.editor;
+    if (app.panels.options.open) return &app.panels.options;
     return nullptr;
 }
 
@@ -99,18 +97,18 @@ int clientHeightOf(HWND window) {
 
 void recordMainRect(App& app) {
     GetWindowRect(app.mainWindow, &app.recordedMainRect);
-    if (const PanelState* panel = openPanel(app)) app.recordedMainRect.right -= panel->width;
+    if (const PanelState* panel = openPanelState(app)) app.recordedMainRect.right -= panel->width;
 }
 
 void updateScrollBar(App& app) {
-    const PanelState* panel = openPanel(app);
+    const PanelState* panel = openPanelState(app);
     SCROLLINFO info{};
     info.cbSize = sizeof info;
     info.fMask = SIF_RANGE | SIF_PAGE | SIF_POS;
     info.nMin = 0;
     info.nMax = kPanelScrollMax;
     info.nPage = static_cast<UINT>(panelScrollPage(panel != nullptr, panel ? clientHeightOf(panel->window) : 0));
-    info.nPos = app.panelScrollPosition;
+    info.nPos = app.panels.scrollPosition;
     SetScrollInfo(app.mainWindow, SB_VERT, &info, TRUE);
 }
 
@@ -129,15 +127,15 @@ ScrollRequest scrollRequestOf(WORD code) {
 }
 
 void onVerticalScroll(App& app, WPARAM wParam) {
-    int step = panelScrollStep(scrollRequestOf(LOWORD(wParam)), app.panelScrollPosition, HIWORD(wParam));
+    int step = panelScrollStep(scrollRequestOf(LOWORD(wParam)), app.panels.scrollPosition, HIWORD(wParam));
     if (step == 0) return;
-    app.panelScrollPosition += step;
+    app.panels.scrollPosition += step;
     SCROLLINFO info{};
     info.cbSize = sizeof info;
     info.fMask = SIF_POS;
-    info.nPos = app.panelScrollPosition;
+    info.nPos = app.panels.scrollPosition;
     SetScrollInfo(app.mainWindow, SB_VERT, &info, TRUE);
-    if (const PanelState* panel = openPanel(app))
+    if (const PanelState* panel = openPanelState(app))
         ScrollWindowEx(panel->window, 0, -kPanelScrollPixels * step, nullptr, nullptr, nullptr, nullptr,
                        SW_SCROLLCHILDREN | SW_INVALIDATE | SW_ERASE);
     UpdateWindow(app.mainWindow);
@@ -150,8 +148,8 @@ void onMinMaxInfo(App& app, MINMAXINFO& info) {
 
 // Opens the item as configured; the folder's own expanding is left to the tree view.
 void onTreeDoubleClick(App& app) {
-    showSelectionInEditor(app);
-    if (openLink(app, app.mainWindow, 0) == 1 && app.settings.autoHide) hideMainWindow(app);
+    showSelectionInEditor(app.panels);
+    if (openLink(app.browser, app.mainWindow, 0) == 1 && app.settings.autoHide) hideMainWindow(app);
 }
 
 LRESULT onNotify(App& app, NMHDR& header) {
@@ -162,10 +160,13 @@ LRESULT onNotify(App& app, NMHDR& header) {
     if (header.idFrom != IDC_TREE_VIEW) return 0;
     switch (header.code) {
     case TVN_BEGINDRAGW:
-        beginTreeDrag(app, reinterpret_cast<NMTREEVIEWW&>(header));
+        beginTreeDrag(app.drag, reinterpret_cast<NMTREEVIEWW&>(header));
         break;
     case NM_CLICK:
-        showSelectionInEditor(app);
+    case TVN_SELCHANGEDW:
+        // Keys, the find window and the program move the selection too; the panel must show
+        // the item that 差し替え will write to.
+        showSelectionInEditor(app.panels);
         break;
     case NM_DBLCLK:
         onTreeDoubleClick(app);
@@ -199,17 +200,17 @@ void onClose(App& app, HWND window) {
         int answer = showMessage(window,
                                  "更新されています。上書き保存しますか？\r\n別名で保存したい場合は「キャンセル」して下さい。",
                                  "終了します", MB_YESNOCANCEL | MB_ICONQUESTION);
-        if (answer == IDCANCEL || (answer == IDYES && !saveBeforeExit(app))) {
+        if (answer == IDCANCEL || (answer == IDYES && !saveBeforeExit(app.documents))) {
             addTrayIcon(app);
             return;
         }
-        if (answer == IDYES) resetDocumentAndView(app);
+        if (answer == IDYES) resetDocumentAndView(app.documents);
     }
     DestroyWindow(window);
 }
 
 void onDestroy(App& app) {
-    endBrowserDde(app);
+    endBrowserDde(app.browser);
     uninstallTreeKeyHandler(app.treeView.window());
     app.treeView.detach();
     resetDocument(app.document);
@@ -222,7 +223,7 @@ void onDestroy(App& app) {
 void layoutChildren(App& app, int clientWidth, int clientHeight) {
     int top = app.toolbarHeight;
     int height = clientHeight - top;
-    if (const PanelState* panel = openPanel(app)) {
+    if (const PanelState* panel = openPanelState(app)) {
         MoveWindow(app.treeView.window(), 0, top, clientWidth - panel->width, height, TRUE);
         MoveWindow(panel->window, clientWidth - panel->width, top, panel->width, height, TRUE);
     } else {
@@ -231,7 +232,9 @@ void layoutChildren(App& app, int clientWidth, int clientHeight) {
 }
 
 LRESULT CALLBACK mainWindowProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
-    App& app = theApp();
+    App* state = windowState<App>(window, message, lParam);
+    if (!state) return DefWindowProcW(window, message, wParam, lParam);
+    App& app = *state;
     // A restarted notification area has forgotten the icon; one that kept it would refuse
     // a second, so the old one goes first.
     static const UINT taskbarCreated = RegisterWindowMessageW(L"TaskbarCreated");
@@ -250,7 +253,7 @@ LRESULT CALLBACK mainWindowProc(HWND window, UINT message, WPARAM wParam, LPARAM
         updateScrollBar(app);
         return 0;
     case WM_GETMINMAXINFO:
-        if (!openPanel(app)) break;
+        if (!openPanelState(app)) break;
         onMinMaxInfo(app, *reinterpret_cast<MINMAXINFO*>(lParam));
         return 0;
     case WM_VSCROLL:
@@ -268,17 +271,17 @@ LRESULT CALLBACK mainWindowProc(HWND window, UINT message, WPARAM wParam, LPARAM
         dispatchCommand(app, wParam);
         return 0;
     case WM_MOUSEMOVE:
-        if (GetCapture() == window) trackTreeDrag(app, {GET_X_LPARAM(lParam), GET_Y_LPARAM(lParam)});
+        if (GetCapture() == window) trackTreeDrag(app.drag, {GET_X_LPARAM(lParam), GET_Y_LPARAM(lParam)});
         break;
     case WM_LBUTTONUP:
         if (GetCapture() == window) {
             UndoStep step(app.document, "移動");
-            if (dropTreeDrag(app)) app.document.modified = true;
+            if (dropTreeDrag(app.drag)) app.document.modified = true;
             ReleaseCapture();
         }
         break;
     case WM_CONTEXTMENU:
-        cancelTreeDrag(app);
+        cancelTreeDrag(app.drag);
         showContextMenu(app, lParam);
         break;
     case WM_INITMENU:
@@ -296,7 +299,7 @@ LRESULT CALLBACK mainWindowProc(HWND window, UINT message, WPARAM wParam, LPARAM
         return result;
     }
     case kCheckDataFileMessage:
-        checkDataFileOnDisk(app);
+        checkDataFileOnDisk(app.documents);
         return 0;
     case WM_CLOSE:
         onClose(app, window);
@@ -309,9 +312,10 @@ LRESULT CALLBACK mainWindowProc(HWND window, UINT message, WPARAM wParam, LPARAM
 }
 
 bool routeThreadMessage(App& app, MSG& message) {
-    if (app.editor.open && IsDialogMessageW(app.editor.window, &message)) return true;
-    if (app.options.open && IsDialogMessageW(app.options.window, &message)) return true;
-    if (app.findWindow && IsDialogMessageW(app.findWindow, &message)) return true;
+    const PanelHost& panels = app.panels;
+    if (panels.editor.open && IsDialogMessageW(panels.editor.window, &message)) return true;
+    if (panels.options.open && IsDialogMessageW(panels.options.window, &message)) return true;
+    if (app.search.findWindow && IsDialogMessageW(app.search.findWindow, &message)) return true;
     return app.accelerators && app.treeView.window() &&
            TranslateAcceleratorW(app.treeView.window(), app.accelerators, &message);
 }

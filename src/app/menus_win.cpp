@@ -2,10 +2,10 @@
 
 #include <commctrl.h>
 
-#include "app/command_ids.h"
-#include "app/dialogs_win.h"
-#include "app/text_win.h"
 #include "browser/browser_kind.h"
+#include "shell/command_ids.h"
+#include "shell/dialogs_win.h"
+#include "shell/text_win.h"
 #include "tree/undo_commands_win.h"
 
 namespace perchlet {

@@ -1,17 +1,15 @@
 #include "app/placement_win.h"
 
-#include "app/placement.h"
-
 namespace perchlet {
 
 namespace {
 constexpr UINT_PTR kEdgeTimer = 1;
 constexpr UINT kEdgeTimerInterval = 300;
 
-int openPanelWidth(const App& app) {
-    if (app.editor.open) return app.editor.width;
-    if (app.options.open) return app.options.width;
-    return 0;
+PanelState* openPanelOf(App& app) {
+    if (app.panels.editor.open) return &app.panels.editor;
+    if (app.panels.options.open) return &app.panels.options;
+    return nullptr;
 }
 }  // namespace
 
@@ -32,9 +30,16 @@ void showMainWindow(App& app) {
 }
 
 void restoreMainWindow(App& app) {
-    const RECT& w = app.workArea;
-    WindowBox box = mainRestoreBox(app.settings, {w.left, w.top, w.right, w.bottom}, openPanelWidth(app));
+    PanelState* panel = openPanelOf(app);
+    int panelWidth = panel ? panel->width : 0;
+    WindowBox box = reachableOnScreen(mainRestoreBox(app.settings, screenRectOf(app.workArea), panelWidth));
     MoveWindow(app.mainWindow, box.x, box.y, box.width, box.height, TRUE);
+    if (!panel) return;
+    // Closing the panel then gives back the settings' own width, whatever the system allowed.
+    RECT placed{};
+    GetWindowRect(app.mainWindow, &placed);
+    panel->addedWidth = (placed.right - placed.left) - (box.width - panelWidth);
+    panel->movedLeft = box.x - placed.left;
 }
 
 void edgeTimerTick(App& app, POINT cursor) {

@@ -2,6 +2,8 @@
 // show again from the screen edge or the tray.
 #pragma once
 #include "app/app_win.h"
+#include "settings/placement.h"
+#include "settings/screen_win.h"
 
 namespace perchlet {
 

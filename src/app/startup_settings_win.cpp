@@ -1,8 +1,9 @@
 #include "app/startup_settings_win.h"
 
-#include "app/text_win.h"
+#include "app/placement_win.h"
 #include "browser/default_browser_win.h"
-#include "store/document_commands_win.h"
+#include "document/document_commands_win.h"
+#include "shell/text_win.h"
 
 namespace perchlet {
 
@@ -27,12 +28,14 @@ public:
         return {w.left, w.top, w.right, w.bottom};
     }
 
-    void loadStartupDataFile(const Settings& settings) override { loadDataFileAtStartup(app_, settings.dataPath); }
+    void loadStartupDataFile(const Settings& settings) override { loadDataFileAtStartup(app_.documents, settings.dataPath); }
 
     std::string defaultBrowserCommand() override { return readDefaultBrowserCommand(); }
 
     void placeMainWindow(int x, int y, int width, int height, bool topMost) override {
-        SetWindowPos(app_.mainWindow, topMost ? HWND_TOPMOST : HWND_NOTOPMOST, x, y, width, height,
+        // A position kept from a larger or a second screen must not leave the window out of reach.
+        WindowBox box = reachableOnScreen({x, y, width, height});
+        SetWindowPos(app_.mainWindow, topMost ? HWND_TOPMOST : HWND_NOTOPMOST, box.x, box.y, box.width, box.height,
                      SWP_SHOWWINDOW);
     }
 

@@ -2,8 +2,8 @@
 
 #include <shellapi.h>
 
-#include "app/command_ids.h"
 #include "app/placement_win.h"
+#include "shell/command_ids.h"
 
 namespace perchlet {
 

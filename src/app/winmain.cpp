@@ -1,7 +1,7 @@
 #include <windows.h>
 
-#include "app/dialogs_win.h"
 #include "app/main_window_win.h"
+#include "shell/dialogs_win.h"
 
 using namespace perchlet;
 

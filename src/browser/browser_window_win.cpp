@@ -6,7 +6,6 @@
 
 #include "browser/browser_kind.h"
 #include "browser/dde_client_win.h"
-#include "panels/settings.h"
 
 namespace perchlet {
 
@@ -28,11 +27,11 @@ int matchingKind(const wchar_t* title, int kind) {
 
 }  // namespace
 
-HWND findBrowserWindow(App& app, HWND excluded, int kind) {
+HWND findBrowserWindow(BrowserContext& browser, HWND excluded, int kind) {
     // The whole Z order from the top: the main window is passed over by name below, and a
     // browser in front of it (when it is not kept on top) is still found.
     for (HWND window = GetTopWindow(nullptr); window; window = GetWindow(window, GW_HWNDNEXT)) {
-        if (!IsWindowVisible(window) || window == app.mainWindow || window == excluded) continue;
+        if (!IsWindowVisible(window) || window == browser.workspace.mainWindow || window == excluded) continue;
         wchar_t title[1024] = L"";
         if (GetWindowTextW(window, title, 1024) <= 0) continue;
         int found = matchingKind(title, kind);
@@ -40,23 +39,23 @@ HWND findBrowserWindow(App& app, HWND excluded, int kind) {
         wchar_t className[256] = L"";
         GetClassNameW(window, className, 256);
         if (std::wcscmp(className, L"ExploreWClass") == 0) continue;  // Explorer, not the browser
-        app.browser.lastKindFound = found;
+        browser.state.lastKindFound = found;
         return window;
     }
-    if (kind == kBrowserNone) app.browser.lastKindFound = kBrowserOther;
+    if (kind == kBrowserNone) browser.state.lastKindFound = kBrowserOther;
     return nullptr;
 }
 
-void restoreBrowserWindow(App& app) {
-    if (!IsWindow(app.browser.rememberedWindow)) {
-        app.browser.rememberedWindow = findBrowserWindow(app, nullptr, kBrowserNone);
-        endKeptConversation(app);
+void restoreBrowserWindow(BrowserContext& browser) {
+    if (!IsWindow(browser.state.rememberedWindow)) {
+        browser.state.rememberedWindow = findBrowserWindow(browser, nullptr, kBrowserNone);
+        endKeptConversation(browser);
     }
-    HWND browser = app.browser.rememberedWindow;
-    if (!browser) return;
-    const RECT& main = app.recordedMainRect;
-    const RECT& work = app.workArea;
-    const Settings& s = app.settings;
+    HWND window = browser.state.rememberedWindow;
+    if (!window) return;
+    const RECT& main = browser.recordedMainRect;
+    const RECT& work = browser.workArea;
+    const Settings& s = browser.settings;
     int x, y, width, height;
     switch (s.alignment) {
     case 1:  // to the right of the main window
@@ -72,7 +71,7 @@ void restoreBrowserWindow(App& app) {
         height = sizeFromSetting(s.browserHeight, s.browserY, work.bottom);
         break;
     }
-    SetWindowPos(browser, nullptr, x, y, width, height, SWP_NOZORDER | SWP_NOACTIVATE);
+    SetWindowPos(window, nullptr, x, y, width, height, SWP_NOZORDER | SWP_NOACTIVATE);
 }
 
 }  // namespace perchlet

@@ -2,16 +2,16 @@
 #pragma once
 #include <windows.h>
 
-#include "app/app_win.h"
+#include "browser/browser_state_win.h"
 
 namespace perchlet {
 
 // The browser window search: top-level windows in Z order whose titles carry a browser
 // kind's title text; kind 0 means any kind. Records the kind found. nullptr when none.
-HWND findBrowserWindow(App& app, HWND excluded, int kind);
+HWND findBrowserWindow(BrowserContext& browser, HWND excluded, int kind);
 
 // Command 118: moves the remembered browser window beside the main window or to the
 // stored rectangle; a window that has gone is replaced by a search first.
-void restoreBrowserWindow(App& app);
+void restoreBrowserWindow(BrowserContext& browser);
 
 }  // namespace perchlet

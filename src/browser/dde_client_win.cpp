@@ -2,10 +2,10 @@
 
 #include <vector>
 
-#include "app/dialogs_win.h"
 #include "browser/browser_kind.h"
 #include "browser/browser_window_win.h"
 #include "browser/dde_reply.h"
+#include "shell/dialogs_win.h"
 #include "tree/new_item_win.h"
 
 namespace perchlet {
@@ -80,9 +80,9 @@ std::string copyReply(HDDEDATA data) {
 
 }  // namespace
 
-HCONV connectForOpening(App& app, HWND owner, const char* service) {
-    if (!app.browser.ddeInstance && !initialise(app.browser.ddeInstance, owner)) return nullptr;
-    return connect(app.browser.ddeInstance, service, "WWW_OpenURL");
+HCONV connectForOpening(BrowserContext& browser, HWND owner, const char* service) {
+    if (!browser.state.ddeInstance && !initialise(browser.state.ddeInstance, owner)) return nullptr;
+    return connect(browser.state.ddeInstance, service, "WWW_OpenURL");
 }
 
 static bool isConnected(HCONV conversation) {
@@ -91,19 +91,19 @@ static bool isConnected(HCONV conversation) {
     return DdeQueryConvInfo(conversation, QID_SYNC, &info) && (info.wStatus & ST_CONNECTED);
 }
 
-bool requestOpenUrl(App& app, std::string_view address, HCONV conversation) {
+bool requestOpenUrl(BrowserContext& browser, std::string_view address, HCONV conversation) {
     if (!conversation) return false;
     std::string item = openUrlItem(address);
     if (!fitsDdeItem(item)) return false;
-    StringHandle itemName(app.browser.ddeInstance, item);
+    StringHandle itemName(browser.state.ddeInstance, item);
     if (!itemName.get()) return false;
     HDDEDATA data = DdeClientTransaction(nullptr, 0, conversation, itemName.get(), CF_TEXT, XTYP_REQUEST,
-                                         app.browser.ddeTimeoutMs, nullptr);
+                                         browser.state.ddeTimeoutMs, nullptr);
     if (data) {
         DdeFreeDataHandle(data);
         return true;
     }
-    UINT error = DdeGetLastError(app.browser.ddeInstance);
+    UINT error = DdeGetLastError(browser.state.ddeInstance);
     if (error == DMLERR_NOTPROCESSED) return false;
     // A browser that is slow to answer has usually opened the page all the same.
     if (error == DMLERR_DATAACKTIMEOUT) return true;
@@ -111,11 +111,39 @@ bool requestOpenUrl(App& app, std::string_view address, HCONV conversation) {
     return isConnected(conversation);
 }
 
+namespace {
+
+bool conversesWith(BrowserContext& browser, HCONV conversation, const char* service) {
+    CONVINFO info{};
+    info.cb = sizeof info;
+    if (!DdeQueryConvInfo(conversation, QID_SYNC, &info)) return false;
+    StringHandle name(browser.state.ddeInstance, service);
+    return name.get() && (DdeCmpStringHandles(info.hszSvcPartner, name.get()) == 0 ||
+                          DdeCmpStringHandles(info.hszServiceReq, name.get()) == 0);
+}
+
+}  // namespace
+
+bool sendOpenUrl(BrowserContext& browser, HWND owner, const char* service, std::string_view address) {
+    HCONV kept = browser.state.keptConversation;
+    // The instance holds one conversation per service and topic: while the kept one is with
+    // this browser, a second one cannot be opened beside it, so the kept one carries it.
+    if (kept && conversesWith(browser, kept, service)) {
+        if (requestOpenUrl(browser, address, kept)) return true;
+        // The browser behind it has gone or refused: a fresh instance can connect again.
+        endBrowserDde(browser);
+    }
+    HCONV conversation = connectForOpening(browser, owner, service);
+    bool sent = requestOpenUrl(browser, address, conversation);
+    disconnectConversation(conversation);
+    return sent;
+}
+
 void disconnectConversation(HCONV conversation) {
     if (conversation) DdeDisconnect(conversation);
 }
 
-bool probeBrowser(App&, HWND owner, const char* service) {
+bool probeBrowser(HWND owner, const char* service) {
     TemporaryInstance instance(owner);
     if (!instance.ok()) return false;
     HCONV conversation = connect(instance.id(), service, "WWW_OpenURL");
@@ -124,22 +152,22 @@ bool probeBrowser(App&, HWND owner, const char* service) {
     return true;
 }
 
-void endKeptConversation(App& app) {
-    disconnectConversation(app.browser.keptConversation);
-    app.browser.keptConversation = nullptr;
+void endKeptConversation(BrowserContext& browser) {
+    disconnectConversation(browser.state.keptConversation);
+    browser.state.keptConversation = nullptr;
 }
 
-void endBrowserDde(App& app) {
-    endKeptConversation(app);
-    if (app.browser.ddeInstance) DdeUninitialize(app.browser.ddeInstance);
-    app.browser.ddeInstance = 0;
+void endBrowserDde(BrowserContext& browser) {
+    endKeptConversation(browser);
+    if (browser.state.ddeInstance) DdeUninitialize(browser.state.ddeInstance);
+    browser.state.ddeInstance = 0;
 }
 
-std::string requestWindowInfo(App& app, HWND owner) {
+std::string requestWindowInfo(BrowserContext& browser, HWND owner) {
     TemporaryInstance instance(owner);
     if (!instance.ok()) return {};
-    findBrowserWindow(app, owner, 0);
-    HCONV conversation = connect(instance.id(), ddeServiceName(app.browser.lastKindFound), "WWW_GetWindowInfo");
+    findBrowserWindow(browser, owner, 0);
+    HCONV conversation = connect(instance.id(), ddeServiceName(browser.state.lastKindFound), "WWW_GetWindowInfo");
     if (!conversation) {
         showMessage(owner, "取得に失敗しました。", kInfoCaption, MB_OK | MB_ICONWARNING);
         return {};
@@ -148,7 +176,7 @@ std::string requestWindowInfo(App& app, HWND owner) {
     {
         StringHandle item(instance.id(), "0xFFFFFFFF");
         HDDEDATA data = item.get() ? DdeClientTransaction(nullptr, 0, conversation, item.get(), CF_TEXT,
-                                                          XTYP_REQUEST, app.browser.ddeTimeoutMs, nullptr)
+                                                          XTYP_REQUEST, browser.state.ddeTimeoutMs, nullptr)
                                    : nullptr;
         if (data) {
             reply = copyReply(data);
@@ -163,15 +191,15 @@ std::string requestWindowInfo(App& app, HWND owner) {
     return reply;
 }
 
-void recordBrowserPage(App& app) {
-    std::string reply = requestWindowInfo(app, app.mainWindow);
+void recordBrowserPage(BrowserContext& browser) {
+    std::string reply = requestWindowInfo(browser, browser.workspace.mainWindow);
     if (reply.empty()) return;
     BrowserPage page = parseWindowInfoReply(reply);
     NewItemFields fields;
     fields.title = page.title;
     fields.locator = page.address;
     fields.comment = page.third;
-    newItemUnderSelection(app, fields);
+    newItemUnderSelection(browser.workspace, fields);
 }
 
 }  // namespace perchlet

@@ -5,30 +5,33 @@
 #include <windows.h>
 #include <ddeml.h>
 
-#include "app/app_win.h"
+#include "browser/browser_state_win.h"
 
 namespace perchlet {
 
 // Asks the browser found by the window search for the page it shows ("WWW_GetWindowInfo"),
 // confirms the reply with the user, and returns it; "" on failure or when declined.
-std::string requestWindowInfo(App& app, HWND owner);
+std::string requestWindowInfo(BrowserContext& browser, HWND owner);
 
 // A conversation on "WWW_OpenURL" in the program's own instance (made on first use);
 // nullptr when the browser does not answer or DDE cannot start.
-HCONV connectForOpening(App& app, HWND owner, const char* service);
+HCONV connectForOpening(BrowserContext& browser, HWND owner, const char* service);
 // Sends the address; false only when the browser said it did not process it, or when the
 // item is too long for DDE to carry at all.
-bool requestOpenUrl(App& app, std::string_view address, HCONV conversation);
+bool requestOpenUrl(BrowserContext& browser, std::string_view address, HCONV conversation);
 void disconnectConversation(HCONV conversation);
+// One address to the service on "WWW_OpenURL", through the kept conversation when it is with
+// that service, else through a conversation of its own; false when it did not get there.
+bool sendOpenUrl(BrowserContext& browser, HWND owner, const char* service, std::string_view address);
 // Whether a conversation with the service on "WWW_OpenURL" can be opened now.
-bool probeBrowser(App& app, HWND owner, const char* service);
+bool probeBrowser(HWND owner, const char* service);
 
 // Disconnects and forgets the kept conversation.
-void endKeptConversation(App& app);
+void endKeptConversation(BrowserContext& browser);
 // At exit: the kept conversation and the program's instance.
-void endBrowserDde(App& app);
+void endBrowserDde(BrowserContext& browser);
 
 // Command 608: the page a running browser shows becomes a new item under the selection.
-void recordBrowserPage(App& app);
+void recordBrowserPage(BrowserContext& browser);
 
 }  // namespace perchlet

@@ -90,7 +90,7 @@ BrowserPage parseWindowInfoReply(std::string_view reply) {
     ReplyReader reader(reply);
     BrowserPage page;
     reader.skipOpeningQuote();
-    page.address = fitText(reader.field());
+    page.address = fitAddress(reader.field());
     reader.skipSeparators();
     page.title = fitText(toShiftJis(reader.field()));
     reader.skipSeparators();

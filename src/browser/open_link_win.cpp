@@ -5,13 +5,14 @@
 #include <shellapi.h>
 #include <thread>
 
-#include "app/command_ids.h"
-#include "app/dialogs_win.h"
-#include "app/text_win.h"
 #include "browser/browser_kind.h"
 #include "browser/browser_window_win.h"
 #include "browser/dde_client_win.h"
-#include "tree/tree_population.h"
+#include "shell/command_ids.h"
+#include "shell/dialogs_win.h"
+#include "shell/text_win.h"
+#include "shell/window_state_win.h"
+#include "store/tree_population.h"
 
 namespace perchlet {
 
@@ -41,10 +42,10 @@ struct WorkerBlock {
 };
 
 struct OpenState {
-    OpenState(App& app, int openMode, NodeId node, BookmarkItem& record)
-        : app(app), openMode(openMode), node(node), record(record) {}
+    OpenState(BrowserContext& browser, int openMode, NodeId node, BookmarkItem& record)
+        : browser(browser), openMode(openMode), node(node), record(record) {}
 
-    App& app;
+    BrowserContext& browser;
     int openMode;
     NodeId node;
     BookmarkItem& record;
@@ -65,9 +66,9 @@ struct OpenState {
     bool finished = false;
 };
 
-std::string slotPath(const App& app, int openMode) {
-    int slot = slotOfOpenMode(openMode, app.settings.doubleClickSlot);
-    return slot ? app.settings.browserPath[slot - 1] : std::string();
+std::string slotPath(const Settings& settings, int openMode) {
+    int slot = slotOfOpenMode(openMode, settings.doubleClickSlot);
+    return slot ? settings.browserPath[slot - 1] : std::string();
 }
 
 void shellOpen(HWND owner, const std::string& target) {
@@ -195,32 +196,32 @@ void startAndWatch(OpenState& open) {
     block.stop = false;
     if (open.style == LaunchStyle::Reuse) open.rememberRequest = true;
     open.workerThread = std::thread(launchWorker, &block);
-    endKeptConversation(open.app);
+    endKeptConversation(open.browser);
 }
 
 // Open mode 0 with a running browser: the remembered window gets the address by DDE.
 // True when that finished the open.
 bool sendToRememberedWindow(OpenState& open) {
-    BrowserState& browser = open.app.browser;
+    BrowserState& state = open.browser.state;
     open.rememberRequest = true;
-    open.rememberedWindowValid = IsWindow(browser.rememberedWindow) != 0;
+    open.rememberedWindowValid = IsWindow(state.rememberedWindow) != 0;
     if (!open.rememberedWindowValid) {
-        endKeptConversation(open.app);
+        endKeptConversation(open.browser);
         return false;
     }
-    SetForegroundWindow(browser.rememberedWindow);
-    if (!browser.keptConversation) browser.keptConversation = connectForOpening(open.app, open.dialog, open.service.c_str());
-    if (!browser.keptConversation) {
+    SetForegroundWindow(state.rememberedWindow);
+    if (!state.keptConversation) state.keptConversation = connectForOpening(open.browser, open.dialog, open.service.c_str());
+    if (!state.keptConversation) {
         postFinish(open);
         return true;
     }
-    if (requestOpenUrl(open.app, open.record.locator, browser.keptConversation)) {
+    if (requestOpenUrl(open.browser, open.record.locator, state.keptConversation)) {
         postFinish(open);
         return true;
     }
     // The browser has gone or refused: start again from a fresh instance, which a
     // conversation that ended under it can leave unable to connect.
-    endBrowserDde(open.app);
+    endBrowserDde(open.browser);
     return false;
 }
 
@@ -239,7 +240,7 @@ void openInRunningBrowser(OpenState& open) {
         setTimerState(open, LaunchState::WaitingForIdle, kInputIdlePollMs);
         return;
     case RunningMethod::KeysThenDde:
-        if (HWND window = findBrowserWindow(open.app, open.dialog, open.kind)) bringToFront(window);
+        if (HWND window = findBrowserWindow(open.browser, open.dialog, open.kind)) bringToFront(window);
         typeShortcut(plan);
         setTimerState(open, LaunchState::SendByDde, static_cast<UINT>(plan.finishDelayMs));
         return;
@@ -255,10 +256,10 @@ void openInRunningBrowser(OpenState& open) {
 
 void launch(OpenState& open) {
     open.style = openModeTarget(open.openMode).style;
-    open.browserPath = slotPath(open.app, open.openMode);
+    open.browserPath = slotPath(open.browser.settings, open.openMode);
     open.kind = browserKindOf(open.browserPath);
     open.service = ddeServiceName(open.kind);
-    open.ddeAvailable = probeBrowser(open.app, open.dialog, open.service.c_str());
+    open.ddeAvailable = probeBrowser(open.dialog, open.service.c_str());
     SetWindowTextW(open.dialog, widen("ブラウザの起動（" + open.service + "）").c_str());
 
     // DDE cannot carry a long address at all; such an address goes on a command line.
@@ -281,9 +282,9 @@ void onTimer(OpenState& open) {
         break;
     case LaunchState::SendByDde: {
         KillTimer(open.dialog, kLaunchTimer);
-        HCONV conversation = connectForOpening(open.app, open.dialog, open.service.c_str());
-        requestOpenUrl(open.app, open.record.locator, conversation);
-        disconnectConversation(conversation);
+        if (!sendOpenUrl(open.browser, open.dialog, open.service.c_str(), open.record.locator))
+            showMessage(open.dialog, "ブラウザにアドレスを送れませんでした。\r\n" + open.record.locator, "ブラウザの起動",
+                        MB_OK | MB_ICONWARNING);
         postFinish(open);
         break;
     }
@@ -316,14 +317,14 @@ void finish(OpenState& open) {
     open.finished = true;
     KillTimer(open.dialog, kLaunchTimer);
     joinWorker(open);
-    BrowserState& browser = open.app.browser;
-    if (open.rememberRequest && open.worker.found) browser.rememberedWindow = open.worker.foundWindow;
+    BrowserState& state = open.browser.state;
+    if (open.rememberRequest && open.worker.found) state.rememberedWindow = open.worker.foundWindow;
     if (open.style == LaunchStyle::Reuse && open.ddeAvailable && !open.rememberedWindowValid && !open.worker.found) {
-        browser.rememberedWindow = findBrowserWindow(open.app, open.dialog, kBrowserNone);
+        state.rememberedWindow = findBrowserWindow(open.browser, open.dialog, kBrowserNone);
     } else if (open.style == LaunchStyle::PlacedWindow && open.record.windowRight != 0 &&
                open.record.windowBottom != 0) {
         HWND window = open.worker.found ? open.worker.foundWindow
-                                        : findBrowserWindow(open.app, open.dialog, kBrowserNone);
+                                        : findBrowserWindow(open.browser, open.dialog, kBrowserNone);
         if (window) placeWindow(window, open.record);
     }
     closeProcessHandles(open.process);
@@ -345,21 +346,19 @@ void onInitDialog(OpenState& open) {
     SendMessageW(progress, PBM_SETRANGE, 0, MAKELPARAM(0, kProgressSteps));
     SendMessageW(progress, PBM_SETSTEP, 1, 0);
     open.worker.found = false;
-    markVisited(open.app.document, open.node, open.record);
+    markVisited(open.browser.workspace.document, open.node, open.record);
     SetDlgItemTextW(open.dialog, IDC_WAIT_ADDRESS, widen(open.record.locator).c_str());
     setTimerState(open, LaunchState::Start, 500);
 }
 
 INT_PTR CALLBACK waitDialogProc(HWND dialog, UINT message, WPARAM wParam, LPARAM lParam) {
-    if (message == WM_INITDIALOG) {
-        SetWindowLongPtrW(dialog, DWLP_USER, lParam);
-        reinterpret_cast<OpenState*>(lParam)->dialog = dialog;
-        onInitDialog(*reinterpret_cast<OpenState*>(lParam));
-        return TRUE;
-    }
-    auto* open = reinterpret_cast<OpenState*>(GetWindowLongPtrW(dialog, DWLP_USER));
+    auto* open = dialogState<OpenState>(dialog, message, lParam);
     if (!open) return FALSE;
     switch (message) {
+    case WM_INITDIALOG:
+        open->dialog = dialog;
+        onInitDialog(*open);
+        return TRUE;
     case WM_TIMER:
         if (wParam == kLaunchTimer) onTimer(*open);
         return TRUE;
@@ -380,23 +379,23 @@ INT_PTR CALLBACK waitDialogProc(HWND dialog, UINT message, WPARAM wParam, LPARAM
     return FALSE;
 }
 
-void runWaitDialog(App& app, HWND owner, int openMode, NodeId node, BookmarkItem& record) {
-    OpenState open(app, openMode, node, record);
-    DialogBoxParamW(app.instance, L"MYWAIT", owner, waitDialogProc, reinterpret_cast<LPARAM>(&open));
+void runWaitDialog(BrowserContext& browser, HWND owner, int openMode, NodeId node, BookmarkItem& record) {
+    OpenState open(browser, openMode, node, record);
+    DialogBoxParamW(browser.workspace.instance, L"MYWAIT", owner, waitDialogProc, reinterpret_cast<LPARAM>(&open));
     // A second "中止" closes the dialog at once; the worker, told to stop, ends within a pass.
     open.worker.stop = true;
     joinWorker(open);
     if (open.rememberRequest && open.worker.found && !open.finished)
-        app.browser.rememberedWindow = open.worker.foundWindow;
+        browser.state.rememberedWindow = open.worker.foundWindow;
     closeProcessHandles(open.process);
 }
 
 }  // namespace
 
-int openLink(App& app, HWND owner, int openMode) {
-    NodeId node = app.treeView.selectedNode();
+int openLink(BrowserContext& browser, HWND owner, int openMode) {
+    NodeId node = browser.workspace.treeView.selectedNode();
     if (node == kNoNode) return 0;
-    BookmarkItem* record = nodeRecord(app.document, node);
+    BookmarkItem* record = nodeRecord(browser.workspace.document, node);
     if (!record) return 0;
     switch (kindOf(record->itemNumber)) {
     case kKindMailLink:
@@ -411,26 +410,9 @@ int openLink(App& app, HWND owner, int openMode) {
     case kKindFolder:
         return 0;
     default:
-        runWaitDialog(app, owner, openMode, node, *record);
+        runWaitDialog(browser, owner, openMode, node, *record);
         return 1;
     }
-}
-
-bool handleBrowserCommand(App& app, int command) {
-    int openMode = openModeOfCommand(command);
-    if (openMode >= 0) {
-        openLink(app, app.mainWindow, openMode);
-        return true;
-    }
-    switch (command) {
-    case CMD_RESTORE_BROWSER_POS: restoreBrowserWindow(app); return true;
-    case CMD_RECORD_BROWSER_PAGE: {
-        UndoStep step(app.document, "URLの登録");
-        recordBrowserPage(app);
-        return true;
-    }
-    }
-    return false;
 }
 
 }  // namespace perchlet

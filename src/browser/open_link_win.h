@@ -3,15 +3,12 @@
 #pragma once
 #include <windows.h>
 
-#include "app/app_win.h"
+#include "browser/browser_state_win.h"
 
 namespace perchlet {
 
 // 1 when the item was handed on (shell, started program, or the wait dialog ran); 0 when
 // nothing is selected, the item is a folder or has no record.
-int openLink(App& app, HWND owner, int openMode);
-
-// Commands 126, 146-154 (open), 118 (place the browser window), 608 (record the shown page).
-bool handleBrowserCommand(App& app, int command);
+int openLink(BrowserContext& browser, HWND owner, int openMode);
 
 }  // namespace perchlet

@@ -1,10 +1,27 @@
 // The import and export commands of the File menu and the context menu.
 #pragma once
-#include "app/app_win.h"
+#include <string>
+
+#include "tree/workspace_win.h"
 
 namespace perchlet {
 
-// Commands 113-116, 120-122 and 140-143; returns false for any other identifier.
-bool handleExchangeCommand(App& app, int command);
+// What the exchange commands need besides the workspace.
+struct ExchangeContext {
+    Workspace& workspace;
+    const std::string& startupDirectory;  // CSV locators of local files are written against it
+};
+
+// An export writes the whole tree (it needs a document) or the selected subtree (it needs a
+// selection).
+enum class ExportScope { WholeTree, Selection };
+
+void exportNetscapeFile(ExchangeContext& context, ExportScope scope);
+void exportTreeHtmlFile(ExchangeContext& context, ExportScope scope);
+void exportCsvFile(ExchangeContext& context, ExportScope scope);
+void exportFavoritesFolder(ExchangeContext& context, ExportScope scope);
+void importNetscapeFile(ExchangeContext& context);
+void importCsvFile(ExchangeContext& context);
+void importFavoritesFolder(ExchangeContext& context);
 
 }  // namespace perchlet

@@ -151,7 +151,7 @@ BookmarkItem recordFromRow(const CsvRow& row, CsvText encoding) {
     auto text = [encoding](std::string_view field) { return fieldText(field, encoding, Unrepresentable::Drop); };
     BookmarkItem record;
     record.title = fitText(filterText(text(row.title), TextFilter::SingleLine));
-    record.locator = fitText(fieldText(row.locator, encoding, Unrepresentable::PercentEncode));
+    record.locator = fitAddress(fieldText(row.locator, encoding, Unrepresentable::PercentEncode));
     record.comment = fitText(text(row.comment));
     record.addDate = fitDate(text(row.addDate));
     record.lastModified = fitDate(text(row.lastModified));

@@ -332,7 +332,7 @@ void importEntry(FavoritesImport& run, const FavoritesEntry& entry, const fs::pa
         return;
     }
     BookmarkItem record = recordWithTimes(entry, linkTitleOf(entry.title));
-    record.locator = shortcutUrlAt(run.files, path);
+    record.locator = fitAddress(shortcutUrlAt(run.files, path));
     addImportedItem(run.document, parent, kKindWebLink, std::move(record));
     ++run.result.count;
 }

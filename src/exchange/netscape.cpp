@@ -5,7 +5,7 @@
 
 #include "store/encoding.h"
 #include "store/parent_stack.h"
-#include "tree/tree_population.h"
+#include "store/tree_population.h"
 
 namespace perchlet {
 
@@ -48,8 +48,10 @@ AddedItem addImportedItem(Document& document, NodeId parent, unsigned kind, Book
     return {node, *nodeRecord(document, node)};
 }
 
-std::string escapeHtmlText(std::string_view text) {
-    // None of these bytes can be the second byte of a Shift-JIS character.
+std::string escapeHtml(std::string_view text) {
+    // None of these bytes can be the second byte of a Shift-JIS character. A tag ends at its
+    // first ">", inside quotes or not, so an address must carry none; and the import decodes
+    // references, so a raw "&" would change an address that holds one.
     std::string out;
     out.reserve(text.size());
     for (char c : text) {
@@ -58,23 +60,6 @@ std::string escapeHtmlText(std::string_view text) {
         case '<': out += "&lt;"; break;
         case '>': out += "&gt;"; break;
         case '"': out += "&quot;"; break;
-        default: out += c;
-        }
-    }
-    return out;
-}
-
-std::string escapeHtmlAttribute(std::string_view text) {
-    // A tag ends at its first ">", inside quotes or not, so an address must carry none; and
-    // the import decodes references, so a raw "&" would change an address that holds one.
-    std::string out;
-    out.reserve(text.size());
-    for (char c : text) {
-        switch (c) {
-        case '&': out += "&amp;"; break;
-        case '"': out += "&quot;"; break;
-        case '<': out += "&lt;"; break;
-        case '>': out += "&gt;"; break;
         default: out += c;
         }
     }
@@ -194,23 +179,23 @@ void appendNesting(std::string& out, unsigned p, unsigned d) {
 
 void appendFolderLine(std::string& out, const BookmarkItem& record) {
     out += "<DT><H3 FOLDED ADD_DATE=\"";
-    out += escapeHtmlAttribute(record.addDate);
+    out += escapeHtml(record.addDate);
     out += "\">";
-    out += escapeHtmlText(record.title);
+    out += escapeHtml(record.title);
     out += "</H3>\r\n";
 }
 
 void appendLinkLine(std::string& out, const BookmarkItem& record, std::string_view address) {
     out += "<DT><A HREF=\"";
-    out += escapeHtmlAttribute(address);
+    out += escapeHtml(address);
     out += "\" ADD_DATE=\"";
-    out += escapeHtmlAttribute(record.addDate);
+    out += escapeHtml(record.addDate);
     out += "\" LAST_MODIFIED=\"";
-    out += escapeHtmlAttribute(record.lastModified);
+    out += escapeHtml(record.lastModified);
     out += "\" LAST_VISIT=\"";
-    out += escapeHtmlAttribute(record.lastVisit);
+    out += escapeHtml(record.lastVisit);
     out += "\">";
-    out += escapeHtmlText(record.title);
+    out += escapeHtml(record.title);
     out += "</A>\r\n";
 }
 
@@ -218,7 +203,7 @@ void appendDescription(std::string& out, const BookmarkItem& record, unsigned de
     if (record.comment.empty()) return;
     appendIndent(out, depth);
     out += "<DD>";
-    out += escapeHtmlText(record.comment);
+    out += escapeHtml(record.comment);
     out += "\r\n";
 }
 
@@ -390,7 +375,7 @@ bool readLink(NetscapeImport& import, std::string_view tag) {
     if (!title) return false;
     BookmarkItem record;
     record.title = titleText(*title);
-    record.locator = fitText(addressText(tag));
+    record.locator = fitAddress(addressText(tag));
     record.addDate = fitDate(attributeText(tag, "ADD_DATE"));
     record.lastModified = fitDate(attributeText(tag, "LAST_MODIFIED"));
     record.lastVisit = fitDate(attributeText(tag, "LAST_VISIT"));

@@ -30,11 +30,9 @@ std::string exportNetscape(const Document& document, NodeId start);
 // end. Marks the document modified.
 ImportResult importNetscape(std::string_view text, Document& document, NodeId target);
 
-// & < > " as character references, for text between tags.
-std::string escapeHtmlText(std::string_view text);
-// & " < and >, for attribute values in double quotes, so that the import reads back the
-// same value.
-std::string escapeHtmlAttribute(std::string_view text);
+// & < > " as character references: for text between tags, and for attribute values in
+// double quotes, so that the import reads back the same value.
+std::string escapeHtml(std::string_view text);
 // Turns well-formed references (ending in ";") into their characters: &amp; &lt; &gt;
 // &quot; &apos;, &#NNN; and &#xHH;. A character without a Shift-JIS form is dropped (or,
 // for an address, percent-encoded); anything else that starts with "&" stays as it is.

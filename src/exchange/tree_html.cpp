@@ -44,11 +44,11 @@ bool hasLink(unsigned kind, const BookmarkItem& record) {
 
 void appendDates(std::string& out, const BookmarkItem& record) {
     out += "ADD_DATE=\"";
-    out += escapeHtmlText(record.addDate);
+    out += escapeHtml(record.addDate);
     out += "\" LAST_MODIFIED=\"";
-    out += escapeHtmlText(record.lastModified);
+    out += escapeHtml(record.lastModified);
     out += "\" LAST_VISIT=\"";
-    out += escapeHtmlText(record.lastVisit);
+    out += escapeHtml(record.lastVisit);
     out += '"';
 }
 
@@ -63,13 +63,13 @@ void appendAnchor(std::string& out, const BookmarkItem& record, bool withLink) {
     out += "<A ";
     if (withLink) {
         out += "HREF=\"";
-        out += escapeHtmlText(record.locator);
+        out += escapeHtml(record.locator);
         out += "\" ";
     }
     appendDates(out, record);
     if (!withLink) out += " STYLE=\"color :#000000;\"";
     out += '>';
-    out += escapeHtmlText(record.title);
+    out += escapeHtml(record.title);
     out += "</A><BR>\r\n";
 }
 

@@ -2,20 +2,19 @@
 
 #include <shellapi.h>
 
-#include "app/command_ids.h"
-#include "app/dialogs_win.h"
-#include "app/file_dialogs_win.h"
-#include "app/text_win.h"
 #include "browser/browser_window_win.h"
 #include "browser/dde_client_win.h"
 #include "browser/dde_reply.h"
 #include "exchange/favorites.h"
-#include "panels/panel_dock_win.h"
-#include "store/document_commands_win.h"
+#include "shell/command_ids.h"
+#include "shell/dialogs_win.h"
+#include "shell/file_dialogs_win.h"
+#include "shell/text_win.h"
+#include "shell/window_state_win.h"
 #include "store/encoding.h"
 #include "store/file_io_win.h"
+#include "store/tree_edit.h"
 #include "tree/new_item_win.h"
-#include "tree/tree_edit.h"
 #include "web/title_fetch_win.h"
 
 namespace perchlet {
@@ -61,14 +60,14 @@ std::string positionText(HWND panel, int id) { return fitField(textOf(panel, id)
 
 void focus(HWND panel, int id) { SetFocus(GetDlgItem(panel, id)); }
 
-const BookmarkItem& shownRecord(App& app) {
-    NodeId node = app.treeView.selectedNode();
-    const BookmarkItem* record = node == kNoNode ? nullptr : nodeRecord(app.document, node);
-    return record ? *record : app.document.items.head();
+const BookmarkItem& shownRecord(Workspace& workspace) {
+    NodeId node = workspace.treeView.selectedNode();
+    const BookmarkItem* record = node == kNoNode ? nullptr : nodeRecord(workspace.document, node);
+    return record ? *record : workspace.document.items.head();
 }
 
-void showSelection(App& app, HWND panel) {
-    const BookmarkItem& record = shownRecord(app);
+void showSelection(EditorPanelContext& context, HWND panel) {
+    const BookmarkItem& record = shownRecord(context.workspace);
     setText(panel, IDC_EDIT_ADDRESS, record.locator);
     setText(panel, IDC_EDIT_TITLE, record.title);
     setText(panel, IDC_EDIT_COMMENT, commentForDisplay(record.comment));
@@ -93,25 +92,27 @@ NewItemFields readFields(HWND panel) {
     return fields;
 }
 
-void addNewItem(App& app, HWND panel) { newItemUnderSelection(app, readFields(panel)); }
+void addNewItem(EditorPanelContext& context, HWND panel) { newItemUnderSelection(context.workspace, readFields(panel)); }
 
-void replaceSelected(App& app, HWND panel) {
-    NodeId node = app.treeView.selectedNode();
+void replaceSelected(EditorPanelContext& context, HWND panel) {
+    Workspace& workspace = context.workspace;
+    NodeId node = workspace.treeView.selectedNode();
     if (node == kNoNode) return;
-    if (!replaceItemFields(app.document, node, readFields(panel))) app.document.tree.setText(node, readFields(panel).title);
-    SetFocus(app.treeView.window());
-    app.document.modified = true;
+    NewItemFields fields = readFields(panel);
+    if (!replaceItemFields(workspace.document, node, fields)) workspace.document.tree.setText(node, fields.title);
+    SetFocus(workspace.treeView.window());
+    workspace.document.modified = true;
 }
 
-void deleteSelected(App& app, HWND panel) {
-    NodeId node = app.treeView.selectedNode();
+void deleteSelected(EditorPanelContext& context, HWND panel) {
+    NodeId node = context.workspace.treeView.selectedNode();
     if (node == kNoNode) {
         showMessage(panel, "項目が選択されていません", "警告", MB_OK);
         return;
     }
     if (showMessage(panel, "アイテムを削除します", "”削除”ボタン", MB_OKCANCEL) != IDOK) return;
-    deleteSubtree(app.document, node);
-    app.document.modified = true;
+    deleteSubtree(context.workspace.document, node);
+    context.workspace.document.modified = true;
 }
 
 std::string fileNameWithoutExtension(const std::string& path) {
@@ -149,24 +150,24 @@ void takeDroppedFile(HWND panel, HDROP drop) {
     }
 }
 
-void fetchTitle(App& app, HWND panel) {
-    FetchedTitle title = fetchTitleWithDialog(app.instance, panel, fieldText(panel, IDC_EDIT_ADDRESS));
-    app.fetchedTitle = title.raw;
+void fetchTitle(EditorPanelContext& context, HWND panel) {
+    FetchedTitle title = fetchTitleWithDialog(context.workspace.instance, panel, fieldText(panel, IDC_EDIT_ADDRESS));
+    context.fetchedTitle = title.raw;
     if (title.found) setText(panel, IDC_EDIT_TITLE, title.field);
     focus(panel, IDC_EDIT_REPLACE);
 }
 
 // Steps through the readings of the last fetched title: EUC-JP, ISO-2022-JP, as fetched twice.
-void cycleTitleReading(App& app, HWND panel) {
-    std::string title = app.fetchedTitle;
-    if (app.titleCycle == 0) eucJpToShiftJis(title);
-    if (app.titleCycle == 1) iso2022JpToShiftJis(title);
-    app.titleCycle = (app.titleCycle + 1) % 4;
+void cycleTitleReading(EditorPanelContext& context, HWND panel) {
+    std::string title = context.fetchedTitle;
+    if (context.titleCycle == 0) eucJpToShiftJis(title);
+    if (context.titleCycle == 1) iso2022JpToShiftJis(title);
+    context.titleCycle = (context.titleCycle + 1) % 4;
     setText(panel, IDC_EDIT_TITLE, title);
 }
 
-void takeBrowserPage(App& app, HWND panel) {
-    std::string reply = requestWindowInfo(app, panel);
+void takeBrowserPage(EditorPanelContext& context, HWND panel) {
+    std::string reply = requestWindowInfo(context.browser, panel);
     if (reply.empty()) return;
     BrowserPage page = parseWindowInfoReply(reply);
     setText(panel, IDC_EDIT_ADDRESS, fitText(page.address));
@@ -175,9 +176,9 @@ void takeBrowserPage(App& app, HWND panel) {
     focus(panel, IDC_EDIT_NEW);
 }
 
-void takeBrowserRectangle(App& app, HWND panel) {
+void takeBrowserRectangle(EditorPanelContext& context, HWND panel) {
     RECT rect{};
-    if (HWND browser = findBrowserWindow(app, panel, 0)) GetWindowRect(browser, &rect);
+    if (HWND browser = findBrowserWindow(context.browser, panel, 0)) GetWindowRect(browser, &rect);
     SetDlgItemInt(panel, IDC_EDIT_X, static_cast<UINT>(rect.left), TRUE);
     SetDlgItemInt(panel, IDC_EDIT_Y, static_cast<UINT>(rect.top), TRUE);
     SetDlgItemInt(panel, IDC_EDIT_WIDTH, static_cast<UINT>(rect.right - rect.left), TRUE);
@@ -185,72 +186,72 @@ void takeBrowserRectangle(App& app, HWND panel) {
     focus(panel, IDC_EDIT_REPLACE);
 }
 
-void onButton(App& app, HWND panel, int id) {
+void onButton(EditorPanelContext& context, HWND panel, int id) {
     switch (id) {
     case IDC_EDIT_NEW: {
-        UndoStep step(app.document, "新規登録");
-        addNewItem(app, panel);
+        UndoStep step(context.workspace.document, "新規登録");
+        addNewItem(context, panel);
         break;
     }
     case IDC_EDIT_REPLACE: {
-        UndoStep step(app.document, "差し替え");
-        replaceSelected(app, panel);
+        UndoStep step(context.workspace.document, "差し替え");
+        replaceSelected(context, panel);
         break;
     }
     case IDC_EDIT_DELETE: {
-        UndoStep step(app.document, "削除");
-        deleteSelected(app, panel);
+        UndoStep step(context.workspace.document, "削除");
+        deleteSelected(context, panel);
         break;
     }
-    case IDC_EDIT_SAVE: handleDocumentCommand(app, CMD_SAVE); break;
+    case IDC_EDIT_SAVE: saveDocument(context.documents); break;
     case IDC_EDIT_CLOSE: PostMessageW(panel, kCloseEditorMessage, 0, 0); break;
     case IDC_EDIT_FILE_NAME: takeChosenFile(panel); break;
-    case IDC_EDIT_TITLE_CYCLE: cycleTitleReading(app, panel); break;
-    case IDC_EDIT_FETCH_TITLE: fetchTitle(app, panel); break;
-    case IDC_EDIT_BROWSER_PAGE: takeBrowserPage(app, panel); break;
-    case IDC_EDIT_BROWSER_RECT: takeBrowserRectangle(app, panel); break;
+    case IDC_EDIT_TITLE_CYCLE: cycleTitleReading(context, panel); break;
+    case IDC_EDIT_FETCH_TITLE: fetchTitle(context, panel); break;
+    case IDC_EDIT_BROWSER_PAGE: takeBrowserPage(context, panel); break;
+    case IDC_EDIT_BROWSER_RECT: takeBrowserRectangle(context, panel); break;
     }
 }
 
-BOOL onInit(App& app, HWND panel) {
+BOOL onInit(EditorPanelContext& context, HWND panel) {
     for (int id : kDateEdits) EnableWindow(GetDlgItem(panel, id), FALSE);
-    showSelection(app, panel);
+    showSelection(context, panel);
     DragAcceptFiles(panel, TRUE);
     return TRUE;
 }
 
 }  // namespace
 
-INT_PTR CALLBACK editorPanelProc(HWND panel, UINT message, WPARAM wParam, LPARAM) {
-    App& app = theApp();
+INT_PTR CALLBACK editorPanelProc(HWND panel, UINT message, WPARAM wParam, LPARAM lParam) {
+    auto* context = dialogState<EditorPanelContext>(panel, message, lParam);
+    if (!context) return FALSE;
     switch (message) {
     case WM_INITDIALOG:
-        return onInit(app, panel);
+        return onInit(*context, panel);
     case kShowSelectionMessage:
-        showSelection(app, panel);
+        showSelection(*context, panel);
         return TRUE;
     case kCloseEditorMessage:
-        closePanel(app, PanelKind::Editor);
+        closePanel(context->host, PanelKind::Editor);
         return TRUE;
     case WM_DROPFILES:
         takeDroppedFile(panel, reinterpret_cast<HDROP>(wParam));
         return TRUE;
     case WM_COMMAND:
-        if (HIWORD(wParam) == BN_CLICKED) onButton(app, panel, LOWORD(wParam));
+        if (HIWORD(wParam) == BN_CLICKED) onButton(*context, panel, LOWORD(wParam));
         return TRUE;
     }
     return FALSE;
 }
 
-bool handleEditorPanelCommand(App& app, int command) {
-    if (command != CMD_EDITOR_PANEL) return false;
-    if (app.editor.open) SendMessageW(app.editor.window, kCloseEditorMessage, 0, 0);
-    else openPanel(app, PanelKind::Editor, L"MYWRITE", editorPanelProc);
-    return true;
+void toggleEditorPanel(EditorPanelContext& context) {
+    PanelHost& host = context.host;
+    if (host.editor.open) SendMessageW(host.editor.window, kCloseEditorMessage, 0, 0);
+    else openPanel(host, PanelKind::Editor, L"MYWRITE", editorPanelProc, reinterpret_cast<LPARAM>(&context));
 }
 
-void showSelectionInEditor(App& app) {
-    if (app.editor.open) PostMessageW(app.editor.window, kShowSelectionMessage, 0, 0);
+void showSelectionInEditor(const PanelHost& host) {
+    if (host.editor.open) PostMessageW(host.editor.window, kShowSelectionMessage, 0, 0);
 }
 
 }  // namespace perchlet

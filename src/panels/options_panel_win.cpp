@@ -1,12 +1,11 @@
 #include "panels/options_panel_win.h"
 
-#include "app/command_ids.h"
-#include "app/dialogs_win.h"
-#include "app/file_dialogs_win.h"
-#include "app/text_win.h"
 #include "browser/browser_window_win.h"
-#include "panels/panel_dock_win.h"
-#include "panels/settings.h"
+#include "shell/command_ids.h"
+#include "shell/dialogs_win.h"
+#include "shell/file_dialogs_win.h"
+#include "shell/text_win.h"
+#include "shell/window_state_win.h"
 #include "store/bookmark_item.h"
 #include "store/file_io_win.h"
 
@@ -81,8 +80,8 @@ void showAlignment(HWND panel, int alignment) {
     enableBrowserGroup(panel, alignment != 1 && alignment != 2);
 }
 
-void initPanel(App& app, HWND panel) {
-    const Settings& settings = app.settings;
+void initPanel(OptionsPanelContext& context, HWND panel) {
+    const Settings& settings = context.settings;
     for (int slot = 0; slot < 3; ++slot) {
         SendDlgItemMessageW(panel, kSlotEdits[slot], EM_LIMITTEXT, kSettingPathMax, 0);
         setText(panel, kSlotEdits[slot], settings.browserPath[slot]);
@@ -108,29 +107,29 @@ void initPanel(App& app, HWND panel) {
     showAlignment(panel, settings.alignment);
 }
 
-void flipFlag(App& app, HWND panel, const FlagBox& box) {
+void flipFlag(OptionsPanelContext& context, HWND panel, const FlagBox& box) {
     bool on = !isChecked(panel, box.id);
     check(panel, box.id, on);
-    app.settings.*box.flag = on;
+    context.settings.*box.flag = on;
     if (box.id == IDC_OPT_TOP_MOST)
-        SetWindowPos(app.mainWindow, on ? HWND_TOPMOST : HWND_NOTOPMOST, 0, 0, 0, 0,
+        SetWindowPos(context.host.mainWindow, on ? HWND_TOPMOST : HWND_NOTOPMOST, 0, 0, 0, 0,
                      SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE);
 }
 
-void chooseSlot(App& app, HWND panel, int slot) {
-    app.settings.doubleClickSlot = slot;
+void chooseSlot(OptionsPanelContext& context, HWND panel, int slot) {
+    context.settings.doubleClickSlot = slot;
     CheckRadioButton(panel, IDC_OPT_SLOT1, IDC_OPT_SLOT3, kSlotRadios[slot]);
 }
 
-void flipAlignment(App& app, HWND panel, int alignment) {
+void flipAlignment(OptionsPanelContext& context, HWND panel, int alignment) {
     int box = alignment == 1 ? IDC_OPT_BROWSER_RIGHT : IDC_OPT_BROWSER_LEFT;
-    app.settings.alignment = isChecked(panel, box) ? 0 : alignment;
-    showAlignment(panel, app.settings.alignment);
+    context.settings.alignment = isChecked(panel, box) ? 0 : alignment;
+    showAlignment(panel, context.settings.alignment);
 }
 
 // A cancelled dialog empties the edit: the user chose no file.
-void browseInto(App& app, int edit, int index) {
-    setText(app.options.window, edit, chooseOpenFile(app.mainWindow, index));
+void browseInto(OptionsPanelContext& context, int edit, int index) {
+    setText(context.host.options.window, edit, chooseOpenFile(context.host.mainWindow, index));
 }
 
 void showRect(HWND panel, const int (&edits)[4], int x, int y, int width, int height) {
@@ -138,16 +137,16 @@ void showRect(HWND panel, const int (&edits)[4], int x, int y, int width, int he
     for (int i = 0; i < 4; ++i) setText(panel, edits[i], std::to_string(values[i]));
 }
 
-void takeMainRect(App& app, HWND panel) {
+void takeMainRect(OptionsPanelContext& context, HWND panel) {
     RECT rect{};
-    GetWindowRect(app.mainWindow, &rect);
+    GetWindowRect(context.host.mainWindow, &rect);
     showRect(panel, {IDC_OPT_MAIN_X, IDC_OPT_MAIN_Y, IDC_OPT_MAIN_WIDTH, IDC_OPT_MAIN_HEIGHT}, rect.left, rect.top,
-             rect.right - rect.left - app.options.width, rect.bottom - rect.top);
+             rect.right - rect.left - context.host.options.width, rect.bottom - rect.top);
 }
 
-void takeBrowserRect(App& app, HWND panel) {
+void takeBrowserRect(OptionsPanelContext& context, HWND panel) {
     RECT rect{};
-    if (HWND browser = findBrowserWindow(app, panel, 0)) GetWindowRect(browser, &rect);
+    if (HWND browser = findBrowserWindow(context.browser, panel, 0)) GetWindowRect(browser, &rect);
     showRect(panel, {IDC_OPT_BROWSER_X, IDC_OPT_BROWSER_Y, IDC_OPT_BROWSER_WIDTH, IDC_OPT_BROWSER_HEIGHT},
              rect.left, rect.top, rect.right - rect.left, rect.bottom - rect.top);
 }
@@ -167,9 +166,9 @@ bool pathsFit(HWND panel) {
     return true;
 }
 
-void savePanel(App& app, HWND panel) {
+void savePanel(OptionsPanelContext& context, HWND panel) {
     if (!pathsFit(panel)) return;
-    Settings& settings = app.settings;
+    Settings& settings = context.settings;
     for (int slot = 0; slot < 3; ++slot) settings.browserPath[slot] = textOf(panel, kSlotEdits[slot]);
     settings.dataPath = textOf(panel, IDC_OPT_DATA_PATH);
     for (const TextEdit& edit : kNumberEdits) settings.*edit.text = fitField(textOf(panel, edit.id), edit.limit);
@@ -177,67 +176,79 @@ void savePanel(App& app, HWND panel) {
     if (settings.mainHeightMax) settings.mainHeight = "MAX";
     if (settings.browserWidthMax) settings.browserWidth = "MAX";
     if (settings.browserHeightMax) settings.browserHeight = "MAX";
-    writeSettingsFile(app);
+    writeSettingsFile(context);
     enableSlotRadios(panel, settings);
 }
 
-void onPanelCommand(App& app, HWND panel, int id) {
+void onPanelCommand(OptionsPanelContext& context, HWND panel, int id) {
     for (const FlagBox& box : kFlagBoxes)
-        if (box.id == id) return flipFlag(app, panel, box);
+        if (box.id == id) return flipFlag(context, panel, box);
     for (int slot = 0; slot < 3; ++slot) {
-        if (id == kSlotRadios[slot]) return chooseSlot(app, panel, slot);
-        if (id == kSlotBrowseButtons[slot]) return browseInto(app, kSlotEdits[slot], kBrowseProgramIndex);
+        if (id == kSlotRadios[slot]) return chooseSlot(context, panel, slot);
+        if (id == kSlotBrowseButtons[slot]) return browseInto(context, kSlotEdits[slot], kBrowseProgramIndex);
     }
     switch (id) {
     case IDC_OPT_BACKUP:
-        app.settings.backupFile = isChecked(panel, id) ? 0 : 1;
-        check(panel, id, app.settings.backupFile != 0);
+        context.settings.backupFile = isChecked(panel, id) ? 0 : 1;
+        check(panel, id, context.settings.backupFile != 0);
         break;
-    case IDC_OPT_BROWSER_RIGHT: flipAlignment(app, panel, 1); break;
-    case IDC_OPT_BROWSER_LEFT: flipAlignment(app, panel, 2); break;
-    case IDC_OPT_DATA_BROWSE: browseInto(app, IDC_OPT_DATA_PATH, kBrowseDataIndex); break;
-    case IDC_OPT_MAIN_CURRENT: takeMainRect(app, panel); break;
-    case IDC_OPT_BROWSER_CURRENT: takeBrowserRect(app, panel); break;
-    case IDC_OPT_SAVE: savePanel(app, panel); break;
+    case IDC_OPT_BROWSER_RIGHT: flipAlignment(context, panel, 1); break;
+    case IDC_OPT_BROWSER_LEFT: flipAlignment(context, panel, 2); break;
+    case IDC_OPT_DATA_BROWSE: browseInto(context, IDC_OPT_DATA_PATH, kBrowseDataIndex); break;
+    case IDC_OPT_MAIN_CURRENT: takeMainRect(context, panel); break;
+    case IDC_OPT_BROWSER_CURRENT: takeBrowserRect(context, panel); break;
+    case IDC_OPT_SAVE: savePanel(context, panel); break;
     case IDC_OPT_CLOSE: PostMessageW(panel, kCloseOptionsMessage, 0, 0); break;
     }
 }
 
 }  // namespace
 
-std::string settingsFilePath(const App& app) { return app.startupDirectory + "\\inifile.ini"; }
+std::wstring settingsFilePath(const OptionsPanelContext& context) { return context.startupFolder + L"\\inifile.ini"; }
 
-bool writeSettingsFile(const App& app) {
-    std::string path = settingsFilePath(app);
+bool writeSettingsFile(const OptionsPanelContext& context) {
+    std::wstring path = settingsFilePath(context);
     std::optional<std::string> existing = readWholeFile(path);
+    // No file yet: the settings make a new one.
+    if (!existing && GetFileAttributesW(path.c_str()) == INVALID_FILE_ATTRIBUTES &&
+        GetLastError() == ERROR_FILE_NOT_FOUND)
+        existing.emplace();
     if (!existing) {
         // Writing over a file that could not be read would lose what else it holds.
-        showMessage(app.mainWindow, "設定ファイルを読み込めないため、保存しませんでした。", "設定値保存",
+        showMessage(context.host.mainWindow, "設定ファイルを読み込めないため、保存しませんでした。", "設定値保存",
                     MB_OK | MB_ICONWARNING);
         return false;
     }
-    return writeWholeText(path, setProfileValues(*existing, settingsToWrite(app.settings)));
+    std::optional<std::string> edited = setProfileValues(*existing, settingsToWrite(context.settings));
+    if (!edited) {
+        // Bytes the program cannot read as lines would be broken by an edit: the file stays.
+        showMessage(context.host.mainWindow, "設定ファイルの文字コードが分からないため、保存しませんでした。",
+                    "設定値保存", MB_OK | MB_ICONWARNING);
+        return false;
+    }
+    return writeWholeText(path, *edited);
 }
 
-INT_PTR CALLBACK optionsPanelProc(HWND panel, UINT message, WPARAM wParam, LPARAM) {
-    App& app = theApp();
+INT_PTR CALLBACK optionsPanelProc(HWND panel, UINT message, WPARAM wParam, LPARAM lParam) {
+    auto* context = dialogState<OptionsPanelContext>(panel, message, lParam);
+    if (!context) return FALSE;
     switch (message) {
     case WM_INITDIALOG:
-        initPanel(app, panel);
+        initPanel(*context, panel);
         return TRUE;
     case WM_COMMAND:
-        if (HIWORD(wParam) == BN_CLICKED) onPanelCommand(app, panel, LOWORD(wParam));
+        if (HIWORD(wParam) == BN_CLICKED) onPanelCommand(*context, panel, LOWORD(wParam));
         return TRUE;
     case kCloseOptionsMessage:
-        closePanel(app, PanelKind::Options);
+        closePanel(context->host, PanelKind::Options);
         return TRUE;
     }
     return FALSE;
 }
 
-void openOptionsPanel(App& app) {
-    if (app.options.open) return;
-    openPanel(app, PanelKind::Options, L"MYOPTION", optionsPanelProc);
+void openOptionsPanel(OptionsPanelContext& context) {
+    if (context.host.options.open) return;
+    openPanel(context.host, PanelKind::Options, L"MYOPTION", optionsPanelProc, reinterpret_cast<LPARAM>(&context));
 }
 
 }  // namespace perchlet

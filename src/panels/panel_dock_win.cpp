@@ -1,58 +1,80 @@
 #include "panels/panel_dock_win.h"
 
-#include "app/command_ids.h"
-#include "app/dialogs_win.h"
+#include "settings/screen_win.h"
+#include "shell/command_ids.h"
+#include "shell/dialogs_win.h"
 
 namespace perchlet {
 
 namespace {
 
-PanelState& stateOf(App& app, PanelKind which) { return which == PanelKind::Editor ? app.editor : app.options; }
+PanelState& stateOf(PanelHost& host, PanelKind which) { return which == PanelKind::Editor ? host.editor : host.options; }
 
 PanelKind otherOf(PanelKind which) { return which == PanelKind::Editor ? PanelKind::Options : PanelKind::Editor; }
 
 // The menu command that opens the panel, greyed while it is open.
 UINT commandOf(PanelKind which) { return which == PanelKind::Editor ? CMD_EDITOR_PANEL : CMD_OPTIONS_PANEL; }
 
-void enableCommand(App& app, PanelKind which, bool enable) {
-    if (HMENU menu = GetMenu(app.mainWindow))
+void enableCommand(PanelHost& host, PanelKind which, bool enable) {
+    if (HMENU menu = GetMenu(host.mainWindow))
         EnableMenuItem(menu, commandOf(which), MF_BYCOMMAND | (enable ? MF_ENABLED : MF_GRAYED));
 }
 
-// Changes the main window's width only: left, top and height stay.
-void widenMainWindow(App& app, int by) {
+WindowBox boxOf(HWND window) {
     RECT rect{};
-    GetWindowRect(app.mainWindow, &rect);
-    MoveWindow(app.mainWindow, rect.left, rect.top, rect.right - rect.left + by, rect.bottom - rect.top, TRUE);
+    GetWindowRect(window, &rect);
+    return {rect.left, rect.top, rect.right - rect.left, rect.bottom - rect.top};
+}
+
+void moveTo(HWND window, const WindowBox& box) { MoveWindow(window, box.x, box.y, box.width, box.height, TRUE); }
+
+// Widens the main window by the panel, keeping the panel inside the work area, and notes
+// what the system actually gave so that closing can give exactly that back.
+void makeRoomFor(PanelHost& host, PanelState& panel) {
+    WindowBox before = boxOf(host.mainWindow);
+    moveTo(host.mainWindow, boxWithPanel(before, panel.width, workAreaOf(host.mainWindow)));
+    WindowBox after = boxOf(host.mainWindow);
+    panel.addedWidth = after.width - before.width;
+    panel.movedLeft = before.x - after.x;
+}
+
+// Takes back the width and the move made for the panel, from where the window is now.
+void giveBackRoom(PanelHost& host, PanelState& panel) {
+    WindowBox box = boxOf(host.mainWindow);
+    box.width -= panel.addedWidth;
+    box.x += panel.movedLeft;
+    moveTo(host.mainWindow, box);
+    panel.addedWidth = 0;
+    panel.movedLeft = 0;
 }
 
 // Lays the tree view and the open panel (if any) out again over the current client area,
 // also when the window's size did not change (a size the system refused).
-void relayout(App& app) {
+void relayout(PanelHost& host) {
     RECT client{};
-    GetClientRect(app.mainWindow, &client);
-    SendMessageW(app.mainWindow, WM_SIZE, SIZE_RESTORED, MAKELPARAM(client.right, client.bottom));
+    GetClientRect(host.mainWindow, &client);
+    SendMessageW(host.mainWindow, WM_SIZE, SIZE_RESTORED, MAKELPARAM(client.right, client.bottom));
 }
 
 }  // namespace
 
 UINT closeMessageOf(PanelKind which) { return which == PanelKind::Editor ? kCloseEditorMessage : kCloseOptionsMessage; }
 
-bool openPanel(App& app, PanelKind which, const wchar_t* templateName, DLGPROC procedure) {
+bool openPanel(PanelHost& host, PanelKind which, const wchar_t* templateName, DLGPROC procedure, LPARAM context) {
     PanelKind other = otherOf(which);
-    if (stateOf(app, other).open) SendMessageW(stateOf(app, other).window, closeMessageOf(other), 0, 0);
+    if (stateOf(host, other).open) SendMessageW(stateOf(host, other).window, closeMessageOf(other), 0, 0);
     // Two panels side by side would overlap: one that ignored its close message closes anyway.
-    if (stateOf(app, other).open) closePanel(app, other);
-    PanelState& panel = stateOf(app, which);
+    if (stateOf(host, other).open) closePanel(host, other);
+    PanelState& panel = stateOf(host, which);
     if (panel.open) return true;
-    app.panelScrollPosition = 0;
+    host.scrollPosition = 0;
 
-    HWND window = CreateDialogParamW(app.instance, templateName, app.mainWindow, procedure, 0);
+    HWND window = CreateDialogParamW(host.instance, templateName, host.mainWindow, procedure, context);
     if (!window) {
-        showMessage(app.mainWindow, "ダイアログボックス作成失敗です", "Error", MB_OK);
+        showMessage(host.mainWindow, "ダイアログボックス作成失敗です", "Error", MB_OK);
         return false;
     }
-    enableCommand(app, which, false);
+    enableCommand(host, which, false);
     panel.window = window;
     panel.open = true;
 
@@ -62,21 +84,21 @@ bool openPanel(App& app, PanelKind which, const wchar_t* templateName, DLGPROC p
     panel.width = outer.right - outer.left;
     panel.height = outer.bottom - outer.top;
 
-    widenMainWindow(app, panel.width);
-    relayout(app);
+    makeRoomFor(host, panel);
+    relayout(host);
     return true;
 }
 
-void closePanel(App& app, PanelKind which) {
-    PanelState& panel = stateOf(app, which);
+void closePanel(PanelHost& host, PanelKind which) {
+    PanelState& panel = stateOf(host, which);
     if (!panel.open) return;
-    enableCommand(app, which, true);
+    enableCommand(host, which, true);
     panel.open = false;
     HWND window = panel.window;
     panel.window = nullptr;
 
-    widenMainWindow(app, -panel.width);
-    relayout(app);
+    giveBackRoom(host, panel);
+    relayout(host);
     DestroyWindow(window);
 }
 

@@ -5,19 +5,13 @@
 #include <algorithm>
 #include <vector>
 
-#include "app/command_ids.h"
-#include "app/text_win.h"
+#include "shell/command_ids.h"
+#include "shell/text_win.h"
+#include "shell/window_state_win.h"
 
 namespace perchlet {
 
 namespace {
-
-// What the window shows; it lives as long as the window.
-struct FindState {
-    std::vector<NodeId> hits;
-};
-
-FindState& stateOf(HWND window) { return *reinterpret_cast<FindState*>(GetWindowLongPtrW(window, DWLP_USER)); }
 
 HWND resultList(HWND window) { return GetDlgItem(window, IDC_FIND_RESULTS); }
 
@@ -34,50 +28,48 @@ int selectedRow(HWND window) { return ListView_GetNextItem(resultList(window), -
 // Runs the query: as the user types (the first item found is chosen, so that Enter right
 // after typing goes to it), and when the window comes back to the front, since the tree
 // may have changed meanwhile (then the chosen item stays chosen where it is still found).
-void showHits(App& app, HWND window, NodeId keep = kNoNode) {
-    FindState& state = stateOf(window);
-    state.hits = app.searchIndex.find(narrow(windowText(GetDlgItem(window, IDC_FIND_TEXT))));
+void showHits(SearchContext& context, HWND window, NodeId keep = kNoNode) {
+    std::vector<NodeId>& hits = context.hits;
+    hits = context.index.find(narrow(windowText(GetDlgItem(window, IDC_FIND_TEXT))));
     HWND list = resultList(window);
-    ListView_SetItemCountEx(list, static_cast<int>(state.hits.size()), 0);
-    auto kept = std::find(state.hits.begin(), state.hits.end(), keep);
-    int row = kept == state.hits.end() ? 0 : static_cast<int>(kept - state.hits.begin());
-    if (!state.hits.empty()) {
+    ListView_SetItemCountEx(list, static_cast<int>(hits.size()), 0);
+    auto kept = std::find(hits.begin(), hits.end(), keep);
+    int row = kept == hits.end() ? 0 : static_cast<int>(kept - hits.begin());
+    if (!hits.empty()) {
         ListView_SetItemState(list, row, LVIS_SELECTED | LVIS_FOCUSED, LVIS_SELECTED | LVIS_FOCUSED);
         ListView_EnsureVisible(list, row, FALSE);
     }
     InvalidateRect(list, nullptr, TRUE);
 }
 
-NodeId chosenNode(HWND window) {
-    const FindState& state = stateOf(window);
+NodeId chosenNode(const SearchContext& context, HWND window) {
+    const std::vector<NodeId>& hits = context.hits;
     int row = selectedRow(window);
-    return row >= 0 && row < static_cast<int>(state.hits.size()) ? state.hits[static_cast<std::size_t>(row)] : kNoNode;
+    return row >= 0 && row < static_cast<int>(hits.size()) ? hits[static_cast<std::size_t>(row)] : kNoNode;
 }
 
-void selectInTree(App& app, HWND window, int row) {
-    FindState& state = stateOf(window);
-    if (row < 0 || row >= static_cast<int>(state.hits.size())) return;
-    NodeId node = state.hits[static_cast<std::size_t>(row)];
-    if (!app.document.tree.isAlive(node)) return showHits(app, window);  // deleted since
-    app.treeView.select(node);
+void selectInTree(SearchContext& context, HWND window, int row) {
+    if (row < 0 || row >= static_cast<int>(context.hits.size())) return;
+    NodeId node = context.hits[static_cast<std::size_t>(row)];
+    if (!context.workspace.document.tree.isAlive(node)) return showHits(context, window);  // deleted since
+    context.workspace.treeView.select(node);
 }
 
-void giveText(App& app, HWND window, LVITEMW& item) {
+void giveText(const SearchContext& context, LVITEMW& item) {
     if (!(item.mask & LVIF_TEXT) || item.cchTextMax <= 0) return;
     item.pszText[0] = L'\0';
-    const FindState& state = stateOf(window);
-    if (item.iItem < 0 || item.iItem >= static_cast<int>(state.hits.size())) return;
-    NodeId node = state.hits[static_cast<std::size_t>(item.iItem)];
-    const BookmarkTree& tree = app.document.tree;
+    if (item.iItem < 0 || item.iItem >= static_cast<int>(context.hits.size())) return;
+    NodeId node = context.hits[static_cast<std::size_t>(item.iItem)];
+    const BookmarkTree& tree = context.workspace.document.tree;
     if (!tree.isAlive(node)) return;
     std::wstring text = widen(item.iSubItem == 0 ? tree.node(node).text : folderPathOf(tree, node));
     lstrcpynW(item.pszText, text.c_str(), item.cchTextMax);
 }
 
-LRESULT onNotify(App& app, HWND window, NMHDR& header) {
+LRESULT onNotify(SearchContext& context, HWND window, NMHDR& header) {
     if (header.idFrom != IDC_FIND_RESULTS) return 0;
-    if (header.code == LVN_GETDISPINFOW) giveText(app, window, reinterpret_cast<NMLVDISPINFOW&>(header).item);
-    else if (header.code == NM_DBLCLK) selectInTree(app, window, reinterpret_cast<NMITEMACTIVATE&>(header).iItem);
+    if (header.code == LVN_GETDISPINFOW) giveText(context, reinterpret_cast<NMLVDISPINFOW&>(header).item);
+    else if (header.code == NM_DBLCLK) selectInTree(context, window, reinterpret_cast<NMITEMACTIVATE&>(header).iItem);
     return 0;
 }
 
@@ -90,8 +82,8 @@ LRESULT CALLBACK editKeyProc(HWND edit, UINT message, WPARAM wParam, LPARAM lPar
     return DefSubclassProc(edit, message, wParam, lParam);
 }
 
-void onInit(HWND window) {
-    SetWindowLongPtrW(window, DWLP_USER, reinterpret_cast<LONG_PTR>(new FindState));
+void onInit(SearchContext& context, HWND window) {
+    context.hits.clear();
     SetWindowSubclass(GetDlgItem(window, IDC_FIND_TEXT), editKeyProc, 0, 0);
     HWND list = resultList(window);
     ListView_SetExtendedListViewStyle(list, LVS_EX_FULLROWSELECT);
@@ -114,18 +106,19 @@ void onSize(HWND window, int width, int height) {
 }
 
 INT_PTR CALLBACK findWindowProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
-    App& app = theApp();
+    SearchContext* context = dialogState<SearchContext>(window, message, lParam);
+    if (!context) return FALSE;
     switch (message) {
     case WM_INITDIALOG:
-        onInit(window);
+        onInit(*context, window);
         return TRUE;
     case WM_COMMAND:
         switch (LOWORD(wParam)) {
         case IDC_FIND_TEXT:
-            if (HIWORD(wParam) == EN_CHANGE) showHits(app, window);
+            if (HIWORD(wParam) == EN_CHANGE) showHits(*context, window);
             return TRUE;
         case IDOK:  // Enter, in the edit or in the list
-            selectInTree(app, window, selectedRow(window));
+            selectInTree(*context, window, selectedRow(window));
             return TRUE;
         case IDCANCEL:  // Escape or the close box
             DestroyWindow(window);
@@ -133,19 +126,18 @@ INT_PTR CALLBACK findWindowProc(HWND window, UINT message, WPARAM wParam, LPARAM
         }
         return FALSE;
     case WM_NOTIFY:
-        SetWindowLongPtrW(window, DWLP_MSGRESULT, onNotify(app, window, *reinterpret_cast<NMHDR*>(lParam)));
+        SetWindowLongPtrW(window, DWLP_MSGRESULT, onNotify(*context, window, *reinterpret_cast<NMHDR*>(lParam)));
         return TRUE;
     case WM_ACTIVATE:
-        if (LOWORD(wParam) != WA_INACTIVE && GetWindowLongPtrW(window, DWLP_USER))
-            showHits(app, window, chosenNode(window));
+        if (LOWORD(wParam) != WA_INACTIVE) showHits(*context, window, chosenNode(*context, window));
         return FALSE;
     case WM_SIZE:
         onSize(window, LOWORD(lParam), HIWORD(lParam));
         return TRUE;
     case WM_DESTROY:
-        delete &stateOf(window);
+        context->hits.clear();
         SetWindowLongPtrW(window, DWLP_USER, 0);
-        if (app.findWindow == window) app.findWindow = nullptr;
+        if (context->findWindow == window) context->findWindow = nullptr;
         return TRUE;
     }
     return FALSE;
@@ -153,18 +145,20 @@ INT_PTR CALLBACK findWindowProc(HWND window, UINT message, WPARAM wParam, LPARAM
 
 }  // namespace
 
-void openFindWindow(App& app) {
-    if (!app.findWindow) {
-        app.findWindow = CreateDialogParamW(app.instance, L"MYFIND", app.mainWindow, findWindowProc, 0);
-        if (!app.findWindow) return;
+void openFindWindow(SearchContext& context) {
+    HWND mainWindow = context.workspace.mainWindow;
+    if (!context.findWindow) {
+        context.findWindow = CreateDialogParamW(context.workspace.instance, L"MYFIND", mainWindow, findWindowProc,
+                                                reinterpret_cast<LPARAM>(&context));
+        if (!context.findWindow) return;
         // Beside the main window, which sits at the screen's left edge.
         RECT main{};
-        GetWindowRect(app.mainWindow, &main);
-        SetWindowPos(app.findWindow, nullptr, main.right, main.top + 80, 0, 0, SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
+        GetWindowRect(mainWindow, &main);
+        SetWindowPos(context.findWindow, nullptr, main.right, main.top + 80, 0, 0, SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
     }
-    ShowWindow(app.findWindow, SW_SHOW);
-    SetForegroundWindow(app.findWindow);
-    HWND edit = GetDlgItem(app.findWindow, IDC_FIND_TEXT);
+    ShowWindow(context.findWindow, SW_SHOW);
+    SetForegroundWindow(context.findWindow);
+    HWND edit = GetDlgItem(context.findWindow, IDC_FIND_TEXT);
     SetFocus(edit);
     SendMessageW(edit, EM_SETSEL, 0, -1);
 }

@@ -1,5 +1,6 @@
 #include "store/bookmark_item.h"
 
+#include <algorithm>
 #include <cstdio>
 
 namespace perchlet {
@@ -17,6 +18,22 @@ std::string fitField(std::string_view text, std::size_t maxBytes) {
         end += width;
     }
     return std::string(text.substr(0, end));
+}
+
+std::string fitAddress(std::string_view text) {
+    std::string kept;
+    kept.reserve(std::min(text.size(), kTextFieldMax));
+    for (std::size_t i = 0; i < text.size(); ++i) {
+        unsigned char byte = static_cast<unsigned char>(text[i]);
+        // A two-byte character's second byte is never a control byte: copy the pair whole.
+        if (isShiftJisLeadByte(byte) && i + 1 < text.size() && static_cast<unsigned char>(text[i + 1]) >= 0x40) {
+            kept.append(text.substr(i, 2));
+            ++i;
+            continue;
+        }
+        if (byte >= 0x20 && byte != 0x7F) kept += text[i];
+    }
+    return fitText(kept);
 }
 
 std::string dateText(std::time_t when) {

@@ -34,6 +34,10 @@ std::string fitField(std::string_view text, std::size_t maxBytes);
 inline std::string fitText(std::string_view text) { return fitField(text, kTextFieldMax); }
 inline std::string fitDate(std::string_view text) { return fitField(text, kDateFieldMax); }
 
+// An address as a record holds it: no control characters (a CR or LF would end its line in
+// the data file), cut to the field.
+std::string fitAddress(std::string_view text);
+
 bool isShiftJisLeadByte(unsigned char byte);
 
 // Seconds since 1970 as decimal text.

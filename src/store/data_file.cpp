@@ -39,6 +39,18 @@ public:
         std::memcpy(at_, value.data(), value.size());
         at_ += value.size();
     }
+    // A value of one line: a CR or LF in it would end the line early, so neither is written.
+    void lineValue(std::string_view value) {
+        if (!holds(value, '\r') && !holds(value, '\n')) return text(value);
+        for (char c : value)
+            if (c != '\r' && c != '\n') *at_++ = c;
+    }
+    // A comment keeps its lone LF line breaks; only a CR before an LF could end its line.
+    void commentValue(std::string_view value) {
+        if (!holds(value, '\r')) return text(value);
+        for (std::size_t i = 0; i < value.size(); ++i)
+            if (value[i] != '\r' || i + 1 >= value.size() || value[i + 1] != '\n') *at_++ = value[i];
+    }
     template <typename Integer>
     void number(Integer value) {
         at_ = std::to_chars(at_, at_ + 16, value).ptr;
@@ -61,6 +73,9 @@ public:
     }
 
 private:
+    static bool holds(std::string_view value, char byte) {
+        return std::memchr(value.data(), byte, value.size()) != nullptr;
+    }
     char* at_;
 };
 
@@ -76,17 +91,17 @@ void appendRecord(TextWriter& out, const BookmarkItem& record, ItemNumber writte
     out.literal("\r\nParentNum=");
     out.number(parentNumber);
     out.literal("\r\nTitleName=");
-    out.text(record.title);
+    out.lineValue(record.title);
     out.literal("\r\nLocator=");
-    out.text(record.locator);
+    out.lineValue(record.locator);
     out.literal("\r\nComment=");
-    out.text(record.comment);
+    out.commentValue(record.comment);
     out.literal("\r\nLastModified=");
-    out.text(record.lastModified);
+    out.lineValue(record.lastModified);
     out.literal("\r\nLastVisit=");
-    out.text(record.lastVisit);
+    out.lineValue(record.lastVisit);
     out.literal("\r\nAddDate=");
-    out.text(record.addDate);
+    out.lineValue(record.addDate);
     out.literal("\r\nRcRight=");
     out.number(record.windowRight);
     out.literal("\r\nRcLeft=");
@@ -341,7 +356,7 @@ std::optional<BookmarkItem> recordFrom(const Block& block) {
     record.itemNumber = signedValue(*number);
     record.parentNumber = static_cast<std::uint32_t>(signedValue(block.valueOrEmpty(kParentNum)));
     record.title = filterText(*title, TextFilter::SingleLine);
-    record.locator = fitText(block.valueOrEmpty(kLocator));
+    record.locator = fitAddress(block.valueOrEmpty(kLocator));
     record.comment = fitText(block.valueOrEmpty(kComment));
     record.lastModified = fitDate(block.valueOrEmpty(kLastModified));
     record.lastVisit = fitDate(block.valueOrEmpty(kLastVisit));
@@ -409,6 +424,19 @@ DataFileReadResult rejectedRead() {
 
 }  // namespace
 
+DataFileContent examineDataFile(std::string_view text) {
+    if (!hasDataFileSignature(text)) return DataFileContent::NotDataFile;
+    BlockScanner blocks(text);
+    Block block;
+    bool anyBlock = false;
+    while (blocks.next(block)) {
+        if (recordFrom(block)) return DataFileContent::Readable;
+        anyBlock = true;
+    }
+    // A header without blocks is a document with nothing in it yet.
+    return anyBlock ? DataFileContent::NoRecord : DataFileContent::Readable;
+}
+
 std::string writeDataFile(const Document& document, NodeId start, std::uint16_t base) {
     if (start == kNoNode || !document.tree.isAlive(start)) return {};
     // Start nodes: the one given, or every top-level item for the whole document.
@@ -440,7 +468,9 @@ DataFileReadResult loadDataFile(std::string_view text, Document& document, Shell
     Nesting nesting(kTopLevel, 0);
     BlockScanner blocks(text);
     Block block;
+    bool anyBlock = false;
     while (blocks.next(block)) {
+        anyBlock = true;
         auto record = recordFrom(block);
         if (!record) continue;
         // Numbers stay as the file has them, repeated or not: each node has its own record.
@@ -460,6 +490,7 @@ DataFileReadResult loadDataFile(std::string_view text, Document& document, Shell
         noteInserted(result, node);
     }
     result.nextCounter = static_cast<std::uint16_t>(counterOnEntry + result.inserted);
+    result.noRecord = anyBlock && result.inserted == 0;
     return result;
 }
 
@@ -473,7 +504,9 @@ DataFileReadResult importDataFile(std::string_view text, Document& document, Nod
     Nesting nesting(target, targetDepth);
     BlockScanner blocks(text);
     Block block;
+    bool anyBlock = false;
     while (blocks.next(block)) {
+        anyBlock = true;
         auto record = recordFrom(block);
         if (!record) continue;
         unsigned kind = kindOf(record->itemNumber);
@@ -490,6 +523,7 @@ DataFileReadResult importDataFile(std::string_view text, Document& document, Nod
         noteInserted(result, node);
     }
     result.nextCounter = document.serials.value;
+    result.noRecord = anyBlock && result.inserted == 0;
     return result;
 }
 

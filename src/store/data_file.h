@@ -7,7 +7,7 @@
 #include <string_view>
 
 #include "store/document.h"
-#include "tree/tree_population.h"
+#include "store/tree_population.h"
 
 namespace perchlet {
 
@@ -25,10 +25,16 @@ std::string writeDataFile(const Document& document, NodeId start, std::uint16_t 
 
 struct DataFileReadResult {
     bool rejected = false;           // no data file signature: nothing inserted
+    bool noRecord = false;           // "[List]" blocks, but not one readable record among them
     std::uint16_t nextCounter = 0;   // the serial counter value to use next
     std::size_t inserted = 0;        // records inserted into the tree
     NodeId firstInserted = kNoNode;  // the first tree item made
 };
+
+// What a text holds, judged before anything is replaced by it. A file with "[List]" blocks
+// none of which is a readable record is not an empty document: saving it as one would lose it.
+enum class DataFileContent { NotDataFile, NoRecord, Readable };
+DataFileContent examineDataFile(std::string_view text);
 
 // Loading reader: the records go to the top level with their own numbers (a number some
 // record already holds is given a fresh one; the file's root record fills the document's

@@ -46,7 +46,6 @@ void resetDocument(Document& document) {
     document.items.reset(makeRootRecord(dateStampNow()));
     document.serials = SerialCounter{};
     document.fileName.clear();
-    document.filePath.clear();
     document.modified = false;
 }
 

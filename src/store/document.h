@@ -2,10 +2,10 @@
 #pragma once
 #include <string>
 
+#include "store/bookmark_tree.h"
 #include "store/file_stamp.h"
 #include "store/item_list.h"
 #include "store/undo_history.h"
-#include "tree/bookmark_tree.h"
 
 namespace perchlet {
 
@@ -14,7 +14,6 @@ struct Document {
     BookmarkTree tree;
     SerialCounter serials;
     std::string fileName;  // shown in the caption
-    std::string filePath;  // where Save writes; empty = ask
     bool modified = false;
     bool loaded = false;
     FileStamp diskStamp;  // the data file as last loaded or saved

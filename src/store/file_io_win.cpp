@@ -1,7 +1,7 @@
 #include "store/file_io_win.h"
 
-#include "app/dialogs_win.h"
-#include "app/text_win.h"
+#include "shell/dialogs_win.h"
+#include "shell/text_win.h"
 #include "store/encoding.h"
 
 namespace perchlet {
@@ -57,14 +57,10 @@ bool writeWholeText(const std::string& path, const std::string& text) { return w
 
 std::optional<std::string> readWholeFile(const std::wstring& path) {
     if (path.empty()) return std::nullopt;
-    HANDLE file = CreateFileW(path.c_str(), GENERIC_READ | GENERIC_WRITE, FILE_SHARE_READ, nullptr,
-                              OPEN_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr);
-    if (file == INVALID_HANDLE_VALUE) {
-        // A read-only file or folder still reads.
-        file = CreateFileW(path.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING,
-                           FILE_ATTRIBUTE_NORMAL, nullptr);
-        if (file == INVALID_HANDLE_VALUE) return std::nullopt;
-    }
+    // Read only, and only what is there: a missing file is not made by looking for it.
+    HANDLE file = CreateFileW(path.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING,
+                              FILE_ATTRIBUTE_NORMAL, nullptr);
+    if (file == INVALID_HANDLE_VALUE) return std::nullopt;
     std::string text;
     LARGE_INTEGER size{};
     bool ok = GetFileSizeEx(file, &size) && size.QuadPart < 0x7FFFFFFF;

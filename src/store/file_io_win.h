@@ -15,8 +15,8 @@ namespace perchlet {
 bool writeWholeText(const std::wstring& path, const std::string& text);
 bool writeWholeText(const std::string& path, const std::string& text);
 
-// Reads the whole file; a file that does not exist is created empty (and the read succeeds
-// with no text). Nothing for an empty path or a file that cannot be opened.
+// Reads the whole file, opened for reading only. Nothing for an empty path or a file that is
+// missing or cannot be opened.
 std::optional<std::string> readWholeFile(const std::wstring& path);
 std::optional<std::string> readWholeFile(const std::string& path);
 

@@ -6,7 +6,7 @@
 #include <utility>
 #include <vector>
 
-#include "tree/bookmark_tree.h"
+#include "store/bookmark_tree.h"
 
 namespace perchlet {
 

@@ -12,7 +12,7 @@
 #include <vector>
 
 #include "store/item_list.h"
-#include "tree/bookmark_tree.h"
+#include "store/bookmark_tree.h"
 
 namespace perchlet {
 

@@ -2,7 +2,7 @@
 
 #include <cstring>
 
-#include "app/dialogs_win.h"
+#include "shell/dialogs_win.h"
 
 namespace perchlet {
 

@@ -3,15 +3,23 @@
 #include <windows.h>
 #include <commctrl.h>
 
-#include "app/app_win.h"
+#include "tree/workspace_win.h"
 
 namespace perchlet {
 
-void beginTreeDrag(App& app, const NMTREEVIEWW& notification);
+// A drag of a tree item, from TVN_BEGINDRAG to the drop or its cancelling.
+struct TreeDrag {
+    Workspace& workspace;
+    HTREEITEM item = nullptr;
+    HIMAGELIST image = nullptr;
+    bool targetSeen = false;  // this drag has highlighted a target (an older highlight never counts)
+};
+
+void beginTreeDrag(TreeDrag& drag, const NMTREEVIEWW& notification);
 // Mouse messages while the main window holds the capture; false when no drag is running.
-bool trackTreeDrag(App& app, POINT cursorInMainClient);
-bool dropTreeDrag(App& app);
+bool trackTreeDrag(TreeDrag& drag, POINT cursorInMainClient);
+bool dropTreeDrag(TreeDrag& drag);
 // Ends any drag without moving anything (the context menu does this first).
-void cancelTreeDrag(App& app);
+void cancelTreeDrag(TreeDrag& drag);
 
 }  // namespace perchlet

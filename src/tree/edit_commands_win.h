@@ -1,16 +1,21 @@
 // The tree editing commands: emphasis, move up and down, cut, copy, paste, delete and
-// New Folder, from the menus and from the tree view's keys.
+// New Folder, from the menus and from the tree view's keys. Each acts on the selected item.
 #pragma once
-#include <windows.h>
-
-#include "app/app_win.h"
+#include "store/tree_edit.h"
+#include "tree/workspace_win.h"
 
 namespace perchlet {
 
-// Menu commands 133-139 and 145; returns false for any other identifier.
-bool handleEditCommand(App& app, int command);
-
-// Accelerator commands 155-162 arriving at the tree view.
-void handleTreeKeyCommand(App& app, int command);
+void toggleEmphasisOfSelection(Workspace& workspace);
+void moveSelection(Workspace& workspace, SiblingDirection direction);
+void cutSelection(Workspace& workspace);
+void copySelection(Workspace& workspace);
+void pasteUnderSelection(Workspace& workspace);
+// Delete from the context menu and from the Delete key: both ask first, each under its own
+// caption. Ctrl + Delete deletes at once.
+void deleteSelectionFromMenu(Workspace& workspace);
+void deleteSelectionFromKey(Workspace& workspace);
+void deleteSelectionNow(Workspace& workspace);
+void newFolder(Workspace& workspace);
 
 }  // namespace perchlet

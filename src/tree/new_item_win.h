@@ -1,10 +1,11 @@
 // Making a folder or link under the tree view's selected item.
 #pragma once
-#include "app/app_win.h"
+#include "store/tree_population.h"
+#include "tree/workspace_win.h"
 
 namespace perchlet {
 
 // Warns and makes nothing when no item is selected; returns the new node or kNoNode.
-NodeId newItemUnderSelection(App& app, const NewItemFields& fields);
+NodeId newItemUnderSelection(Workspace& workspace, const NewItemFields& fields);
 
 }  // namespace perchlet

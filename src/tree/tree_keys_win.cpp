@@ -1,9 +1,6 @@
 #include "tree/tree_keys_win.h"
 
-#include "app/app_win.h"
-#include "app/command_ids.h"
-#include "browser/open_link_win.h"
-#include "tree/edit_commands_win.h"
+#include "shell/command_ids.h"
 #include "tree/undo_commands_win.h"
 
 namespace perchlet {
@@ -21,6 +18,7 @@ bool isAcceleratorCommand(WPARAM wParam) {
     return id >= ACC_OPEN_ITEM && id <= ACC_PASTE;
 }
 
+// The commands themselves are the main window's: they are handed on to the tree's parent.
 LRESULT CALLBACK treeKeyProc(HWND tree, UINT message, WPARAM wParam, LPARAM lParam) {
     WNDPROC standard = standardProcOf(tree);
     // Ctrl+F arrives here with the other accelerators; the find window is the main window's.
@@ -33,9 +31,7 @@ LRESULT CALLBACK treeKeyProc(HWND tree, UINT message, WPARAM wParam, LPARAM lPar
     }
     if (message == WM_COMMAND && isAcceleratorCommand(wParam)) {
         // Only while the tree has the keyboard focus; elsewhere the keys are not ours.
-        if (GetFocus() != tree) return 0;
-        if (LOWORD(wParam) == ACC_OPEN_ITEM) openLink(theApp(), theApp().mainWindow, 0);
-        else handleTreeKeyCommand(theApp(), LOWORD(wParam));
+        if (GetFocus() == tree) SendMessageW(GetParent(tree), WM_COMMAND, LOWORD(wParam), 0);
         return 0;
     }
     return CallWindowProcW(standard, tree, message, wParam, lParam);

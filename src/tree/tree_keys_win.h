@@ -1,5 +1,6 @@
 // The tree view's key-command handler: the accelerator commands arrive here, at the tree
-// view's own window procedure, and act only while the tree has the keyboard focus.
+// view's own window procedure, and go on to the main window only while the tree has the
+// keyboard focus.
 #pragma once
 #include <windows.h>
 

@@ -4,9 +4,9 @@
 
 #include <algorithm>
 
-#include "app/command_ids.h"
-#include "app/dialogs_win.h"
-#include "app/text_win.h"
+#include "shell/command_ids.h"
+#include "shell/dialogs_win.h"
+#include "shell/text_win.h"
 
 namespace perchlet {
 

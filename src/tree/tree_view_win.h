@@ -10,7 +10,7 @@
 #include <commctrl.h>
 
 #include "store/document.h"
-#include "tree/tree_population.h"
+#include "store/tree_population.h"
 
 namespace perchlet {
 

@@ -1,7 +1,7 @@
 #include "tree/undo_commands_win.h"
 
-#include "app/command_ids.h"
-#include "app/text_win.h"
+#include "shell/command_ids.h"
+#include "shell/text_win.h"
 
 namespace perchlet {
 
@@ -38,15 +38,17 @@ bool isEditControl(HWND window) {
 
 }  // namespace
 
-bool undoLastStep(Document& document, TreeViewBinding& treeView) {
+bool undoLastStep(Workspace& workspace) {
+    Document& document = workspace.document;
     if (!document.history.canUndo()) return false;
-    showFocus(treeView, document.history.undo(document));
+    showFocus(workspace.treeView, document.history.undo(document));
     return true;
 }
 
-bool redoLastStep(Document& document, TreeViewBinding& treeView) {
+bool redoLastStep(Workspace& workspace) {
+    Document& document = workspace.document;
     if (!document.history.canRedo()) return false;
-    showFocus(treeView, document.history.redo(document));
+    showFocus(workspace.treeView, document.history.redo(document));
     return true;
 }
 

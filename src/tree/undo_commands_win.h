@@ -4,14 +4,14 @@
 #include <windows.h>
 
 #include "store/document.h"
-#include "tree/tree_view_win.h"
+#include "tree/workspace_win.h"
 
 namespace perchlet {
 
 // Takes back (or does again) the last step and selects the item it concerns, making the
 // tree items on its way. False when there was nothing to take back (or to do again).
-bool undoLastStep(Document& document, TreeViewBinding& treeView);
-bool redoLastStep(Document& document, TreeViewBinding& treeView);
+bool undoLastStep(Workspace& workspace);
+bool redoLastStep(Workspace& workspace);
 
 // The Edit menu's texts: "元に戻す（削除）\tCtrl + Z", or without the step's name when there is none.
 std::string undoMenuText(const UndoHistory& history);

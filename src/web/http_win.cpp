@@ -1,10 +1,33 @@
 #include "web/http_win.h"
 
+#include <algorithm>
 #include <vector>
 
-#include "app/text_win.h"
+#include "shell/text_win.h"
 
 namespace perchlet {
+
+namespace {
+
+std::string queryHeader(HINTERNET request, DWORD query, DWORD& error) {
+    if (!request) {
+        error = ERROR_INVALID_HANDLE;
+        return {};
+    }
+    std::vector<char> buffer(256);
+    for (;;) {
+        DWORD size = static_cast<DWORD>(buffer.size());
+        if (HttpQueryInfoA(request, query, buffer.data(), &size, nullptr)) {
+            error = 0;
+            return std::string(buffer.data(), std::min<std::size_t>(size, buffer.size()));
+        }
+        error = GetLastError();
+        if (error != ERROR_INSUFFICIENT_BUFFER || size <= buffer.size()) return {};
+        buffer.resize(size + 1);
+    }
+}
+
+}  // namespace
 
 bool HttpConnection::openSession() {
     std::lock_guard<std::mutex> hold(lock_);
@@ -58,16 +81,24 @@ DWORD HttpConnection::read(char* buffer, DWORD size) {
     return got;
 }
 
-std::string HttpConnection::headerText(DWORD query) {
-    HINTERNET request = this->request();
-    if (!request) return {};
-    std::vector<char> buffer(256);
-    for (;;) {
-        DWORD size = static_cast<DWORD>(buffer.size());
-        if (HttpQueryInfoA(request, query, buffer.data(), &size, nullptr)) return std::string(buffer.data(), size);
-        if (GetLastError() != ERROR_INSUFFICIENT_BUFFER || size <= buffer.size()) return {};
-        buffer.resize(size + 1);
+std::string HttpConnection::headerText(DWORD query, DWORD* error) {
+    DWORD failure = 0;
+    std::string text = queryHeader(this->request(), query, failure);
+    if (error) *error = failure;
+    return text;
+}
+
+// Asked as text and read here: WinINet's number and date conversions are not to be trusted
+// with whatever a server sends.
+int HttpConnection::statusCode() {
+    std::string text = headerText(HTTP_QUERY_STATUS_CODE);
+    if (text.size() != 3) return 0;
+    int code = 0;
+    for (char c : text) {
+        if (c < '0' || c > '9') return 0;
+        code = code * 10 + (c - '0');
     }
+    return code;
 }
 
 void HttpConnection::close() {

@@ -25,8 +25,11 @@ public:
 
     // Reads up to size bytes; 0 at the end of the data or on failure.
     DWORD read(char* buffer, DWORD size);
-    // A response header by its query number, as text; "" when absent.
-    std::string headerText(DWORD query);
+    // A response header by its query number, as text; "" when absent. When error is given,
+    // it receives the system error of a query that failed, or 0.
+    std::string headerText(DWORD query, DWORD* error = nullptr);
+    // The response's status code; 0 when there is none or it is no three-digit number.
+    int statusCode();
     // The open request, for queries; nullptr when none is open.
     HINTERNET request() const;
 

@@ -6,9 +6,10 @@
 #include <mutex>
 #include <thread>
 
-#include "app/command_ids.h"
-#include "app/dialogs_win.h"
-#include "app/text_win.h"
+#include "shell/command_ids.h"
+#include "shell/dialogs_win.h"
+#include "shell/text_win.h"
+#include "shell/window_state_win.h"
 #include "web/http_win.h"
 #include "web/title_scanner.h"
 
@@ -30,6 +31,7 @@ struct TitleFetch {
     // Published by the worker after every chunk; read by the dialog at the end or at stop.
     std::mutex lock;
     bool found = false;
+    int status = 0;  // the response's status code; 0 when unknown
     std::string raw;
     std::string headerCharset;
     std::string pageCharset;
@@ -52,7 +54,19 @@ void publish(TitleFetch& fetch, const TitleScanner& scanner, const std::string& 
     fetch.pageCharset = pageCharset;
 }
 
+bool isSuccess(int status) { return status >= 200 && status <= 299; }
+
 void readTitle(TitleFetch& fetch) {
+    // An error page's title names the error, not the page asked for.
+    int status = fetch.http.statusCode();
+    {
+        std::lock_guard<std::mutex> hold(fetch.lock);
+        fetch.status = status;
+    }
+    if (status != 0 && !isSuccess(status)) {
+        step(fetch);
+        return;
+    }
     {
         std::string charset = declaredCharset(fetch.http.headerText(HTTP_QUERY_CONTENT_TYPE));
         std::lock_guard<std::mutex> hold(fetch.lock);
@@ -89,6 +103,13 @@ void runTitleFetch(std::shared_ptr<TitleFetch> fetch) {
     if (fetch->stop.exchange(1) == 0) PostMessageW(fetch->dialog, kTitleFetchDone, 0, 0);
 }
 
+std::string failureText(TitleFetch& fetch) {
+    std::lock_guard<std::mutex> hold(fetch.lock);
+    if (fetch.status != 0 && !isSuccess(fetch.status))
+        return "取得に失敗しました（HTTP " + std::to_string(fetch.status) + "）";
+    return "取得に失敗しました";
+}
+
 // The title as far as it was read; the message when there is none.
 void endWithTitle(HWND dialog, TitleFetchDialog& state) {
     TitleFetch& fetch = *state.fetch;
@@ -98,7 +119,7 @@ void endWithTitle(HWND dialog, TitleFetchDialog& state) {
         state.result.raw = fetch.raw;
         if (fetch.found) state.result.field = titleFieldText(fetch.raw, fetch.headerCharset, fetch.pageCharset);
     }
-    if (!state.result.found) showMessage(dialog, "取得に失敗しました", "結果", MB_OK);
+    if (!state.result.found) showMessage(dialog, failureText(fetch), "結果", MB_OK);
     SendDlgItemMessageW(dialog, IDC_TITLE_PROGRESS, PBM_SETPOS, 0, 0);
     EndDialog(dialog, state.result.found ? 1 : 0);
 }
@@ -124,11 +145,10 @@ void onDone(HWND dialog, TitleFetchDialog& state) {
 }
 
 INT_PTR CALLBACK titleFetchProc(HWND dialog, UINT message, WPARAM wParam, LPARAM lParam) {
-    auto* state = reinterpret_cast<TitleFetchDialog*>(GetWindowLongPtrW(dialog, DWLP_USER));
+    auto* state = dialogState<TitleFetchDialog>(dialog, message, lParam);
+    if (!state) return FALSE;
     switch (message) {
     case WM_INITDIALOG:
-        state = reinterpret_cast<TitleFetchDialog*>(lParam);
-        SetWindowLongPtrW(dialog, DWLP_USER, lParam);
         SendDlgItemMessageW(dialog, IDC_TITLE_PROGRESS, PBM_SETRANGE, 0, MAKELPARAM(0, 100));
         SendDlgItemMessageW(dialog, IDC_TITLE_PROGRESS, PBM_SETSTEP, 20, 0);
         state->fetch->dialog = dialog;

@@ -15,7 +15,8 @@ struct FetchedTitle {
 };
 
 // Runs the modal dialog owned by owner for the address. On failure the user is told
-// "取得に失敗しました" and found is false.
+// "取得に失敗しました" (with the status code when the server answered with an error) and
+// found is false.
 FetchedTitle fetchTitleWithDialog(HINSTANCE instance, HWND owner, const std::string& locator);
 
 }  // namespace perchlet

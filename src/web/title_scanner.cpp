@@ -11,12 +11,27 @@ namespace perchlet {
 
 namespace {
 
-constexpr std::string_view kOpening = "<title";
+constexpr std::string_view kCommentOpening = "<!--";
 constexpr std::string_view kClosing = "</title";
+// Elements whose opening tags are looked for before the title: the title itself, and those
+// whose content is code that may hold "<title>" as text.
+constexpr std::string_view kTitle = "title";
+constexpr std::string_view kScannedElements[] = {kTitle, "script", "style"};
 
 char lowerAscii(char c) { return c >= 'A' && c <= 'Z' ? static_cast<char>(c - 'A' + 'a') : c; }
 
 bool isTagBlank(char c) { return c == ' ' || c == '\t' || c == '\r' || c == '\n' || c == '\f'; }
+
+bool startsWith(std::string_view text, std::string_view start) { return text.substr(0, start.size()) == start; }
+
+// True while tag (from its "<") may still become a comment or one of the scanned elements.
+bool mayBecomeScannedTag(std::string_view tag) {
+    if (startsWith(kCommentOpening, tag)) return true;
+    std::string_view name = tag.substr(1);
+    for (std::string_view element : kScannedElements)
+        if (startsWith(element, name)) return true;
+    return false;
+}
 
 }  // namespace
 
@@ -24,8 +39,10 @@ bool TitleScanner::feed(std::string_view chunk) {
     for (char c : chunk) {
         switch (state_) {
         case State::BeforeTitle: scanBefore(c); break;
+        case State::InComment: scanComment(c); break;
         case State::AfterName: scanAfterName(c); break;
         case State::InOpeningTag: scanOpeningTag(c); break;
+        case State::InRawText: scanRawText(c); break;
         case State::InTitle: scanTitle(c); break;
         case State::Done: return true;
         }
@@ -34,18 +51,44 @@ bool TitleScanner::feed(std::string_view chunk) {
 }
 
 void TitleScanner::scanBefore(char c) {
-    if (lowerAscii(c) == kOpening[matched_]) {
-        if (++matched_ == kOpening.size()) state_ = State::AfterName;
+    if (c == '<') {
+        tag_ = "<";
         return;
     }
-    matched_ = c == '<' ? 1 : 0;
+    if (tag_.empty()) return;
+    tag_ += lowerAscii(c);
+    if (tag_ == kCommentOpening) {
+        tag_.clear();
+        // "<!-->" and "<!--->" are whole, empty comments.
+        dashes_ = 2;
+        state_ = State::InComment;
+        return;
+    }
+    for (std::string_view element : kScannedElements) {
+        if (tag_.size() == element.size() + 1 && std::string_view(tag_).substr(1) == element) {
+            tag_.clear();
+            element_ = element;
+            state_ = State::AfterName;
+            return;
+        }
+    }
+    if (!mayBecomeScannedTag(tag_)) tag_.clear();
 }
 
-// "<title" must end the tag's name: "<titlebar>" is another tag.
+void TitleScanner::scanComment(char c) {
+    if (c == '-') {
+        ++dashes_;
+    } else if (c == '>' && dashes_ >= 2) {
+        state_ = State::BeforeTitle;
+    } else {
+        dashes_ = 0;
+    }
+}
+
+// The name must end the tag's name: "<titlebar>" is another tag.
 void TitleScanner::scanAfterName(char c) {
-    matched_ = 0;
     if (c == '>') {
-        state_ = State::InTitle;
+        openElement();
     } else if (isTagBlank(c) || c == '/') {
         state_ = State::InOpeningTag;
     } else {
@@ -60,8 +103,24 @@ void TitleScanner::scanOpeningTag(char c) {
     } else if (c == '"' || c == '\'') {
         quote_ = c;
     } else if (c == '>') {
-        state_ = State::InTitle;
+        openElement();
     }
+}
+
+void TitleScanner::openElement() {
+    matched_ = 0;
+    state_ = element_ == kTitle ? State::InTitle : State::InRawText;
+}
+
+// Script and style content ends only at the element's own closing tag.
+void TitleScanner::scanRawText(char c) {
+    std::size_t closingSize = element_.size() + 2;
+    char expected = matched_ < 2 ? "</"[matched_] : element_[matched_ - 2];
+    if (lowerAscii(c) == expected) {
+        if (++matched_ == closingSize) state_ = State::BeforeTitle;
+        return;
+    }
+    matched_ = c == '<' ? 1 : 0;
 }
 
 void TitleScanner::scanTitle(char c) {
@@ -161,13 +220,34 @@ void dropHalfCharacterAtEnd(std::string& text) {
     }
 }
 
+bool isLineBlank(char c) { return c == ' ' || c == '\t'; }
+
+// A title written over several lines reads as one: each line break, with the blanks around
+// it, becomes one blank, and none is left at either end. Shift-JIS trail bytes are never
+// blanks or line ends, so this is safe on the converted text.
+std::string joinedLines(std::string_view text) {
+    std::string joined;
+    joined.reserve(text.size());
+    for (std::size_t pos = 0; pos < text.size();) {
+        if (text[pos] != '\r' && text[pos] != '\n') {
+            joined += text[pos++];
+            continue;
+        }
+        while (!joined.empty() && isLineBlank(joined.back())) joined.pop_back();
+        bool atStart = joined.empty();
+        while (pos < text.size() && (text[pos] == '\r' || text[pos] == '\n' || isLineBlank(text[pos]))) ++pos;
+        if (!atStart && pos < text.size()) joined += ' ';
+    }
+    return joined;
+}
+
 }  // namespace
 
 std::string titleFieldText(std::string_view fetched, std::string_view headerCharset,
                            std::string_view pageCharset) {
     std::string text = inShiftJis(fetched, headerCharset, pageCharset);
     dropHalfCharacterAtEnd(text);
-    return fitText(filterText(decodeCharacterReferences(text), TextFilter::SingleLine));
+    return fitText(filterText(decodeCharacterReferences(joinedLines(text)), TextFilter::SingleLine));
 }
 
 }  // namespace perchlet

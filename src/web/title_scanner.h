@@ -11,8 +11,9 @@ namespace perchlet {
 constexpr std::size_t kFetchedTitleMax = 1022;
 
 // The opening tag is "<title" in any case, followed by ">" or by attributes and then ">";
-// the closing tag is "</title" in any case (the ">" is not needed). Tags are found wherever
-// the chunks split them, so the result depends only on the bytes.
+// the closing tag is "</title" in any case (the ">" is not needed). Comments and the content
+// of script and style elements are passed over. Tags are found wherever the chunks split
+// them, so the result depends only on the bytes.
 class TitleScanner {
 public:
     // Scans one chunk; true once the closing tag has been seen and reading can end.
@@ -25,17 +26,23 @@ public:
     const std::string& title() const { return title_; }
 
 private:
-    enum class State { BeforeTitle, AfterName, InOpeningTag, InTitle, Done };
+    enum class State { BeforeTitle, InComment, AfterName, InOpeningTag, InRawText, InTitle, Done };
 
     void scanBefore(char c);
+    void scanComment(char c);
     void scanAfterName(char c);
     void scanOpeningTag(char c);
+    void scanRawText(char c);
     void scanTitle(char c);
+    void openElement();
     void collect(std::string_view bytes);
 
     State state_ = State::BeforeTitle;
-    std::size_t matched_ = 0;  // bytes of "<title" or "</title" matched so far
-    char quote_ = 0;           // the quote an attribute value is open with
+    std::string tag_;             // before the title: the start of a tag, from its "<", in lower case
+    std::string_view element_;    // the element whose opening tag is being read: title, script or style
+    std::size_t matched_ = 0;     // bytes of a closing tag matched so far
+    std::size_t dashes_ = 0;      // dashes just seen in a comment
+    char quote_ = 0;              // the quote an attribute value is open with
     std::string held_;         // the start of a possible closing tag, not yet title
     std::string title_;
 };
@@ -47,7 +54,7 @@ std::string declaredCharset(std::string_view text);
 // The fetched title as a title field holds it: turned into Shift-JIS (UTF-8 when the header
 // or the page says so, or when the bytes are valid UTF-8 with non-ASCII characters and
 // nothing names another charset; EUC-JP and ISO-2022-JP by the encoding guess), character
-// references decoded, line breaks removed, cut to the field.
+// references decoded, each line break one blank, cut to the field.
 std::string titleFieldText(std::string_view fetched, std::string_view headerCharset,
                            std::string_view pageCharset);
 

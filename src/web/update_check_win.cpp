@@ -4,36 +4,29 @@
 #include <new>
 #include <thread>
 
-#include "app/command_ids.h"
-#include "app/dialogs_win.h"
-#include "app/text_win.h"
+#include "shell/command_ids.h"
+#include "shell/dialogs_win.h"
+#include "shell/text_win.h"
+#include "shell/window_state_win.h"
 
 namespace perchlet {
 
 namespace {
 
-// Last-Modified as seconds since 1970; nothing when the header is absent. Sets failed when
-// the query itself went wrong.
-std::optional<std::int64_t> lastModifiedOf(HINTERNET request, bool& failed) {
-    SYSTEMTIME time{};
-    DWORD size = sizeof time;
-    if (HttpQueryInfoW(request, HTTP_QUERY_LAST_MODIFIED | HTTP_QUERY_FLAG_SYSTEMTIME, &time, &size, nullptr))
-        return secondsSince1970(time.wYear, time.wMonth, time.wDay, time.wHour, time.wMinute, time.wSecond);
-    failed = GetLastError() != ERROR_HTTP_HEADER_NOT_FOUND;
-    return std::nullopt;
-}
-
-int statusCodeOfRequest(HINTERNET request, const std::string& headers) {
-    DWORD code = 0;
-    DWORD size = sizeof code;
-    if (HttpQueryInfoW(request, HTTP_QUERY_STATUS_CODE | HTTP_QUERY_FLAG_NUMBER, &code, &size, nullptr))
-        return static_cast<int>(code);
-    return statusCodeOf(headers);
+// Last-Modified as seconds since 1970; nothing when the header is absent or holds no date.
+// Sets failed when the query itself went wrong. The header is read as text: WinINet's own
+// date conversion cannot be trusted with a date it does not understand.
+std::optional<std::int64_t> lastModifiedOf(HttpConnection& http, bool& failed) {
+    DWORD error = 0;
+    std::string text = http.headerText(HTTP_QUERY_LAST_MODIFIED, &error);
+    failed = error != 0 && error != ERROR_HTTP_HEADER_NOT_FOUND;
+    if (error != 0) return std::nullopt;
+    return httpDateSeconds(text);
 }
 
 void askServer(HttpConnection& http, CheckedLink& link, const std::string& title) {
     bool failed = false;
-    link.answer.lastModified = lastModifiedOf(http.request(), failed);
+    link.answer.lastModified = lastModifiedOf(http, failed);
     if (failed) {
         link.answer.outcome = UpdateAnswer::Outcome::QueryFailed;
         link.messages.push_back({"その他のエラーです", title});
@@ -46,7 +39,8 @@ void askServer(HttpConnection& http, CheckedLink& link, const std::string& title
         link.messages.push_back({"メモリを確保できません", title});
         return;
     }
-    link.answer.statusCode = statusCodeOfRequest(http.request(), link.answer.statusHeaders);
+    link.answer.statusCode = http.statusCode();
+    if (link.answer.statusCode == 0) link.answer.statusCode = statusCodeOf(link.answer.statusHeaders);
     // Wine opens the address of a server that closed the connection without a word, and
     // gives a response with no status: nothing answered.
     link.answer.outcome = link.answer.statusCode == 0 ? UpdateAnswer::Outcome::Unreachable
@@ -161,7 +155,7 @@ namespace {
 // The dialog's side: answers are shown and applied strictly in tree order, one at a time,
 // however the workers finish.
 struct UpdateCheckRun {
-    App& app;
+    Workspace& workspace;
     HWND dialog = nullptr;
     std::unique_ptr<UpdateCheckPool> pool;
     // At most one "answer ready" message waits in the queue, however many links there are:
@@ -172,7 +166,7 @@ struct UpdateCheckRun {
     bool workersEnded = false;
     bool finished = false;
 
-    explicit UpdateCheckRun(App& app) : app(app) {}
+    explicit UpdateCheckRun(Workspace& workspace) : workspace(workspace) {}
 };
 
 void setText(HWND dialog, int control, const std::string& text) {
@@ -185,7 +179,7 @@ void present(UpdateCheckRun& run, std::size_t index) {
     setText(run.dialog, IDC_CHECK_ITEM, item.title);
     for (const CheckMessage& message : link.messages) showMessage(run.dialog, message.text, message.caption, MB_OK);
     if (link.asked && !link.cancelled) {
-        Document& document = run.app.document;
+        Document& document = run.workspace.document;
         if (const BookmarkItem* record = nodeRecord(document, item.node))
             applyUpdateDecision(document, item.node, decideUpdate(link.answer, record->lastVisit));
     }
@@ -200,7 +194,7 @@ void finishIfDone(UpdateCheckRun& run) {
     if (run.shown > 0) setText(run.dialog, IDC_CHECK_ITEM, run.pool->items()[run.shown - 1].title);
     setText(run.dialog, IDC_CHECK_STOP, "閉じる");
     EnableWindow(GetDlgItem(run.dialog, IDC_CHECK_STOP), TRUE);
-    run.app.document.modified = true;
+    run.workspace.document.modified = true;
 }
 
 void presentReadyAnswers(UpdateCheckRun& run) {
@@ -217,8 +211,8 @@ void presentReadyAnswers(UpdateCheckRun& run) {
 }
 
 void startRun(UpdateCheckRun& run) {
-    NodeId start = run.app.treeView.selectedNode();
-    std::vector<UpdateCheckItem> items = updateCheckItems(run.app.document, start);
+    NodeId start = run.workspace.treeView.selectedNode();
+    std::vector<UpdateCheckItem> items = updateCheckItems(run.workspace.document, start);
     if (items.empty()) {
         // Nothing to check: the button closes the dialog at once.
         run.finished = true;
@@ -252,11 +246,10 @@ void onStop(UpdateCheckRun& run) {
 }
 
 INT_PTR CALLBACK updateCheckProc(HWND dialog, UINT message, WPARAM wParam, LPARAM lParam) {
-    auto* run = reinterpret_cast<UpdateCheckRun*>(GetWindowLongPtrW(dialog, DWLP_USER));
+    auto* run = dialogState<UpdateCheckRun>(dialog, message, lParam);
+    if (!run) return FALSE;
     switch (message) {
     case WM_INITDIALOG:
-        run = reinterpret_cast<UpdateCheckRun*>(lParam);
-        SetWindowLongPtrW(dialog, DWLP_USER, lParam);
         run->dialog = dialog;
         startRun(*run);
         return TRUE;
@@ -280,19 +273,12 @@ INT_PTR CALLBACK updateCheckProc(HWND dialog, UINT message, WPARAM wParam, LPARA
 
 }  // namespace
 
-void runUpdateCheck(App& app) {
-    // The whole run is one step; taking it back selects where it started.
-    UndoStep step(app.document, "更新チェック");
-    NodeId start = app.treeView.selectedNode();
-    step.setFocus(start, start);
-    UpdateCheckRun run(app);
-    DialogBoxParamW(app.instance, L"MYCHECK", app.mainWindow, updateCheckProc, reinterpret_cast<LPARAM>(&run));
-}
-
-bool handleWebCommand(App& app, int command) {
-    if (command != CMD_UPDATE_CHECK) return false;
-    runUpdateCheck(app);
-    return true;
+void runUpdateCheck(Workspace& workspace) {
+    // The run is one undo step (opened by the caller); taking it back selects where it started.
+    NodeId start = workspace.treeView.selectedNode();
+    workspace.document.history.setFocus(start, start);
+    UpdateCheckRun run(workspace);
+    DialogBoxParamW(workspace.instance, L"MYCHECK", workspace.mainWindow, updateCheckProc, reinterpret_cast<LPARAM>(&run));
 }
 
 }  // namespace perchlet

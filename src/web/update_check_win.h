@@ -9,7 +9,7 @@
 #include <vector>
 #include <windows.h>
 
-#include "app/app_win.h"
+#include "tree/workspace_win.h"
 #include "web/http_win.h"
 #include "web/update_check.h"
 
@@ -75,10 +75,7 @@ private:
     std::function<void()> allDone_;
 };
 
-// Command 607: the dialog, owned by the main window.
-void runUpdateCheck(App& app);
-
-// Command 607; false for any other identifier.
-bool handleWebCommand(App& app, int command);
+// Command 607: the dialog over the selected subtree, owned by the main window.
+void runUpdateCheck(Workspace& workspace);
 
 }  // namespace perchlet

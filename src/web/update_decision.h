@@ -47,6 +47,10 @@ bool isCheckedKind(unsigned kind);
 // Seconds since 1970 of a UTC calendar time (month 1-12).
 std::int64_t secondsSince1970(int year, int month, int day, int hour, int minute, int second);
 
+// Seconds since 1970 of an HTTP date in any of its three forms: "Sun, 06 Nov 1994 08:49:37 GMT",
+// "Sunday, 06-Nov-94 08:49:37 GMT" and "Sun Nov  6 08:49:37 1994"; nothing for any other text.
+std::optional<std::int64_t> httpDateSeconds(std::string_view text);
+
 // The status code of the first line of raw headers ("HTTP/1.1 404 Not Found"); 0 if none.
 int statusCodeOf(std::string_view headers);
 

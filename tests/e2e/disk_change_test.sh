@@ -10,27 +10,10 @@ tool=$(cd "$(dirname "$2")" && pwd)/$(basename "$2")
 probe_exe=$(cd "$(dirname "$3")" && pwd)/$(basename "$3")
 artifacts=${4:-/tmp}
 here=$(cd "$(dirname "$0")" && pwd)
-mkdir -p "$artifacts"
-rm -f "$artifacts/disk_change_failure.png"
 
 . "$here/../wine_env.sh"
 . "$here/e2e_lib.sh"
-
-work=$(mktemp -d /tmp/perchlet-disk.XXXXXX)
-perchlet_pid=""
-other_pid=""
-finish() {
-  stop_processes "$perchlet_pid" "$other_pid"
-  rm -rf "$work"
-  if declare -F _perchlet_wine_cleanup >/dev/null; then _perchlet_wine_cleanup; fi
-}
-trap finish EXIT
-
-fail() {
-  echo "FAIL: $*" >&2
-  import -window root "$artifacts/disk_change_failure.png" 2>/dev/null
-  exit 1
-}
+e2e_setup disk_change
 
 # root: Alpha (folder), Beta (link)
 {
@@ -53,7 +36,7 @@ change_behind_its_back() {
 titles_in() { LC_ALL=C sed -n 's/^TitleName=\(.*\)\r$/\1/p' "$1" | tr '\n' ' '; }
 
 (cd "$work" && exec wine "$exe") >/dev/null 2>&1 &
-perchlet_pid=$!
+e2e_pids+=($!)
 main_window() { xdotool search --name 'ListFile.dat - Perchlet' 2>/dev/null | head -n 1; }
 has_main_window() { [ -n "$(main_window)" ]; }
 wait_for 300 has_main_window || fail "the main window did not appear"
@@ -62,7 +45,7 @@ sleep 1
 
 # Another program's window takes the focus; a click on the tree gives it back to ours.
 xmessage -geometry 300x80+700+300 -name other-program "another program" >/dev/null 2>&1 &
-other_pid=$!
+e2e_pids+=($!)
 other_window() { xdotool search --name '^other-program$' 2>/dev/null | head -n 1; }
 wait_for 100 eval '[ -n "$(other_window)" ]' || fail "the other program's window did not appear"
 activate_ours() {

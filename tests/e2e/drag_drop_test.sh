@@ -6,29 +6,11 @@ set -u
 exe=$(cd "$(dirname "$1")" && pwd)/$(basename "$1")
 artifacts=${2:-/tmp}
 here=$(cd "$(dirname "$0")" && pwd)
-mkdir -p "$artifacts"
-rm -f "$artifacts/drag_drop_failure.png"
 
 . "$here/../wine_env.sh"
 . "$here/e2e_lib.sh"
-
-work=$(mktemp -d /tmp/perchlet-drag.XXXXXX)
-perchlet_pid=""
-# Ends the program started here; the display and prefix go with wine_env.sh's own cleanup
-# when this script made them.
-finish() {
-  xdotool mouseup 1 >/dev/null 2>&1  # never leave the button held on a shared display
-  stop_processes "$perchlet_pid"
-  rm -rf "$work"
-  if declare -F _perchlet_wine_cleanup >/dev/null; then _perchlet_wine_cleanup; fi
-}
-trap finish EXIT
-
-fail() {
-  echo "FAIL: $*" >&2
-  import -window root "$artifacts/drag_drop_failure.png" 2>/dev/null
-  exit 1
-}
+e2e_setup drag_drop
+e2e_before_cleanup() { xdotool mouseup 1 >/dev/null 2>&1; }  # never leave the button held on a shared display
 
 # root: Alpha (folder: alpha-link), Beta (folder), Gamma (link)
 {
@@ -43,7 +25,7 @@ printf '[Option]\r\nFileOpen=1\r\n' > "$work/inifile.ini"
 cp "$work/ListFile.dat" "$work/original.dat"
 
 (cd "$work" && exec wine "$exe") >/dev/null 2>&1 &
-perchlet_pid=$!
+e2e_pids+=($!)
 
 main_window() { xdotool search --name 'ListFile.dat - Perchlet' 2>/dev/null | head -n 1; }
 has_main_window() { [ -n "$(main_window)" ]; }
@@ -56,20 +38,8 @@ import -window root "$artifacts/drag_drop_before.png"
 # The loading reader selects and expands the root: find its highlighted row in a column
 # through the item texts, and take the row pitch from the highlight's height.
 column_x=$((X + 60))
-read -r root_top highlight_height < <(
-  import -window root -crop "1x400+${column_x}+${Y}" +repage -depth 8 txt:- 2>/dev/null |
-    sed -n 's/^0,\([0-9]*\): *(\([0-9]*\),\([0-9]*\),\([0-9]*\).*/\1 \2 \3 \4/p' |
-    awk '{
-        selected = ($4 > 180 && $2 < 120 && $4 > $3)
-        if (selected && start == "") start = $1
-        if (selected) last = $1
-        if (!selected && start != "") { print start, last - start + 1; exit }
-      }')
-[ -n "${root_top:-}" ] || fail "no selected root row found in the tree view"
-pitch=$((highlight_height + 1))
-if [ "$pitch" -lt 14 ] || [ "$pitch" -gt 24 ]; then pitch=16; fi
-row_y() { echo $((Y + root_top + pitch * $1 + pitch / 2)); }
-echo "window at $X,$Y; root row at $((Y + root_top)); row pitch $pitch"
+find_tree_rows "$column_x" "$Y" || fail "no selected root row found in the tree view"
+echo "window at $X,$Y; root row at $rows_top; row pitch $row_pitch"
 
 # Rows: 0 root, 1 Alpha, 2 Beta, 3 Gamma. Drag Alpha onto Beta in small steps, as a hand would.
 alpha_y=$(row_y 1)

@@ -12,7 +12,11 @@ Options& options() {
 }
 
 std::wstring windowsPath(const std::string& path) {
-    std::wstring wide(path.begin(), path.end());
+    // A narrow argv is in the ANSI code page, so a Japanese folder name survives.
+    std::wstring wide(path.size(), L'\0');
+    int length = MultiByteToWideChar(CP_ACP, 0, path.data(), static_cast<int>(path.size()), wide.data(),
+                                     static_cast<int>(wide.size()));
+    wide.resize(length > 0 ? static_cast<std::size_t>(length) : 0);
     if (!wide.empty() && wide[0] == L'/') {
         std::replace(wide.begin(), wide.end(), L'/', L'\\');
         wide = L"Z:" + wide;
@@ -105,13 +109,18 @@ std::wstring messageBoxText(HWND box) {
 }
 
 bool saveScreenshot(const std::wstring& path) {
-    int width = GetSystemMetrics(SM_CXSCREEN);
-    int height = GetSystemMetrics(SM_CYSCREEN);
+    return saveScreenRect(path, RECT{0, 0, GetSystemMetrics(SM_CXSCREEN), GetSystemMetrics(SM_CYSCREEN)});
+}
+
+bool saveScreenRect(const std::wstring& path, RECT rect) {
+    int width = rect.right - rect.left;
+    int height = rect.bottom - rect.top;
+    if (width <= 0 || height <= 0) return false;
     HDC screen = GetDC(nullptr);
     HDC memory = CreateCompatibleDC(screen);
     HBITMAP bitmap = CreateCompatibleBitmap(screen, width, height);
     HGDIOBJ old = SelectObject(memory, bitmap);
-    BitBlt(memory, 0, 0, width, height, screen, 0, 0, SRCCOPY);
+    BitBlt(memory, 0, 0, width, height, screen, rect.left, rect.top, SRCCOPY);
     SelectObject(memory, old);
 
     BITMAPINFOHEADER header{};

@@ -36,5 +36,7 @@ std::wstring messageBoxText(HWND box);
 
 // Saves the whole screen as a BMP file.
 bool saveScreenshot(const std::wstring& path);
+// Saves one rectangle of the screen as a BMP file.
+bool saveScreenRect(const std::wstring& path, RECT rect);
 
 }  // namespace perchlet::e2e

@@ -6,7 +6,7 @@
 
 #include "e2e_support.h"
 #include "store/document_text.h"
-#include "tree/tree_population.h"
+#include "store/tree_population.h"
 
 using namespace perchlet;
 using namespace perchlet::e2e;

@@ -9,29 +9,15 @@ exe=$(cd "$(dirname "$1")" && pwd)/$(basename "$1")
 browsers=$(cd "$2" && pwd)
 artifacts=${3:-/tmp}
 here=$(cd "$(dirname "$0")" && pwd)
-mkdir -p "$artifacts"
-rm -f "$artifacts/open_link_failure.png"
 
 . "$here/../wine_env.sh"
 . "$here/e2e_lib.sh"
-
-work=$(mktemp -d /tmp/perchlet-open.XXXXXX)
-perchlet_pid=""
-finish() {
-  stop_processes "$perchlet_pid"
-  # The test browsers this test's program started, found by this test's own folder.
+e2e_setup open_link
+# The test browsers this test's program started, found by this test's own folder.
+e2e_before_cleanup() {
   for pid in $(pgrep -f "$(basename "$work")" 2>/dev/null); do kill "$pid" 2>/dev/null; done
-  rm -rf "$work"
-  if declare -F _perchlet_wine_cleanup >/dev/null; then _perchlet_wine_cleanup; fi
 }
-trap finish EXIT
-
-fail() {
-  echo "FAIL: $*" >&2
-  [ -f "$work/browser.log" ] && cat "$work/browser.log" >&2
-  import -window root "$artifacts/open_link_failure.png" 2>/dev/null
-  exit 1
-}
+e2e_before_failure() { [ -f "$work/browser.log" ] && cat "$work/browser.log" >&2; }
 
 winpath() { printf 'Z:%s' "$1" | tr '/' '\\'; }
 
@@ -50,7 +36,7 @@ crlf "[Option]" "FileOpen=1" "DefBrows=1" "BrowsPass2=$browser" "[Window]" "Auto
 crlf "[Browser]" "Log=$(winpath "$work/browser.log")" "WindowDelayMs=1500" > "$work/testbrowser.ini"
 
 (cd "$work" && exec wine "$exe") >/dev/null 2>&1 &
-perchlet_pid=$!
+e2e_pids+=($!)
 
 main_window() { xdotool search --name 'ListFile.dat - Perchlet' 2>/dev/null | head -n 1; }
 has_main_window() { [ -n "$(main_window)" ]; }
@@ -62,19 +48,7 @@ eval "$(xdotool getwindowgeometry --shell "$window")"
 
 # The loading reader selects the root: its highlighted row and height give the rows.
 column_x=$((X + 70))
-read -r root_top highlight_height < <(
-  import -window root -crop "1x400+${column_x}+${Y}" +repage -depth 8 txt:- 2>/dev/null |
-    sed -n 's/^0,\([0-9]*\): *(\([0-9]*\),\([0-9]*\),\([0-9]*\).*/\1 \2 \3 \4/p' |
-    awk '{
-        selected = ($4 > 180 && $2 < 120 && $4 > $3)
-        if (selected && start == "") start = $1
-        if (selected) last = $1
-        if (!selected && start != "") { print start, last - start + 1; exit }
-      }')
-[ -n "${root_top:-}" ] || fail "no selected root row found in the tree view"
-pitch=$((highlight_height + 1))
-if [ "$pitch" -lt 14 ] || [ "$pitch" -gt 24 ]; then pitch=16; fi
-row_y() { echo $((Y + root_top + pitch * $1 + pitch / 2)); }
+find_tree_rows "$column_x" "$Y" || fail "no selected root row found in the tree view"
 
 double_click_row() {
   xdotool mousemove "$column_x" "$(row_y "$1")"

@@ -8,34 +8,17 @@ set -u
 exe=$(cd "$(dirname "$1")" && pwd)/$(basename "$1")
 artifacts=${2:-/tmp}
 here=$(cd "$(dirname "$0")" && pwd)
-mkdir -p "$artifacts"
-rm -f "$artifacts/tray_failure.png"
 
 . "$here/../wine_env.sh"
 . "$here/e2e_lib.sh"
 # Keeps Wine from offering to download its HTML engine while nobody can answer.
 export WINEDLLOVERRIDES=mshtml=
-
-work=$(mktemp -d /tmp/perchlet-tray.XXXXXX)
-perchlet_pid=""
-trayer_pid=""
-finish() {
-  stop_processes "$perchlet_pid" "$trayer_pid"
-  rm -rf "$work"
-  if declare -F _perchlet_wine_cleanup >/dev/null; then _perchlet_wine_cleanup; fi
-}
-trap finish EXIT
-
-fail() {
-  echo "FAIL: $*" >&2
-  import -window root "$artifacts/tray_failure.png" 2>/dev/null
-  exit 1
-}
+e2e_setup tray
 
 # The notification area goes along the bottom edge, so the tray menu opens upwards.
 trayer --edge bottom --align right --widthtype pixel --width 120 --heighttype pixel --height 28 \
   --SetDockType false --transparent false >/dev/null 2>&1 &
-trayer_pid=$!
+e2e_pids+=($!)
 tray_panel() { xdotool search --name '^panel$' 2>/dev/null | head -n 1; }
 has_tray_panel() { [ -n "$(tray_panel)" ]; }
 wait_for 100 has_tray_panel || fail "trayer did not start"
@@ -43,6 +26,7 @@ eval "$(xdotool getwindowgeometry --shell "$(tray_panel)" | sed 's/^/TRAY_/')"
 
 (cd "$work" && exec wine "$exe") >/dev/null 2>&1 &
 perchlet_pid=$!
+e2e_pids+=("$perchlet_pid")
 
 main_window() { xdotool search --name '^Perchlet$' 2>/dev/null | head -n 1; }
 has_main_window() { [ -n "$(main_window)" ]; }
@@ -157,5 +141,4 @@ eval "$(xdotool getwindowgeometry --shell "$(popup_menu)")"
 xdotool mousemove $((X + WIDTH / 2)) $((Y + HEIGHT * 3 / 4)) click 1
 ended() { ! kill -0 "$perchlet_pid" 2>/dev/null; }
 wait_for 100 ended || fail "the tray menu's exit did not end the program"
-perchlet_pid=""
 echo "PASS: panel, hide, edge, tray menu restore and exit"

@@ -8,30 +8,13 @@ exe=$(cd "$(dirname "$1")" && pwd)/$(basename "$1")
 probe_exe=$(cd "$(dirname "$2")" && pwd)/$(basename "$2")
 artifacts=${3:-/tmp}
 here=$(cd "$(dirname "$0")" && pwd)
-mkdir -p "$artifacts"
-rm -f "$artifacts/web_failure.png"
 
 . "$here/../wine_env.sh"
 . "$here/e2e_lib.sh"
-
-work=$(mktemp -d /tmp/perchlet-web.XXXXXX)
-perchlet_pid=""
-server_pid=""
-finish() {
-  stop_processes "$perchlet_pid" "$server_pid"
-  rm -rf "$work"
-  if declare -F _perchlet_wine_cleanup >/dev/null; then _perchlet_wine_cleanup; fi
-}
-trap finish EXIT
-
-fail() {
-  echo "FAIL: $*" >&2
-  import -window root "$artifacts/web_failure.png" 2>/dev/null
-  exit 1
-}
+e2e_setup web
 
 python3 "$here/../servers/web_pages.py" "$work/port" &
-server_pid=$!
+e2e_pids+=($!)
 wait_for 100 test -s "$work/port" || fail "the page server did not start"
 base="http://127.0.0.1:$(cat "$work/port")"
 
@@ -48,7 +31,7 @@ base="http://127.0.0.1:$(cat "$work/port")"
 printf '[Option]\r\nFileOpen=1\r\n' > "$work/inifile.ini"
 
 (cd "$work" && exec wine "$exe") >/dev/null 2>&1 &
-perchlet_pid=$!
+e2e_pids+=($!)
 
 title='ListFile.dat - Perchlet'
 main_window() { xdotool search --name "$title" 2>/dev/null | head -n 1; }

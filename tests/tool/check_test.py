@@ -79,6 +79,16 @@ class Answers(http.server.BaseHTTPRequestHandler):
                 return self.answer(302, [("Location", "/landing")])
             if path == "/loop":
                 return self.answer(302, [("Location", "/loop")])
+            if path == "/controls":     # codes that would drive a terminal, and a tab
+                return self.answer(301, [("Location", "/x\x1b[31mred\x07\tb")])
+            if path == "/not-utf8":     # latin-1 bytes that are no UTF-8
+                return self.answer(301, [("Location", "ftp://h/\xff\xfe")])
+            if path == "/circle":       # permanent redirects round and round
+                return self.answer(301, [("Location", "/circle")])
+            if path == "/ping":
+                return self.answer(308, [("Location", "/pong")])
+            if path == "/pong":
+                return self.answer(301, [("Location", "/ping")])
             if path == "/busy":         # asks for a second, then answers
                 return self.answer(200 if earlier else 429, [] if earlier else [("Retry-After", "1")])
             if path == "/unavailable":
@@ -144,6 +154,46 @@ def expect(condition, message):
     if not condition:
         failures.append(message)
         print("FAIL:", message, file=sys.stderr)
+
+
+def check_hostile_answers(work, base):
+    """What a server sends or a file holds reaches the output only in a form that cannot
+    drive a terminal, break JSON or run in a spreadsheet; a redirect loop moves nowhere."""
+    links = [("controls", base + "/controls"), ("not utf-8", base + "/not-utf8"), ("circle", base + "/circle"),
+             ("ping", base + "/ping")] + [(title, base + "/ok") for title in ("=SUM(1+1)", "+1", "-1", "@cmd", "a=b")]
+    path = bookmark_file(work, "hostile.html", links)
+    loops = {"circle", "ping"}
+
+    text = run(path).stdout
+    for code in (b"\x1b", b"\x07", b"\r"):
+        expect(code not in text, f"text output holds control code {code!r}: {text!r}")
+    expect(b"\\x1b[31mred\\x07\\tb" in text, f"text output shows the codes escaped: {text!r}")
+    lines = text.decode("utf-8", "replace").splitlines()
+    for line in lines[:-1]:
+        fields = line.split("\t")
+        expect(len(fields) == 5, f"text line of {len(fields)} columns: {line!r}")
+        if fields[-1].split("/")[-1] in loops:
+            expect(fields[3] == "too many redirects", f"loop in text: {line!r}")
+
+    result = run(path, "--format", "json")
+    try:
+        got = {link["title"]: link for link in json.loads(result.stdout.decode("utf-8"))["links"]}
+    except ValueError as error:
+        expect(False, f"json output does not parse ({error}): {result.stdout!r}")
+        got = {}
+    if got:
+        expect(got["controls"]["note"] == "redirected to /x\x1b[31mred\x07\tb", f"json controls: {got['controls']}")
+        expect(got["not utf-8"]["note"] == "redirected to ftp://h/\ufffd\ufffd", f"json not utf-8: {got['not utf-8']}")
+        for title in loops:
+            expect((got[title]["class"], got[title]["new_address"], got[title]["note"]) ==
+                   ("inconclusive", "", "too many redirects"), f"json {title}: {got[title]}")
+
+    rows = list(csv.reader(io.StringIO(run(path, "--format", "csv").stdout.decode("utf-8", "replace"))))
+    titles = [row[5] for row in rows[1:]]
+    expect(titles[-5:] == ["'=SUM(1+1)", "'+1", "'-1", "'@cmd", "a=b"], f"csv titles {titles}")
+    for row in rows[1:]:
+        if row[5] in loops:
+            expect(row[3] == "" and row[6] == "too many redirects", f"csv loop row {row}")
 
 
 def main():
@@ -222,6 +272,8 @@ def main():
                                                   ["not found", "410", base + "/gone", "二, with a comma"]],
            f"csv rows {rows[1:]}")
     expect(b"2 links: 1 ok" in result.stderr, f"csv summary on stderr: {result.stderr!r}")
+
+    check_hostile_answers(work, base)
 
     for args, message in [(["--jobs", "0", path], "--jobs takes"), (["--format", "xml", path], "unknown format"),
                           ([path, "--timeout"], "--timeout needs a value"), ([], "check takes one file")]:

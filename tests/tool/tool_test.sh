@@ -156,6 +156,21 @@ expect_exit 1 "is in this program's CSV layout" convert "$corpus/csv/pocket_wall
 [ -e "$work/pocket.dat" ] && fail "a CSV in another layout still wrote output"
 printf 'URL,Title,Selection,Folder\r\nhttps://a.example/,A,,Unread\r\n2024 plans,B,,Unread\r\n' > "$work/other.csv"
 expect_exit 1 "is in this program's CSV layout" show "$work/other.csv"
+# Blocks with no readable record are no empty document: a conversion would lose the file.
+{
+    head -c 45 "$work/in.dat"
+    printf '[List]\r\nTitleName=a\r\nLocator=http://a/\r\n\r\n[List]\r\nParentNum=0\r\nTitleName=b\r\n\r\n'
+} > "$work/keyless.dat"
+expect_exit 1 "$work/keyless.dat has [List] blocks but no readable record" show "$work/keyless.dat"
+expect_exit 1 "no readable record" convert "$work/keyless.dat" "$work/keyless-out.html"
+[ -e "$work/keyless-out.html" ] && fail "a file without a readable record still wrote output"
+# An address wrapped over lines, or holding a record of its own, stays one Locator line.
+printf '<DL><p>\n<DT><A HREF="http://evil.example/\r\n[List]\r\nItemNum=1">Title</A>\n<DT><A HREF="http://example.com/a-\nwrapped">W</A>\n</DL>\n' \
+    > "$work/broken-href.html"
+"$tool" convert "$work/broken-href.html" "$work/broken-href.dat" --from netscape || fail "converting broken addresses fails"
+[ "$(grep -c '^\[List\]' "$work/broken-href.dat")" -eq 3 ] || fail "an address added records of its own"
+grep -q "^Locator=http://evil.example/\[List\]ItemNum=1.\$" "$work/broken-href.dat" || fail "a broken address is not one line"
+grep -q "^Locator=http://example.com/a-wrapped.\$" "$work/broken-href.dat" || fail "a wrapped address is not joined"
 
 # ---- hostile and unusual files, paths and encodings ----
 

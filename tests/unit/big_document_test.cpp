@@ -11,7 +11,7 @@
 #include "exchange/netscape.h"
 #include "exchange/tree_html.h"
 #include "store/data_file.h"
-#include "tree/tree_population.h"
+#include "store/tree_population.h"
 
 using namespace perchlet;
 

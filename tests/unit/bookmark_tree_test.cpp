@@ -3,9 +3,8 @@
 #include <string>
 #include <vector>
 
-#include "app/panel_scroll.h"
-#include "tree/bookmark_tree.h"
-#include "tree/tree_population.h"
+#include "store/bookmark_tree.h"
+#include "store/tree_population.h"
 
 using namespace perchlet;
 
@@ -159,17 +158,4 @@ TEST(TreePopulation, NewItemsGoUnderTheChosenParentWithTheirRecords) {
     mail.locator = "mailto:a@b";
     NodeId mailNode = newItemUnder(document, root, mail, icons);
     EXPECT_EQ(document.tree.node(mailNode).image, 8);
-}
-
-TEST(PanelScroll, StepsStayWithinTheRange) {
-    EXPECT_EQ(panelScrollStep(ScrollRequest::LineUp, 0, 0), 0);
-    EXPECT_EQ(panelScrollStep(ScrollRequest::PageUp, 5, 0), -1);
-    EXPECT_EQ(panelScrollStep(ScrollRequest::LineDown, 68, 0), 1);
-    EXPECT_EQ(panelScrollStep(ScrollRequest::PageDown, 69, 0), 0);
-    EXPECT_EQ(panelScrollStep(ScrollRequest::ThumbTrack, 10, 40), 30);
-    EXPECT_EQ(panelScrollStep(ScrollRequest::ThumbPosition, 10, 40), 0);
-    EXPECT_EQ(panelScrollStep(ScrollRequest::Top, 12, 0), -12);
-    EXPECT_EQ(panelScrollStep(ScrollRequest::Bottom, 12, 0), 58);
-    EXPECT_EQ(panelScrollPage(false, 0), 80);
-    EXPECT_EQ(panelScrollPage(true, 709), 70);
 }

@@ -185,3 +185,16 @@ TEST(WindowInfoReply, HugeFieldsAreCutAtACharacterBoundary) {
     EXPECT_EQ(page.title.substr(1021), "\x93\xFA");
     EXPECT_EQ(page.third.size(), 1023u);
 }
+
+TEST(WindowInfoReply, AddressesHoldNoLineBreaksOrControlCharacters) {
+    struct Case { std::string reply; const char* address; };
+    const Case cases[] = {
+        {"\"http://evil.example/\r\n[List]\r\nItemNum=1\",\"Title\",\"c\"", "http://evil.example/[List]ItemNum=1"},
+        {"\"http://a/\tb\x1B[2Jc\x7F\",\"t\"", "http://a/b[2Jc"},
+        {"\"http://a/\x83\x5C\r\n\",\"t\"", "http://a/\x83\x5C"},  // a two-byte character stays whole
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.reply);
+        EXPECT_EQ(parseWindowInfoReply(c.reply).address, c.address);
+    }
+}

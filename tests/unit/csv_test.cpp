@@ -6,7 +6,7 @@
 #include <vector>
 
 #include "exchange/csv.h"
-#include "tree/tree_population.h"
+#include "store/tree_population.h"
 #include "test_tree.h"
 
 using namespace perchlet;

@@ -474,3 +474,80 @@ TEST(DataFile, RejectedTextInsertsNothing) {
     EXPECT_EQ(empty.firstInserted, kNoNode);
     EXPECT_EQ(empty.nextCounter, 9);
 }
+
+TEST(DataFile, NoValueEndsItsLineEarlyHoweverItReachedTheRecord) {
+    // Records filled directly, as any way into a record might: the writer must still put
+    // each value on its own line, and a comment keeps its lone LF line breaks.
+    const std::string crafted = "http://evil.example/\r\n[List]\r\nItemNum=1";
+    struct Case {
+        const char* name;
+        BookmarkItem record;
+        const char* locator;
+        const char* comment;
+    };
+    auto withLocator = [](std::string locator, std::string comment = "") {
+        BookmarkItem r = recordOf(makeItemNumber(kKindWebLink, 2, 2), 0, "t", "", "1700000000");
+        r.locator = std::move(locator);
+        r.comment = std::move(comment);
+        return r;
+    };
+    BookmarkItem brokenTitle = withLocator("http://a/");
+    brokenTitle.title = "one\r\n[List]\r\nItemNum=3\r\nTitleName=two";
+    brokenTitle.lastVisit = "17\r\n[List]";
+    const Case cases[] = {
+        {"address with a record of its own", withLocator(crafted), "http://evil.example/[List]ItemNum=1", ""},
+        {"wrapped address", withLocator("http://example.com/a-long-\r\npath"), "http://example.com/a-long-path", ""},
+        {"lone CR and LF", withLocator("http://a/\rb\nc"), "http://a/bc", ""},
+        {"title and date", brokenTitle, "http://a/", ""},
+        {"comment keeps lone LF, loses the CR of CR LF", withLocator("http://a/", "one\ntwo\r\n[List]\r\nItemNum=1"),
+         "http://a/", "one\ntwo\n[List]\nItemNum=1"},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        Document doc;
+        NodeId root = addChild(doc, kTopLevel, recordOf(kRootItemNumber, 0, "root", "", "1700000000"));
+        addChild(doc, root, c.record);
+        std::string written = writeDataFile(doc, kTopLevel, 0);
+        Document again;
+        ASSERT_EQ(load(again, written).inserted, 2u) << written;
+        const BookmarkItem& back = recordAt(again, again.tree.firstChild(again.tree.firstTopLevel()));
+        EXPECT_EQ(back.locator, c.locator);
+        EXPECT_EQ(back.comment, c.comment);
+        EXPECT_EQ(back.title.find_first_of("\r\n"), std::string::npos);
+        EXPECT_EQ(back.lastVisit.find_first_of("\r\n"), std::string::npos);
+    }
+}
+
+TEST(DataFile, AddressesLoseControlCharactersWhenRead) {
+    // Tabs, DEL and escapes in a stored address go; two-byte characters stay whole.
+    RecordText r = recordText(numberText(kKindWebLink, 2, 2), "link", "http://a/\tb\x7F" "c\x83\x5C");
+    Document doc;
+    ASSERT_EQ(load(doc, kHeader + folder(1, 1, "root") + blockOf(r)).inserted, 2u);
+    EXPECT_EQ(recordAt(doc, doc.tree.firstChild(doc.tree.firstTopLevel())).locator, "http://a/bc\x83\x5C");
+}
+
+TEST(DataFile, BlocksWithoutOneReadableRecordAreNoDocument) {
+    std::string noItemNum = "[List]\r\nTitleName=a\r\nLocator=http://a/\r\n\r\n";
+    std::string noTitle = "[List]\r\nItemNum=1\r\n\r\n";
+    struct Case {
+        const char* name;
+        std::string text;
+        DataFileContent content;
+    };
+    const Case cases[] = {
+        {"blocks lacking ItemNum", kHeader + noItemNum + noItemNum, DataFileContent::NoRecord},
+        {"blocks lacking TitleName", kHeader + noTitle, DataFileContent::NoRecord},
+        {"one readable record among them", kHeader + noItemNum + folder(1, 1, "root"), DataFileContent::Readable},
+        {"a header alone is an empty document", kHeader, DataFileContent::Readable},
+        {"no header", "[List]\r\nItemNum=1\r\nTitleName=x\r\n", DataFileContent::NotDataFile},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        EXPECT_EQ(examineDataFile(c.text), c.content);
+        bool noRecord = c.content == DataFileContent::NoRecord;
+        Document doc;
+        EXPECT_EQ(load(doc, c.text).noRecord, noRecord);
+        ShellIcons icons;
+        EXPECT_EQ(importDataFile(c.text, doc, insertRootItem(doc), icons).noRecord, noRecord);
+    }
+}

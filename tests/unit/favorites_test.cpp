@@ -13,7 +13,7 @@
 #include "exchange/favorites.h"
 #include "exchange/favorites_fs.h"
 #include "store/encoding.h"
-#include "tree/tree_population.h"
+#include "store/tree_population.h"
 #include "test_tree.h"
 
 using namespace perchlet;

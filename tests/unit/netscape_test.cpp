@@ -7,7 +7,7 @@
 
 #include "exchange/netscape.h"
 #include "store/encoding.h"
-#include "tree/tree_population.h"
+#include "store/tree_population.h"
 #include "test_tree.h"
 
 using namespace perchlet;
@@ -377,8 +377,8 @@ TEST(CharacterReferences, WellFormedReferencesAreDecodedOthersKept) {
     EXPECT_EQ(decodeCharacterReferences("a&#128512;b&#0;c&#x110000;d"), "abcd");  // no Shift-JIS form
     EXPECT_EQ(decodeCharacterReferences("&amp &copy; & &#; &#x; &#12a; ?a=1&b=2"),
               "&amp &copy; & &#; &#x; &#12a; ?a=1&b=2");
-    EXPECT_EQ(escapeHtmlText("&<>\"'"), "&amp;&lt;&gt;&quot;'");
-    EXPECT_EQ(escapeHtmlAttribute("a&\"b<>"), "a&amp;&quot;b&lt;&gt;");
+    EXPECT_EQ(escapeHtml("&<>\"'"), "&amp;&lt;&gt;&quot;'");
+    EXPECT_EQ(escapeHtml("a&\"b<>"), "a&amp;&quot;b&lt;&gt;");
 }
 
 TEST(NetscapeImport, Utf8OfferCoversTheDeclarationAndTheByteOrderMark) {

@@ -2,7 +2,7 @@
 
 #include <climits>
 
-#include "app/placement.h"
+#include "settings/placement.h"
 
 using namespace perchlet;
 
@@ -58,5 +58,67 @@ TEST(Placement, EdgeTimerShowsOnTheThirdConsecutiveTickLeftOfFive) {
         for (std::size_t i = 0; i < c.xs.size() && shown < 0; ++i)
             if (edgeTimerTick(counter, c.xs[i])) shown = static_cast<int>(i);
         EXPECT_EQ(shown, c.showsAtTick) << c.name;
+    }
+}
+
+TEST(Placement, AWindowWhoseTitleBarIsOnNoWorkAreaComesBackToTheNearest) {
+    struct Case {
+        const char* name;
+        WindowBox box;
+        WindowBox expected;
+    };
+    const std::vector<ScreenRect> screens{{0, 0, 1280, 994}, {1280, 0, 2560, 1024}};
+    const std::vector<ScreenRect> one{{0, 0, 1280, 994}};
+    const int title = 20;
+    const Case cases[] = {
+        {"on the first", {100, 30, 300, 500}, {100, 30, 300, 500}},
+        {"on the second", {2000, 30, 300, 500}, {2000, 30, 300, 500}},
+        {"across both", {1200, 30, 300, 500}, {1200, 30, 300, 500}},
+        {"grab width left at the right", {1180, 30, 300, 500}, {1180, 30, 300, 500}},
+        {"grab width left at the left", {-200, 30, 300, 500}, {-200, 30, 300, 500}},
+        {"half the title bar under the bottom", {100, 984, 300, 500}, {100, 984, 300, 500}},
+        {"taller than the area stays", {100, 0, 300, 5000}, {100, 0, 300, 5000}},
+        {"beyond the second screen", {3000, 30, 300, 500}, {2260, 30, 300, 500}},
+        {"below the second screen", {2000, 1100, 300, 500}, {2000, 524, 300, 500}},
+        {"less than the grab width left", {-250, 30, 300, 500}, {0, 30, 300, 500}},
+        {"title bar above the top", {100, -15, 300, 500}, {100, 0, 300, 500}},
+        {"huge", {INT_MAX, INT_MAX, 300, 500}, {2260, 524, 300, 500}},
+        {"huge negative", {INT_MIN, INT_MIN, 300, 500}, {0, 0, 300, 500}},
+        {"wider than any area: its left edge in", {5000, 30, 4000, 500}, {1280, 30, 4000, 500}},
+        {"no size", {3000, 30, 0, 0}, {2560, 30, 0, 0}},
+    };
+    for (const Case& c : cases) {
+        WindowBox box = reachableBox(c.box, screens, title);
+        EXPECT_EQ(std::vector<int>({box.x, box.y, box.width, box.height}),
+                  std::vector<int>({c.expected.x, c.expected.y, c.expected.width, c.expected.height}))
+            << c.name;
+    }
+    WindowBox alone = reachableBox({3000, 30, 300, 500}, one, title);
+    EXPECT_EQ(std::vector<int>({alone.x, alone.y}), std::vector<int>({980, 30}));
+    WindowBox none = reachableBox({3000, 30, 300, 500}, {}, title);
+    EXPECT_EQ(none.x, 3000);  // nothing known about the screens: left as it is
+}
+
+TEST(Placement, APanelOpensInsideTheWorkArea) {
+    struct Case {
+        const char* name;
+        WindowBox window;
+        int panel;
+        WindowBox expected;
+    };
+    const ScreenRect work{0, 0, 1280, 994};
+    const Case cases[] = {
+        {"fits", {100, 30, 300, 500}, 290, {100, 30, 590, 500}},
+        {"just fits", {100, 30, 890, 500}, 290, {100, 30, 1180, 500}},
+        {"moves left", {500, 30, 600, 500}, 290, {390, 30, 890, 500}},
+        {"MAX width: the whole work area", {100, 30, 1180, 500}, 290, {0, 30, 1280, 500}},
+        {"partly off at the left and fits stays", {-50, 30, 300, 500}, 290, {-50, 30, 590, 500}},
+        {"on a screen further right", {1500, 30, 300, 500}, 290, {690, 30, 590, 500}},
+    };
+    for (const Case& c : cases) {
+        WindowBox box = boxWithPanel(c.window, c.panel, work);
+        EXPECT_EQ(std::vector<int>({box.x, box.y, box.width, box.height}),
+                  std::vector<int>({c.expected.x, c.expected.y, c.expected.width, c.expected.height}))
+            << c.name;
     }
 }

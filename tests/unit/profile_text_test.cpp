@@ -3,8 +3,8 @@
 #include <string>
 #include <vector>
 
-#include "panels/profile_text.h"
-#include "panels/settings.h"
+#include "settings/profile_text.h"
+#include "settings/settings.h"
 
 using namespace perchlet;
 
@@ -64,6 +64,27 @@ TEST(ProfileText, SetsValuesAndKeepsEverythingElse) {
          "[Option]\r\nA=1\r\nB=2\r\n"},
     };
     for (const ProfileCase& c : cases) EXPECT_EQ(setProfileValues(c.before, c.entries), c.after) << c.name;
+}
+
+TEST(ProfileText, Utf16WithoutAMarkStaysUtf16AndUnknownBytesAreNotEdited) {
+    const ProfileCase recognised[] = {
+        {"little-endian without a mark", bytes("[\0O\0]\0\r\0\n\0K\0=\0\x42\x30\r\0\n\0"), {{"O", "P", "\x95\x5C"}},
+         bytes("[\0O\0]\0\r\0\n\0K\0=\0\x42\x30\r\0\n\0P\0=\0\x68\x88\r\0\n\0")},
+        {"big-endian without a mark", bytes("\0[\0O\0]\0\n"), {{"O", "P", "1"}},
+         bytes("\0[\0O\0]\0\r\0\n\0P\0=\0\x31\0\r\0\n")},
+        {"a character with a NUL low byte (U+4E00) among ASCII",
+         bytes("[\0O\0]\0\r\0\n\0K\0=\0\x00\x4E\r\0\n\0"), {{"O", "K", "1"}},
+         bytes("[\0O\0]\0\r\0\n\0K\0=\0\x31\0\r\0\n\0")},
+    };
+    for (const ProfileCase& c : recognised) EXPECT_EQ(setProfileValues(c.before, c.entries), c.after) << c.name;
+
+    const std::string unrecognised[] = {
+        bytes("[\0O\0]\0\r\0\n\0K"),          // odd length
+        bytes("[Option]\r\nFileOpen=0\0\r\n"),  // one stray NUL in Shift-JIS text
+        bytes("\0\0[\0\0O]\0"),                 // NULs on both sides alike
+    };
+    for (const std::string& text : unrecognised)
+        EXPECT_EQ(setProfileValues(text, {{"Option", "FileOpen", "1"}}), std::nullopt);
 }
 
 TEST(ProfileText, LongValuesPassWhole) {

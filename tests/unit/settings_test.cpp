@@ -5,7 +5,7 @@
 #include <string>
 #include <vector>
 
-#include "panels/settings.h"
+#include "settings/settings.h"
 
 using namespace perchlet;
 

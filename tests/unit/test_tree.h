@@ -1,14 +1,31 @@
-// A document built by hand for the exchange tests: a root, and items added under it with
-// fixed field values, so that exported bytes can be written out in the tests.
+// Documents built by hand for the tests: for the exchange tests, a root and items added under
+// it with fixed field values, so that exported bytes can be written out; for the window
+// tests, items added as the editor adds them.
 #pragma once
 #include <string>
 #include <vector>
 
 #include "exchange/netscape.h"
 #include "store/document.h"
-#include "tree/tree_population.h"
+#include "store/tree_population.h"
 
 namespace perchlet::testing {
+
+// Every local file gets the same pair of images: the shell's icons do not matter to a test.
+struct NoShellIcons : ShellIconSource {
+    ImagePair appendIconsFor(const std::string&) override { return {12, 13}; }
+};
+
+// A folder (no locator) or link under parent, made as the editor makes one: its kind follows
+// the locator and its images come from icons.
+inline NodeId addItemUnder(Document& document, ShellIconSource& icons, NodeId parent, const std::string& title,
+                           const std::string& locator = "", const std::string& comment = "") {
+    NewItemFields fields;
+    fields.title = title;
+    fields.locator = locator;
+    fields.comment = comment;
+    return newItemUnder(document, parent, fields, icons);
+}
 
 struct TestTree {
     Document doc;

@@ -30,6 +30,17 @@ const ScanCase kScanCases[] = {
     {"opening tag unfinished", "<title lang=ja", false, false, ""},
     {"empty title", "<title></title>", true, true, ""},
     {"only the first title", "<title>One</title><title>Two</title>", true, true, "One"},
+    {"comment first", "<!-- <title>Old</title> --><title>New</title>", true, true, "New"},
+    {"empty comments", "<!--><!---><title>A</title>", true, true, "A"},
+    {"dashes inside a comment", "<!-- a -- b --- > <title>x</title> --><title>Real</title>", true, true, "Real"},
+    {"comment never closed", "<!-- <title>No</title>", false, false, ""},
+    {"doctype", "<!DOCTYPE html><title>A</title>", true, true, "A"},
+    {"script first", "<script>var t = '<title>No</title>';</script><title>Yes</title>", true, true, "Yes"},
+    {"script tag with attributes", "<SCRIPT type=\"a>b\">w('<title>No</title>')</Script ><title>Yes</title>", true, true, "Yes"},
+    {"style first", "<style>/* <title>No</title> */</style><title>Yes</title>", true, true, "Yes"},
+    {"script never closed", "<script><title>No</title>", false, false, ""},
+    {"other tags like script", "<scripts><styles><title>Yes</title>", true, true, "Yes"},
+    {"comment inside the title", "<title>a <!-- b --> c</title>", true, true, "a <!-- b --> c"},
 };
 
 class TitleScannerCases : public ::testing::TestWithParam<ScanCase> {};
@@ -111,7 +122,10 @@ TEST(TitleFieldText, EveryEncodingEndsAsShiftJis) {
         {"utf-8 emoji dropped", u8"a\U0001F600b", "utf-8", "", "ab"},
         {"half-width kana declared shift-jis", kHalfKanaSjis, "", "shift_jis", kHalfKanaSjis},
         {"references", "Tom &amp; Jerry&#39;s &lt;b&gt; &#x65E5;", "", "", "Tom & Jerry's <b> " + kSjis.substr(0, 2)},
-        {"line breaks", "\r\n  Two\r\nlines\n", "", "", "  Twolines"},
+        {"line breaks", "\r\n  Two\r\nlines\n", "", "", "Two lines"},
+        {"one line break", "Line1\r\nLine2", "", "", "Line1 Line2"},
+        {"blanks around a break", "a \t\r\n\t b\rc\n\nd", "", "", "a b c d"},
+        {"blanks without a break", "  a  b ", "", "", "  a  b "},
         {"half a character at the end", "ab" + kSjis.substr(0, 3), "", "shift_jis", "ab" + kSjis.substr(0, 2)},
         {"utf-8 cut at the end", kUtf8.substr(0, 7), "", "", kSjis.substr(0, 4)},
     };

@@ -3,8 +3,8 @@
 #include <string>
 #include <vector>
 
-#include "tree/tree_edit.h"
-#include "tree/tree_population.h"
+#include "store/tree_edit.h"
+#include "store/tree_population.h"
 
 using namespace perchlet;
 

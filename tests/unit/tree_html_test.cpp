@@ -4,7 +4,7 @@
 
 #include "exchange/netscape.h"
 #include "exchange/tree_html.h"
-#include "tree/tree_population.h"
+#include "store/tree_population.h"
 #include "test_tree.h"
 
 using namespace perchlet;

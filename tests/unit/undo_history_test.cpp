@@ -12,18 +12,17 @@
 #include "exchange/netscape.h"
 #include "store/data_file.h"
 #include "store/document_text.h"
-#include "tree/tree_edit.h"
-#include "tree/tree_population.h"
+#include "store/tree_edit.h"
+#include "store/tree_population.h"
+#include "test_tree.h"
 #include "web/update_check.h"
 
 using namespace perchlet;
+using perchlet::testing::addItemUnder;
+using perchlet::testing::NoShellIcons;
 namespace fs = std::filesystem;
 
 namespace {
-
-struct NoShellIcons : ShellIconSource {
-    ImagePair appendIconsFor(const std::string&) override { return {12, 13}; }
-};
 
 // root
 //   A (folder): a1 (folder: a11), a2
@@ -49,11 +48,7 @@ struct Sample {
     }
 
     NodeId add(NodeId parent, const char* title, const char* locator) {
-        NewItemFields fields;
-        fields.title = title;
-        fields.locator = locator;
-        fields.comment = std::string("about ") + title;
-        return newItemUnder(document, parent, fields, icons);
+        return addItemUnder(document, icons, parent, title, locator, std::string("about ") + title);
     }
 
     std::string bytes() const { return writeWholeDocument(document); }

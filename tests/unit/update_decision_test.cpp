@@ -71,6 +71,39 @@ TEST(UpdateDecision, CalendarTimeToSeconds) {
     EXPECT_EQ(secondsSince1970(2038, 1, 19, 3, 14, 8), 2147483648LL);
 }
 
+TEST(UpdateDecision, HttpDatesInEveryFormAndNothingForTheRest) {
+    const std::int64_t k1994 = 784111777;  // Sun, 06 Nov 1994 08:49:37 GMT
+    const struct {
+        const char* text;
+        std::optional<std::int64_t> seconds;
+    } cases[] = {
+        {"Sun, 06 Nov 1994 08:49:37 GMT", k1994},
+        {"Sunday, 06-Nov-94 08:49:37 GMT", k1994},
+        {"Sun Nov  6 08:49:37 1994", k1994},
+        {"sun, 06 NOV 1994 08:49:37 gmt", k1994},
+        {"  Sun, 6 Nov 1994 08:49:37 GMT  ", k1994},
+        {"Thu, 01 Jan 1970 00:00:00 GMT", 0},
+        {"Tue, 29 Feb 2000 12:00:00 GMT", 951825600},
+        {"Saturday, 01-Jan-22 00:00:00 GMT", 1640995200},
+        {"Wed Dec 31 23:59:59 1969", -1},
+        {"garbage", std::nullopt},
+        {"", std::nullopt},
+        {"Sun, 06 Nov 1994", std::nullopt},
+        {"Sun, 06 Nov 1994 08:49:37", std::nullopt},
+        {"Sun, 06 Nov 1994 08:49:37 GMT trailing", std::nullopt},
+        {"Sun, 06 Foo 1994 08:49:37 GMT", std::nullopt},
+        {"Sun, 31 Nov 1994 08:49:37 GMT", std::nullopt},
+        {"Mon, 29 Feb 1900 08:49:37 GMT", std::nullopt},
+        {"Sun, 06 Nov 1994 24:00:00 GMT", std::nullopt},
+        {"Sun, 06 Nov 1994 08:61:37 GMT", std::nullopt},
+        {"Sun, 06 Nov 99999 08:49:37 GMT", std::nullopt},
+        {"Sun, 00 Nov 1994 08:49:37 GMT", std::nullopt},
+        {"1994-11-06T08:49:37Z", std::nullopt},
+        {"Sun, 06 Nov 1994 08:49:37 GMT\r\nX: y", std::nullopt},
+    };
+    for (const auto& c : cases) EXPECT_EQ(httpDateSeconds(c.text), c.seconds) << c.text;
+}
+
 TEST(UpdateDecision, StatusCodeOfTheFirstLine) {
     EXPECT_EQ(statusCodeOf("HTTP/1.1 404 Not Found\r\nServer: x\r\n"), 404);
     EXPECT_EQ(statusCodeOf("HTTP/1.0 410\r\n"), 410);

@@ -3,9 +3,9 @@
 #include <set>
 #include <sstream>
 
-#include "app/text_win.h"
 #include "main_window_fixture.h"
-#include "tree/tree_population.h"
+#include "shell/text_win.h"
+#include "store/tree_population.h"
 
 namespace perchlet::testing {
 
@@ -161,13 +161,6 @@ void BrowserTest::TearDown() {
     destroyMainWindow();
     browsers.reset();
     MainWindowTest::TearDown();
-}
-
-NodeId BrowserTest::add(NodeId parent, const std::string& title, const std::string& locator) {
-    NewItemFields fields;
-    fields.title = title;
-    fields.locator = locator;
-    return newItemUnder(app().document, parent, fields, app().treeView);
 }
 
 }  // namespace perchlet::testing

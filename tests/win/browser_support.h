@@ -47,8 +47,6 @@ protected:
 
     void SetUp() override;
     void TearDown() override;
-    // A new item under parent, made as the editor panel makes one.
-    NodeId add(NodeId parent, const std::string& title, const std::string& locator);
 };
 
 // Finds a top-level window of this process whose title starts with the text, or nullptr.

@@ -7,13 +7,13 @@
 #include <windows.h>
 #include <commctrl.h>
 
-#include "app/command_ids.h"
 #include "app/menus_win.h"
-#include "app/text_win.h"
 #include "browser/browser_window_win.h"
 #include "browser_support.h"
 #include "main_window_fixture.h"
-#include "tree/tree_population.h"
+#include "shell/command_ids.h"
+#include "shell/text_win.h"
+#include "store/tree_population.h"
 
 using namespace perchlet;
 using namespace perchlet::testing;
@@ -72,19 +72,19 @@ TEST_F(BrowserWindows, SearchFollowsZOrderTitleTextsAndKinds) {
         for (HWND window : ownWindows) DestroyWindow(window);
         ownWindows.clear();
         for (const auto& [className, title] : c.windows) makeWindow(className, title);
-        app().browser.lastKindFound = -1;
-        HWND found = findBrowserWindow(app(), nullptr, c.kind);
+        app().browser.state.lastKindFound = -1;
+        HWND found = findBrowserWindow(app().browser, nullptr, c.kind);
         EXPECT_EQ(found, c.found < 0 ? nullptr : ownWindows[static_cast<std::size_t>(c.found)]);
         if (c.kind == 0 || c.found >= 0) {
-            EXPECT_EQ(app().browser.lastKindFound, c.lastKind);
+            EXPECT_EQ(app().browser.state.lastKindFound, c.lastKind);
         }
     }
     // The main window and the excluded window are never the browser.
     HWND opera = makeWindow(L"PlainWindow", L"Opera");
     SetWindowTextW(mainWindow(), L"Firefox");
-    EXPECT_EQ(findBrowserWindow(app(), nullptr, 5), nullptr);
-    EXPECT_EQ(findBrowserWindow(app(), opera, 4), nullptr);
-    EXPECT_EQ(findBrowserWindow(app(), nullptr, 0), opera);
+    EXPECT_EQ(findBrowserWindow(app().browser, nullptr, 5), nullptr);
+    EXPECT_EQ(findBrowserWindow(app().browser, opera, 4), nullptr);
+    EXPECT_EQ(findBrowserWindow(app().browser, nullptr, 0), opera);
 }
 
 TEST_F(BrowserWindows, RestorePlacesTheRememberedWindow) {
@@ -109,13 +109,13 @@ TEST_F(BrowserWindows, RestorePlacesTheRememberedWindow) {
         // The first case finds the window by a search, the others use the remembered one.
         std::size_t mark = browsers->mark();
         SendMessageW(mainWindow(), WM_COMMAND, CMD_RESTORE_BROWSER_POS, 0);
-        EXPECT_EQ(app().browser.rememberedWindow, browser);
+        EXPECT_EQ(app().browser.state.rememberedWindow, browser);
         EXPECT_TRUE(browsers->waitFor(c.move, mark, 10000)) << browsers->eventsSince(mark).size();
     }
     browsers->endAll();
-    app().browser.rememberedWindow = browser;  // gone now: a search finds nothing
+    app().browser.state.rememberedWindow = browser;  // gone now: a search finds nothing
     SendMessageW(mainWindow(), WM_COMMAND, CMD_RESTORE_BROWSER_POS, 0);
-    EXPECT_EQ(app().browser.rememberedWindow, nullptr);
+    EXPECT_EQ(app().browser.state.rememberedWindow, nullptr);
 }
 
 // Command 608 records the page a running browser shows, after the user confirms the reply.
@@ -135,6 +135,8 @@ TEST_F(BrowserWindows, RecordShownPage) {
         {"\"http://" + std::string(1 << 20, 'u') + "\",\"Huge\"", IDOK, nullptr, 0, ""},  // cut at 32767: no title
         {"\"http://" + std::string(2000, 'u') + "\",\"T\",\"" + std::string(2000, 'c'), IDOK, "T", 1023, nullptr},
         {std::string("\"http://n.example/\",\"T\0\",\"z\"", 27), IDOK, "T", 17, ""},
+        // Line breaks in the address would end its line in the data file and start a record.
+        {"\"http://evil.example/\r\n[List]\r\nItemNum=1\",\"Title\",\"c\"", IDOK, "Title", 35, "c"},
     };
     app().treeView.select(root);
     for (const Case& c : cases) {
@@ -178,7 +180,7 @@ TEST_F(BrowserWindows, RecordShownPage) {
     SendMessageW(mainWindow(), WM_COMMAND, CMD_RECORD_BROWSER_PAGE, 0);
     ASSERT_EQ(asked.size(), 1u);
     EXPECT_TRUE(asked[0].text == L"取得に失敗しました。");
-    EXPECT_EQ(app().browser.lastKindFound, 9);  // asked "IEXPLORE"
+    EXPECT_EQ(app().browser.state.lastKindFound, 9);  // asked "IEXPLORE"
 }
 
 struct MenuState {

@@ -6,32 +6,25 @@
 #include <windows.h>
 #include <commctrl.h>
 
-#include "app/command_ids.h"
-#include "app/text_win.h"
+#include "shell/command_ids.h"
+#include "shell/text_win.h"
 #include "main_window_fixture.h"
-#include "store/disk_check_win.h"
+#include "document/disk_check_win.h"
 #include "store/document_text.h"
-#include "tree/tree_population.h"
+#include "store/tree_population.h"
+#include "test_tree.h"
 
 using namespace perchlet;
 using namespace perchlet::testing;
 
 namespace {
 
-struct NoIcons : ShellIconSource {
-    ImagePair appendIconsFor(const std::string&) override { return {12, 13}; }
-};
-
 // A data file of a root and the given folders under it.
 std::string dataFileWith(std::initializer_list<const char*> titles) {
     Document document;
-    NoIcons icons;
+    NoShellIcons icons;
     NodeId root = insertRootItem(document);
-    for (const char* title : titles) {
-        NewItemFields fields;
-        fields.title = title;
-        newItemUnder(document, root, fields, icons);
-    }
+    for (const char* title : titles) addItemUnder(document, icons, root, title);
     return writeWholeDocument(document);
 }
 

@@ -7,38 +7,26 @@
 #include <windows.h>
 #include <commctrl.h>
 
-#include "app/command_ids.h"
-#include "app/text_win.h"
 #include "main_window_fixture.h"
+#include "shell/command_ids.h"
+#include "shell/text_win.h"
 #include "store/data_file.h"
 #include "store/document_text.h"
-#include "tree/tree_population.h"
+#include "store/tree_population.h"
 
 using namespace perchlet;
 using namespace perchlet::testing;
 
 namespace {
 
-struct NoIcons : ShellIconSource {
-    ImagePair appendIconsFor(const std::string&) override { return {12, 13}; }
-};
-
 // Root > Tools > Example, Root > 日本語
 std::string buildSampleDataFile() {
     Document document;
-    NoIcons icons;
+    NoShellIcons icons;
     NodeId root = insertRootItem(document);
-    NewItemFields folder;
-    folder.title = "Tools";
-    NodeId tools = newItemUnder(document, root, folder, icons);
-    NewItemFields link;
-    link.title = "Example";
-    link.locator = "http://example.com/";
-    newItemUnder(document, tools, link, icons);
-    NewItemFields japanese;
-    japanese.title = "日本語";
-    japanese.locator = "https://example.jp/";
-    newItemUnder(document, root, japanese, icons);
+    NodeId tools = addItemUnder(document, icons, root, "Tools");
+    addItemUnder(document, icons, tools, "Example", "http://example.com/");
+    addItemUnder(document, icons, root, "日本語", "https://example.jp/");
     return writeWholeDocument(document);
 }
 
@@ -59,9 +47,7 @@ protected:
         startMainWindow();
     }
     void addFolderUnderSelection(const char* title) {
-        NewItemFields fields;
-        fields.title = title;
-        newItemUnder(app().document, app().treeView.selectedNode(), fields, app().treeView);
+        add(app().treeView.selectedNode(), title);
     }
 };
 
@@ -124,14 +110,30 @@ TEST_F(Documents, StartupPlacesTheWindowAndWritesTheBackup) {
     EXPECT_EQ(readBytes(pathInFolder("mine.bak")), sampleDataFile());
 }
 
-TEST_F(Documents, StartupWithAMissingFileCreatesItAndSaysSo) {
-    startWithSettings("[Option]\r\nFileOpen=1\r\n");
-    ASSERT_EQ(asked.size(), 1u);
-    EXPECT_TRUE(asked[0].text == L"ファイルを開きませんでした。");
-    EXPECT_TRUE(asked[0].caption == L"Cancel !");
-    EXPECT_TRUE(windowText(mainWindow()) == L"ListFile.dat - Perchlet");
-    EXPECT_TRUE(fileExists(pathInFolder("ListFile.dat")));
-    EXPECT_FALSE(app().document.loaded);
+TEST_F(Documents, StartupWithAMissingFileSaysSoAndMakesNoFile) {
+    struct Case {
+        const char* name;
+        const char* settings;
+        const char* file;
+        const wchar_t* caption;
+    };
+    const Case cases[] = {
+        {"default name", "[Option]\r\nFileOpen=1\r\n", "ListFile.dat", L"ListFile.dat - Perchlet"},
+        {"DataPass naming a missing file", "[Option]\r\nFileOpen=1\r\nDataPass=gone.dat\r\n", "gone.dat",
+         L"gone.dat - Perchlet"},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        asked.clear();
+        startWithSettings(c.settings);
+        ASSERT_EQ(asked.size(), 1u);
+        EXPECT_TRUE(asked[0].text == L"ファイルを開きませんでした。");
+        EXPECT_TRUE(asked[0].caption == L"Cancel !");
+        EXPECT_TRUE(windowText(mainWindow()) == c.caption);
+        EXPECT_FALSE(fileExists(pathInFolder(c.file)));
+        EXPECT_FALSE(app().document.loaded);
+        destroyMainWindow();
+    }
 }
 
 TEST_F(Documents, OpenLoadsAndSaveWritesTheSameBytes) {
@@ -155,7 +157,7 @@ TEST_F(Documents, OpenLoadsAndSaveWritesTheSameBytes) {
     EXPECT_EQ(dialogs.size(), 1u);  // the current path needs no dialog
     // ParentNum holds the in-memory parent numbers, which are the file's numbers now.
     Document loaded;
-    NoIcons icons;
+    NoShellIcons icons;
     loadDataFile(sampleDataFile(), loaded, icons);
     EXPECT_EQ(readBytes(path), writeWholeDocument(loaded));
     EXPECT_FALSE(app().document.modified);
@@ -171,7 +173,46 @@ TEST_F(Documents, OpeningSomethingElseFailsAndLeavesAnEmptyTree) {
     ASSERT_EQ(asked.size(), 1u);
     EXPECT_TRUE(asked[0].text == L"ファイルを開きませんでした。");
     EXPECT_EQ(openWholeTree(), 0u);
-    EXPECT_TRUE(app().document.filePath.empty());
+    EXPECT_TRUE(app().documentPath.empty());
+}
+
+// Blocks none of which is a readable record (here: none has ItemNum) are no empty document:
+// Open leaves the document as it was, the start-up load leaves nothing to save over it.
+TEST_F(Documents, AFileWithoutOneReadableRecordIsRefusedAndKeptWhole) {
+    std::string keyless = std::string(kDataFileHeader);
+    for (int i = 0; i < 3; ++i) keyless += "[List]\r\nTitleName=lost\r\nLocator=http://a/\r\n\r\n";
+    std::string path = pathInFolder("keyless.dat");
+    writeBytes(path, keyless);
+    const std::wstring refused = widen("読み込める項目がないため、ファイルを開きませんでした。");
+
+    startMainWindow();
+    command(CMD_NEW_DOCUMENT);
+    addFolderUnderSelection("mine");
+    app().document.modified = false;
+    chooseFiles({path});
+    command(CMD_OPEN_DATA_FILE);
+    ASSERT_EQ(asked.size(), 1u);
+    EXPECT_TRUE(asked[0].text == refused);
+    EXPECT_EQ(openWholeTree(), 2u);
+    EXPECT_TRUE(app().documentPath.empty());
+    EXPECT_TRUE(app().document.loaded);
+
+    // Imported, it adds nothing and changes nothing.
+    app().treeView.select(app().document.tree.firstTopLevel());
+    chooseFiles({path});
+    command(CMD_IMPORT_DATA_FILE);
+    ASSERT_EQ(asked.size(), 2u);
+    EXPECT_TRUE(asked[1].text == refused);
+    EXPECT_EQ(openWholeTree(), 2u);
+    EXPECT_FALSE(app().document.modified);
+    destroyMainWindow();
+
+    asked.clear();
+    startWithSettings("[Option]\r\nFileOpen=1\r\nDataPass=keyless.dat\r\n");
+    ASSERT_EQ(asked.size(), 1u);
+    EXPECT_FALSE(app().document.loaded);
+    command(CMD_SAVE);
+    EXPECT_EQ(readBytes(path), keyless);
 }
 
 TEST_F(Documents, CancelledOpenLeavesTheDocumentAlone) {

@@ -8,12 +8,12 @@
 #include <windows.h>
 #include <commctrl.h>
 
-#include "app/command_ids.h"
-#include "app/text_win.h"
 #include "main_window_fixture.h"
+#include "shell/command_ids.h"
+#include "shell/text_win.h"
 #include "store/data_file.h"
+#include "store/tree_population.h"
 #include "tree/drag_win.h"
-#include "tree/tree_population.h"
 
 using namespace perchlet;
 using namespace perchlet::testing;
@@ -41,13 +41,6 @@ protected:
         for (NodeId folder : {root, tools, sub}) app().treeView.expand(folder);
         app().document.modified = false;
         SetFocus(treeWindow());
-    }
-
-    NodeId add(NodeId parent, const char* title, const char* locator) {
-        NewItemFields fields;
-        fields.title = title;
-        fields.locator = locator;
-        return newItemUnder(app().document, parent, fields, app().treeView);
     }
 
     ItemNumber numberOf(NodeId node) { return app().document.tree.node(node).itemNumber; }
@@ -517,7 +510,7 @@ TEST_F(DragMoves, TheContextMenuEndsADragWithoutMoving) {
     beginDrag(example);
     moveMouseTo(pointOver(other));
     ASSERT_EQ(TreeView_GetDropHilight(treeWindow()), itemOf(other));
-    cancelTreeDrag(app());
+    cancelTreeDrag(app().drag);
     EXPECT_EQ(GetCapture(), nullptr);
     EXPECT_EQ(itemState(itemOf(other), TVIS_DROPHILITED), 0u);
     release(pointOver(other));

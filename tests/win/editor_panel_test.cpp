@@ -1,14 +1,15 @@
 // The item editor panel docked in the real main window: showing, adding, replacing and
 // deleting items, and the fields filled from files, a dropped file, a fetched title.
-#include "app/command_ids.h"
-#include "app/text_win.h"
 #include "loopback_http_server.h"
 #include "main_window_fixture.h"
 #include "panels/editor_panel_win.h"
+#include "shell/command_ids.h"
+#include "shell/text_win.h"
 #include "store/encoding.h"
-#include "tree/tree_population.h"
+#include "store/tree_population.h"
 
 #include <cstring>
+#include <functional>
 #include <shellapi.h>
 #include <shlobj.h>
 
@@ -39,14 +40,7 @@ protected:
         app().document.modified = false;
         GetWindowRect(mainWindow(), &closedRect);
         command(CMD_EDITOR_PANEL);
-        ASSERT_TRUE(app().editor.open);
-    }
-
-    NodeId add(NodeId parent, const char* title, const char* locator) {
-        NewItemFields fields;
-        fields.title = title;
-        fields.locator = locator;
-        return newItemUnder(app().document, parent, fields, app().treeView);
+        ASSERT_TRUE(app().panels.editor.open);
     }
 
     void command(int id) {
@@ -54,7 +48,7 @@ protected:
         pumpMessages();
     }
 
-    HWND panel() { return app().editor.window; }
+    HWND panel() { return app().panels.editor.window; }
     std::string field(int id) { return narrow(windowText(GetDlgItem(panel(), id))); }
     void setField(int id, const std::string& text) { SetDlgItemTextW(panel(), id, widen(text).c_str()); }
     void click(int id) {
@@ -81,7 +75,7 @@ protected:
 TEST_F(EditorPanelTest, DocksAtTheRightAndCommand105ClosesItAgain) {
     RECT open{};
     GetWindowRect(mainWindow(), &open);
-    EXPECT_EQ(open.right - open.left, closedRect.right - closedRect.left + app().editor.width);
+    EXPECT_EQ(open.right - open.left, closedRect.right - closedRect.left + app().panels.editor.width);
     EXPECT_EQ(GetMenuState(GetMenu(mainWindow()), CMD_EDITOR_PANEL, MF_BYCOMMAND) & MF_GRAYED, UINT(MF_GRAYED));
     // Nothing selected: the root's record.
     EXPECT_EQ(field(IDC_EDIT_TITLE), "VoZivoVaro");
@@ -95,7 +89,7 @@ TEST_F(EditorPanelTest, DocksAtTheRightAndCommand105ClosesItAgain) {
 
     HWND window = panel();
     command(CMD_EDITOR_PANEL);
-    EXPECT_FALSE(app().editor.open);
+    EXPECT_FALSE(app().panels.editor.open);
     EXPECT_FALSE(IsWindow(window));
     RECT closed{};
     GetWindowRect(mainWindow(), &closed);
@@ -103,7 +97,7 @@ TEST_F(EditorPanelTest, DocksAtTheRightAndCommand105ClosesItAgain) {
 
     command(CMD_EDITOR_PANEL);
     click(IDC_EDIT_CLOSE);
-    EXPECT_FALSE(app().editor.open);
+    EXPECT_FALSE(app().panels.editor.open);
     EXPECT_EQ(GetMenuState(GetMenu(mainWindow()), CMD_EDITOR_PANEL, MF_BYCOMMAND) & MF_GRAYED, 0u);
 }
 
@@ -148,6 +142,76 @@ TEST_F(EditorPanelTest, ReplaceStoresTheFieldsAndKeepsTheKind) {
     EXPECT_EQ(treeItemText(treeWindow(), app().treeView.itemOf(link)), L"Renamed");
     EXPECT_TRUE(app().document.modified);
     EXPECT_EQ(GetFocus(), treeWindow());
+}
+
+// However the selection moves, 差し替え writes the fields into the item now selected and
+// leaves the item shown before it alone.
+TEST_F(EditorPanelTest, ThePanelFollowsEverySelectionChangeBeforeReplace) {
+    NodeId news = add(folder, "今日のニュース", "http://news.example/");
+    NodeId weather = add(folder, "天気予報（東京）", "http://weather.example/tokyo");
+    app().treeView.expand(folder);
+    struct Move {
+        const char* how;
+        std::function<void()> select;
+        NodeId target;
+    };
+    auto key = [this](HWND target, UINT code, bool control) {
+        BYTE keys[256];
+        GetKeyboardState(keys);
+        BYTE saved = keys[VK_CONTROL];
+        keys[VK_CONTROL] = control ? 0x80 : 0;
+        SetKeyboardState(keys);
+        PostMessageW(target, WM_KEYDOWN, code, 1);
+        pumpMessages();
+        keys[VK_CONTROL] = saved;
+        SetKeyboardState(keys);
+    };
+    auto findAndTake = [&](const wchar_t* words) {
+        SetFocus(treeWindow());
+        key(treeWindow(), 'F', true);
+        ASSERT_NE(app().search.findWindow, nullptr);
+        HWND edit = GetDlgItem(app().search.findWindow, IDC_FIND_TEXT);
+        SetWindowTextW(edit, L"");
+        for (const wchar_t* c = words; *c; ++c) {
+            PostMessageW(edit, WM_CHAR, *c, 1);
+            pumpMessages();
+        }
+        key(edit, VK_RETURN, false);
+    };
+    const Move moves[] = {
+        {"arrow key down", [&] { SetFocus(treeWindow()); key(treeWindow(), VK_DOWN, false); }, weather},
+        {"arrow key up", [&] { SetFocus(treeWindow()); key(treeWindow(), VK_UP, false); }, news},
+        {"find window", [&] { findAndTake(L"天気予報"); }, weather},
+    };
+    clickNode(news);
+    ASSERT_EQ(field(IDC_EDIT_TITLE), "今日のニュース");
+    for (const Move& move : moves) {
+        SCOPED_TRACE(move.how);
+        move.select();
+        ASSERT_EQ(app().treeView.selectedNode(), move.target);
+        click(IDC_EDIT_REPLACE);
+        EXPECT_EQ(record(news).title, "今日のニュース");
+        EXPECT_EQ(record(news).locator, "http://news.example/");
+        EXPECT_EQ(record(weather).title, "天気予報（東京）");
+        EXPECT_EQ(record(weather).locator, "http://weather.example/tokyo");
+        EXPECT_EQ(field(IDC_EDIT_TITLE), record(move.target).title);
+    }
+}
+
+TEST_F(EditorPanelTest, AnAddressPastedOverTwoLinesIsStoredAsOne) {
+    // A URL wrapped in an e-mail, pasted into the multi-line address field.
+    const std::string wrapped = "http://example.com/a-long-\r\npath?q=1";
+    const std::string joined = "http://example.com/a-long-path?q=1";
+    app().treeView.select(link);
+    setField(IDC_EDIT_ADDRESS, wrapped);
+    click(IDC_EDIT_REPLACE);
+    EXPECT_EQ(record(link).locator, joined);
+
+    app().treeView.select(folder);
+    setField(IDC_EDIT_TITLE, "Added");
+    setField(IDC_EDIT_ADDRESS, wrapped);
+    click(IDC_EDIT_NEW);
+    EXPECT_EQ(record(app().document.tree.lastChild(folder)).locator, joined);
 }
 
 TEST_F(EditorPanelTest, ALongCommentShownAndReplacedKeepsEveryByte) {
@@ -241,10 +305,10 @@ TEST_F(EditorPanelTest, DroppedShortcutGivesItsUrlAndAnyOtherFileItsPath) {
 }
 
 TEST_F(EditorPanelTest, QuestionButtonCyclesThroughTheReadingsOfTheFetchedTitle) {
-    app().titleCycle = 0;
+    app().editorPanel.titleCycle = 0;
     click(IDC_EDIT_TITLE_CYCLE);
     EXPECT_EQ(field(IDC_EDIT_TITLE), "");  // nothing fetched yet
-    app().fetchedTitle = kEuc;
+    app().editorPanel.fetchedTitle = kEuc;
     std::string jisReading = kEuc;
     iso2022JpToShiftJis(jisReading);
     // The cycle goes on from where it stood: 1, 2, 3, 0, 1. (Bytes that are no Shift-JIS
@@ -261,7 +325,7 @@ TEST_F(EditorPanelTest, FetchTitleFillsTheTitleFromTheAddress) {
     setField(IDC_EDIT_ADDRESS, server.url("/page"));
     click(IDC_EDIT_FETCH_TITLE);
     EXPECT_EQ(field(IDC_EDIT_TITLE), kSjis);
-    EXPECT_EQ(app().fetchedTitle, kEuc);
+    EXPECT_EQ(app().editorPanel.fetchedTitle, kEuc);
     EXPECT_EQ(GetFocus(), GetDlgItem(panel(), IDC_EDIT_REPLACE));
 }
 

@@ -10,15 +10,15 @@
 #include <windows.h>
 #include <commctrl.h>
 
-#include "app/command_ids.h"
-#include "app/text_win.h"
 #include "exchange/csv.h"
 #include "exchange/favorites.h"
 #include "exchange/netscape.h"
 #include "exchange/tree_html.h"
 #include "main_window_fixture.h"
+#include "shell/command_ids.h"
+#include "shell/text_win.h"
 #include "store/encoding.h"
-#include "tree/tree_population.h"
+#include "store/tree_population.h"
 
 using namespace perchlet;
 using namespace perchlet::testing;
@@ -62,14 +62,6 @@ protected:
     NodeId selected() { return app().treeView.selectedNode(); }
     void select(NodeId node) { app().treeView.select(node); }
     std::string titleOf(NodeId node) { return document().tree.node(node).text; }
-
-    NodeId add(NodeId parent, const char* title, const char* locator = "", const char* comment = "") {
-        NewItemFields fields;
-        fields.title = title;
-        fields.locator = locator;
-        fields.comment = comment;
-        return newItemUnder(document(), parent, fields, app().treeView);
-    }
 
     // Root > Tools > Example, Root > 日本語, Root > CON (a device name on Windows).
     void startWithSample() {

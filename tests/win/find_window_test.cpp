@@ -7,10 +7,10 @@
 #include <windows.h>
 #include <commctrl.h>
 
-#include "app/command_ids.h"
-#include "app/text_win.h"
 #include "main_window_fixture.h"
-#include "tree/tree_population.h"
+#include "shell/command_ids.h"
+#include "shell/text_win.h"
+#include "store/tree_population.h"
 
 using namespace perchlet;
 using namespace perchlet::testing;
@@ -43,13 +43,6 @@ protected:
         SetFocus(treeWindow());
     }
 
-    NodeId add(NodeId parent, const char* title, const char* locator) {
-        NewItemFields fields;
-        fields.title = title;
-        fields.locator = locator;
-        return newItemUnder(app().document, parent, fields, app().treeView);
-    }
-
     void postKey(HWND target, UINT key, bool control = false) {
         BYTE keys[256];
         GetKeyboardState(keys);
@@ -64,11 +57,11 @@ protected:
 
     HWND openWithCtrlF() {
         postKey(treeWindow(), 'F', true);
-        return app().findWindow;
+        return app().search.findWindow;
     }
 
-    HWND edit() { return GetDlgItem(app().findWindow, IDC_FIND_TEXT); }
-    HWND list() { return GetDlgItem(app().findWindow, IDC_FIND_RESULTS); }
+    HWND edit() { return GetDlgItem(app().search.findWindow, IDC_FIND_TEXT); }
+    HWND list() { return GetDlgItem(app().search.findWindow, IDC_FIND_RESULTS); }
 
     // Typed a character at a time, as the user does.
     void type(const wchar_t* text) {
@@ -117,7 +110,7 @@ TEST_F(FindItemWindow, CtrlFOpensOneSmallWindowOwnedByTheMainWindowAndEscapeClos
 
     postKey(edit(), VK_ESCAPE);
     EXPECT_FALSE(IsWindow(window));
-    EXPECT_EQ(app().findWindow, nullptr);
+    EXPECT_EQ(app().search.findWindow, nullptr);
     EXPECT_TRUE(IsWindow(mainWindow()));
 }
 
@@ -146,7 +139,7 @@ TEST_F(FindItemWindow, EnterAndDoubleClickSelectTheItemInTheTreeThroughClosedFol
     EXPECT_EQ(app().treeView.selectedNode(), fullWidth);
     EXPECT_TRUE(isOpen(other));
     EXPECT_TRUE(isOpen(sub));
-    EXPECT_NE(app().findWindow, nullptr);
+    EXPECT_NE(app().search.findWindow, nullptr);
 
     // A double click on the second.
     RECT row{};

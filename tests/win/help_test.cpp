@@ -4,9 +4,9 @@
 #include <string>
 #include <windows.h>
 
-#include "app/command_ids.h"
-#include "app/text_win.h"
 #include "main_window_fixture.h"
+#include "shell/command_ids.h"
+#include "shell/text_win.h"
 
 using namespace perchlet;
 using namespace perchlet::testing;

@@ -7,20 +7,16 @@
 #include <windows.h>
 #include <commctrl.h>
 
-#include "app/command_ids.h"
-#include "app/text_win.h"
 #include "main_window_fixture.h"
+#include "shell/command_ids.h"
+#include "shell/text_win.h"
 #include "store/document_text.h"
-#include "tree/tree_population.h"
+#include "store/tree_population.h"
 
 using namespace perchlet;
 using namespace perchlet::testing;
 
 namespace {
-
-struct NoIcons : ShellIconSource {
-    ImagePair appendIconsFor(const std::string&) override { return {12, 13}; }
-};
 
 // root
 //   A: a1 (a11, a12), a2
@@ -28,12 +24,9 @@ struct NoIcons : ShellIconSource {
 //   C
 std::string sampleFile() {
     Document document;
-    NoIcons icons;
+    NoShellIcons icons;
     auto add = [&](NodeId parent, const char* title, const char* locator) {
-        NewItemFields fields;
-        fields.title = title;
-        fields.locator = locator;
-        return newItemUnder(document, parent, fields, icons);
+        return addItemUnder(document, icons, parent, title, locator);
     };
     NodeId root = insertRootItem(document);
     NodeId a = add(root, "A", "");
@@ -230,14 +223,10 @@ TEST_F(LazyView, OperationsOnNodesNeverShownGiveTheSameFileAndTreeAsOnAnOpenView
 TEST_F(LazyView, AFolderOfManyLinksShowsAScreenfulAtOnceAndTheRestBetweenMessages) {
     const int links = 5000;
     Document document;
-    NoIcons icons;
+    NoShellIcons icons;
     NodeId root = insertRootItem(document);
-    for (int i = 1; i <= links; ++i) {
-        NewItemFields fields;
-        fields.title = "link " + std::to_string(i);
-        fields.locator = "http://l.example/" + std::to_string(i);
-        newItemUnder(document, root, fields, icons);
-    }
+    for (int i = 1; i <= links; ++i)
+        addItemUnder(document, icons, root, "link " + std::to_string(i), "http://l.example/" + std::to_string(i));
     writeBytes(pathInFolder("many.dat"), writeWholeDocument(document));
     startMainWindow();
     chooseFiles({pathInFolder("many.dat")});

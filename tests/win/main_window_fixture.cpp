@@ -5,7 +5,7 @@
 #include <shellapi.h>
 
 #include "app/main_window_win.h"
-#include "app/text_win.h"
+#include "shell/text_win.h"
 
 namespace perchlet::testing {
 

@@ -9,8 +9,9 @@
 #include <commctrl.h>
 
 #include "app/app_win.h"
-#include "app/dialogs_win.h"
-#include "app/file_dialogs_win.h"
+#include "shell/dialogs_win.h"
+#include "shell/file_dialogs_win.h"
+#include "test_tree.h"
 
 namespace perchlet::testing {
 
@@ -53,6 +54,12 @@ protected:
     // Opens every folder, so that the view holds an item for each node; returns how many
     // items it holds then.
     std::size_t openWholeTree();
+
+    // A folder (no locator) or link under parent in the window's document.
+    NodeId add(NodeId parent, const std::string& title, const std::string& locator = "",
+               const std::string& comment = "") {
+        return addItemUnder(app().document, app().treeView, parent, title, locator, comment);
+    }
 
     App& app() { return theApp(); }
     HWND mainWindow() { return theApp().mainWindow; }

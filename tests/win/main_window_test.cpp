@@ -4,10 +4,11 @@
 #include <windows.h>
 #include <commctrl.h>
 
-#include "app/command_ids.h"
 #include "app/main_window_win.h"
-#include "app/text_win.h"
 #include "main_window_fixture.h"
+#include "perchlet_version.h"
+#include "shell/command_ids.h"
+#include "shell/text_win.h"
 #include "tree/new_item_win.h"
 
 using namespace perchlet;
@@ -163,7 +164,7 @@ TEST_F(MainWindow, ItemsOfEachKindShowTheirImages) {
         NewItemFields fields;
         fields.title = std::string("item ") + c.locator;
         fields.locator = c.locator;
-        NodeId node = newItemUnderSelection(a, fields);
+        NodeId node = newItemUnderSelection(a.workspace, fields);
         ASSERT_NE(node, kNoNode);
         TreeItemView view = readTreeItem(treeWindow(), a.treeView.itemOf(node));
         EXPECT_EQ(view.image, c.image) << c.locator;
@@ -189,14 +190,14 @@ TEST_F(MainWindow, JapaneseTitlesShowAsJapanese) {
     app().treeView.select(root);
     NewItemFields fields;
     fields.title = "日本語のフォルダ";  // Shift-JIS bytes inside the program
-    NodeId node = newItemUnderSelection(app(), fields);
+    NodeId node = newItemUnderSelection(app().workspace, fields);
     EXPECT_TRUE(readTreeItem(treeWindow(), app().treeView.itemOf(node)).text == L"日本語のフォルダ");
 }
 
 TEST_F(MainWindow, NewItemWithoutSelectionWarnsAndMakesNothing) {
     NewItemFields fields;
     fields.title = "x";
-    EXPECT_EQ(newItemUnderSelection(app(), fields), kNoNode);
+    EXPECT_EQ(newItemUnderSelection(app().workspace, fields), kNoNode);
     ASSERT_EQ(asked.size(), 1u);
     EXPECT_TRUE(asked[0].text == L"項目が選択されていません");
     EXPECT_TRUE(asked[0].caption == L"警告");
@@ -209,7 +210,7 @@ TEST_F(MainWindow, ExitAsksOnlyWithUnsavedChangesAndCancelKeepsEverything) {
     app().treeView.select(root);
     NewItemFields fields;
     fields.title = "keep me";
-    newItemUnderSelection(app(), fields);
+    newItemUnderSelection(app().workspace, fields);
 
     answerWith({IDCANCEL});
     SendMessageW(mainWindow(), WM_COMMAND, CMD_EXIT, 0);
@@ -293,7 +294,7 @@ TEST_F(MainWindow, AboutDialogShowsNameAndVersion) {
     EXPECT_TRUE(seen.found);
     EXPECT_TRUE(seen.caption == L"このプログラムについて");
     EXPECT_TRUE(seen.title == L"Perchlet");
-    EXPECT_TRUE(seen.version == L"Version 2.00");
+    EXPECT_TRUE(seen.version == L"Version " + widen(PERCHLET_VERSION_TEXT));
     EXPECT_TRUE(seen.button == L"OK");
     EXPECT_TRUE(seen.stayedOpenAfterEscape);
     aboutSeen = nullptr;

@@ -6,7 +6,7 @@
 #include <vector>
 #include <windows.h>
 
-#include "app/command_ids.h"
+#include "shell/command_ids.h"
 
 namespace {
 

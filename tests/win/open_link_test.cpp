@@ -9,14 +9,14 @@
 #include <windows.h>
 #include <commctrl.h>
 
-#include "app/command_ids.h"
-#include "app/text_win.h"
 #include "browser/browser_window_win.h"
 #include "browser/dde_client_win.h"
 #include "browser/open_link_win.h"
 #include "browser_support.h"
 #include "main_window_fixture.h"
-#include "tree/tree_population.h"
+#include "shell/command_ids.h"
+#include "shell/text_win.h"
+#include "store/tree_population.h"
 
 using namespace perchlet;
 using namespace perchlet::testing;
@@ -65,7 +65,7 @@ TEST_F(OpenLink, FirstOpenStartsTheBrowserSecondUsesDde) {
     open(link, CMD_OPEN_ITEM);
     std::vector<std::string> events = browsers->eventsSince(mark);
     EXPECT_TRUE(contains(events, startLine(firefox, "http://a.example/"))) << joined(events);
-    HWND remembered = app().browser.rememberedWindow;
+    HWND remembered = app().browser.state.rememberedWindow;
     ASSERT_TRUE(IsWindow(remembered));
     EXPECT_TRUE(windowText(remembered) == L"http://a.example/ - Mozilla Firefox");
     EXPECT_EQ(kindOf(app().document.tree.node(link).itemNumber), kKindWebLink);
@@ -86,8 +86,8 @@ TEST_F(OpenLink, FirstOpenStartsTheBrowserSecondUsesDde) {
     open(second, CMD_OPEN_ITEM);
     events = browsers->eventsSince(mark);
     EXPECT_EQ(events, std::vector<std::string>{"dde WWW_OpenURL \"http://b.example/\",,0xFFFFFFFF,0x0,,,"});
-    EXPECT_EQ(app().browser.rememberedWindow, remembered);
-    EXPECT_NE(app().browser.keptConversation, nullptr);
+    EXPECT_EQ(app().browser.state.rememberedWindow, remembered);
+    EXPECT_NE(app().browser.state.keptConversation, nullptr);
 }
 
 // Each way of opening with a browser that already runs, against what the browser saw.
@@ -132,6 +132,39 @@ TEST_F(OpenLink, RunningBrowserPerKindAndOpenMode) {
     }
 }
 
+// A: the browser starts; B: by DDE into the remembered window, whose conversation is kept;
+// A again in a new window or tab of the same slot: the keys, then the address by DDE.
+TEST_F(OpenLink, NewWindowOrTabAfterAReusedWindowStillGetsTheAddress) {
+    struct Row {
+        int command;
+        const char* key;
+    };
+    const Row rows[] = {{CMD_OPEN_SLOT1_NEW, "key ctrl+N"}, {CMD_OPEN_SLOT1_TAB, "key ctrl+T"}};
+    std::string firefox = browsers->install("firefox");
+    app().settings.browserPath[0] = firefox;
+    NodeId second = add(root, "Second", "http://b.example/");
+    for (const Row& row : rows) {
+        SCOPED_TRACE(row.key);
+        browsers->endAll();
+        endBrowserDde(app().browser);
+        app().browser.state.rememberedWindow = nullptr;
+        std::size_t mark = browsers->mark();
+        open(link, CMD_OPEN_ITEM);
+        ASSERT_TRUE(contains(browsers->eventsSince(mark), "start ")) << joined(browsers->eventsSince(mark));
+        open(second, CMD_OPEN_ITEM);
+        ASSERT_NE(app().browser.state.keptConversation, nullptr);
+
+        mark = browsers->mark();
+        open(link, row.command);
+        browsers->waitFor("dde", mark, 10000);
+        std::vector<std::string> events;
+        for (const std::string& event : browsers->eventsSince(mark))
+            if (event.compare(0, 6, "window") != 0) events.push_back(event);
+        EXPECT_EQ(events, (std::vector<std::string>{row.key, "dde WWW_OpenURL \"http://a.example/\",,0xFFFFFFFF,0x0,,,"}))
+            << joined(events);
+    }
+}
+
 TEST_F(OpenLink, PlacedWindowMovesToTheStoredRectangleOnlyWhenItHasOne) {
     std::string firefox = browsers->install("firefox");
     app().settings.browserPath[0] = firefox;
@@ -161,7 +194,7 @@ TEST_F(OpenLink, LongAndOddAddressesReachTheBrowser) {
     NodeId longLink = add(root, "Long", longAddress);
     NodeId oddLink = add(root, "Odd", "http://a.example/?a=\"b\"&c=%25");
     open(link, CMD_OPEN_ITEM);  // starts it and remembers its window
-    ASSERT_TRUE(IsWindow(app().browser.rememberedWindow));
+    ASSERT_TRUE(IsWindow(app().browser.state.rememberedWindow));
 
     std::size_t mark = browsers->mark();
     open(oddLink, CMD_OPEN_ITEM);
@@ -233,14 +266,14 @@ TEST_F(OpenLink, StopEndsTheWait) {
         presser.join();
         EXPECT_TRUE(browsers->waitFor("start", mark));
         EXPECT_EQ(findOwnWindow(L"ブラウザの起動"), nullptr);
-        EXPECT_EQ(app().browser.rememberedWindow, nullptr);
+        EXPECT_EQ(app().browser.state.rememberedWindow, nullptr);
     }
 }
 
 // A browser that takes DDE requests but never answers, or answers late: the request gives up
 // after the time-out, counts as sent, and the program goes on.
 TEST_F(OpenLink, SilentAndSlowBrowsersDoNotHoldTheProgram) {
-    app().browser.ddeTimeoutMs = 1000;  // the program waits 10 s; the rule is the same
+    app().browser.state.ddeTimeoutMs = 1000;  // the program waits 10 s; the rule is the same
     for (const char* mode : {"DdeBlock=1\r\n", "DdeDelayMs=2500\r\n"}) {
         SCOPED_TRACE(mode);
         browsers->endAll();
@@ -248,8 +281,8 @@ TEST_F(OpenLink, SilentAndSlowBrowsersDoNotHoldTheProgram) {
         std::string firefox = browsers->install("firefox");
         app().settings.browserPath[0] = firefox;
         ASSERT_NE(browsers->start(firefox, "about:blank"), 0u);
-        app().browser.rememberedWindow = FindWindowW(L"TestBrowserWindow", nullptr);
-        endKeptConversation(app());
+        app().browser.state.rememberedWindow = FindWindowW(L"TestBrowserWindow", nullptr);
+        endKeptConversation(app().browser);
         std::size_t mark = browsers->mark();
         open(link, CMD_OPEN_ITEM);
         std::vector<std::string> events = browsers->eventsSince(mark);
@@ -264,10 +297,10 @@ TEST_F(OpenLink, KeptConversationOfAnEndedBrowserIsReplaced) {
     app().settings.browserPath[0] = firefox;
     open(link, CMD_OPEN_ITEM);
     open(link, CMD_OPEN_ITEM);
-    ASSERT_NE(app().browser.keptConversation, nullptr);
+    ASSERT_NE(app().browser.state.keptConversation, nullptr);
     browsers->endAll();
     ASSERT_NE(browsers->start(firefox, "about:blank"), 0u);
-    app().browser.rememberedWindow = FindWindowW(L"TestBrowserWindow", nullptr);
+    app().browser.state.rememberedWindow = FindWindowW(L"TestBrowserWindow", nullptr);
 
     std::size_t mark = browsers->mark();
     open(link, CMD_OPEN_ITEM);
@@ -287,7 +320,7 @@ TEST_F(OpenLink, WinesOwnBrowsers) {
     NodeId local = add(root, "Local", "http://127.0.0.1:1/");
     app().settings.browserPath[0] = "C:\\Program Files\\Internet Explorer\\iexplore.exe";
     open(local, CMD_OPEN_ITEM);
-    HWND explorer = app().browser.rememberedWindow;
+    HWND explorer = app().browser.state.rememberedWindow;
     ASSERT_TRUE(IsWindow(explorer));
     EXPECT_NE(windowText(explorer).find(L"Internet Explorer"), std::wstring::npos);
     DWORD explorerId = 0;
@@ -313,19 +346,19 @@ TEST_F(OpenLink, WinesOwnBrowsers) {
         CloseHandle(process);
     }
 
-    app().browser.rememberedWindow = nullptr;
+    app().browser.state.rememberedWindow = nullptr;
     app().settings.browserPath[0] = "C:\\windows\\system32\\winebrowser.exe";
     app().treeView.select(local);
-    EXPECT_EQ(openLink(app(), mainWindow(), 0), 1);
-    EXPECT_EQ(app().browser.rememberedWindow, nullptr);
+    EXPECT_EQ(openLink(app().browser, mainWindow(), 0), 1);
+    EXPECT_EQ(app().browser.state.rememberedWindow, nullptr);
     EXPECT_EQ(findOwnWindow(L"ブラウザの起動"), nullptr);
 }
 
 TEST_F(OpenLink, FoldersAndNoSelectionOpenNothing) {
     app().treeView.select(folderNode);
-    EXPECT_EQ(openLink(app(), mainWindow(), 0), 0);
+    EXPECT_EQ(openLink(app().browser, mainWindow(), 0), 0);
     TreeView_SelectItem(treeWindow(), nullptr);
-    EXPECT_EQ(openLink(app(), mainWindow(), 0), 0);
+    EXPECT_EQ(openLink(app().browser, mainWindow(), 0), 0);
 }
 
 struct TitledWindow {
@@ -350,13 +383,13 @@ TEST_F(OpenLink, LocalProgramIsStartedOrLeftToTheShell) {
     ASSERT_EQ(kindOf(app().document.tree.node(program).itemNumber), kKindLocalFile);
     std::size_t mark = browsers->mark();
     app().treeView.select(program);
-    EXPECT_EQ(openLink(app(), mainWindow(), 0), 1);
+    EXPECT_EQ(openLink(app().browser, mainWindow(), 0), 1);
     EXPECT_TRUE(browsers->waitFor("start " + other + " local-argument", mark));
 
     std::string text = narrow(folder) + "\\notes-for-shell.txt";
     writeBytes(text, "hello\r\n");
     app().treeView.select(add(root, "Text", text));
-    EXPECT_EQ(openLink(app(), mainWindow(), 0), 1);
+    EXPECT_EQ(openLink(app().browser, mainWindow(), 0), 1);
     TitledWindow query{L"notes-for-shell", nullptr};
     for (int i = 0; i < 200 && !query.found; ++i) {
         pumpMessages(50);

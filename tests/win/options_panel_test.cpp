@@ -6,11 +6,11 @@
 #include <vector>
 #include <windows.h>
 
-#include "app/command_ids.h"
-#include "app/text_win.h"
 #include "main_window_fixture.h"
 #include "panels/options_panel_win.h"
 #include "panels/panel_dock_win.h"
+#include "shell/command_ids.h"
+#include "shell/text_win.h"
 
 using namespace perchlet;
 using namespace perchlet::testing;
@@ -102,8 +102,8 @@ public:
     void open() {
         SendMessageW(mainWindow(), WM_COMMAND, CMD_OPTIONS_PANEL, 0);
         pumpMessages();
-        ASSERT_TRUE(app().options.open);
-        panel = app().options.window;
+        ASSERT_TRUE(app().panels.options.open);
+        panel = app().panels.options.window;
     }
     void startWith(const std::string& settingsFile) {
         if (!settingsFile.empty()) writeBytes(pathInFolder("inifile.ini"), settingsFile);
@@ -164,7 +164,7 @@ TEST_F(OptionsPanel, ControlsInTheirOrderWithTheirTextsAndKinds) {
     GetWindowRect(shown[34], &group);
     MapWindowPoints(nullptr, panel, reinterpret_cast<POINT*>(&group), 2);
     EXPECT_NEAR(group.bottom, units.bottom, 1);  // dialog units round per coordinate
-    EXPECT_EQ(app().options.width, units.right);
+    EXPECT_EQ(app().panels.options.width, units.right);
     LOGFONTW font{};
     GetObjectW(reinterpret_cast<HFONT>(SendMessageW(panel, WM_GETFONT, 0, 0)), sizeof font, &font);
     EXPECT_TRUE(std::wstring(font.lfFaceName) == widen("ＭＳ Ｐゴシック"));
@@ -294,7 +294,7 @@ TEST_F(OptionsPanel, CurrentButtonsTakeTheWindowsRectangles) {
     click(IDC_OPT_MAIN_CURRENT);
     EXPECT_TRUE(text(IDC_OPT_MAIN_X) == L"30");
     EXPECT_TRUE(text(IDC_OPT_MAIN_Y) == L"40");
-    EXPECT_TRUE(text(IDC_OPT_MAIN_WIDTH) == std::to_wstring(700 - app().options.width));
+    EXPECT_TRUE(text(IDC_OPT_MAIN_WIDTH) == std::to_wstring(700 - app().panels.options.width));
     EXPECT_TRUE(text(IDC_OPT_MAIN_HEIGHT) == L"600");
     // No browser window runs here: all four become 0.
     click(IDC_OPT_BROWSER_CURRENT);

@@ -3,9 +3,9 @@
 
 #include <windows.h>
 
-#include "app/command_ids.h"
 #include "main_window_fixture.h"
 #include "panels/panel_dock_win.h"
+#include "shell/command_ids.h"
 
 using namespace perchlet;
 using namespace perchlet::testing;
@@ -27,7 +27,7 @@ bool menuItemGreyed(HWND window, UINT command) {
 // Stands in for the editor panel: the same docking with its own kind and close message.
 INT_PTR CALLBACK stubEditorProc(HWND, UINT message, WPARAM, LPARAM) {
     if (message == kCloseEditorMessage) {
-        closePanel(theApp(), PanelKind::Editor);
+        closePanel(theApp().panels, PanelKind::Editor);
         return TRUE;
     }
     return message == WM_INITDIALOG;
@@ -62,7 +62,7 @@ protected:
 TEST_F(PanelDock, OptionsPanelWidensTheWindowAndClosesBackToItsWidth) {
     RECT before = windowRect(mainWindow());
     command(CMD_OPTIONS_PANEL);
-    const PanelState& options = app().options;
+    const PanelState& options = app().panels.options;
     ASSERT_TRUE(options.open);
     ASSERT_TRUE(IsWindowVisible(options.window));
     EXPECT_GT(options.width, 0);
@@ -78,14 +78,14 @@ TEST_F(PanelDock, OptionsPanelWidensTheWindowAndClosesBackToItsWidth) {
 
     HWND panel = options.window;
     command(CMD_OPTIONS_PANEL);  // already open: nothing
-    EXPECT_EQ(app().options.window, panel);
+    EXPECT_EQ(app().panels.options.window, panel);
     EXPECT_EQ(widthOf(windowRect(mainWindow())), widthOf(open));
 
     SendDlgItemMessageW(panel, IDC_OPT_CLOSE, BM_CLICK, 0, 0);
     pumpMessages();
-    EXPECT_FALSE(app().options.open);
+    EXPECT_FALSE(app().panels.options.open);
     EXPECT_FALSE(IsWindow(panel));
-    EXPECT_EQ(app().options.window, nullptr);
+    EXPECT_EQ(app().panels.options.window, nullptr);
     EXPECT_FALSE(menuItemGreyed(mainWindow(), CMD_OPTIONS_PANEL));
     RECT closed = windowRect(mainWindow());
     EXPECT_EQ(widthOf(closed), widthOf(before));
@@ -97,44 +97,44 @@ TEST_F(PanelDock, OptionsPanelWidensTheWindowAndClosesBackToItsWidth) {
 
 TEST_F(PanelDock, OpeningOnePanelClosesTheOther) {
     RECT before = windowRect(mainWindow());
-    ASSERT_TRUE(openPanel(app(), PanelKind::Editor, L"MYOPTION", stubEditorProc));
+    ASSERT_TRUE(openPanel(app().panels, PanelKind::Editor, L"MYOPTION", stubEditorProc));
     EXPECT_TRUE(menuItemGreyed(mainWindow(), CMD_EDITOR_PANEL));
-    HWND editor = app().editor.window;
+    HWND editor = app().panels.editor.window;
 
     command(CMD_OPTIONS_PANEL);
-    EXPECT_FALSE(app().editor.open);
+    EXPECT_FALSE(app().panels.editor.open);
     EXPECT_FALSE(IsWindow(editor));
     EXPECT_FALSE(menuItemGreyed(mainWindow(), CMD_EDITOR_PANEL));
-    ASSERT_TRUE(app().options.open);
-    EXPECT_EQ(widthOf(windowRect(mainWindow())), widthOf(before) + app().options.width);
-    expectDocked(app().options);
+    ASSERT_TRUE(app().panels.options.open);
+    EXPECT_EQ(widthOf(windowRect(mainWindow())), widthOf(before) + app().panels.options.width);
+    expectDocked(app().panels.options);
 
-    ASSERT_TRUE(openPanel(app(), PanelKind::Editor, L"MYOPTION", stubEditorProc));
-    EXPECT_FALSE(app().options.open);
-    EXPECT_TRUE(app().editor.open);
-    EXPECT_EQ(widthOf(windowRect(mainWindow())), widthOf(before) + app().editor.width);
-    closePanel(app(), PanelKind::Editor);
+    ASSERT_TRUE(openPanel(app().panels, PanelKind::Editor, L"MYOPTION", stubEditorProc));
+    EXPECT_FALSE(app().panels.options.open);
+    EXPECT_TRUE(app().panels.editor.open);
+    EXPECT_EQ(widthOf(windowRect(mainWindow())), widthOf(before) + app().panels.editor.width);
+    closePanel(app().panels, PanelKind::Editor);
     EXPECT_EQ(widthOf(windowRect(mainWindow())), widthOf(before));
 
     // A panel deaf to its close message still gives way.
-    ASSERT_TRUE(openPanel(app(), PanelKind::Editor, L"MYOPTION", deafEditorProc));
+    ASSERT_TRUE(openPanel(app().panels, PanelKind::Editor, L"MYOPTION", deafEditorProc));
     command(CMD_OPTIONS_PANEL);
-    EXPECT_FALSE(app().editor.open);
-    EXPECT_EQ(widthOf(windowRect(mainWindow())), widthOf(before) + app().options.width);
+    EXPECT_FALSE(app().panels.editor.open);
+    EXPECT_EQ(widthOf(windowRect(mainWindow())), widthOf(before) + app().panels.options.width);
 }
 
 TEST_F(PanelDock, AMissingTemplateSaysSoAndOpensNothing) {
-    EXPECT_FALSE(openPanel(app(), PanelKind::Editor, L"NO_SUCH_TEMPLATE", stubEditorProc));
+    EXPECT_FALSE(openPanel(app().panels, PanelKind::Editor, L"NO_SUCH_TEMPLATE", stubEditorProc));
     ASSERT_EQ(asked.size(), 1u);
     EXPECT_TRUE(asked[0].text == L"ダイアログボックス作成失敗です");
     EXPECT_TRUE(asked[0].caption == L"Error");
-    EXPECT_FALSE(app().editor.open);
+    EXPECT_FALSE(app().panels.editor.open);
     EXPECT_FALSE(menuItemGreyed(mainWindow(), CMD_EDITOR_PANEL));
 }
 
 TEST_F(PanelDock, TheScrollBarBringsThePanelsLowestGroupIn) {
     command(CMD_OPTIONS_PANEL);
-    HWND panel = app().options.window;
+    HWND panel = app().panels.options.window;
     // A window of the least height the panel allows still cannot show the lowest group.
     RECT rect = windowRect(mainWindow());
     MoveWindow(mainWindow(), rect.left, rect.top, widthOf(rect), 480, TRUE);

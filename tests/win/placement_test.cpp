@@ -3,10 +3,10 @@
 
 #include <windows.h>
 
-#include "app/command_ids.h"
 #include "app/placement_win.h"
 #include "app/toolbar_win.h"
 #include "main_window_fixture.h"
+#include "shell/command_ids.h"
 
 using namespace perchlet;
 using namespace perchlet::testing;
@@ -52,7 +52,7 @@ TEST_F(Placement, RestoreUsesTheSettingsMaxAndTheOpenPanel) {
     command(CMD_RESTORE_MAIN_POS);
     r = rect();
     EXPECT_EQ(r.left, 600);
-    EXPECT_EQ(r.right, app().workArea.right + app().options.width);
+    EXPECT_EQ(r.right, app().workArea.right + app().panels.options.width);
     // Without the panel's width the recorded rectangle is the settings' one.
     EXPECT_EQ(app().recordedMainRect.right, app().workArea.right);
 }
@@ -135,4 +135,89 @@ TEST_F(Placement, ARestartedNotificationAreaGetsTheIconAgain) {
     // Told twice, while the icon is still there: it stays.
     SendMessageW(mainWindow(), taskbarCreated, 0, 0);
     EXPECT_TRUE(app().trayIconShown);
+}
+
+// A stored position on the screen stays as it is; one off every screen comes back into the
+// work area, with its size, at start-up and on command 119.
+TEST_F(Placement, AWindowOffEveryScreenComesBackIntoTheWorkArea) {
+    struct Row {
+        const char *x, *y;
+        bool kept;
+    };
+    const Row rows[] = {
+        {"200", "40", true},
+        {"-100", "0", true},  // partly off to the left, its title bar still there to grab
+        {"3000", "30", false},
+        {"99999999999", "99999999999", false},
+        {"-5000", "-5000", false},
+        {"0", "1020", false},  // its title bar under the bottom edge
+    };
+    for (const Row& row : rows) {
+        SCOPED_TRACE(std::string(row.x) + "," + row.y);
+        start(std::string("[Option]\r\nFileOpen=0\r\n[Window]\r\nMainXPos=") + row.x +
+              "\r\nMainYPos=" + row.y + "\r\nMainWidth=300\r\nMainHight=500\r\n");
+        const RECT& work = app().workArea;
+        for (bool restored : {false, true}) {
+            if (restored) command(CMD_RESTORE_MAIN_POS);
+            RECT r = rect();
+            EXPECT_EQ(r.right - r.left, 300);
+            EXPECT_EQ(r.bottom - r.top, 500);
+            if (row.kept) {
+                EXPECT_EQ(r.left, atoi(row.x));
+                EXPECT_EQ(r.top, atoi(row.y));
+            } else {
+                EXPECT_GE(r.left, work.left);
+                EXPECT_LE(r.right, work.right);
+                EXPECT_GE(r.top, work.top);
+                EXPECT_LE(r.bottom, work.bottom);
+            }
+        }
+        asked.clear();
+        destroyMainWindow();
+    }
+}
+
+// The options panel opened beside a window reaching the work area's edge moves the window
+// left so that the whole panel shows; closing gives back the window's own place and width,
+// however often it is done.
+TEST_F(Placement, TheOptionsPanelOpensOnScreenAndClosingGivesTheWindowBack) {
+    // Sizes above the window's own least size, which the system applies at the next move.
+    for (const char* width : {"MAX", "500"}) {
+        SCOPED_TRACE(width);
+        start(std::string("[Option]\r\nFileOpen=0\r\n[Window]\r\nMainXPos=100\r\nMainYPos=30\r\n"
+                          "MainWidth=") + width + "\r\nMainHight=600\r\n");
+        const RECT& work = app().workArea;
+        const RECT before = rect();
+        bool fits = std::string(width) != "MAX";
+        ASSERT_EQ(before.left, 100);
+        for (int cycle = 0; cycle < 3; ++cycle) {
+            command(CMD_OPTIONS_PANEL);
+            ASSERT_TRUE(app().panels.options.open);
+            RECT panel{};
+            GetWindowRect(app().panels.options.window, &panel);
+            EXPECT_GE(panel.left, work.left);
+            EXPECT_LE(panel.right, work.right);
+            if (fits) {
+                EXPECT_EQ(rect().left, before.left);
+                EXPECT_EQ(rect().right - rect().left, before.right - before.left + app().panels.options.width);
+            }
+            SendDlgItemMessageW(app().panels.options.window, IDC_OPT_CLOSE, BM_CLICK, 0, 0);
+            pumpMessages();
+            ASSERT_FALSE(app().panels.options.open);
+            RECT after = rect();
+            EXPECT_EQ(after.left, before.left);
+            EXPECT_EQ(after.top, before.top);
+            EXPECT_EQ(after.right, before.right);
+            EXPECT_EQ(after.bottom, before.bottom);
+        }
+        // Command 119 with the panel open, then closing: the settings' place and size.
+        command(CMD_OPTIONS_PANEL);
+        command(CMD_RESTORE_MAIN_POS);
+        SendDlgItemMessageW(app().panels.options.window, IDC_OPT_CLOSE, BM_CLICK, 0, 0);
+        pumpMessages();
+        RECT restored = rect();
+        EXPECT_TRUE(EqualRect(&restored, &before));
+        asked.clear();
+        destroyMainWindow();
+    }
 }

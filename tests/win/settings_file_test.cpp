@@ -5,8 +5,9 @@
 #include <string>
 #include <windows.h>
 
-#include "app/command_ids.h"
 #include "main_window_fixture.h"
+#include "shell/command_ids.h"
+#include "shell/text_win.h"
 
 using namespace perchlet;
 using namespace perchlet::testing;
@@ -23,7 +24,7 @@ protected:
     std::string save() {
         SendMessageW(mainWindow(), WM_COMMAND, CMD_OPTIONS_PANEL, 0);
         pumpMessages();
-        SendDlgItemMessageW(app().options.window, IDC_OPT_SAVE, BM_CLICK, 0, 0);
+        SendDlgItemMessageW(app().panels.options.window, IDC_OPT_SAVE, BM_CLICK, 0, 0);
         pumpMessages();
         return readBytes(pathInFolder("inifile.ini"));
     }
@@ -142,4 +143,87 @@ TEST_F(SettingsFile, Utf16IsReadAndStaysUtf16) {
     EXPECT_EQ(saved.substr(0, 2), "\xFF\xFE");
     EXPECT_NE(saved.find(utf16("[Mine]\r\nK=1\r\n").substr(2)), std::string::npos);
     EXPECT_NE(saved.find(utf16("MainXPos=7\r\n").substr(2)), std::string::npos);
+}
+
+// UTF-16 without a mark is edited as UTF-16; bytes the program cannot read are left alone
+// and the user is told; a missing file is made.
+TEST_F(SettingsFile, FilesOfEveryFormAreEditedWholeOrLeftAlone) {
+    auto utf16WithoutMark = [](const std::string& ascii) {
+        std::string out;
+        for (char c : ascii) out += std::string{c, '\0'};
+        return out;
+    };
+    const std::string unknownBytes =
+        "[Option]\r\nFileOpen=0\r\n[Mine]\r\nK=" + std::string(2, '\0') + "\x01\r\n";
+    struct Case {
+        const char* name;
+        std::string file;      // empty: no file at all
+        bool refused;
+        std::string keptPart;  // found in the saved file
+    };
+    const Case cases[] = {
+        {"UTF-16 without a mark", utf16WithoutMark("[Option]\r\nFileOpen=0\r\n[Mine]\r\nK=1\r\n"), false,
+         utf16WithoutMark("[Mine]\r\nK=1\r\n\r\n[Window]\r\nAutoHyde=0\r\n")},
+        {"NUL bytes in no UTF-16 pattern", unknownBytes, true, unknownBytes},
+        {"no file yet", "", false, "[Window]\r\nAutoHyde=0\r\n"},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        DeleteFileW((folder + L"\\inifile.ini").c_str());
+        if (!c.file.empty()) writeBytes(pathInFolder("inifile.ini"), c.file);
+        startMainWindow();
+        asked.clear();
+        std::string saved = save();
+        if (c.refused) {
+            ASSERT_EQ(asked.size(), 1u);
+            EXPECT_TRUE(asked[0].text == widen("設定ファイルの文字コードが分からないため、保存しませんでした。"));
+            EXPECT_EQ(saved, c.file);
+        } else {
+            EXPECT_TRUE(asked.empty());
+            EXPECT_NE(saved.find(c.keptPart), std::string::npos) << saved;
+            EXPECT_NE(saved.substr(0, 2), "\xFF\xFE");
+        }
+        destroyMainWindow();
+    }
+}
+
+// The settings go to the start-up folder itself, not to a folder whose name is only its
+// Shift-JIS look-alike ("Cafe" beside "Café").
+TEST_F(SettingsFile, SaveGoesToTheStartupFolderWhateverItsName) {
+    const std::wstring real = folder + L"\\Caf\u00E9";
+    const std::wstring lookAlike = folder + L"\\Cafe";
+    ASSERT_TRUE(CreateDirectoryW(real.c_str(), nullptr));
+    ASSERT_TRUE(CreateDirectoryW(lookAlike.c_str(), nullptr));
+    const std::string theirs = "[Mine]\r\nKeep=1\r\n";
+    writeBytes(pathInFolder("Cafe\\inifile.ini"), theirs);
+    auto writeWide = [](const std::wstring& path, const std::string& bytes) {
+        HANDLE file = CreateFileW(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, 0, nullptr);
+        DWORD done = 0;
+        WriteFile(file, bytes.data(), static_cast<DWORD>(bytes.size()), &done, nullptr);
+        CloseHandle(file);
+    };
+    auto readWide = [](const std::wstring& path) {
+        std::string bytes;
+        HANDLE file = CreateFileW(path.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING, 0, nullptr);
+        if (file == INVALID_HANDLE_VALUE) return bytes;
+        char buffer[4096];
+        DWORD done = 0;
+        while (ReadFile(file, buffer, sizeof buffer, &done, nullptr) && done > 0) bytes.append(buffer, done);
+        CloseHandle(file);
+        return bytes;
+    };
+    writeWide(real + L"\\inifile.ini", "[Option]\r\nFileOpen=0\r\n[Window]\r\nMainXPos=7\r\n");
+    ASSERT_TRUE(SetCurrentDirectoryW(real.c_str()));
+    startMainWindow();
+    SendMessageW(mainWindow(), WM_COMMAND, CMD_OPTIONS_PANEL, 0);
+    pumpMessages();
+    SendDlgItemMessageW(app().panels.options.window, IDC_OPT_SAVE, BM_CLICK, 0, 0);
+    pumpMessages();
+    SetCurrentDirectoryW(folder.c_str());
+
+    EXPECT_TRUE(asked.empty());
+    std::string saved = readWide(real + L"\\inifile.ini");
+    EXPECT_NE(saved.find("MainXPos=7\r\n"), std::string::npos) << saved;
+    EXPECT_NE(saved.find("AutoHyde=0\r\n"), std::string::npos) << saved;
+    EXPECT_EQ(readBytes(pathInFolder("Cafe\\inifile.ini")), theirs);
 }

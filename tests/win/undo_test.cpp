@@ -7,11 +7,12 @@
 #include <windows.h>
 #include <commctrl.h>
 
-#include "app/command_ids.h"
-#include "app/text_win.h"
+#include "shell/command_ids.h"
+#include "shell/text_win.h"
 #include "main_window_fixture.h"
 #include "store/document_text.h"
-#include "tree/tree_population.h"
+#include "store/tree_population.h"
+#include "test_tree.h"
 
 using namespace perchlet;
 using namespace perchlet::testing;
@@ -43,10 +44,7 @@ protected:
     }
 
     NodeId add(NodeId parent, const char* title, const char* locator) {
-        NewItemFields fields;
-        fields.title = title;
-        fields.locator = locator;
-        return newItemUnder(app().document, parent, fields, app().treeView);
+        return addItemUnder(app().document, app().treeView, parent, title, locator);
     }
 
     void select(NodeId node) { app().treeView.select(node); }
@@ -260,7 +258,7 @@ TEST_F(Undo, CtrlZInAnEditUndoesTheTypingThereNotATreeStep) {
     select(link);
     command(CMD_DELETE);
     command(CMD_FIND);
-    HWND edit = GetDlgItem(app().findWindow, IDC_FIND_TEXT);
+    HWND edit = GetDlgItem(app().search.findWindow, IDC_FIND_TEXT);
     ASSERT_NE(edit, nullptr);
     SetFocus(edit);
     SendMessageW(edit, EM_REPLACESEL, TRUE, reinterpret_cast<LPARAM>(L"typed"));

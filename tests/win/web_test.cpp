@@ -2,12 +2,12 @@
 #include <functional>
 #include <thread>
 
-#include "app/command_ids.h"
-#include "app/text_win.h"
 #include "loopback_http_server.h"
 #include "main_window_fixture.h"
+#include "shell/command_ids.h"
+#include "shell/text_win.h"
+#include "store/tree_population.h"
 #include "web/title_fetch_win.h"
-#include "tree/tree_population.h"
 #include "web/update_check_win.h"
 
 namespace perchlet::testing {
@@ -83,7 +83,8 @@ TEST_F(WebTest, TitleFetchOfEveryKindOfPage) {
         {"/boundary", page(std::string(995, ' ') + "<title>Across the boundary</title>"), true, "Across the boundary"},
         {"/long", page("<title>" + longTitle + "</title>"), true, longTitle.substr(0, 1022)},
         {"/attributes", page("<title lang=\"ja\">Tom &amp; Jerry&#39;s</title>"), true, "Tom & Jerry's"},
-        {"/lines", page("<title>two\r\nlines</title>"), true, "twolines"},
+        {"/lines", page("<title>two\r\nlines</title>"), true, "two lines"},
+        {"/comment", page("<!-- <title>Old</title> --><script>w('<title>No</title>')</script><title>New</title>"), true, "New"},
         {"/redirect", {httpResponse("HTTP/1.1 302 Found", "Location: /sjis\r\n", "")}, true, kSjis},
         {"/no-title", page("<html><body>no title</body></html>"), false, ""},
         {"/closed", {"", Then::CloseAtOnce}, false, ""},
@@ -103,6 +104,28 @@ TEST_F(WebTest, TitleFetchOfEveryKindOfPage) {
         }
     }
     EXPECT_FALSE(fetch(kUnresolvable).found);
+}
+
+TEST_F(WebTest, TitleFetchOfAnErrorPageFailsWithItsStatus) {
+    const struct {
+        const char* path;
+        const char* statusLine;
+        const char* message;
+    } cases[] = {
+        {"/404", "HTTP/1.1 404 Not Found", "取得に失敗しました（HTTP 404）"},
+        {"/500", "HTTP/1.1 500 Internal Server Error", "取得に失敗しました（HTTP 500）"},
+    };
+    for (const auto& c : cases) {
+        server.route(c.path, {httpResponse(c.statusLine, "Content-Type: text/html\r\n",
+                                           std::string("<title>") + c.statusLine + "</title>")});
+        asked.clear();
+        FetchedTitle title = fetch(server.url(c.path));
+        EXPECT_FALSE(title.found) << c.path;
+        EXPECT_EQ(title.field, "") << c.path;
+        ASSERT_EQ(asked.size(), 1u) << c.path;
+        EXPECT_EQ(narrow(asked[0].text), c.message);
+        EXPECT_EQ(narrow(asked[0].caption), "結果");
+    }
 }
 
 TEST_F(WebTest, StopBreaksOffASilentServerAndGivesNoTitle) {
@@ -141,10 +164,7 @@ protected:
     }
 
     NodeId add(NodeId parent, const char* title, const std::string& locator, const char* lastVisit) {
-        NewItemFields fields;
-        fields.title = title;
-        fields.locator = locator;
-        NodeId node = newItemUnder(app().document, parent, fields, app().treeView);
+        NodeId node = MainWindowTest::add(parent, title, locator);
         nodeRecord(app().document, node)->lastVisit = lastVisit;
         return node;
     }
@@ -198,6 +218,10 @@ TEST_F(UpdateCheckTest, MarksEveryKindOfAnswerInTreeOrder) {
         {"/newer", {httpResponse("HTTP/1.1 200 OK", kDate2020, "x")}, 2, 4, "1600000000"},
         {"/1999", {httpResponse("HTTP/1.1 200 OK", kDate1999, "x")}, 0, 0, "944000000"},
         {"/no-date", {httpResponse("HTTP/1.1 200 OK", "", "x")}, 1, 1, "000000"},
+        // A date nobody can read is no date: the link stays as it was.
+        {"/garbage-date", {httpResponse("HTTP/1.1 200 OK", "Last-Modified: garbage\r\n", "x")}, 1, 1, "000000"},
+        {"/rfc850", {httpResponse("HTTP/1.1 200 OK", "Last-Modified: Sunday, 13-Sep-20 12:26:40 GMT\r\n", "x")}, 2, 4, "1600000000"},
+        {"/asctime", {httpResponse("HTTP/1.1 200 OK", "Last-Modified: Sun Sep 13 12:26:40 2020\r\n", "x")}, 2, 4, "1600000000"},
         {"/404", {httpResponse("HTTP/1.1 404 Not Found", "", "x")}, 3, 6, "00"},
         {"/404-bare", {httpResponse("HTTP/1.1 404", "", "x")}, 3, 6, "00"},
         {"/410", {httpResponse("HTTP/1.1 410 Gone", kDate2020, "x")}, 3, 6, "00"},

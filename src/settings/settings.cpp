@@ -1,9 +1,9 @@
-#include "panels/settings.h"
+#include "settings/settings.h"
 
 #include <climits>
 
 #include "store/bookmark_item.h"
-#include "tree/tree_population.h"
+#include "store/tree_population.h"
 
 namespace perchlet {
 

@@ -6,7 +6,7 @@
 #include <string_view>
 #include <windows.h>
 
-#include "app/app_win.h"
+#include "document/document_commands_win.h"
 #include "store/file_stamp.h"
 
 namespace perchlet {
@@ -22,12 +22,12 @@ void rememberDataFile(Document& document, const std::wstring& path, std::string_
 
 // The activation check: asks whether to load the other version, or what to do with this
 // one when it has unsaved changes; says so once when the file is gone.
-void checkDataFileOnDisk(App& app);
+void checkDataFileOnDisk(DocumentContext& context);
 
 enum class BeforeSave { Write, HandledOtherwise, Stop };
 
 // Before Save writes to the data file: Write when the file on disk is the one last loaded or
 // saved (or is gone: Save writes it again where it was), otherwise what the user chose.
-BeforeSave checkBeforeSave(App& app);
+BeforeSave checkBeforeSave(DocumentContext& context);
 
 }  // namespace perchlet

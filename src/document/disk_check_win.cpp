@@ -1,9 +1,8 @@
-#include "store/disk_check_win.h"
+#include "document/disk_check_win.h"
 
 #include <optional>
 
-#include "app/dialogs_win.h"
-#include "store/document_commands_win.h"
+#include "shell/dialogs_win.h"
 
 namespace perchlet {
 
@@ -27,56 +26,59 @@ std::optional<std::uint64_t> hashOfFile(const std::wstring& path) {
 
 // Compares the disk with what was loaded or saved; diskHash gets the bytes' hash when it
 // had to be read.
-DiskChange compareDataFile(App& app, std::optional<std::uint64_t>& diskHash) {
-    return compareWithDisk(app.document.diskStamp, diskStampOf(app.documentPath), [&] {
-        diskHash = hashOfFile(app.documentPath);
+DiskChange compareDataFile(DocumentContext& context, std::optional<std::uint64_t>& diskHash) {
+    return compareWithDisk(context.workspace.document.diskStamp, diskStampOf(context.path), [&] {
+        diskHash = hashOfFile(context.path);
         return diskHash;
     });
 }
 
-bool canCheck(const App& app) {
-    return !app.checkingDataFile && app.document.loaded && !app.documentPath.empty() &&
-           app.document.diskStamp.known && !app.document.history.recording();
+bool canCheck(const DocumentContext& context) {
+    const Document& document = context.workspace.document;
+    return !context.disk.asking && document.loaded && !context.path.empty() && document.diskStamp.known &&
+           !document.history.recording();
 }
 
 // One question at a time: activations while it is up are not checks of their own.
 class CheckScope {
 public:
-    explicit CheckScope(App& app) : app_(app) { app_.checkingDataFile = true; }
-    ~CheckScope() { app_.checkingDataFile = false; }
+    explicit CheckScope(DiskWatch& disk) : disk_(disk) { disk_.asking = true; }
+    ~CheckScope() { disk_.asking = false; }
     CheckScope(const CheckScope&) = delete;
     CheckScope& operator=(const CheckScope&) = delete;
 
 private:
-    App& app_;
+    DiskWatch& disk_;
 };
 
-std::string fileNameOf(const App& app) { return "「" + app.document.fileName + "」"; }
+std::string fileNameOf(const DocumentContext& context) {
+    return "「" + context.workspace.document.fileName + "」";
+}
 
-void sayMissing(App& app) {
-    showMessage(app.mainWindow,
-                "データファイル" + fileNameOf(app) +
+void sayMissing(DocumentContext& context) {
+    showMessage(context.workspace.mainWindow,
+                "データファイル" + fileNameOf(context) +
                     "が見つかりません。削除されたか、名前が変えられたようです。\r\n"
                     "上書き保存すると、元の場所にもう一度書き込みます。",
                 "データファイルがありません", MB_OK | MB_ICONWARNING);
     // Until it is written again, the document is all there is of it.
-    app.document.modified = true;
+    context.workspace.document.modified = true;
 }
 
-bool askToLoadOtherVersion(App& app) {
-    return showMessage(app.mainWindow,
-                       "データファイル" + fileNameOf(app) +
+bool askToLoadOtherVersion(DocumentContext& context) {
+    return showMessage(context.workspace.mainWindow,
+                       "データファイル" + fileNameOf(context) +
                            "が他のプログラムで変更されました。\r\n変更された内容を読み込みますか？",
                        kChangedCaption, MB_YESNO | MB_ICONQUESTION) == IDYES;
 }
 
 enum class Resolution { KeepThis, LoadOther, SaveElsewhere, Undecided };
 
-Resolution askWhichVersion(App& app) {
-    std::string unsaved = app.document.modified ? "ここには保存していない変更があります。" : "";
+Resolution askWhichVersion(DocumentContext& context) {
+    std::string unsaved = context.workspace.document.modified ? "ここには保存していない変更があります。" : "";
     int answer = showMessage(
-        app.mainWindow,
-        "データファイル" + fileNameOf(app) + "が他のプログラムで変更されました。" + unsaved + "\r\n\r\n"
+        context.workspace.mainWindow,
+        "データファイル" + fileNameOf(context) + "が他のプログラムで変更されました。" + unsaved + "\r\n\r\n"
             "はい：ここでの内容で上書き保存します（他のプログラムによる変更は失われます）。\r\n"
             "いいえ：変更されたファイルを読み込みます（ここでの変更は失われます）。\r\n"
             "キャンセル：ここでの内容を別の名前で保存します（ファイルはそのまま残ります）。",
@@ -111,44 +113,46 @@ void rememberDataFile(Document& document, const std::wstring& path, std::string_
     document.diskStamp = stamp;
 }
 
-void checkDataFileOnDisk(App& app) {
+void checkDataFileOnDisk(DocumentContext& context) {
     // A modal dialog is up (a file dialog, the update check): the next activation checks.
-    if (!canCheck(app) || !IsWindowEnabled(app.mainWindow)) return;
-    CheckScope scope(app);
+    if (!canCheck(context) || !IsWindowEnabled(context.workspace.mainWindow)) return;
+    CheckScope scope(context.disk);
     std::optional<std::uint64_t> diskHash;
-    switch (compareDataFile(app, diskHash)) {
+    switch (compareDataFile(context, diskHash)) {
     case DiskChange::Same:
         return;
     case DiskChange::Missing:
-        sayMissing(app);
+        sayMissing(context);
         return;
     case DiskChange::Changed:
         break;
     }
     // A version the user chose not to load is not asked about again; Save still asks.
-    if (diskHash && app.declinedDiskHash == diskHash) return;
+    if (diskHash && context.disk.declinedHash == diskHash) return;
     Resolution resolution = Resolution::Undecided;
-    if (!app.document.modified) resolution = askToLoadOtherVersion(app) ? Resolution::LoadOther : Resolution::Undecided;
-    else resolution = askWhichVersion(app);
+    if (!context.workspace.document.modified)
+        resolution = askToLoadOtherVersion(context) ? Resolution::LoadOther : Resolution::Undecided;
+    else
+        resolution = askWhichVersion(context);
     bool settled = false;
     switch (resolution) {
-    case Resolution::KeepThis: settled = writeDocumentToItsFile(app); break;
-    case Resolution::LoadOther: settled = reloadDataFile(app); break;
-    case Resolution::SaveElsewhere: saveDocumentAs(app); break;
+    case Resolution::KeepThis: settled = writeDocumentToItsFile(context); break;
+    case Resolution::LoadOther: settled = reloadDataFile(context); break;
+    case Resolution::SaveElsewhere: saveDocumentAs(context); break;
     case Resolution::Undecided: break;
     }
-    if (!settled) app.declinedDiskHash = diskHash;
+    if (!settled) context.disk.declinedHash = diskHash;
 }
 
-BeforeSave checkBeforeSave(App& app) {
-    if (!canCheck(app)) return BeforeSave::Write;
-    CheckScope scope(app);
+BeforeSave checkBeforeSave(DocumentContext& context) {
+    if (!canCheck(context)) return BeforeSave::Write;
+    CheckScope scope(context.disk);
     std::optional<std::uint64_t> diskHash;
-    if (compareDataFile(app, diskHash) != DiskChange::Changed) return BeforeSave::Write;
-    switch (askWhichVersion(app)) {
+    if (compareDataFile(context, diskHash) != DiskChange::Changed) return BeforeSave::Write;
+    switch (askWhichVersion(context)) {
     case Resolution::KeepThis: return BeforeSave::Write;
-    case Resolution::LoadOther: reloadDataFile(app); return BeforeSave::HandledOtherwise;
-    case Resolution::SaveElsewhere: saveDocumentAs(app); return BeforeSave::HandledOtherwise;
+    case Resolution::LoadOther: reloadDataFile(context); return BeforeSave::HandledOtherwise;
+    case Resolution::SaveElsewhere: saveDocumentAs(context); return BeforeSave::HandledOtherwise;
     case Resolution::Undecided: break;
     }
     return BeforeSave::Stop;

@@ -1,10 +1,10 @@
-#include "tree/tree_edit.h"
+#include "store/tree_edit.h"
 
 #include <string>
 #include <unordered_map>
 #include <vector>
 
-#include "tree/tree_population.h"
+#include "store/tree_population.h"
 
 namespace perchlet {
 

@@ -1,9 +1,9 @@
-#include "app/file_dialogs_win.h"
+#include "shell/file_dialogs_win.h"
 
 #include <commdlg.h>
 #include <shlobj.h>
 
-#include "app/text_win.h"
+#include "shell/text_win.h"
 
 namespace perchlet {
 

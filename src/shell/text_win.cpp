@@ -1,4 +1,4 @@
-#include "app/text_win.h"
+#include "shell/text_win.h"
 
 namespace perchlet {
 

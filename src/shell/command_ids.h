@@ -81,6 +81,8 @@
 #define IDC_TREE_VIEW           90
 #define IDC_TOOLBAR             600
 #define IDC_ABOUT_VERSION       807
+#define IDC_ABOUT_COPYRIGHT     808
+#define IDC_ABOUT_LICENSE       809
 // Wait dialog MYWAIT: the address being opened, the progress of a launch
 #define IDC_WAIT_ADDRESS        810
 #define IDC_WAIT_PROGRESS       1301

@@ -1,4 +1,4 @@
-#include "tree/bookmark_tree.h"
+#include "store/bookmark_tree.h"
 
 #include <algorithm>
 

@@ -5,7 +5,7 @@
 #include <string>
 #include <vector>
 
-#include "panels/profile_text.h"
+#include "settings/profile_text.h"
 
 namespace perchlet {
 

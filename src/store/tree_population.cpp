@@ -1,4 +1,4 @@
-#include "tree/tree_population.h"
+#include "store/tree_population.h"
 
 #include "store/encoding.h"
 
@@ -74,7 +74,7 @@ NodeId newItemUnder(Document& document, NodeId parent, const NewItemFields& fiel
     record.itemNumber = number;
     record.parentNumber = static_cast<std::uint32_t>(parentNumber);
     record.title = fitText(filterText(fields.title, TextFilter::SingleLine));
-    record.locator = fitText(fields.locator);
+    record.locator = fitAddress(fields.locator);
     record.comment = fitText(filterText(fields.comment, TextFilter::CrRemoving));
     record.lastModified = "000000";
     record.addDate = dateStampNow();
@@ -94,7 +94,7 @@ bool replaceItemFields(Document& document, NodeId node, const NewItemFields& fie
     BookmarkItem* record = nodeRecord(document, node);
     if (!record) return false;
     record->title = filterText(fields.title, TextFilter::SingleLine);
-    record->locator = fields.locator;
+    record->locator = fitAddress(fields.locator);
     record->comment = fields.comment;
     std::int32_t x = decimalValue(fields.x);
     std::int32_t y = decimalValue(fields.y);

@@ -1,4 +1,4 @@
-#include "panels/profile_text.h"
+#include "settings/profile_text.h"
 
 #include "store/encoding.h"
 
@@ -92,22 +92,42 @@ void setValue(std::vector<std::string>& lines, const ProfileEntry& entry, std::s
 
 namespace {
 
-enum class Utf16 { No, LittleEndian, BigEndian };
+enum class Utf16 { No, LittleEndian, BigEndian, Unrecognised };
 
-Utf16 utf16FormOf(std::string_view text) {
-    if (text.substr(0, 2) == "\xFF\xFE") return Utf16::LittleEndian;
-    if (text.substr(0, 2) == "\xFE\xFF") return Utf16::BigEndian;
-    return Utf16::No;
+struct TextForm {
+    Utf16 utf16;
+    bool byteOrderMark;
+};
+
+// Without a mark, UTF-16 shows as NUL bytes on one side of its pairs: the high bytes of the
+// ASCII its section names, keys and line ends are made of. (A few characters such as U+4E00
+// put a NUL on the other side too.) NUL bytes in any other pattern make a text the program
+// cannot read as lines.
+TextForm textFormOf(std::string_view text) {
+    if (text.substr(0, 2) == "\xFF\xFE") return {Utf16::LittleEndian, true};
+    if (text.substr(0, 2) == "\xFE\xFF") return {Utf16::BigEndian, true};
+    std::size_t nulsAtEven = 0, nulsAtOdd = 0;
+    for (std::size_t i = 0; i < text.size(); ++i)
+        if (text[i] == '\0') ++(i % 2 == 0 ? nulsAtEven : nulsAtOdd);
+    if (nulsAtEven == 0 && nulsAtOdd == 0) return {Utf16::No, false};
+    std::size_t pairs = text.size() / 2;
+    auto isHighByteSide = [pairs](std::size_t side, std::size_t other) {
+        return side * 4 >= pairs && other * 4 <= side;
+    };
+    if (text.size() % 2 == 0 && isHighByteSide(nulsAtOdd, nulsAtEven)) return {Utf16::LittleEndian, false};
+    if (text.size() % 2 == 0 && isHighByteSide(nulsAtEven, nulsAtOdd)) return {Utf16::BigEndian, false};
+    return {Utf16::Unrecognised, false};
 }
 
-// The text after the byte order mark, as UTF-8; a lone surrogate becomes U+FFFD.
-std::string utf16ToUtf8(std::string_view text, Utf16 form) {
+// The text after the byte order mark (if any), as UTF-8; a lone surrogate becomes U+FFFD.
+std::string utf16ToUtf8(std::string_view text, TextForm textForm) {
+    Utf16 form = textForm.utf16;
     std::string out;
     auto unitAt = [&](std::size_t i) {
         unsigned char a = static_cast<unsigned char>(text[i]), b = static_cast<unsigned char>(text[i + 1]);
         return static_cast<char32_t>(form == Utf16::LittleEndian ? a | b << 8 : a << 8 | b);
     };
-    for (std::size_t i = 2; i + 1 < text.size(); i += 2) {
+    for (std::size_t i = textForm.byteOrderMark ? 2 : 0; i + 1 < text.size(); i += 2) {
         char32_t unit = unitAt(i);
         if (unit >= 0xD800 && unit < 0xDC00 && i + 3 < text.size()) {
             char32_t low = unitAt(i + 2);
@@ -122,8 +142,10 @@ std::string utf16ToUtf8(std::string_view text, Utf16 form) {
     return out;
 }
 
-std::string utf8ToUtf16(std::string_view text, Utf16 form) {
-    std::string out = form == Utf16::LittleEndian ? "\xFF\xFE" : "\xFE\xFF";
+std::string utf8ToUtf16(std::string_view text, TextForm textForm) {
+    Utf16 form = textForm.utf16;
+    std::string out;
+    if (textForm.byteOrderMark) out = form == Utf16::LittleEndian ? "\xFF\xFE" : "\xFE\xFF";
     auto put = [&](char32_t unit) {
         char high = static_cast<char>(unit >> 8), low = static_cast<char>(unit & 0xFF);
         out += form == Utf16::LittleEndian ? low : high;
@@ -156,9 +178,11 @@ std::string editLines(std::string_view text, const std::vector<ProfileEntry>& en
 
 }  // namespace
 
-std::string setProfileValues(std::string_view fileText, const std::vector<ProfileEntry>& entries) {
+std::optional<std::string> setProfileValues(std::string_view fileText, const std::vector<ProfileEntry>& entries) {
+    TextForm form = textFormOf(fileText);
+    if (form.utf16 == Utf16::Unrecognised) return std::nullopt;
     // A UTF-16 file is edited as UTF-8 and goes back in its own form.
-    if (Utf16 form = utf16FormOf(fileText); form != Utf16::No)
+    if (form.utf16 != Utf16::No)
         return utf8ToUtf16(editLines(utf16ToUtf8(fileText, form), entries, true), form);
     if (fileText.substr(0, kUtf8Bom.size()) == kUtf8Bom)
         return std::string(kUtf8Bom) + editLines(fileText.substr(kUtf8Bom.size()), entries, true);

@@ -1,6 +1,6 @@
-#include "app/dialogs_win.h"
+#include "shell/dialogs_win.h"
 
-#include "app/text_win.h"
+#include "shell/text_win.h"
 
 namespace perchlet {
 
