@@ -1,6 +1,8 @@
 #include "document/disk_check_win.h"
 
 #include <optional>
+#include <string_view>
+#include <vector>
 
 #include "shell/dialogs_win.h"
 
@@ -14,14 +16,15 @@ std::optional<std::uint64_t> hashOfFile(const std::wstring& path) {
     HANDLE file = CreateFileW(path.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
                               nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
     if (file == INVALID_HANDLE_VALUE) return std::nullopt;
-    std::string bytes;
-    char buffer[1 << 16];
+    std::uint64_t hash = kHashOfNothing;
+    std::vector<char> buffer(1 << 16);
     DWORD done = 0;
     bool ok = true;
-    while ((ok = ReadFile(file, buffer, sizeof buffer, &done, nullptr) != 0) && done > 0) bytes.append(buffer, done);
+    while ((ok = ReadFile(file, buffer.data(), static_cast<DWORD>(buffer.size()), &done, nullptr) != 0) && done > 0)
+        hash = hashOfBytes(std::string_view(buffer.data(), done), hash);
     CloseHandle(file);
     if (!ok) return std::nullopt;
-    return hashOfBytes(bytes);
+    return hash;
 }
 
 // Compares the disk with what was loaded or saved; diskHash gets the bytes' hash when it

@@ -2,8 +2,8 @@
 
 namespace perchlet {
 
-std::uint64_t hashOfBytes(std::string_view bytes) {
-    std::uint64_t hash = 0xcbf29ce484222325ull;
+std::uint64_t hashOfBytes(std::string_view bytes, std::uint64_t hashBefore) {
+    std::uint64_t hash = hashBefore;
     for (unsigned char byte : bytes) {
         hash ^= byte;
         hash *= 0x100000001b3ull;

@@ -62,6 +62,11 @@ TEST(FileStamp, TheDiskIsReadOnlyWhenSizeOrTimeDiffer) {
     }
 }
 
+TEST(FileStamp, AHashTakenInPiecesIsTheHashOfTheWhole) {
+    EXPECT_EQ(hashOfBytes("world", hashOfBytes("hello ")), hashOfBytes("hello world"));
+    EXPECT_NE(hashOfBytes("hello world"), hashOfBytes("hello worle"));
+}
+
 TEST(TreePaths, ANodeIsFoundAgainByTitlesAndPlaceAmongNamesakes) {
     BookmarkTree tree;
     NodeId root = tree.insertLastChild(kTopLevel, 1, "root", 2, 3);
