@@ -24,6 +24,13 @@ add_test(NAME tool_find_test COMMAND sh ${CMAKE_SOURCE_DIR}/tests/tool/find_test
 # The check against web servers on 127.0.0.1 that the test starts itself.
 add_test(NAME tool_check_test COMMAND python3 ${CMAKE_SOURCE_DIR}/tests/tool/check_test.py $<TARGET_FILE:perchlet-tool>)
 set_tests_properties(tool_check_test PROPERTIES TIMEOUT 120)
+# Browsers' own files (Bookmarks, places.sqlite) against Python's json and sqlite3 readings.
+add_test(NAME tool_browser_import_test
+         COMMAND python3 ${CMAKE_SOURCE_DIR}/tests/tool/browser_import_test.py $<TARGET_FILE:perchlet-tool>)
+set_tests_properties(tool_browser_import_test PROPERTIES TIMEOUT 120 ENVIRONMENT "TZ=UTC")
+
+# The help pages: listed files, links and anchors between them, and a place for every menu item.
+add_test(NAME help_check COMMAND python3 ${CMAKE_SOURCE_DIR}/tests/help/check_help.py ${CMAKE_SOURCE_DIR})
 
 add_executable(data_file_bench bench/data_file_bench.cpp)
 target_link_libraries(data_file_bench PRIVATE perchlet_core)
@@ -50,7 +57,7 @@ if(PERCHLET_FUZZ)
   # The fuzz script makes the data-file seeds with the tool; the unit tests run under the
   # sanitizers here too.
   set_target_properties(perchlet-tool unit_tests PROPERTIES CXX_COMPILER_LAUNCHER ${PERCHLET_CP932_LAUNCHER})
-  foreach(reader data_file netscape csv encoding url_file settings title dde_reply)
+  foreach(reader data_file netscape csv encoding url_file settings title dde_reply chromium_bookmarks)
     add_executable(${reader}_fuzz fuzz/${reader}_fuzz.cpp)
     target_link_libraries(${reader}_fuzz PRIVATE perchlet_core)
     target_link_options(${reader}_fuzz PRIVATE -fsanitize=fuzzer)
@@ -61,3 +68,8 @@ endif()
 # Searching 100,000 items (run by hand, not by ctest).
 add_executable(search_bench bench/search_bench.cpp)
 target_link_libraries(search_bench PRIVATE perchlet_core)
+
+# Importing 100,000 links from a Bookmarks file and a places.sqlite against a Netscape file
+# (run by hand, not by ctest).
+add_executable(browser_import_bench bench/browser_import_bench.cpp)
+target_link_libraries(browser_import_bench PRIVATE perchlet_core)

@@ -6,7 +6,7 @@ set(CMAKE_RC_FLAGS "-c 65001 -I${CMAKE_SOURCE_DIR}/src/shell -I${CMAKE_SOURCE_DI
 set(CMAKE_EXE_LINKER_FLAGS "${CMAKE_EXE_LINKER_FLAGS} -static -static-libgcc -static-libstdc++ -Wl,--no-insert-timestamp")
 add_compile_definitions(UNICODE _UNICODE WIN32_LEAN_AND_MEAN NOMINMAX _WIN32_WINNT=0x0600 _WIN32_IE=0x0600)
 
-set(WIN_LIBS comctl32 comdlg32 shell32 ole32 uuid gdi32 user32 advapi32 wininet)
+set(WIN_LIBS comctl32 comdlg32 shell32 ole32 oleaut32 uuid gdi32 user32 advapi32 wininet)
 
 file(GLOB SHELL_SOURCES CONFIGURE_DEPENDS ${CMAKE_SOURCE_DIR}/src/*/*_win.cpp)
 add_library(perchlet_shell STATIC ${SHELL_SOURCES})
@@ -56,11 +56,16 @@ target_include_directories(update_check_bench PRIVATE ${CMAKE_SOURCE_DIR}/tests/
 # A stand-in browser for the tests, copied to every file name the program tells browsers by.
 add_executable(test_browser WIN32 tests/browser/test_browser.cpp)
 target_link_libraries(test_browser PRIVATE perchlet_core user32 shell32)
-foreach(name iexplore netscp netscape opera firefox mozilla sleipnir otherbrowser)
+foreach(name iexplore netscp netscape opera firefox mozilla sleipnir otherbrowser chrome msedge brave vivaldi chromium)
   add_custom_command(TARGET test_browser POST_BUILD
                      COMMAND ${CMAKE_COMMAND} -E copy $<TARGET_FILE:test_browser> ${CMAKE_BINARY_DIR}/browsers/${name}.exe)
 endforeach()
 add_dependencies(win_tests test_browser)
+# Holds a places.sqlite open with a WAL, as a running Firefox does, for the browser import test.
+add_executable(places_holder tests/places_holder/places_holder.cpp)
+target_link_libraries(places_holder PRIVATE perchlet_sqlite)
+target_link_options(places_holder PRIVATE -municode)
+add_dependencies(win_tests places_holder)
 
 file(GLOB E2E_TEST_SOURCES CONFIGURE_DEPENDS ${CMAKE_SOURCE_DIR}/tests/e2e/*.cpp)
 add_executable(e2e_tests ${E2E_TEST_SOURCES})
@@ -106,6 +111,13 @@ add_test(NAME tool_windows
          WORKING_DIRECTORY ${CMAKE_SOURCE_DIR})
 set_tests_properties(tool_windows PROPERTIES TIMEOUT 300
                      PASS_REGULAR_EXPRESSION "Bookmarks Toolbar\tfolder")
+
+# The console tool as a Windows program reads a Chromium Bookmarks file, JSON and all.
+add_test(NAME tool_windows_browser_file
+         COMMAND ${WINE_RUN} $<TARGET_FILE:perchlet-tool> show tests/data/browsers/Bookmarks
+         WORKING_DIRECTORY ${CMAKE_SOURCE_DIR})
+set_tests_properties(tool_windows_browser_file PROPERTIES TIMEOUT 300
+                     PASS_REGULAR_EXPRESSION "もっと深い\tfolder")
 
 # Open-time benchmark of the real program under Wine (run by hand: bench/open_time.sh).
 add_executable(open_time_bench bench/open_time_bench.cpp)

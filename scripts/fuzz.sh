@@ -9,7 +9,7 @@ bash scripts/setup.sh
 seconds=${1:-300}
 shift || true
 targets=("$@")
-[ ${#targets[@]} -gt 0 ] || targets=(data_file netscape csv encoding url_file settings title dde_reply)
+[ ${#targets[@]} -gt 0 ] || targets=(data_file netscape csv encoding url_file settings title dde_reply chromium_bookmarks)
 
 CC=clang CXX=clang++ cmake -S . -B build/fuzz -DPERCHLET_FUZZ=ON -DCMAKE_BUILD_TYPE=RelWithDebInfo >/dev/null
 cmake --build build/fuzz -j2 --target perchlet-tool $(printf '%s_fuzz ' "${targets[@]}")
@@ -23,6 +23,7 @@ seeds() {  # the folders of real files that feed each target
     url_file) echo tests/data/corpus/url ;;
     settings) echo fuzz/seeds ;;
     dde_reply) echo fuzz/replies ;;
+    chromium_bookmarks) echo fuzz/chromium_seeds ;;
     data_file) echo "$corpus/data_file_seeds" ;;
   esac
 }

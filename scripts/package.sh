@@ -22,6 +22,7 @@ cp "$build/perchlet.exe" "$build/perchlet-tool.exe" "$build/perchlet.chm" "$stag
 # Text for Windows users: Shift-JIS (the readme) and CR LF.
 sed 's/$/\r/' packaging/readme-ja.txt | iconv -f UTF-8 -t CP932 > "$stage/はじめにお読みください.txt"
 sed 's/$/\r/' LICENSE > "$stage/LICENSE.txt"
+sed 's/$/\r/' packaging/third-party-notices.txt > "$stage/THIRD-PARTY-NOTICES.txt"
 mkdir "$stage/sample"
 python3 scripts/example_data.py "$stage/sample/ListFile.dat"
 

@@ -6,7 +6,7 @@ set -euo pipefail
 need_pkgs=(cmake g++ ccache googletest libgtest-dev libgmock-dev libbenchmark-dev
   g++-mingw-w64-i686 mingw-w64-tools wine wine32:i386 wine64
   xvfb xdotool imagemagick fonts-ipafont-gothic locales python3 trayer fp-utils
-  libcurl4-openssl-dev
+  libcurl4-openssl-dev nlohmann-json3-dev sqlite3
   clang libclang-rt-dev)  # clang with libFuzzer (libclang_rt.fuzzer) for scripts/fuzz.sh
 
 missing=()

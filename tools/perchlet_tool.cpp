@@ -2,11 +2,14 @@
 // as the program.
 //   perchlet-tool show FILE [--from FORMAT]
 //   perchlet-tool convert IN OUT [--from FORMAT] [--to FORMAT]
-// Formats: datafile, netscape, csv, tree-html (written only), favorites (a folder).
+//   perchlet-tool browsers
+// Formats: datafile, netscape, csv, tree-html (written only), favorites (a folder), and the
+// browsers' own files, read only: chromium (a Bookmarks file), firefox (places.sqlite).
 // Exit codes: 0 done, 1 input unreadable or not in the format, output not written, 2 usage.
 #include <algorithm>
 #include <cerrno>
 #include <cstdio>
+#include <cstdlib>
 #include <cstring>
 #include <filesystem>
 #include <optional>
@@ -23,6 +26,7 @@
 #include <unistd.h>
 #endif
 
+#include "exchange/browser_profiles.h"
 #include "exchange/csv.h"
 #include "exchange/favorites.h"
 #include "exchange/favorites_fs.h"
@@ -207,6 +211,22 @@ Failure readFavorites(const fs::path& path, Document& document) {
     return std::nullopt;
 }
 
+// A browser's own file: its roots under the new root folder. What the program leaves out
+// (separators, "place:" queries) and cuts is told on stderr.
+Failure readBrowserBookmarks(const fs::path& path, Document& document) {
+    BrowserRead read = readBrowserFile(path);
+    if (!read.bookmarks) return "cannot read " + displayed(path) + ": " + read.detail;
+    const BrowserBookmarks& bookmarks = *read.bookmarks;
+    if (bookmarks.separatorsLeftOut + bookmarks.queriesLeftOut > 0)
+        warn(std::to_string(bookmarks.separatorsLeftOut) + " separator(s) and " +
+             std::to_string(bookmarks.queriesLeftOut) + " place: query(ies) left out");
+    if (bookmarks.addressesCut > 0)
+        warn(std::to_string(bookmarks.addressesCut) + " address(es) longer than " + std::to_string(kTextFieldMax) +
+             " bytes cut");
+    addBrowserBookmarks(std::move(*read.bookmarks), document, insertRootItem(document));
+    return std::nullopt;
+}
+
 // Every top-level item is written, one after another at the top level of the file.
 Failure writeExport(const Document& document, const fs::path& path,
                     std::string (*exporter)(const Document&, NodeId)) {
@@ -275,6 +295,8 @@ const Format kFormats[] = {
     {"csv", readCsv, writeCsv},
     {"tree-html", nullptr, writeTreeHtml},
     {"favorites", readFavorites, writeFavorites},
+    {"chromium", readBrowserBookmarks, nullptr},
+    {"firefox", readBrowserBookmarks, nullptr},
 };
 
 const Format* formatNamed(const std::string& name) {
@@ -317,6 +339,7 @@ Failure guessInputFormat(const fs::path& path, std::string& format) {
     else if (lowerCased(bytes.substr(0, kDoctypeSearchLength)).find("<!doctype netscape") != std::string::npos)
         format = "netscape";
     else if (extensionOf(path) == ".csv") format = "csv";
+    else if (isBrowserBookmarksFile(path)) format = "chromium";
     else return "cannot tell the format of " + displayed(path) + " (give --from)";
     return std::nullopt;
 }
@@ -386,8 +409,11 @@ void printUsage(std::FILE* stream) {
                  "  csv        one row per item (.csv); read back as a flat list of links\n"
                  "  tree-html  foldable tree page (written only: give --to tree-html)\n"
                  "  favorites  a folder of Internet shortcut (.url) files and subfolders\n"
-                 "Without --from the format is told from the input: a data file or a Netscape\n"
-                 "file by its content, a folder as favorites, a .csv file as csv. Without --to it\n"
+                 "  chromium   a Chromium-family browser's Bookmarks file (read only)\n"
+                 "  firefox    Firefox's places.sqlite, read through a copy (read only)\n"
+                 "Without --from the format is told from the input: a data file, a Netscape\n"
+                 "file, a Bookmarks file or places.sqlite by its content, a folder as favorites,\n"
+                 "a .csv file as csv. Without --to it\n"
                  "is told from OUT's name: .dat, .html or .htm, .csv; an existing folder or a\n"
                  "name ending in / is favorites.\n"
                  "Netscape, csv and favorites input is read under a new root folder. A file\n"
@@ -398,8 +424,14 @@ void printUsage(std::FILE* stream) {
                  "number, title, URL, comment and three dates); other CSV is refused.\n"
                  "UTF-8 input that says so (a charset declaration or a byte order mark) is\n"
                  "converted; addresses keep what Shift-JIS cannot hold, percent-encoded.\n"
-                 "Files are written through a temporary file renamed over the old one.\n",
-                 kProgram, kProgram, kProgram, formatNames(true).c_str(), formatNames(false).c_str());
+                 "Files are written through a temporary file renamed over the old one.\n"
+                 "\n"
+                 "usage: %s browsers\n"
+                 "Lists the browser profiles found under LOCALAPPDATA and APPDATA (the Windows\n"
+                 "places) and HOME (~/.config/..., ~/.mozilla/firefox), one a line: browser,\n"
+                 "profile, number of links and the bookmarks file, separated by tabs. A profile\n"
+                 "whose file cannot be read shows why instead of a number, and the exit code is 1.\n",
+                 kProgram, kProgram, kProgram, formatNames(true).c_str(), formatNames(false).c_str(), kProgram);
 }
 
 int usageError(const std::string& message) {
@@ -473,6 +505,43 @@ int convert(Options& options) {
     return kExitOk;
 }
 
+// ---- browsers ----
+
+fs::path environmentFolder(const char* name) {
+#ifdef _WIN32
+    std::wstring wideName(name, name + std::strlen(name));
+    const wchar_t* value = _wgetenv(wideName.c_str());
+#else
+    const char* value = std::getenv(name);
+#endif
+    return value && *value ? fs::path(value) : fs::path();
+}
+
+BrowserHomeFolders browserHomeFolders() {
+    BrowserHomeFolders folders;
+    folders.localAppData = environmentFolder("LOCALAPPDATA");
+    folders.appData = environmentFolder("APPDATA");
+#ifndef _WIN32
+    folders.home = environmentFolder("HOME");
+#endif
+    return folders;
+}
+
+int listBrowsers(int argc) {
+    if (argc != 2) return usageError("browsers takes no arguments");
+    bool allRead = true;
+    std::vector<BrowserProfile> profiles = findBrowserProfiles(browserHomeFolders());
+    for (const BrowserProfile& profile : profiles) {
+        BrowserRead read = readBrowserProfile(profile);
+        allRead = allRead && read.bookmarks.has_value();
+        std::string links = read.bookmarks ? std::to_string(read.bookmarks->links) : "unreadable: " + read.detail;
+        std::printf("%s\t%s\t%s\t%s\n", profile.browser.c_str(), shiftJisToUtf8(profile.name).c_str(), links.c_str(),
+                    displayed(profile.file).c_str());
+    }
+    if (profiles.empty()) return failed("no browser profiles found");
+    return std::fflush(stdout) == 0 && allRead ? kExitOk : kExitFailed;
+}
+
 }  // namespace
 
 #ifdef _WIN32
@@ -515,6 +584,7 @@ int main(int argc, char** argv) {
         return kExitOk;
     }
     if (argc >= 2 && isFindCommand(argv[1])) return runFindCommand(argc, argv);
+    if (argc >= 2 && std::strcmp(argv[1], "browsers") == 0) return listBrowsers(argc);
     Options options;
     if (Failure problem = parseOptions(argc, argv, options)) return usageError(*problem);
     return options.command == "show" ? show(options) : convert(options);

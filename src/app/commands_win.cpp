@@ -69,6 +69,7 @@ const Command kCommands[] = {
     {CMD_IMPORT_NETSCAPE, [](App& app, int) { importNetscapeFile(app.exchange); }, "インポート"},
     {CMD_IMPORT_CSV, [](App& app, int) { importCsvFile(app.exchange); }, "インポート"},
     {CMD_IMPORT_FAVORITES, [](App& app, int) { importFavoritesFolder(app.exchange); }, "インポート"},
+    {CMD_IMPORT_BROWSER, [](App& app, int) { importFromBrowserProfile(app.exchange); }, "インポート"},
     {CMD_EXPORT_NETSCAPE, [](App& app, int) { exportNetscapeFile(app.exchange, ExportScope::WholeTree); }},
     {CMD_EXPORT_TREE_HTML, [](App& app, int) { exportTreeHtmlFile(app.exchange, ExportScope::WholeTree); }},
     {CMD_EXPORT_CSV, [](App& app, int) { exportCsvFile(app.exchange, ExportScope::WholeTree); }},

@@ -28,17 +28,48 @@ constexpr KindRow kKinds[] = {
     {"sleipnir", "SLEIPNIR", "SLEIPNIR", "Sleipnir"},
     {nullptr, "IEXPLORE", " ", "Not Found"},
     {nullptr, "IEXPLORE", " ", nullptr},
+    {"chrome", "IEXPLORE", "Chrome", nullptr},
+    {"msedge", "IEXPLORE", "Edge", nullptr},
+    {"brave", "IEXPLORE", "Brave", nullptr},
+    {"vivaldi", "IEXPLORE", "Vivaldi", nullptr},
+    {"chromium", "IEXPLORE", "Chromium", nullptr},
 };
 constexpr int kKindCount = static_cast<int>(sizeof kKinds / sizeof kKinds[0]);
 
 const KindRow& rowOf(int kind) { return kKinds[kind >= 0 && kind < kKindCount ? kind : kBrowserOther]; }
 
-std::string_view baseName(std::string_view path) {
+std::string_view fileNameOf(std::string_view path) {
     std::size_t slash = path.find_last_of("\\/:");
     if (slash != std::string_view::npos) path.remove_prefix(slash + 1);
+    return path;
+}
+
+std::string_view baseName(std::string_view path) {
+    path = fileNameOf(path);
     std::size_t dot = path.rfind('.');
     if (dot != std::string_view::npos) path = path.substr(0, dot);
     return path;
+}
+
+std::string lowered(std::string_view text) {
+    std::string result(text);
+    lowerCaseAscii(result);
+    return result;
+}
+
+// The program file's name as typed, quotes around the whole path left out.
+std::string lowerFileName(std::string_view path) {
+    while (!path.empty() && path.back() == '"') path.remove_suffix(1);
+    return lowered(fileNameOf(path));
+}
+
+// Opera starts through "launcher.exe" in its own folder ("Opera", "Opera GX", ...).
+bool isOperaLauncher(std::string_view path) {
+    if (lowerFileName(path) != "launcher.exe") return false;
+    std::string folders = lowered(path.substr(0, path.size() - fileNameOf(path).size()));
+    for (std::size_t at = folders.find("opera"); at != std::string::npos; at = folders.find("opera", at + 1))
+        if (at == 0 || folders[at - 1] == '\\' || folders[at - 1] == '/' || folders[at - 1] == '"') return true;
+    return false;
 }
 
 bool hasBlank(std::string_view text) { return text.find_first_of(" \t") != std::string_view::npos; }
@@ -56,8 +87,12 @@ std::string quoted(const std::string& text) {
 int browserKindOf(std::string_view path) {
     std::string name(baseName(path));
     lowerCaseAscii(name);
-    for (int kind = 0; kind < kKindCount; ++kind)
+    for (int kind = 0; kind < kFirstChromiumKind; ++kind)
         if (kKinds[kind].fileName && name == kKinds[kind].fileName) return kind;
+    std::string fileName = lowerFileName(path);
+    for (int kind = kFirstChromiumKind; kind <= kLastChromiumKind; ++kind)
+        if (fileName == std::string(kKinds[kind].fileName) + ".exe") return kind;
+    if (isOperaLauncher(path)) return kBrowserOpera;
     return kBrowserOther;
 }
 
@@ -143,14 +178,20 @@ std::string openUrlItem(std::string_view address) {
     return fitField(item, kTextFieldMax);
 }
 
-std::string browserCommandLine(std::string_view browserPath, std::string_view address, bool newWindowFlag) {
+std::string programArgument(std::string_view browserPath) {
     std::string path;
     for (char c : browserPath)
         if (c != '"') path += c;
-    if (hasBlank(path)) path = quoted(path);
+    return hasBlank(path) ? quoted(path) : path;
+}
+
+std::string addressArgument(std::string_view address) {
     std::string shown = addressForBrowser(address);
-    if (hasBlank(shown)) shown = quoted(shown);
-    return path + (newWindowFlag ? " /m " : " ") + shown;
+    return hasBlank(shown) ? quoted(shown) : shown;
+}
+
+std::string browserCommandLine(std::string_view browserPath, std::string_view address, bool newWindowFlag) {
+    return programArgument(browserPath) + (newWindowFlag ? " /m " : " ") + addressArgument(address);
 }
 
 }  // namespace perchlet

@@ -17,14 +17,26 @@ enum BrowserKind : int {
     kBrowserSleipnir = 7,
     kBrowserNotFound = 8,   // never derived from a path; a title text no browser shows
     kBrowserOther = 9,      // any other executable
+    // Browsers without DDE, told by the program file's full name (name and ".exe").
+    kBrowserChrome = 10,
+    kBrowserEdge = 11,
+    kBrowserBrave = 12,
+    kBrowserVivaldi = 13,
+    kBrowserChromium = 14,
 };
+constexpr int kFirstChromiumKind = kBrowserChrome;
+constexpr int kLastChromiumKind = kBrowserChromium;
+inline bool isChromiumKind(int kind) { return kind >= kFirstChromiumKind && kind <= kLastChromiumKind; }
 
-// The file name without folder and extension, lower-cased byte by byte, decides.
+// The file name without folder and extension, lower-cased byte by byte, decides. The kinds
+// without DDE also need the ".exe", and Opera's "launcher.exe" counts as Opera inside an
+// Opera folder.
 int browserKindOf(std::string_view path);
 const char* ddeServiceName(int kind);
-// " " for kinds outside 1-7.
+// " " for kinds 0, 8 and 9.
 const char* browserDisplayName(int kind);
-// What the kind's window titles contain; nullptr for kinds 0 and 9.
+// What the window titles of kinds 1-8 contain; nullptr for the others, which are told by
+// their window class and title ending (browser_windows.h).
 const char* windowTitleText(int kind);
 // The first kind 1-8 whose title text occurs in the title (case-sensitive); 0 for none.
 int browserKindOfTitle(std::string_view title);
@@ -81,5 +93,8 @@ inline bool fitsDdeItem(std::string_view item) { return item.size() <= kDdeItemM
 // "%s %s" (or "%s /m %s") with the browser path and the address; a path with blanks is
 // quoted (quotes already in it are dropped first), an address with blanks is quoted.
 std::string browserCommandLine(std::string_view browserPath, std::string_view address, bool newWindowFlag);
+// The two parts of such a command line: the program and the address.
+std::string programArgument(std::string_view browserPath);
+std::string addressArgument(std::string_view address);
 
 }  // namespace perchlet

@@ -1,49 +1,70 @@
 #include "browser/browser_window_win.h"
 
-#include <cstring>
-#include <cwchar>
 #include <string>
 
 #include "browser/browser_kind.h"
+#include "browser/browser_windows.h"
 #include "browser/dde_client_win.h"
 
 namespace perchlet {
 
 namespace {
 
-// The kind whose title text the title carries; for kind 0 the first of kinds 1-8.
-int matchingKind(const wchar_t* title, int kind) {
-    auto carries = [title](int k) {
-        const char* text = windowTitleText(k);
-        if (!text) return false;
-        std::wstring wide(text, text + std::strlen(text));  // the title texts are ASCII
-        return std::wcsstr(title, wide.c_str()) != nullptr;
-    };
-    if (kind != kBrowserNone) return carries(kind) ? kind : kBrowserNone;
-    for (int k = kBrowserIe; k <= kBrowserNotFound; ++k)
-        if (carries(k)) return k;
-    return kBrowserNone;
+std::u16string_view utf16(const std::wstring& text) {
+    return {reinterpret_cast<const char16_t*>(text.data()), text.size()};
+}
+
+std::wstring classNameOf(HWND window) {
+    wchar_t className[256] = L"";
+    GetClassNameW(window, className, 256);
+    return className;
+}
+
+std::wstring titleOf(HWND window) {
+    wchar_t title[1024] = L"";
+    GetWindowTextW(window, title, 1024);
+    return title;
+}
+
+}  // namespace
+
+int browserKindOfWindow(HWND window, int wanted) {
+    if (!IsWindowVisible(window)) return kBrowserNone;
+    std::wstring title = titleOf(window);
+    if (title.empty()) return kBrowserNone;
+    return browserKindOfWindow(utf16(classNameOf(window)), utf16(title), wanted);
+}
+
+std::wstring pageTitleOfWindow(HWND window) {
+    std::wstring className = classNameOf(window);
+    std::u16string page = pageTitleOfWindow(utf16(className), utf16(titleOf(window)));
+    return {page.begin(), page.end()};
+}
+
+namespace {
+
+// The first browser window of the kind (0: any) in Z order other than the two windows.
+HWND frontBrowserWindow(HWND mainWindow, HWND excluded, int kind, int& kindFound) {
+    // The whole Z order from the top: the main window is passed over by name below, and a
+    // browser in front of it (when it is not kept on top) is still found.
+    for (HWND window = GetTopWindow(nullptr); window; window = GetWindow(window, GW_HWNDNEXT)) {
+        if (window == mainWindow || window == excluded) continue;
+        int found = browserKindOfWindow(window, kind);
+        if (found == kBrowserNone) continue;
+        kindFound = found;
+        return window;
+    }
+    return nullptr;
 }
 
 }  // namespace
 
 HWND findBrowserWindow(BrowserContext& browser, HWND excluded, int kind) {
-    // The whole Z order from the top: the main window is passed over by name below, and a
-    // browser in front of it (when it is not kept on top) is still found.
-    for (HWND window = GetTopWindow(nullptr); window; window = GetWindow(window, GW_HWNDNEXT)) {
-        if (!IsWindowVisible(window) || window == browser.workspace.mainWindow || window == excluded) continue;
-        wchar_t title[1024] = L"";
-        if (GetWindowTextW(window, title, 1024) <= 0) continue;
-        int found = matchingKind(title, kind);
-        if (found == kBrowserNone) continue;
-        wchar_t className[256] = L"";
-        GetClassNameW(window, className, 256);
-        if (std::wcscmp(className, L"ExploreWClass") == 0) continue;  // Explorer, not the browser
-        browser.state.lastKindFound = found;
-        return window;
-    }
-    if (kind == kBrowserNone) browser.state.lastKindFound = kBrowserOther;
-    return nullptr;
+    int found = kBrowserNone;
+    HWND window = frontBrowserWindow(browser.workspace.mainWindow, excluded, kind, found);
+    if (window) browser.state.lastKindFound = found;
+    if (!window && kind == kBrowserNone) browser.state.lastKindFound = kBrowserOther;
+    return window;
 }
 
 void restoreBrowserWindow(BrowserContext& browser) {

@@ -5,6 +5,7 @@
 #include "browser/browser_kind.h"
 #include "browser/browser_window_win.h"
 #include "browser/dde_reply.h"
+#include "browser/shown_page_win.h"
 #include "shell/dialogs_win.h"
 #include "tree/new_item_win.h"
 
@@ -192,13 +193,12 @@ std::string requestWindowInfo(BrowserContext& browser, HWND owner) {
 }
 
 void recordBrowserPage(BrowserContext& browser) {
-    std::string reply = requestWindowInfo(browser, browser.workspace.mainWindow);
-    if (reply.empty()) return;
-    BrowserPage page = parseWindowInfoReply(reply);
+    std::optional<BrowserPage> page = requestShownPage(browser, browser.workspace.mainWindow);
+    if (!page) return;
     NewItemFields fields;
-    fields.title = page.title;
-    fields.locator = page.address;
-    fields.comment = page.third;
+    fields.title = page->title;
+    fields.locator = page->address;
+    fields.comment = page->third;
     newItemUnderSelection(browser.workspace, fields);
 }
 

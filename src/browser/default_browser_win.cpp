@@ -2,22 +2,25 @@
 
 #include <windows.h>
 
+#include "browser/default_browser.h"
+
 namespace perchlet {
 
 namespace {
 
-// The default value of a key under HKEY_CLASSES_ROOT, or "". Keys are only opened for
-// reading: a missing association is not created.
-std::string defaultValueOf(const std::string& subKey) {
+// A text value of a key, or "". Keys are only opened for reading: a missing association
+// is not created.
+std::string stringValueOf(HKEY root, const std::string& subKey, const char* valueName) {
     HKEY key = nullptr;
-    if (RegOpenKeyExA(HKEY_CLASSES_ROOT, subKey.c_str(), 0, KEY_QUERY_VALUE, &key) != ERROR_SUCCESS) return {};
+    if (RegOpenKeyExA(root, subKey.c_str(), 0, KEY_QUERY_VALUE, &key) != ERROR_SUCCESS) return {};
     std::string value;
     DWORD type = 0;
     DWORD size = 0;
-    if (RegQueryValueExA(key, "", nullptr, &type, nullptr, &size) == ERROR_SUCCESS && size > 0 &&
+    if (RegQueryValueExA(key, valueName, nullptr, &type, nullptr, &size) == ERROR_SUCCESS && size > 0 &&
         (type == REG_SZ || type == REG_EXPAND_SZ)) {
         value.resize(size);
-        if (RegQueryValueExA(key, "", nullptr, &type, reinterpret_cast<BYTE*>(value.data()), &size) != ERROR_SUCCESS)
+        if (RegQueryValueExA(key, valueName, nullptr, &type, reinterpret_cast<BYTE*>(value.data()), &size) !=
+            ERROR_SUCCESS)
             value.clear();
         value.resize(std::min<std::size_t>(value.size(), size));
         while (!value.empty() && value.back() == '\0') value.pop_back();
@@ -26,17 +29,19 @@ std::string defaultValueOf(const std::string& subKey) {
     return value;
 }
 
+std::string userChoiceProgId(std::string_view scheme) {
+    std::string key = "Software\\Microsoft\\Windows\\Shell\\Associations\\UrlAssociations\\" +
+                      std::string(scheme) + "\\UserChoice";
+    return stringValueOf(HKEY_CURRENT_USER, key, "ProgId");
+}
+
 }  // namespace
 
 std::string readDefaultBrowserCommand() {
-    std::string handler = defaultValueOf(".html");
-    if (handler.empty()) return {};
-    std::string commandKey = handler + "\\shell\\open\\command";
-    // A class name too long for the lookup is treated as no handler.
-    if (commandKey.size() > 63) return {};
-    std::string command = defaultValueOf(commandKey);
-    if (command.size() > 255) command.resize(255);
-    return command;
+    DefaultBrowserRegistry registry;
+    registry.userChoiceProgId = userChoiceProgId;
+    registry.classesDefault = [](const std::string& subKey) { return stringValueOf(HKEY_CLASSES_ROOT, subKey, ""); };
+    return defaultBrowserCommand(registry);
 }
 
 }  // namespace perchlet

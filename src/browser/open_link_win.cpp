@@ -1,10 +1,13 @@
 #include "browser/open_link_win.h"
 
+#include <algorithm>
 #include <atomic>
 #include <commctrl.h>
 #include <shellapi.h>
 #include <thread>
+#include <vector>
 
+#include "browser/browser_command_lines.h"
 #include "browser/browser_kind.h"
 #include "browser/browser_window_win.h"
 #include "browser/dde_client_win.h"
@@ -26,6 +29,9 @@ constexpr int kWorkerPasses = 500;
 constexpr DWORD kWorkerPassMs = 200;
 constexpr DWORD kInputIdleMaxMs = 10000;
 constexpr UINT kInputIdlePollMs = 100;
+// A browser that handed its command line to a running copy has ended; its new window may
+// come a little later.
+constexpr int kPassesAfterHandOver = 50;
 
 enum class LaunchState { Start = 1, SendByDde = 2, Finish = 3, WaitingForIdle = 4 };
 
@@ -39,6 +45,10 @@ struct WorkerBlock {
     std::atomic<bool> stop{false};
     bool found = false;
     HWND foundWindow = nullptr;
+    // Launches by command line: the browser windows before it, and what to wait for.
+    int kind = 0;
+    bool waitsForNewWindow = false;
+    std::vector<HWND> windowsBefore;
 };
 
 struct OpenState {
@@ -172,13 +182,16 @@ void setTimerState(OpenState& open, LaunchState state, UINT milliseconds) {
 
 // Starts a browser process with the address; false (after telling the user) when it cannot
 // be started at all.
-bool startBrowser(OpenState& open, bool newWindowFlag) {
-    std::string line = browserCommandLine(open.browserPath, open.record.locator, newWindowFlag);
+bool startBrowserWith(OpenState& open, const std::string& line) {
     closeProcessHandles(open.process);
     if (startProcess(line, open.process)) return true;
     showMessage(open.dialog, "ブラウザを起動できませんでした。\r\n" + open.browserPath, "ブラウザの起動",
                 MB_OK | MB_ICONWARNING);
     return false;
+}
+
+bool startBrowser(OpenState& open, bool newWindowFlag) {
+    return startBrowserWith(open, browserCommandLine(open.browserPath, open.record.locator, newWindowFlag));
 }
 
 // The browser is not running (or the address is too long for DDE): start it with the
@@ -254,13 +267,116 @@ void openInRunningBrowser(OpenState& open) {
     setTimerState(open, LaunchState::Finish, static_cast<UINT>(plan.finishDelayMs));
 }
 
+// Browsers without DDE get the address on the command line of a new process, which hands
+// it to the running browser and ends, or becomes the browser itself when none runs.
+
+// A browser of a kind that once served DDE runs without it: today's Firefox and Opera.
+bool runsWithoutDde(const OpenState& open) {
+    if (open.ddeAvailable || commandLineDialect(open.kind, false) == CommandLineDialect::None) return false;
+    return findBrowserWindow(open.browser, open.dialog, open.kind) != nullptr;
+}
+
+struct WindowList {
+    int kind;
+    std::vector<HWND>* windows;
+};
+
+BOOL CALLBACK addBrowserWindow(HWND window, LPARAM param) {
+    auto& list = *reinterpret_cast<WindowList*>(param);
+    // The program's own windows are left out: reading their titles from the worker would
+    // wait for the dialog's thread, which may be waiting for the worker.
+    DWORD process = 0;
+    GetWindowThreadProcessId(window, &process);
+    if (process == GetCurrentProcessId()) return TRUE;
+    if (browserKindOfWindow(window, list.kind) != kBrowserNone) list.windows->push_back(window);
+    return TRUE;
+}
+
+// The browser's top-level windows of the kind, front first.
+std::vector<HWND> browserWindowsOfKind(int kind) {
+    std::vector<HWND> windows;
+    WindowList list{kind, &windows};
+    EnumWindows(addBrowserWindow, reinterpret_cast<LPARAM>(&list));
+    return windows;
+}
+
+HWND newBrowserWindow(const WorkerBlock& block) {
+    for (HWND window : browserWindowsOfKind(block.kind))
+        if (std::find(block.windowsBefore.begin(), block.windowsBefore.end(), window) == block.windowsBefore.end())
+            return window;
+    return nullptr;
+}
+
+// Waits for a window of the browser that was not there before; a tab needs none, and the
+// started process ending (it handed the address on) is enough, the browser's front window
+// then being the one used.
+void commandLineWorker(WorkerBlock* block) {
+    block->found = false;
+    int passesAfterExit = 0;
+    for (int pass = 0; pass < kWorkerPasses; ++pass) {
+        if (progressStepsAtPass(pass)) PostMessageW(block->progress, PBM_STEPIT, 0, 0);
+        Sleep(kWorkerPassMs);
+        if (HWND window = newBrowserWindow(*block)) {
+            block->foundWindow = window;
+            block->found = true;
+            break;
+        }
+        bool ended = WaitForSingleObject(block->process, 0) == WAIT_OBJECT_0;
+        if (ended && !block->waitsForNewWindow) {
+            std::vector<HWND> windows = browserWindowsOfKind(block->kind);
+            block->foundWindow = windows.empty() ? nullptr : windows.front();
+            block->found = block->foundWindow != nullptr;
+            break;
+        }
+        if (block->stop || (ended && ++passesAfterExit > kPassesAfterHandOver)) break;
+    }
+    block->stop = true;
+    PostMessageW(block->dialog, kFinishMessage, 0, 0);
+}
+
+void launchByCommandLine(OpenState& open, CommandLineDialect dialect) {
+    std::string name = browserDisplayName(open.kind);
+    SetWindowTextW(open.dialog, widen("ブラウザの起動（" + name + "）").c_str());
+    if (looksLikeSwitch(open.record.locator)) {
+        // It would be read as one of the browser's own options.
+        showMessage(open.dialog, "このURLは" + name + "に渡せません。\r\n" + open.record.locator, "ブラウザの起動",
+                    MB_OK | MB_ICONWARNING);
+        postFinish(open);
+        return;
+    }
+    WorkerBlock& block = open.worker;
+    block.kind = open.kind;
+    block.waitsForNewWindow = wantsNewWindow(open.style);
+    block.windowsBefore = browserWindowsOfKind(open.kind);
+    if (!startBrowserWith(open, dialectCommandLine(dialect, open.browserPath, open.record.locator, open.style))) {
+        postFinish(open);
+        return;
+    }
+    block.dialog = open.dialog;
+    block.progress = GetDlgItem(open.dialog, IDC_WAIT_PROGRESS);
+    block.process = open.process.hProcess;
+    block.processId = open.process.dwProcessId;
+    block.stop = false;
+    if (open.style == LaunchStyle::Reuse) open.rememberRequest = true;
+    open.workerThread = std::thread(commandLineWorker, &block);
+    endKeptConversation(open.browser);
+}
+
 void launch(OpenState& open) {
     open.style = openModeTarget(open.openMode).style;
     open.browserPath = slotPath(open.browser.settings, open.openMode);
     open.kind = browserKindOf(open.browserPath);
+    if (isChromiumKind(open.kind)) {
+        launchByCommandLine(open, CommandLineDialect::Chromium);
+        return;
+    }
     open.service = ddeServiceName(open.kind);
     open.ddeAvailable = probeBrowser(open.dialog, open.service.c_str());
     SetWindowTextW(open.dialog, widen("ブラウザの起動（" + open.service + "）").c_str());
+    if (runsWithoutDde(open)) {
+        launchByCommandLine(open, commandLineDialect(open.kind, false));
+        return;
+    }
 
     // DDE cannot carry a long address at all; such an address goes on a command line.
     bool sendsByDde = open.style == LaunchStyle::Reuse ||

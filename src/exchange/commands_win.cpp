@@ -2,6 +2,7 @@
 
 #include <functional>
 
+#include "exchange/browser_import_win.h"
 #include "exchange/csv.h"
 #include "exchange/favorites.h"
 #include "exchange/favorites_fs_win.h"
@@ -131,6 +132,12 @@ void importFavoritesFolder(ExchangeContext& context) {
     // Once for every directory level that the limit stopped, as users know it.
     for (std::size_t i = 0; i < result.limitMessages; ++i) say(context, "1000件以上の読込はしません", "上限に達しました。");
     context.workspace.treeView.select(target);
+}
+
+void importFromBrowserProfile(ExchangeContext& context) {
+    Workspace& workspace = context.workspace;
+    importFromBrowser(workspace.instance, workspace.mainWindow, workspace.document, workspace.treeView,
+                      windowsBrowserFolders());
 }
 
 }  // namespace perchlet

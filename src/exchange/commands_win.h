@@ -23,5 +23,7 @@ void exportFavoritesFolder(ExchangeContext& context, ExportScope scope);
 void importNetscapeFile(ExchangeContext& context);
 void importCsvFile(ExchangeContext& context);
 void importFavoritesFolder(ExchangeContext& context);
+// File > Import > "ブラウザから…": from the browser profiles of this user's folders.
+void importFromBrowserProfile(ExchangeContext& context);
 
 }  // namespace perchlet

@@ -5,6 +5,7 @@
 #include "browser/browser_window_win.h"
 #include "browser/dde_client_win.h"
 #include "browser/dde_reply.h"
+#include "browser/shown_page_win.h"
 #include "exchange/favorites.h"
 #include "shell/command_ids.h"
 #include "shell/dialogs_win.h"
@@ -167,12 +168,11 @@ void cycleTitleReading(EditorPanelContext& context, HWND panel) {
 }
 
 void takeBrowserPage(EditorPanelContext& context, HWND panel) {
-    std::string reply = requestWindowInfo(context.browser, panel);
-    if (reply.empty()) return;
-    BrowserPage page = parseWindowInfoReply(reply);
-    setText(panel, IDC_EDIT_ADDRESS, fitText(page.address));
-    setText(panel, IDC_EDIT_TITLE, fitText(page.title));
-    setText(panel, IDC_EDIT_COMMENT, fitText(page.third));
+    std::optional<BrowserPage> page = requestShownPage(context.browser, panel);
+    if (!page) return;
+    setText(panel, IDC_EDIT_ADDRESS, fitText(page->address));
+    setText(panel, IDC_EDIT_TITLE, fitText(page->title));
+    setText(panel, IDC_EDIT_COMMENT, fitText(page->third));
     focus(panel, IDC_EDIT_NEW);
 }
 

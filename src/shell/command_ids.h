@@ -27,6 +27,7 @@
 #define CMD_IMPORT_CSV          122
 #define CMD_IMPORT_DATA_FILE    123
 #define CMD_HELP                124
+#define CMD_IMPORT_BROWSER      125
 #define CMD_OPEN_ITEM           126
 // Edit menu
 #define CMD_EMPHASIS            133
@@ -151,6 +152,9 @@
 #define IDC_OPT_BROWSER_HEIGHT  920
 #define IDC_OPT_BROWSER_WIDTH_MAX  1005
 #define IDC_OPT_BROWSER_HEIGHT_MAX 1006
+// Import from a browser (dialog MYBROWSERS)
+#define IDC_BROWSER_LIST        1400
+#define IDC_BROWSER_NOTE        1401
 
 // Resources
 #define IDB_TOOLBAR             605

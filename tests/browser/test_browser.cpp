@@ -3,6 +3,14 @@
 // "WWW_GetWindowInfo", opens windows titled with the kind's title text, takes an address
 // from its command line and opens a new window on Ctrl+N, Ctrl+T and Ctrl+Alt+N.
 //
+// As a browser without DDE (chrome.exe, msedge.exe, brave.exe, vivaldi.exe, chromium.exe,
+// and firefox.exe or opera.exe told NoDde=1) it looks and acts as today's browsers do: its
+// windows have their class and title ending ("Page <address> - Google Chrome"); a second
+// process hands its command line to the running one and ends; "--new-window ADDRESS"
+// (Firefox: "-new-window") opens a window, a plain address (Firefox: "-new-tab") a tab in
+// the last window; Ctrl+L, Ctrl+C puts the window's address on the clipboard, Escape
+// leaves the address bar.
+//
 // testbrowser.ini beside the executable, section [Browser], says what the test wants:
 //   Log=<file>       every event is appended there, one line each, prefixed with the pid
 //   Reply=<file>     the bytes answered to "WWW_GetWindowInfo" (default: address and title)
@@ -18,6 +26,7 @@
 #include <ddeml.h>
 #include <shellapi.h>
 
+#include <cstring>
 #include <fstream>
 #include <sstream>
 #include <string>
@@ -45,6 +54,14 @@ std::string titleText = "Other Browser";
 std::vector<HWND> windows;
 std::string currentAddress = "about:blank";
 int windowCount = 0;
+
+// How a browser without DDE looks; empty className for the older browsers.
+struct ModernLook {
+    std::wstring className;
+    std::wstring titleEnding;
+};
+ModernLook modern;
+bool addressBarFocused = false;
 
 std::string folderOfExe() {
     char path[MAX_PATH] = "";
@@ -96,12 +113,49 @@ void logEvent(const std::string& event) {
 
 std::string windowTitle(const std::string& address) { return address + " - " + titleText; }
 
+std::wstring wide(const std::string& text) {
+    int size = MultiByteToWideChar(CP_ACP, 0, text.c_str(), -1, nullptr, 0);
+    std::wstring result(static_cast<std::size_t>(size > 0 ? size - 1 : 0), L'\0');
+    MultiByteToWideChar(CP_ACP, 0, text.c_str(), -1, result.data(), size);
+    return result;
+}
+
+std::string narrowText(const std::wstring& text) {
+    int size = WideCharToMultiByte(CP_ACP, 0, text.c_str(), -1, nullptr, 0, nullptr, nullptr);
+    std::string result(static_cast<std::size_t>(size > 0 ? size - 1 : 0), '\0');
+    WideCharToMultiByte(CP_ACP, 0, text.c_str(), -1, result.data(), size, nullptr, nullptr);
+    return result;
+}
+
+const char kAddressProperty[] = "TestBrowserAddress";
+
+// Today's browsers show the page's title; the page of the test is named after its address.
+void showAddress(HWND window, const std::string& address) {
+    if (modern.className.empty()) {
+        SetWindowTextA(window, windowTitle(address).c_str());
+        return;
+    }
+    auto* stored = static_cast<std::string*>(GetPropA(window, kAddressProperty));
+    if (stored) *stored = address;
+    SetWindowTextW(window, (L"Page " + wide(address) + modern.titleEnding).c_str());
+}
+
+std::string addressOfWindow(HWND window) {
+    auto* stored = static_cast<std::string*>(GetPropA(window, kAddressProperty));
+    return stored ? *stored : currentAddress;
+}
+
 HWND openWindow(HINSTANCE instance, const std::string& address) {
     if (config.noWindow) return nullptr;
     logEvent("window " + address);  // before anyone can find it
     int offset = 30 * (windowCount++ % 8);
-    HWND window = CreateWindowExA(0, "TestBrowserWindow", windowTitle(address).c_str(), WS_OVERLAPPEDWINDOW,
+    const wchar_t* className = modern.className.empty() ? L"TestBrowserWindow" : modern.className.c_str();
+    HWND window = CreateWindowExW(0, className, wide(windowTitle(address)).c_str(), WS_OVERLAPPEDWINDOW,
                                   300 + offset, 100 + offset, 400, 300, nullptr, nullptr, instance, nullptr);
+    if (!modern.className.empty()) {
+        SetPropA(window, kAddressProperty, new std::string(address));
+        showAddress(window, address);
+    }
     windows.push_back(window);
     ShowWindow(window, SW_SHOWNORMAL);
     SetForegroundWindow(window);
@@ -136,7 +190,7 @@ HDDEDATA answerRequest(HSZ topicHandle, HSZ itemHandle) {
     if (config.ddeDelayMs > 0) Sleep(static_cast<DWORD>(config.ddeDelayMs));
     if (topic == "WWW_OpenURL") {
         currentAddress = addressOfItem(item);
-        if (!windows.empty()) SetWindowTextA(windows.back(), windowTitle(currentAddress).c_str());
+        if (!windows.empty()) showAddress(windows.back(), currentAddress);
         return dataOf("1", itemHandle);
     }
     if (topic == "WWW_GetWindowInfo") {
@@ -158,7 +212,36 @@ HDDEDATA CALLBACK serverCallback(UINT type, UINT, HCONV, HSZ topic, HSZ item, HD
     return nullptr;
 }
 
+void putOnClipboard(HWND window, const std::wstring& text) {
+    HGLOBAL block = GlobalAlloc(GMEM_MOVEABLE, (text.size() + 1) * sizeof(wchar_t));
+    std::memcpy(GlobalLock(block), text.c_str(), (text.size() + 1) * sizeof(wchar_t));
+    GlobalUnlock(block);
+    for (int i = 0; i < 50 && !OpenClipboard(window); ++i) Sleep(20);
+    EmptyClipboard();
+    SetClipboardData(CF_UNICODETEXT, block);
+    CloseClipboard();
+}
+
+// Ctrl+L focuses the address bar, Ctrl+C copies it from there, Escape leaves it.
+bool addressBarKey(HWND window, WPARAM key) {
+    bool ctrl = GetKeyState(VK_CONTROL) < 0;
+    if (key == 'L' && ctrl) {
+        logEvent("key ctrl+L");
+        addressBarFocused = true;
+    } else if (key == 'C' && ctrl) {
+        logEvent("key ctrl+C");
+        if (addressBarFocused) putOnClipboard(window, wide(addressOfWindow(window)));
+    } else if (key == VK_ESCAPE) {
+        logEvent("key escape");
+        addressBarFocused = false;
+    } else {
+        return false;
+    }
+    return true;
+}
+
 void logKey(HWND window, WPARAM key) {
+    if (!modern.className.empty() && addressBarKey(window, key)) return;
     if (key != 'N' && key != 'T') return;
     bool ctrl = GetKeyState(VK_CONTROL) < 0;
     bool alt = GetKeyState(VK_MENU) < 0;
@@ -167,8 +250,40 @@ void logKey(HWND window, WPARAM key) {
     openWindow(reinterpret_cast<HINSTANCE>(GetWindowLongPtrA(window, GWLP_HINSTANCE)), "about:blank");
 }
 
+std::vector<std::wstring> argumentsOf(const std::wstring& commandLine) {
+    int count = 0;
+    wchar_t** args = CommandLineToArgvW(commandLine.c_str(), &count);
+    std::vector<std::wstring> result(args + (count > 0 ? 1 : 0), args + count);
+    LocalFree(args);
+    return result;
+}
+
+// A command line handed over by a second process: a window or a tab, as the browser's flags say.
+void takeCommandLine(HWND window, const std::wstring& commandLine) {
+    bool newWindow = false;
+    std::string address;
+    for (const std::wstring& argument : argumentsOf(commandLine)) {
+        if (argument == L"--new-window" || argument == L"-new-window") newWindow = true;
+        else if (argument == L"-new-tab") newWindow = false;
+        else address = narrowText(argument);
+    }
+    if (address.empty()) address = "about:blank";
+    if (newWindow) {
+        openWindow(reinterpret_cast<HINSTANCE>(GetWindowLongPtrW(window, GWLP_HINSTANCE)), address);
+        return;
+    }
+    logEvent("tab " + address);
+    currentAddress = address;
+    if (!windows.empty()) showAddress(windows.back(), address);
+}
+
 LRESULT CALLBACK windowProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
     switch (message) {
+    case WM_COPYDATA: {
+        auto& data = *reinterpret_cast<COPYDATASTRUCT*>(lParam);
+        takeCommandLine(window, std::wstring(static_cast<const wchar_t*>(data.lpData), data.cbData / sizeof(wchar_t)));
+        return TRUE;
+    }
     case WM_KEYDOWN:
     case WM_SYSKEYDOWN:
         logKey(window, wParam);
@@ -185,6 +300,7 @@ LRESULT CALLBACK windowProc(HWND window, UINT message, WPARAM wParam, LPARAM lPa
         break;
     }
     case WM_DESTROY:
+        delete static_cast<std::string*>(RemovePropA(window, kAddressProperty));
         for (auto it = windows.begin(); it != windows.end(); ++it)
             if (*it == window) {
                 windows.erase(it);
@@ -193,16 +309,18 @@ LRESULT CALLBACK windowProc(HWND window, UINT message, WPARAM wParam, LPARAM lPa
         if (windows.empty()) PostQuitMessage(0);
         return 0;
     }
-    return DefWindowProcA(window, message, wParam, lParam);
+    return DefWindowProcW(window, message, wParam, lParam);
 }
 
-// The address is the last argument that is not "/m".
+// The address is the last argument that is not "/m" or a flag of today's browsers.
 std::string addressFromCommandLine() {
     int count = 0;
     wchar_t** args = CommandLineToArgvW(GetCommandLineW(), &count);
     std::string address;
     for (int i = 1; i < count; ++i) {
-        if (std::wstring(args[i]) == L"/m") continue;
+        std::wstring argument = args[i];
+        if (argument == L"/m" || argument == L"--new-window" || argument == L"-new-window" || argument == L"-new-tab")
+            continue;
         int size = WideCharToMultiByte(CP_ACP, 0, args[i], -1, nullptr, 0, nullptr, nullptr);
         std::string text(static_cast<std::size_t>(size > 0 ? size - 1 : 0), '\0');
         WideCharToMultiByte(CP_ACP, 0, args[i], -1, text.data(), size, nullptr, nullptr);
@@ -225,6 +343,56 @@ bool showWindowCommand() {
     return asked;
 }
 
+ModernLook modernLookOf(int kind) {
+    const std::wstring chromium = L"Chrome_WidgetWin_1";
+    switch (kind) {
+    case perchlet::kBrowserChrome: return {chromium, L" - Google Chrome"};
+    case perchlet::kBrowserEdge: return {chromium, L" - Microsoft\u200B Edge"};
+    case perchlet::kBrowserBrave: return {chromium, L" - Brave"};
+    case perchlet::kBrowserVivaldi: return {chromium, L" - Vivaldi"};
+    case perchlet::kBrowserChromium: return {chromium, L" - Chromium"};
+    }
+    if (!config.noDde) return {};
+    if (kind == perchlet::kBrowserOpera) return {chromium, L" - Opera"};
+    if (kind == perchlet::kBrowserFirefox) return {L"MozillaWindowClass", L" \u2014 Mozilla Firefox"};
+    return {};
+}
+
+struct RunningCopy {
+    DWORD self;
+    HWND found;
+};
+
+BOOL CALLBACK findRunningCopy(HWND window, LPARAM param) {
+    auto& query = *reinterpret_cast<RunningCopy*>(param);
+    DWORD process = 0;
+    GetWindowThreadProcessId(window, &process);
+    wchar_t className[64] = L"";
+    GetClassNameW(window, className, 64);
+    wchar_t title[512] = L"";
+    GetWindowTextW(window, title, 512);
+    std::wstring text = title;
+    const std::wstring& ending = modern.titleEnding;
+    bool ours = modern.className == className && text.size() >= ending.size() &&
+                text.compare(text.size() - ending.size(), ending.size(), ending) == 0;
+    if (process == query.self || !ours || !IsWindowVisible(window)) return TRUE;
+    query.found = window;
+    return FALSE;
+}
+
+// As today's browsers do, a second process gives its command line to the running one.
+bool handedToRunningCopy() {
+    RunningCopy query{GetCurrentProcessId(), nullptr};
+    EnumWindows(findRunningCopy, reinterpret_cast<LPARAM>(&query));
+    if (!query.found) return false;
+    std::wstring line = GetCommandLineW();
+    COPYDATASTRUCT data{};
+    data.cbData = static_cast<DWORD>(line.size() * sizeof(wchar_t));
+    data.lpData = line.data();
+    SendMessageW(query.found, WM_COPYDATA, 0, reinterpret_cast<LPARAM>(&data));
+    return true;
+}
+
 int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR, int) {
     if (showWindowCommand()) return 0;
     readConfig();
@@ -232,14 +400,16 @@ int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR, int) {
     int kind = perchlet::browserKindOf(exePath());
     if (kind == perchlet::kBrowserFirefox) titleText = "Mozilla Firefox";
     else if (const char* text = perchlet::windowTitleText(kind)) titleText = text;
+    modern = modernLookOf(kind);
+    if (!modern.className.empty() && handedToRunningCopy()) return 0;
 
-    WNDCLASSA windowClass{};
+    WNDCLASSW windowClass{};
     windowClass.lpfnWndProc = windowProc;
     windowClass.hInstance = instance;
     windowClass.hCursor = LoadCursor(nullptr, IDC_ARROW);
     windowClass.hbrBackground = reinterpret_cast<HBRUSH>(COLOR_WINDOW + 1);
-    windowClass.lpszClassName = "TestBrowserWindow";
-    RegisterClassA(&windowClass);
+    windowClass.lpszClassName = modern.className.empty() ? L"TestBrowserWindow" : modern.className.c_str();
+    RegisterClassW(&windowClass);
 
     bool servesDde = !config.noDde && kind >= perchlet::kBrowserIe && kind <= perchlet::kBrowserSleipnir;
     if (servesDde && DdeInitializeA(&ddeInstance, serverCallback, APPCLASS_STANDARD | CBF_SKIP_REGISTRATIONS |
@@ -252,9 +422,9 @@ int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR, int) {
     openWindow(instance, currentAddress);
 
     MSG message;
-    while (GetMessageA(&message, nullptr, 0, 0) > 0) {
+    while (GetMessageW(&message, nullptr, 0, 0) > 0) {
         TranslateMessage(&message);
-        DispatchMessageA(&message);
+        DispatchMessageW(&message);
     }
     if (ddeInstance) {
         DdeNameService(ddeInstance, serviceName, nullptr, DNS_UNREGISTER);

@@ -16,7 +16,7 @@ fail() { echo "FAIL: $*" >&2; failures=$((failures + 1)); }
 folder="$WINEPREFIX/drive_c/ツール/Perchlet 2"
 mkdir -p "$folder"
 python3 -c 'import sys, zipfile; zipfile.ZipFile(sys.argv[1]).extractall(sys.argv[2])' "$zip" "$folder"
-for name in perchlet.exe perchlet-tool.exe perchlet.chm LICENSE.txt "はじめにお読みください.txt" sample/ListFile.dat; do
+for name in perchlet.exe perchlet-tool.exe perchlet.chm LICENSE.txt THIRD-PARTY-NOTICES.txt "はじめにお読みください.txt" sample/ListFile.dat; do
   [ -f "$folder/$name" ] || fail "the package lacks $name"
 done
 for name in inifile.ini ListFile.dat; do

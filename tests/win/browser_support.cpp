@@ -29,8 +29,9 @@ BOOL CALLBACK matchBrowserWindow(HWND window, LPARAM lParam) {
     GetWindowThreadProcessId(window, &owner);
     wchar_t className[32] = L"";
     GetClassNameW(window, className, 32);
-    if (owner != search.processId || !IsWindowVisible(window) || std::wstring(className) != L"TestBrowserWindow")
-        return TRUE;
+    std::wstring name = className;
+    bool browserClass = name == L"TestBrowserWindow" || name == L"Chrome_WidgetWin_1" || name == L"MozillaWindowClass";
+    if (owner != search.processId || !IsWindowVisible(window) || !browserClass) return TRUE;
     search.found = window;
     return FALSE;
 }

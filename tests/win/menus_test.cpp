@@ -72,7 +72,7 @@ std::vector<MenuEntry> expectedMainMenu() {
         item(100, L"データファイルを開く(&O)..."), item(101, L"新規作成(&N)..."),
         item(102, L"上書き保存(&S)..."), item(103, L"名前を付けて保存(&A)..."), separator(),
         submenu(L"インポート", {item(120, L"ＩＥのお気に入り"), item(121, L"ネットスケープ"),
-                                item(122, L"ＣＳＶファイル")}),
+                                item(122, L"ＣＳＶファイル"), item(125, L"ブラウザから…")}),
         submenu(L"エクスポート", {item(113, L"ＩＥのお気に入り"), item(115, L"ネットスケープ形式bookmarkファイル"),
                                   item(116, L"ＣＳＶファイル"), item(114, L"ツリー形式HTMLファイル")}),
         separator(), item(104, L"終了(&X)")};

@@ -1,0 +1,141 @@
+#include "browser/clipboard_snapshot_win.h"
+
+#include <cstring>
+
+namespace perchlet {
+
+namespace {
+
+constexpr int kOpenAttempts = 50;
+constexpr DWORD kOpenRetryMs = 20;
+
+HGLOBAL copyGlobal(HANDLE source) {
+    SIZE_T size = GlobalSize(source);
+    const void* from = GlobalLock(source);
+    if (!from) return nullptr;
+    HGLOBAL copy = GlobalAlloc(GMEM_MOVEABLE, size ? size : 1);
+    if (copy) {
+        void* to = GlobalLock(copy);
+        std::memcpy(to, from, size);
+        GlobalUnlock(copy);
+    }
+    GlobalUnlock(source);
+    return copy;
+}
+
+HANDLE copyPalette(HANDLE source) {
+    auto palette = static_cast<HPALETTE>(source);
+    WORD count = 0;
+    if (GetObjectW(palette, sizeof count, &count) != sizeof count || count == 0) return nullptr;
+    std::vector<BYTE> bytes(sizeof(LOGPALETTE) + count * sizeof(PALETTEENTRY));
+    auto* logical = reinterpret_cast<LOGPALETTE*>(bytes.data());
+    logical->palVersion = 0x300;
+    logical->palNumEntries = count;
+    GetPaletteEntries(palette, 0, count, logical->palPalEntry);
+    return CreatePalette(logical);
+}
+
+HANDLE copyMetafilePicture(HANDLE source) {
+    auto* picture = static_cast<METAFILEPICT*>(GlobalLock(source));
+    if (!picture) return nullptr;
+    METAFILEPICT copy = *picture;
+    GlobalUnlock(source);
+    copy.hMF = CopyMetaFileW(copy.hMF, nullptr);
+    if (!copy.hMF) return nullptr;
+    HGLOBAL handle = GlobalAlloc(GMEM_MOVEABLE, sizeof copy);
+    if (!handle) {
+        DeleteMetaFile(copy.hMF);
+        return nullptr;
+    }
+    *static_cast<METAFILEPICT*>(GlobalLock(handle)) = copy;
+    GlobalUnlock(handle);
+    return handle;
+}
+
+// A copy that the program owns, of the kind of handle the format holds; nullptr for
+// formats that only their owner can render or that hold private handles.
+HANDLE copyOfFormat(UINT format, HANDLE source) {
+    switch (format) {
+    case CF_BITMAP:
+    case CF_DSPBITMAP:
+        return CopyImage(source, IMAGE_BITMAP, 0, 0, 0);
+    case CF_ENHMETAFILE:
+    case CF_DSPENHMETAFILE:
+        return CopyEnhMetaFileW(static_cast<HENHMETAFILE>(source), nullptr);
+    case CF_METAFILEPICT:
+    case CF_DSPMETAFILEPICT:
+        return copyMetafilePicture(source);
+    case CF_PALETTE:
+        return copyPalette(source);
+    case CF_OWNERDISPLAY:
+        return nullptr;
+    }
+    if (format >= CF_PRIVATEFIRST && format <= CF_PRIVATELAST) return nullptr;
+    if (format >= CF_GDIOBJFIRST && format <= CF_GDIOBJLAST) return nullptr;
+    return copyGlobal(source);
+}
+
+void freeHandle(UINT format, HANDLE handle) {
+    switch (format) {
+    case CF_BITMAP:
+    case CF_DSPBITMAP:
+    case CF_PALETTE:
+        DeleteObject(handle);
+        return;
+    case CF_ENHMETAFILE:
+    case CF_DSPENHMETAFILE:
+        DeleteEnhMetaFile(static_cast<HENHMETAFILE>(handle));
+        return;
+    case CF_METAFILEPICT:
+    case CF_DSPMETAFILEPICT:
+        if (auto* picture = static_cast<METAFILEPICT*>(GlobalLock(handle))) {
+            DeleteMetaFile(picture->hMF);
+            GlobalUnlock(handle);
+        }
+        GlobalFree(handle);
+        return;
+    }
+    GlobalFree(handle);
+}
+
+}  // namespace
+
+bool openClipboardPatiently(HWND owner) {
+    for (int attempt = 0; attempt < kOpenAttempts; ++attempt) {
+        if (OpenClipboard(owner)) return true;
+        Sleep(kOpenRetryMs);
+    }
+    return false;
+}
+
+ClipboardSnapshot::~ClipboardSnapshot() { release(); }
+
+void ClipboardSnapshot::release() {
+    for (const Entry& entry : entries_) freeHandle(entry.format, entry.handle);
+    entries_.clear();
+}
+
+bool ClipboardSnapshot::take(HWND owner) {
+    release();
+    if (!openClipboardPatiently(owner)) return false;
+    for (UINT format = EnumClipboardFormats(0); format; format = EnumClipboardFormats(format)) {
+        HANDLE source = GetClipboardData(format);
+        if (!source) continue;  // its owner could not render it
+        if (HANDLE copy = copyOfFormat(format, source)) entries_.push_back({format, copy});
+    }
+    CloseClipboard();
+    return true;
+}
+
+bool ClipboardSnapshot::restore(HWND owner) {
+    if (!openClipboardPatiently(owner)) return false;
+    EmptyClipboard();
+    for (const Entry& entry : entries_) {
+        if (!SetClipboardData(entry.format, entry.handle)) freeHandle(entry.format, entry.handle);
+    }
+    entries_.clear();
+    CloseClipboard();
+    return true;
+}
+
+}  // namespace perchlet

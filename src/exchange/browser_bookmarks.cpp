@@ -1,0 +1,127 @@
+#include "exchange/browser_bookmarks.h"
+
+#include <algorithm>
+
+#include "store/encoding.h"
+
+namespace perchlet {
+
+BrowserRead browserReadFailed(BrowserReadFailure failure, std::string detail) {
+    BrowserRead read;
+    read.failure = failure;
+    read.detail = std::move(detail);
+    return read;
+}
+
+std::string browserDateText(std::int64_t unixSeconds) {
+    if (unixSeconds <= 0) return {};
+    return dateText(static_cast<std::time_t>(unixSeconds));
+}
+
+namespace {
+
+// Most addresses and many titles are plain ASCII, which the conversion would give back as
+// it is; passing them over it saves a good part of reading a large file.
+std::string shiftJisOf(std::string_view utf8, Unrepresentable unrepresentable) {
+    bool plain = true;
+    for (char c : utf8) plain = plain && c > 0 && c < 0x7F && c != '\r';
+    return plain ? std::string(utf8) : utf8ToShiftJis(utf8, unrepresentable);
+}
+
+// As the Netscape import makes a title: one line, characters without a Shift-JIS form
+// dropped, cut to the field.
+std::string titleFromUtf8(std::string_view utf8) {
+    return fitText(filterText(shiftJisOf(utf8, Unrepresentable::Drop), TextFilter::SingleLine));
+}
+
+bool startsWithIgnoringCase(std::string_view text, std::string_view lowerPrefix) {
+    if (text.size() < lowerPrefix.size()) return false;
+    for (std::size_t i = 0; i < lowerPrefix.size(); ++i) {
+        char c = text[i];
+        if (c >= 'A' && c <= 'Z') c = static_cast<char>(c - 'A' + 'a');
+        if (c != lowerPrefix[i]) return false;
+    }
+    return true;
+}
+
+}  // namespace
+
+void BrowserBookmarkCollector::addRootFolder(std::string_view sjisTitle, std::int64_t added) {
+    BrowserBookmark item;
+    item.folder = true;
+    item.title = std::string(sjisTitle);
+    item.addDate = browserDateText(added);
+    bookmarks_.items.push_back(std::move(item));
+}
+
+void BrowserBookmarkCollector::addFolder(unsigned depth, std::string_view utf8Title, std::int64_t added) {
+    BrowserBookmark item;
+    item.folder = true;
+    item.depth = depth;
+    item.title = titleFromUtf8(utf8Title);
+    item.addDate = browserDateText(added);
+    bookmarks_.items.push_back(std::move(item));
+}
+
+void BrowserBookmarkCollector::addLink(unsigned depth, std::string_view utf8Title, std::string_view utf8Address,
+                                       std::int64_t added, std::int64_t lastVisit) {
+    if (startsWithIgnoringCase(utf8Address, "place:")) {
+        ++bookmarks_.queriesLeftOut;
+        return;
+    }
+    BrowserBookmark item;
+    item.depth = depth;
+    item.title = titleFromUtf8(utf8Title);
+    // Every character of the address stays, percent-encoded where Shift-JIS has none.
+    std::string address = shiftJisOf(utf8Address, Unrepresentable::PercentEncode);
+    if (address.size() > kTextFieldMax) ++bookmarks_.addressesCut;
+    item.address = fitText(address);
+    // The browsers show an untitled bookmark by its address; a nameless item would be lost in the tree.
+    if (item.title.empty()) item.title = fitText(filterText(item.address, TextFilter::SingleLine));
+    item.addDate = browserDateText(added);
+    item.lastVisit = browserDateText(lastVisit);
+    bookmarks_.items.push_back(std::move(item));
+    ++bookmarks_.links;
+}
+
+ImportResult addBrowserBookmarks(BrowserBookmarks bookmarks, Document& document, NodeId parent) {
+    ImportResult result;
+    document.modified = true;
+    if (!canHoldChildren(document, parent)) return result;
+    // holders[d] is where an item of depth d goes: the last folder of depth d - 1, or, when
+    // that folder is as deep as numbers go, the place that folder itself went.
+    std::vector<NodeId> holders{parent};
+    for (BrowserBookmark& item : bookmarks.items) {
+        std::size_t depth = std::min<std::size_t>(item.depth, holders.size() - 1);
+        NodeId holder = holders[depth];
+        BookmarkItem record;
+        record.title = std::move(item.title);
+        record.locator = std::move(item.address);
+        record.addDate = std::move(item.addDate);
+        record.lastVisit = std::move(item.lastVisit);
+        AddedItem added = addImportedItem(document, holder, item.folder ? kKindFolder : kKindWebLink, std::move(record));
+        ++result.count;
+        result.lastCreated = added.node;
+        if (item.folder) {
+            holders.resize(depth + 1);
+            holders.push_back(canHoldChildren(document, added.node) ? added.node : holder);
+        }
+    }
+    return result;
+}
+
+ImportResult importBrowserProfile(BrowserBookmarks bookmarks, std::string_view folderTitle, Document& document,
+                                  NodeId target) {
+    ImportResult result;
+    if (!canHoldChildren(document, target)) return result;
+    BookmarkItem folder;
+    folder.title = fitText(filterText(folderTitle, TextFilter::SingleLine));
+    folder.addDate = dateStampNow();
+    AddedItem added = addImportedItem(document, target, kKindFolder, std::move(folder));
+    result = addBrowserBookmarks(std::move(bookmarks), document, added.node);
+    ++result.count;
+    result.lastCreated = added.node;
+    return result;
+}
+
+}  // namespace perchlet

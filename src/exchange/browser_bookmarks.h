@@ -1,0 +1,78 @@
+// Bookmarks read from a browser's own files, as folders and links in tree order, and how
+// they enter the document. The readers of each browser's file fill this; nothing here knows
+// which browser wrote it.
+#pragma once
+#include <cstddef>
+#include <cstdint>
+#include <optional>
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "exchange/netscape.h"
+
+namespace perchlet {
+
+struct BrowserBookmark {
+    bool folder = false;
+    unsigned depth = 0;     // 0 for a root folder ("ブックマーク バー" and the like)
+    std::string title;      // Shift-JIS, one line, cut to the field
+    std::string address;    // Shift-JIS, percent-encoded where it has no character; links only
+    std::string addDate;    // date text; empty when the browser kept none
+    std::string lastVisit;  // date text; empty when the browser kept none
+};
+
+struct BrowserBookmarks {
+    std::vector<BrowserBookmark> items;  // pre-order: a folder, then what it holds
+    std::size_t links = 0;
+    std::size_t separatorsLeftOut = 0;
+    std::size_t queriesLeftOut = 0;       // "place:" addresses, which name searches, not pages
+    std::size_t addressesCut = 0;         // longer than a record holds
+};
+
+// Why a browser's file gave no bookmarks.
+enum class BrowserReadFailure {
+    Unreadable,    // missing, locked, or the copy could not be made
+    NotJson,       // a Bookmarks file that is no JSON
+    NotSqlite,     // a places.sqlite that is no SQLite database
+    NotBookmarks,  // well-formed, but without the roots or tables bookmarks live in
+};
+
+struct BrowserRead {
+    std::optional<BrowserBookmarks> bookmarks;
+    BrowserReadFailure failure = BrowserReadFailure::Unreadable;
+    std::string detail;  // for the tool's message; English, may be empty
+};
+
+BrowserRead browserReadFailed(BrowserReadFailure failure, std::string detail = {});
+
+// Collects a reader's items: titles and addresses arrive as UTF-8, dates as Unix seconds
+// (0 or less: none), and come out as the document's Shift-JIS texts.
+class BrowserBookmarkCollector {
+public:
+    void addFolder(unsigned depth, std::string_view utf8Title, std::int64_t added);
+    // Leaves out "place:" queries and counts them.
+    void addLink(unsigned depth, std::string_view utf8Title, std::string_view utf8Address, std::int64_t added,
+                 std::int64_t lastVisit);
+    void addRootFolder(std::string_view sjisTitle, std::int64_t added);
+    void leaveOutSeparator() { ++bookmarks_.separatorsLeftOut; }
+    BrowserBookmarks finish() { return std::move(bookmarks_); }
+
+private:
+    BrowserBookmarks bookmarks_;
+};
+
+// The date text of Unix seconds; empty for 0 or less.
+std::string browserDateText(std::int64_t unixSeconds);
+
+// Puts the items under parent in order: root folders become parent's children. Items too
+// deep for an item number stay on the deepest level there is. Marks the document modified.
+// The texts move into the records.
+ImportResult addBrowserBookmarks(BrowserBookmarks bookmarks, Document& document, NodeId parent);
+
+// The import of one browser profile: a new folder named folderTitle as target's last child,
+// holding the profile's roots. result.lastCreated is that folder.
+ImportResult importBrowserProfile(BrowserBookmarks bookmarks, std::string_view folderTitle, Document& document,
+                                  NodeId target);
+
+}  // namespace perchlet

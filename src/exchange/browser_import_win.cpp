@@ -1,0 +1,154 @@
+#include "exchange/browser_import_win.h"
+
+#include <shlobj.h>
+
+#include "shell/command_ids.h"
+#include "shell/dialogs_win.h"
+#include "shell/text_win.h"
+#include "shell/window_state_win.h"
+
+namespace perchlet {
+
+namespace {
+
+constexpr const char* kCaption = "ブラウザから";
+
+std::filesystem::path knownFolder(int csidl) {
+    wchar_t path[MAX_PATH] = {};
+    if (FAILED(SHGetFolderPathW(nullptr, csidl, nullptr, SHGFP_TYPE_CURRENT, path))) return {};
+    return std::filesystem::path(path);
+}
+
+std::string failureText(const ListedProfile& listed) {
+    std::string path = narrow(listed.profile.file.wstring());
+    switch (listed.read.failure) {
+    case BrowserReadFailure::NotJson:
+        return "ブックマークのファイルが壊れています（JSON として読めません）。\r\n" + path;
+    case BrowserReadFailure::NotSqlite:
+        return "ブックマークのファイルが壊れています（SQLite のデータベースではありません）。\r\n" + path;
+    case BrowserReadFailure::NotBookmarks:
+        return "このファイルには、ブックマークの入る場所がありません。\r\n" + path;
+    case BrowserReadFailure::Unreadable:
+        break;
+    }
+    return "ブックマークのファイルを読めませんでした。ほかのプログラムが使用中か、ファイルがありません。\r\n" + path;
+}
+
+std::string closingNote(const std::string& label, const BrowserBookmarks& bookmarks) {
+    std::string note = "「" + label + "」から " + std::to_string(bookmarks.links) + " 件のリンクを取り込みました。";
+    if (bookmarks.separatorsLeftOut + bookmarks.queriesLeftOut > 0)
+        note += "\r\n区切り線 " + std::to_string(bookmarks.separatorsLeftOut) + " 件と place: のクエリ " +
+                std::to_string(bookmarks.queriesLeftOut) + " 件は取り込んでいません。";
+    if (bookmarks.addressesCut > 0)
+        note += "\r\n" + std::to_string(bookmarks.addressesCut) + " 件のアドレスは長すぎるため、" +
+                std::to_string(kTextFieldMax) + " バイトまでにしました。";
+    return note;
+}
+
+// The one step in which the import changes the document: everything before it only reads,
+// so a failure leaves the document as it was. An undo of the import records here.
+NodeId commitBrowserImport(Document& document, BrowserBookmarks bookmarks, const std::string& label, NodeId target) {
+    return importBrowserProfile(std::move(bookmarks), label, document, target).lastCreated;
+}
+
+std::vector<ListedProfile> listProfiles(const BrowserHomeFolders& folders) {
+    HCURSOR previous = SetCursor(LoadCursorW(nullptr, IDC_WAIT));
+    std::vector<ListedProfile> listed;
+    for (BrowserProfile& profile : findBrowserProfiles(folders)) {
+        BrowserRead read = readBrowserProfile(profile);
+        listed.push_back({std::move(profile), std::move(read)});
+    }
+    SetCursor(previous);
+    return listed;
+}
+
+struct ChooserState {
+    const std::vector<ListedProfile>* profiles;
+    int chosen = -1;
+};
+
+void fillList(HWND dialog, const std::vector<ListedProfile>& profiles) {
+    HWND list = GetDlgItem(dialog, IDC_BROWSER_LIST);
+    for (const ListedProfile& listed : profiles)
+        SendMessageW(list, LB_ADDSTRING, 0, reinterpret_cast<LPARAM>(widen(listedProfileLine(listed)).c_str()));
+    SendMessageW(list, LB_SETCURSEL, 0, 0);
+}
+
+INT_PTR CALLBACK chooserProc(HWND dialog, UINT message, WPARAM wParam, LPARAM lParam) {
+    ChooserState* state = dialogState<ChooserState>(dialog, message, lParam);
+    if (!state) return FALSE;
+    switch (message) {
+    case WM_INITDIALOG:
+        fillList(dialog, *state->profiles);
+        return TRUE;
+    case WM_COMMAND:
+        if (LOWORD(wParam) == IDC_BROWSER_LIST && HIWORD(wParam) == LBN_DBLCLK) {
+            PostMessageW(dialog, WM_COMMAND, IDOK, 0);
+        } else if (LOWORD(wParam) == IDOK) {
+            LRESULT selected = SendDlgItemMessageW(dialog, IDC_BROWSER_LIST, LB_GETCURSEL, 0, 0);
+            state->chosen = selected == LB_ERR ? -1 : static_cast<int>(selected);
+            EndDialog(dialog, IDOK);
+        } else if (LOWORD(wParam) == IDCANCEL) {
+            EndDialog(dialog, IDCANCEL);
+        }
+        return TRUE;
+    }
+    return FALSE;
+}
+
+}  // namespace
+
+BrowserHomeFolders windowsBrowserFolders() {
+    BrowserHomeFolders folders;
+    folders.localAppData = knownFolder(CSIDL_LOCAL_APPDATA);
+    folders.appData = knownFolder(CSIDL_APPDATA);
+    return folders;
+}
+
+std::string listedProfileLine(const ListedProfile& listed) {
+    std::string line = browserProfileLabel(listed.profile);
+    if (listed.read.bookmarks) return line + "（" + std::to_string(listed.read.bookmarks->links) + " 件）";
+    return line + "（読めません）";
+}
+
+int chooseBrowserProfile(HINSTANCE instance, HWND owner, const std::vector<ListedProfile>& profiles) {
+    ChooserState state{&profiles};
+    DialogBoxParamW(instance, L"MYBROWSERS", owner, chooserProc, reinterpret_cast<LPARAM>(&state));
+    return state.chosen;
+}
+
+void importFromBrowser(HINSTANCE instance, HWND owner, Document& document, TreeViewBinding& treeView,
+                       const BrowserHomeFolders& folders) {
+    NodeId target = treeView.selectedNode();
+    if (target == kNoNode) {
+        showMessage(owner, "はじめに挿入するフォルダを指定して下さい。", "ツリーアイテムが選択されていません", MB_OK);
+        return;
+    }
+    std::vector<ListedProfile> profiles = listProfiles(folders);
+    if (profiles.empty()) {
+        showMessage(owner,
+                    "ブラウザのブックマークが見つかりませんでした。\r\n"
+                    "（Chrome、Edge、Brave、Vivaldi、Chromium と Firefox のプロファイルを探しました）",
+                    kCaption, MB_OK | MB_ICONINFORMATION);
+        return;
+    }
+    int chosen = chooseBrowserProfile(instance, owner, profiles);
+    if (chosen < 0) return;
+    ListedProfile& listed = profiles[static_cast<std::size_t>(chosen)];
+    if (!listed.read.bookmarks) {
+        showMessage(owner, failureText(listed) + "\r\n何も取り込んでいません。", kCaption, MB_OK | MB_ICONWARNING);
+        return;
+    }
+    std::string label = browserProfileLabel(listed.profile);
+    std::string note = closingNote(label, *listed.read.bookmarks);
+    NodeId folder = commitBrowserImport(document, std::move(*listed.read.bookmarks), label, target);
+    if (folder == kNoNode) {
+        showMessage(owner, "選択中のアイテムの下には、これ以上深くアイテムを作れません。\r\n何も取り込んでいません。", kCaption,
+                    MB_OK | MB_ICONWARNING);
+        return;
+    }
+    treeView.select(folder);
+    showMessage(owner, note, kCaption, MB_OK | MB_ICONINFORMATION);
+}
+
+}  // namespace perchlet

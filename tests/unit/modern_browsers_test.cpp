@@ -1,0 +1,147 @@
+// Today's browsers: their program files, windows, command lines, and the default browser
+// as the user chose it.
+#include <gtest/gtest.h>
+
+#include <map>
+#include <string>
+
+#include "browser/browser_command_lines.h"
+#include "browser/browser_kind.h"
+#include "browser/browser_windows.h"
+#include "browser/default_browser.h"
+
+using namespace perchlet;
+
+TEST(ModernBrowsers, KindsFromTheProgramFile) {
+    struct Case { const char* path; int kind; const char* name; };
+    const Case cases[] = {
+        {"C:\\Program Files\\Google\\Chrome\\Application\\chrome.exe", kBrowserChrome, "Chrome"},
+        {"\"C:\\Program Files (x86)\\Microsoft\\Edge\\Application\\MSEDGE.EXE\"", kBrowserEdge, "Edge"},
+        {"C:\\b\\brave.exe", kBrowserBrave, "Brave"},
+        {"C:\\v\\Vivaldi.exe", kBrowserVivaldi, "Vivaldi"},
+        {"C:\\c\\chromium.exe", kBrowserChromium, "Chromium"},
+        {"C:\\c\\chrome", kBrowserOther, " "},          // only the program file itself
+        {"C:\\c\\chrome.old.exe", kBrowserOther, " "},
+        {"C:\\Users\\u\\AppData\\Local\\Programs\\Opera\\launcher.exe", kBrowserOpera, "Opera"},
+        {"C:\\Opera GX\\Launcher.exe", kBrowserOpera, "Opera"},
+        {"C:\\Games\\launcher.exe", kBrowserOther, " "},
+        {"C:\\NotOpera\\launcher.exe", kBrowserOther, " "},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.path);
+        EXPECT_EQ(browserKindOf(c.path), c.kind);
+        EXPECT_STREQ(browserDisplayName(browserKindOf(c.path)), c.name);
+    }
+    EXPECT_EQ(slotLabel(1, "C:\\e\\msedge.exe"), "デフォルトブラウザ(Edge)");
+    EXPECT_EQ(runningPlan(kBrowserChrome, LaunchStyle::NewTab).method, RunningMethod::Nothing);
+}
+
+TEST(ModernBrowsers, WindowsByClassAndTitleEnding) {
+    const std::u16string chromium = u"Chrome_WidgetWin_1", mozilla = u"MozillaWindowClass", plain = u"Plain";
+    struct Case { const std::u16string* className; std::u16string title; int wanted; int kind; std::u16string page; };
+    const Case cases[] = {
+        {&chromium, u"News - Google Chrome", 0, kBrowserChrome, u"News"},
+        {&chromium, u"New tab - Personal - Microsoft\u200B Edge", 0, kBrowserEdge, u"New tab - Personal"},
+        {&chromium, u"x - Microsoft Edge", kBrowserEdge, kBrowserEdge, u"x"},
+        {&chromium, u"x - Brave", 0, kBrowserBrave, u"x"},
+        {&chromium, u"x - Vivaldi", kBrowserVivaldi, kBrowserVivaldi, u"x"},
+        {&chromium, u"x - Chromium", 0, kBrowserChromium, u"x"},
+        {&chromium, u"x - Opera", 0, kBrowserOpera, u"x"},
+        // The page title does not decide: a Chrome window about Firefox is Chrome's.
+        {&chromium, u"Firefox download - Google Chrome", 0, kBrowserChrome, u"Firefox download"},
+        {&chromium, u"Firefox download - Google Chrome", kBrowserFirefox, 0, u"Firefox download"},
+        {&mozilla, u"Opera \u2014 Mozilla Firefox", 0, kBrowserFirefox, u"Opera"},
+        {&mozilla, u"x - Mozilla Firefox", kBrowserFirefox, kBrowserFirefox, u"x"},
+        // Other classes keep the old title rule, and the endings need their class.
+        {&plain, u"x - Google Chrome", 0, 0, u"x - Google Chrome"},
+        {&plain, u"x - Mozilla Firefox", 0, kBrowserFirefox, u"x - Mozilla Firefox"},
+        {&plain, u"Netscape", 0, kBrowserNetscape6, u"Netscape"},
+        {&chromium, u"Google Chrome", 0, 0, u"Google Chrome"},
+        {&chromium, u"x - Google Chrome", kBrowserEdge, 0, u"x"},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(std::string(c.title.begin(), c.title.end()));
+        EXPECT_EQ(browserKindOfWindow(*c.className, c.title, c.wanted), c.kind);
+        EXPECT_EQ(pageTitleOfWindow(*c.className, c.title), c.page);
+    }
+    EXPECT_EQ(browserKindOfWindow(u"ExploreWClass", u"C:\\ - Internet Explorer", 0), 0);
+}
+
+TEST(ModernBrowsers, WholeAddressesFromTheAddressBar) {
+    struct Case { std::u16string text; bool whole; };
+    const Case cases[] = {
+        {u"https://a.example/p?q=1", true}, {u"about:blank", true}, {u"file:///C:/x.html", true},
+        {u"view-source:https://a/", true}, {u"a.example/p", false}, {u"localhost:8080/x", false},
+        {u"a.example/x:y", false}, {u"", false}, {u":x", false}, {u"1http://a", false},
+    };
+    for (const Case& c : cases) EXPECT_EQ(isWholeAddress(c.text), c.whole) << std::string(c.text.begin(), c.text.end());
+}
+
+TEST(ModernBrowsers, CommandLinesPerDialectAndStyle) {
+    struct Case { int kind; bool dde; LaunchStyle style; const char* line; };
+    const char* address = "http://a/";
+    const Case cases[] = {
+        {kBrowserChrome, false, LaunchStyle::Reuse, "C:\\c\\b.exe http://a/"},
+        {kBrowserEdge, false, LaunchStyle::NewTab, "C:\\c\\b.exe http://a/"},
+        {kBrowserBrave, false, LaunchStyle::NewWindow, "C:\\c\\b.exe --new-window http://a/"},
+        {kBrowserVivaldi, false, LaunchStyle::PlacedWindow, "C:\\c\\b.exe --new-window http://a/"},
+        {kBrowserOpera, false, LaunchStyle::NewWindow, "C:\\c\\b.exe --new-window http://a/"},
+        {kBrowserFirefox, false, LaunchStyle::Reuse, "C:\\c\\b.exe -new-tab http://a/"},
+        {kBrowserFirefox, false, LaunchStyle::NewTab, "C:\\c\\b.exe -new-tab http://a/"},
+        {kBrowserFirefox, false, LaunchStyle::NewWindow, "C:\\c\\b.exe -new-window http://a/"},
+        {kBrowserFirefox, false, LaunchStyle::PlacedWindow, "C:\\c\\b.exe -new-window http://a/"},
+        {kBrowserFirefox, true, LaunchStyle::NewWindow, nullptr},  // DDE and keys, as ever
+        {kBrowserOpera, true, LaunchStyle::NewWindow, nullptr},
+        {kBrowserIe, false, LaunchStyle::NewWindow, nullptr},
+        {kBrowserOther, false, LaunchStyle::NewWindow, nullptr},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.kind * 10 + static_cast<int>(c.style));
+        CommandLineDialect dialect = commandLineDialect(c.kind, c.dde);
+        EXPECT_EQ(dialect == CommandLineDialect::None, c.line == nullptr);
+        if (c.line) {
+            EXPECT_EQ(dialectCommandLine(dialect, "C:\\c\\b.exe", address, c.style), c.line);
+        }
+    }
+    EXPECT_EQ(dialectCommandLine(CommandLineDialect::Chromium, "C:\\Program Files\\c.exe", "http://a/b c\"",
+                                 LaunchStyle::NewWindow),
+              "\"C:\\Program Files\\c.exe\" --new-window \"http://a/b c%22\"");
+    for (const char* address : {"--renderer-cmd-prefix=x", " -new-instance", "/high-dpi-support=1"})
+        EXPECT_TRUE(looksLikeSwitch(address)) << address;
+    for (const char* address : {"http://a/--x", "a.example", ""}) EXPECT_FALSE(looksLikeSwitch(address)) << address;
+}
+
+TEST(DefaultBrowser, UserChoiceFirstThenHtml) {
+    using Values = std::map<std::string, std::string>;
+    struct Case { Values choices; Values classes; const char* command; };
+    const std::string html = ".html";
+    const char* edge = "\"C:\\e\\msedge.exe\" --single-argument %1";
+    const char* firefox = "\"C:\\f\\firefox.exe\" -osint -url \"%1\"";
+    const Case cases[] = {
+        {{{"https", "MSEdgeHTM"}}, {{"MSEdgeHTM\\shell\\open\\command", edge}, {html, "FirefoxHTML"},
+                                    {"FirefoxHTML\\shell\\open\\command", firefox}}, edge},
+        {{{"http", "MSEdgeHTM"}}, {{"MSEdgeHTM\\shell\\open\\command", edge}}, edge},
+        // A choice without an open command (or none at all) leaves the ".html" association.
+        {{{"https", "AppXq0fevzme2pys62n3e0fbqa7peapykr8v"}}, {{html, "FirefoxHTML"},
+                                    {"FirefoxHTML\\shell\\open\\command", firefox}}, firefox},
+        {{}, {{html, "FirefoxHTML"}, {"FirefoxHTML\\shell\\open\\command", firefox}}, firefox},
+        {{}, {{html, "FirefoxHTML"}}, ""},
+        {{}, {}, ""},
+        // The ".html" handler keeps its old limit; a chosen ProgId is not held to it.
+        {{}, {{html, std::string(45, 'h')}, {std::string(45, 'h') + "\\shell\\open\\command", "x.exe"}}, ""},
+        {{{"https", std::string(45, 'p')}}, {{std::string(45, 'p') + "\\shell\\open\\command", "p.exe"}}, "p.exe"},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(&c - cases);
+        DefaultBrowserRegistry registry;
+        registry.userChoiceProgId = [&](std::string_view scheme) {
+            auto it = c.choices.find(std::string(scheme));
+            return it == c.choices.end() ? std::string() : it->second;
+        };
+        registry.classesDefault = [&](const std::string& key) {
+            auto it = c.classes.find(key);
+            return it == c.classes.end() ? std::string() : it->second;
+        };
+        EXPECT_EQ(defaultBrowserCommand(registry), c.command);
+    }
+}
