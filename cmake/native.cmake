@@ -35,6 +35,10 @@ add_test(NAME help_check COMMAND python3 ${CMAKE_SOURCE_DIR}/tests/help/check_he
 add_executable(data_file_bench bench/data_file_bench.cpp)
 target_link_libraries(data_file_bench PRIVATE perchlet_core)
 
+# Delete and undo of a folder of 100,000 links: time and what the history holds.
+add_executable(undo_bench bench/undo_bench.cpp)
+target_link_libraries(undo_bench PRIVATE perchlet_core)
+
 # Netscape import of a large file against a plain read (run by hand, not by ctest).
 add_executable(netscape_bench bench/netscape_bench.cpp)
 target_link_libraries(netscape_bench PRIVATE perchlet_core)

@@ -92,6 +92,10 @@ set_tests_properties(e2e_web PROPERTIES TIMEOUT 300)
 add_test(NAME e2e_tray COMMAND ${CMAKE_SOURCE_DIR}/tests/e2e/tray_test.sh
          $<TARGET_FILE:perchlet> ${CMAKE_BINARY_DIR}/artifacts)
 set_tests_properties(e2e_tray PROPERTIES TIMEOUT 300)
+# The data file changed behind the program's back by the Windows build of the tool.
+add_test(NAME e2e_disk_change COMMAND ${CMAKE_SOURCE_DIR}/tests/e2e/disk_change_test.sh
+         $<TARGET_FILE:perchlet> $<TARGET_FILE:perchlet-tool> $<TARGET_FILE:window_probe> ${CMAKE_BINARY_DIR}/artifacts)
+set_tests_properties(e2e_disk_change PROPERTIES TIMEOUT 300)
 add_test(NAME e2e_open_link COMMAND ${CMAKE_SOURCE_DIR}/tests/e2e/open_link_test.sh
          $<TARGET_FILE:perchlet> ${CMAKE_BINARY_DIR}/browsers ${CMAKE_BINARY_DIR}/artifacts)
 set_tests_properties(e2e_open_link PROPERTIES TIMEOUT 300)

@@ -35,6 +35,7 @@ struct App {
     bool hidden = false;
     int edgeCounter = 0;
     bool trayIconShown = false;
+    HWND focusWhenLeft = nullptr;  // the child that had the keys when the window was deactivated
 
     Document document;
     TreeViewBinding treeView{document};

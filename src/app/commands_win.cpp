@@ -2,6 +2,8 @@
 
 #include <shellapi.h>
 
+#include <optional>
+
 #include "app/placement_win.h"
 #include "browser/browser_kind.h"
 #include "browser/browser_window_win.h"
@@ -11,6 +13,7 @@
 #include "shell/command_ids.h"
 #include "shell/text_win.h"
 #include "tree/edit_commands_win.h"
+#include "tree/undo_commands_win.h"
 #include "web/update_check_win.h"
 
 namespace perchlet {
@@ -41,9 +44,17 @@ void openSelectedLink(App& app, int command) {
     openLink(app.browser, app.mainWindow, command == ACC_OPEN_ITEM ? 0 : openModeOfCommand(command));
 }
 
+// Takes back or does again the last step, and shows the item it concerns in the editor.
+void undoOrRedo(App& app, int id) {
+    bool done = id == CMD_UNDO ? undoLastStep(app.workspace) : redoLastStep(app.workspace);
+    if (done) showSelectionInEditor(app.panels);
+}
+
 struct Command {
     int id;
     void (*run)(App& app, int id);
+    // The name of the undo step a command that changes the document makes, for the menu.
+    const char* undoStep = nullptr;
 };
 
 // Every command of the menus, the toolbar, the accelerators and the tray menu, once each.
@@ -53,12 +64,12 @@ const Command kCommands[] = {
     {CMD_NEW_DOCUMENT, [](App& app, int) { newDocument(app.documents); }},
     {CMD_SAVE, [](App& app, int) { saveDocument(app.documents); }},
     {CMD_SAVE_AS, [](App& app, int) { saveDocumentAs(app.documents); }},
-    {CMD_IMPORT_DATA_FILE, [](App& app, int) { importDataFileUnderSelection(app.documents); }},
+    {CMD_IMPORT_DATA_FILE, [](App& app, int) { importDataFileUnderSelection(app.documents); }, "インポート"},
     {CMD_EXPORT_SUB_DATA_FILE, [](App& app, int) { exportSelectedSubtree(app.documents); }},
-    {CMD_IMPORT_NETSCAPE, [](App& app, int) { importNetscapeFile(app.exchange); }},
-    {CMD_IMPORT_CSV, [](App& app, int) { importCsvFile(app.exchange); }},
-    {CMD_IMPORT_FAVORITES, [](App& app, int) { importFavoritesFolder(app.exchange); }},
-    {CMD_IMPORT_BROWSER, [](App& app, int) { importFromBrowserProfile(app.exchange); }},
+    {CMD_IMPORT_NETSCAPE, [](App& app, int) { importNetscapeFile(app.exchange); }, "インポート"},
+    {CMD_IMPORT_CSV, [](App& app, int) { importCsvFile(app.exchange); }, "インポート"},
+    {CMD_IMPORT_FAVORITES, [](App& app, int) { importFavoritesFolder(app.exchange); }, "インポート"},
+    {CMD_IMPORT_BROWSER, [](App& app, int) { importFromBrowserProfile(app.exchange); }, "インポート"},
     {CMD_EXPORT_NETSCAPE, [](App& app, int) { exportNetscapeFile(app.exchange, ExportScope::WholeTree); }},
     {CMD_EXPORT_TREE_HTML, [](App& app, int) { exportTreeHtmlFile(app.exchange, ExportScope::WholeTree); }},
     {CMD_EXPORT_CSV, [](App& app, int) { exportCsvFile(app.exchange, ExportScope::WholeTree); }},
@@ -69,14 +80,16 @@ const Command kCommands[] = {
     {CMD_EXPORT_SUB_FAVORITES, [](App& app, int) { exportFavoritesFolder(app.exchange, ExportScope::Selection); }},
     {CMD_EXIT, [](App& app, int) { closeMainWindow(app); }},
     // Edit menu and context menu
-    {CMD_EMPHASIS, [](App& app, int) { toggleEmphasisOfSelection(app.workspace); }},
-    {CMD_MOVE_UP, [](App& app, int) { moveSelection(app.workspace, SiblingDirection::Up); }},
-    {CMD_MOVE_DOWN, [](App& app, int) { moveSelection(app.workspace, SiblingDirection::Down); }},
-    {CMD_CUT, [](App& app, int) { cutSelection(app.workspace); }},
+    {CMD_EMPHASIS, [](App& app, int) { toggleEmphasisOfSelection(app.workspace); }, "強調"},
+    {CMD_MOVE_UP, [](App& app, int) { moveSelection(app.workspace, SiblingDirection::Up); }, "上へ移動"},
+    {CMD_MOVE_DOWN, [](App& app, int) { moveSelection(app.workspace, SiblingDirection::Down); }, "下へ移動"},
+    {CMD_CUT, [](App& app, int) { cutSelection(app.workspace); }, "切り取り"},
     {CMD_COPY, [](App& app, int) { copySelection(app.workspace); }},
-    {CMD_PASTE, [](App& app, int) { pasteUnderSelection(app.workspace); }},
-    {CMD_DELETE, [](App& app, int) { deleteSelectionFromMenu(app.workspace); }},
-    {CMD_NEW_FOLDER, [](App& app, int) { newFolder(app.workspace); }},
+    {CMD_PASTE, [](App& app, int) { pasteUnderSelection(app.workspace); }, "貼り付け"},
+    {CMD_DELETE, [](App& app, int) { deleteSelectionFromMenu(app.workspace); }, "削除"},
+    {CMD_NEW_FOLDER, [](App& app, int) { newFolder(app.workspace); }, "新しいフォルダ"},
+    {CMD_UNDO, undoOrRedo},
+    {CMD_REDO, undoOrRedo},
     // Window menu and context menu: panels, placement, browsers
     {CMD_EDITOR_PANEL, [](App& app, int) { toggleEditorPanel(app.editorPanel); }},
     {CMD_OPTIONS_PANEL, [](App& app, int) { openOptionsPanel(app.optionsPanel); }},
@@ -96,18 +109,18 @@ const Command kCommands[] = {
     {CMD_HELP, [](App& app, int) { openHelp(app); }},
     {CMD_ABOUT, [](App& app, int) { showAboutDialog(app); }},
     // Toolbar
-    {CMD_UPDATE_CHECK, [](App& app, int) { runUpdateCheck(app.workspace); }},
-    {CMD_RECORD_BROWSER_PAGE, [](App& app, int) { recordBrowserPage(app.browser); }},
+    {CMD_UPDATE_CHECK, [](App& app, int) { runUpdateCheck(app.workspace); }, "更新チェック"},
+    {CMD_RECORD_BROWSER_PAGE, [](App& app, int) { recordBrowserPage(app.browser); }, "URLの登録"},
     {CMD_HIDE_WINDOW, [](App& app, int) { hideMainWindow(app); }},
     // Accelerators, handed on by the tree view while it has the focus
     {ACC_OPEN_ITEM, openSelectedLink},
-    {ACC_MOVE_UP, [](App& app, int) { moveSelection(app.workspace, SiblingDirection::Up); }},
-    {ACC_MOVE_DOWN, [](App& app, int) { moveSelection(app.workspace, SiblingDirection::Down); }},
-    {ACC_DELETE_ASK, [](App& app, int) { deleteSelectionFromKey(app.workspace); }},
-    {ACC_DELETE_NOW, [](App& app, int) { deleteSelectionNow(app.workspace); }},
-    {ACC_CUT, [](App& app, int) { cutSelection(app.workspace); }},
+    {ACC_MOVE_UP, [](App& app, int) { moveSelection(app.workspace, SiblingDirection::Up); }, "上へ移動"},
+    {ACC_MOVE_DOWN, [](App& app, int) { moveSelection(app.workspace, SiblingDirection::Down); }, "下へ移動"},
+    {ACC_DELETE_ASK, [](App& app, int) { deleteSelectionFromKey(app.workspace); }, "削除"},
+    {ACC_DELETE_NOW, [](App& app, int) { deleteSelectionNow(app.workspace); }, "削除"},
+    {ACC_CUT, [](App& app, int) { cutSelection(app.workspace); }, "切り取り"},
     {ACC_COPY, [](App& app, int) { copySelection(app.workspace); }},
-    {ACC_PASTE, [](App& app, int) { pasteUnderSelection(app.workspace); }},
+    {ACC_PASTE, [](App& app, int) { pasteUnderSelection(app.workspace); }, "貼り付け"},
     {CMD_FIND, [](App& app, int) { openFindWindow(app.search); }},
     // Tray menu
     {CMD_TRAY_RESTORE, [](App& app, int) { showMainWindow(app); }},  // nothing while the window shows
@@ -131,6 +144,8 @@ bool dispatchCommand(App& app, WPARAM wParam) {
     int id = static_cast<int>(wParam);
     for (const Command& command : kCommands) {
         if (command.id != id) continue;
+        std::optional<UndoStep> step;
+        if (command.undoStep) step.emplace(app.document, command.undoStep);
         command.run(app, id);
         return true;
     }

@@ -11,6 +11,7 @@
 #include "app/toolbar_win.h"
 #include "browser/dde_client_win.h"
 #include "browser/open_link_win.h"
+#include "document/disk_check_win.h"
 #include "shell/command_ids.h"
 #include "shell/dialogs_win.h"
 #include "shell/text_win.h"
@@ -182,6 +183,22 @@ LRESULT onNotify(App& app, NMHDR& header) {
     return 0;
 }
 
+// The keys go back to the control that had them when the window was left (the tree after a
+// question about it, say), not to the window itself, which has nothing to type into. The
+// data file is looked at once the activation is over.
+void onActivate(App& app, HWND window, WPARAM wParam) {
+    if (LOWORD(wParam) == WA_INACTIVE) {
+        HWND focus = GetFocus();
+        app.focusWhenLeft = IsChild(window, focus) ? focus : nullptr;
+        return;
+    }
+    HWND restore = app.focusWhenLeft;
+    app.focusWhenLeft = nullptr;
+    if (restore && IsWindow(restore) && IsChild(window, restore)) SetFocus(restore);
+    else if (GetFocus() == window && app.treeView.window()) SetFocus(app.treeView.window());
+    PostMessageW(window, kCheckDataFileMessage, 0, 0);
+}
+
 void onClose(App& app, HWND window) {
     removeTrayIcon(app);
     if (app.document.modified) {
@@ -270,6 +287,7 @@ LRESULT handleMainWindowMessage(App& app, HWND window, UINT message, WPARAM wPar
         break;
     case WM_LBUTTONUP:
         if (GetCapture() == window) {
+            UndoStep step(app.document, "移動");
             if (dropTreeDrag(app.drag)) app.document.modified = true;
             ReleaseCapture();
         }
@@ -287,6 +305,14 @@ LRESULT handleMainWindowMessage(App& app, HWND window, UINT message, WPARAM wPar
     case WM_USER:
         onTrayCallback(app, wParam, lParam);
         break;
+    case WM_ACTIVATE: {
+        LRESULT result = DefWindowProcW(window, message, wParam, lParam);
+        onActivate(app, window, wParam);
+        return result;
+    }
+    case kCheckDataFileMessage:
+        checkDataFileOnDisk(app.documents);
+        return 0;
     case WM_CLOSE:
         onClose(app, window);
         return 0;

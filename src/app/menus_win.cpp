@@ -6,6 +6,7 @@
 #include "shell/command_ids.h"
 #include "shell/dialogs_win.h"
 #include "shell/text_win.h"
+#include "tree/undo_commands_win.h"
 
 namespace perchlet {
 
@@ -13,6 +14,7 @@ namespace {
 
 // Where the browser submenus sit: 126 at the first position, then slots 1, 2, 3.
 constexpr int kContextOpenPosition = 0;
+constexpr int kEditMenuIndex = 1;
 constexpr int kWindowMenuIndex = 2;
 constexpr int kWindowOpenPosition = 3;
 
@@ -137,6 +139,7 @@ void showContextMenu(App& app, LPARAM lParam) {
 void prepareWindowMenu(App& app, HMENU mainMenu) {
     // Tracking a popup menu sends WM_INITMENU too, with the popup: that is not ours to label.
     if (mainMenu != GetMenu(app.mainWindow)) return;
+    prepareUndoMenuItems(GetSubMenu(mainMenu, kEditMenuIndex), app.document.history);
     NodeId node = app.treeView.selectedNode();
     const BookmarkItem* record = node == kNoNode ? nullptr : nodeRecord(app.document, node);
     HMENU windowMenu = GetSubMenu(mainMenu, kWindowMenuIndex);

@@ -1,11 +1,13 @@
 #include "document/document_commands_win.h"
 
+#include "document/disk_check_win.h"
 #include "shell/dialogs_win.h"
 #include "shell/file_dialogs_win.h"
 #include "shell/text_win.h"
 #include "store/data_file.h"
 #include "store/document_text.h"
 #include "store/file_io_win.h"
+#include "store/tree_paths.h"
 
 namespace perchlet {
 
@@ -52,17 +54,23 @@ SaveOutcome writeDocumentText(DocumentContext& context, const std::string& text,
         sayNoData(context);
         return SaveOutcome::NothingToWrite;
     }
+    bool toDataFile = !path.empty() && path == context.path;
     if (path.empty()) path = chooseSavePath(context.workspace.mainWindow, kDataFileFilter);
     if (path.empty() || !writeWholeText(path, text)) return SaveOutcome::NotWritten;
+    if (toDataFile) rememberDataFile(context.workspace.document, path, text);
     return SaveOutcome::Written;
 }
 
 // Save: to the current file path, or to a chosen one (which, as users know it, is not
 // remembered: the next Save asks again). The modified flag clears only when written.
+// A data file another program changed is not overwritten without the user's answer.
 bool saveToDocumentPath(DocumentContext& context) {
-    SaveOutcome outcome = writeDocumentText(context, writeWholeDocument(context.workspace.document), context.path);
-    if (outcome == SaveOutcome::Written) context.workspace.document.modified = false;
-    return outcome != SaveOutcome::NotWritten;
+    switch (checkBeforeSave(context)) {
+    case BeforeSave::Write: break;
+    case BeforeSave::HandledOtherwise: return true;
+    case BeforeSave::Stop: return false;
+    }
+    return writeDocumentToItsFile(context);
 }
 
 // Before Open and New drop unsaved changes. False when the command must stop.
@@ -140,9 +148,49 @@ void saveDocumentAs(DocumentContext& context) {
     std::wstring path = chooseSavePath(context.workspace.mainWindow, kDataFileFilter);
     if (path.empty() || !writeWholeText(path, text)) return;
     context.path = path;
+    rememberDataFile(context.workspace.document, path, text);
+    context.disk.declinedHash.reset();
     context.workspace.document.fileName = displayedFileName(path);
     showFileNameInCaption(context.workspace);
     context.workspace.document.modified = false;
+    context.workspace.document.history.markSaved();
+}
+
+bool writeDocumentToItsFile(DocumentContext& context) {
+    Document& document = context.workspace.document;
+    SaveOutcome outcome = writeDocumentText(context, writeWholeDocument(document), context.path);
+    if (outcome == SaveOutcome::Written) {
+        document.modified = false;
+        document.history.markSaved();
+    }
+    return outcome != SaveOutcome::NotWritten;
+}
+
+bool reloadDataFile(DocumentContext& context) {
+    Workspace& workspace = context.workspace;
+    std::wstring path = context.path;
+    // What is there now must be a data file before this document gives way to it.
+    std::optional<std::string> text = readWholeFile(path);
+    if (!text || !hasDataFileSignature(*text) || examineDataFile(*text) == DataFileContent::NoRecord) {
+        sayNotOpened(context);
+        return false;
+    }
+    std::string fileName = workspace.document.fileName;
+    TitlePath selected = titlePathOf(workspace.document.tree, workspace.treeView.selectedNode());
+    resetDocumentAndView(context);
+    bool loaded = loadDataFileText(context, path, *text);
+    context.path = path;
+    workspace.document.fileName = fileName;
+    showFileNameInCaption(workspace);
+    if (!loaded) {
+        sayNotOpened(context);
+        return false;
+    }
+    workspace.document.loaded = true;
+    workspace.document.modified = false;
+    NodeId again = nodeAtTitlePath(workspace.document.tree, selected);
+    if (again != kNoNode) workspace.treeView.select(again);
+    return true;
 }
 
 void importDataFileUnderSelection(DocumentContext& context) {
@@ -203,6 +251,7 @@ void followModifiedInCaption(HWND mainWindow, bool modified) {
 void resetDocumentAndView(DocumentContext& context) {
     resetDocument(context.workspace.document);
     context.path.clear();
+    context.disk.declinedHash.reset();
     context.workspace.treeView.buildImageList(context.workspace.instance);
 }
 
@@ -212,6 +261,7 @@ bool loadDataFileAt(DocumentContext& context, const std::wstring& path) {
 }
 
 bool loadDataFileText(DocumentContext& context, const std::wstring& path, const std::string& text) {
+    rememberDataFile(context.workspace.document, path, text);
     HWND tree = context.workspace.treeView.window();
     SendMessageW(tree, WM_SETREDRAW, FALSE, 0);
     DataFileReadResult result = loadDataFile(text, context.workspace.document, context.workspace.treeView);

@@ -1,11 +1,19 @@
 // The document as a whole: reset, loading, and the File menu's commands.
 #pragma once
+#include <cstdint>
+#include <optional>
 #include <string>
 
 #include "settings/settings.h"
 #include "tree/workspace_win.h"
 
 namespace perchlet {
+
+// The watch on the data file for changes by other programs.
+struct DiskWatch {
+    bool asking = false;                         // a question about the file on disk is up
+    std::optional<std::uint64_t> declinedHash;  // a version on disk the user chose not to load
+};
 
 // What the File menu's commands need besides the workspace.
 struct DocumentContext {
@@ -14,6 +22,7 @@ struct DocumentContext {
     const Settings& settings;             // the backup flag
     const std::string& startupDirectory;  // Shift-JIS, as "DataPass" is written against it
     const std::wstring& startupFolder;    // the same, as the file calls take it
+    DiskWatch disk{};
 };
 
 void openDataFile(DocumentContext& context);
@@ -22,6 +31,14 @@ void saveDocument(DocumentContext& context);
 void saveDocumentAs(DocumentContext& context);
 void importDataFileUnderSelection(DocumentContext& context);
 void exportSelectedSubtree(DocumentContext& context);
+
+// Writes the document to its data file without looking at the disk first; the modified flag
+// clears when written.
+bool writeDocumentToItsFile(DocumentContext& context);
+// Reads the data file again from disk, dropping the document's changes; the item that was
+// selected is selected again where it can be found by its titles. A file that is no data
+// file (any more) is said so and leaves the document as it was; false then.
+bool reloadDataFile(DocumentContext& context);
 
 // Empties the document and its tree view; the image list is built anew.
 void resetDocumentAndView(DocumentContext& context);

@@ -97,26 +97,14 @@ NewItemFields readFields(HWND panel) {
 
 void addNewItem(EditorPanelContext& context, HWND panel) { newItemUnderSelection(context.workspace, readFields(panel)); }
 
-// The kind, images, dates and mark stay, even when the new address would make another kind.
 void replaceSelected(EditorPanelContext& context, HWND panel) {
-    NodeId node = context.workspace.treeView.selectedNode();
+    Workspace& workspace = context.workspace;
+    NodeId node = workspace.treeView.selectedNode();
     if (node == kNoNode) return;
     NewItemFields fields = readFields(panel);
-    context.workspace.document.tree.setText(node, fields.title);
-    if (BookmarkItem* record = nodeRecord(context.workspace.document, node)) {
-        record->title = filterText(fields.title, TextFilter::SingleLine);
-        record->locator = fitAddress(fields.locator);
-        record->comment = fields.comment;
-        std::int32_t x = decimalValue(fields.x);
-        std::int32_t y = decimalValue(fields.y);
-        record->windowLeft = x;
-        record->windowTop = y;
-        record->windowRight = x + decimalValue(fields.width);
-        record->windowBottom = y + decimalValue(fields.height);
-        context.workspace.document.tree.recordChanged(node);
-    }
-    SetFocus(context.workspace.treeView.window());
-    context.workspace.document.modified = true;
+    if (!replaceItemFields(workspace.document, node, fields)) workspace.document.tree.setText(node, fields.title);
+    SetFocus(workspace.treeView.window());
+    workspace.document.modified = true;
 }
 
 void deleteSelected(EditorPanelContext& context, HWND panel) {
@@ -204,9 +192,21 @@ void takeBrowserRectangle(EditorPanelContext& context, HWND panel) {
 
 void onButton(EditorPanelContext& context, HWND panel, int id) {
     switch (id) {
-    case IDC_EDIT_NEW: addNewItem(context, panel); break;
-    case IDC_EDIT_REPLACE: replaceSelected(context, panel); break;
-    case IDC_EDIT_DELETE: deleteSelected(context, panel); break;
+    case IDC_EDIT_NEW: {
+        UndoStep step(context.workspace.document, "新規登録");
+        addNewItem(context, panel);
+        break;
+    }
+    case IDC_EDIT_REPLACE: {
+        UndoStep step(context.workspace.document, "差し替え");
+        replaceSelected(context, panel);
+        break;
+    }
+    case IDC_EDIT_DELETE: {
+        UndoStep step(context.workspace.document, "削除");
+        deleteSelected(context, panel);
+        break;
+    }
     case IDC_EDIT_SAVE: saveDocument(context.documents); break;
     case IDC_EDIT_CLOSE: PostMessageW(panel, kCloseEditorMessage, 0, 0); break;
     case IDC_EDIT_FILE_NAME: takeChosenFile(panel); break;

@@ -46,6 +46,10 @@ void SearchIndex::subtreeRemoving(NodeId node) {
     });
 }
 
+void SearchIndex::subtreeAttached(NodeId node) {
+    document_.tree.walkSubtree(node, [this](NodeId n) { markStale(n); });
+}
+
 void SearchIndex::treeCleared() {
     entries_.clear();
     stale_.clear();

@@ -29,6 +29,7 @@ public:
     void subtreeRemoving(NodeId node) override;
     void nodeChanged(NodeId node) override;
     void treeCleared() override;
+    void subtreeAttached(NodeId node) override;
 
 private:
     struct Entry {

@@ -71,6 +71,9 @@
 #define IDC_FIND_TEXT           181
 #define IDC_FIND_RESULTS        182
 #define IDC_FIND_STATUS         1500
+// Undo and redo (Edit menu and keys)
+#define CMD_UNDO                190
+#define CMD_REDO                191
 // Toolbar-only and shared
 #define CMD_UPDATE_CHECK        607
 #define CMD_RECORD_BROWSER_PAGE 608

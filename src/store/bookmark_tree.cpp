@@ -32,6 +32,7 @@ NodeId BookmarkTree::insertLastChild(NodeId parent, ItemNumber number, std::stri
     else p.firstChild = id;
     p.lastChild = id;
     ++liveCount_;
+    if (changeSink_) changeSink_->nodeInserted(id);
     for (TreeObserver* o : observers_) o->nodeInserted(id);
     return id;
 }
@@ -48,17 +49,72 @@ void BookmarkTree::unlink(NodeId id) {
 
 void BookmarkTree::removeSubtree(NodeId id) {
     if (id == kTopLevel || !isAlive(id)) return;
+    if (changeSink_) changeSink_->subtreeDetaching(id);
+    detachSubtree(id);
+    if (!changeSink_) purgeSubtree(id);
+}
+
+void BookmarkTree::detachSubtree(NodeId id) {
+    if (id == kTopLevel || !isAlive(id)) return;
     for (TreeObserver* o : observers_) o->subtreeRemoving(id);
+    std::size_t count = 0;
+    walkSubtree(id, [&](NodeId n) {
+        nodes_[n].alive = false;
+        ++count;
+    });
+    unlink(id);
+    liveCount_ -= count;
+}
+
+void BookmarkTree::attachSubtree(NodeId id, NodeId parent, NodeId before) {
+    if (id == kTopLevel || id >= nodes_.size() || nodes_[id].alive || !isAlive(parent)) return;
+    if (before != kNoNode && (!isAlive(before) || nodes_[before].parent != parent)) before = kNoNode;
+    TreeNode& n = nodes_[id];
+    n.parent = parent;
+    n.nextSibling = before;
+    n.previousSibling = before == kNoNode ? nodes_[parent].lastChild : nodes_[before].previousSibling;
+    if (n.previousSibling != kNoNode) nodes_[n.previousSibling].nextSibling = id;
+    else nodes_[parent].firstChild = id;
+    if (before != kNoNode) nodes_[before].previousSibling = id;
+    else nodes_[parent].lastChild = id;
+    walkSubtree(id, [&](NodeId m) {
+        nodes_[m].alive = true;
+        ++liveCount_;
+    });
+    for (TreeObserver* o : observers_) o->subtreeAttached(id);
+}
+
+void BookmarkTree::purgeSubtree(NodeId id) {
+    if (id == kTopLevel || id >= nodes_.size() || nodes_[id].alive) return;
     std::vector<NodeId> doomed;
     walkSubtree(id, [&](NodeId n) { doomed.push_back(n); });
-    unlink(id);
     for (NodeId n : doomed) {
-        nodes_[n].alive = false;
         nodes_[n].firstChild = nodes_[n].lastChild = kNoNode;
         nodes_[n].text.clear();
         nodes_[n].text.shrink_to_fit();
     }
-    liveCount_ -= doomed.size();
+}
+
+std::size_t BookmarkTree::subtreeBytes(NodeId id) const {
+    std::size_t bytes = 0;
+    walkSubtree(id, [&](NodeId n) { bytes += sizeof(TreeNode) + nodes_[n].text.capacity(); });
+    return bytes;
+}
+
+NodeLook BookmarkTree::look(NodeId id) const {
+    const TreeNode& n = nodes_[id];
+    return {n.itemNumber, n.text, n.image, n.selectedImage, n.bold, n.record};
+}
+
+void BookmarkTree::setLook(NodeId id, NodeLook look) {
+    TreeNode& n = nodes_[id];
+    n.itemNumber = look.itemNumber;
+    n.text = std::move(look.text);
+    n.image = look.image;
+    n.selectedImage = look.selectedImage;
+    n.bold = look.bold;
+    n.record = look.record;
+    changed(id);
 }
 
 bool BookmarkTree::isAncestor(NodeId ancestor, NodeId node) const {
@@ -89,27 +145,32 @@ void BookmarkTree::changed(NodeId id) {
 }
 
 void BookmarkTree::setItemNumber(NodeId id, ItemNumber number) {
+    changing(id);
     nodes_[id].itemNumber = number;
     changed(id);
 }
 
 void BookmarkTree::setText(NodeId id, std::string text) {
+    changing(id);
     nodes_[id].text = std::move(text);
     changed(id);
 }
 
 void BookmarkTree::setImages(NodeId id, int image, int selectedImage) {
+    changing(id);
     nodes_[id].image = image;
     nodes_[id].selectedImage = selectedImage;
     changed(id);
 }
 
 void BookmarkTree::setBold(NodeId id, bool bold) {
+    changing(id);
     nodes_[id].bold = bold;
     changed(id);
 }
 
 void BookmarkTree::setRecord(NodeId id, RecordIndex record) {
+    changing(id);
     nodes_[id].record = record;
     changed(id);
 }

@@ -42,6 +42,28 @@ public:
     virtual void subtreeRemoving(NodeId node) = 0;
     virtual void nodeChanged(NodeId node) = 0;
     virtual void treeCleared() = 0;
+    // A subtree taken out earlier is back in its old place, with all its nodes.
+    virtual void subtreeAttached(NodeId node) = 0;
+};
+
+// What a node shows, apart from its place in the tree.
+struct NodeLook {
+    ItemNumber itemNumber = 0;
+    std::string text;
+    int image = 0;
+    int selectedImage = 0;
+    bool bold = false;
+    RecordIndex record = kNoRecord;
+};
+
+// Told of every change before it is made (after, for a new node), so that the change can
+// be taken back. While one is set, removed subtrees are kept, detached, rather than freed.
+class TreeChangeSink {
+public:
+    virtual ~TreeChangeSink() = default;
+    virtual void nodeInserted(NodeId node) = 0;
+    virtual void subtreeDetaching(NodeId node) = 0;
+    virtual void nodeChanging(NodeId node) = 0;
 };
 
 class BookmarkTree {
@@ -50,8 +72,28 @@ public:
 
     NodeId insertLastChild(NodeId parent, ItemNumber number, std::string text, int image,
                            int selectedImage, bool bold = false, RecordIndex record = kNoRecord);
+    // Takes the subtree out of the tree. Its nodes stay readable, detached, while a change
+    // sink is set (the sink may bring them back); otherwise their texts are freed at once.
     void removeSubtree(NodeId node);
     void clear();
+
+    // Puts a detached subtree back under parent, before `before` (kNoNode: as last child).
+    // The sink is not told: this is how recorded changes are replayed.
+    void attachSubtree(NodeId node, NodeId parent, NodeId before);
+    // Takes the subtree out without telling the sink and keeps it for attachSubtree.
+    void detachSubtree(NodeId node);
+    // Frees what a detached subtree still holds; it can never come back afterwards.
+    void purgeSubtree(NodeId node);
+
+    NodeLook look(NodeId id) const;
+    // Replaces the node's look without telling the sink; observers are told.
+    void setLook(NodeId id, NodeLook look);
+
+    void setChangeSink(TreeChangeSink* sink) { changeSink_ = sink; }
+    // Every node ever made, live or not: new nodes get ids from here up.
+    std::size_t slotCount() const { return nodes_.size(); }
+    // The memory a detached subtree holds, roughly.
+    std::size_t subtreeBytes(NodeId node) const;
 
     const TreeNode& node(NodeId id) const { return nodes_[id]; }
     bool isAlive(NodeId id) const { return id < nodes_.size() && nodes_[id].alive; }
@@ -92,10 +134,14 @@ public:
 private:
     void unlink(NodeId node);
     void changed(NodeId id);
+    void changing(NodeId id) {
+        if (changeSink_) changeSink_->nodeChanging(id);
+    }
 
     std::vector<TreeNode> nodes_;
     std::size_t liveCount_ = 0;
     std::vector<TreeObserver*> observers_;
+    TreeChangeSink* changeSink_ = nullptr;
 };
 
 }  // namespace perchlet

@@ -18,12 +18,15 @@ ItemNumber allocateItemNumberUnder(Document& document, ItemNumber parent, unsign
 BookmarkItem* nodeRecord(Document& document, NodeId node) {
     if (!document.tree.isAlive(node) || node == kTopLevel) return nullptr;
     const TreeNode& n = document.tree.node(node);
-    if (n.record < document.items.size()) return &document.items.at(n.record);
+    if (n.record < document.items.size()) return &document.items.edit(n.record);
     return document.items.find(n.itemNumber);
 }
 
 const BookmarkItem* nodeRecord(const Document& document, NodeId node) {
-    return nodeRecord(const_cast<Document&>(document), node);
+    if (!document.tree.isAlive(node) || node == kTopLevel) return nullptr;
+    const TreeNode& n = document.tree.node(node);
+    if (n.record < document.items.size()) return &document.items.at(n.record);
+    return document.items.find(n.itemNumber);
 }
 
 NodeId insertRecordNode(Document& document, NodeId parent, BookmarkItem record, int image,
@@ -37,6 +40,8 @@ NodeId insertRecordNode(Document& document, NodeId parent, BookmarkItem record, 
 }
 
 void resetDocument(Document& document) {
+    document.history.clear();
+    document.diskStamp = FileStamp{};
     document.tree.clear();
     document.items.reset(makeRootRecord(dateStampNow()));
     document.serials = SerialCounter{};

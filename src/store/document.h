@@ -3,7 +3,9 @@
 #include <string>
 
 #include "store/bookmark_tree.h"
+#include "store/file_stamp.h"
 #include "store/item_list.h"
+#include "store/undo_history.h"
 
 namespace perchlet {
 
@@ -14,6 +16,8 @@ struct Document {
     std::string fileName;  // shown in the caption
     bool modified = false;
     bool loaded = false;
+    FileStamp diskStamp;  // the data file as last loaded or saved
+    UndoHistory history;
 };
 
 // A new item number of this kind and depth: the serial counter advances, and serials that

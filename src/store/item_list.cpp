@@ -65,6 +65,7 @@ void ItemList::renumberAt(std::size_t position, ItemNumber newNumber) {
     BookmarkItem& record = records_[position];
     ItemNumber oldNumber = record.itemNumber;
     if (oldNumber == newNumber) return;
+    if (changeSink_) changeSink_->recordRenumbering(position);
     record.itemNumber = newNumber;
 
     auto old = firstPosition_.find(oldNumber);
@@ -79,6 +80,20 @@ void ItemList::renumberAt(std::size_t position, ItemNumber newNumber) {
         hasSharedNumbers_ = true;
         if (position < current->second) current->second = position;
     }
+}
+
+void ItemList::exchange(std::size_t index, BookmarkItem& other) {
+    if (index >= records_.size()) return;
+    BookmarkItem& record = records_[index];
+    ItemNumber liveNumber = record.itemNumber;
+    ItemNumber otherNumber = other.itemNumber;
+    std::swap(record, other);
+    record.itemNumber = liveNumber;
+    RecordChangeSink* sink = changeSink_;
+    changeSink_ = nullptr;
+    renumberAt(index, otherNumber);
+    changeSink_ = sink;
+    other.itemNumber = liveNumber;
 }
 
 // After the first holder of a number gave it up, the next holder in list order takes over.

@@ -8,6 +8,16 @@
 
 namespace perchlet {
 
+// Told before a record changes, so that the change can be taken back.
+class RecordChangeSink {
+public:
+    virtual ~RecordChangeSink() = default;
+    // Any field may change (edit()).
+    virtual void recordChanging(std::size_t index) = 0;
+    // Only the item number changes (renumber, renumberAt).
+    virtual void recordRenumbering(std::size_t index) = 0;
+};
+
 class ItemList {
 public:
     // A list always has its head, the root record.
@@ -29,6 +39,16 @@ public:
     // The record at its place in list order (0 is the head).
     BookmarkItem& at(std::size_t index) { return records_[index]; }
     const BookmarkItem& at(std::size_t index) const { return records_[index]; }
+    // The record at its place, about to be changed: the change sink hears of it first.
+    BookmarkItem& edit(std::size_t index) {
+        if (changeSink_) changeSink_->recordChanging(index);
+        return records_[index];
+    }
+    // Exchanges every field of the record at index with those of other, its number
+    // included (the lookup follows); the sink is not told.
+    void exchange(std::size_t index, BookmarkItem& other);
+
+    void setChangeSink(RecordChangeSink* sink) { changeSink_ = sink; }
 
     // Drops every record and starts again from a new head.
     void reset(BookmarkItem root);
@@ -54,6 +74,7 @@ private:
     std::unordered_map<ItemNumber, std::size_t> firstPosition_;
     std::unordered_map<std::uint32_t, std::size_t> heldPerClass_;  // by kind and depth
     bool hasSharedNumbers_ = false;
+    RecordChangeSink* changeSink_ = nullptr;
 };
 
 }  // namespace perchlet

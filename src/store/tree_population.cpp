@@ -90,6 +90,23 @@ NodeId newItemUnder(Document& document, NodeId parent, const NewItemFields& fiel
     return node;
 }
 
+bool replaceItemFields(Document& document, NodeId node, const NewItemFields& fields) {
+    BookmarkItem* record = nodeRecord(document, node);
+    if (!record) return false;
+    record->title = filterText(fields.title, TextFilter::SingleLine);
+    record->locator = fitAddress(fields.locator);
+    record->comment = fields.comment;
+    std::int32_t x = decimalValue(fields.x);
+    std::int32_t y = decimalValue(fields.y);
+    record->windowLeft = x;
+    record->windowTop = y;
+    record->windowRight = addClamped(x, decimalValue(fields.width));
+    record->windowBottom = addClamped(y, decimalValue(fields.height));
+    document.tree.setText(node, fields.title);
+    document.modified = true;
+    return true;
+}
+
 NodeId insertRootItem(Document& document) {
     const BookmarkItem& root = document.items.head();
     ImagePair images = imagesForKind(kKindFolder);

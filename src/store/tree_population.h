@@ -58,6 +58,11 @@ std::int32_t decimalValue(std::string_view text);
 NodeId newItemUnder(Document& document, NodeId parent, const NewItemFields& fields,
                     ShellIconSource& icons);
 
+// Replaces the node's title, address, comment and window rectangle with the fields (the
+// editor's 差し替え). The kind, images, dates and mark stay, even when the new address would
+// make another kind. False when the node has no record.
+bool replaceItemFields(Document& document, NodeId node, const NewItemFields& fields);
+
 // Puts the head record into the tree as its one top-level item.
 NodeId insertRootItem(Document& document);
 

@@ -58,7 +58,10 @@ void moveSelection(Workspace& workspace, SiblingDirection direction) {
         workspace.treeView.collapseAndForget(moved);
         workspace.treeView.collapseAndForget(other);
         NodeId shown = swapWithSibling(workspace.document, moved, direction);
-        if (shown != kNoNode) workspace.treeView.select(shown);
+        if (shown != kNoNode) {
+            workspace.document.history.setFocus(moved, shown);
+            workspace.treeView.select(shown);
+        }
     }
     workspace.document.modified = true;
 }

@@ -5,6 +5,7 @@
 #include "shell/command_ids.h"
 #include "tree/empty_tree_hint_win.h"
 #include "tree/tree_view_win.h"
+#include "tree/undo_commands_win.h"
 
 namespace perchlet {
 
@@ -61,6 +62,11 @@ LRESULT CALLBACK treeKeyProc(HWND tree, UINT message, WPARAM wParam, LPARAM lPar
     // Ctrl+F arrives here with the other accelerators; the find window is the main window's.
     if (message == WM_COMMAND && LOWORD(wParam) == CMD_FIND)
         return SendMessageW(GetParent(tree), WM_COMMAND, CMD_FIND, 0);
+    // Undo and redo are the main window's too, unless an edit has the keys.
+    if (message == WM_COMMAND && (LOWORD(wParam) == CMD_UNDO || LOWORD(wParam) == CMD_REDO)) {
+        if (passUndoKeyToEdit(LOWORD(wParam))) return 0;
+        return SendMessageW(GetParent(tree), WM_COMMAND, LOWORD(wParam), 0);
+    }
     // An empty pane says how to begin, centred: a new size moves the text.
     if (message == WM_PAINT && treeIsEmpty(tree)) {
         paintEmptyTreeHint(tree);

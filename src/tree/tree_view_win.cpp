@@ -275,6 +275,9 @@ HTREEITEM TreeViewBinding::makeItem(NodeId node) {
     TVINSERTSTRUCTW insert{};
     insert.hParent = parentItem;
     insert.hInsertAfter = TVI_LAST;
+    // A subtree put back in the middle of its siblings goes after the item of the one before.
+    if (n.nextSibling != kNoNode && itemOf(n.nextSibling))
+        insert.hInsertAfter = n.previousSibling == kNoNode ? TVI_FIRST : itemOf(n.previousSibling);
     insert.item.mask = TVIF_TEXT | TVIF_PARAM | TVIF_IMAGE | TVIF_SELECTEDIMAGE | TVIF_STATE | TVIF_CHILDREN;
     insert.item.pszText = text.data();
     insert.item.lParam = static_cast<LPARAM>(n.itemNumber);
@@ -400,6 +403,25 @@ void TreeViewBinding::nodeInserted(NodeId node) {
     ++madeSinceIdle_;
     armTimer();
     makeItem(node);
+}
+
+// A subtree back from outside the tree: its item is made when its place among the made
+// children is reached, collapsed, and its own children wait until it is opened.
+void TreeViewBinding::subtreeAttached(NodeId node) {
+    document_.tree.walkSubtree(node, [this](NodeId n) { shown(n) = ShownNode{}; });
+    if (!window_) return;
+    const BookmarkTree& tree = document_.tree;
+    NodeId parent = tree.parent(node);
+    if (!itemOf(parent)) return;
+    if (!shown(parent).childrenMade) {
+        showHasChildren(parent);
+        return;
+    }
+    NodeId previous = tree.previousSibling(node);
+    if (previous != kNoNode && !itemOf(previous)) return;  // a batch will reach it
+    if (shown(parent).nextChild == node) shown(parent).nextChild = tree.nextSibling(node);
+    makeItem(node);
+    showHasChildren(parent);
 }
 
 void TreeViewBinding::forgetSubtree(NodeId node) {

@@ -73,6 +73,7 @@ public:
     void subtreeRemoving(NodeId node) override;
     void nodeChanged(NodeId node) override;
     void treeCleared() override;
+    void subtreeAttached(NodeId node) override;
 
     // ShellIconSource
     ImagePair appendIconsFor(const std::string& locator) override;

@@ -281,6 +281,9 @@ INT_PTR CALLBACK updateCheckProc(HWND dialog, UINT message, WPARAM wParam, LPARA
 }  // namespace
 
 void runUpdateCheck(Workspace& workspace) {
+    // The run is one undo step (opened by the caller); taking it back selects where it started.
+    NodeId start = workspace.treeView.selectedNode();
+    workspace.document.history.setFocus(start, start);
     UpdateCheckRun run(workspace);
     DialogBoxParamW(workspace.instance, L"MYCHECK", workspace.mainWindow, updateCheckProc, reinterpret_cast<LPARAM>(&run));
 }

@@ -16,6 +16,7 @@ struct RecordingObserver : TreeObserver {
     void subtreeRemoving(NodeId n) override { events.push_back("remove " + std::to_string(n)); }
     void nodeChanged(NodeId n) override { events.push_back("change " + std::to_string(n)); }
     void treeCleared() override { events.push_back("clear"); }
+    void subtreeAttached(NodeId n) override { events.push_back("attach " + std::to_string(n)); }
 };
 
 struct CountingIcons : ShellIconSource {

@@ -151,8 +151,12 @@ TEST_F(Documents, OpenLoadsAndSaveWritesTheSameBytes) {
     EXPECT_TRUE(windowText(mainWindow()) == L"opened.dat - Perchlet");
     EXPECT_EQ(openWholeTree(), 4u);
 
+    // Another program's change on disk is overwritten only when the user says so.
     writeBytes(path, "overwritten");
+    answerWith({IDYES});
     command(CMD_SAVE);
+    ASSERT_EQ(asked.size(), 1u);
+    EXPECT_TRUE(asked[0].caption == L"データファイルが変更されました");
     EXPECT_EQ(dialogs.size(), 1u);  // the current path needs no dialog
     // ParentNum holds the in-memory parent numbers, which are the file's numbers now.
     Document loaded;

@@ -78,7 +78,9 @@ std::vector<MenuEntry> expectedMainMenu() {
                 {item(113, L"ＩＥのお気に入り(&I)..."), item(115, L"ネットスケープ形式ブックマークファイル(&N)..."),
                  item(116, L"ＣＳＶファイル(&C)..."), item(114, L"ツリー形式HTMLファイル(&T)...")}),
         separator(), item(104, L"終了(&X)")};
-    std::vector<MenuEntry> edit = {item(608, L"表示中のURLを登録(&R)"), item(607, L"更新チェック(&K)..."), separator()};
+    std::vector<MenuEntry> edit = {item(CMD_UNDO, L"元に戻す(&Z)\tCtrl + Z"), item(CMD_REDO, L"やり直し(&Y)\tCtrl + Y"),
+                                   separator(), item(608, L"表示中のURLを登録(&R)"), item(607, L"更新チェック(&K)..."),
+                                   separator()};
     for (auto& e : editItems()) edit.push_back(e);
     edit.push_back(separator());
     edit.push_back(item(CMD_FIND, L"検索(&F)...\tCtrl + F"));
@@ -172,16 +174,19 @@ TEST(Menus, AcceleratorsReachTheTreeCommands) {
     ASSERT_NE(table, nullptr);
     ACCEL entries[16];
     int count = CopyAcceleratorTableW(table, entries, 16);
-    ASSERT_EQ(count, 9);
+    ASSERT_EQ(count, 12);
     struct Expected { BYTE modifiers; WORD key; WORD command; };
     const Expected expected[] = {
         {FSHIFT, VK_RETURN, 155}, {FCONTROL, VK_UP, 156},     {FCONTROL, VK_DOWN, 157},
         {0, VK_DELETE, 158},      {FCONTROL, VK_DELETE, 159}, {FCONTROL, 'X', 160},
-        {FCONTROL, 'C', 161},     {FCONTROL, 'V', 162},       {FCONTROL, 'F', 180}};
+        {FCONTROL, 'C', 161},     {FCONTROL, 'V', 162},       {FCONTROL, 'F', 180},
+        {FCONTROL, 'Z', CMD_UNDO}, {FCONTROL, 'Y', CMD_REDO}, {FCONTROL | FSHIFT, 'Z', CMD_REDO}};
     for (const Expected& e : expected) {
         bool found = false;
         for (int i = 0; i < count; ++i) {
-            if (entries[i].cmd == e.command) {
+            // Redo has two keys: each entry is matched by its command and its modifiers.
+            bool sameModifiers = (entries[i].fVirt & (FSHIFT | FCONTROL | FALT)) == e.modifiers;
+            if (entries[i].cmd == e.command && (e.command != CMD_REDO || sameModifiers)) {
                 found = true;
                 EXPECT_EQ(entries[i].key, e.key) << e.command;
                 EXPECT_EQ(entries[i].fVirt & (FSHIFT | FCONTROL | FALT | FVIRTKEY), e.modifiers | FVIRTKEY)
