@@ -172,7 +172,7 @@ bool reloadDataFile(DocumentContext& context) {
     // What is there now must be a data file before this document gives way to it.
     std::optional<std::string> text = readWholeFile(path);
     if (!text || !hasDataFileSignature(*text) || examineDataFile(*text) == DataFileContent::NoRecord) {
-        sayNotOpened(context);
+        sayNotOpened(context, path, kOpenCaption);
         return false;
     }
     std::string fileName = workspace.document.fileName;
@@ -183,7 +183,7 @@ bool reloadDataFile(DocumentContext& context) {
     workspace.document.fileName = fileName;
     showFileNameInCaption(workspace);
     if (!loaded) {
-        sayNotOpened(context);
+        sayNotOpened(context, path, kOpenCaption);
         return false;
     }
     workspace.document.loaded = true;
