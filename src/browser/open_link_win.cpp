@@ -194,13 +194,8 @@ bool startBrowser(OpenState& open, bool newWindowFlag) {
     return startBrowserWith(open, browserCommandLine(open.browserPath, open.record.locator, newWindowFlag));
 }
 
-// The browser is not running (or the address is too long for DDE): start it with the
-// address and let the worker wait for its window.
-void startAndWatch(OpenState& open) {
-    if (!startBrowser(open, false)) {
-        postFinish(open);
-        return;
-    }
+// The started browser's process goes to a worker that waits for its window.
+void watchStartedBrowser(OpenState& open, void (*worker)(WorkerBlock*)) {
     WorkerBlock& block = open.worker;
     block.dialog = open.dialog;
     block.progress = GetDlgItem(open.dialog, IDC_WAIT_PROGRESS);
@@ -208,8 +203,18 @@ void startAndWatch(OpenState& open) {
     block.processId = open.process.dwProcessId;
     block.stop = false;
     if (open.style == LaunchStyle::Reuse) open.rememberRequest = true;
-    open.workerThread = std::thread(launchWorker, &block);
+    open.workerThread = std::thread(worker, &block);
     endKeptConversation(open.browser);
+}
+
+// The browser is not running (or the address is too long for DDE): start it with the
+// address and let the worker wait for its window.
+void startAndWatch(OpenState& open) {
+    if (!startBrowser(open, false)) {
+        postFinish(open);
+        return;
+    }
+    watchStartedBrowser(open, launchWorker);
 }
 
 // Open mode 0 with a running browser: the remembered window gets the address by DDE.
@@ -352,14 +357,7 @@ void launchByCommandLine(OpenState& open, CommandLineDialect dialect) {
         postFinish(open);
         return;
     }
-    block.dialog = open.dialog;
-    block.progress = GetDlgItem(open.dialog, IDC_WAIT_PROGRESS);
-    block.process = open.process.hProcess;
-    block.processId = open.process.dwProcessId;
-    block.stop = false;
-    if (open.style == LaunchStyle::Reuse) open.rememberRequest = true;
-    open.workerThread = std::thread(commandLineWorker, &block);
-    endKeptConversation(open.browser);
+    watchStartedBrowser(open, commandLineWorker);
 }
 
 void launch(OpenState& open) {

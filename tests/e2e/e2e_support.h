@@ -31,6 +31,8 @@ struct Process {
 std::vector<HWND> topWindowsOf(DWORD processId, const wchar_t* className);
 HWND waitForWindow(DWORD processId, const wchar_t* className, DWORD milliseconds);
 std::wstring textOf(HWND window);
+// The edit field of an open or save dialog's file name box, whichever layout the dialog has.
+HWND fileNameEdit(HWND dialog);
 // The static text of a message box.
 std::wstring messageBoxText(HWND box);
 

@@ -26,22 +26,6 @@ std::string smallDataFile() {
     return writeWholeDocument(document);
 }
 
-// The edit field of the dialog's file name box, whichever layout the dialog has.
-HWND fileNameEdit(HWND dialog) {
-    for (int id : {0x47C, 0x480}) {
-        HWND control = GetDlgItem(dialog, id);
-        if (!control) continue;
-        wchar_t name[32] = L"";
-        GetClassNameW(control, name, 32);
-        if (std::wstring(name) == L"Edit") return control;
-        if (HWND edit = FindWindowExW(control, nullptr, L"Edit", nullptr)) return edit;
-        // Wine's box is a ComboBoxEx holding a ComboBox holding the edit.
-        if (HWND combo = FindWindowExW(control, nullptr, L"ComboBox", nullptr))
-            if (HWND edit = FindWindowExW(combo, nullptr, L"Edit", nullptr)) return edit;
-    }
-    return nullptr;
-}
-
 }  // namespace
 
 TEST(FileDialog, OpenShowsTheRealDialogAndOpensTheTypedFile) {

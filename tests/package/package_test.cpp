@@ -17,21 +17,6 @@ constexpr int kTreeViewId = 90;
 
 std::wstring folderOf(const std::wstring& exe) { return exe.substr(0, exe.find_last_of(L'\\')); }
 
-// The edit field of the open dialog's file name box (Wine nests it in a ComboBoxEx).
-HWND fileNameEdit(HWND dialog) {
-    for (int id : {0x47C, 0x480}) {
-        HWND control = GetDlgItem(dialog, id);
-        if (!control) continue;
-        wchar_t name[32] = L"";
-        GetClassNameW(control, name, 32);
-        if (std::wstring(name) == L"Edit") return control;
-        if (HWND edit = FindWindowExW(control, nullptr, L"Edit", nullptr)) return edit;
-        if (HWND combo = FindWindowExW(control, nullptr, L"ComboBox", nullptr))
-            if (HWND edit = FindWindowExW(combo, nullptr, L"Edit", nullptr)) return edit;
-    }
-    return nullptr;
-}
-
 BOOL CALLBACK findHelpViewer(HWND window, LPARAM found) {
     wchar_t name[64] = L"";
     GetClassNameW(window, name, 64);
