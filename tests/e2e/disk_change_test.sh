@@ -88,7 +88,7 @@ activate_ours
 answer "$changed" yes-no Return
 save_with_menu
 [ -z "$(question "$changed")" ] || fail "Save asked again after loading their version"
-[ "$(titles_in "$work/ListFile.dat")" = "VoZivoVaro Theirs1-a Theirs1-b " ] ||
+[ "$(titles_in "$work/ListFile.dat")" = "Perchlet Theirs1-a Theirs1-b " ] ||
   fail "their version was not loaded: $(titles_in "$work/ListFile.dat")"
 
 # 2. An unsaved change here (Ctrl+Delete on the first item, which the loading selects and opens),
@@ -101,7 +101,7 @@ sleep 0.5
 change_behind_its_back Theirs2
 activate_ours
 answer "$changed" yes-no-cancel Return
-[ "$(titles_in "$work/ListFile.dat")" = "VoZivoVaro Theirs1-b " ] ||
+[ "$(titles_in "$work/ListFile.dat")" = "Perchlet Theirs1-b " ] ||
   fail "ours did not overwrite theirs: $(titles_in "$work/ListFile.dat")"
 
 # 3. An unsaved change here, theirs on disk: No loads theirs and drops ours.
@@ -115,7 +115,7 @@ activate_ours
 answer "$changed" yes-no-cancel Tab Return
 save_with_menu
 [ -z "$(question "$changed")" ] || fail "Save asked again after loading their version"
-[ "$(titles_in "$work/ListFile.dat")" = "VoZivoVaro Theirs3-a Theirs3-b " ] ||
+[ "$(titles_in "$work/ListFile.dat")" = "Perchlet Theirs3-a Theirs3-b " ] ||
   fail "their version was not loaded: $(titles_in "$work/ListFile.dat")"
 
 # 4. The file removed: said once; Save writes it again where it was.
@@ -125,6 +125,6 @@ activate_ours
 answer 'データファイルがありません' ok Return
 save_with_menu
 [ -f "$work/ListFile.dat" ] || fail "Save did not write the data file again"
-[ "$(titles_in "$work/ListFile.dat")" = "VoZivoVaro Theirs3-a Theirs3-b " ] ||
+[ "$(titles_in "$work/ListFile.dat")" = "Perchlet Theirs3-a Theirs3-b " ] ||
   fail "the data file came back wrong: $(titles_in "$work/ListFile.dat")"
 echo "PASS: each answer to a data file changed on disk did what it said"
