@@ -4,7 +4,29 @@
 #include <cstring>
 #include <fstream>
 
+#include "store/document_text.h"
+#include "store/tree_population.h"
+
 namespace perchlet::e2e {
+
+namespace {
+// Without a window there is no image list to add shell icons to.
+struct NoIcons : ShellIconSource {
+    ImagePair appendIconsFor(const std::string&) override { return {12, 13}; }
+};
+}  // namespace
+
+TestBookmarks::TestBookmarks() : root_(insertRootItem(document_)) {}
+
+NodeId TestBookmarks::add(NodeId parent, const char* title, const char* locator) {
+    NoIcons icons;
+    NewItemFields fields;
+    fields.title = title;
+    fields.locator = locator;
+    return newItemUnder(document_, parent, fields, icons);
+}
+
+std::string TestBookmarks::dataFile() const { return writeWholeDocument(document_); }
 
 Options& options() {
     static Options opts;

@@ -4,7 +4,23 @@
 #include <vector>
 #include <windows.h>
 
+#include "store/document.h"
+
 namespace perchlet::e2e {
+
+// Bookmarks made as the program makes them, written out as the data file it would save.
+class TestBookmarks {
+public:
+    TestBookmarks();
+    NodeId root() const { return root_; }
+    // A link, or a folder when the locator is empty, at the end of parent.
+    NodeId add(NodeId parent, const char* title, const char* locator);
+    std::string dataFile() const;
+
+private:
+    Document document_;
+    NodeId root_;
+};
 
 struct Options {
     std::wstring perchletExe;  // Windows path

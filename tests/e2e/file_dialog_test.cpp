@@ -5,8 +5,6 @@
 #include <windows.h>
 
 #include "e2e_support.h"
-#include "store/document_text.h"
-#include "store/tree_population.h"
 
 using namespace perchlet;
 using namespace perchlet::e2e;
@@ -14,16 +12,9 @@ using namespace perchlet::e2e;
 namespace {
 
 std::string smallDataFile() {
-    Document document;
-    NodeId root = insertRootItem(document);
-    struct NoIcons : ShellIconSource {
-        ImagePair appendIconsFor(const std::string&) override { return {12, 13}; }
-    } icons;
-    NewItemFields link;
-    link.title = "Example";
-    link.locator = "http://example.com/";
-    newItemUnder(document, root, link, icons);
-    return writeWholeDocument(document);
+    TestBookmarks bookmarks;
+    bookmarks.add(bookmarks.root(), "Example", "http://example.com/");
+    return bookmarks.dataFile();
 }
 
 }  // namespace

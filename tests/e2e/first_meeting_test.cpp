@@ -9,8 +9,6 @@
 
 #include "shell/command_ids.h"
 #include "e2e_support.h"
-#include "store/data_file.h"
-#include "store/tree_population.h"
 
 using namespace perchlet;
 using namespace perchlet::e2e;
@@ -19,27 +17,15 @@ namespace {
 
 constexpr wchar_t kMainClass[] = L"perchlet-MainWndClass";
 
-struct NoIcons : ShellIconSource {
-    ImagePair appendIconsFor(const std::string&) override { return {12, 13}; }
-};
-
 std::string bookmarks() {
-    Document document;
-    NoIcons icons;
-    NodeId root = insertRootItem(document);
-    auto add = [&](NodeId parent, const char* title, const char* locator) {
-        NewItemFields fields;
-        fields.title = title;
-        fields.locator = locator;
-        return newItemUnder(document, parent, fields, icons);
-    };
-    NodeId news = add(root, "ニュース", "");
-    add(news, "毎日のニュース - 国内・海外の最新ニュースと解説をまとめて読めるページ", "https://news.example.jp/");
-    add(news, "天気", "https://weather.example.jp/");
-    NodeId tools = add(root, "ツール", "");
-    add(tools, "Example", "http://example.com/");
-    add(tools, "メール", "mailto:someone@example.com");
-    return writeDataFile(document, kTopLevel, 0);
+    TestBookmarks bookmarks;
+    NodeId news = bookmarks.add(bookmarks.root(), "ニュース", "");
+    bookmarks.add(news, "毎日のニュース - 国内・海外の最新ニュースと解説をまとめて読めるページ", "https://news.example.jp/");
+    bookmarks.add(news, "天気", "https://weather.example.jp/");
+    NodeId tools = bookmarks.add(bookmarks.root(), "ツール", "");
+    bookmarks.add(tools, "Example", "http://example.com/");
+    bookmarks.add(tools, "メール", "mailto:someone@example.com");
+    return bookmarks.dataFile();
 }
 
 void writeFile(const std::wstring& path, const std::string& bytes) {

@@ -6,33 +6,19 @@
 #include <commctrl.h>
 
 #include "e2e_support.h"
-#include "store/document_text.h"
-#include "store/tree_population.h"
 
 using namespace perchlet;
 using namespace perchlet::e2e;
 
 namespace {
 
-struct NoIcons : ShellIconSource {
-    ImagePair appendIconsFor(const std::string&) override { return {12, 13}; }
-};
-
 std::string bookmarks() {
-    Document document;
-    NoIcons icons;
-    NodeId root = insertRootItem(document);
-    auto add = [&](NodeId parent, const char* title, const char* locator) {
-        NewItemFields fields;
-        fields.title = title;
-        fields.locator = locator;
-        return newItemUnder(document, parent, fields, icons);
-    };
-    NodeId tools = add(root, "ツール", "");
-    add(tools, "Example", "http://example.com/");
-    add(tools, "メール", "mailto:someone@example.com");
-    add(root, "ニュース", "https://news.example.jp/");
-    return writeWholeDocument(document);
+    TestBookmarks bookmarks;
+    NodeId tools = bookmarks.add(bookmarks.root(), "ツール", "");
+    bookmarks.add(tools, "Example", "http://example.com/");
+    bookmarks.add(tools, "メール", "mailto:someone@example.com");
+    bookmarks.add(bookmarks.root(), "ニュース", "https://news.example.jp/");
+    return bookmarks.dataFile();
 }
 
 void writeFile(const std::wstring& path, const std::string& bytes) {
