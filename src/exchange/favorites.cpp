@@ -206,17 +206,25 @@ std::string cutToUnits(const std::string& name, std::size_t units) {
 
 std::u16string nameKey(const std::string& shiftJisName) { return fileSystemNameKey(shiftJisToUtf16(shiftJisName)); }
 
+std::optional<std::u16string> pathNameKey(const fs::path& name) {
+    try {
+        return fileSystemNameKey(name.u16string());
+    } catch (const std::exception&) {
+        return std::nullopt;  // a name that is not Unicode cannot meet one made from a title
+    }
+}
+
 // The names given in one directory, told apart as Windows tells them: in any case.
 class NamesInDirectory {
 public:
-    // A name already on the disk that nothing may be numbered onto.
-    void reserve(const fs::path& name) {
-        try {
-            used_.insert(fileSystemNameKey(name.u16string()));
-        } catch (const std::exception&) {
-            // a name that is not Unicode cannot meet one made from a title
-        }
+    // A file already on the disk: KeepBoth numbers around it, a survey reports it.
+    void noteOnDisk(const fs::path& name, bool reserve) {
+        std::optional<std::u16string> key = pathNameKey(name);
+        if (!key) return;
+        onDisk_.insert(*key);
+        if (reserve) used_.insert(*key);
     }
+    bool isOnDisk(const std::string& shiftJisName) const { return onDisk_.count(nameKey(shiftJisName)) > 0; }
     // name, or "name (2)", "name (3)", … with the extension after the number, the name cut
     // so that the whole takes at most room UTF-16 units; empty when not one character fits.
     std::string unused(const std::string& name, std::string_view extension, std::size_t room, bool& shortened) {
@@ -236,6 +244,7 @@ public:
 
 private:
     std::set<std::u16string> used_;
+    std::set<std::u16string> onDisk_;
 };
 
 // ---------------------------------------------------------------- export
@@ -278,19 +287,23 @@ std::string nameFor(FavoritesExport& run, NamesInDirectory& names, std::string_v
     return name;
 }
 
-// With KeepBoth, the files already in directory keep their names.
+// The files already in directory, as Windows would match names against them: a survey
+// reports them, KeepBoth numbers around them.
 NamesInDirectory namesFor(FavoritesExport& run, const fs::path& directory) {
     NamesInDirectory names;
-    if (run.mode != ExportMode::Write || run.existing != ExistingFiles::KeepBoth) return names;
+    bool keep = run.mode == ExportMode::Write && run.existing == ExistingFiles::KeepBoth;
+    if (run.mode == ExportMode::Write && !keep) return names;
     if (std::optional<std::vector<FavoritesEntry>> entries = run.files.list(directory))
         for (const FavoritesEntry& entry : *entries)
-            if (!entry.isDirectory) names.reserve(entry.name);
+            if (!entry.isDirectory) names.noteOnDisk(entry.name, keep);
     return names;
 }
 
-bool writeShortcut(FavoritesExport& run, const fs::path& path, std::string_view locator) {
+bool writeShortcut(FavoritesExport& run, const NamesInDirectory& names, const fs::path& directory,
+                   const std::string& name, std::string_view locator) {
+    fs::path path = directory / favoritesPathName(name);
     if (run.mode == ExportMode::Survey) {
-        if (run.files.fileExists(path) && run.found.count++ == 0) run.found.first = path;
+        if (names.isOnDisk(name) && run.found.count++ == 0) run.found.first = path;
         return true;
     }
     if (run.files.writeFile(path, internetShortcutText(locator))) {
@@ -344,7 +357,7 @@ bool exportItem(FavoritesExport& run, NodeId node, const fs::path& directory, un
     const BookmarkItem& record = recordOfNode(run.document, node);
     std::string name = nameFor(run, names, record.title, directory, ".url", kMaxFavoritesPath);
     if (name.empty()) return failed(run, directory / favoritesPathName(favoritesName(record.title) + ".url"));
-    return writeShortcut(run, directory / favoritesPathName(name), record.locator);
+    return writeShortcut(run, names, directory, name, record.locator);
 }
 
 void exportEvery(FavoritesExport& run, NodeId start, const fs::path& chosenDirectory) {

@@ -60,8 +60,6 @@ public:
     virtual bool makeDirectory(const std::filesystem::path& path) = 0;
     // Creates or replaces the file; a link standing there is replaced, never written through.
     virtual bool writeFile(const std::filesystem::path& path, const std::string& bytes) = 0;
-    // Whether something other than a directory stands there (a file, or a link).
-    virtual bool fileExists(const std::filesystem::path& path) = 0;
 };
 
 enum class AfterFailedWrite { Stop, CarryOn };

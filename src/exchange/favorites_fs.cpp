@@ -121,10 +121,4 @@ bool DiskFavoritesFileSystem::writeFile(const fs::path& path, const std::string&
     return replaceFileWith(path, bytes);
 }
 
-bool DiskFavoritesFileSystem::fileExists(const fs::path& path) {
-    std::error_code error;
-    fs::file_status status = fs::symlink_status(path, error);
-    return fs::exists(status) && !fs::is_directory(status);
-}
-
 }  // namespace perchlet

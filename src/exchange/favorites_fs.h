@@ -14,7 +14,6 @@ public:
     // Through a temporary file beside it, renamed over the old one: a disk that fills up
     // leaves the old file whole, and a link standing there is replaced, not written through.
     bool writeFile(const std::filesystem::path& path, const std::string& bytes) override;
-    bool fileExists(const std::filesystem::path& path) override;
 
 protected:
     // Whether a symbolic link (or, on Windows, a junction) stands at path; on Windows the
