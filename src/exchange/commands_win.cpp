@@ -161,11 +161,11 @@ std::string csvOf(const ExchangeContext& context, const Document& document, Node
 }  // namespace
 
 void exportNetscapeFile(ExchangeContext& context, ExportScope scope) {
-    exportToFile(context, scope, kHtmlFilter, exportNetscape);
+    exportToFile(context, scope, kHtmlFilter, [](const Document& document, NodeId start) { return exportNetscape(document, start); });
 }
 
 void exportTreeHtmlFile(ExchangeContext& context, ExportScope scope) {
-    exportToFile(context, scope, kHtmlFilter, exportTreeHtml);
+    exportToFile(context, scope, kHtmlFilter, [](const Document& document, NodeId start) { return exportTreeHtml(document, start); });
 }
 
 void exportCsvFile(ExchangeContext& context, ExportScope scope) {

@@ -4,12 +4,14 @@
 #include <string>
 
 #include "store/document.h"
+#include "store/encoding.h"
 
 namespace perchlet {
 
 // The whole page for start's subtree (for kTopLevel, every top-level item's, one after
 // another); empty for no node. Titles, addresses and dates are
-// written with & < > and " as character references.
-std::string exportTreeHtml(const Document& document, NodeId start);
+// written with & < > and " as character references. From a UTF-8 document the page is UTF-8
+// and says so in a <META> charset.
+std::string exportTreeHtml(const Document& document, NodeId start, TextEncoding encoding = TextEncoding::ShiftJis);
 
 }  // namespace perchlet

@@ -45,6 +45,9 @@ std::string fitField(std::string_view text, std::size_t maxBytes, TextEncoding e
 inline std::string fitText(std::string_view text, TextEncoding encoding) {
     return fitField(text, textFieldMax(encoding), encoding);
 }
+inline std::string fitDate(std::string_view text, TextEncoding encoding) {
+    return fitField(text, kDateFieldMax, encoding);
+}
 
 // An address as a record holds it: no control characters (a CR or LF would end its line in
 // the data file), cut to the field.

@@ -492,6 +492,37 @@ std::string textFromUtf8(std::string_view utf8, TextEncoding encoding, Unreprese
     return utf8ToShiftJis(utf8, unrepresentable, lost);
 }
 
+std::string textFromUtf16(std::u16string_view text, TextEncoding encoding, Unrepresentable unrepresentable,
+                          LostCharacters* lost) {
+    if (encoding == TextEncoding::ShiftJis) return utf16ToShiftJis(text, unrepresentable, lost);
+    std::string out;
+    out.reserve(text.size() * 3);
+    for (std::size_t i = 0; i < text.size(); ++i) {
+        char32_t cp = text[i];
+        bool high = cp >= 0xD800 && cp <= 0xDBFF;
+        if (high && i + 1 < text.size() && text[i + 1] >= 0xDC00 && text[i + 1] <= 0xDFFF)
+            cp = 0x10000 + ((cp - 0xD800) << 10) + (text[++i] - 0xDC00);
+        if (cp == 0) out += '\0';  // as utf16ToShiftJis keeps it
+        else appendCodePointIn(TextEncoding::Utf8, cp, unrepresentable, out, lost);
+    }
+    return out;
+}
+
+std::u16string utf16OfText(std::string_view text, TextEncoding encoding) {
+    if (encoding == TextEncoding::ShiftJis) return shiftJisToUtf16(text);
+    std::u16string out;
+    out.reserve(text.size());
+    decodeUtf8(text, [&out](char32_t cp) {
+        if (cp >= 0x10000) {
+            out += static_cast<char16_t>(0xD800 + ((cp - 0x10000) >> 10));
+            out += static_cast<char16_t>(0xDC00 + ((cp - 0x10000) & 0x3FF));
+        } else {
+            out += static_cast<char16_t>(cp);
+        }
+    });
+    return out;
+}
+
 std::string utf8OfText(std::string_view text, TextEncoding encoding) {
     return encoding == TextEncoding::Utf8 ? std::string(text) : shiftJisToUtf8(text);
 }

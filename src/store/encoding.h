@@ -113,6 +113,14 @@ std::string textFromUtf8(std::string_view utf8, TextEncoding encoding,
 // Text in the encoding as UTF-8, for printing and for formats that are written in UTF-8.
 std::string utf8OfText(std::string_view text, TextEncoding encoding);
 
+// Text in the encoding from UTF-16: a lone surrogate becomes U+FFFD in UTF-8; Shift-JIS as
+// utf16ToShiftJis makes it.
+std::string textFromUtf16(std::u16string_view text, TextEncoding encoding,
+                          Unrepresentable unrepresentable = Unrepresentable::Drop, LostCharacters* lost = nullptr);
+
+// Text in the encoding as UTF-16, as Windows counts and compares names.
+std::u16string utf16OfText(std::string_view text, TextEncoding encoding);
+
 // Text from one encoding to the other. Shift-JIS to UTF-8 keeps everything; UTF-8 to
 // Shift-JIS follows the policy (titles and comments: Mark; addresses: PercentEncode) and
 // counts each run of characters it could not keep in lost. Line ends stay as they are.
