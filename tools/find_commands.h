@@ -4,11 +4,13 @@
 #include <optional>
 #include <string>
 
-#include "store/document.h"
+#include "tool_text.h"
 
 // Reads a file in any format the tool reads, telling the format from the file as show
-// does; a message for the user when it cannot (defined with the other readers).
-std::optional<std::string> readAnyFormat(const std::string& path, perchlet::Document& document);
+// does, into a document of the file's own encoding (UTF-8 for a UTF-8 data file, UTF-8
+// HTML or CSV, a browser's file or a favorites folder), so that every character can be
+// printed; a message for the user when it cannot (defined with the other readers).
+std::optional<std::string> readAnyFormat(const std::string& path, ToolDocument& into);
 
 bool isFindCommand(const char* name);
 // argv[1] is the command; returns the exit code.

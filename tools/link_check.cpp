@@ -89,8 +89,8 @@ bool isWebAddress(const std::string& address) {
 
 // The address as a request line can carry it: UTF-8, with blanks and bytes above ASCII
 // after the host percent-encoded (the host itself is left to libcurl's IDN support).
-std::string requestAddress(const std::string& shiftJis) {
-    std::string utf8 = shiftJisToUtf8(shiftJis);
+std::string requestAddress(const std::string& address, TextEncoding encoding) {
+    std::string utf8 = utf8OfText(address, encoding);
     std::size_t hostStart = utf8.find("://") + 3;
     std::size_t pathStart = utf8.find_first_of("/?#", hostStart);
     if (pathStart == std::string::npos) return utf8;
@@ -509,8 +509,10 @@ std::string jsonString(const std::string& text) {
     return out + "\"";
 }
 
-void printResults(const Document& document, const std::vector<CheckedLink>& links, const std::vector<Probe>& probes,
+void printResults(const ToolDocument& read, const std::vector<CheckedLink>& links, const std::vector<Probe>& probes,
                   OutputFormat format) {
+    const Document& document = read.document;
+    const TextEncoding encoding = read.encoding;
     int counts[kClassCount] = {};
     for (const CheckedLink& link : links) ++counts[static_cast<int>(probes[link.probe].linkClass)];
     std::string summary = std::to_string(links.size()) + " links:";
@@ -522,9 +524,9 @@ void printResults(const Document& document, const std::vector<CheckedLink>& link
     bool first = true;
     for (const CheckedLink& link : links) {
         const Probe& probe = probes[link.probe];
-        std::string address = shiftJisForOutput(nodeRecord(document, link.node)->locator);
-        std::string folder = shiftJisForOutput(folderPathOf(document.tree, link.node));
-        std::string title = shiftJisForOutput(document.tree.node(link.node).text);
+        std::string address = textForOutput(nodeRecord(document, link.node)->locator, encoding);
+        std::string folder = textForOutput(folderPathOf(document.tree, link.node), encoding);
+        std::string title = textForOutput(document.tree.node(link.node).text, encoding);
         std::string status = probe.status ? std::to_string(probe.status) : "";
         const char* name = className(probe.linkClass);
         switch (format) {
@@ -566,8 +568,9 @@ void printResults(const Document& document, const std::vector<CheckedLink>& link
 int runLinkCheck(int argc, char** argv) {
     CheckCommand command;
     if (auto problem = parseCheck(argc, argv, command)) return usageError(*problem);
-    Document document;
-    if (auto failure = readAnyFormat(command.file, document)) {
+    ToolDocument read;
+    const Document& document = read.document;
+    if (auto failure = readAnyFormat(command.file, read)) {
         std::fprintf(stderr, "%s: %s\n", kProgram, failure->c_str());
         return kExitFailed;
     }
@@ -584,7 +587,7 @@ int runLinkCheck(int argc, char** argv) {
             auto [it, added] = probeOf.emplace(record->locator, probes.size());
             if (added) {
                 probes.emplace_back();
-                probes.back().address = requestAddress(record->locator);
+                probes.back().address = requestAddress(record->locator, read.encoding);
             }
             links.push_back({node, it->second});
         });
@@ -594,7 +597,7 @@ int runLinkCheck(int argc, char** argv) {
     LinkChecker(probes, command.settings).run();
     curl_global_cleanup();
 
-    printResults(document, links, probes, command.format);
+    printResults(read, links, probes, command.format);
     if (std::fflush(stdout) != 0) {
         std::fprintf(stderr, "%s: cannot write the output\n", kProgram);
         return kExitFailed;
