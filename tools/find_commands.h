@@ -7,9 +7,8 @@
 #include "tool_text.h"
 
 // Reads a file in any format the tool reads, telling the format from the file as show
-// does, into a document of the file's own encoding (UTF-8 for a UTF-8 data file, UTF-8
-// HTML or CSV, a browser's file or a favorites folder), so that every character can be
-// printed; a message for the user when it cannot (defined with the other readers).
+// does; a UTF-8 data file into a UTF-8 document, so that every character can be printed.
+// A message for the user when it cannot (defined with the other readers).
 std::optional<std::string> readAnyFormat(const std::string& path, ToolDocument& into);
 
 bool isFindCommand(const char* name);

@@ -495,7 +495,7 @@ void printUsage(std::FILE* stream) {
                  "CSV starts with a byte order mark, and every character is kept. Into Shift-JIS\n"
                  "each run of characters it cannot hold becomes a mark, and the tool says how\n"
                  "many items lost some. show, find, duplicates and check print every character\n"
-                 "of UTF-8 input.\n"
+                 "of a UTF-8 data file; show --encoding utf-8 does so for any input.\n"
                  "Files are written through a temporary file renamed over the old one.\n"
                  "A favorites folder that already holds files of the names to be written is left\n"
                  "alone unless --existing says what to do: replace them, or keep both (the new\n"
@@ -560,15 +560,12 @@ Failure parseOptions(int argc, char** argv, Options& options) {
     return std::nullopt;
 }
 
-// The encoding a file's texts are in, so that a listing can show every character of it:
-// UTF-8 for a UTF-8 data file, HTML or CSV, a browser's file and a favorites folder's names.
+// A UTF-8 data file is read as UTF-8, so that a listing shows every character of it; other
+// input as it always was, unless --encoding says otherwise.
 TextEncoding encodingOfInput(const fs::path& path, const std::string& format) {
-    if (format == "favorites" || format == "chromium" || format == "firefox") return TextEncoding::Utf8;
     std::string bytes;
-    if (readWholeFile(path, bytes)) return TextEncoding::ShiftJis;
-    if (format == "datafile") return dataFileEncoding(bytes).value_or(TextEncoding::ShiftJis);
-    if (format == "csv") return bytes.compare(0, 3, kUtf8Mark) == 0 ? TextEncoding::Utf8 : TextEncoding::ShiftJis;
-    return isSurelyUtf8(utf8EvidenceOf(bytes)) ? TextEncoding::Utf8 : TextEncoding::ShiftJis;
+    if (format != "datafile" || readWholeFile(path, bytes)) return TextEncoding::ShiftJis;
+    return dataFileEncoding(bytes).value_or(TextEncoding::ShiftJis);
 }
 
 // Reads the input into a document of the encoding given, or else of the input's own.
