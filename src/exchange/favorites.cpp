@@ -1,5 +1,6 @@
 #include "exchange/favorites.h"
 
+#include <algorithm>
 #include <array>
 #include <cstdint>
 #include <set>
@@ -16,6 +17,69 @@ std::string internetShortcutText(std::string_view locator) {
     text += locator;
     text += "\r\n";
     return text;
+}
+
+namespace {
+
+bool isAsciiText(std::string_view text) {
+    return std::all_of(text.begin(), text.end(), [](char c) { return static_cast<unsigned char>(c) < 0x80; });
+}
+
+// Every byte above ASCII as "%XX": the same address, in bytes any code page reads alike.
+std::string percentEncodedHigh(std::string_view utf8) {
+    static const char kHex[] = "0123456789ABCDEF";
+    std::string out;
+    for (char c : utf8) {
+        unsigned char byte = static_cast<unsigned char>(c);
+        if (byte < 0x80) {
+            out += c;
+            continue;
+        }
+        out += '%';
+        out += kHex[byte >> 4];
+        out += kHex[byte & 0xF];
+    }
+    return out;
+}
+
+// UTF-7 as Windows writes [InternetShortcut.W]: printable ASCII as itself, "+" as "+-",
+// anything else as "+", the base64 of its UTF-16 units, "-".
+std::string utf7Of(std::u16string_view text) {
+    static const char kBase64[] = "ABCDEFGHIJKLMNOPQRSTUVWXYZabcdefghijklmnopqrstuvwxyz0123456789+/";
+    auto direct = [](char16_t c) { return c >= 0x20 && c < 0x7F && c != u'+'; };
+    std::string out;
+    for (std::size_t i = 0; i < text.size();) {
+        if (direct(text[i])) {
+            out += static_cast<char>(text[i++]);
+            continue;
+        }
+        if (text[i] == u'+') {
+            out += "+-";
+            ++i;
+            continue;
+        }
+        out += '+';
+        std::uint32_t bits = 0;
+        int count = 0;
+        for (; i < text.size() && !direct(text[i]) && text[i] != u'+'; ++i) {
+            bits = bits << 16 | text[i];
+            count += 16;
+            while (count >= 6) out += kBase64[(bits >> (count -= 6)) & 0x3F];
+        }
+        if (count > 0) out += kBase64[(bits << (6 - count)) & 0x3F];
+        out += '-';
+    }
+    return out;
+}
+
+}  // namespace
+
+std::string internetShortcutText(std::string_view locator, TextEncoding encoding) {
+    if (encoding == TextEncoding::ShiftJis || isAsciiText(locator)) return internetShortcutText(locator);
+    // As Windows keeps an address its code page cannot hold: percent-encoded for the
+    // programs that read only [InternetShortcut], whole in [InternetShortcut.W].
+    return internetShortcutText(percentEncodedHigh(locator)) + "[InternetShortcut.W]\r\nURL=" +
+           utf7Of(utf16OfText(locator, TextEncoding::Utf8)) + "\r\n";
 }
 
 namespace {
@@ -330,7 +394,7 @@ bool writeShortcut(FavoritesExport& run, const NamesInDirectory& names, const fs
         if (names.isOnDisk(name) && run.found.count++ == 0) run.found.first = path;
         return true;
     }
-    if (run.files.writeFile(path, internetShortcutText(locator))) {
+    if (run.files.writeFile(path, internetShortcutText(locator, run.encoding))) {
         ++run.result.filesWritten;
         return true;
     }

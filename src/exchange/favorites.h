@@ -25,6 +25,9 @@ constexpr unsigned kFavoritesExportLevels = 16;
 
 // "[InternetShortcut]\r\nURL=<locator>\r\n".
 std::string internetShortcutText(std::string_view locator);
+// From a UTF-8 document, an address beyond ASCII also goes into [InternetShortcut.W] in UTF-7,
+// whole, as Windows writes it; [InternetShortcut] has it percent-encoded.
+std::string internetShortcutText(std::string_view locator, TextEncoding encoding);
 
 // The URL of section [InternetShortcut] (section and key in any case), or "URL not found !".
 // A file in UTF-16 or UTF-8 (with its byte order mark) keeps the characters of its address
