@@ -396,28 +396,33 @@ void noteCut(ValueReading& reading, std::size_t size) {
     if (size > textFieldMax(reading.into)) ++reading.fieldsCut;
 }
 
+// The value as the document keeps it, before any cut: the file's own bytes when nothing
+// needs converting (the common case, and no copy), else the converted text in storage.
+std::string_view documentView(std::string_view value, ValueReading& reading, Unrepresentable unrepresentable,
+                              std::string& storage) {
+    bool asItIs = reading.file == reading.into && (reading.file == TextEncoding::ShiftJis || isWellFormedUtf8(value));
+    if (asItIs) return value;
+    storage = documentText(value, reading, unrepresentable);
+    return storage;
+}
+
 void readTexts(BookmarkItem& record, const Block& block, std::string_view title, ValueReading& reading) {
-    if (reading.file == TextEncoding::ShiftJis && reading.into == TextEncoding::ShiftJis) {
-        for (int key : {kTitleName, kLocator, kComment}) noteCut(reading, block.valueOrEmpty(key).size());
-        record.title = filterText(title, TextFilter::SingleLine);
-        record.locator = fitAddress(block.valueOrEmpty(kLocator));
-        record.comment = fitText(block.valueOrEmpty(kComment));
-        return;
-    }
-    std::string text = documentText(title, reading, Unrepresentable::Mark);
+    const TextEncoding into = reading.into;
+    std::string storage;
+    std::string_view text = documentView(title, reading, Unrepresentable::Mark, storage);
     noteCut(reading, text.size());
-    record.title = filterText(text, TextFilter::SingleLine, reading.into);
-    text = documentText(block.valueOrEmpty(kLocator), reading, Unrepresentable::PercentEncode);
+    record.title = filterText(text, TextFilter::SingleLine, into);
+    text = documentView(block.valueOrEmpty(kLocator), reading, Unrepresentable::PercentEncode, storage);
     noteCut(reading, text.size());
-    record.locator = fitAddress(text, reading.into);
-    text = documentText(block.valueOrEmpty(kComment), reading, Unrepresentable::Mark);
+    record.locator = fitAddress(text, into);
+    text = documentView(block.valueOrEmpty(kComment), reading, Unrepresentable::Mark, storage);
     noteCut(reading, text.size());
-    record.comment = fitText(text, reading.into);
+    record.comment = fitText(text, into);
 }
 
 std::string dateValue(std::string_view value, ValueReading& reading) {
-    if (reading.file == TextEncoding::ShiftJis && reading.into == TextEncoding::ShiftJis) return fitDate(value);
-    return fitField(documentText(value, reading, Unrepresentable::Drop), kDateFieldMax, reading.into);
+    std::string storage;
+    return fitDate(documentView(value, reading, Unrepresentable::Drop, storage), reading.into);
 }
 
 // The record a block describes, with the number as the file has it; none for a block that

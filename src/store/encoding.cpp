@@ -445,7 +445,9 @@ bool isAscii(std::string_view bytes) {
 }  // namespace
 
 bool isWellFormedUtf8(std::string_view bytes) {
-    Utf8Reader in(bytes);
+    std::size_t ascii = 0;
+    while (ascii < bytes.size() && byteOf(bytes[ascii]) < 0x80) ++ascii;
+    Utf8Reader in(bytes.substr(ascii));
     char32_t cp;
     while (in.next(cp))
         if (cp == Utf8Reader::kIllFormed) return false;
