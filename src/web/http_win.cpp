@@ -123,9 +123,4 @@ bool HttpConnection::aborted() const {
     return aborted_;
 }
 
-void allowConnectionsPerServer(DWORD count) {
-    InternetSetOptionW(nullptr, INTERNET_OPTION_MAX_CONNS_PER_SERVER, &count, sizeof count);
-    InternetSetOptionW(nullptr, INTERNET_OPTION_MAX_CONNS_PER_1_0_SERVER, &count, sizeof count);
-}
-
 }  // namespace perchlet

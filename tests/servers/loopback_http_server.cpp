@@ -59,6 +59,11 @@ int LoopbackHttpServer::requests(const std::string& path) const {
     return found == counts_.end() ? 0 : found->second;
 }
 
+int LoopbackHttpServer::openConnections() const {
+    std::lock_guard<std::mutex> hold(lock_);
+    return static_cast<int>(open_.size());
+}
+
 void LoopbackHttpServer::acceptLoop() {
     for (;;) {
         SOCKET client = accept(listener_, nullptr, nullptr);

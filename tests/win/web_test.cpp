@@ -10,6 +10,8 @@
 #include "web/title_fetch_win.h"
 #include "web/update_check_win.h"
 
+#include <tlhelp32.h>
+
 namespace perchlet::testing {
 namespace {
 
@@ -367,6 +369,56 @@ TEST_F(WebTest, PoolAnswersInOrderAndGivesUpOnASlowServer) {
             EXPECT_EQ(link.answer.outcome, UpdateAnswer::Outcome::Answered) << i;
             EXPECT_EQ(link.answer.lastModified.value_or(0), 1600000000) << i;
         }
+    }
+}
+
+int threadsOfThisProcess() {
+    HANDLE snapshot = CreateToolhelp32Snapshot(TH32CS_SNAPTHREAD, 0);
+    THREADENTRY32 entry{};
+    entry.dwSize = sizeof entry;
+    int count = 0;
+    for (BOOL more = Thread32First(snapshot, &entry); more; more = Thread32Next(snapshot, &entry))
+        if (entry.th32OwnerProcessID == GetCurrentProcessId()) ++count;
+    CloseHandle(snapshot);
+    return count;
+}
+
+// Waits until done() holds or a generous safety net runs out; the caller asserts.
+void settle(const std::function<bool()>& done) {
+    for (int tries = 0; tries < 2000 && !done(); ++tries) Sleep(5);
+}
+
+// A server that accepts and never answers: every request ends at its time-out and closes its
+// connection, and a check leaves nothing running but what the first one started for good
+// (the system's own socket thread), however often it runs.
+TEST_F(WebTest, ChecksOfAServerThatNeverAnswersLeaveNoThreadsOrConnections) {
+    server.route("/mute", {"", Then::Hang});
+    std::vector<UpdateCheckItem> items(60, UpdateCheckItem{kNoNode, "mute", server.url("/mute"), true});
+    const int workers = static_cast<int>(kConcurrentChecks);
+    int threadsBefore = threadsOfThisProcess();
+    int threadsAfterFirst = 0;
+    for (int run = 1; run <= 2; ++run) {
+        SCOPED_TRACE(run);
+        UpdateCheckPool pool(items, kConcurrentChecks);
+        pool.setRequestTimeout(200);
+        std::atomic<int> mostThreads{0};
+        HANDLE done = CreateEventW(nullptr, TRUE, FALSE, nullptr);
+        pool.start([&](std::size_t) { mostThreads = std::max(mostThreads.load(), threadsOfThisProcess()); },
+                   [done] { SetEvent(done); });
+        WaitForSingleObject(done, INFINITE);
+        pool.join();
+        CloseHandle(done);
+        for (std::size_t i = 0; i < items.size(); ++i)
+            EXPECT_EQ(pool.result(i).answer.outcome, UpdateAnswer::Outcome::Unreachable) << i;
+        EXPECT_EQ(server.requests("/mute"), 60 * run);
+        // The workers, the server's thread for each open connection, the system's socket thread.
+        EXPECT_LE(mostThreads, threadsBefore + 2 * workers + 1);
+        settle([&] { return server.openConnections() == 0 && threadsOfThisProcess() <= threadsBefore + 1; });
+        EXPECT_EQ(server.openConnections(), 0);
+        int threadsAfter = threadsOfThisProcess();
+        EXPECT_LE(threadsAfter, threadsBefore + 1);
+        if (run == 1) threadsAfterFirst = threadsAfter;
+        else EXPECT_LE(threadsAfter, threadsAfterFirst);
     }
 }
 
