@@ -23,6 +23,13 @@ const std::string kEuc = "\xC6\xFC\xCB\xDC\xB8\xEC";
 const std::string kJis = "\x1B$BF|K\\8l\x1B(B";
 const std::string kUtf8 = u8"日本語";
 
+// "<html><head><title>Packed page</title></head></html>", gzip-compressed.
+const std::string kGzippedPage(
+    "\x1F\x8B\x08\x00\x00\x00\x00\x00\x02\x03\xB3\xC9\x28\xC9\xCD\xB1\xB3\xC9\x48\x4D\x4C\xB1\xB3\x29\xC9\x2C"
+    "\xC9\x49\xB5\x0B\x48\x4C\xCE\x4E\x4D\x51\x28\x48\x4C\x4F\xB5\xD1\x87\x08\xD9\xE8\x43\x14\xE8\x83\x55\x03"
+    "\x00\xCC\xDD\xA6\xDE\x34\x00\x00\x00",
+    61);
+
 // A host name the resolver refuses without asking the network (a label over 63 bytes).
 const std::string kUnresolvable = "http://" + std::string(70, 'n') + ".invalid/";
 
@@ -88,6 +95,9 @@ TEST_F(WebTest, TitleFetchOfEveryKindOfPage) {
         {"/lines", page("<title>two\r\nlines</title>"), true, "two lines"},
         {"/comment", page("<!-- <title>Old</title> --><script>w('<title>No</title>')</script><title>New</title>"), true, "New"},
         {"/redirect", {httpResponse("HTTP/1.1 302 Found", "Location: /sjis\r\n", "")}, true, kSjis},
+        {"/nul", page(std::string("<title>ab\0cd</title>", 20)), true, "abcd"},
+        // Compressed though nobody asked for it.
+        {"/gzip", page(kGzippedPage, "Content-Type: text/html\r\nContent-Encoding: gzip\r\n"), true, "Packed page"},
         {"/no-title", page("<html><body>no title</body></html>"), false, ""},
         {"/closed", {"", Then::CloseAtOnce}, false, ""},
     };
