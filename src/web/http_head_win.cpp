@@ -183,19 +183,46 @@ std::string rawHeadersOf(HINTERNET request) {
     return narrow(text);
 }
 
-// https: WinHTTP keeps its time-outs under Wine (with the response time-out set apart), but
-// a waiting call cannot be broken off, so a stop takes effect when the call returns.
-ResponseHead viaWinHttp(const HttpAddress& address, HANDLE stop, const Deadline& deadline) {
-    WinHttpHandle session(WinHttpOpen(L"Perchlet", WINHTTP_ACCESS_TYPE_DEFAULT_PROXY, WINHTTP_NO_PROXY_NAME,
-                                      WINHTTP_NO_PROXY_BYPASS, 0));
+// The proxy the user set for the system's browsing (Internet Options), if any.
+struct ProxySetting {
+    std::wstring proxy;
+    std::wstring bypass;
+};
+
+std::optional<ProxySetting> userProxy() {
+    WINHTTP_CURRENT_USER_IE_PROXY_CONFIG config{};
+    if (!WinHttpGetIEProxyConfigForCurrentUser(&config)) return std::nullopt;
+    std::optional<ProxySetting> setting;
+    if (config.lpszProxy && *config.lpszProxy)
+        setting = ProxySetting{config.lpszProxy, config.lpszProxyBypass ? config.lpszProxyBypass : L""};
+    for (LPWSTR text : {config.lpszProxy, config.lpszProxyBypass, config.lpszAutoConfigUrl})
+        if (text) GlobalFree(text);
+    return setting;
+}
+
+HINTERNET openSession(const std::optional<ProxySetting>& proxy) {
+    if (proxy)
+        return WinHttpOpen(L"Perchlet", WINHTTP_ACCESS_TYPE_NAMED_PROXY, proxy->proxy.c_str(),
+                           proxy->bypass.empty() ? WINHTTP_NO_PROXY_BYPASS : proxy->bypass.c_str(), 0);
+    return WinHttpOpen(L"Perchlet", WINHTTP_ACCESS_TYPE_DEFAULT_PROXY, WINHTTP_NO_PROXY_NAME,
+                       WINHTTP_NO_PROXY_BYPASS, 0);
+}
+
+// https, and anything that goes through a proxy: WinHTTP keeps its time-outs under Wine (with
+// the response time-out set apart), but a waiting call cannot be broken off, so a stop takes
+// effect when the call returns.
+ResponseHead viaWinHttp(const HttpAddress& address, const std::optional<ProxySetting>& proxy, HANDLE stop,
+                        const Deadline& deadline) {
+    WinHttpHandle session(openSession(proxy));
     if (!session) return endedAs(ResponseHead::Outcome::Unreachable);
     int timeout = static_cast<int>(deadline.left());
     WinHttpSetTimeouts(session.get(), timeout, timeout, timeout, timeout);
     WinHttpHandle connection(
         WinHttpConnect(session.get(), widen(address.host).c_str(), static_cast<INTERNET_PORT>(address.port), 0));
+    DWORD flags = WINHTTP_FLAG_REFRESH | (address.secure ? WINHTTP_FLAG_SECURE : 0);
     WinHttpHandle request(connection ? WinHttpOpenRequest(connection.get(), L"GET", widen(address.target).c_str(),
                                                           nullptr, WINHTTP_NO_REFERER, WINHTTP_DEFAULT_ACCEPT_TYPES,
-                                                          WINHTTP_FLAG_SECURE | WINHTTP_FLAG_REFRESH)
+                                                          flags)
                                      : nullptr);
     if (!request) return endedAs(ResponseHead::Outcome::Unreachable);
     DWORD responseTimeout = deadline.left();
@@ -224,11 +251,14 @@ private:
 ResponseHead fetchResponseHead(const std::string& address, DWORD timeoutMs, HANDLE stopEvent) {
     WinsockUse winsock;
     Deadline deadline(timeoutMs);
+    // A user behind a proxy reaches plain http through it too.
+    std::optional<ProxySetting> proxy = userProxy();
     std::string current = address;
     for (int hop = 0;; ++hop) {
         std::optional<HttpAddress> parsed = parseHttpAddress(current);
         if (!parsed) return endedAs(ResponseHead::Outcome::Unreachable);
-        if (parsed->secure) return viaWinHttp(*parsed, stopEvent, deadline);  // WinHTTP follows its own redirects
+        // WinHTTP follows its own redirects.
+        if (parsed->secure || proxy) return viaWinHttp(*parsed, proxy, stopEvent, deadline);
         ResponseHead head = viaSocket(*parsed, stopEvent, deadline);
         if (head.outcome != ResponseHead::Outcome::Answered || hop == kMaxRedirects) return head;
         if (!isRedirectStatus(statusCodeOf(head.text))) return head;

@@ -382,6 +382,48 @@ TEST_F(WebTest, PoolAnswersInOrderAndGivesUpOnASlowServer) {
     }
 }
 
+// The proxy of the browsing settings, as the system stores it: a header, then the proxy and
+// its bypass list, each with its length first.
+void setUserProxy(const std::string& proxy) {
+    std::string blob(12, '\0');
+    blob[0] = 0x46;                  // the settings' version
+    blob[8] = proxy.empty() ? 1 : 3;  // direct, and through the proxy when there is one
+    for (const std::string& text : {proxy, std::string()}) {
+        std::uint32_t length = static_cast<std::uint32_t>(text.size());
+        blob.append(reinterpret_cast<const char*>(&length), sizeof length);
+        blob += text;
+    }
+    blob.append(8, '\0');  // no configuration script
+    HKEY key = nullptr;
+    RegCreateKeyExW(HKEY_CURRENT_USER, L"Software\\Microsoft\\Windows\\CurrentVersion\\Internet Settings\\Connections",
+                    0, nullptr, 0, KEY_SET_VALUE, nullptr, &key, nullptr);
+    RegSetValueExW(key, L"DefaultConnectionSettings", 0, REG_BINARY, reinterpret_cast<const BYTE*>(blob.data()),
+                   static_cast<DWORD>(blob.size()));
+    RegCloseKey(key);
+}
+
+// Behind a proxy the check goes through it, for a host only the proxy can reach.
+TEST_F(WebTest, TheUpdateCheckGoesThroughTheUsersProxy) {
+    const std::string address = "http://pages.invalid/proxied";
+    server.route("/proxied", {httpResponse("HTTP/1.1 200 OK", kDate2020, "")});
+    setUserProxy("127.0.0.1:" + std::to_string(server.port()));
+    CheckedLink link = checkLink({kNoNode, "proxied", address, true}, 3000, nullptr);
+    setUserProxy("");
+    EXPECT_EQ(server.requests("/proxied"), 1);
+    EXPECT_EQ(link.answer.outcome, UpdateAnswer::Outcome::Answered);
+    EXPECT_EQ(link.answer.lastModified.value_or(0), 1600000000);
+}
+
+// https goes through WinHTTP: a server that speaks no TLS leaves the link unreachable, within
+// the time-out even when it never answers.
+TEST_F(WebTest, AnHttpsLinkToAServerWithoutTlsIsUnreachable) {
+    server.route("/plain", {"", Then::Hang});
+    std::string address = "https://127.0.0.1:" + std::to_string(server.port()) + "/plain";
+    CheckedLink link = checkLink({kNoNode, "plain", address, true}, 500, nullptr);
+    EXPECT_EQ(link.answer.outcome, UpdateAnswer::Outcome::Unreachable);
+    EXPECT_FALSE(link.cancelled);
+}
+
 int threadsOfThisProcess() {
     HANDLE snapshot = CreateToolhelp32Snapshot(TH32CS_SNAPTHREAD, 0);
     THREADENTRY32 entry{};
