@@ -4,7 +4,6 @@
 #include <thread>
 
 #include "shell/command_ids.h"
-#include "shell/dialogs_win.h"
 #include "shell/text_win.h"
 #include "shell/window_helpers_win.h"
 #include "shell/window_state_win.h"
@@ -115,8 +114,6 @@ void present(UpdateCheckRun& run, std::size_t index) {
     const UpdateCheckItem& item = run.pool->items()[index];
     const CheckedLink& link = run.pool->result(index);
     setText(run.dialog, IDC_CHECK_ITEM, item.title);
-    for (const CheckMessage& message : link.messages)
-        showMessage(run.dialog, message.text, message.caption, MB_OK | MB_ICONWARNING);
     if (link.asked && !link.cancelled) {
         Document& document = run.workspace.document;
         if (const BookmarkItem* record = nodeRecord(document, item.node)) {

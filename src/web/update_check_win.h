@@ -22,16 +22,10 @@ constexpr UINT kUpdateAnswerReady = WM_APP + 94;
 constexpr unsigned kConcurrentChecks = 8;
 constexpr DWORD kCheckTimeoutMs = 3000;
 
-struct CheckMessage {
-    std::string text;
-    std::string caption;
-};
-
 struct CheckedLink {
     bool asked = false;
     bool cancelled = false;  // the request was broken off by stop: the link stays as it is
     UpdateAnswer answer;
-    std::vector<CheckMessage> messages;  // shown to the user, in order, before the mark
 };
 
 // One link's request, blocking: it ends within timeoutMs, and at once when stopEvent is set
