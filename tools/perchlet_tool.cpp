@@ -253,19 +253,23 @@ Failure readFavorites(const fs::path& path, ToolDocument& into) {
 }
 
 // A browser's own file: its roots under the new root folder. What the program leaves out
-// (separators, "place:" queries) and cuts is told on stderr.
+// (separators, "place:" queries, what a damaged file holds), cuts and marks is told on stderr.
 Failure readBrowserBookmarks(const fs::path& path, ToolDocument& into) {
     Document& document = into.document;
-    BrowserRead read = readBrowserFile(path);
+    BrowserRead read = readBrowserFile(path, into.encoding);
     if (!read.bookmarks) return "cannot read " + displayed(path) + ": " + read.detail;
     const BrowserBookmarks& bookmarks = *read.bookmarks;
     if (bookmarks.separatorsLeftOut + bookmarks.queriesLeftOut > 0)
         warn(std::to_string(bookmarks.separatorsLeftOut) + " separator(s) and " +
              std::to_string(bookmarks.queriesLeftOut) + " place: query(ies) left out");
     if (bookmarks.addressesCut > 0)
-        warn(std::to_string(bookmarks.addressesCut) + " address(es) longer than " + std::to_string(kTextFieldMax) +
-             " bytes cut");
-    addBrowserBookmarks(std::move(*read.bookmarks), document, insertRootItem(document));
+        warn(std::to_string(bookmarks.addressesCut) + " address(es) longer than " +
+             std::to_string(textFieldMax(into.encoding)) + " bytes cut");
+    if (bookmarks.damagedLeftOut > 0)
+        warn(std::to_string(bookmarks.damagedLeftOut) + " damaged root(s), folder content(s) or entry(ies) of " +
+             displayed(path) + " left out");
+    ImportResult result = addBrowserBookmarks(std::move(*read.bookmarks), document, insertRootItem(document));
+    reportMarkedItems(result.markedItems, result.firstMarkedTitle);
     return std::nullopt;
 }
 

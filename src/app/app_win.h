@@ -45,7 +45,7 @@ struct App {
     Workspace workspace{instance, mainWindow, document, treeView};
     TreeDrag drag{workspace};
     DocumentContext documents{workspace, documentPath, settings, startupDirectory, startupFolder};
-    ExchangeContext exchange{workspace, startupDirectory};
+    ExchangeContext exchange{workspace, startupDirectory, documents};
     SearchContext search{workspace, searchIndex};
     BrowserContext browser{workspace, settings, workArea, recordedMainRect};
     PanelHost panels{instance, mainWindow};

@@ -22,16 +22,11 @@ namespace {
 
 // Most addresses and many titles are plain ASCII, which the conversion would give back as
 // it is; passing them over it saves a good part of reading a large file.
-std::string shiftJisOf(std::string_view utf8, Unrepresentable unrepresentable) {
+std::string textOf(std::string_view utf8, TextEncoding into, Unrepresentable unrepresentable,
+                   LostCharacters* lost = nullptr) {
     bool plain = true;
     for (char c : utf8) plain = plain && c > 0 && c < 0x7F && c != '\r';
-    return plain ? std::string(utf8) : utf8ToShiftJis(utf8, unrepresentable);
-}
-
-// As the Netscape import makes a title: one line, characters without a Shift-JIS form
-// dropped, cut to the field.
-std::string titleFromUtf8(std::string_view utf8) {
-    return fitText(filterText(shiftJisOf(utf8, Unrepresentable::Drop), TextFilter::SingleLine));
+    return plain ? std::string(utf8) : textFromUtf8(utf8, into, unrepresentable, lost);
 }
 
 bool startsWithIgnoringCase(std::string_view text, std::string_view lowerPrefix) {
@@ -46,10 +41,19 @@ bool startsWithIgnoringCase(std::string_view text, std::string_view lowerPrefix)
 
 }  // namespace
 
+// One line, cut to the field; counted when characters were marked.
+std::string BrowserBookmarkCollector::titleFromUtf8(std::string_view utf8) {
+    LostCharacters lost;
+    std::string title =
+        fitText(filterText(textOf(utf8, into_, Unrepresentable::Mark, &lost), TextFilter::SingleLine, into_), into_);
+    if (lost.runs > 0 && bookmarks_.markedItems++ == 0) bookmarks_.firstMarkedTitle = title;
+    return title;
+}
+
 void BrowserBookmarkCollector::addRootFolder(std::string_view sjisTitle, std::int64_t added) {
     BrowserBookmark item;
     item.folder = true;
-    item.title = std::string(sjisTitle);
+    item.title = convertText(sjisTitle, TextEncoding::ShiftJis, into_);
     item.addDate = browserDateText(added);
     bookmarks_.items.push_back(std::move(item));
 }
@@ -73,11 +77,11 @@ void BrowserBookmarkCollector::addLink(unsigned depth, std::string_view utf8Titl
     item.depth = depth;
     item.title = titleFromUtf8(utf8Title);
     // Every character of the address stays, percent-encoded where Shift-JIS has none.
-    std::string address = shiftJisOf(utf8Address, Unrepresentable::PercentEncode);
-    if (address.size() > kTextFieldMax) ++bookmarks_.addressesCut;
-    item.address = fitText(address);
+    std::string address = textOf(utf8Address, into_, Unrepresentable::PercentEncode);
+    if (address.size() > textFieldMax(into_)) ++bookmarks_.addressesCut;
+    item.address = fitText(address, into_);
     // The browsers show an untitled bookmark by its address; a nameless item would be lost in the tree.
-    if (item.title.empty()) item.title = fitText(filterText(item.address, TextFilter::SingleLine));
+    if (item.title.empty()) item.title = fitText(filterText(item.address, TextFilter::SingleLine, into_), into_);
     item.addDate = browserDateText(added);
     item.lastVisit = browserDateText(lastVisit);
     bookmarks_.items.push_back(std::move(item));
@@ -88,6 +92,8 @@ ImportResult addBrowserBookmarks(BrowserBookmarks bookmarks, Document& document,
     ImportResult result;
     document.modified = true;
     if (!canHoldChildren(document, parent)) return result;
+    result.markedItems = bookmarks.markedItems;
+    result.firstMarkedTitle = std::move(bookmarks.firstMarkedTitle);
     // holders[d] is where an item of depth d goes: the last folder of depth d - 1, or, when
     // that folder is as deep as numbers go, the place that folder itself went.
     std::vector<NodeId> holders{parent};

@@ -475,17 +475,7 @@ std::string convertText(std::string_view text, TextEncoding from, TextEncoding t
                         LostCharacters* lost) {
     if (from == to || isAscii(text)) return std::string(text);
     if (to == TextEncoding::Utf8) return shiftJisToUtf8(text);
-    std::string out;
-    out.reserve(text.size());
-    decodeUtf8(text, [&](char32_t cp) {
-        if (cp < 0x80) {
-            out += static_cast<char>(cp);
-            if (lost) lost->inRun = false;
-        } else {
-            appendCodePoint(cp, unrepresentable, out, lost);
-        }
-    });
-    return out;
+    return utf8ToShiftJis(text, unrepresentable, lost);
 }
 
 std::string textFromUtf8(std::string_view utf8, TextEncoding encoding, Unrepresentable unrepresentable,

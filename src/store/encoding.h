@@ -122,8 +122,9 @@ std::string textFromUtf16(std::u16string_view text, TextEncoding encoding,
 std::u16string utf16OfText(std::string_view text, TextEncoding encoding);
 
 // Text from one encoding to the other. Shift-JIS to UTF-8 keeps everything; UTF-8 to
-// Shift-JIS follows the policy (titles and comments: Mark; addresses: PercentEncode) and
-// counts each run of characters it could not keep in lost. Line ends stay as they are.
+// Shift-JIS is utf8ToShiftJis, the one rule every import follows: the policy (titles and
+// comments: Mark; addresses: PercentEncode), each run of characters it could not keep
+// counted in lost.
 std::string convertText(std::string_view text, TextEncoding from, TextEncoding to,
                         Unrepresentable unrepresentable = Unrepresentable::Mark, LostCharacters* lost = nullptr);
 

@@ -39,6 +39,8 @@ public:
     void route(const std::string& path, HttpRoute route);
     // How many requests for this path have arrived.
     int requests(const std::string& path) const;
+    // How many accepted connections neither side has closed yet.
+    int openConnections() const;
 
 private:
     void acceptLoop();
