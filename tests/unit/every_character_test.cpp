@@ -7,6 +7,8 @@
 #include <string>
 #include <vector>
 
+#include "exchange/browser_bookmarks.h"
+#include "exchange/chromium_bookmarks.h"
 #include "exchange/csv.h"
 #include "exchange/favorites.h"
 #include "exchange/favorites_fs.h"
@@ -26,7 +28,7 @@ const std::vector<std::string> kTexts = {
     u8"Ελληνικά",
     u8"देवनागरी",
     u8"e\u0301 a\u0308 n\u0303",  // combining marks
-    u8"\uFFFD",                   // what a hostile file's lone surrogate becomes
+    u8"\uFFFD",                   // what a hostile JSON file's lone surrogate becomes
     u8"📚 読書メモ 🇯🇵 Café – naïve",
 };
 
@@ -107,4 +109,23 @@ TEST(EveryCharacter, ComesBackThroughEveryFormat) {
     const Texts shortcuts = textsBelow(favorites.doc, favorites.root);
     EXPECT_EQ(sorted(shortcuts.titles), sorted(written.titles));
     EXPECT_EQ(sorted(shortcuts.locators), sorted(written.locators));
+}
+
+// A Chromium Bookmarks file into a UTF-8 document: every title whole, and a lone surrogate
+// escape as the U+FFFD the table holds.
+TEST(EveryCharacter, ComesInFromABrowsersFile) {
+    std::string json = R"({"roots": {"bookmark_bar": {"type": "folder", "name": "bar", "children": [)";
+    for (const std::string& text : kTexts) {
+        std::string name = text == u8"\uFFFD" ? "\\ud83d" : text;
+        json += R"({"type": "url", "name": ")" + name + R"(", "url": "http://example.com/"},)";
+    }
+    json.back() = ']';
+    json += "}}}";
+    BrowserRead read = readChromiumBookmarks(json, TextEncoding::Utf8);
+    ASSERT_TRUE(read.bookmarks) << read.detail;
+    EXPECT_EQ(read.bookmarks->markedItems, 0u);
+    TestTree t;
+    addBrowserBookmarks(std::move(*read.bookmarks), t.doc, t.root);
+    NodeId bar = t.doc.tree.firstChild(t.root);
+    EXPECT_EQ(textsBelow(t.doc, bar).titles, kTexts);
 }
