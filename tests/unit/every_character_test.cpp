@@ -12,6 +12,7 @@
 #include "exchange/csv.h"
 #include "exchange/favorites.h"
 #include "exchange/favorites_fs.h"
+#include "exchange/tree_html.h"
 #include "store/data_file.h"
 #include "test_tree.h"
 
@@ -85,6 +86,12 @@ TEST(EveryCharacter, ComesBackThroughEveryFormat) {
     EXPECT_EQ(html.titles, written.titles);
     EXPECT_EQ(html.locators, written.locators);
     EXPECT_EQ(html.comments, written.comments);
+
+    // The tree page is written only: every text is on it, escaped, under a UTF-8 charset.
+    const std::string treePage = exportTreeHtml(t.doc, t.root, TextEncoding::Utf8);
+    EXPECT_NE(treePage.find("charset=UTF-8"), std::string::npos);
+    EXPECT_NE(treePage.find(u8"\u2514\u3000"), std::string::npos);  // the drawing, in UTF-8 too
+    for (const std::string& text : kTexts) EXPECT_NE(treePage.find(">" + text + "</A>"), std::string::npos) << text;
 
     // CSV rows come back as links, folders included, in the same order.
     TestTree csv;
