@@ -281,11 +281,11 @@ Failure writeExport(const ToolDocument& from, const fs::path& path,
 }
 
 Failure writeNetscape(const ToolDocument& from, const fs::path& path, const WriteOptions&) {
-    return writeExport(from, path, exportNetscape);
+    return writeExport(from, path, exportNetscapeAs);
 }
 
 Failure writeTreeHtml(const ToolDocument& from, const fs::path& path, const WriteOptions&) {
-    return writeExport(from, path, exportTreeHtml);
+    return writeExport(from, path, exportTreeHtmlAs);
 }
 
 // Line 1 of the file names the folder the writer ran in.

@@ -178,11 +178,11 @@ std::string csvOf(const ExchangeContext& context, const Document& document, Node
 }  // namespace
 
 void exportNetscapeFile(ExchangeContext& context, ExportScope scope) {
-    exportToFile(context, scope, kHtmlFilter, [](const Document& document, NodeId start) { return exportNetscape(document, start); });
+    exportToFile(context, scope, kHtmlFilter, exportNetscape);
 }
 
 void exportTreeHtmlFile(ExchangeContext& context, ExportScope scope) {
-    exportToFile(context, scope, kHtmlFilter, [](const Document& document, NodeId start) { return exportTreeHtml(document, start); });
+    exportToFile(context, scope, kHtmlFilter, exportTreeHtml);
 }
 
 void exportCsvFile(ExchangeContext& context, ExportScope scope) {

@@ -255,7 +255,11 @@ void appendDescription(std::string& out, const BookmarkItem& record, unsigned de
 
 }  // namespace
 
-std::string exportNetscape(const Document& document, NodeId start, TextEncoding encoding) {
+std::string exportNetscape(const Document& document, NodeId start) {
+    return exportNetscapeAs(document, start, TextEncoding::ShiftJis);
+}
+
+std::string exportNetscapeAs(const Document& document, NodeId start, TextEncoding encoding) {
     const BookmarkTree& tree = document.tree;
     std::vector<NodeId> starts = exportStarts(tree, start);
     if (starts.empty()) return {};

@@ -36,8 +36,10 @@ std::string markedItemsNote(std::size_t items, const std::string& firstTitle);
 
 // The file text for start's subtree, header and closing lists included; empty for no node.
 // For kTopLevel, every top-level item's subtree, one after another at the top of the file.
-// The document's texts go out as they are; a UTF-8 document's file says so in a <META> charset.
-std::string exportNetscape(const Document& document, NodeId start, TextEncoding encoding = TextEncoding::ShiftJis);
+std::string exportNetscape(const Document& document, NodeId start);
+// The same for a document in either encoding: the texts go out as they are, and a UTF-8
+// document's file says so in a <META> charset.
+std::string exportNetscapeAs(const Document& document, NodeId start, TextEncoding encoding);
 
 // Reads Netscape bookmark text (in the document's encoding, `into`) and puts its folders and
 // links under target. Tag and attribute names are matched in any case; a tag's name ends at

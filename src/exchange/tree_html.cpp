@@ -142,7 +142,11 @@ void appendItem(std::string& out, PageState& state, const Document& document, No
 
 }  // namespace
 
-std::string exportTreeHtml(const Document& document, NodeId start, TextEncoding encoding) {
+std::string exportTreeHtml(const Document& document, NodeId start) {
+    return exportTreeHtmlAs(document, start, TextEncoding::ShiftJis);
+}
+
+std::string exportTreeHtmlAs(const Document& document, NodeId start, TextEncoding encoding) {
     const BookmarkTree& tree = document.tree;
     std::vector<NodeId> starts = exportStarts(tree, start);
     if (starts.empty()) return {};

@@ -79,7 +79,7 @@ TEST(EveryCharacter, ComesBackThroughEveryFormat) {
     EXPECT_EQ(dataFile.comments, written.comments);
 
     TestTree netscape;
-    const std::string page = exportNetscape(t.doc, t.root, TextEncoding::Utf8);
+    const std::string page = exportNetscapeAs(t.doc, t.root, TextEncoding::Utf8);
     EXPECT_NE(page.find("charset=UTF-8"), std::string::npos);
     importNetscape(page, netscape.doc, netscape.root, TextEncoding::Utf8);
     const Texts html = textsBelow(netscape.doc, netscape.doc.tree.firstChild(netscape.root));
@@ -88,7 +88,7 @@ TEST(EveryCharacter, ComesBackThroughEveryFormat) {
     EXPECT_EQ(html.comments, written.comments);
 
     // The tree page is written only: every text is on it, escaped, under a UTF-8 charset.
-    const std::string treePage = exportTreeHtml(t.doc, t.root, TextEncoding::Utf8);
+    const std::string treePage = exportTreeHtmlAs(t.doc, t.root, TextEncoding::Utf8);
     EXPECT_NE(treePage.find("charset=UTF-8"), std::string::npos);
     EXPECT_NE(treePage.find(u8"\u2514\u3000"), std::string::npos);  // the drawing, in UTF-8 too
     for (const std::string& text : kTexts) EXPECT_NE(treePage.find(">" + text + "</A>"), std::string::npos) << text;
