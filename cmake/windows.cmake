@@ -102,7 +102,7 @@ set_tests_properties(e2e_open_link PROPERTIES TIMEOUT 300)
 
 # The command-line tool as a console program: the core only, no Win32 shell.
 # Without libcurl here, check is left out: the tool says so.
-add_executable(perchlet-tool tools/perchlet_tool.cpp tools/find_commands.cpp)
+add_executable(perchlet-tool tools/perchlet_tool.cpp tools/find_commands.cpp tools/terminal_text.cpp)
 target_link_libraries(perchlet-tool PRIVATE perchlet_core)
 target_link_options(perchlet-tool PRIVATE -static)
 # The console tool as a Windows program reads a real browser's file.
