@@ -66,6 +66,9 @@ add_executable(places_holder tests/places_holder/places_holder.cpp)
 target_link_libraries(places_holder PRIVATE perchlet_sqlite)
 target_link_options(places_holder PRIVATE -municode)
 add_dependencies(win_tests places_holder)
+# Owns the clipboard with a format it renders late, and then answers nothing.
+add_executable(clipboard_owner WIN32 tests/clipboard_owner/clipboard_owner.cpp)
+add_dependencies(win_tests clipboard_owner)
 
 file(GLOB E2E_TEST_SOURCES CONFIGURE_DEPENDS ${CMAKE_SOURCE_DIR}/tests/e2e/*.cpp)
 add_executable(e2e_tests ${E2E_TEST_SOURCES})

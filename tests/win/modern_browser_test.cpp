@@ -4,7 +4,9 @@
 // back, the menus, and the default browser from the registry.
 #include <gtest/gtest.h>
 
+#include <atomic>
 #include <cstring>
+#include <thread>
 #include <string>
 #include <vector>
 #include <windows.h>
@@ -345,6 +347,54 @@ TEST_F(ModernBrowsers, UnreadableAddressNamesTheBrowser) {
     EXPECT_TRUE(now.text == before.text);
     EXPECT_EQ(now.pixels, before.pixels);
     DestroyWindow(silent);
+}
+
+std::wstring ownerClass() {
+    HWND owner = GetClipboardOwner();
+    return owner ? classOf(owner) : L"";
+}
+
+// A program owns the clipboard with text it renders only when asked, and answers nothing,
+// or nothing but that request: 608 cannot save the clipboard, so it leaves it alone, types
+// no keys and says why, and the window answers again without the owner's help.
+TEST_F(ModernBrowsers, HungClipboardOwnerLeavesTheClipboardAlone) {
+    wchar_t module[MAX_PATH] = L"";
+    GetModuleFileNameW(nullptr, module, MAX_PATH);
+    std::wstring helper = std::wstring(module).substr(0, std::wstring(module).find_last_of(L'\\')) +
+                          L"\\clipboard_owner.exe";
+    std::string path = useBrowser("chrome", false, false);
+    ASSERT_NE(browsers->start(path, "http://page.example/"), 0u);
+    app().treeView.select(root);
+    for (const wchar_t* mode : {L"hang", L"hang-on-render"}) {
+        SCOPED_TRACE(narrow(mode));
+        std::wstring line = L"\"" + helper + L"\" " + mode;
+        STARTUPINFOW startup{};
+        startup.cb = sizeof startup;
+        PROCESS_INFORMATION owner{};
+        ASSERT_TRUE(CreateProcessW(nullptr, line.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr, &startup, &owner));
+        for (int i = 0; i < 500 && ownerClass() != L"TestClipboardOwner"; ++i) pumpMessages(20);
+        ASSERT_TRUE(ownerClass() == L"TestClipboardOwner");
+        asked.clear();
+        std::size_t mark = browsers->mark();
+        // Should the window hang, the owner is ended so that the test fails rather than waits for ever.
+        std::atomic<bool> answered{false}, rescued{false};
+        std::thread guard([&] {
+            for (int i = 0; i < 1200 && !answered; ++i) Sleep(100);
+            if (!answered) rescued = TerminateProcess(owner.hProcess, 0) != 0;
+        });
+        SendMessageW(mainWindow(), WM_COMMAND, CMD_RECORD_BROWSER_PAGE, 0);
+        answered = true;
+        guard.join();
+        EXPECT_FALSE(rescued) << "the window answered only once the clipboard's owner had ended";
+        EXPECT_TRUE(browsers->eventsSince(mark).empty()) << joined(browsers->eventsSince(mark));
+        ASSERT_EQ(asked.size(), 1u);
+        EXPECT_NE(asked[0].text.find(L"応答しない"), std::wstring::npos) << narrow(asked[0].text);
+        EXPECT_TRUE(ownerClass() == L"TestClipboardOwner");  // left as it was
+        TerminateProcess(owner.hProcess, 0);
+        WaitForSingleObject(owner.hProcess, 5000);
+        CloseHandle(owner.hThread);
+        CloseHandle(owner.hProcess);
+    }
 }
 
 // The default browser at start-up: the user's choice for https (or http) under UserChoice
