@@ -66,6 +66,9 @@ add_executable(places_holder tests/places_holder/places_holder.cpp)
 target_link_libraries(places_holder PRIVATE perchlet_sqlite)
 target_link_options(places_holder PRIVATE -municode)
 add_dependencies(win_tests places_holder)
+# Owns the clipboard with a format it renders late, and then answers nothing.
+add_executable(clipboard_owner WIN32 tests/clipboard_owner/clipboard_owner.cpp)
+add_dependencies(win_tests clipboard_owner)
 
 file(GLOB E2E_TEST_SOURCES CONFIGURE_DEPENDS ${CMAKE_SOURCE_DIR}/tests/e2e/*.cpp)
 add_executable(e2e_tests ${E2E_TEST_SOURCES})
@@ -102,7 +105,7 @@ set_tests_properties(e2e_open_link PROPERTIES TIMEOUT 300)
 
 # The command-line tool as a console program: the core only, no Win32 shell.
 # Without libcurl here, check is left out: the tool says so.
-add_executable(perchlet-tool tools/perchlet_tool.cpp tools/find_commands.cpp)
+add_executable(perchlet-tool tools/perchlet_tool.cpp tools/find_commands.cpp tools/terminal_text.cpp)
 target_link_libraries(perchlet-tool PRIVATE perchlet_core)
 target_link_options(perchlet-tool PRIVATE -static)
 # The console tool as a Windows program reads a real browser's file.
