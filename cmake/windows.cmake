@@ -13,7 +13,7 @@ add_library(perchlet_shell STATIC ${SHELL_SOURCES})
 target_link_libraries(perchlet_shell PUBLIC perchlet_core ${WIN_LIBS})
 
 set(RESOURCE_SCRIPT ${CMAKE_SOURCE_DIR}/resources/perchlet.rc)
-file(GLOB RESOURCE_FILES CONFIGURE_DEPENDS ${CMAKE_SOURCE_DIR}/resources/icons/*.ico
+file(GLOB RESOURCE_FILES CONFIGURE_DEPENDS ${CMAKE_SOURCE_DIR}/resources/icons/*.ico ${CMAKE_SOURCE_DIR}/resources/*.manifest
      ${CMAKE_SOURCE_DIR}/resources/*.bmp ${CMAKE_SOURCE_DIR}/resources/*.rc ${CMAKE_SOURCE_DIR}/src/shell/command_ids.h
      ${CMAKE_BINARY_DIR}/generated/perchlet_version.h)
 set_source_files_properties(${RESOURCE_SCRIPT} PROPERTIES OBJECT_DEPENDS "${RESOURCE_FILES}")
@@ -102,9 +102,10 @@ set_tests_properties(e2e_open_link PROPERTIES TIMEOUT 300)
 
 # The command-line tool as a console program: the core only, no Win32 shell.
 # Without libcurl here, check is left out: the tool says so.
-add_executable(perchlet-tool tools/perchlet_tool.cpp tools/find_commands.cpp)
+add_executable(perchlet-tool tools/perchlet_tool.cpp tools/find_commands.cpp tools/perchlet-tool.rc)
 target_link_libraries(perchlet-tool PRIVATE perchlet_core)
 target_link_options(perchlet-tool PRIVATE -static)
+set_source_files_properties(tools/perchlet-tool.rc PROPERTIES OBJECT_DEPENDS ${CMAKE_SOURCE_DIR}/tools/perchlet-tool.manifest)
 # The console tool as a Windows program reads a real browser's file.
 add_test(NAME tool_windows
          COMMAND ${WINE_RUN} $<TARGET_FILE:perchlet-tool> show tests/data/corpus/html/firefox-2024_radam9_bookmarks_firefox.html

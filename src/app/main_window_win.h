@@ -20,4 +20,8 @@ bool routeThreadMessage(App& app, MSG& message);
 
 void layoutChildren(App& app, int clientWidth, int clientHeight);
 
+// A turn of the wheel at the cursor (screen coordinates in lParam) scrolls the open panel
+// when it is over it; false otherwise.
+bool scrollPanelByWheel(App& app, WPARAM wParam, LPARAM lParam);
+
 }  // namespace perchlet

@@ -39,6 +39,8 @@ public:
                      SWP_SHOWWINDOW);
     }
 
+    int screenDpi() override { return app_.dpi; }
+
 private:
     App& app_;
 };

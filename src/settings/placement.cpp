@@ -74,8 +74,8 @@ WindowBox boxWithPanel(const WindowBox& window, int panelWidth, const ScreenRect
     return box;
 }
 
-bool edgeTimerTick(int& edgeCounter, int cursorX) {
-    if (cursorX >= kEdgeColumns) {
+bool edgeTimerTick(int& edgeCounter, int cursorX, int edgeColumns) {
+    if (cursorX >= edgeColumns) {
         edgeCounter = 0;
         return false;
     }

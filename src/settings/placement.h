@@ -27,11 +27,11 @@ WindowBox reachableBox(const WindowBox& box, const std::vector<ScreenRect>& work
 // work area: moved left when it would pass the right edge, and no wider than the work area.
 WindowBox boxWithPanel(const WindowBox& window, int panelWidth, const ScreenRect& workArea);
 
-constexpr int kEdgeColumns = 5;    // the cursor counts as at the edge left of this x
+constexpr int kEdgeColumns = 5;    // the cursor counts as at the edge left of this x, at 100 %
 constexpr int kEdgeThreshold = 2;  // the window shows when the count goes above this
 
 // One tick of the edge timer with the cursor at x: counts consecutive ticks at the left
 // edge and says whether the hidden window should show now.
-bool edgeTimerTick(int& edgeCounter, int cursorX);
+bool edgeTimerTick(int& edgeCounter, int cursorX, int edgeColumns = kEdgeColumns);
 
 }  // namespace perchlet

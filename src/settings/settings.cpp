@@ -2,6 +2,7 @@
 
 #include <climits>
 
+#include "settings/screen_scale.h"
 #include "store/bookmark_item.h"
 #include "store/tree_population.h"
 
@@ -98,7 +99,9 @@ bool readStartupSettings(Settings& settings, StartupEnvironment& environment) {
     settings.mainY = valueOr(environment, "Window", "MainYPos", "0");
 
     ScreenRect work = environment.workArea();
-    settings.mainWidth = sizeSetting(environment, "MainWidth", "264", settings.mainX, work.right, settings.mainWidthMax);
+    std::string defaultWidth = std::to_string(scaledForDpi(264, environment.screenDpi()));
+    settings.mainWidth =
+        sizeSetting(environment, "MainWidth", defaultWidth.c_str(), settings.mainX, work.right, settings.mainWidthMax);
     settings.mainHeight =
         sizeSetting(environment, "MainHight", "800", settings.mainY, work.bottom, settings.mainHeightMax);
     environment.placeMainWindow(settingNumber(settings.mainX), settingNumber(settings.mainY),

@@ -4,6 +4,7 @@
 #include <new>
 #include <thread>
 
+#include "settings/screen_scale_win.h"
 #include "shell/command_ids.h"
 #include "shell/dialogs_win.h"
 #include "shell/text_win.h"
@@ -285,7 +286,7 @@ void runUpdateCheck(Workspace& workspace) {
     NodeId start = workspace.treeView.selectedNode();
     workspace.document.history.setFocus(start, start);
     UpdateCheckRun run(workspace);
-    DialogBoxParamW(workspace.instance, L"MYCHECK", workspace.mainWindow, updateCheckProc, reinterpret_cast<LPARAM>(&run));
+    dialogBoxInMessageFont(workspace.instance, L"MYCHECK", workspace.mainWindow, updateCheckProc, reinterpret_cast<LPARAM>(&run));
 }
 
 }  // namespace perchlet
