@@ -133,8 +133,7 @@ PanelScrollRange panelRangeOf(const App& app) {
 void updateScrollBar(App& app) {
     PanelScrollRange range = panelRangeOf(app);
     // A window made taller shows more of the panel: the position stays within the range.
-    int step = panelScrollStep(ScrollRequest::Other, app.panels.scrollPosition, 0, range) +
-               std::min(0, range.lastPosition() - app.panels.scrollPosition);
+    int step = std::min(0, range.lastPosition() - app.panels.scrollPosition);
     SCROLLINFO info{};
     info.cbSize = sizeof info;
     info.fMask = SIF_RANGE | SIF_PAGE | SIF_POS;

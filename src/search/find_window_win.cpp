@@ -176,13 +176,14 @@ INT_PTR CALLBACK findWindowProc(HWND window, UINT message, WPARAM wParam, LPARAM
 void openFindWindow(SearchContext& context) {
     HWND mainWindow = context.workspace.mainWindow;
     if (!context.findWindow) {
-        context.findWindow = createDialogInMessageFont(context.workspace.instance, L"MYFIND", mainWindow, findWindowProc,
-                                                reinterpret_cast<LPARAM>(&context));
+        context.findWindow = createDialogInMessageFont(context.workspace.instance, L"MYFIND", mainWindow,
+                                                       findWindowProc, reinterpret_cast<LPARAM>(&context));
         if (!context.findWindow) return;
         // Beside the main window, which sits at the screen's left edge.
         RECT main{};
         GetWindowRect(mainWindow, &main);
-        SetWindowPos(context.findWindow, nullptr, main.right, main.top + 80, 0, 0, SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
+        SetWindowPos(context.findWindow, nullptr, main.right, main.top + scaledForWindow(mainWindow, 80), 0, 0,
+                     SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
     }
     ShowWindow(context.findWindow, SW_SHOW);
     SetForegroundWindow(context.findWindow);

@@ -145,6 +145,7 @@ protected:
     void SetUp() override {
         MainWindowTest::SetUp();
         startMainWindow();
+        command(CMD_NEW_DOCUMENT);
         add(add(app().document.tree.firstTopLevel(), "とても長い名前のフォルダ"), "リンク", "https://example.com/");
         openWholeTree();
         pumpMessages(50);
@@ -192,6 +193,16 @@ TEST_F(Scale, TreeAndToolbarGrowWithTheScale) {
     EXPECT_EQ(last.top, first.top);
     expectLaidOut(mainWindow(), clientOf(mainWindow()));
     expectLaidOut(app().toolbar, clientOf(app().toolbar));
+    // A file name too long for the title bar loses its middle there; the window's text stays whole.
+    const std::wstring caption = L"*とても長い名前のデータファイル_2026年12月版_バックアップ用.dat - Perchlet";
+    SetWindowTextW(mainWindow(), caption.c_str());
+    wchar_t shown[256] = L"";
+    InternalGetWindowText(mainWindow(), shown, 256);
+    std::wstring drawn = shown;
+    EXPECT_NE(drawn.find(L"\u2026"), std::wstring::npos);
+    EXPECT_EQ(drawn.substr(0, 3), L"*とて");
+    EXPECT_EQ(drawn.substr(drawn.size() - 15), L".dat - Perchlet");
+    EXPECT_TRUE(windowText(mainWindow()) == caption);
 }
 
 TEST_F(Scale, PanelsFindWindowAndDialogsFitTheirText) {
@@ -246,4 +257,39 @@ TEST_F(Scale, MovingToAMonitorOfAnotherScaleRescalesThePictures) {
     RECT toolbar{};
     GetWindowRect(app().toolbar, &toolbar);
     EXPECT_EQ(app().toolbarHeight, toolbar.bottom - toolbar.top);
+}
+
+namespace {
+
+std::string manifestOf(const char* program) {
+    HMODULE module = LoadLibraryExW((L"Z:" + widen(program)).c_str(), nullptr, LOAD_LIBRARY_AS_DATAFILE);
+    if (!module) return {};
+    std::string text;
+    HRSRC found = FindResourceW(module, MAKEINTRESOURCEW(1), MAKEINTRESOURCEW(24));  // RT_MANIFEST
+    if (HGLOBAL loaded = found ? LoadResource(module, found) : nullptr)
+        text.assign(static_cast<const char*>(LockResource(loaded)), SizeofResource(module, found));
+    FreeLibrary(module);
+    return text;
+}
+
+}  // namespace
+
+// The program asks for visual styles and per-monitor scaling, with the older declarations
+// for older Windows, and names Windows 7 to 11; the console tool has only the last.
+TEST(Manifest, ProgramAndToolDeclareWhatAppliesToThem) {
+    const char* supportedOs[] = {"{35138b9a-5d96-4fbd-8e2d-a2440225f93a}", "{4a2f28e3-53b9-4441-ba9c-d69d4a4a6e38}",
+                                 "{1f676c76-80e1-4239-95bb-83d0f6d0da78}", "{8e0f7a12-bfb3-4fe8-b9a5-48fd50a15a9a}"};
+    const char* windowed[] = {"name=\"Microsoft.Windows.Common-Controls\" version=\"6.0.0.0\"",
+                              ">PerMonitorV2, PerMonitor</dpiAwareness>", ">true/pm</dpiAware>"};
+    struct Case {
+        const char* file;
+        bool hasWindows;
+    };
+    for (const Case& c : {Case{PERCHLET_PROGRAM_FILE, true}, Case{PERCHLET_TOOL_FILE, false}}) {
+        SCOPED_TRACE(c.file);
+        std::string manifest = manifestOf(c.file);
+        ASSERT_FALSE(manifest.empty());
+        for (const char* id : supportedOs) EXPECT_NE(manifest.find(std::string("<supportedOS Id=\"") + id + "\"/>"), std::string::npos) << id;
+        for (const char* element : windowed) EXPECT_EQ(manifest.find(element) != std::string::npos, c.hasWindows) << element;
+    }
 }
