@@ -154,7 +154,13 @@ protected:
         SendMessageW(mainWindow(), WM_COMMAND, id, 0);
         pumpMessages(50);
     }
-    int dpi() { return dpiOfWindow(mainWindow()); }
+    // The scale Wine was set to, read apart from the program's own reading of it.
+    int dpi() {
+        HDC screen = GetDC(nullptr);
+        int dpi = GetDeviceCaps(screen, LOGPIXELSY);
+        ReleaseDC(nullptr, screen);
+        return dpi;
+    }
     int atScale(int pixels96) { return pixels96 * dpi() / 96; }  // rounded down
 
     // A docked panel: inside the panel's width, below its top before scrolling and above
