@@ -63,7 +63,8 @@ int outerHeight(HWND window) {
     return rect.bottom - rect.top;
 }
 
-// The built-in width: 264 pixels at 100 %, or what the menu bar takes on one row.
+}  // namespace
+
 int defaultMainWidth(HWND window, int dpi) {
     RECT outer{}, client{};
     GetWindowRect(window, &outer);
@@ -77,6 +78,8 @@ int defaultMainWidth(HWND window, int dpi) {
     int frame = (outer.right - outer.left) - (client.right - client.left);
     return std::max(scaledForDpi(kMainWindowWidth, dpi), menuWidth + frame + scaledForDpi(4, dpi));
 }
+
+namespace {
 
 LRESULT onCreate(App& app, HWND window) {
     app.mainWindow = window;

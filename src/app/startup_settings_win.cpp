@@ -1,5 +1,6 @@
 #include "app/startup_settings_win.h"
 
+#include "app/main_window_win.h"
 #include "app/placement_win.h"
 #include "browser/default_browser_win.h"
 #include "document/document_commands_win.h"
@@ -39,7 +40,7 @@ public:
                      SWP_SHOWWINDOW);
     }
 
-    int screenDpi() override { return app_.dpi; }
+    int defaultMainWidth() override { return perchlet::defaultMainWidth(app_.mainWindow, app_.dpi); }
 
 private:
     App& app_;

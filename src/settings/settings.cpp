@@ -2,7 +2,6 @@
 
 #include <climits>
 
-#include "settings/screen_scale.h"
 #include "store/bookmark_item.h"
 #include "store/tree_population.h"
 
@@ -99,7 +98,7 @@ bool readStartupSettings(Settings& settings, StartupEnvironment& environment) {
     settings.mainY = valueOr(environment, "Window", "MainYPos", "0");
 
     ScreenRect work = environment.workArea();
-    std::string defaultWidth = std::to_string(scaledForDpi(264, environment.screenDpi()));
+    std::string defaultWidth = std::to_string(environment.defaultMainWidth());
     settings.mainWidth =
         sizeSetting(environment, "MainWidth", defaultWidth.c_str(), settings.mainX, work.right, settings.mainWidthMax);
     settings.mainHeight =

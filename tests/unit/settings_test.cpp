@@ -16,7 +16,7 @@ struct FakeStartup : StartupEnvironment {
     std::vector<std::string> calls;
     std::string browserCommand;
     ScreenRect work{0, 0, 1024, 740};
-    int dpi = 96;
+    int defaultWidth = 264;
     struct Placement { int x, y, width, height; bool topMost; };
     std::vector<Placement> placements;
 
@@ -27,7 +27,7 @@ struct FakeStartup : StartupEnvironment {
         return it->second;
     }
     ScreenRect workArea() override { return work; }
-    int screenDpi() override { return dpi; }
+    int defaultMainWidth() override { return defaultWidth; }
     void loadStartupDataFile(const Settings&) override { calls.push_back("<load>"); }
     std::string defaultBrowserCommand() override {
         calls.push_back("<registry>");
@@ -78,10 +78,11 @@ TEST(StartupSettings, KeysAreReadInTheirOrderWithTheLoadAndLookupBetween) {
     EXPECT_FALSE(startup.placements[0].topMost);
 }
 
-// Only the built-in width scales; a width the file gives is pixels, at any scale.
-TEST(StartupSettings, TheBuiltInWidthFollowsTheScale) {
+// Only the built-in width follows the scale and the menu bar; a width the file gives is
+// pixels, at any scale.
+TEST(StartupSettings, TheBuiltInWidthIsTheWindowsOwn) {
     FakeStartup startup;
-    startup.dpi = 144;
+    startup.defaultWidth = 396;
     startup.values = {{"Option/FileOpen", "0"}};
     Settings settings;
     ASSERT_TRUE(readStartupSettings(settings, startup));
