@@ -182,6 +182,9 @@ protected:
 }  // namespace
 
 TEST_F(Scale, TreeAndToolbarGrowWithTheScale) {
+    if (const char* asked = std::getenv("PERCHLET_LOG_PIXELS")) {
+        ASSERT_EQ(dpi(), std::atoi(asked));
+    }
     HWND tree = treeWindow();
     EXPECT_GE(TreeView_GetItemHeight(tree), atScale(kTreeItemHeight96));
     int width = 0, height = 0;

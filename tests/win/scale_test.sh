@@ -4,6 +4,8 @@
 # in the artifacts folder as scaled_<view>_<dpi>.png.
 #   scale_test.sh WIN_TESTS_EXE LOG_PIXELS ARTIFACTS_DIR
 set -u
+# A prefix of its own even inside a whole test run, since Wine reads the scale at start.
+unset PERCHLET_WINE_READY
 tests=$1
 export PERCHLET_LOG_PIXELS=$2
 artifacts=$3
