@@ -13,7 +13,7 @@ add_library(perchlet_shell STATIC ${SHELL_SOURCES})
 target_link_libraries(perchlet_shell PUBLIC perchlet_core ${WIN_LIBS})
 
 set(RESOURCE_SCRIPT ${CMAKE_SOURCE_DIR}/resources/perchlet.rc)
-file(GLOB RESOURCE_FILES CONFIGURE_DEPENDS ${CMAKE_SOURCE_DIR}/resources/icons/*.ico
+file(GLOB RESOURCE_FILES CONFIGURE_DEPENDS ${CMAKE_SOURCE_DIR}/resources/icons/*.ico ${CMAKE_SOURCE_DIR}/resources/*.manifest
      ${CMAKE_SOURCE_DIR}/resources/*.bmp ${CMAKE_SOURCE_DIR}/resources/*.rc ${CMAKE_SOURCE_DIR}/src/shell/command_ids.h
      ${CMAKE_BINARY_DIR}/generated/perchlet_version.h)
 set_source_files_properties(${RESOURCE_SCRIPT} PROPERTIES OBJECT_DEPENDS "${RESOURCE_FILES}")
@@ -39,8 +39,9 @@ file(GLOB WIN_TEST_SOURCES CONFIGURE_DEPENDS ${CMAKE_SOURCE_DIR}/tests/win/*.cpp
 add_executable(win_tests ${WIN_TEST_SOURCES} tests/servers/loopback_http_server.cpp ${RESOURCE_SCRIPT})
 target_link_libraries(win_tests PRIVATE perchlet_shell gtest ws2_32)
 target_include_directories(win_tests PRIVATE ${CMAKE_SOURCE_DIR}/tests/win ${CMAKE_SOURCE_DIR}/tests/unit ${CMAKE_SOURCE_DIR}/tests/servers)
-target_compile_definitions(win_tests PRIVATE PERCHLET_HELP_FILE="${HELP_FILE}")
-add_dependencies(win_tests perchlet_help)
+target_compile_definitions(win_tests PRIVATE PERCHLET_HELP_FILE="${HELP_FILE}"
+                           PERCHLET_PROGRAM_FILE="$<TARGET_FILE:perchlet>" PERCHLET_TOOL_FILE="$<TARGET_FILE:perchlet-tool>")
+add_dependencies(win_tests perchlet_help perchlet perchlet-tool)
 add_test(NAME win_tests COMMAND ${WINE_RUN} $<TARGET_FILE:win_tests>)
 set_tests_properties(win_tests PROPERTIES TIMEOUT 600 ENVIRONMENT "PERCHLET_EXPECT_ACP=932")
 # The same texts must come out right when Wine runs in a language other than Japanese.
@@ -48,6 +49,13 @@ add_test(NAME win_tests_english_locale
          COMMAND ${WINE_RUN} $<TARGET_FILE:win_tests> --gtest_filter=Menus.*:Locale.*:MainWindow.JapaneseTitles*:MainWindow.AboutDialog*:OptionsPanel.*)
 set_tests_properties(win_tests_english_locale PROPERTIES TIMEOUT 600
                      ENVIRONMENT "LANG=en_US.UTF-8;LC_ALL=en_US.UTF-8;PERCHLET_EXPECT_ACP=1252")
+
+# The window tests again at 125 %, 150 % and 200 %, each in a fresh prefix of that scale.
+foreach(dpi 120 144 192)
+  add_test(NAME win_tests_scale_${dpi}
+           COMMAND ${CMAKE_SOURCE_DIR}/tests/win/scale_test.sh $<TARGET_FILE:win_tests> ${dpi} ${CMAKE_BINARY_DIR}/artifacts)
+  set_tests_properties(win_tests_scale_${dpi} PROPERTIES TIMEOUT 300)
+endforeach()
 
 # The update check over 1,000 links on a slow loopback server (run by hand, not by ctest).
 add_executable(update_check_bench bench/update_check_bench.cpp tests/servers/loopback_http_server.cpp)
@@ -105,9 +113,11 @@ set_tests_properties(e2e_open_link PROPERTIES TIMEOUT 300)
 
 # The command-line tool as a console program: the core only, no Win32 shell.
 # Without libcurl here, check is left out: the tool says so.
-add_executable(perchlet-tool tools/perchlet_tool.cpp tools/find_commands.cpp tools/terminal_text.cpp)
+add_executable(perchlet-tool tools/perchlet_tool.cpp tools/find_commands.cpp tools/terminal_text.cpp
+  tools/perchlet-tool.rc)
 target_link_libraries(perchlet-tool PRIVATE perchlet_core)
 target_link_options(perchlet-tool PRIVATE -static)
+set_source_files_properties(tools/perchlet-tool.rc PROPERTIES OBJECT_DEPENDS ${CMAKE_SOURCE_DIR}/tools/perchlet-tool.manifest)
 # The console tool as a Windows program reads a real browser's file.
 add_test(NAME tool_windows
          COMMAND ${WINE_RUN} $<TARGET_FILE:perchlet-tool> show tests/data/corpus/html/firefox-2024_radam9_bookmarks_firefox.html

@@ -36,6 +36,11 @@ struct App {
     int edgeCounter = 0;
     bool trayIconShown = false;
     HWND focusWhenLeft = nullptr;  // the child that had the keys when the window was deactivated
+    // The scale of the main window's monitor, and what is made for it.
+    int dpi = 96;
+    HFONT uiFont = nullptr;  // the system's message font, for the tree
+    HICON trayIcon = nullptr;
+    std::wstring fullCaption;  // the caption before it is fitted to the title bar
 
     Document document;
     TreeViewBinding treeView{document};

@@ -10,6 +10,7 @@
 #include "browser/dde_client_win.h"
 #include "browser/open_link_win.h"
 #include "perchlet_version.h"
+#include "settings/screen_scale_win.h"
 #include "shell/command_ids.h"
 #include "shell/text_win.h"
 #include "tree/edit_commands_win.h"
@@ -130,7 +131,7 @@ const Command kCommands[] = {
 }  // namespace
 
 void showAboutDialog(App& app) {
-    DialogBoxParamW(app.instance, L"MYABOUT", app.mainWindow, aboutDialogProc, 0);
+    dialogBoxInMessageFont(app.instance, L"MYABOUT", app.mainWindow, aboutDialogProc, 0);
 }
 
 void openHelp(App& app) {

@@ -1,5 +1,6 @@
 #include "app/startup_settings_win.h"
 
+#include "app/main_window_win.h"
 #include "app/placement_win.h"
 #include "browser/default_browser_win.h"
 #include "document/document_commands_win.h"
@@ -54,6 +55,8 @@ public:
         placeWithinReach(app_.mainWindow, {x, y, width, height}, topMost ? HWND_TOPMOST : HWND_NOTOPMOST,
                          SWP_SHOWWINDOW);
     }
+
+    int defaultMainWidth() override { return perchlet::defaultMainWidth(app_.mainWindow, app_.dpi); }
 
 private:
     App& app_;

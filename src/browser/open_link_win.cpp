@@ -11,6 +11,7 @@
 #include "browser/browser_kind.h"
 #include "browser/browser_window_win.h"
 #include "browser/dde_client_win.h"
+#include "settings/screen_scale_win.h"
 #include "shell/command_ids.h"
 #include "shell/dialogs_win.h"
 #include "shell/text_win.h"
@@ -497,7 +498,7 @@ INT_PTR CALLBACK waitDialogProc(HWND dialog, UINT message, WPARAM wParam, LPARAM
 
 void runWaitDialog(BrowserContext& browser, HWND owner, int openMode, NodeId node, BookmarkItem& record) {
     OpenState open(browser, openMode, node, record);
-    DialogBoxParamW(browser.workspace.instance, L"MYWAIT", owner, waitDialogProc, reinterpret_cast<LPARAM>(&open));
+    dialogBoxInMessageFont(browser.workspace.instance, L"MYWAIT", owner, waitDialogProc, reinterpret_cast<LPARAM>(&open));
     // A second "中止" closes the dialog at once; the worker, told to stop, ends within a pass.
     open.worker.stop = true;
     joinWorker(open);

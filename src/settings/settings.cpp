@@ -114,7 +114,9 @@ bool readStartupSettings(Settings& settings, StartupEnvironment& environment) {
     settings.mainY = valueOr(environment, "Window", "MainYPos", "0");
 
     ScreenRect work = environment.workArea();
-    settings.mainWidth = sizeSetting(environment, "MainWidth", "264", settings.mainX, work.right, settings.mainWidthMax);
+    std::string defaultWidth = std::to_string(environment.defaultMainWidth());
+    settings.mainWidth =
+        sizeSetting(environment, "MainWidth", defaultWidth.c_str(), settings.mainX, work.right, settings.mainWidthMax);
     settings.mainHeight =
         sizeSetting(environment, "MainHight", "800", settings.mainY, work.bottom, settings.mainHeightMax);
     environment.placeMainWindow(settingNumber(settings.mainX), settingNumber(settings.mainY),

@@ -43,6 +43,9 @@ public:
     // The open command of the ".html" handler, or "".
     virtual std::string defaultBrowserCommand() = 0;
     virtual void placeMainWindow(int x, int y, int width, int height, bool topMost) = 0;
+    // The main window's built-in width, for a file that gives none: 264 pixels at 100 %,
+    // scaled, or wider where the menu bar needs it to stay on one row.
+    virtual int defaultMainWidth() { return 264; }
 };
 
 // Reads the settings in the fixed order; false (and nothing read) without "FileOpen".

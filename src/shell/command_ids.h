@@ -158,7 +158,9 @@
 #define IDC_BROWSER_NOTE        1401
 
 // Resources
-#define IDB_TOOLBAR             605
+#define IDB_TOOLBAR             605  // 28 x 20 images, for 100 %
+#define IDB_TOOLBAR_150         606  // the same drawn at 150 %
+#define IDB_TOOLBAR_200         607  // and at 200 %
 #define IDS_TIP_OPEN            700
 #define IDS_TIP_SAVE            701
 #define IDS_TIP_BROWSER_POS     703

@@ -5,6 +5,7 @@
 #include <string>
 #include <windows.h>
 
+#include "app/main_window_win.h"
 #include "main_window_fixture.h"
 #include "shell/command_ids.h"
 #include "shell/text_win.h"
@@ -83,7 +84,8 @@ TEST_F(SettingsFile, UnknownSectionsAndKeysSurviveUnchanged) {
               "[Option]\r\nFileOpen=0\r\nTheirs=1\r\nBackFile=0\r\nDefBrows=0\r\nDataPass=\r\n"
               "BrowsPass1=C:\\windows\\system32\\winebrowser.exe\r\nBrowsPass2=\r\nBrowsPass3=\r\n" +
                   kUnknown +
-                  "[Window]\r\nX=\r\nAutoHyde=0\r\nTopMost=0\r\nMainXPos=0\r\nMainYPos=0\r\nMainWidth=264\r\n"
+                  "[Window]\r\nX=\r\nAutoHyde=0\r\nTopMost=0\r\nMainXPos=0\r\nMainYPos=0\r\nMainWidth=" +
+                  std::to_string(defaultMainWidth(mainWindow(), app().dpi)) + "\r\n"
                   "MainHight=800\r\nAlignment=0\r\nBrowsXPos=250\r\nBrowsYPos=0\r\nBrowsWidth=640\r\n"
                   "BrowsHight=800\r\n");
 }
