@@ -6,7 +6,7 @@ set(CMAKE_RC_FLAGS "-c 65001 -I${CMAKE_SOURCE_DIR}/src/shell -I${CMAKE_SOURCE_DI
 set(CMAKE_EXE_LINKER_FLAGS "${CMAKE_EXE_LINKER_FLAGS} -static -static-libgcc -static-libstdc++ -Wl,--no-insert-timestamp")
 add_compile_definitions(UNICODE _UNICODE WIN32_LEAN_AND_MEAN NOMINMAX _WIN32_WINNT=0x0600 _WIN32_IE=0x0600)
 
-set(WIN_LIBS comctl32 comdlg32 shell32 ole32 oleaut32 uuid gdi32 user32 advapi32 wininet)
+set(WIN_LIBS comctl32 comdlg32 shell32 ole32 oleaut32 uuid gdi32 user32 advapi32 wininet winhttp)
 
 file(GLOB SHELL_SOURCES CONFIGURE_DEPENDS ${CMAKE_SOURCE_DIR}/src/*/*_win.cpp)
 add_library(perchlet_shell STATIC ${SHELL_SOURCES})
@@ -101,9 +101,10 @@ add_test(NAME e2e_open_link COMMAND ${CMAKE_SOURCE_DIR}/tests/e2e/open_link_test
 set_tests_properties(e2e_open_link PROPERTIES TIMEOUT 300)
 
 # The command-line tool as a console program: the core only, no Win32 shell.
-# Without libcurl here, check is left out: the tool says so.
-add_executable(perchlet-tool tools/perchlet_tool.cpp tools/find_commands.cpp)
-target_link_libraries(perchlet-tool PRIVATE perchlet_core)
+# check carries its requests through WinHTTP here.
+add_executable(perchlet-tool tools/perchlet_tool.cpp tools/find_commands.cpp tools/link_check.cpp
+               src/web/link_transport_win.cpp)
+target_link_libraries(perchlet-tool PRIVATE perchlet_core winhttp)
 target_link_options(perchlet-tool PRIVATE -static)
 # The console tool as a Windows program reads a real browser's file.
 add_test(NAME tool_windows
@@ -124,6 +125,11 @@ add_executable(open_time_bench bench/open_time_bench.cpp)
 target_link_libraries(open_time_bench PRIVATE psapi user32)
 target_link_options(open_time_bench PRIVATE -municode)
 # Paths outside the ANSI code page, replaced files and links in a favorites target, under Wine.
+# check under Wine against the Linux tool (built first by scripts/test.sh) on the same servers.
+set(PERCHLET_NATIVE_TOOL ${CMAKE_SOURCE_DIR}/build/native/perchlet-tool CACHE FILEPATH "The Linux build of perchlet-tool")
+add_test(NAME tool_windows_check
+         COMMAND python3 ${CMAKE_SOURCE_DIR}/tests/tool/check_windows_test.py ${PERCHLET_NATIVE_TOOL} $<TARGET_FILE:perchlet-tool>)
+set_tests_properties(tool_windows_check PROPERTIES TIMEOUT 300)
 add_test(NAME tool_windows_paths
          COMMAND ${CMAKE_SOURCE_DIR}/tests/tool/tool_windows_test.sh $<TARGET_FILE:perchlet-tool>)
 set_tests_properties(tool_windows_paths PROPERTIES TIMEOUT 300)

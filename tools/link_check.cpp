@@ -2,6 +2,10 @@
 
 #include <cstdio>
 #include <cstdlib>
+#ifdef _WIN32
+#include <fcntl.h>
+#include <io.h>
+#endif
 #include <optional>
 #include <string>
 #include <string_view>
@@ -282,6 +286,10 @@ int runLinkCheck(int argc, char** argv) {
         perchlet::runLinkCheck(probes, command.settings, transport);
     }
 
+#ifdef _WIN32
+    // The lines end as they do on Linux, and a CSV row's CR LF stays one.
+    _setmode(_fileno(stdout), _O_BINARY);
+#endif
     printResults(document, links, probes, command.format);
     if (std::fflush(stdout) != 0) {
         std::fprintf(stderr, "%s: cannot write the output\n", kProgram);
