@@ -122,14 +122,14 @@ void runLinkCheck(std::vector<LinkProbe>& probes, const LinkCheckSettings& setti
                   const std::function<void(std::size_t)>& onDone = {});
 
 // The links of a subtree (start = kNoNode: the whole tree), each address asked once.
-struct CheckedLink {
+struct PlannedLink {
     NodeId node = kNoNode;
     std::size_t probe = 0;  // index into the probes; meaningless for NotChecked links
     bool web = true;        // false for links that are not asked about
 };
 struct LinkCheckPlan {
     std::vector<LinkProbe> probes;
-    std::vector<CheckedLink> links;
+    std::vector<PlannedLink> links;
 };
 LinkCheckPlan planLinkCheck(const Document& document, NodeId start = kNoNode);
 

@@ -71,7 +71,7 @@ NodeId tidyScopeOf(const Document& document, NodeId selected) {
 
 std::vector<TidyRow> linkRowsOf(const Document& document, const LinkCheckPlan& plan) {
     std::vector<TidyRow> rows;
-    for (const CheckedLink& link : plan.links) {
+    for (const PlannedLink& link : plan.links) {
         if (!link.web) continue;
         const LinkProbe& probe = plan.probes[link.probe];
         if (!probe.done) continue;
