@@ -212,10 +212,10 @@ std::string jsonString(const std::string& text) {
 }
 
 // The output is UTF-8 on every system, so that the same check prints the same bytes.
-void printResults(const Document& document, const std::vector<CheckedLink>& links,
+void printResults(const Document& document, const std::vector<PlannedLink>& links,
                   const std::vector<LinkProbe>& probes, OutputFormat format) {
     int counts[kToolClassCount] = {};
-    for (const CheckedLink& link : links) ++counts[toolClassOf(probes[link.probe].linkClass)];
+    for (const PlannedLink& link : links) ++counts[toolClassOf(probes[link.probe].linkClass)];
     std::string summary = std::to_string(links.size()) + " links:";
     for (int c = 0; c < kToolClassCount; ++c)
         summary += std::string(c ? ", " : " ") + std::to_string(counts[c]) + " " + kToolClassNames[c];
@@ -223,7 +223,7 @@ void printResults(const Document& document, const std::vector<CheckedLink>& link
     if (format == OutputFormat::Csv) std::printf("class,status,address,new address,folder,title,note\r\n");
     if (format == OutputFormat::Json) std::printf("{\"links\": [");
     bool first = true;
-    for (const CheckedLink& link : links) {
+    for (const PlannedLink& link : links) {
         const LinkProbe& probe = probes[link.probe];
         std::string address = shiftJisToUtf8(nodeRecord(document, link.node)->locator);
         std::string folder = shiftJisToUtf8(folderPathOf(document.tree, link.node));
@@ -277,8 +277,8 @@ int runLinkCheck(int argc, char** argv) {
 
     // Each address is asked once, however many items keep it; only web links are listed.
     LinkCheckPlan plan = planLinkCheck(document);
-    std::vector<CheckedLink> links;
-    for (const CheckedLink& link : plan.links)
+    std::vector<PlannedLink> links;
+    for (const PlannedLink& link : plan.links)
         if (link.web) links.push_back(link);
     std::vector<LinkProbe>& probes = plan.probes;
     {
@@ -295,7 +295,7 @@ int runLinkCheck(int argc, char** argv) {
         std::fprintf(stderr, "%s: cannot write the output\n", kProgram);
         return kExitFailed;
     }
-    for (const CheckedLink& link : links) {
+    for (const PlannedLink& link : links) {
         int c = toolClassOf(probes[link.probe].linkClass);
         if (c != toolClassOf(LinkClass::Ok) && c != toolClassOf(LinkClass::MovedPermanently)) return kExitFailed;
     }

@@ -124,7 +124,8 @@ std::string tidyKindLabel(TidyKind kind) {
 
 std::string tidyRowDetail(const TidyRow& row) {
     switch (row.kind) {
-    case TidyKind::Dead: return linkClassLabel(row.linkClass);
+    case TidyKind::Dead:
+    case TidyKind::Blocked: return linkClassLabel(row.linkClass);
     case TidyKind::Moved: return row.locator + " → " + row.newAddress;
     case TidyKind::EmptyFolder: return {};
     default: return row.locator;

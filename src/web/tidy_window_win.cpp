@@ -186,7 +186,7 @@ void TidyWindow::fillList() {
 }
 
 bool anyRow(TidyKind) { return true; }
-bool linkRow(TidyKind kind) { return kind != TidyKind::EmptyFolder; }
+bool deadOrBlockedRow(TidyKind kind) { return kind == TidyKind::Dead || kind == TidyKind::Blocked; }
 bool movedRow(TidyKind kind) { return kind == TidyKind::Moved; }
 bool emptyFolderRow(TidyKind kind) { return kind == TidyKind::EmptyFolder; }
 
@@ -209,7 +209,7 @@ void TidyWindow::act(int button) {
     }
     case IDC_TIDY_MOVE: {
         UndoStep step(doc, "リンク切れへ移動");
-        moveRowsToDeadLinkFolder(doc, checkedRows(linkRow), context_.workspace.treeView);
+        moveRowsToDeadLinkFolder(doc, checkedRows(deadOrBlockedRow), context_.workspace.treeView);
         break;
     }
     case IDC_TIDY_UPDATE: {
