@@ -176,6 +176,7 @@ LRESULT onNotify(App& app, NMHDR& header) {
         break;
     case TVN_GETINFOTIPW:
         app.treeView.giveInfoTip(reinterpret_cast<NMTVGETINFOTIPW&>(header));
+        addUpdateFailureTip(reinterpret_cast<NMTVGETINFOTIPW&>(header), app.workspace);
         break;
     case NM_CUSTOMDRAW:
         return app.treeView.customDraw(reinterpret_cast<NMTVCUSTOMDRAW&>(header));

@@ -31,6 +31,16 @@ bool isDeadLink(LinkClass linkClass) {
     }
 }
 
+std::string updateFailureReason(const Document& document, NodeId node) {
+    const BookmarkItem* record = nodeRecord(document, node);
+    if (!record || kindOf(document.tree.node(node).itemNumber) != kKindFailedLink) return {};
+    if (record->lastModified == "00") return "取得失敗: " + linkClassLabel(LinkClass::Gone) + "（404・410）";
+    if (record->lastModified == "000")
+        return "取得失敗: 答えがありません（" + linkClassLabel(LinkClass::NameNotFound) + "、" +
+               linkClassLabel(LinkClass::ConnectionFailure) + "、" + linkClassLabel(LinkClass::TimeOut) + "のどれか）";
+    return "取得失敗";
+}
+
 namespace {
 
 bool startsWithNoCase(std::string_view text, std::string_view prefix) {

@@ -35,6 +35,10 @@ std::string linkClassLabel(LinkClass linkClass);
 // True for the classes that say the page is not there for anyone.
 bool isDeadLink(LinkClass linkClass);
 
+// Why the update check marked a link 取得失敗, in the classes' words, from what it stored
+// ("00": not found, "000": no answer); "" for an item it did not mark so.
+std::string updateFailureReason(const Document& document, NodeId node);
+
 // What became of one request, as a transport reports it.
 enum class TransportFailure { None, NameNotFound, TimeOut, Tls, Connection, BadAddress };
 

@@ -302,4 +302,13 @@ void openTidyWindow(TidyContext& context) {
     ShowWindow(window, SW_SHOW);
 }
 
+void addUpdateFailureTip(NMTVGETINFOTIPW& tip, const Workspace& workspace) {
+    if (!tip.pszText || tip.cchTextMax <= 0) return;
+    std::string reason = updateFailureReason(workspace.document, workspace.treeView.nodeOf(tip.hItem));
+    if (reason.empty()) return;
+    std::wstring text = tip.pszText;  // the whole title, when the pane cuts it short
+    text += (text.empty() ? L"" : L"\r\n") + widen(reason);
+    lstrcpynW(tip.pszText, text.c_str(), tip.cchTextMax);
+}
+
 }  // namespace perchlet

@@ -9,6 +9,7 @@
 #include "shell/command_ids.h"
 #include "shell/text_win.h"
 #include "store/tree_population.h"
+#include "web/update_check.h"
 
 namespace perchlet::testing {
 namespace {
@@ -212,6 +213,34 @@ TEST_F(TidyWindowTest, ClosingTheWindowOrTheProgramWhileRequestsWait) {
     destroyMainWindow();
     EXPECT_FALSE(IsWindow(tidy));
     EXPECT_EQ(app().tidy.tidyWindow, nullptr);
+}
+
+TEST_F(TidyWindowTest, UpdateCheckFailureTipSaysWhy) {
+    UpdateAnswer notFound;
+    notFound.outcome = UpdateAnswer::Outcome::Answered;
+    notFound.statusCode = 404;
+    const struct {
+        UpdateAnswer answer;
+        std::string tip;
+    } cases[] = {
+        {notFound, "取得失敗: リンク切れ（404・410）"},
+        {UpdateAnswer{}, "取得失敗: 答えがありません（ホスト名が見つからない、接続できない、時間切れのどれか）"},
+    };
+    for (const auto& c : cases) {
+        NodeId link = add(folder, "link", "http://127.0.0.1/");
+        applyUpdateDecision(app().document, link, decideUpdate(c.answer, ""));
+        app().treeView.ensureVisible(link);
+        wchar_t text[256] = L"";
+        NMTVGETINFOTIPW tip{};
+        tip.hdr.hwndFrom = treeWindow();
+        tip.hdr.idFrom = IDC_TREE_VIEW;
+        tip.hdr.code = TVN_GETINFOTIPW;
+        tip.pszText = text;
+        tip.cchTextMax = 256;
+        tip.hItem = app().treeView.itemOf(link);
+        SendMessageW(mainWindow(), WM_NOTIFY, IDC_TREE_VIEW, reinterpret_cast<LPARAM>(&tip));
+        EXPECT_EQ(narrow(text), c.tip);
+    }
 }
 
 }  // namespace
