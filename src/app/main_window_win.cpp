@@ -341,6 +341,7 @@ bool routeThreadMessage(App& app, MSG& message) {
     if (panels.editor.open && IsDialogMessageW(panels.editor.window, &message)) return true;
     if (panels.options.open && IsDialogMessageW(panels.options.window, &message)) return true;
     if (app.search.findWindow && IsDialogMessageW(app.search.findWindow, &message)) return true;
+    if (app.tidy.tidyWindow && IsDialogMessageW(app.tidy.tidyWindow, &message)) return true;
     return app.accelerators && app.treeView.window() &&
            TranslateAcceleratorW(app.treeView.window(), app.accelerators, &message);
 }

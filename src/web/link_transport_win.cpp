@@ -151,13 +151,14 @@ bool splitAddress(const std::wstring& address, std::wstring& host, INTERNET_PORT
 
 }  // namespace
 
-WinHttpLinkTransport::WinHttpLinkTransport(int jobs) : mailbox_(std::make_shared<Mailbox>()) {
+// WinHTTP has no bound on all connections together: the checker keeps --jobs itself.
+WinHttpLinkTransport::WinHttpLinkTransport(int) : mailbox_(std::make_shared<Mailbox>()) {
     session_ = WinHttpOpen(L"Perchlet", WINHTTP_ACCESS_TYPE_DEFAULT_PROXY, WINHTTP_NO_PROXY_NAME,
                            WINHTTP_NO_PROXY_BYPASS, WINHTTP_FLAG_ASYNC);
     if (!session_) return;
-    DWORD perHost = kConnectionsPerHost, total = static_cast<DWORD>(jobs);
+    DWORD perHost = kConnectionsPerHost;
     WinHttpSetOption(session_, WINHTTP_OPTION_MAX_CONNS_PER_SERVER, &perHost, sizeof perHost);
-    WinHttpSetOption(session_, WINHTTP_OPTION_MAX_CONNS_PER_1_0_SERVER, &total, sizeof total);
+    WinHttpSetOption(session_, WINHTTP_OPTION_MAX_CONNS_PER_1_0_SERVER, &perHost, sizeof perHost);
     WinHttpSetStatusCallback(session_, onRequestEvent,
                              WINHTTP_CALLBACK_FLAG_ALL_COMPLETIONS | WINHTTP_CALLBACK_FLAG_HANDLES, 0);
 }
