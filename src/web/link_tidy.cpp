@@ -52,6 +52,23 @@ std::vector<NodeId> outermostNodes(const Document& document, const std::vector<T
     return nodes;
 }
 
+// A server's Location may hold bytes the data file's code page cannot: kept percent-encoded,
+// the address stays the one the server gave.
+std::string asciiAddress(const std::string& address) {
+    static const char kHex[] = "0123456789ABCDEF";
+    std::string out;
+    for (unsigned char c : address) {
+        if (c < 0x80) {
+            out += static_cast<char>(c);
+            continue;
+        }
+        out += '%';
+        out += kHex[c >> 4];
+        out += kHex[c & 0xF];
+    }
+    return out;
+}
+
 NodeId deadLinkFolder(Document& document, ShellIconSource& icons) {
     NodeId top = document.tree.firstTopLevel();
     for (NodeId child = document.tree.firstChild(top); child != kNoNode; child = document.tree.nextSibling(child))
@@ -82,7 +99,7 @@ std::vector<TidyRow> linkRowsOf(const Document& document, const LinkCheckPlan& p
         else continue;
         TidyRow row = rowFor(document, kind, link.node, kind != TidyKind::Blocked);
         row.linkClass = probe.linkClass;
-        if (kind == TidyKind::Moved) row.newAddress = utf8ToShiftJis(probe.newAddress);
+        if (kind == TidyKind::Moved) row.newAddress = asciiAddress(probe.newAddress);
         rows.push_back(std::move(row));
     }
     return rows;

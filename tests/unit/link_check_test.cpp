@@ -101,6 +101,15 @@ TEST(LinkTidy, RowsAndActionsKeepWhatCannotBeDoneWhole) {
     EXPECT_EQ(structure[1].kind, TidyKind::Duplicate);
     EXPECT_EQ(structure[1].node, copy);
 
+    LinkCheckPlan plan = planLinkCheck(t.doc, folder);
+    ASSERT_EQ(plan.probes.size(), 3u);
+    plan.probes[0].done = true;
+    plan.probes[0].linkClass = LinkClass::MovedPermanently;
+    plan.probes[0].newAddress = u8"http://h/新/é";
+    std::vector<TidyRow> links = linkRowsOf(t.doc, plan);
+    ASSERT_EQ(links.size(), 1u);
+    EXPECT_EQ(links[0].newAddress, "http://h/%E6%96%B0/%C3%A9") << "kept whole, whatever the code page holds";
+
     TidyRow row;
     row.kind = TidyKind::Moved;
     row.node = moved;
