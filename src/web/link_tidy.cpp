@@ -4,7 +4,6 @@
 
 #include "search/duplicates.h"
 #include "store/bookmark_item.h"
-#include "store/encoding.h"
 #include "store/item_number.h"
 #include "store/tree_edit.h"
 
@@ -91,7 +90,10 @@ std::vector<TidyRow> linkRowsOf(const Document& document, const LinkCheckPlan& p
     for (const PlannedLink& link : plan.links) {
         if (!link.web) continue;
         const LinkProbe& probe = plan.probes[link.probe];
-        if (!probe.done) continue;
+        // The tree may have changed, or another file been opened, while the check ran.
+        bool stillThere = document.tree.isAlive(link.node) && link.node != kTopLevel &&
+                          requestAddressOf(locatorOf(document, link.node)) == probe.address;
+        if (!probe.done || !stillThere) continue;
         TidyKind kind;
         if (isDeadLink(probe.linkClass)) kind = TidyKind::Dead;
         else if (probe.linkClass == LinkClass::MovedPermanently) kind = TidyKind::Moved;
@@ -108,6 +110,7 @@ std::vector<TidyRow> linkRowsOf(const Document& document, const LinkCheckPlan& p
 std::vector<TidyRow> structureRowsOf(const Document& document, NodeId start) {
     std::vector<TidyRow> rows;
     const BookmarkTree& tree = document.tree;
+    if (start != kNoNode && !tree.isAlive(start)) return rows;  // the folder went while the check ran
     auto visit = [&](NodeId node) {
         bool topLevel = tree.parent(node) == kTopLevel;
         if (node != start && !topLevel && isFolder(document, node) && !tree.hasChildren(node))

@@ -109,6 +109,9 @@ TEST(LinkTidy, RowsAndActionsKeepWhatCannotBeDoneWhole) {
     std::vector<TidyRow> links = linkRowsOf(t.doc, plan);
     ASSERT_EQ(links.size(), 1u);
     EXPECT_EQ(links[0].newAddress, "http://h/%E6%96%B0/%C3%A9") << "kept whole, whatever the code page holds";
+    nodeRecord(t.doc, moved)->locator = "http://h/elsewhere";
+    EXPECT_TRUE(linkRowsOf(t.doc, plan).empty()) << "a link changed while the check ran gets no row";
+    nodeRecord(t.doc, moved)->locator = "http://h/old";
 
     TidyRow row;
     row.kind = TidyKind::Moved;
