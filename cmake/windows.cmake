@@ -112,10 +112,10 @@ add_test(NAME e2e_open_link COMMAND ${CMAKE_SOURCE_DIR}/tests/e2e/open_link_test
 set_tests_properties(e2e_open_link PROPERTIES TIMEOUT 300)
 
 # The command-line tool as a console program: the core only, no Win32 shell.
-# Without libcurl here, check is left out: the tool says so.
-add_executable(perchlet-tool tools/perchlet_tool.cpp tools/find_commands.cpp tools/terminal_text.cpp
-  tools/perchlet-tool.rc)
-target_link_libraries(perchlet-tool PRIVATE perchlet_core)
+# check carries its requests through WinHTTP here.
+add_executable(perchlet-tool tools/perchlet_tool.cpp tools/find_commands.cpp tools/terminal_text.cpp tools/link_check.cpp
+               src/web/link_transport_win.cpp tools/perchlet-tool.rc)
+target_link_libraries(perchlet-tool PRIVATE perchlet_core winhttp)
 target_link_options(perchlet-tool PRIVATE -static)
 set_source_files_properties(tools/perchlet-tool.rc PROPERTIES OBJECT_DEPENDS ${CMAKE_SOURCE_DIR}/tools/perchlet-tool.manifest)
 # The console tool as a Windows program reads a real browser's file.
@@ -137,6 +137,11 @@ add_executable(open_time_bench bench/open_time_bench.cpp)
 target_link_libraries(open_time_bench PRIVATE psapi user32)
 target_link_options(open_time_bench PRIVATE -municode)
 # Paths outside the ANSI code page, replaced files and links in a favorites target, under Wine.
+# check under Wine against the Linux tool (built first by scripts/test.sh) on the same servers.
+set(PERCHLET_NATIVE_TOOL ${CMAKE_SOURCE_DIR}/build/native/perchlet-tool CACHE FILEPATH "The Linux build of perchlet-tool")
+add_test(NAME tool_windows_check
+         COMMAND python3 ${CMAKE_SOURCE_DIR}/tests/tool/check_windows_test.py ${PERCHLET_NATIVE_TOOL} $<TARGET_FILE:perchlet-tool>)
+set_tests_properties(tool_windows_check PROPERTIES TIMEOUT 300)
 add_test(NAME tool_windows_paths
          COMMAND ${CMAKE_SOURCE_DIR}/tests/tool/tool_windows_test.sh $<TARGET_FILE:perchlet-tool>)
 set_tests_properties(tool_windows_paths PROPERTIES TIMEOUT 300)

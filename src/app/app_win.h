@@ -17,6 +17,7 @@
 #include "tree/drag_win.h"
 #include "tree/tree_view_win.h"
 #include "tree/workspace_win.h"
+#include "web/tidy_window_win.h"
 
 namespace perchlet {
 
@@ -52,6 +53,7 @@ struct App {
     DocumentContext documents{workspace, documentPath, settings, startupDirectory, startupFolder};
     ExchangeContext exchange{workspace, startupDirectory, documents};
     SearchContext search{workspace, searchIndex};
+    TidyContext tidy{workspace};
     BrowserContext browser{workspace, settings, workArea, recordedMainRect};
     PanelHost panels{instance, mainWindow};
     EditorPanelContext editorPanel{workspace, panels, documents, browser};

@@ -123,6 +123,7 @@ const Command kCommands[] = {
     {ACC_COPY, [](App& app, int) { copySelection(app.workspace); }},
     {ACC_PASTE, [](App& app, int) { pasteUnderSelection(app.workspace); }, "貼り付け"},
     {CMD_FIND, [](App& app, int) { openFindWindow(app.search); }},
+    {CMD_TIDY_LINKS, [](App& app, int) { openTidyWindow(app.tidy); }},
     // Tray menu
     {CMD_TRAY_RESTORE, [](App& app, int) { showMainWindow(app); }},  // nothing while the window shows
     {CMD_TRAY_EXIT, [](App& app, int) { closeMainWindow(app); }},

@@ -290,6 +290,7 @@ LRESULT onNotify(App& app, NMHDR& header) {
         break;
     case TVN_GETINFOTIPW:
         app.treeView.giveInfoTip(reinterpret_cast<NMTVGETINFOTIPW&>(header));
+        addUpdateFailureTip(reinterpret_cast<NMTVGETINFOTIPW&>(header), app.workspace);
         break;
     case NM_CUSTOMDRAW:
         return app.treeView.customDraw(reinterpret_cast<NMTVCUSTOMDRAW&>(header));
@@ -476,6 +477,7 @@ bool routeThreadMessage(App& app, MSG& message) {
     if (panels.editor.open && IsDialogMessageW(panels.editor.window, &message)) return true;
     if (panels.options.open && IsDialogMessageW(panels.options.window, &message)) return true;
     if (app.search.findWindow && IsDialogMessageW(app.search.findWindow, &message)) return true;
+    if (app.tidy.tidyWindow && IsDialogMessageW(app.tidy.tidyWindow, &message)) return true;
     return app.accelerators && app.treeView.window() &&
            TranslateAcceleratorW(app.treeView.window(), app.accelerators, &message);
 }
