@@ -17,6 +17,7 @@
 #include "tree/drag_win.h"
 #include "tree/tree_view_win.h"
 #include "tree/workspace_win.h"
+#include "web/tidy_window_win.h"
 
 namespace perchlet {
 
@@ -36,6 +37,11 @@ struct App {
     int edgeCounter = 0;
     bool trayIconShown = false;
     HWND focusWhenLeft = nullptr;  // the child that had the keys when the window was deactivated
+    // The scale of the main window's monitor, and what is made for it.
+    int dpi = 96;
+    HFONT uiFont = nullptr;  // the system's message font, for the tree
+    HICON trayIcon = nullptr;
+    std::wstring fullCaption;  // the caption before it is fitted to the title bar
 
     Document document;
     TreeViewBinding treeView{document};
@@ -47,6 +53,7 @@ struct App {
     DocumentContext documents{workspace, documentPath, settings, startupDirectory, startupFolder};
     ExchangeContext exchange{workspace, startupDirectory, documents};
     SearchContext search{workspace, searchIndex};
+    TidyContext tidy{workspace};
     BrowserContext browser{workspace, settings, workArea, recordedMainRect};
     PanelHost panels{instance, mainWindow};
     EditorPanelContext editorPanel{workspace, panels, documents, browser};

@@ -150,7 +150,9 @@ void LoopbackHttpServer::answer(SOCKET client, const HttpRoute& route) {
     }
     case HttpRoute::Then::EndlessBody: {
         std::string filler(4096, 'x');
-        while (WaitForSingleObject(stopping_, 0) != WAIT_OBJECT_0 && sendAll(client, filler)) {}
+        while (WaitForSingleObject(stopping_, 0) != WAIT_OBJECT_0 && sendAll(client, filler)) {
+            endlessBytes_ += static_cast<long long>(filler.size());
+        }
         break;
     }
     default:
