@@ -10,6 +10,7 @@
 #include "panels/editor_panel_win.h"
 #include "panels/options_panel_win.h"
 #include "panels/panel_dock_win.h"
+#include "search/duplicates_window_win.h"
 #include "search/find_window_win.h"
 #include "search/search_index.h"
 #include "settings/settings.h"
@@ -47,6 +48,7 @@ struct App {
     DocumentContext documents{workspace, documentPath, settings, startupDirectory, startupFolder};
     ExchangeContext exchange{workspace, startupDirectory};
     SearchContext search{workspace, searchIndex};
+    DuplicatesContext duplicates{workspace};
     BrowserContext browser{workspace, settings, workArea, recordedMainRect};
     PanelHost panels{instance, mainWindow};
     EditorPanelContext editorPanel{workspace, panels, documents, browser};

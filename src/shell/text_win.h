@@ -11,4 +11,8 @@ std::string narrow(std::wstring_view text);
 
 std::wstring windowText(HWND window);
 
+// Typed text as document text: each run of characters Shift-JIS cannot hold becomes one
+// "〓", and markedRuns says how many runs that was.
+std::string narrowMarkingLost(std::wstring_view text, std::size_t& markedRuns);
+
 }  // namespace perchlet

@@ -53,7 +53,7 @@ LRESULT keepingLeftEdge(HWND tree, WNDPROC standard, UINT message, WPARAM wParam
 
 bool isAcceleratorCommand(WPARAM wParam) {
     WORD id = LOWORD(wParam);
-    return id >= ACC_OPEN_ITEM && id <= ACC_PASTE;
+    return (id >= ACC_OPEN_ITEM && id <= ACC_PASTE) || id == CMD_RENAME;
 }
 
 // The commands themselves are the main window's: they are handed on to the tree's parent.

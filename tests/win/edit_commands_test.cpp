@@ -12,8 +12,10 @@
 #include "shell/command_ids.h"
 #include "shell/text_win.h"
 #include "store/data_file.h"
+#include "store/document_text.h"
 #include "store/tree_population.h"
 #include "tree/drag_win.h"
+#include "tree/undo_commands_win.h"
 
 using namespace perchlet;
 using namespace perchlet::testing;
@@ -512,6 +514,49 @@ TEST_F(DragMoves, TheContextMenuEndsADragWithoutMoving) {
     moveMouseTo(pointOver(other));
     ASSERT_EQ(TreeView_GetDropHilight(treeWindow()), itemOf(other));
     cancelTreeDrag(app().drag);
+    EXPECT_EQ(GetCapture(), nullptr);
+    EXPECT_EQ(itemState(itemOf(other), TVIS_DROPHILITED), 0u);
+    release(pointOver(other));
+    EXPECT_TRUE(asked.empty());
+    EXPECT_EQ(outline(root), L"Perchlet(Tools(Example Sub(Deep)) Other Link)");
+}
+
+TEST_F(DragMoves, CtrlCopiesWithNewNumbersAPlainDragMovesAndEscapeCancels) {
+    struct Case {
+        const char* name;
+        WPARAM keys;  // held at the release
+        const wchar_t* question;
+        const wchar_t* outline;
+        const wchar_t* undoName;
+    } cases[] = {
+        {"Ctrl: copy", MK_CONTROL, L"\"Sub\" を \"Other\" の中へコピーしますか？",
+         L"Perchlet(Tools(Example Sub(Deep)) Other(Sub(Deep)) Link)", L"元に戻す（コピー）(&Z)\tCtrl + Z"},
+        {"plain: move", 0, L"\"Sub\" を \"Other\" の中へ移動しますか？", L"Perchlet(Tools(Example) Other(Sub(Deep)) Link)",
+         L"元に戻す（移動）(&Z)\tCtrl + Z"},
+    };
+    std::string before = writeWholeDocument(app().document);
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        asked.clear();
+        select(link);  // Wine's tree view highlights no drop target on the selected item
+        beginDrag(sub);
+        SendMessageW(mainWindow(), WM_MOUSEMOVE, c.keys, MAKELPARAM(pointOver(other).x, pointOver(other).y));
+        SendMessageW(mainWindow(), WM_LBUTTONUP, c.keys, MAKELPARAM(pointOver(other).x, pointOver(other).y));
+        pumpMessages();
+        ASSERT_EQ(asked.size(), 1u);
+        EXPECT_TRUE(asked[0].text == c.question);
+        EXPECT_EQ(outline(root), c.outline);
+        EXPECT_TRUE(undoMenuText(app().document.history) == narrow(c.undoName));
+        expectViewMatchesRecords();
+        command(CMD_UNDO);
+        EXPECT_EQ(writeWholeDocument(app().document), before);
+    }
+    // Escape during a drag ends it; the release afterwards drops nothing.
+    asked.clear();
+    beginDrag(link);
+    moveMouseTo(pointOver(other));
+    PostMessageW(treeWindow(), WM_KEYDOWN, VK_ESCAPE, 1);
+    pumpMessages();
     EXPECT_EQ(GetCapture(), nullptr);
     EXPECT_EQ(itemState(itemOf(other), TVIS_DROPHILITED), 0u);
     release(pointOver(other));
