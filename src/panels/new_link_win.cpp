@@ -114,7 +114,8 @@ std::wstring addressOnClipboard(HWND owner) {
 void addNewLink(Workspace& workspace) {
     NodeId selected = workspace.treeView.selectedNode();
     if (selected == kNoNode) {
-        showMessage(workspace.mainWindow, "追加する場所をツリーで選択して下さい。", kNewLinkCaption, MB_OK | MB_ICONWARNING);
+        showMessage(workspace.mainWindow, "追加する場所をツリーで選択して下さい。", kNewLinkCaption,
+                    MB_OK | MB_ICONWARNING);
         return;
     }
     NewLinkDialog state{workspace, {}, {}};

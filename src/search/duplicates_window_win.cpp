@@ -146,11 +146,13 @@ bool removeOlderDuplicates(DuplicatesContext& context) {
             if (document.tree.isAlive(node)) doomed.push_back(node);
     }
     if (doomed.empty()) {
-        showMessage(context.window, "古いものを削除するグループにチェックを付けて下さい。", kCaption, MB_OK | MB_ICONWARNING);
+        showMessage(context.window, "古いものを削除するグループにチェックを付けて下さい。", kCaption,
+                    MB_OK | MB_ICONWARNING);
         return false;
     }
-    std::string question = std::to_string(doomed.size()) + " 個のリンクを削除しますか？\r\n"
-                                                            "チェックしたグループごとに、追加日の一番新しいものが残ります。";
+    std::string question = std::to_string(doomed.size()) +
+                           " 個のリンクを削除しますか？\r\n"
+                           "チェックしたグループごとに、追加日の一番新しいものが残ります。";
     if (showMessage(context.window, question, kCaption, MB_OKCANCEL | MB_ICONQUESTION) != IDOK) return false;
     {
         UndoStep step(document, "重複の削除");

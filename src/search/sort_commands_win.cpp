@@ -21,6 +21,8 @@ void sortSelectedFolder(Workspace& workspace, SortOrder order) {
     }
     bool wholeSubtree = GetKeyState(VK_SHIFT) < 0;
     workspace.document.history.setFocus(selected, selected);
+    // Items the view does not hold cost nothing to move; they are made again in their order.
+    workspace.treeView.collapseAndForget(folder);
     sortChildren(workspace.document, folder, order, wholeSubtree);
     workspace.treeView.select(selected);
     workspace.treeView.expand(folder);

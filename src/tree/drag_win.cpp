@@ -140,10 +140,13 @@ bool dropTreeDrag(TreeDrag& drag, bool copying) {
 
     switch (checkDrop(drag.workspace.document.tree, targetNode, draggedNode)) {
     case DropCheck::OntoItself:
-        refuse(drag, copying ? "項目をそれ自身の中へはコピーできません。" : "項目をそれ自身の中へは移動できません。", copying);
+        refuse(drag, copying ? "項目をそれ自身の中へはコピーできません。" : "項目をそれ自身の中へは移動できません。",
+               copying);
         return false;
     case DropCheck::IntoOwnSubtree:
-        refuse(drag, copying ? "項目を、その中にあるフォルダへはコピーできません。" : "項目を、その中にあるフォルダへは移動できません。",
+        refuse(drag,
+               copying ? "項目を、その中にあるフォルダへはコピーできません。"
+                       : "項目を、その中にあるフォルダへは移動できません。",
                copying);
         return false;
     case DropCheck::Allowed:
