@@ -102,6 +102,8 @@ INT_PTR CALLBACK duplicatesProc(HWND window, UINT message, WPARAM wParam, LPARAM
         return TRUE;
     case WM_COMMAND:
         if (LOWORD(wParam) == IDC_DUPLICATES_REMOVE) removeOlderDuplicates(*context);
+        // Enter in the list, as a double click.
+        if (LOWORD(wParam) == IDOK) selectLineInTree(*context, ListView_GetNextItem(listOf(window), -1, LVNI_SELECTED));
         if (LOWORD(wParam) == IDCANCEL) DestroyWindow(window);
         return TRUE;
     case WM_NOTIFY: {
