@@ -26,11 +26,14 @@ void renameSelection(Workspace& workspace) {
     HTREEITEM item = node == kNoNode ? nullptr : workspace.treeView.itemOf(node);
     if (!item) return;
     SetFocus(workspace.treeView.window());
+    workspace.treeView.armLabelEdit(true);
     TreeView_EditLabel(workspace.treeView.window(), item);
 }
 
 bool refuseLabelEdit(Workspace& workspace, const NMTVDISPINFOW& info) {
-    return workspace.treeView.nodeOf(info.item.hItem) == kNoNode;
+    bool asked = workspace.treeView.labelEditArmed();
+    workspace.treeView.armLabelEdit(false);
+    return !asked || workspace.treeView.nodeOf(info.item.hItem) == kNoNode;
 }
 
 bool finishLabelEdit(Workspace& workspace, const NMTVDISPINFOW& info) {

@@ -11,7 +11,8 @@ namespace perchlet {
 // F2 and the menus' 名前の変更: opens the edit on the selected item.
 void renameSelection(Workspace& workspace);
 
-// TVN_BEGINLABELEDIT: true when the edit must not open (the item is not one of ours).
+// TVN_BEGINLABELEDIT: true when the edit must not open: the item is not one of ours, or the
+// user neither pressed F2 nor clicked the selected item since the last key.
 bool refuseLabelEdit(Workspace& workspace, const NMTVDISPINFOW& info);
 
 // TVN_ENDLABELEDIT: gives the item the typed title, as one undo step. A title of nothing but

@@ -115,6 +115,11 @@ TEST_F(Organise, F2ThenEnterKeepsTheTitleEscapeDropsItAndTheWindowsFollow) {
     EXPECT_TRUE(listText(found, 0, 0) == widen("Smile 〓!"));
     EXPECT_EQ(windowText(mainWindow()).rfind(L"*", 0), 0u);
     EXPECT_EQ(undoText(), "元に戻す（名前の変更）(&Z)\tCtrl + Z");
+
+    // The control's own edit after a slow click opens only if no key came in between.
+    pressKey(treeWindow(), VK_DOWN);
+    TreeView_EditLabel(treeWindow(), app().treeView.itemOf(link));
+    EXPECT_EQ(TreeView_GetEditControl(treeWindow()), nullptr);
 }
 
 TEST_F(Organise, EachSortAndItsUndoGivesTheSavedBytesBack) {
