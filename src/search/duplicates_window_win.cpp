@@ -8,6 +8,7 @@
 #include "shell/command_ids.h"
 #include "shell/dialogs_win.h"
 #include "shell/text_win.h"
+#include "shell/window_helpers_win.h"
 #include "shell/window_state_win.h"
 #include "store/tree_edit.h"
 
@@ -135,7 +136,9 @@ void openDuplicatesWindow(DuplicatesContext& context) {
     }
     CreateDialogParamW(context.workspace.instance, L"MYDUPLICATES", context.workspace.mainWindow, duplicatesProc,
                        reinterpret_cast<LPARAM>(&context));
-    if (context.window) ShowWindow(context.window, SW_SHOW);
+    if (!context.window) return;
+    placeBeside(context.window, context.workspace.mainWindow);
+    ShowWindow(context.window, SW_SHOW);
 }
 
 bool removeOlderDuplicates(DuplicatesContext& context) {
