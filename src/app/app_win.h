@@ -10,6 +10,7 @@
 #include "panels/editor_panel_win.h"
 #include "panels/options_panel_win.h"
 #include "panels/panel_dock_win.h"
+#include "search/duplicates_window_win.h"
 #include "search/find_window_win.h"
 #include "search/search_index.h"
 #include "settings/settings.h"
@@ -54,6 +55,7 @@ struct App {
     ExchangeContext exchange{workspace, startupDirectory, documents};
     SearchContext search{workspace, searchIndex};
     TidyContext tidy{workspace};
+    DuplicatesContext duplicates{workspace};
     BrowserContext browser{workspace, settings, workArea, recordedMainRect};
     PanelHost panels{instance, mainWindow};
     EditorPanelContext editorPanel{workspace, panels, documents, browser};

@@ -185,4 +185,8 @@ void openFindWindow(SearchContext& context) {
     SendMessageW(edit, EM_SETSEL, 0, -1);
 }
 
+void refreshFindWindow(SearchContext& context) {
+    if (context.findWindow) showHits(context, context.findWindow, chosenNode(context, context.findWindow));
+}
+
 }  // namespace perchlet

@@ -43,6 +43,7 @@ LRESULT keepingLeftEdge(HWND tree, WNDPROC standard, UINT message, WPARAM wParam
     if (!found) return CallWindowProcW(standard, tree, message, wParam, lParam);
     TreeViewBinding& binding = *found;
     if (message == WM_KEYDOWN && wParam == VK_HOME) binding.forgetSidewaysScroll();
+    if (message == WM_KEYDOWN || message == WM_LBUTTONDOWN) binding.armLabelEdit(message == WM_LBUTTONDOWN);
     bool own = mayScrollItself(message);
     if (own) binding.beginOwnMove();
     LRESULT result = CallWindowProcW(standard, tree, message, wParam, lParam);
@@ -53,7 +54,7 @@ LRESULT keepingLeftEdge(HWND tree, WNDPROC standard, UINT message, WPARAM wParam
 
 bool isAcceleratorCommand(WPARAM wParam) {
     WORD id = LOWORD(wParam);
-    return id >= ACC_OPEN_ITEM && id <= ACC_PASTE;
+    return (id >= ACC_OPEN_ITEM && id <= ACC_PASTE) || id == CMD_RENAME;
 }
 
 // The commands themselves are the main window's: they are handed on to the tree's parent.
