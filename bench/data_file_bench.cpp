@@ -87,6 +87,41 @@ unsigned linksKeptThroughSaveAndLoad(const std::string& text, unsigned count, do
     return kept;
 }
 
+// The same items as a UTF-8 data file: load and save timed as the Shift-JIS file's are
+// (best of runs each), with the UTF-8 text that comes back from a save.
+struct Utf8Figures {
+    double load = 0;
+    double write = 0;
+    bool sameBytes = false;
+};
+
+double secondsSince(std::chrono::steady_clock::time_point start);
+
+Utf8Figures utf8Figures(const std::string& shiftJisText, int runs) {
+    FallbackIcons icons;
+    Document source;
+    loadDataFile(shiftJisText, source, icons, TextEncoding::Utf8);
+    const std::string text = writeDataFile(source, kTopLevel, 0, TextEncoding::Utf8);
+    Utf8Figures figures;
+    for (int i = 0; i < runs; ++i) {
+        Document document;
+        auto start = std::chrono::steady_clock::now();
+        loadDataFile(text, document, icons, TextEncoding::Utf8);
+        double t = secondsSince(start);
+        if (i == 0 || t < figures.load) figures.load = t;
+    }
+    std::string written;
+    for (int i = 0; i < runs; ++i) {
+        std::string().swap(written);
+        auto start = std::chrono::steady_clock::now();
+        written = writeDataFile(source, kTopLevel, 0, TextEncoding::Utf8);
+        double t = secondsSince(start);
+        if (i == 0 || t < figures.write) figures.write = t;
+    }
+    figures.sameBytes = written == text;
+    return figures;
+}
+
 double secondsSince(std::chrono::steady_clock::time_point start) {
     return std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
 }
@@ -217,9 +252,14 @@ int main(int argc, char** argv) {
                 loadPeak * 1024.0 / static_cast<double>(written.size()));
     std::printf("bench peak memory:  %8ld KiB  (this process, holding every text above)\n", peakMemoryKiB());
 
+    Utf8Figures utf8 = utf8Figures(text, runs);
+    std::printf("UTF-8 load (core):  %8.1f ms  (%.2fx the Shift-JIS load)\n", utf8.load * 1000, utf8.load / loadTime);
+    std::printf("UTF-8 write (core): %8.1f ms  (%.2fx the Shift-JIS write)%s\n", utf8.write * 1000,
+                utf8.write / writeTime, utf8.sameBytes ? "" : " (written text differs!)");
+
     double roundTrip = 0;
     unsigned kept = linksKeptThroughSaveAndLoad(folderOfLinks(count), count, roundTrip);
     std::printf("%u links in one folder: %u kept their own address through a save and load (%.1f ms)\n", count,
                 kept, roundTrip * 1000);
-    return loaded.inserted == count && readBack == written && kept == count ? 0 : 1;
+    return loaded.inserted == count && readBack == written && kept == count && utf8.sameBytes ? 0 : 1;
 }

@@ -57,7 +57,7 @@ if(PERCHLET_FUZZ)
   # The fuzz script makes the data-file seeds with the tool; the unit tests run under the
   # sanitizers here too.
   set_target_properties(perchlet-tool unit_tests PROPERTIES CXX_COMPILER_LAUNCHER ${PERCHLET_CP932_LAUNCHER})
-  foreach(reader data_file netscape csv encoding url_file settings title dde_reply chromium_bookmarks)
+  foreach(reader data_file utf8_data_file netscape csv encoding url_file settings title dde_reply chromium_bookmarks)
     add_executable(${reader}_fuzz fuzz/${reader}_fuzz.cpp)
     target_link_libraries(${reader}_fuzz PRIVATE perchlet_core)
     target_link_options(${reader}_fuzz PRIVATE -fsanitize=fuzzer)

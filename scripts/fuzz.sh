@@ -9,7 +9,7 @@ bash scripts/setup.sh
 seconds=${1:-300}
 shift || true
 targets=("$@")
-[ ${#targets[@]} -gt 0 ] || targets=(data_file netscape csv encoding url_file settings title dde_reply chromium_bookmarks)
+[ ${#targets[@]} -gt 0 ] || targets=(data_file utf8_data_file netscape csv encoding url_file settings title dde_reply chromium_bookmarks)
 
 CC=clang CXX=clang++ cmake -S . -B build/fuzz -DPERCHLET_FUZZ=ON -DCMAKE_BUILD_TYPE=RelWithDebInfo >/dev/null
 cmake --build build/fuzz -j2 --target perchlet-tool $(printf '%s_fuzz ' "${targets[@]}")
@@ -25,12 +25,13 @@ seeds() {  # the folders of real files that feed each target
     dde_reply) echo fuzz/replies ;;
     chromium_bookmarks) echo fuzz/chromium_seeds ;;
     data_file) echo "$corpus/data_file_seeds" ;;
+    utf8_data_file) echo "$corpus/utf8_data_file_seeds" ;;
   esac
 }
 dictionary() {
   case $1 in
     netscape|encoding) echo "-dict=fuzz/netscape.dict" ;;
-    data_file) echo "-dict=fuzz/data_file.dict" ;;
+    data_file|utf8_data_file) echo "-dict=fuzz/data_file.dict" ;;
   esac
 }
 # Data-file seeds are the Netscape files of the corpus converted by the tool.
@@ -39,6 +40,15 @@ if [[ " ${targets[*]} " == *" data_file "* ]]; then
   for html in tests/data/corpus/html/*; do
     build/fuzz/perchlet-tool convert "$html" "$corpus/data_file_seeds/$(basename "${html%.*}").dat" --to datafile ||
       echo "fuzz: $html makes no data-file seed"
+  done
+fi
+
+# UTF-8 seeds are the same files converted with every character kept.
+if [[ " ${targets[*]} " == *" utf8_data_file "* ]]; then
+  mkdir -p "$corpus/utf8_data_file_seeds"
+  for html in tests/data/corpus/html/*; do
+    build/fuzz/perchlet-tool convert "$html" "$corpus/utf8_data_file_seeds/$(basename "${html%.*}").dat" --to datafile \
+      --encoding utf-8 2>/dev/null || echo "fuzz: $html makes no UTF-8 data-file seed"
   done
 fi
 

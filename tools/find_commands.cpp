@@ -38,21 +38,25 @@ std::string addressOf(const Document& document, NodeId node) {
 }
 
 // "folder path<TAB>title<TAB>address", for the user's terminal.
-std::string itemLine(const Document& document, NodeId node) {
-    return shiftJisForOutput(folderPathOf(document.tree, node)) + '\t' +
-           shiftJisForOutput(document.tree.node(node).text) + '\t' + shiftJisForOutput(addressOf(document, node));
+std::string itemLine(const ToolDocument& read, NodeId node) {
+    const Document& document = read.document;
+    return textForOutput(folderPathOf(document.tree, node), read.encoding) + '\t' +
+           textForOutput(document.tree.node(node).text, read.encoding) + '\t' +
+           textForOutput(addressOf(document, node), read.encoding);
 }
 
 int find(int argc, char** argv) {
     if (argc < 4) return usageError("find takes a file and at least one word");
+    std::string words;
+    for (int i = 3; i < argc; ++i) words += std::string(argv[i]) + ' ';
+    if (foldedWords(words, TextEncoding::Utf8).empty()) return usageError("find needs a word that is not blank");
+    ToolDocument read;
+    if (auto failure = readAnyFormat(argv[2], read)) return failed(*failure);
     std::string query;
-    for (int i = 3; i < argc; ++i) query += commandLineToShiftJis(argv[i]) + ' ';
-    if (foldedWords(query).empty()) return usageError("find needs a word that is not blank");
-    Document document;
-    if (auto failure = readAnyFormat(argv[2], document)) return failed(*failure);
-    SearchIndex index(document);
+    for (int i = 3; i < argc; ++i) query += commandLineToText(argv[i], read.encoding) + ' ';
+    SearchIndex index(read.document, read.encoding);
     std::vector<NodeId> hits = index.find(query);
-    for (NodeId node : hits) std::printf("%s\n", itemLine(document, node).c_str());
+    for (NodeId node : hits) std::printf("%s\n", itemLine(read, node).c_str());
     // As grep does: scripts can tell "found nothing" from "found".
     return flushed(hits.empty() ? kExitFailed : kExitOk);
 }
@@ -66,12 +70,12 @@ int duplicates(int argc, char** argv) {
         else files.push_back(argv[i]);
     }
     if (files.size() != 1) return usageError("duplicates takes one file");
-    Document document;
-    if (auto failure = readAnyFormat(files[0], document)) return failed(*failure);
+    ToolDocument read;
+    if (auto failure = readAnyFormat(files[0], read)) return failed(*failure);
     bool first = true;
-    for (const DuplicateGroup& group : findDuplicates(document, options)) {
-        std::printf("%s%s\n", first ? "" : "\n", shiftJisForOutput(group.address).c_str());
-        for (NodeId node : group.nodes) std::printf("  %s\n", itemLine(document, node).c_str());
+    for (const DuplicateGroup& group : findDuplicates(read.document, options)) {
+        std::printf("%s%s\n", first ? "" : "\n", textForOutput(group.address, read.encoding).c_str());
+        for (NodeId node : group.nodes) std::printf("  %s\n", itemLine(read, node).c_str());
         first = false;
     }
     return flushed(kExitOk);

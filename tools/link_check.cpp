@@ -155,8 +155,9 @@ std::string jsonString(const std::string& text) {
 }
 
 // The output is UTF-8 on every system, so that the same check prints the same bytes.
-void printResults(const Document& document, const std::vector<PlannedLink>& links,
+void printResults(const ToolDocument& read, const std::vector<PlannedLink>& links,
                   const std::vector<LinkProbe>& probes, OutputFormat format) {
+    const Document& document = read.document;
     int counts[kToolClassCount] = {};
     for (const PlannedLink& link : links) ++counts[toolClassOf(probes[link.probe].linkClass)];
     std::string summary = std::to_string(links.size()) + " links:";
@@ -168,9 +169,9 @@ void printResults(const Document& document, const std::vector<PlannedLink>& link
     bool first = true;
     for (const PlannedLink& link : links) {
         const LinkProbe& probe = probes[link.probe];
-        std::string address = shiftJisToUtf8(nodeRecord(document, link.node)->locator);
-        std::string folder = shiftJisToUtf8(folderPathOf(document.tree, link.node));
-        std::string title = shiftJisToUtf8(document.tree.node(link.node).text);
+        std::string address = utf8OfText(nodeRecord(document, link.node)->locator, read.encoding);
+        std::string folder = utf8OfText(folderPathOf(document.tree, link.node), read.encoding);
+        std::string title = utf8OfText(document.tree.node(link.node).text, read.encoding);
         std::string status = probe.status ? std::to_string(probe.status) : "";
         const char* name = kToolClassNames[toolClassOf(probe.linkClass)];
         switch (format) {
@@ -212,14 +213,14 @@ void printResults(const Document& document, const std::vector<PlannedLink>& link
 int runLinkCheck(int argc, char** argv) {
     CheckCommand command;
     if (auto problem = parseCheck(argc, argv, command)) return usageError(*problem);
-    Document document;
-    if (auto failure = readAnyFormat(command.file, document)) {
+    ToolDocument read;
+    if (auto failure = readAnyFormat(command.file, read)) {
         std::fprintf(stderr, "%s: %s\n", kProgram, failure->c_str());
         return kExitFailed;
     }
 
     // Each address is asked once, however many items keep it; only web links are listed.
-    LinkCheckPlan plan = planLinkCheck(document);
+    LinkCheckPlan plan = planLinkCheck(read.document, kNoNode, read.encoding);
     std::vector<PlannedLink> links;
     for (const PlannedLink& link : plan.links)
         if (link.web) links.push_back(link);
@@ -233,7 +234,7 @@ int runLinkCheck(int argc, char** argv) {
     // The lines end as they do on Linux, and a CSV row's CR LF stays one.
     _setmode(_fileno(stdout), _O_BINARY);
 #endif
-    printResults(document, links, probes, command.format);
+    printResults(read, links, probes, command.format);
     if (std::fflush(stdout) != 0) {
         std::fprintf(stderr, "%s: cannot write the output\n", kProgram);
         return kExitFailed;

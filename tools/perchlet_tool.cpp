@@ -167,11 +167,30 @@ struct WriteOptions {
     ExistingChoice existing = ExistingChoice::NotGiven;
 };
 
-Failure readDataFile(const fs::path& path, Document& document) {
+// Characters Shift-JIS cannot hold are marked in titles and comments; say how many items,
+// and how to keep them.
+void reportMarkedItems(std::size_t items, const std::string& firstTitle) {
+    if (items == 0) return;
+    warn(std::to_string(items) + " item(s) held characters that Shift-JIS cannot hold; each run of them is now " +
+         shiftJisForOutput(kReplacementMark) + " (first: " + shiftJisForOutput(firstTitle) +
+         "). Give --encoding utf-8 to keep every character");
+}
+
+void reportFieldsCut(std::size_t fields, TextEncoding encoding) {
+    if (fields == 0) return;
+    warn(std::to_string(fields) + " title(s), address(es) or comment(s) longer than " +
+         std::to_string(textFieldMax(encoding)) + " bytes cut" +
+         (encoding == TextEncoding::ShiftJis ? "; give --encoding utf-8 to keep up to 64 KiB" : ""));
+}
+
+Failure readDataFile(const fs::path& path, ToolDocument& into) {
     std::string text;
     if (Failure failure = readWholeFile(path, text)) return failure;
     FallbackIcons icons;
-    DataFileReadResult result = loadDataFile(text, document, icons);
+    Document& document = into.document;
+    DataFileReadResult result = loadDataFile(text, document, icons, into.encoding);
+    reportMarkedItems(result.markedItems, result.firstMarkedTitle);
+    reportFieldsCut(result.fieldsCut, into.encoding);
     if (result.rejected) return displayed(path) + " is not a data file";
     if (result.noRecord)
         return displayed(path) + " has [List] blocks but no readable record (each needs ItemNum= and TitleName=)";
@@ -179,38 +198,40 @@ Failure readDataFile(const fs::path& path, Document& document) {
     return std::nullopt;
 }
 
-Failure writeDataFileTo(const Document& document, const fs::path& path, const WriteOptions&) {
+Failure writeDataFileTo(const ToolDocument& from, const fs::path& path, const WriteOptions&) {
     // The whole document, every top-level item, numbered from 0 as a saved file is.
-    return writeWholeFile(path, writeDataFile(document, kTopLevel, 0));
+    return writeWholeFile(path, writeDataFile(from.document, kTopLevel, 0, from.encoding));
 }
 
-// Characters Shift-JIS cannot hold are marked in titles and comments; say how many items.
-void reportMarkedItems(std::size_t items, const std::string& firstTitle) {
-    if (items == 0) return;
-    warn(std::to_string(items) + " item(s) held characters that Shift-JIS cannot hold; each run of them is now " +
-         shiftJisForOutput(kReplacementMark) + " (first: " + shiftJisForOutput(firstTitle) + ")");
-}
+constexpr std::string_view kUtf8Mark = "\xEF\xBB\xBF";
 
 // UTF-8 text that says so (a charset declaration or a byte order mark), or whose bytes can
 // only be UTF-8, is converted to Shift-JIS, as the program does. Characters Shift-JIS cannot
 // hold become references, which titles mark and addresses keep percent-encoded.
-Failure readNetscape(const fs::path& path, Document& document) {
+Failure readNetscape(const fs::path& path, ToolDocument& into) {
     std::string text;
     if (Failure failure = readWholeFile(path, text)) return failure;
-    if (isSurelyUtf8(utf8EvidenceOf(text))) text = utf8ToShiftJis(text, Unrepresentable::CharacterReference);
+    bool utf8 = isSurelyUtf8(utf8EvidenceOf(text));
+    if (into.encoding == TextEncoding::ShiftJis) {
+        if (utf8) text = utf8ToShiftJis(text, Unrepresentable::CharacterReference);
+    } else {
+        text = utf8 ? wellFormedUtf8(text.compare(0, 3, kUtf8Mark) == 0 ? text.substr(3) : text) : shiftJisToUtf8(text);
+    }
     // The importers put what they read under the root folder of a new document.
-    ImportResult result = importNetscape(text, document, insertRootItem(document));
+    Document& document = into.document;
+    ImportResult result = importNetscape(text, document, insertRootItem(document), into.encoding);
     reportMarkedItems(result.markedItems, result.firstMarkedTitle);
     return std::nullopt;
 }
 
 // A CSV file with a UTF-8 byte order mark is read as UTF-8. A file none of whose rows is in
 // this program's layout (another program's CSV) is refused rather than read as nothing.
-Failure readCsv(const fs::path& path, Document& document) {
+Failure readCsv(const fs::path& path, ToolDocument& into) {
     std::string text;
     if (Failure failure = readWholeFile(path, text)) return failure;
-    CsvText encoding = text.compare(0, 3, "\xEF\xBB\xBF") == 0 ? CsvText::Utf8 : CsvText::ShiftJis;
-    ImportResult result = importCsv(text, document, insertRootItem(document), encoding);
+    CsvText encoding = text.compare(0, 3, kUtf8Mark) == 0 ? CsvText::Utf8 : CsvText::ShiftJis;
+    Document& document = into.document;
+    ImportResult result = importCsv(text, document, insertRootItem(document), encoding, into.encoding);
     reportMarkedItems(result.markedItems, result.firstMarkedTitle);
     if (result.count == 0)
         return "no row of " + displayed(path) +
@@ -219,9 +240,10 @@ Failure readCsv(const fs::path& path, Document& document) {
     return std::nullopt;
 }
 
-Failure readFavorites(const fs::path& path, Document& document) {
+Failure readFavorites(const fs::path& path, ToolDocument& into) {
     ToolFavoritesFileSystem disk;
-    FavoritesImportResult result = importFavorites(document, insertRootItem(document), path, disk);
+    Document& document = into.document;
+    FavoritesImportResult result = importFavorites(document, insertRootItem(document), path, disk, into.encoding);
     if (!result.topLevelRead) return "cannot list the folder " + displayed(path);
     reportMarkedItems(result.markedItems, result.firstMarkedTitle);
     for (const fs::path& skipped : result.unlistedDirectories)
@@ -233,16 +255,17 @@ Failure readFavorites(const fs::path& path, Document& document) {
 
 // A browser's own file: its roots under the new root folder. What the program leaves out
 // (separators, "place:" queries, what a damaged file holds), cuts and marks is told on stderr.
-Failure readBrowserBookmarks(const fs::path& path, Document& document) {
-    BrowserRead read = readBrowserFile(path);
+Failure readBrowserBookmarks(const fs::path& path, ToolDocument& into) {
+    Document& document = into.document;
+    BrowserRead read = readBrowserFile(path, into.encoding);
     if (!read.bookmarks) return "cannot read " + displayed(path) + ": " + read.detail;
     const BrowserBookmarks& bookmarks = *read.bookmarks;
     if (bookmarks.separatorsLeftOut + bookmarks.queriesLeftOut > 0)
         warn(std::to_string(bookmarks.separatorsLeftOut) + " separator(s) and " +
              std::to_string(bookmarks.queriesLeftOut) + " place: query(ies) left out");
     if (bookmarks.addressesCut > 0)
-        warn(std::to_string(bookmarks.addressesCut) + " address(es) longer than " + std::to_string(kTextFieldMax) +
-             " bytes cut");
+        warn(std::to_string(bookmarks.addressesCut) + " address(es) longer than " +
+             std::to_string(textFieldMax(into.encoding)) + " bytes cut");
     if (bookmarks.damagedLeftOut > 0)
         warn(std::to_string(bookmarks.damagedLeftOut) + " damaged root(s), folder content(s) or entry(ies) of " +
              displayed(path) + " left out");
@@ -252,33 +275,33 @@ Failure readBrowserBookmarks(const fs::path& path, Document& document) {
 }
 
 // Every top-level item is written, one after another at the top level of the file.
-Failure writeExport(const Document& document, const fs::path& path,
-                    std::string (*exporter)(const Document&, NodeId)) {
-    if (document.tree.firstTopLevel() == kNoNode) return std::string("the input holds no items; nothing written");
-    return writeWholeFile(path, exporter(document, kTopLevel));
+Failure writeExport(const ToolDocument& from, const fs::path& path,
+                    std::string (*exporter)(const Document&, NodeId, TextEncoding)) {
+    if (from.document.tree.firstTopLevel() == kNoNode) return std::string("the input holds no items; nothing written");
+    return writeWholeFile(path, exporter(from.document, kTopLevel, from.encoding));
 }
 
-Failure writeNetscape(const Document& document, const fs::path& path, const WriteOptions&) {
-    return writeExport(document, path, exportNetscape);
+Failure writeNetscape(const ToolDocument& from, const fs::path& path, const WriteOptions&) {
+    return writeExport(from, path, exportNetscapeAs);
 }
 
-Failure writeTreeHtml(const Document& document, const fs::path& path, const WriteOptions&) {
-    return writeExport(document, path, exportTreeHtml);
+Failure writeTreeHtml(const ToolDocument& from, const fs::path& path, const WriteOptions&) {
+    return writeExport(from, path, exportTreeHtmlAs);
 }
 
 // Line 1 of the file names the folder the writer ran in.
-std::string currentDirectory() {
+std::string currentDirectory(TextEncoding encoding) {
     std::error_code error;
     fs::path current = fs::current_path(error);
-    return error ? std::string() : titleOfPathName(current);
+    return error ? std::string() : titleOfPathName(current, encoding);
 }
 
-std::string csvFromCurrentDirectory(const Document& document, NodeId start) {
-    return exportCsv(document, start, currentDirectory());
+std::string csvFromCurrentDirectory(const Document& document, NodeId start, TextEncoding encoding) {
+    return exportCsv(document, start, currentDirectory(encoding), encoding);
 }
 
-Failure writeCsv(const Document& document, const fs::path& path, const WriteOptions&) {
-    return writeExport(document, path, csvFromCurrentDirectory);
+Failure writeCsv(const ToolDocument& from, const fs::path& path, const WriteOptions&) {
+    return writeExport(from, path, csvFromCurrentDirectory);
 }
 
 Failure refuseExisting(const ExistingFavorites& existing, const fs::path& folder) {
@@ -304,7 +327,8 @@ std::string favoritesProblems(const FavoritesExportResult& result, const fs::pat
 
 // Into the folder path (made when missing), each failed shortcut named on the way. Items
 // below the level limit are not written, and the tool says so.
-Failure writeFavorites(const Document& document, const fs::path& path, const WriteOptions& options) {
+Failure writeFavorites(const ToolDocument& from, const fs::path& path, const WriteOptions& options) {
+    const Document& document = from.document;
     if (document.tree.firstTopLevel() == kNoNode) return std::string("the input holds no items; nothing written");
     // The folder named on the command line is the user's, a link to it included.
     std::error_code error;
@@ -312,11 +336,12 @@ Failure writeFavorites(const Document& document, const fs::path& path, const Wri
     if (!isDirectory(path)) return "cannot make the folder " + displayed(path);
     ToolFavoritesFileSystem disk;
     if (options.existing == ExistingChoice::NotGiven) {
-        ExistingFavorites existing = findExistingFavorites(document, kTopLevel, path, disk);
+        ExistingFavorites existing = findExistingFavorites(document, kTopLevel, path, disk, from.encoding);
         if (existing.count > 0) return refuseExisting(existing, path);
     }
     ExistingFiles existing = options.existing == ExistingChoice::KeepBoth ? ExistingFiles::KeepBoth : ExistingFiles::Replace;
-    FavoritesExportResult result = exportFavorites(document, kTopLevel, path, disk, AfterFailedWrite::CarryOn, existing);
+    FavoritesExportResult result =
+        exportFavorites(document, kTopLevel, path, disk, AfterFailedWrite::CarryOn, existing, from.encoding);
     for (const fs::path& failed : result.failedWrites) warn("cannot write " + displayed(failed));
     if (result.namesShortened > 0)
         warn(std::to_string(result.namesShortened) + " name(s) shortened so that their paths fit in " +
@@ -328,8 +353,8 @@ Failure writeFavorites(const Document& document, const fs::path& path, const Wri
 
 struct Format {
     const char* name;
-    Failure (*read)(const fs::path& path, Document& document);            // null: cannot read
-    Failure (*write)(const Document& document, const fs::path& path, const WriteOptions& options);  // null: cannot write
+    Failure (*read)(const fs::path& path, ToolDocument& into);                                  // null: cannot read
+    Failure (*write)(const ToolDocument& from, const fs::path& path, const WriteOptions& options);  // null: cannot write
 };
 
 const Format kFormats[] = {
@@ -378,7 +403,7 @@ Failure guessInputFormat(const fs::path& path, std::string& format) {
     }
     std::string bytes;
     if (Failure failure = readWholeFile(path, bytes)) return failure;
-    if (hasDataFileSignature(bytes)) format = "datafile";
+    if (dataFileEncoding(bytes)) format = "datafile";
     else if (lowerCased(bytes.substr(0, kDoctypeSearchLength)).find("<!doctype netscape") != std::string::npos)
         format = "netscape";
     else if (extensionOf(path) == ".csv") format = "csv";
@@ -409,23 +434,23 @@ const char* kindName(unsigned kind) {
 // levels deep would be mostly blanks.
 constexpr unsigned kMaxShownLevels = 64;
 
-std::string showLine(const Document& document, NodeId node, unsigned level) {
-    const TreeNode& item = document.tree.node(node);
+std::string showLine(const ToolDocument& read, NodeId node, unsigned level) {
+    const TreeNode& item = read.document.tree.node(node);
     unsigned kind = kindOf(item.itemNumber);
     const char* name = kindName(kind);
     char number[16];
     std::snprintf(number, sizeof number, "%08X", static_cast<unsigned>(asBits(item.itemNumber)));
-    return std::string(2 * std::min(level, kMaxShownLevels), ' ') + shiftJisToUtf8(item.text) + '\t' +
+    return std::string(2 * std::min(level, kMaxShownLevels), ' ') + utf8OfText(item.text, read.encoding) + '\t' +
            (name ? name : "kind" + std::to_string(kind)) + '\t' + number + '\n';
 }
 
 // One line an item, written as the walk goes: the listing is never held whole.
-bool writeTreeListing(const Document& document, std::FILE* out) {
-    const BookmarkTree& tree = document.tree;
+bool writeTreeListing(const ToolDocument& read, std::FILE* out) {
+    const BookmarkTree& tree = read.document.tree;
     bool written = true;
     for (NodeId top = tree.firstTopLevel(); top != kNoNode; top = tree.nextSibling(top)) {
         walkWithDepth(tree, top, [](NodeId) { return true; }, [&](NodeId node, unsigned depth) {
-            std::string line = showLine(document, node, depth - 1);
+            std::string line = showLine(read, node, depth - 1);
             written = written && std::fwrite(line.data(), 1, line.size(), out) == line.size();
         });
     }
@@ -440,13 +465,15 @@ struct Options {
     std::string from;  // empty: told from the input
     std::string to;    // empty: told from the output's name
     WriteOptions write;
+    std::optional<TextEncoding> encoding;  // convert: what to write in; Shift-JIS unless given
 };
 
 void printUsage(std::FILE* stream) {
     std::fprintf(stream,
                  "usage: %s show FILE [--from FORMAT]\n"
                  "       %s --version\n"
-                 "       %s convert IN OUT [--from FORMAT] [--to FORMAT] [--existing replace|keep-both]\n"
+                 "       %s convert IN OUT [--from FORMAT] [--to FORMAT] [--encoding utf-8|shift-jis]\n"
+                 "               [--existing replace|keep-both]\n"
                  "formats read: %s; written: %s\n"
                  "  datafile   the program's own data file (.dat)\n"
                  "  netscape   Netscape bookmark file (.html, .htm)\n"
@@ -468,6 +495,12 @@ void printUsage(std::FILE* stream) {
                  "number, title, URL, comment and three dates); other CSV is refused.\n"
                  "UTF-8 input that says so (a charset declaration or a byte order mark) is\n"
                  "converted; addresses keep what Shift-JIS cannot hold, percent-encoded.\n"
+                 "convert writes Shift-JIS unless given --encoding utf-8: then a data file is\n"
+                 "UTF-8 after a byte order mark, Netscape and tree-html files say charset=UTF-8,\n"
+                 "CSV starts with a byte order mark, and every character is kept. Into Shift-JIS\n"
+                 "each run of characters it cannot hold becomes a mark, and the tool says how\n"
+                 "many items lost some. show, find, duplicates and check print every character\n"
+                 "of a UTF-8 data file; show --encoding utf-8 does so for any input.\n"
                  "Files are written through a temporary file renamed over the old one.\n"
                  "A favorites folder that already holds files of the names to be written is left\n"
                  "alone unless --existing says what to do: replace them, or keep both (the new\n"
@@ -502,6 +535,11 @@ Failure parseOptions(int argc, char** argv, Options& options) {
         if (arg == "--from" || arg == "--to") {
             if (i + 1 >= argc) return arg + " needs a format";
             (arg == "--from" ? options.from : options.to) = argv[++i];
+        } else if (arg == "--encoding") {
+            std::string name = i + 1 < argc ? lowerCased(argv[++i]) : "";
+            if (name == "utf-8" || name == "utf8") options.encoding = TextEncoding::Utf8;
+            else if (name == "shift-jis" || name == "shift_jis" || name == "sjis") options.encoding = TextEncoding::ShiftJis;
+            else return std::string("--encoding takes utf-8 or shift-jis");
         } else if (arg == "--existing") {
             std::string choice = i + 1 < argc ? argv[++i] : "";
             if (choice != "replace" && choice != "keep-both") return std::string("--existing takes replace or keep-both");
@@ -527,36 +565,50 @@ Failure parseOptions(int argc, char** argv, Options& options) {
     return std::nullopt;
 }
 
-Failure readInput(Options& options, Document& document) {
+// A UTF-8 data file is read as UTF-8, so that a listing shows every character of it; other
+// input as it always was, unless --encoding says otherwise.
+TextEncoding encodingOfInput(const fs::path& path, const std::string& format) {
+    std::string bytes;
+    if (format != "datafile" || readWholeFile(path, bytes)) return TextEncoding::ShiftJis;
+    return dataFileEncoding(bytes).value_or(TextEncoding::ShiftJis);
+}
+
+// Reads the input into a document of the encoding given, or else of the input's own.
+Failure readInput(Options& options, ToolDocument& into) {
     if (options.from.empty())
         if (Failure failure = guessInputFormat(options.files[0], options.from)) return failure;
-    return formatNamed(options.from)->read(options.files[0], document);
+    into.encoding = options.encoding.value_or(encodingOfInput(options.files[0], options.from));
+    return formatNamed(options.from)->read(options.files[0], into);
 }
 
 }  // namespace
 
-std::optional<std::string> readAnyFormat(const std::string& path, Document& document) {
+std::optional<std::string> readAnyFormat(const std::string& path, ToolDocument& into) {
     std::string format;
     if (Failure failure = guessInputFormat(path, format)) return failure;
-    return formatNamed(format)->read(path, document);
+    into.encoding = encodingOfInput(path, format);
+    return formatNamed(format)->read(path, into);
 }
 
 namespace {
 
 int show(Options& options) {
-    Document document;
-    if (Failure failure = readInput(options, document)) return failed(*failure);
-    bool written = writeTreeListing(document, stdout);
+    ToolDocument read;
+    if (Failure failure = readInput(options, read)) return failed(*failure);
+    bool written = writeTreeListing(read, stdout);
     return std::fflush(stdout) == 0 && written ? kExitOk : failed("cannot write the listing");
 }
 
 int convert(Options& options) {
-    Document document;
-    if (Failure failure = readInput(options, document)) return failed(*failure);
+    // A script's output stays Shift-JIS unless it asks for UTF-8.
+    if (!options.encoding) options.encoding = TextEncoding::ShiftJis;
+    ToolDocument read;
+    const Document& document = read.document;
+    if (Failure failure = readInput(options, read)) return failed(*failure);
     if (std::size_t cut = treesCutAtDepthLimit(document.tree))
         warn("the input is deeper than the " + std::to_string(kMaxDepth) + " levels a data file can count; it was cut there into " +
              std::to_string(cut + 1) + " top-level trees, each written at the top level");
-    if (Failure failure = formatNamed(options.to)->write(document, options.files[1], options.write))
+    if (Failure failure = formatNamed(options.to)->write(read, options.files[1], options.write))
         return failed(*failure);
     return kExitOk;
 }

@@ -22,10 +22,11 @@ namespace {
 
 // Most addresses and many titles are plain ASCII, which the conversion would give back as
 // it is; passing them over it saves a good part of reading a large file.
-std::string shiftJisOf(std::string_view utf8, Unrepresentable unrepresentable, LostCharacters* lost = nullptr) {
+std::string textOf(std::string_view utf8, TextEncoding into, Unrepresentable unrepresentable,
+                   LostCharacters* lost = nullptr) {
     bool plain = true;
     for (char c : utf8) plain = plain && c > 0 && c < 0x7F && c != '\r';
-    return plain ? std::string(utf8) : utf8ToShiftJis(utf8, unrepresentable, lost);
+    return plain ? std::string(utf8) : textFromUtf8(utf8, into, unrepresentable, lost);
 }
 
 bool startsWithIgnoringCase(std::string_view text, std::string_view lowerPrefix) {
@@ -43,7 +44,8 @@ bool startsWithIgnoringCase(std::string_view text, std::string_view lowerPrefix)
 // One line, cut to the field; counted when characters were marked.
 std::string BrowserBookmarkCollector::titleFromUtf8(std::string_view utf8) {
     LostCharacters lost;
-    std::string title = fitText(filterText(shiftJisOf(utf8, Unrepresentable::Mark, &lost), TextFilter::SingleLine));
+    std::string title =
+        fitText(filterText(textOf(utf8, into_, Unrepresentable::Mark, &lost), TextFilter::SingleLine, into_), into_);
     if (lost.runs > 0 && bookmarks_.markedItems++ == 0) bookmarks_.firstMarkedTitle = title;
     return title;
 }
@@ -51,7 +53,7 @@ std::string BrowserBookmarkCollector::titleFromUtf8(std::string_view utf8) {
 void BrowserBookmarkCollector::addRootFolder(std::string_view sjisTitle, std::int64_t added) {
     BrowserBookmark item;
     item.folder = true;
-    item.title = std::string(sjisTitle);
+    item.title = convertText(sjisTitle, TextEncoding::ShiftJis, into_);
     item.addDate = browserDateText(added);
     bookmarks_.items.push_back(std::move(item));
 }
@@ -75,11 +77,11 @@ void BrowserBookmarkCollector::addLink(unsigned depth, std::string_view utf8Titl
     item.depth = depth;
     item.title = titleFromUtf8(utf8Title);
     // Every character of the address stays, percent-encoded where Shift-JIS has none.
-    std::string address = shiftJisOf(utf8Address, Unrepresentable::PercentEncode);
-    if (address.size() > kTextFieldMax) ++bookmarks_.addressesCut;
-    item.address = fitText(address);
+    std::string address = textOf(utf8Address, into_, Unrepresentable::PercentEncode);
+    if (address.size() > textFieldMax(into_)) ++bookmarks_.addressesCut;
+    item.address = fitText(address, into_);
     // The browsers show an untitled bookmark by its address; a nameless item would be lost in the tree.
-    if (item.title.empty()) item.title = fitText(filterText(item.address, TextFilter::SingleLine));
+    if (item.title.empty()) item.title = fitText(filterText(item.address, TextFilter::SingleLine, into_), into_);
     item.addDate = browserDateText(added);
     item.lastVisit = browserDateText(lastVisit);
     bookmarks_.items.push_back(std::move(item));

@@ -16,8 +16,8 @@ namespace perchlet {
 struct BrowserBookmark {
     bool folder = false;
     unsigned depth = 0;     // 0 for a root folder ("ブックマーク バー" and the like)
-    std::string title;      // Shift-JIS, one line, cut to the field
-    std::string address;    // Shift-JIS, percent-encoded where it has no character; links only
+    std::string title;      // the document's text, one line, cut to the field
+    std::string address;    // the document's text (Shift-JIS: percent-encoded where it has no character); links only
     std::string addDate;    // date text; empty when the browser kept none
     std::string lastVisit;  // date text; empty when the browser kept none
 };
@@ -53,15 +53,17 @@ struct BrowserRead {
 BrowserRead browserReadFailed(BrowserReadFailure failure, std::string detail = {});
 
 // Collects a reader's items: titles and addresses arrive as UTF-8, dates as Unix seconds
-// (0 or less: none), and come out as the document's Shift-JIS texts, as the Netscape import
-// makes them: each run of characters Shift-JIS cannot hold is "〓" in a title and
-// percent-encoded in an address.
+// (0 or less: none), and come out as the document's texts in its encoding. Into Shift-JIS
+// as the Netscape import makes them: each run of characters Shift-JIS cannot hold is "〓"
+// in a title and percent-encoded in an address; into UTF-8 every character stays.
 class BrowserBookmarkCollector {
 public:
+    explicit BrowserBookmarkCollector(TextEncoding into = TextEncoding::ShiftJis) : into_(into) {}
     void addFolder(unsigned depth, std::string_view utf8Title, std::int64_t added);
     // Leaves out "place:" queries and counts them.
     void addLink(unsigned depth, std::string_view utf8Title, std::string_view utf8Address, std::int64_t added,
                  std::int64_t lastVisit);
+    // The program's own name for a root, a Shift-JIS literal.
     void addRootFolder(std::string_view sjisTitle, std::int64_t added);
     void leaveOutSeparator() { ++bookmarks_.separatorsLeftOut; }
     void leaveOutDamaged(std::size_t count = 1) { bookmarks_.damagedLeftOut += count; }
@@ -70,6 +72,7 @@ public:
 private:
     std::string titleFromUtf8(std::string_view utf8);
 
+    TextEncoding into_;
     BrowserBookmarks bookmarks_;
 };
 

@@ -131,11 +131,11 @@ std::vector<BrowserProfile> findBrowserProfiles(const BrowserHomeFolders& folder
 
 std::string browserProfileLabel(const BrowserProfile& profile) { return profile.browser + " ― " + profile.name; }
 
-BrowserRead readBrowserProfile(const BrowserProfile& profile) {
-    if (profile.kind == BrowserFileKind::FirefoxPlaces) return readFirefoxPlaces(profile.file);
+BrowserRead readBrowserProfile(const BrowserProfile& profile, TextEncoding into) {
+    if (profile.kind == BrowserFileKind::FirefoxPlaces) return readFirefoxPlaces(profile.file, into);
     std::optional<std::string> text = readWhole(profile.file);
     if (!text) return browserReadFailed(BrowserReadFailure::Unreadable, "cannot read the file");
-    return readChromiumBookmarks(*text);
+    return readChromiumBookmarks(*text, into);
 }
 
 namespace {
@@ -149,11 +149,11 @@ bool startsAsSqlite(const fs::path& file) {
 
 }  // namespace
 
-BrowserRead readBrowserFile(const fs::path& file) {
-    if (startsAsSqlite(file)) return readFirefoxPlaces(file);
+BrowserRead readBrowserFile(const fs::path& file, TextEncoding into) {
+    if (startsAsSqlite(file)) return readFirefoxPlaces(file, into);
     std::optional<std::string> text = readWhole(file);
     if (!text) return browserReadFailed(BrowserReadFailure::Unreadable, "cannot read the file");
-    return readChromiumBookmarks(*text);
+    return readChromiumBookmarks(*text, into);
 }
 
 bool isBrowserBookmarksFile(const fs::path& file) {

@@ -34,10 +34,10 @@ std::vector<BrowserProfile> findBrowserProfiles(const BrowserHomeFolders& folder
 std::string browserProfileLabel(const BrowserProfile& profile);
 
 // Reads the profile's bookmarks file.
-BrowserRead readBrowserProfile(const BrowserProfile& profile);
+BrowserRead readBrowserProfile(const BrowserProfile& profile, TextEncoding into = TextEncoding::ShiftJis);
 
 // Reads a file of either kind, told by its content; NotBookmarks when it is neither.
-BrowserRead readBrowserFile(const std::filesystem::path& file);
+BrowserRead readBrowserFile(const std::filesystem::path& file, TextEncoding into = TextEncoding::ShiftJis);
 
 // Whether the file is one of the browsers' own bookmark files, by its content.
 bool isBrowserBookmarksFile(const std::filesystem::path& file);

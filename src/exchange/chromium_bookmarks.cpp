@@ -223,7 +223,53 @@ void collectChildren(const std::vector<JsonBookmark>& nodes, std::size_t root, B
 }
 
 // Parsed without exceptions: a damaged file is an answer, not an error.
+// The value of four hex digits at pos, or -1.
+long hexQuad(std::string_view text, std::size_t pos) {
+    if (pos + 4 > text.size()) return -1;
+    long value = 0;
+    for (std::size_t i = pos; i < pos + 4; ++i) {
+        char c = text[i];
+        int digit = c >= '0' && c <= '9' ? c - '0' : c >= 'a' && c <= 'f' ? c - 'a' + 10 : c >= 'A' && c <= 'F' ? c - 'A' + 10 : -1;
+        if (digit < 0) return -1;
+        value = value * 16 + digit;
+    }
+    return value;
+}
+
+// A "\uD83D" escape without its other half is no character; the JSON parser would refuse
+// the whole file for it. Each such escape becomes "\uFFFD", the replacement character, and
+// the rest of the file is read as it is. Empty when there is none.
+std::string withLoneSurrogatesReplaced(std::string_view json) {
+    std::string fixed;
+    bool inString = false;
+    for (std::size_t pos = 0; pos < json.size(); ++pos) {
+        char c = json[pos];
+        if (c == '"') inString = !inString;
+        if (!inString || c != '\\' || pos + 1 >= json.size()) continue;
+        if (json[pos + 1] != 'u') {
+            ++pos;  // the escaped character, a quote or backslash included
+            continue;
+        }
+        long unit = hexQuad(json, pos + 2);
+        bool high = unit >= 0xD800 && unit <= 0xDBFF;
+        bool paired = high && json.compare(pos + 6, 2, "\\u") == 0 && hexQuad(json, pos + 8) >= 0xDC00 &&
+                      hexQuad(json, pos + 8) <= 0xDFFF;
+        if (paired) {
+            pos += 11;
+        } else if (unit >= 0xD800 && unit <= 0xDFFF) {
+            if (fixed.empty()) fixed.assign(json);
+            fixed.replace(pos + 2, 4, "FFFD");
+            pos += 5;
+        } else {
+            pos += 5;
+        }
+    }
+    return fixed;
+}
+
 bool parseBookmarks(std::string_view text, BookmarksSax& sax) {
+    std::string fixed = withLoneSurrogatesReplaced(text);
+    if (!fixed.empty()) text = fixed;
     return Json::sax_parse(text.begin(), text.end(), &sax, nlohmann::detail::input_format_t::json, true, false);
 }
 
@@ -234,11 +280,11 @@ std::int64_t unixSecondsFromChromiumTime(std::int64_t microseconds) {
     return microseconds / 1000000 - kSecondsFrom1601To1970;
 }
 
-BrowserRead readChromiumBookmarks(std::string_view json) {
+BrowserRead readChromiumBookmarks(std::string_view json, TextEncoding into) {
     BookmarksSax sax;
     if (!parseBookmarks(json, sax)) return browserReadFailed(BrowserReadFailure::NotJson, "not JSON");
     if (!sax.hasBookmarks()) return browserReadFailed(BrowserReadFailure::NotBookmarks, "no bookmark roots in the JSON");
-    BrowserBookmarkCollector collector;
+    BrowserBookmarkCollector collector(into);
     collector.leaveOutDamaged(sax.damaged);
     for (std::size_t i = 0; i < std::size(kRoots); ++i) {
         std::size_t root = sax.roots[i];

@@ -11,7 +11,8 @@ namespace perchlet {
 
 // Reads the text of a Bookmarks file: the bar, the other bookmarks and the mobile ones, in
 // that order, each with its folders and links in order. Roots that hold nothing are left out.
-BrowserRead readChromiumBookmarks(std::string_view json);
+// Texts come out in the document's encoding, `into`.
+BrowserRead readChromiumBookmarks(std::string_view json, TextEncoding into = TextEncoding::ShiftJis);
 
 // Whether text is a JSON object with the roots of a Bookmarks file.
 bool looksLikeChromiumBookmarks(std::string_view text);

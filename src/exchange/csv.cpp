@@ -8,7 +8,9 @@ namespace perchlet {
 
 namespace {
 
-std::string commaFree(std::string_view text) { return filterText(text, TextFilter::CommaFree); }
+std::string commaFree(std::string_view text, TextEncoding encoding) {
+    return filterText(text, TextFilter::CommaFree, encoding);
+}
 
 // Spreadsheets and this program's reader take a field in double quotes whole.
 std::string addressField(std::string_view locator) {
@@ -22,21 +24,22 @@ std::string addressField(std::string_view locator) {
     return quoted;
 }
 
-void appendRow(std::string& out, unsigned rowNumber, const BookmarkItem& record, unsigned kind) {
+void appendRow(std::string& out, unsigned rowNumber, const BookmarkItem& record, unsigned kind,
+               TextEncoding encoding) {
     bool hasNoAddress = kind == kKindShellLink || kind == kKindLocalFile;
     out += std::to_string(rowNumber);
     out += ',';
-    out += commaFree(record.title);
+    out += commaFree(record.title, encoding);
     out += ',';
     out += hasNoAddress ? std::string(kUrlNotFound) : addressField(record.locator);
     out += ',';
-    out += filterText(record.comment, TextFilter::QuotedCommaFree);
+    out += filterText(record.comment, TextFilter::QuotedCommaFree, encoding);
     out += ',';
-    out += commaFree(record.addDate);
+    out += commaFree(record.addDate, encoding);
     out += ',';
-    out += commaFree(record.lastModified);
+    out += commaFree(record.lastModified, encoding);
     out += ',';
-    out += commaFree(record.lastVisit);
+    out += commaFree(record.lastVisit, encoding);
     out += "\r\n";
 }
 
@@ -141,27 +144,34 @@ std::optional<CsvRow> readRow(RowReader& reader) {
     return CsvRow{*title, std::move(*locator), *comment, *addDate, *lastModified, reader.lastField()};
 }
 
-// The text of a field in the program's Shift-JIS.
-std::string fieldText(std::string_view field, CsvText encoding, Unrepresentable unrepresentable,
+// The file's encoding and the document's.
+struct CsvEncodings {
+    CsvText file;
+    TextEncoding into;
+};
+
+// The text of a field in the document's encoding.
+std::string fieldText(std::string_view field, CsvEncodings encodings, Unrepresentable unrepresentable,
                       LostCharacters* lost = nullptr) {
-    if (encoding == CsvText::ShiftJis) return std::string(field);
-    return utf8ToShiftJis(field, unrepresentable, lost);
+    if (encodings.file == CsvText::ShiftJis) return convertText(field, TextEncoding::ShiftJis, encodings.into);
+    return textFromUtf8(field, encodings.into, unrepresentable, lost);
 }
 
 // Title and comment mark what Shift-JIS cannot hold; lost counts it.
-BookmarkItem recordFromRow(const CsvRow& row, CsvText encoding, LostCharacters& lost) {
-    auto text = [encoding](std::string_view field) { return fieldText(field, encoding, Unrepresentable::Drop); };
-    auto words = [encoding, &lost](std::string_view field) {
+BookmarkItem recordFromRow(const CsvRow& row, CsvEncodings encodings, LostCharacters& lost) {
+    const TextEncoding into = encodings.into;
+    auto text = [encodings](std::string_view field) { return fieldText(field, encodings, Unrepresentable::Drop); };
+    auto words = [encodings, &lost](std::string_view field) {
         lost.inRun = false;
-        return fieldText(field, encoding, Unrepresentable::Mark, &lost);
+        return fieldText(field, encodings, Unrepresentable::Mark, &lost);
     };
     BookmarkItem record;
-    record.title = fitText(filterText(words(row.title), TextFilter::SingleLine));
-    record.locator = fitAddress(fieldText(row.locator, encoding, Unrepresentable::PercentEncode));
-    record.comment = fitText(words(row.comment));
-    record.addDate = fitDate(text(row.addDate));
-    record.lastModified = fitDate(text(row.lastModified));
-    record.lastVisit = fitDate(text(row.lastVisit));
+    record.title = fitText(filterText(words(row.title), TextFilter::SingleLine, into), into);
+    record.locator = fitAddress(fieldText(row.locator, encodings, Unrepresentable::PercentEncode), into);
+    record.comment = fitText(words(row.comment), into);
+    record.addDate = fitDate(text(row.addDate), into);
+    record.lastModified = fitDate(text(row.lastModified), into);
+    record.lastVisit = fitDate(text(row.lastVisit), into);
     return record;
 }
 
@@ -183,22 +193,26 @@ std::size_t nextLine(std::string_view text, std::size_t pos, std::string_view li
 
 }  // namespace
 
-std::string exportCsv(const Document& document, NodeId start, std::string_view startDirectory) {
+std::string exportCsv(const Document& document, NodeId start, std::string_view startDirectory,
+                      TextEncoding encoding) {
     const BookmarkTree& tree = document.tree;
     std::vector<NodeId> starts = exportStarts(tree, start);
     if (starts.empty()) return {};
-    std::string out(startDirectory);
-    out += "\r\n項目,タイトル,URL,コメント,作成日時,最終更新日時,最終訪問日時\r\n";
+    std::string out = encoding == TextEncoding::Utf8 ? "\xEF\xBB\xBF" : "";
+    out += startDirectory;
+    out += convertText("\r\n項目,タイトル,URL,コメント,作成日時,最終更新日時,最終訪問日時\r\n", TextEncoding::ShiftJis,
+                       encoding);
     unsigned rowNumber = 0;
     for (NodeId each : starts) {
         tree.walkSubtree(each, [&](NodeId node) {
-            appendRow(out, ++rowNumber, recordOfNode(document, node), kindOf(tree.node(node).itemNumber));
+            appendRow(out, ++rowNumber, recordOfNode(document, node), kindOf(tree.node(node).itemNumber), encoding);
         });
     }
     return out;
 }
 
-ImportResult importCsv(std::string_view text, Document& document, NodeId target, CsvText encoding) {
+ImportResult importCsv(std::string_view text, Document& document, NodeId target, CsvText encoding,
+                       TextEncoding into) {
     ImportResult result;
     if (encoding == CsvText::Utf8 && text.substr(0, 3) == "\xEF\xBB\xBF") text.remove_prefix(3);
     const std::string_view lineEnd = lineEndOf(text);
@@ -217,7 +231,7 @@ ImportResult importCsv(std::string_view text, Document& document, NodeId target,
         if (first >= '0' && first <= '9') row = readRow(reader);
         if (row) {
             LostCharacters lost;
-            BookmarkItem record = recordFromRow(*row, encoding, lost);
+            BookmarkItem record = recordFromRow(*row, CsvEncodings{encoding, into}, lost);
             unsigned kind = kindForImportedAddress(record.locator);
             AddedItem added = addImportedItem(document, target, kind, std::move(record));
             noteMarkedItem(result, lost, added.record.title);

@@ -11,7 +11,10 @@ namespace perchlet {
 // row for every item of start's subtree in display order (for kTopLevel, of every top-level
 // item's subtree, numbered on). Empty for no node. An address holding a comma or a double
 // quote is written in double quotes, its quotes doubled; every other field as it always was.
-std::string exportCsv(const Document& document, NodeId start, std::string_view startDirectory);
+// From a UTF-8 document (startDirectory in UTF-8 too) the file is UTF-8 after a byte order
+// mark, which spreadsheet programs read it by.
+std::string exportCsv(const Document& document, NodeId start, std::string_view startDirectory,
+                      TextEncoding encoding = TextEncoding::ShiftJis);
 
 // The encoding of a CSV file's text.
 enum class CsvText { ShiftJis, Utf8 };
@@ -19,8 +22,10 @@ enum class CsvText { ShiftJis, Utf8 };
 // Every row that starts with a digit becomes a web link directly under target. The first two
 // lines are never data. Lines end in CR LF, or, in a file without any CR LF, in LF or in CR;
 // there a quoted comment runs on over line ends to its closing quote. The last row needs no
-// line end. A UTF-8 text is converted field by field: an address keeps the characters that
-// Shift-JIS cannot hold, percent-encoded. Marks the document modified.
-ImportResult importCsv(std::string_view text, Document& document, NodeId target, CsvText encoding = CsvText::ShiftJis);
+// line end. The text is converted field by field into the document's encoding (`into`): into
+// Shift-JIS, an address keeps the characters that Shift-JIS cannot hold, percent-encoded.
+// Marks the document modified.
+ImportResult importCsv(std::string_view text, Document& document, NodeId target, CsvText encoding = CsvText::ShiftJis,
+                       TextEncoding into = TextEncoding::ShiftJis);
 
 }  // namespace perchlet

@@ -1,5 +1,6 @@
 #include "exchange/favorites.h"
 
+#include <algorithm>
 #include <array>
 #include <cstdint>
 #include <set>
@@ -16,6 +17,69 @@ std::string internetShortcutText(std::string_view locator) {
     text += locator;
     text += "\r\n";
     return text;
+}
+
+namespace {
+
+bool isAsciiText(std::string_view text) {
+    return std::all_of(text.begin(), text.end(), [](char c) { return static_cast<unsigned char>(c) < 0x80; });
+}
+
+// Every byte above ASCII as "%XX": the same address, in bytes any code page reads alike.
+std::string percentEncodedHigh(std::string_view utf8) {
+    static const char kHex[] = "0123456789ABCDEF";
+    std::string out;
+    for (char c : utf8) {
+        unsigned char byte = static_cast<unsigned char>(c);
+        if (byte < 0x80) {
+            out += c;
+            continue;
+        }
+        out += '%';
+        out += kHex[byte >> 4];
+        out += kHex[byte & 0xF];
+    }
+    return out;
+}
+
+// UTF-7 as Windows writes [InternetShortcut.W]: printable ASCII as itself, "+" as "+-",
+// anything else as "+", the base64 of its UTF-16 units, "-".
+std::string utf7Of(std::u16string_view text) {
+    static const char kBase64[] = "ABCDEFGHIJKLMNOPQRSTUVWXYZabcdefghijklmnopqrstuvwxyz0123456789+/";
+    auto direct = [](char16_t c) { return c >= 0x20 && c < 0x7F && c != u'+'; };
+    std::string out;
+    for (std::size_t i = 0; i < text.size();) {
+        if (direct(text[i])) {
+            out += static_cast<char>(text[i++]);
+            continue;
+        }
+        if (text[i] == u'+') {
+            out += "+-";
+            ++i;
+            continue;
+        }
+        out += '+';
+        std::uint32_t bits = 0;
+        int count = 0;
+        for (; i < text.size() && !direct(text[i]) && text[i] != u'+'; ++i) {
+            bits = bits << 16 | text[i];
+            count += 16;
+            while (count >= 6) out += kBase64[(bits >> (count -= 6)) & 0x3F];
+        }
+        if (count > 0) out += kBase64[(bits << (6 - count)) & 0x3F];
+        out += '-';
+    }
+    return out;
+}
+
+}  // namespace
+
+std::string internetShortcutText(std::string_view locator, TextEncoding encoding) {
+    if (encoding == TextEncoding::ShiftJis || isAsciiText(locator)) return internetShortcutText(locator);
+    // As Windows keeps an address its code page cannot hold: percent-encoded for the
+    // programs that read only [InternetShortcut], whole in [InternetShortcut.W].
+    return internetShortcutText(percentEncodedHigh(locator)) + "[InternetShortcut.W]\r\nURL=" +
+           utf7Of(utf16OfText(locator, TextEncoding::Utf8)) + "\r\n";
 }
 
 namespace {
@@ -45,16 +109,16 @@ std::string_view unquoted(std::string_view value) {
 
 // Shortcut files are in the ANSI code page, occasionally UTF-16 or UTF-8 with a byte order
 // mark; the only value read is an address, so what Shift-JIS cannot hold is percent-encoded.
-std::string shortcutBytesAsShiftJis(std::string_view fileText) {
+std::string shortcutBytesAsText(std::string_view fileText, TextEncoding into) {
     if (fileText.substr(0, 2) == "\xFF\xFE") {
         std::u16string wide;
         for (std::size_t i = 2; i + 1 < fileText.size(); i += 2)
             wide += static_cast<char16_t>(static_cast<unsigned char>(fileText[i]) |
                                           static_cast<unsigned char>(fileText[i + 1]) << 8);
-        return utf16ToShiftJis(wide, Unrepresentable::PercentEncode);
+        return textFromUtf16(wide, into, Unrepresentable::PercentEncode);
     }
-    if (fileText.substr(0, 3) == "\xEF\xBB\xBF") return utf8ToShiftJis(fileText.substr(3), Unrepresentable::PercentEncode);
-    return std::string(fileText);
+    if (fileText.substr(0, 3) == "\xEF\xBB\xBF") return textFromUtf8(fileText.substr(3), into, Unrepresentable::PercentEncode);
+    return convertText(fileText, TextEncoding::ShiftJis, into);
 }
 
 }  // namespace
@@ -104,7 +168,11 @@ std::u16string utf7ToUtf16(std::string_view text) {
 }  // namespace
 
 std::string internetShortcutUrl(std::string_view fileText) {
-    const std::string text = shortcutBytesAsShiftJis(fileText);
+    return internetShortcutUrl(fileText, TextEncoding::ShiftJis);
+}
+
+std::string internetShortcutUrl(std::string_view fileText, TextEncoding into) {
+    const std::string text = shortcutBytesAsText(fileText, into);
     std::string_view rest = text;
     enum class Section { Other, Shortcut, UnicodeShortcut } section = Section::Other;
     std::optional<std::string_view> url, unicodeUrl;
@@ -129,8 +197,8 @@ std::string internetShortcutUrl(std::string_view fileText) {
     // Windows puts an address that its code page cannot hold in [InternetShortcut.W] too,
     // and only there whole.
     if (unicodeUrl && !unicodeUrl->empty())
-        return fitText(utf16ToShiftJis(utf7ToUtf16(*unicodeUrl), Unrepresentable::PercentEncode));
-    if (url) return fitText(*url);
+        return fitText(textFromUtf16(utf7ToUtf16(*unicodeUrl), into, Unrepresentable::PercentEncode), into);
+    if (url) return fitText(*url, into);
     return kUrlNotFound;
 }
 
@@ -151,8 +219,10 @@ bool isDeviceName(std::string_view name) {
 
 }  // namespace
 
-std::string favoritesName(std::string_view title) {
-    std::string name = filterText(title, TextFilter::FileName);
+std::string favoritesName(std::string_view title) { return favoritesName(title, TextEncoding::ShiftJis); }
+
+std::string favoritesName(std::string_view title, TextEncoding encoding) {
+    std::string name = filterText(title, TextFilter::FileName, encoding);
     // Neither byte can be the second byte of a two-byte character.
     while (!name.empty() && (name.back() == '.' || name.back() == ' ')) name.pop_back();
     if (name.empty()) return "_";
@@ -166,9 +236,17 @@ namespace fs = std::filesystem;
 
 fs::path favoritesPathName(std::string_view shiftJisName) { return fs::u8path(shiftJisToUtf8(shiftJisName)); }
 
+fs::path favoritesPathName(std::string_view name, TextEncoding encoding) {
+    return fs::u8path(utf8OfText(name, encoding));
+}
+
 std::string titleOfPathName(const fs::path& name, LostCharacters* lost) {
+    return titleOfPathName(name, TextEncoding::ShiftJis, lost);
+}
+
+std::string titleOfPathName(const fs::path& name, TextEncoding encoding, LostCharacters* lost) {
     try {
-        return utf8ToShiftJis(name.u8string(), Unrepresentable::Mark, lost);
+        return textFromUtf8(name.u8string(), encoding, Unrepresentable::Mark, lost);
     } catch (const std::exception&) {
         return {};  // a name that is not even Unicode (a lone surrogate) has no text
     }
@@ -185,26 +263,32 @@ std::size_t pathLength(const fs::path& path) {
     }
 }
 
-// Every character Shift-JIS holds is one UTF-16 unit, so a name is cut between characters.
-std::string firstCharacters(const std::string& name, std::size_t count) {
+// The first count characters of name, cut between characters.
+std::string firstCharacters(const std::string& name, std::size_t count, TextEncoding encoding) {
     std::size_t pos = 0;
-    for (std::size_t taken = 0; pos < name.size() && taken < count; ++taken)
-        pos += isShiftJisLeadByte(static_cast<unsigned char>(name[pos])) && pos + 1 < name.size() ? 2 : 1;
+    for (std::size_t taken = 0; pos < name.size() && taken < count; ++taken) {
+        unsigned char byte = static_cast<unsigned char>(name[pos]);
+        std::size_t width = encoding == TextEncoding::Utf8 ? utf8SequenceLength(byte) : isShiftJisLeadByte(byte) ? 2 : 1;
+        pos = std::min(name.size(), pos + width);
+    }
     return name.substr(0, pos);
 }
 
 // name cut to at most units UTF-16 units and made a sound name again (a cut can leave a
-// trailing dot or turn "CONSOLE" into the device "CON"); empty when nothing fits.
-std::string cutToUnits(const std::string& name, std::size_t units) {
-    if (shiftJisToUtf16(name).size() <= units) return name;
+// trailing dot or turn "CONSOLE" into the device "CON"); empty when nothing fits. A
+// character beyond U+FFFF takes two units, so a UTF-8 name may need fewer characters.
+std::string cutToUnits(const std::string& name, std::size_t units, TextEncoding encoding) {
+    if (utf16OfText(name, encoding).size() <= units) return name;
     for (std::size_t keep = units; keep > 0; --keep) {
-        std::string cut = favoritesName(firstCharacters(name, keep));
-        if (shiftJisToUtf16(cut).size() <= units) return cut;
+        std::string cut = favoritesName(firstCharacters(name, keep, encoding), encoding);
+        if (utf16OfText(cut, encoding).size() <= units) return cut;
     }
     return {};
 }
 
-std::u16string nameKey(const std::string& shiftJisName) { return fileSystemNameKey(shiftJisToUtf16(shiftJisName)); }
+std::u16string nameKey(const std::string& name, TextEncoding encoding) {
+    return fileSystemNameKey(utf16OfText(name, encoding));
+}
 
 std::optional<std::u16string> pathNameKey(const fs::path& name) {
     try {
@@ -217,6 +301,7 @@ std::optional<std::u16string> pathNameKey(const fs::path& name) {
 // The names given in one directory, told apart as Windows tells them: in any case.
 class NamesInDirectory {
 public:
+    explicit NamesInDirectory(TextEncoding encoding) : encoding_(encoding) {}
     // A file already on the disk: KeepBoth numbers around it, a survey reports it.
     void noteOnDisk(const fs::path& name, bool reserve) {
         std::optional<std::u16string> key = pathNameKey(name);
@@ -224,18 +309,18 @@ public:
         onDisk_.insert(*key);
         if (reserve) used_.insert(*key);
     }
-    bool isOnDisk(const std::string& shiftJisName) const { return onDisk_.count(nameKey(shiftJisName)) > 0; }
+    bool isOnDisk(const std::string& name) const { return onDisk_.count(nameKey(name, encoding_)) > 0; }
     // name, or "name (2)", "name (3)", … with the extension after the number, the name cut
     // so that the whole takes at most room UTF-16 units; empty when not one character fits.
     std::string unused(const std::string& name, std::string_view extension, std::size_t room, bool& shortened) {
         for (unsigned copy = 1;; ++copy) {
             std::string tail = (copy == 1 ? std::string() : " (" + std::to_string(copy) + ")") + std::string(extension);
-            std::size_t tailUnits = shiftJisToUtf16(tail).size();
+            std::size_t tailUnits = tail.size();  // ASCII
             if (room <= tailUnits) return {};
-            std::string base = cutToUnits(name, room - tailUnits);
+            std::string base = cutToUnits(name, room - tailUnits, encoding_);
             if (base.empty()) return {};
             std::string candidate = base + tail;
-            if (used_.insert(nameKey(candidate)).second) {
+            if (used_.insert(nameKey(candidate, encoding_)).second) {
                 shortened = base.size() < name.size();
                 return candidate;
             }
@@ -243,6 +328,7 @@ public:
     }
 
 private:
+    TextEncoding encoding_;
     std::set<std::u16string> used_;
     std::set<std::u16string> onDisk_;
 };
@@ -257,6 +343,7 @@ struct FavoritesExport {
     AfterFailedWrite after;
     ExistingFiles existing;
     ExportMode mode;
+    TextEncoding encoding;
     FavoritesExportResult result;
     ExistingFavorites found;
 };
@@ -282,7 +369,8 @@ std::size_t roomIn(const fs::path& directory, std::size_t limit) {
 std::string nameFor(FavoritesExport& run, NamesInDirectory& names, std::string_view title,
                     const fs::path& directory, std::string_view extension, std::size_t limit) {
     bool shortened = false;
-    std::string name = names.unused(favoritesName(title), extension, roomIn(directory, limit), shortened);
+    std::string name =
+        names.unused(favoritesName(title, run.encoding), extension, roomIn(directory, limit), shortened);
     if (shortened && run.mode == ExportMode::Write) ++run.result.namesShortened;
     return name;
 }
@@ -290,7 +378,7 @@ std::string nameFor(FavoritesExport& run, NamesInDirectory& names, std::string_v
 // The files already in directory, as Windows would match names against them: a survey
 // reports them, KeepBoth numbers around them.
 NamesInDirectory namesFor(FavoritesExport& run, const fs::path& directory) {
-    NamesInDirectory names;
+    NamesInDirectory names(run.encoding);
     bool keep = run.mode == ExportMode::Write && run.existing == ExistingFiles::KeepBoth;
     if (run.mode == ExportMode::Write && !keep) return names;
     if (std::optional<std::vector<FavoritesEntry>> entries = run.files.list(directory))
@@ -301,12 +389,12 @@ NamesInDirectory namesFor(FavoritesExport& run, const fs::path& directory) {
 
 bool writeShortcut(FavoritesExport& run, const NamesInDirectory& names, const fs::path& directory,
                    const std::string& name, std::string_view locator) {
-    fs::path path = directory / favoritesPathName(name);
+    fs::path path = directory / favoritesPathName(name, run.encoding);
     if (run.mode == ExportMode::Survey) {
         if (names.isOnDisk(name) && run.found.count++ == 0) run.found.first = path;
         return true;
     }
-    if (run.files.writeFile(path, internetShortcutText(locator))) {
+    if (run.files.writeFile(path, internetShortcutText(locator, run.encoding))) {
         ++run.result.filesWritten;
         return true;
     }
@@ -329,7 +417,7 @@ bool exportFolder(FavoritesExport& run, NodeId node, const fs::path& directory, 
     const BookmarkTree& tree = run.document.tree;
     std::string_view title = recordOfNode(run.document, node).title;
     std::string name = nameFor(run, names, title, directory, "", kMaxFavoritesDirectoryPath);
-    fs::path path = directory / favoritesPathName(name.empty() ? favoritesName(title) : name);
+    fs::path path = directory / favoritesPathName(name.empty() ? favoritesName(title, run.encoding) : name, run.encoding);
     if (name.empty() || !makeFolderDirectory(run, path)) {
         // Nothing goes below a folder that is not there, or is a link to somewhere else.
         run.result.itemsInFailedFolders += itemsBelow(tree, node);
@@ -356,7 +444,8 @@ bool exportItem(FavoritesExport& run, NodeId node, const fs::path& directory, un
     if (kind == kKindShellLink || kind == kKindLocalFile) return true;
     const BookmarkItem& record = recordOfNode(run.document, node);
     std::string name = nameFor(run, names, record.title, directory, ".url", kMaxFavoritesPath);
-    if (name.empty()) return failed(run, directory / favoritesPathName(favoritesName(record.title) + ".url"));
+    if (name.empty())
+        return failed(run, directory / favoritesPathName(favoritesName(record.title, run.encoding) + ".url", run.encoding));
     return writeShortcut(run, names, directory, name, record.locator);
 }
 
@@ -369,15 +458,17 @@ void exportEvery(FavoritesExport& run, NodeId start, const fs::path& chosenDirec
 }  // namespace
 
 FavoritesExportResult exportFavorites(const Document& document, NodeId start, const fs::path& chosenDirectory,
-                                      FavoritesFileSystem& files, AfterFailedWrite after, ExistingFiles existing) {
-    FavoritesExport run{document, files, after, existing, ExportMode::Write, {}, {}};
+                                      FavoritesFileSystem& files, AfterFailedWrite after, ExistingFiles existing,
+                                      TextEncoding encoding) {
+    FavoritesExport run{document, files, after, existing, ExportMode::Write, encoding, {}, {}};
     exportEvery(run, start, chosenDirectory);
     return run.result;
 }
 
 ExistingFavorites findExistingFavorites(const Document& document, NodeId start, const fs::path& chosenDirectory,
-                                        FavoritesFileSystem& files) {
-    FavoritesExport run{document, files, AfterFailedWrite::CarryOn, ExistingFiles::Replace, ExportMode::Survey, {}, {}};
+                                        FavoritesFileSystem& files, TextEncoding encoding) {
+    FavoritesExport run{document, files, AfterFailedWrite::CarryOn, ExistingFiles::Replace, ExportMode::Survey,
+                        encoding, {}, {}};
     exportEvery(run, start, chosenDirectory);
     return run.found;
 }
@@ -389,13 +480,14 @@ namespace {
 struct FavoritesImport {
     Document& document;
     FavoritesFileSystem& files;
+    TextEncoding into;
     std::size_t entries = 0;
     FavoritesImportResult result;
 };
 
-BookmarkItem recordWithTimes(const FavoritesEntry& entry, std::string_view title) {
+BookmarkItem recordWithTimes(const FavoritesEntry& entry, std::string_view title, TextEncoding into) {
     BookmarkItem record;
-    record.title = fitText(filterText(title, TextFilter::SingleLine));
+    record.title = fitText(filterText(title, TextFilter::SingleLine, into), into);
     record.addDate = dateText(entry.created);
     record.lastModified = dateText(entry.lastWritten);
     record.lastVisit = dateText(entry.lastAccessed);
@@ -403,21 +495,28 @@ BookmarkItem recordWithTimes(const FavoritesEntry& entry, std::string_view title
 }
 
 // A shortcut's name without its last four characters (".url"), cut between characters.
-std::string_view linkTitleOf(std::string_view name) {
+std::string_view linkTitleOf(std::string_view name, TextEncoding encoding) {
     if (name.size() <= 4) return {};
-    std::size_t keep = fitField(name, name.size() - 4).size();
+    std::size_t keep = fitField(name, name.size() - 4, encoding).size();
     return name.substr(0, keep);
 }
 
-std::string shortcutUrlAt(FavoritesFileSystem& files, const fs::path& path) {
+// The entry's name as the document's text: the file system's listing made it Shift-JIS.
+std::string entryTitle(const FavoritesImport& run, const FavoritesEntry& entry) {
+    if (run.into == TextEncoding::ShiftJis) return entry.title;
+    return titleOfPathName(entry.name, TextEncoding::Utf8);
+}
+
+std::string shortcutUrlAt(FavoritesFileSystem& files, const fs::path& path, TextEncoding into) {
     std::optional<std::string> text = files.readFile(path);
-    return text ? internetShortcutUrl(*text) : std::string(kUrlNotFound);
+    return text ? internetShortcutUrl(*text, into) : std::string(kUrlNotFound);
 }
 
 bool readDirectory(FavoritesImport& run, const fs::path& directory, NodeId parent);
 
 // A name that lost characters is counted once, and the first one kept for the message.
 void noteLostCharacters(FavoritesImport& run, const FavoritesEntry& entry) {
+    if (run.into == TextEncoding::Utf8) return;
     LostCharacters lost;
     titleOfPathName(entry.name, &lost);
     if (lost.runs == 0) return;
@@ -427,14 +526,15 @@ void noteLostCharacters(FavoritesImport& run, const FavoritesEntry& entry) {
 void importEntry(FavoritesImport& run, const FavoritesEntry& entry, const fs::path& path, NodeId parent) {
     if (!canHoldChildren(run.document, parent)) return;
     noteLostCharacters(run, entry);
+    const std::string title = entryTitle(run, entry);
     if (entry.isDirectory) {
-        NodeId folder = addImportedItem(run.document, parent, kKindFolder, recordWithTimes(entry, entry.title)).node;
+        NodeId folder = addImportedItem(run.document, parent, kKindFolder, recordWithTimes(entry, title, run.into)).node;
         ++run.result.count;
         readDirectory(run, path, folder);
         return;
     }
-    BookmarkItem record = recordWithTimes(entry, linkTitleOf(entry.title));
-    record.locator = fitAddress(shortcutUrlAt(run.files, path));
+    BookmarkItem record = recordWithTimes(entry, linkTitleOf(title, run.into), run.into);
+    record.locator = fitAddress(shortcutUrlAt(run.files, path, run.into), run.into);
     unsigned kind = kindForImportedAddress(record.locator);
     addImportedItem(run.document, parent, kind, std::move(record));
     ++run.result.count;
@@ -462,8 +562,8 @@ bool readDirectory(FavoritesImport& run, const fs::path& directory, NodeId paren
 }  // namespace
 
 FavoritesImportResult importFavorites(Document& document, NodeId target, const fs::path& directory,
-                                      FavoritesFileSystem& files) {
-    FavoritesImport run{document, files, 0, {}};
+                                      FavoritesFileSystem& files, TextEncoding into) {
+    FavoritesImport run{document, files, into, 0, {}};
     run.result.topLevelRead = readDirectory(run, directory, target);
     if (run.result.topLevelRead) document.modified = true;
     return run.result;

@@ -25,17 +25,22 @@ constexpr unsigned kFavoritesExportLevels = 16;
 
 // "[InternetShortcut]\r\nURL=<locator>\r\n".
 std::string internetShortcutText(std::string_view locator);
+// From a UTF-8 document, an address beyond ASCII also goes into [InternetShortcut.W] in UTF-7,
+// whole, as Windows writes it; [InternetShortcut] has it percent-encoded.
+std::string internetShortcutText(std::string_view locator, TextEncoding encoding);
 
 // The URL of section [InternetShortcut] (section and key in any case), or "URL not found !".
 // A file in UTF-16 or UTF-8 (with its byte order mark) keeps the characters of its address
 // that Shift-JIS cannot hold, percent-encoded.
 std::string internetShortcutUrl(std::string_view fileText);
+std::string internetShortcutUrl(std::string_view fileText, TextEncoding into);
 
 // A file or directory name made from a title: unsafe characters cleaned as file names
 // always are; trailing dots and blanks removed (Windows would drop them silently); "_" put
 // before a device name (CON, PRN, AUX, NUL, COM1-9, LPT1-9, with any extension, any case);
 // "_" for a name that ends up empty (also "." and "..").
 std::string favoritesName(std::string_view title);
+std::string favoritesName(std::string_view title, TextEncoding encoding);
 
 struct FavoritesEntry {
     std::filesystem::path name;  // as the disk has it
@@ -88,9 +93,11 @@ struct FavoritesExportResult {
 // that cannot fit even so, or cannot be written, is a failed write, and so is a folder's
 // directory that cannot be made (a link standing there included: nothing is written through
 // it); `after` says whether the export goes on.
+// A UTF-8 document's names keep every character of their titles.
 FavoritesExportResult exportFavorites(const Document& document, NodeId start,
                                       const std::filesystem::path& chosenDirectory, FavoritesFileSystem& files,
-                                      AfterFailedWrite after, ExistingFiles existing = ExistingFiles::Replace);
+                                      AfterFailedWrite after, ExistingFiles existing = ExistingFiles::Replace,
+                                      TextEncoding encoding = TextEncoding::ShiftJis);
 
 // The files that an export with ExistingFiles::Replace would overwrite, found without
 // writing anything: how many, and the first in the export's order.
@@ -99,7 +106,8 @@ struct ExistingFavorites {
     std::filesystem::path first;
 };
 ExistingFavorites findExistingFavorites(const Document& document, NodeId start,
-                                        const std::filesystem::path& chosenDirectory, FavoritesFileSystem& files);
+                                        const std::filesystem::path& chosenDirectory, FavoritesFileSystem& files,
+                                        TextEncoding encoding = TextEncoding::ShiftJis);
 
 struct FavoritesImportResult {
     bool topLevelRead = false;  // false: the chosen directory could not be listed
@@ -113,13 +121,17 @@ struct FavoritesImportResult {
 // Reads directory under target: a folder for every subdirectory (read in turn), a link for
 // every file (its name without the last four characters as title, the shortcut's URL as
 // locator, the file's times as dates). Stops after the 1001st entry. Marks the document
-// modified when the top level could be read.
+// modified when the top level could be read. Into a UTF-8 document the names keep every
+// character.
 FavoritesImportResult importFavorites(Document& document, NodeId target, const std::filesystem::path& directory,
-                                      FavoritesFileSystem& files);
+                                      FavoritesFileSystem& files, TextEncoding into = TextEncoding::ShiftJis);
 
 // A title as a name on the disk: favoritesName, in the file system's encoding.
 std::filesystem::path favoritesPathName(std::string_view shiftJisName);
+std::filesystem::path favoritesPathName(std::string_view name, TextEncoding encoding);
 // A name on the disk as text, characters without a Shift-JIS form dropped.
 std::string titleOfPathName(const std::filesystem::path& name, LostCharacters* lost = nullptr);
+// The same in either encoding: in UTF-8 every character stays.
+std::string titleOfPathName(const std::filesystem::path& name, TextEncoding encoding, LostCharacters* lost = nullptr);
 
 }  // namespace perchlet

@@ -231,14 +231,14 @@ void collectChildren(const PlacesTree& tree, const PlacesRow& root, std::vector<
     }
 }
 
-BrowserRead readDatabase(const fs::path& file) {
+BrowserRead readDatabase(const fs::path& file, TextEncoding into) {
     Database database(file);
     if (!database.handle()) return browserReadFailed(BrowserReadFailure::Unreadable, "cannot open the copy");
     BrowserRead read;
     std::optional<PlacesTree> tree = readRows(database.handle(), read);
     if (!tree) return read;
     std::vector<bool> taken(tree->rows.size(), false);
-    BrowserBookmarkCollector collector;
+    BrowserBookmarkCollector collector(into);
     bool rootSeen = false;
     for (const FirefoxRoot& root : kRoots) {
         for (std::size_t index = 0; index < tree->rows.size(); ++index) {
@@ -291,7 +291,7 @@ bool looksLikeSqliteWal(std::string_view header) {
            isPageSize(bigEndian32(header, 8));
 }
 
-BrowserRead readFirefoxPlaces(const fs::path& placesFile) {
+BrowserRead readFirefoxPlaces(const fs::path& placesFile, TextEncoding into) {
     std::optional<std::uint64_t> size = isFile(placesFile) ? fileSize(placesFile) : std::nullopt;
     if (!size) return browserReadFailed(BrowserReadFailure::Unreadable, "no such file");
     const std::string tooLarge = std::string("larger than ") + kPlacesSizeLimitText + "; not read";
@@ -319,7 +319,7 @@ BrowserRead readFirefoxPlaces(const fs::path& placesFile) {
         if (!copyBytes(wal, walCopy, walSize))
             return browserReadFailed(BrowserReadFailure::Unreadable, "cannot copy the -wal file");
     }
-    return readDatabase(copy);
+    return readDatabase(copy, into);
 }
 
 namespace {

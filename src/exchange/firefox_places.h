@@ -19,7 +19,8 @@ namespace perchlet {
 // order; roots that hold nothing are left out, and so are tags.
 // A database (with its -wal) beyond kPlacesSizeLimit is refused before anything is copied:
 // a real profile's is far smaller, and a damaged or sparse file would fill the disk.
-BrowserRead readFirefoxPlaces(const std::filesystem::path& placesFile);
+// Texts come out in the document's encoding, `into`.
+BrowserRead readFirefoxPlaces(const std::filesystem::path& placesFile, TextEncoding into = TextEncoding::ShiftJis);
 
 constexpr std::uint64_t kPlacesSizeLimit = std::uint64_t{1} << 30;
 constexpr const char kPlacesSizeLimitText[] = "1 GiB";

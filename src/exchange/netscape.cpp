@@ -123,15 +123,15 @@ std::optional<char32_t> numericReference(std::string_view body) {
 
 // Decodes the reference at the start of text (which begins with "&") into out and returns
 // its length, or returns 0 when it is not a well-formed reference.
-std::size_t decodeReferenceAt(std::string_view text, std::string& out, Unrepresentable unrepresentable,
-                              LostCharacters* lost) {
+std::size_t decodeReferenceAt(std::string_view text, std::string& out, TextEncoding encoding,
+                              Unrepresentable unrepresentable, LostCharacters* lost) {
     constexpr std::size_t kLongestReference = 12;  // "&#x10FFFF;" with room to spare
     std::size_t semicolon = text.substr(0, kLongestReference).find(';');
     if (semicolon == std::string_view::npos) return 0;
     std::string_view body = text.substr(1, semicolon - 1);
     const std::size_t length = semicolon + 1;
     if (std::optional<char32_t> cp = numericReference(body)) {
-        appendCodePoint(*cp, unrepresentable, out, lost);
+        appendCodePointIn(encoding, *cp, unrepresentable, out, lost);
         return length;
     }
     if (body == "amp") out += '&';
@@ -148,6 +148,11 @@ std::size_t decodeReferenceAt(std::string_view text, std::string& out, Unreprese
 
 std::string decodeCharacterReferences(std::string_view text, Unrepresentable unrepresentable,
                                       LostCharacters* lost) {
+    return decodeCharacterReferences(text, TextEncoding::ShiftJis, unrepresentable, lost);
+}
+
+std::string decodeCharacterReferences(std::string_view text, TextEncoding encoding, Unrepresentable unrepresentable,
+                                      LostCharacters* lost) {
     std::string out;
     out.reserve(text.size());
     std::size_t pos = 0;
@@ -157,7 +162,7 @@ std::string decodeCharacterReferences(std::string_view text, Unrepresentable unr
         out.append(text.substr(pos, amp - pos));
         if (amp > pos && lost) lost->inRun = false;
         if (amp == text.size()) break;
-        std::size_t used = decodeReferenceAt(text.substr(amp), out, unrepresentable, lost);
+        std::size_t used = decodeReferenceAt(text.substr(amp), out, encoding, unrepresentable, lost);
         if (used == 0) {
             out += '&';
             if (lost) lost->inRun = false;
@@ -179,6 +184,10 @@ constexpr std::string_view kNetscapeHeader =
     "Do Not Edit! -->\r\n"
     "<TITLE>Bookmarks</TITLE>\r\n"
     "<H1>Bookmarks</H1>\r\n";
+
+// Browsers write this line for a UTF-8 file, and read the file as UTF-8 by it.
+constexpr std::string_view kUtf8Charset =
+    "<META HTTP-EQUIV=\"Content-Type\" CONTENT=\"text/html; charset=UTF-8\">\r\n";
 
 constexpr std::string_view kOpenList = "<DL><p>\r\n";
 constexpr std::string_view kCloseList = "</DL><p>\r\n";
@@ -247,10 +256,15 @@ void appendDescription(std::string& out, const BookmarkItem& record, unsigned de
 }  // namespace
 
 std::string exportNetscape(const Document& document, NodeId start) {
+    return exportNetscapeAs(document, start, TextEncoding::ShiftJis);
+}
+
+std::string exportNetscapeAs(const Document& document, NodeId start, TextEncoding encoding) {
     const BookmarkTree& tree = document.tree;
     std::vector<NodeId> starts = exportStarts(tree, start);
     if (starts.empty()) return {};
     std::string out(kNetscapeHeader);
+    if (encoding == TextEncoding::Utf8) out.insert(out.find("\r\n") + 2, kUtf8Charset);
     const unsigned base = depthInTree(tree, starts.front()) - 1;
     unsigned previous = base;
     auto enter = [&](NodeId node) { return !isWebLinkKind(kindOf(tree.node(node).itemNumber)); };
@@ -332,19 +346,22 @@ std::optional<std::string_view> findAttribute(std::string_view tag, std::string_
     return std::nullopt;
 }
 
-std::string attributeText(std::string_view tag, std::string_view name) {
-    return decodeCharacterReferences(findAttribute(tag, name).value_or(std::string_view()));
+std::string attributeText(std::string_view tag, std::string_view name, TextEncoding encoding) {
+    return decodeCharacterReferences(findAttribute(tag, name).value_or(std::string_view()), encoding,
+                                     Unrepresentable::Drop);
 }
 
 // An address keeps characters that Shift-JIS cannot hold, percent-encoded.
-std::string addressText(std::string_view tag) {
-    return decodeCharacterReferences(findAttribute(tag, "HREF").value_or(std::string_view()),
+std::string addressText(std::string_view tag, TextEncoding encoding) {
+    return decodeCharacterReferences(findAttribute(tag, "HREF").value_or(std::string_view()), encoding,
                                      Unrepresentable::PercentEncode);
 }
 
 // Characters Shift-JIS cannot hold leave a mark, so a title is never emptied by them.
-std::string titleText(std::string_view raw, LostCharacters& lost) {
-    return fitText(filterText(decodeCharacterReferences(raw, Unrepresentable::Mark, &lost), TextFilter::SingleLine));
+std::string titleText(std::string_view raw, TextEncoding encoding, LostCharacters& lost) {
+    return fitText(filterText(decodeCharacterReferences(raw, encoding, Unrepresentable::Mark, &lost),
+                              TextFilter::SingleLine, encoding),
+                   encoding);
 }
 
 // Whether text at pos starts "<BR" in any case.
@@ -354,7 +371,7 @@ bool breakAt(std::string_view text, std::size_t pos) {
 
 // The description's markup: each "<BR" with the character after it, and line breaks, go;
 // so do the blanks that end it (the indentation of the line that follows).
-std::string descriptionText(std::string_view raw, LostCharacters& lost) {
+std::string descriptionText(std::string_view raw, TextEncoding encoding, LostCharacters& lost) {
     std::string kept;
     kept.reserve(raw.size());
     for (std::size_t pos = 0; pos < raw.size(); ++pos) {
@@ -365,17 +382,18 @@ std::string descriptionText(std::string_view raw, LostCharacters& lost) {
         if (raw[pos] != '\r' && raw[pos] != '\n') kept += raw[pos];
     }
     while (!kept.empty() && (kept.back() == ' ' || kept.back() == '\t')) kept.pop_back();
-    return fitText(decodeCharacterReferences(kept, Unrepresentable::Mark, &lost));
+    return fitText(decodeCharacterReferences(kept, encoding, Unrepresentable::Mark, &lost), encoding);
 }
 
 struct NetscapeImport {
-    NetscapeImport(std::string_view text, Document& document, NodeId target)
-        : text(text), document(document), parent(target) {}
+    NetscapeImport(std::string_view text, Document& document, NodeId target, TextEncoding encoding)
+        : text(text), document(document), parent(target), encoding(encoding) {}
 
     std::string_view text;
     Document& document;
     std::size_t pos = 0;
     NodeId parent;
+    TextEncoding encoding;
     NodeId lastCreated = kNoNode;
     BookmarkItem* lastRecord = nullptr;  // held, not looked up: numbers can repeat once serials run out
     bool lastMarked = false;             // the last item's title lost characters already
@@ -416,11 +434,12 @@ bool readLink(NetscapeImport& import, std::string_view tag) {
     if (!title) return false;
     BookmarkItem record;
     LostCharacters lost;
-    record.title = titleText(*title, lost);
-    record.locator = fitAddress(addressText(tag));
-    record.addDate = fitDate(attributeText(tag, "ADD_DATE"));
-    record.lastModified = fitDate(attributeText(tag, "LAST_MODIFIED"));
-    record.lastVisit = fitDate(attributeText(tag, "LAST_VISIT"));
+    const TextEncoding encoding = import.encoding;
+    record.title = titleText(*title, encoding, lost);
+    record.locator = fitAddress(addressText(tag, encoding), encoding);
+    record.addDate = fitDate(attributeText(tag, "ADD_DATE", encoding), encoding);
+    record.lastModified = fitDate(attributeText(tag, "LAST_MODIFIED", encoding), encoding);
+    record.lastVisit = fitDate(attributeText(tag, "LAST_VISIT", encoding), encoding);
     unsigned kind = kindForImportedAddress(record.locator);
     addItem(import, kind, std::move(record), lost);
     return true;
@@ -431,8 +450,8 @@ bool readFolder(NetscapeImport& import, std::string_view tag) {
     if (!title) return false;
     BookmarkItem record;
     LostCharacters lost;
-    record.title = titleText(*title, lost);
-    record.addDate = fitDate(attributeText(tag, "ADD_DATE"));
+    record.title = titleText(*title, import.encoding, lost);
+    record.addDate = fitDate(attributeText(tag, "ADD_DATE", import.encoding), import.encoding);
     addItem(import, kKindFolder, std::move(record), lost);
     import.folderSeen = true;
     return true;
@@ -451,7 +470,7 @@ void readDescription(NetscapeImport& import) {
     import.pos = end;
     if (!import.lastRecord) return;
     LostCharacters lost;
-    import.lastRecord->comment = descriptionText(raw, lost);
+    import.lastRecord->comment = descriptionText(raw, import.encoding, lost);
     // An item is counted once, whether its title, its comment or both lost something.
     if (!import.lastMarked) noteMarkedItem(import.result, lost, import.lastRecord->title);
     import.lastMarked = import.lastMarked || lost.runs > 0;
@@ -487,8 +506,8 @@ bool readTag(NetscapeImport& import, std::string_view tag) {
 
 }  // namespace
 
-ImportResult importNetscape(std::string_view text, Document& document, NodeId target) {
-    NetscapeImport import(text, document, target);
+ImportResult importNetscape(std::string_view text, Document& document, NodeId target, TextEncoding into) {
+    NetscapeImport import(text, document, target, into);
     if (canHoldChildren(document, target)) {
         for (;;) {
             std::size_t open = text.find('<', import.pos);

@@ -37,11 +37,15 @@ std::string markedItemsNote(std::size_t items, const std::string& firstTitle);
 // The file text for start's subtree, header and closing lists included; empty for no node.
 // For kTopLevel, every top-level item's subtree, one after another at the top of the file.
 std::string exportNetscape(const Document& document, NodeId start);
+// The same for a document in either encoding: the texts go out as they are, and a UTF-8
+// document's file says so in a <META> charset.
+std::string exportNetscapeAs(const Document& document, NodeId start, TextEncoding encoding);
 
-// Reads Netscape bookmark text (Shift-JIS) and puts its folders and links under target.
-// Tag and attribute names are matched in any case; a tag's name ends at a blank or at its
-// end. Marks the document modified.
-ImportResult importNetscape(std::string_view text, Document& document, NodeId target);
+// Reads Netscape bookmark text (in the document's encoding, `into`) and puts its folders and
+// links under target. Tag and attribute names are matched in any case; a tag's name ends at
+// a blank or at its end. Marks the document modified.
+ImportResult importNetscape(std::string_view text, Document& document, NodeId target,
+                            TextEncoding into = TextEncoding::ShiftJis);
 
 // & < > " as character references: for text between tags, and for attribute values in
 // double quotes, so that the import reads back the same value.
@@ -52,6 +56,9 @@ std::string escapeHtml(std::string_view text);
 // else that starts with "&" stays as it is.
 std::string decodeCharacterReferences(std::string_view text,
                                       Unrepresentable unrepresentable = Unrepresentable::Drop,
+                                      LostCharacters* lost = nullptr);
+// The same for text in either encoding: in UTF-8 every reference keeps its character.
+std::string decodeCharacterReferences(std::string_view text, TextEncoding encoding, Unrepresentable unrepresentable,
                                       LostCharacters* lost = nullptr);
 
 // --- shared by the exchange formats ---

@@ -4,6 +4,7 @@
 #include <vector>
 
 #include "exchange/netscape.h"
+#include "store/encoding.h"
 
 namespace perchlet {
 
@@ -33,6 +34,22 @@ constexpr std::string_view kLastBranch = "└　";
 constexpr std::string_view kContinuation = "│　";
 constexpr std::string_view kBlank = "　　";
 
+// The page's own texts in the document's encoding; a UTF-8 page names its charset.
+struct PagePieces {
+    explicit PagePieces(TextEncoding encoding)
+        : head(convertText(kPageHead, TextEncoding::ShiftJis, encoding)),
+          branch(convertText(kBranch, TextEncoding::ShiftJis, encoding)),
+          lastBranch(convertText(kLastBranch, TextEncoding::ShiftJis, encoding)),
+          continuation(convertText(kContinuation, TextEncoding::ShiftJis, encoding)),
+          blank(convertText(kBlank, TextEncoding::ShiftJis, encoding)),
+          toggle(convertText("＋", TextEncoding::ShiftJis, encoding)) {
+        if (encoding == TextEncoding::Utf8)
+            head.insert(head.find("<TITLE>"),
+                        "<META HTTP-EQUIV=\"Content-Type\" CONTENT=\"text/html; charset=UTF-8\">\r\n");
+    }
+    std::string head, branch, lastBranch, continuation, blank, toggle;
+};
+
 // The drawing stops indenting past this many levels: a tree thousands of levels deep would
 // otherwise put kilobytes of line pieces on every line.
 constexpr std::size_t kMaxDrawnLevels = 64;
@@ -53,10 +70,12 @@ void appendDates(std::string& out, const BookmarkItem& record) {
 }
 
 // The toggle and opening anchor of an item with children come before the common part.
-void appendToggle(std::string& out, const std::string& id) {
+void appendToggle(std::string& out, const std::string& id, const PagePieces& pieces) {
     out += "<A HREF=\"JavaScript:onClick=Display('display";
     out += id;
-    out += "');\" STYLE=\"color :#000000;\">＋</A>";
+    out += "');\" STYLE=\"color :#000000;\">";
+    out += pieces.toggle;
+    out += "</A>";
 }
 
 void appendAnchor(std::string& out, const BookmarkItem& record, bool withLink) {
@@ -80,6 +99,8 @@ void appendDivisionStart(std::string& out, const std::string& id) {
 }
 
 struct PageState {
+    explicit PageState(TextEncoding encoding) : pieces(encoding) {}
+    PagePieces pieces;
     unsigned previousDepth = 0;
     int openDivisions = 0;
     unsigned lastId = 0;
@@ -109,12 +130,12 @@ void appendItem(std::string& out, PageState& state, const Document& document, No
     appendClosings(out, state, depth);
     std::size_t drawn = std::min(state.indentation.size(), kMaxDrawnLevels);
     for (std::size_t level = 0; level < drawn; ++level) out += state.indentation[level];
-    out += hasNext ? kBranch : kLastBranch;
-    if (hasChildren) appendToggle(out, id);
+    out += hasNext ? state.pieces.branch : state.pieces.lastBranch;
+    if (hasChildren) appendToggle(out, id, state.pieces);
     appendAnchor(out, record, hasLink(kindOf(tree.node(node).itemNumber), record));
     if (hasChildren) {
         appendDivisionStart(out, id);
-        state.indentation.push_back(hasNext ? kContinuation : kBlank);
+        state.indentation.push_back(hasNext ? state.pieces.continuation : state.pieces.blank);
     }
     state.previousDepth = depth;
 }
@@ -122,11 +143,15 @@ void appendItem(std::string& out, PageState& state, const Document& document, No
 }  // namespace
 
 std::string exportTreeHtml(const Document& document, NodeId start) {
+    return exportTreeHtmlAs(document, start, TextEncoding::ShiftJis);
+}
+
+std::string exportTreeHtmlAs(const Document& document, NodeId start, TextEncoding encoding) {
     const BookmarkTree& tree = document.tree;
     std::vector<NodeId> starts = exportStarts(tree, start);
     if (starts.empty()) return {};
-    std::string out(kPageHead);
-    PageState state;
+    PageState state(encoding);
+    std::string out(state.pieces.head);
     state.previousDepth = depthInTree(tree, starts.front()) - 1;
     for (NodeId each : starts)
         walkWithDepth(tree, each, [](NodeId) { return true; },

@@ -4,6 +4,7 @@
 #include <string>
 
 #include "store/document.h"
+#include "store/encoding.h"
 
 namespace perchlet {
 
@@ -11,5 +12,8 @@ namespace perchlet {
 // another); empty for no node. Titles, addresses and dates are
 // written with & < > and " as character references.
 std::string exportTreeHtml(const Document& document, NodeId start);
+// The same for a document in either encoding: from a UTF-8 document the page is UTF-8 and
+// says so in a <META> charset.
+std::string exportTreeHtmlAs(const Document& document, NodeId start, TextEncoding encoding);
 
 }  // namespace perchlet

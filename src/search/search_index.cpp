@@ -21,7 +21,8 @@ struct QueryWord {
 
 }  // namespace
 
-SearchIndex::SearchIndex(const Document& document) : document_(document) {
+SearchIndex::SearchIndex(const Document& document, TextEncoding encoding)
+    : document_(document), encoding_(encoding) {
     auto& tree = const_cast<BookmarkTree&>(document_.tree);
     tree.addObserver(this);
     for (NodeId top = tree.firstTopLevel(); top != kNoNode; top = tree.nextSibling(top))
@@ -59,13 +60,13 @@ void SearchIndex::fold(NodeId node, Entry& entry) {
     const TreeNode& treeNode = document_.tree.node(node);
     const BookmarkItem* record = nodeRecord(document_, node);
     entry.text.clear();
-    appendFoldedText(treeNode.text, entry.text);
+    appendFoldedText(treeNode.text, encoding_, entry.text);
     entry.titleLength = static_cast<std::uint32_t>(entry.text.size());
     if (record) {
         entry.text += '\n';
-        appendFoldedText(record->locator, entry.text);
+        appendFoldedText(record->locator, encoding_, entry.text);
         entry.text += '\n';
-        appendFoldedText(record->comment, entry.text);
+        appendFoldedText(record->comment, encoding_, entry.text);
     }
     entry.text.shrink_to_fit();
     entry.queued = false;
@@ -80,8 +81,8 @@ void SearchIndex::refresh() {
     stale_.clear();
 }
 
-std::vector<NodeId> SearchIndex::find(std::string_view shiftJisQuery) {
-    std::vector<std::string> words = foldedWords(shiftJisQuery);
+std::vector<NodeId> SearchIndex::find(std::string_view queryText) {
+    std::vector<std::string> words = foldedWords(queryText, encoding_);
     if (words.empty()) return {};
     if (words.size() > kMaxWords) words.resize(kMaxWords);
     std::vector<QueryWord> query;

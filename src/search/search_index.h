@@ -13,7 +13,7 @@ namespace perchlet {
 class SearchIndex : public TreeObserver {
 public:
     // Follows document's tree from now on; items already there are indexed too.
-    explicit SearchIndex(const Document& document);
+    explicit SearchIndex(const Document& document, TextEncoding encoding = TextEncoding::ShiftJis);
     ~SearchIndex() override;
     SearchIndex(const SearchIndex&) = delete;
     SearchIndex& operator=(const SearchIndex&) = delete;
@@ -21,7 +21,8 @@ public:
     // The items of which every word of the query occurs in the title, the address, the
     // comment or the folder path (the titles of the ancestors), in tree order. A query
     // without words finds nothing; words after the 64th are not looked at.
-    std::vector<NodeId> find(std::string_view shiftJisQuery);
+    // The query is in the document's encoding.
+    std::vector<NodeId> find(std::string_view queryText);
 
     // TreeObserver: changes only mark entries; they are folded again at the next search,
     // so that loading a large file costs next to nothing here.
@@ -43,6 +44,7 @@ private:
     void fold(NodeId node, Entry& entry);
 
     const Document& document_;
+    TextEncoding encoding_;
     std::vector<Entry> entries_;  // by node
     std::vector<NodeId> stale_;
 };

@@ -44,9 +44,20 @@ bool isDash(char32_t c) {
 
 char32_t smallLetter(char32_t c) {
     if (c >= 'A' && c <= 'Z') return c + 0x20;
+    if (c < 0xC0) return c;
+    if (c <= 0xDE && c != 0xD7) return c + 0x20;                                 // Latin-1
+    if (c == 0x0178) return 0x00FF;
+    if (c >= 0x0100 && c <= 0x017F && c != 0x0130 && c != 0x0138 && c != 0x0149) {  // Latin Extended-A
+        bool oddPairs = (c >= 0x0139 && c <= 0x0148) || (c >= 0x0179 && c <= 0x017E);
+        return (c % 2 == (oddPairs ? 1u : 0u)) ? c + 1 : c;
+    }
+    if (c >= 0x0388 && c <= 0x038A) return c + 0x25;                 // accented Greek
+    if (c == 0x0386) return 0x03AC;
+    if (c == 0x038C) return 0x03CC;
+    if (c == 0x038E || c == 0x038F) return c + 0x3F;
+    if (c >= 0x0400 && c <= 0x040F) return c + 0x50;                 // Cyrillic with marks
     if (c >= 0x0391 && c <= 0x03A9 && c != 0x03A2) return c + 0x20;  // Greek
     if (c >= 0x0410 && c <= 0x042F) return c + 0x20;                 // Cyrillic
-    if (c == 0x0401) return 0x0451;
     return c;
 }
 
@@ -77,7 +88,12 @@ char32_t folded(char32_t c) {
 }
 
 char* writeUtf8(char32_t c, char* out) {
-    if (c < 0x80) {
+    if (c >= 0x10000) {
+        *out++ = static_cast<char>(0xF0 | (c >> 18));
+        *out++ = static_cast<char>(0x80 | ((c >> 12) & 0x3F));
+        *out++ = static_cast<char>(0x80 | ((c >> 6) & 0x3F));
+        *out++ = static_cast<char>(0x80 | (c & 0x3F));
+    } else if (c < 0x80) {
         *out++ = static_cast<char>(c);
     } else if (c < 0x800) {
         *out++ = static_cast<char>(0xC0 | (c >> 6));
@@ -156,11 +172,11 @@ std::u32string foldedCharacters(std::string_view shiftJis) {
     std::string utf8 = foldedText(shiftJis);
     std::u32string characters;
     characters.reserve(utf8.size());
-    // The folded text is well-formed UTF-8 of at most three bytes a character.
+    // The folded text is well-formed UTF-8.
     for (std::size_t pos = 0; pos < utf8.size();) {
         auto byte = static_cast<unsigned char>(utf8[pos]);
-        std::size_t width = byte < 0x80 ? 1 : byte < 0xE0 ? 2 : 3;
-        char32_t c = width == 1 ? byte : width == 2 ? byte & 0x1F : byte & 0x0F;
+        std::size_t width = byte < 0x80 ? 1 : byte < 0xE0 ? 2 : byte < 0xF0 ? 3 : 4;
+        char32_t c = width == 1 ? byte : width == 2 ? byte & 0x1F : width == 3 ? byte & 0x0F : byte & 0x07;
         for (std::size_t k = 1; k < width && pos + k < utf8.size(); ++k)
             c = (c << 6) | (static_cast<unsigned char>(utf8[pos + k]) & 0x3F);
         characters.push_back(c);
@@ -169,8 +185,51 @@ std::u32string foldedCharacters(std::string_view shiftJis) {
     return characters;
 }
 
-std::vector<std::string> foldedWords(std::string_view shiftJisQuery) {
-    std::string text = foldedText(shiftJisQuery);
+namespace {
+
+// The character at pos of well-formed UTF-8 text, and how many bytes it takes.
+char32_t utf8CharacterAt(std::string_view text, std::size_t pos, std::size_t& width) {
+    unsigned char lead = static_cast<unsigned char>(text[pos]);
+    width = utf8SequenceLength(lead);
+    if (width == 1 || pos + width > text.size()) {
+        width = 1;
+        return lead < 0x80 ? lead : kReplacement;
+    }
+    char32_t c = lead & (0x7F >> width);
+    for (std::size_t i = 1; i < width; ++i) c = c << 6 | (static_cast<unsigned char>(text[pos + i]) & 0x3F);
+    return c;
+}
+
+// A voiced or semi-voiced mark as a separate character: half-width, full-width or combining.
+char32_t asVoicingMark(char32_t c) {
+    if (c == 0x3099) return kVoicedMark;
+    if (c == 0x309A) return kSemiVoicedMark;
+    return widened(c);
+}
+
+void appendFoldedUtf8(std::string_view utf8, std::string& out) {
+    std::size_t start = out.size();
+    out.resize(start + 4 * utf8.size());
+    char* write = out.data() + start;
+    std::size_t pos = 0;
+    while (pos < utf8.size()) {
+        std::size_t width;
+        char32_t c = folded(utf8CharacterAt(utf8, pos, width));
+        pos += width;
+        if (pos < utf8.size()) {
+            std::size_t markWidth;
+            char32_t mark = asVoicingMark(utf8CharacterAt(utf8, pos, markWidth));
+            if (char32_t voiced = joined(c, mark)) {
+                c = voiced;
+                pos += markWidth;
+            }
+        }
+        write = writeUtf8(c, write);
+    }
+    out.resize(static_cast<std::size_t>(write - out.data()));
+}
+
+std::vector<std::string> wordsOfFolded(const std::string& text) {
     std::vector<std::string> words;
     std::size_t pos = 0;
     while (pos < text.size()) {
@@ -182,6 +241,23 @@ std::vector<std::string> foldedWords(std::string_view shiftJisQuery) {
         pos = end;
     }
     return words;
+}
+
+}  // namespace
+
+std::vector<std::string> foldedWords(std::string_view shiftJisQuery) {
+    return wordsOfFolded(foldedText(shiftJisQuery));
+}
+
+void appendFoldedText(std::string_view text, TextEncoding encoding, std::string& out) {
+    if (encoding == TextEncoding::Utf8) appendFoldedUtf8(text, out);
+    else appendFoldedText(text, out);
+}
+
+std::vector<std::string> foldedWords(std::string_view query, TextEncoding encoding) {
+    std::string text;
+    appendFoldedText(query, encoding, text);
+    return wordsOfFolded(text);
 }
 
 }  // namespace perchlet

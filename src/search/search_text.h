@@ -5,6 +5,8 @@
 #include <string_view>
 #include <vector>
 
+#include "store/encoding.h"
+
 namespace perchlet {
 
 // Appends the folded form of Shift-JIS text, as UTF-8 (a folded word then only ever
@@ -21,5 +23,11 @@ std::u32string foldedCharacters(std::string_view shiftJis);
 
 // The folded words of a query, split at blanks (ASCII or ideographic), tabs and line breaks.
 std::vector<std::string> foldedWords(std::string_view shiftJisQuery);
+
+// The same for text in either encoding. UTF-8 text is folded as Shift-JIS is, for every
+// character it may hold: accented Latin capitals become small letters too, and a combining
+// voiced or semi-voiced mark joins the kana before it.
+void appendFoldedText(std::string_view text, TextEncoding encoding, std::string& out);
+std::vector<std::string> foldedWords(std::string_view query, TextEncoding encoding);
 
 }  // namespace perchlet

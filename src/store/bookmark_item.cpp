@@ -20,20 +20,32 @@ std::string fitField(std::string_view text, std::size_t maxBytes) {
     return std::string(text.substr(0, end));
 }
 
-std::string fitAddress(std::string_view text) {
+std::string fitField(std::string_view text, std::size_t maxBytes, TextEncoding encoding) {
+    if (encoding == TextEncoding::ShiftJis) return fitField(text, maxBytes);
+    if (text.size() <= maxBytes) return std::string(text);
+    std::size_t end = maxBytes;
+    while (end > 0 && (static_cast<unsigned char>(text[end]) & 0xC0) == 0x80) --end;
+    return std::string(text.substr(0, end));
+}
+
+std::string fitAddress(std::string_view text) { return fitAddress(text, TextEncoding::ShiftJis); }
+
+std::string fitAddress(std::string_view text, TextEncoding encoding) {
     std::string kept;
-    kept.reserve(std::min(text.size(), kTextFieldMax));
+    kept.reserve(std::min(text.size(), textFieldMax(encoding)));
     for (std::size_t i = 0; i < text.size(); ++i) {
         unsigned char byte = static_cast<unsigned char>(text[i]);
         // A two-byte character's second byte is never a control byte: copy the pair whole.
-        if (isShiftJisLeadByte(byte) && i + 1 < text.size() && static_cast<unsigned char>(text[i + 1]) >= 0x40) {
+        // (UTF-8 bytes of a character are all high, so they pass one by one.)
+        if (encoding == TextEncoding::ShiftJis && isShiftJisLeadByte(byte) && i + 1 < text.size() &&
+            static_cast<unsigned char>(text[i + 1]) >= 0x40) {
             kept.append(text.substr(i, 2));
             ++i;
             continue;
         }
         if (byte >= 0x20 && byte != 0x7F) kept += text[i];
     }
-    return fitText(kept);
+    return fitText(kept, encoding);
 }
 
 std::string dateText(std::time_t when) {

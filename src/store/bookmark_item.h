@@ -5,12 +5,19 @@
 #include <string>
 #include <string_view>
 
+#include "store/encoding.h"
 #include "store/item_number.h"
 
 namespace perchlet {
 
 constexpr std::size_t kTextFieldMax = 1023;  // title, locator, comment
 constexpr std::size_t kDateFieldMax = 63;    // last-modified, last-visit, add-date
+// A UTF-8 document keeps whole texts; the bound only stops a hostile file from filling memory.
+constexpr std::size_t kUtf8TextFieldMax = 64 * 1024;
+
+constexpr std::size_t textFieldMax(TextEncoding encoding) {
+    return encoding == TextEncoding::Utf8 ? kUtf8TextFieldMax : kTextFieldMax;
+}
 
 struct BookmarkItem {
     ItemNumber itemNumber = 0;
@@ -33,10 +40,19 @@ struct BookmarkItem {
 std::string fitField(std::string_view text, std::size_t maxBytes);
 inline std::string fitText(std::string_view text) { return fitField(text, kTextFieldMax); }
 inline std::string fitDate(std::string_view text) { return fitField(text, kDateFieldMax); }
+// The same in either encoding: UTF-8 is cut where a character starts.
+std::string fitField(std::string_view text, std::size_t maxBytes, TextEncoding encoding);
+inline std::string fitText(std::string_view text, TextEncoding encoding) {
+    return fitField(text, textFieldMax(encoding), encoding);
+}
+inline std::string fitDate(std::string_view text, TextEncoding encoding) {
+    return fitField(text, kDateFieldMax, encoding);
+}
 
 // An address as a record holds it: no control characters (a CR or LF would end its line in
 // the data file), cut to the field.
 std::string fitAddress(std::string_view text);
+std::string fitAddress(std::string_view text, TextEncoding encoding);
 
 bool isShiftJisLeadByte(unsigned char byte);
 

@@ -24,6 +24,36 @@ bool hasDataFileSignature(std::string_view text) {
 
 namespace {
 
+constexpr std::string_view kByteOrderMark = "\xEF\xBB\xBF";
+
+// The header of a UTF-8 data file: the mark, then the same lines in UTF-8.
+const std::string& utf8Header() {
+    static const std::string header = std::string(kByteOrderMark) + shiftJisToUtf8(kDataFileHeader);
+    return header;
+}
+
+// The UTF-8 file's signature: the mark and the same characters the Shift-JIS one has.
+std::string_view utf8Signature() {
+    static const std::size_t length =
+        kByteOrderMark.size() + shiftJisToUtf8(std::string_view(kDataFileHeader, kDataFileSignatureLength)).size();
+    return std::string_view(utf8Header()).substr(0, length);
+}
+
+// The text the records are read from: after the mark for a UTF-8 file.
+std::string_view bodyOf(std::string_view text, TextEncoding encoding) {
+    return encoding == TextEncoding::Utf8 ? text.substr(kByteOrderMark.size()) : text;
+}
+
+}  // namespace
+
+std::optional<TextEncoding> dataFileEncoding(std::string_view text) {
+    if (hasDataFileSignature(text)) return TextEncoding::ShiftJis;
+    if (text.substr(0, utf8Signature().size()) == utf8Signature()) return TextEncoding::Utf8;
+    return std::nullopt;
+}
+
+namespace {
+
 constexpr std::string_view kRecordStart = "[List]";
 constexpr std::string_view kCrLf = "\r\n";
 
@@ -346,21 +376,68 @@ private:
     std::size_t position_;
 };
 
+// How a reader turns a file's values into the document's texts, and what it met on the way.
+struct ValueReading {
+    TextEncoding file = TextEncoding::ShiftJis;
+    TextEncoding into = TextEncoding::ShiftJis;
+    std::size_t fieldsCut = 0;
+    LostCharacters lost;  // of the record being read
+};
+
+// A value in the document's encoding, not yet cut: damaged UTF-8 reads as U+FFFD.
+std::string documentText(std::string_view value, ValueReading& reading, Unrepresentable unrepresentable) {
+    if (reading.file == TextEncoding::ShiftJis) return convertText(value, reading.file, reading.into);
+    std::string text = wellFormedUtf8(value);
+    if (reading.into == TextEncoding::Utf8) return text;
+    return convertText(text, TextEncoding::Utf8, TextEncoding::ShiftJis, unrepresentable, &reading.lost);
+}
+
+void noteCut(ValueReading& reading, std::size_t size) {
+    if (size > textFieldMax(reading.into)) ++reading.fieldsCut;
+}
+
+// The value as the document keeps it, before any cut: the file's own bytes when nothing
+// needs converting (the common case, and no copy), else the converted text in storage.
+std::string_view documentView(std::string_view value, ValueReading& reading, Unrepresentable unrepresentable,
+                              std::string& storage) {
+    bool asItIs = reading.file == reading.into && (reading.file == TextEncoding::ShiftJis || isWellFormedUtf8(value));
+    if (asItIs) return value;
+    storage = documentText(value, reading, unrepresentable);
+    return storage;
+}
+
+void readTexts(BookmarkItem& record, const Block& block, std::string_view title, ValueReading& reading) {
+    const TextEncoding into = reading.into;
+    std::string storage;
+    std::string_view text = documentView(title, reading, Unrepresentable::Mark, storage);
+    noteCut(reading, text.size());
+    record.title = filterText(text, TextFilter::SingleLine, into);
+    text = documentView(block.valueOrEmpty(kLocator), reading, Unrepresentable::PercentEncode, storage);
+    noteCut(reading, text.size());
+    record.locator = fitAddress(text, into);
+    text = documentView(block.valueOrEmpty(kComment), reading, Unrepresentable::Mark, storage);
+    noteCut(reading, text.size());
+    record.comment = fitText(text, into);
+}
+
+std::string dateValue(std::string_view value, ValueReading& reading) {
+    std::string storage;
+    return fitDate(documentView(value, reading, Unrepresentable::Drop, storage), reading.into);
+}
+
 // The record a block describes, with the number as the file has it; none for a block that
 // lacks "ItemNum=" or "TitleName=".
-std::optional<BookmarkItem> recordFrom(const Block& block) {
+std::optional<BookmarkItem> recordFrom(const Block& block, ValueReading& reading) {
     auto number = block.value(kItemNum);
     auto title = block.value(kTitleName);
     if (!number || !title) return std::nullopt;
     BookmarkItem record;
     record.itemNumber = signedValue(*number);
     record.parentNumber = static_cast<std::uint32_t>(signedValue(block.valueOrEmpty(kParentNum)));
-    record.title = filterText(*title, TextFilter::SingleLine);
-    record.locator = fitAddress(block.valueOrEmpty(kLocator));
-    record.comment = fitText(block.valueOrEmpty(kComment));
-    record.lastModified = fitDate(block.valueOrEmpty(kLastModified));
-    record.lastVisit = fitDate(block.valueOrEmpty(kLastVisit));
-    record.addDate = fitDate(block.valueOrEmpty(kAddDate));
+    readTexts(record, block, *title, reading);
+    record.lastModified = dateValue(block.valueOrEmpty(kLastModified), reading);
+    record.lastVisit = dateValue(block.valueOrEmpty(kLastVisit), reading);
+    record.addDate = dateValue(block.valueOrEmpty(kAddDate), reading);
     record.windowRight = signedValue(block.valueOrEmpty(kRcRight));
     record.windowLeft = signedValue(block.valueOrEmpty(kRcLeft));
     record.windowTop = signedValue(block.valueOrEmpty(kRcTop));
@@ -422,22 +499,42 @@ DataFileReadResult rejectedRead() {
     return result;
 }
 
+// How the text is read for target, or nothing when target does not take it.
+std::optional<ValueReading> readingFor(std::string_view text, DataFileTarget target) {
+    std::optional<TextEncoding> encoding = dataFileEncoding(text);
+    if (!encoding || (!target && *encoding != TextEncoding::ShiftJis)) return std::nullopt;
+    ValueReading reading;
+    reading.file = *encoding;
+    reading.into = target.value_or(TextEncoding::ShiftJis);
+    return reading;
+}
+
+// The record of the next readable block, and what reading it lost and cut is noted in result.
+std::optional<BookmarkItem> nextRecord(const Block& block, ValueReading& reading, DataFileReadResult& result) {
+    reading.lost = LostCharacters{};
+    std::optional<BookmarkItem> record = recordFrom(block, reading);
+    if (record && reading.lost.runs > 0 && result.markedItems++ == 0) result.firstMarkedTitle = record->title;
+    result.fieldsCut = reading.fieldsCut;
+    return record;
+}
+
 }  // namespace
 
-DataFileContent examineDataFile(std::string_view text) {
-    if (!hasDataFileSignature(text)) return DataFileContent::NotDataFile;
-    BlockScanner blocks(text);
+DataFileContent examineDataFile(std::string_view text, DataFileTarget target) {
+    std::optional<ValueReading> reading = readingFor(text, target);
+    if (!reading) return DataFileContent::NotDataFile;
+    BlockScanner blocks(bodyOf(text, reading->file));
     Block block;
     bool anyBlock = false;
     while (blocks.next(block)) {
-        if (recordFrom(block)) return DataFileContent::Readable;
+        if (recordFrom(block, *reading)) return DataFileContent::Readable;
         anyBlock = true;
     }
     // A header without blocks is a document with nothing in it yet.
     return anyBlock ? DataFileContent::NoRecord : DataFileContent::Readable;
 }
 
-std::string writeDataFile(const Document& document, NodeId start, std::uint16_t base) {
+std::string writeDataFile(const Document& document, NodeId start, std::uint16_t base, TextEncoding encoding) {
     if (start == kNoNode || !document.tree.isAlive(start)) return {};
     // Start nodes: the one given, or every top-level item for the whole document.
     std::vector<NodeId> starts;
@@ -447,31 +544,35 @@ std::string writeDataFile(const Document& document, NodeId start, std::uint16_t 
     } else {
         starts.push_back(start);
     }
+    std::string_view header = encoding == TextEncoding::Utf8 ? std::string_view(utf8Header()) : kDataFileHeader;
     // One allocation for the whole text, written in place: a large document goes out without
     // regrowing or copying.
-    std::size_t size = sizeof kDataFileHeader;
+    std::size_t size = header.size();
     for (NodeId top : starts) document.tree.walkSubtree(top, [&](NodeId id) { size += recordSize(document, id); });
     std::string out(size, '\0');
     TextWriter text(out.data());
-    text.text(kDataFileHeader);
+    text.text(header);
     SubtreeWriter writer{document, base, text};
     for (NodeId top : starts) writer.write(top, depthOf(document.tree.node(top).itemNumber));
     out.resize(static_cast<std::size_t>(text.position() - out.data()));
     return out;
 }
 
-DataFileReadResult loadDataFile(std::string_view text, Document& document, ShellIconSource& icons) {
-    if (!hasDataFileSignature(text)) return rejectedRead();
+DataFileReadResult loadDataFile(std::string_view text, Document& document, ShellIconSource& icons,
+                                DataFileTarget into) {
+    std::optional<ValueReading> reading = readingFor(text, into);
+    if (!reading) return rejectedRead();
     DataFileReadResult result;
+    result.encoding = reading->file;
     std::uint16_t counterOnEntry = document.serials.value;
     bool headFilled = false;
     Nesting nesting(kTopLevel, 0);
-    BlockScanner blocks(text);
+    BlockScanner blocks(bodyOf(text, reading->file));
     Block block;
     bool anyBlock = false;
     while (blocks.next(block)) {
         anyBlock = true;
-        auto record = recordFrom(block);
+        auto record = nextRecord(block, *reading, result);
         if (!record) continue;
         // Numbers stay as the file has them, repeated or not: each node has its own record.
         ItemNumber number = record->itemNumber;
@@ -495,19 +596,21 @@ DataFileReadResult loadDataFile(std::string_view text, Document& document, Shell
 }
 
 DataFileReadResult importDataFile(std::string_view text, Document& document, NodeId target,
-                                  ShellIconSource& icons) {
-    if (!hasDataFileSignature(text)) return rejectedRead();
+                                  ShellIconSource& icons, DataFileTarget into) {
+    std::optional<ValueReading> reading = readingFor(text, into);
+    if (!reading) return rejectedRead();
     DataFileReadResult result;
+    result.encoding = reading->file;
     result.nextCounter = document.serials.value;
     if (!document.tree.isAlive(target)) return result;
     int targetDepth = static_cast<int>(depthOf(document.tree.node(target).itemNumber));
     Nesting nesting(target, targetDepth);
-    BlockScanner blocks(text);
+    BlockScanner blocks(bodyOf(text, reading->file));
     Block block;
     bool anyBlock = false;
     while (blocks.next(block)) {
         anyBlock = true;
-        auto record = recordFrom(block);
+        auto record = nextRecord(block, *reading, result);
         if (!record) continue;
         unsigned kind = kindOf(record->itemNumber);
         // Nesting follows the file even where the stored depth has to stop at the limit.

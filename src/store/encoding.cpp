@@ -227,26 +227,45 @@ void lowerCaseAscii(std::string& text) {
     }
 }
 
-std::string filterText(std::string_view text, TextFilter mode) {
+namespace {
+
+// Bytes of the multi-byte character starting at pos, or 0 when a single byte stands there.
+std::size_t multiByteCharacterAt(std::string_view text, std::size_t pos, TextEncoding encoding) {
+    if (encoding == TextEncoding::ShiftJis) return pairStartsAt(text, pos) ? 2 : 0;
+    std::size_t length = utf8SequenceLength(byteOf(text[pos]));
+    if (length < 2) return 0;
+    std::size_t have = 1;
+    while (have < length && pos + have < text.size() && (byteOf(text[pos + have]) & 0xC0) == 0x80) ++have;
+    return have;
+}
+
+}  // namespace
+
+std::string filterText(std::string_view text, TextFilter mode, TextEncoding encoding) {
+    const std::size_t limit = encoding == TextEncoding::Utf8 ? kUtf8FilteredTextMax : kFilteredTextMax;
     std::string body;
-    body.reserve(std::min(text.size(), kFilteredTextMax) + 2);
+    body.reserve(std::min(text.size(), limit) + 2);
     std::size_t pos = 0;
     while (pos < text.size()) {
-        // Two-byte characters are copied whole: their second byte may be | or \ but is
-        // never a control byte or comma, and a cut never splits them.
-        if (pairStartsAt(text, pos)) {
-            if (body.size() + 2 > kFilteredTextMax) break;
-            body.append(text.substr(pos, 2));
-            pos += 2;
+        // Multi-byte characters are copied whole: a Shift-JIS second byte may be | or \ but
+        // is never a control byte or comma, UTF-8 ones are all high, and a cut never splits them.
+        if (std::size_t width = multiByteCharacterAt(text, pos, encoding)) {
+            if (body.size() + width > limit) break;
+            body.append(text.substr(pos, width));
+            pos += width;
             continue;
         }
         FilteredByte filtered = filterByte(text[pos], mode);
-        if (body.size() + filtered.size > kFilteredTextMax) break;
+        if (body.size() + filtered.size > limit) break;
         body.append(filtered.bytes, filtered.size);
         ++pos;
     }
     if (isQuoted(mode)) return '"' + body + '"';
     return body;
+}
+
+std::string filterText(std::string_view text, TextFilter mode) {
+    return filterText(text, mode, TextEncoding::ShiftJis);
 }
 
 bool appendCodePointAsShiftJis(char32_t cp, std::string& out) {
@@ -398,6 +417,106 @@ std::string utf16ToShiftJis(std::u16string_view text, Unrepresentable unrepresen
         appendCodePoint(cp, unrepresentable, out, lost);
     }
     return out;
+}
+
+std::size_t utf8SequenceLength(unsigned char lead) {
+    if (lead >= 0xC2 && lead <= 0xDF) return 2;
+    if (lead >= 0xE0 && lead <= 0xEF) return 3;
+    if (lead >= 0xF0 && lead <= 0xF4) return 4;
+    return 1;
+}
+
+namespace {
+
+// Calls sink with each character of UTF-8 bytes, U+FFFD for each ill-formed sequence.
+template <typename Sink>
+void decodeUtf8(std::string_view bytes, Sink sink) {
+    Utf8Reader in(bytes);
+    char32_t cp;
+    while (in.next(cp)) sink(cp == Utf8Reader::kIllFormed ? kReplacementCharacter : cp);
+}
+
+bool isAscii(std::string_view bytes) {
+    for (char c : bytes)
+        if (byteOf(c) >= 0x80) return false;
+    return true;
+}
+
+}  // namespace
+
+bool isWellFormedUtf8(std::string_view bytes) {
+    std::size_t ascii = 0;
+    while (ascii < bytes.size() && byteOf(bytes[ascii]) < 0x80) ++ascii;
+    Utf8Reader in(bytes.substr(ascii));
+    char32_t cp;
+    while (in.next(cp))
+        if (cp == Utf8Reader::kIllFormed) return false;
+    return true;
+}
+
+std::string wellFormedUtf8(std::string_view bytes) {
+    if (isAscii(bytes) || isWellFormedUtf8(bytes)) return std::string(bytes);
+    std::string out;
+    out.reserve(bytes.size() + 8);
+    decodeUtf8(bytes, [&out](char32_t cp) { appendUtf8(cp, out); });
+    return out;
+}
+
+void appendCodePointIn(TextEncoding encoding, char32_t cp, Unrepresentable unrepresentable, std::string& out,
+                       LostCharacters* lost) {
+    if (encoding == TextEncoding::ShiftJis) return appendCodePoint(cp, unrepresentable, out, lost);
+    if (cp == 0) return;
+    if (cp > 0x10FFFF || (cp >= 0xD800 && cp <= 0xDFFF)) cp = kReplacementCharacter;
+    appendUtf8(cp, out);
+    if (lost) lost->inRun = false;
+}
+
+std::string convertText(std::string_view text, TextEncoding from, TextEncoding to, Unrepresentable unrepresentable,
+                        LostCharacters* lost) {
+    if (from == to || isAscii(text)) return std::string(text);
+    if (to == TextEncoding::Utf8) return shiftJisToUtf8(text);
+    return utf8ToShiftJis(text, unrepresentable, lost);
+}
+
+std::string textFromUtf8(std::string_view utf8, TextEncoding encoding, Unrepresentable unrepresentable,
+                         LostCharacters* lost) {
+    if (encoding == TextEncoding::Utf8) return wellFormedUtf8(utf8);
+    return utf8ToShiftJis(utf8, unrepresentable, lost);
+}
+
+std::string textFromUtf16(std::u16string_view text, TextEncoding encoding, Unrepresentable unrepresentable,
+                          LostCharacters* lost) {
+    if (encoding == TextEncoding::ShiftJis) return utf16ToShiftJis(text, unrepresentable, lost);
+    std::string out;
+    out.reserve(text.size() * 3);
+    for (std::size_t i = 0; i < text.size(); ++i) {
+        char32_t cp = text[i];
+        bool high = cp >= 0xD800 && cp <= 0xDBFF;
+        if (high && i + 1 < text.size() && text[i + 1] >= 0xDC00 && text[i + 1] <= 0xDFFF)
+            cp = 0x10000 + ((cp - 0xD800) << 10) + (text[++i] - 0xDC00);
+        if (cp == 0) out += '\0';  // as utf16ToShiftJis keeps it
+        else appendCodePointIn(TextEncoding::Utf8, cp, unrepresentable, out, lost);
+    }
+    return out;
+}
+
+std::u16string utf16OfText(std::string_view text, TextEncoding encoding) {
+    if (encoding == TextEncoding::ShiftJis) return shiftJisToUtf16(text);
+    std::u16string out;
+    out.reserve(text.size());
+    decodeUtf8(text, [&out](char32_t cp) {
+        if (cp >= 0x10000) {
+            out += static_cast<char16_t>(0xD800 + ((cp - 0x10000) >> 10));
+            out += static_cast<char16_t>(0xDC00 + ((cp - 0x10000) & 0x3FF));
+        } else {
+            out += static_cast<char16_t>(cp);
+        }
+    });
+    return out;
+}
+
+std::string utf8OfText(std::string_view text, TextEncoding encoding) {
+    return encoding == TextEncoding::Utf8 ? std::string(text) : shiftJisToUtf8(text);
 }
 
 namespace {

@@ -8,6 +8,10 @@
 
 namespace perchlet {
 
+// The encoding a document's texts (and its data file) are in. Shift-JIS is what the program
+// has always kept; UTF-8 keeps every character.
+enum class TextEncoding { ShiftJis, Utf8 };
+
 enum class EncodingGuess : int { None = 0, EucJp = 1, ShiftJis = 2, Iso2022Jp = 4 };
 
 // Decides from the first telling byte; plain ASCII gives None.
@@ -33,6 +37,10 @@ enum class TextFilter : int {
 constexpr std::size_t kFilteredTextMax = 1023;  // before the quotes of the quoted modes
 
 std::string filterText(std::string_view text, TextFilter mode);
+// The same for text in either encoding; UTF-8 characters are never split, and UTF-8 text is
+// cut at kUtf8FilteredTextMax instead.
+constexpr std::size_t kUtf8FilteredTextMax = 64 * 1024;
+std::string filterText(std::string_view text, TextFilter mode, TextEncoding encoding);
 
 // Appends the code page 932 form of cp; false (and nothing appended) when it has none or is 0.
 bool appendCodePointAsShiftJis(char32_t cp, std::string& out);
@@ -86,6 +94,39 @@ inline bool isSurelyUtf8(Utf8Evidence evidence) {
     return evidence == Utf8Evidence::Declared || evidence == Utf8Evidence::Valid;
 }
 
+
+// UTF-8 text as it can be stored: each ill-formed or truncated sequence becomes U+FFFD.
+std::string wellFormedUtf8(std::string_view bytes);
+bool isWellFormedUtf8(std::string_view bytes);
+// Byte length of the UTF-8 character whose first byte this is (1 for a byte that starts none).
+std::size_t utf8SequenceLength(unsigned char lead);
+
+// Appends cp in the encoding: UTF-8 keeps every character (a surrogate or 0 gives U+FFFD or
+// nothing); Shift-JIS as appendCodePoint does.
+void appendCodePointIn(TextEncoding encoding, char32_t cp, Unrepresentable unrepresentable, std::string& out,
+                       LostCharacters* lost = nullptr);
+
+// Text in the encoding from UTF-8 bytes: for UTF-8 made well-formed, for Shift-JIS as
+// utf8ToShiftJis makes it.
+std::string textFromUtf8(std::string_view utf8, TextEncoding encoding,
+                         Unrepresentable unrepresentable = Unrepresentable::Drop, LostCharacters* lost = nullptr);
+// Text in the encoding as UTF-8, for printing and for formats that are written in UTF-8.
+std::string utf8OfText(std::string_view text, TextEncoding encoding);
+
+// Text in the encoding from UTF-16: a lone surrogate becomes U+FFFD in UTF-8; Shift-JIS as
+// utf16ToShiftJis makes it.
+std::string textFromUtf16(std::u16string_view text, TextEncoding encoding,
+                          Unrepresentable unrepresentable = Unrepresentable::Drop, LostCharacters* lost = nullptr);
+
+// Text in the encoding as UTF-16, as Windows counts and compares names.
+std::u16string utf16OfText(std::string_view text, TextEncoding encoding);
+
+// Text from one encoding to the other. Shift-JIS to UTF-8 keeps everything; UTF-8 to
+// Shift-JIS is utf8ToShiftJis, the one rule every import follows: the policy (titles and
+// comments: Mark; addresses: PercentEncode), each run of characters it could not keep
+// counted in lost.
+std::string convertText(std::string_view text, TextEncoding from, TextEncoding to,
+                        Unrepresentable unrepresentable = Unrepresentable::Mark, LostCharacters* lost = nullptr);
 
 // Bytes that form no character become U+FFFD.
 std::string shiftJisToUtf8(std::string_view sjis);

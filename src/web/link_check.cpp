@@ -178,8 +178,8 @@ std::string resolveLocation(std::string_view base, std::string_view location) {
     return std::string(origin) + std::string(folder.empty() ? "/" : folder) + std::string(location);
 }
 
-std::string requestAddressOf(const std::string& shiftJis) {
-    std::string utf8 = shiftJisToUtf8(shiftJis);
+std::string requestAddressOf(const std::string& address, TextEncoding encoding) {
+    std::string utf8 = utf8OfText(address, encoding);
     std::size_t hostStart = utf8.find("://");
     if (hostStart == std::string::npos) return utf8;
     std::size_t pathStart = utf8.find_first_of("/?#", hostStart + 3);
@@ -356,7 +356,7 @@ void runLinkCheck(std::vector<LinkProbe>& probes, const LinkCheckSettings& setti
     LinkCheckRun(probes, settings, transport, onDone).run(stop);
 }
 
-LinkCheckPlan planLinkCheck(const Document& document, NodeId start) {
+LinkCheckPlan planLinkCheck(const Document& document, NodeId start, TextEncoding encoding) {
     LinkCheckPlan plan;
     std::unordered_map<std::string, std::size_t> probeOf;
     auto visit = [&](NodeId node) {
@@ -369,7 +369,7 @@ LinkCheckPlan planLinkCheck(const Document& document, NodeId start) {
         auto [it, added] = probeOf.emplace(record->locator, plan.probes.size());
         if (added) {
             plan.probes.emplace_back();
-            plan.probes.back().address = requestAddressOf(record->locator);
+            plan.probes.back().address = requestAddressOf(record->locator, encoding);
         }
         plan.links.push_back({node, it->second, true});
     };

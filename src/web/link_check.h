@@ -90,7 +90,7 @@ std::string hostOfAddress(std::string_view address);
 std::string resolveLocation(std::string_view base, std::string_view location);
 // The Shift-JIS address as UTF-8, with blanks and bytes above ASCII after the host
 // percent-encoded.
-std::string requestAddressOf(const std::string& shiftJis);
+std::string requestAddressOf(const std::string& address, TextEncoding encoding = TextEncoding::ShiftJis);
 
 struct LinkRequest {
     std::size_t probe = 0;
@@ -135,6 +135,7 @@ struct LinkCheckPlan {
     std::vector<LinkProbe> probes;
     std::vector<PlannedLink> links;
 };
-LinkCheckPlan planLinkCheck(const Document& document, NodeId start = kNoNode);
+LinkCheckPlan planLinkCheck(const Document& document, NodeId start = kNoNode,
+                            TextEncoding encoding = TextEncoding::ShiftJis);
 
 }  // namespace perchlet

@@ -302,6 +302,31 @@ awk 'BEGIN { print "<!DOCTYPE NETSCAPE-Bookmark-file-1>"; for (i = 0; i < 100000
 [ "$(awk '{ match($0, /^ */); if (RLENGTH > m) m = RLENGTH } END { print m }' "$work/deep.txt")" -eq 128 ] ||
     fail "show of a deep tree does not cap its indentation"
 
+# UTF-8: convert keeps Shift-JIS unless asked, says what it marked and names the option;
+# with --encoding utf-8 every character survives, and show, find and duplicates print them.
+cat > "$work/utf8.html" <<'HTML'
+<!DOCTYPE NETSCAPE-Bookmark-file-1>
+<META HTTP-EQUIV="Content-Type" CONTENT="text/html; charset=UTF-8">
+<DL><p>
+<DT><H3>📚 読書メモ 🇯🇵</H3>
+<DL><p>
+<DT><A HREF="http://ko.example/">한국어 페이지</A>
+<DT><A HREF="http://ko.example/#top">Ελληνικά</A>
+</DL><p>
+</DL><p>
+HTML
+"$tool" convert "$work/utf8.html" "$work/sjis.dat" 2> "$work/err.txt" || fail "converting UTF-8 to Shift-JIS fails"
+grep -q "3 item(s).*--encoding utf-8" "$work/err.txt" || fail "a lossy conversion does not count the items and name --encoding"
+"$tool" convert "$work/utf8.html" "$work/utf8.dat" --encoding utf-8 2> "$work/err.txt" || fail "--encoding utf-8 fails"
+[ ! -s "$work/err.txt" ] || fail "a UTF-8 conversion warns: $(cat "$work/err.txt")"
+[ "$(head -c 3 "$work/utf8.dat" | od -An -tx1 | tr -d ' ')" = efbbbf ] || fail "a UTF-8 data file does not start with the mark"
+"$tool" show "$work/utf8.dat" | grep -q "📚 読書メモ 🇯🇵" || fail "show of a UTF-8 data file loses characters"
+"$tool" find "$work/utf8.dat" 한국 | grep -q "한국어 페이지" || fail "find in a UTF-8 data file misses Korean"
+"$tool" duplicates "$work/utf8.dat" | grep -q "Ελληνικά" || fail "duplicates of a UTF-8 data file loses Greek"
+"$tool" convert "$work/utf8.dat" "$work/again.html" --encoding utf-8 && "$tool" show "$work/again.html" --encoding utf-8 | grep -q "한국어 페이지" ||
+    fail "a UTF-8 data file does not come back through Netscape"
+"$tool" convert "$work/utf8.dat" "$work/x.dat" --encoding latin-1 2> /dev/null; [ $? -eq 2 ] || fail "an unknown --encoding is no usage error"
+
 if [ "$failures" -ne 0 ]; then
     echo "$failures check(s) failed" >&2
     exit 1

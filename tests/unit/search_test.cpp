@@ -55,6 +55,28 @@ TEST(SearchText, FoldedWordsNeverMatchAcrossCharacters) {
     EXPECT_TRUE(foldedWords(" 　 ").empty());
 }
 
+// UTF-8 text folds as Shift-JIS does, for characters Shift-JIS never held as well.
+TEST(SearchText, FoldsUtf8TextForEveryCharacter) {
+    auto fold = [](const char* utf8) {
+        std::string out;
+        appendFoldedText(utf8, TextEncoding::Utf8, out);
+        return out;
+    };
+    struct Case {
+        const char* one;
+        const char* other;
+    } cases[] = {
+        {u8"ﾌﾞｯｸﾏｰｸ", u8"ぶっくまーく"},  {u8"ＡＢＣ　１２３", u8"abc 123"}, {u8"ΑΒΓ ДЖЁ", u8"αβγ джё"},
+        {u8"カ\u3099ハ\u309A", u8"がぱ"},   // combining marks join their kana
+        {u8"CAFÉ ŁÓDŹ Ÿ", u8"café łódź ÿ"}, {u8"ΆΈΏ", u8"άέώ"}, {u8"📚 読書", u8"📚 読書"},
+    };
+    for (const Case& c : cases) EXPECT_EQ(fold(c.one), fold(c.other)) << c.one;
+    EXPECT_EQ(fold(u8"ｶﾞ"), foldedText("ｶﾞ"));
+    EXPECT_EQ(fold("\xF0\x9F"), "\xEF\xBF\xBD\xEF\xBF\xBD");
+    const std::string korean = u8"한국어", books = u8"📚", query = u8"  한국어\t📚　ＡＢ ";
+    EXPECT_EQ(foldedWords(query, TextEncoding::Utf8), (std::vector<std::string>{korean, books, "ab"}));
+}
+
 // root
 //   ツール (folder): Example (link, comment 便利), ﾌﾞｯｸﾏｰｸ (link)
 //   Other (folder): ブックマーク (link), Sub (folder): example.org (link to https://EXAMPLE.org/)

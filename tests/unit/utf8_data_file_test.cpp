@@ -1,0 +1,102 @@
+#include <gtest/gtest.h>
+
+#include <string>
+
+#include "store/data_file.h"
+
+using namespace perchlet;
+
+namespace {
+
+struct NoIcons : ShellIconSource {
+    ImagePair appendIconsFor(const std::string&) override { return {20, 21}; }
+};
+
+const std::string kUtf8Header = std::string("\xEF\xBB\xBF") +
+                                u8"これは自動生成されたファイルです。編集しないで下さい。\r\n"
+                                "[Version]\r\nDataVersion=1.01\r\n";
+
+std::string utf8Block(const std::string& title, const std::string& locator, const std::string& comment) {
+    return "[List]\r\nItemNum=65537\r\nTestNum=10001\r\nParentNum=0\r\nTitleName=" + title + "\r\nLocator=" +
+           locator + "\r\nComment=" + comment +
+           "\r\nLastModified=000000\r\nLastVisit=\r\nAddDate=1700000000\r\nRcRight=1\r\nRcLeft=2\r\nRcTop=3\r\n"
+           "RcBottom=4\r\nBrowser=5\r\nMark=1\r\n\r\n";
+}
+
+const BookmarkItem& onlyRecord(const Document& doc) { return *nodeRecord(doc, doc.tree.firstTopLevel()); }
+
+}  // namespace
+
+// Header, mark, every key, a comment's bare LF, a field past 1,023 bytes: what is read is
+// written back byte for byte, and a Shift-JIS reader refuses the file as before.
+TEST(Utf8DataFile, ReadsAndWritesTheSameBytes) {
+    const std::string longAddress = "http://example.com/?q=" + std::string(2000, 'a') + u8"\U0001F469\u200D\U0001F4BB";
+    const std::string text =
+        kUtf8Header + utf8Block(u8"📚 読書メモ 🇯🇵", longAddress, u8"한국어\nΕλληνικά\nदेवनागरी e\u0301");
+    EXPECT_EQ(dataFileEncoding(text), TextEncoding::Utf8);
+    EXPECT_EQ(dataFileEncoding(kUtf8Header.substr(3)), std::nullopt);
+    EXPECT_EQ(dataFileEncoding(kDataFileHeader), TextEncoding::ShiftJis);
+
+    Document doc;
+    NoIcons icons;
+    EXPECT_TRUE(loadDataFile(text, doc, icons).rejected);
+    DataFileReadResult read = loadDataFile(text, doc, icons, TextEncoding::Utf8);
+    ASSERT_EQ(read.inserted, 1u);
+    EXPECT_EQ(read.encoding, TextEncoding::Utf8);
+    EXPECT_EQ(read.fieldsCut, 0u);
+    EXPECT_EQ(onlyRecord(doc).locator, longAddress);
+    EXPECT_EQ(writeDataFile(doc, kTopLevel, 0, TextEncoding::Utf8), text);
+}
+
+TEST(Utf8DataFile, DamagedBytesReadAsReplacementCharacters) {
+    struct Case {
+        const char* bytes;
+        const char* read;
+    } cases[] = {
+        {"a\xFF" "b", u8"a\uFFFDb"},
+        {"\xE3\x81", u8"\uFFFD"},            // cut short at the line end
+        {"\xED\xA0\x80", u8"\uFFFD\uFFFD\uFFFD"},  // a surrogate's bytes
+        {"\xC0\xAF", u8"\uFFFD\uFFFD"},      // overlong
+        {"\xF0\x9F\x93\x9A", u8"📚"},
+    };
+    for (const Case& c : cases) {
+        Document doc;
+        NoIcons icons;
+        loadDataFile(kUtf8Header + utf8Block(c.bytes, "", c.bytes), doc, icons, TextEncoding::Utf8);
+        EXPECT_EQ(onlyRecord(doc).title, c.read) << c.bytes;
+        EXPECT_EQ(onlyRecord(doc).comment, c.read) << c.bytes;
+    }
+}
+
+// A UTF-8 document keeps 64 KiB a field, cut where a character starts; a Shift-JIS one
+// keeps 1,023 bytes as it always has. Either way the reader says so.
+TEST(Utf8DataFile, FieldBoundsFollowTheEncoding) {
+    const std::string tooLong = std::string(kUtf8TextFieldMax - 1, 'x') + u8"é";
+    Document doc;
+    NoIcons icons;
+    DataFileReadResult read = loadDataFile(kUtf8Header + utf8Block("t", tooLong, ""), doc, icons, TextEncoding::Utf8);
+    EXPECT_EQ(read.fieldsCut, 1u);
+    EXPECT_EQ(onlyRecord(doc).locator, std::string(kUtf8TextFieldMax - 1, 'x'));
+
+    Document sjis;
+    read = loadDataFile(kDataFileHeader + utf8Block("t", std::string(1500, 'y'), ""), sjis, icons);
+    EXPECT_EQ(read.fieldsCut, 1u);
+    EXPECT_EQ(onlyRecord(sjis).locator.size(), kTextFieldMax);
+}
+
+// Between the two encodings: Shift-JIS into UTF-8 keeps everything; UTF-8 into Shift-JIS
+// marks each run of characters it cannot hold and names the first such item.
+TEST(Utf8DataFile, ConvertsIntoTheTargetEncoding) {
+    NoIcons icons;
+    Document utf8;
+    loadDataFile(kDataFileHeader + utf8Block("\x93\xC7\x8F\x91", "", ""), utf8, icons, TextEncoding::Utf8);
+    EXPECT_EQ(onlyRecord(utf8).title, u8"読書");
+
+    Document sjis;
+    DataFileReadResult read =
+        loadDataFile(kUtf8Header + utf8Block(u8"📚👍🏽 読書 🇯🇵", u8"http://例.jp/😀", ""), sjis, icons,
+                     TextEncoding::ShiftJis);
+    EXPECT_EQ(onlyRecord(sjis).title, "\x81\xAC \x93\xC7\x8F\x91 \x81\xAC");
+    EXPECT_EQ(onlyRecord(sjis).locator, "http://\x97\xE1.jp/%F0%9F%98%80");
+    EXPECT_EQ(read.markedItems, 1u);
+}
