@@ -14,6 +14,17 @@ fail() {
     failures=$((failures + 1))
 }
 
+# expect_exit CODE MESSAGE_PART ARGS...: exit code and the one-line message on stderr.
+expect_exit() {
+    code=$1
+    message=$2
+    shift 2
+    "$tool" "$@" > /dev/null 2> "$work/err.txt"
+    got=$?
+    [ "$got" -eq "$code" ] || fail "perchlet-tool $*: exit $got, expected $code"
+    grep -qF -- "$message" "$work/err.txt" || fail "perchlet-tool $*: stderr lacks '$message': $(cat "$work/err.txt")"
+}
+
 # record NUMBER TITLE LOCATOR: one record with CR LF line ends.
 record() {
     printf '[List]\r\nItemNum=%s\r\nTestNum=0\r\nParentNum=0\r\nTitleName=%b\r\nLocator=%s\r\n' "$1" "$2" "$3"
@@ -94,8 +105,8 @@ printf '[InternetShortcut]\r\nURL=http://example.com/\r\n' | cmp -s - "$work/fav
 paths "$work/fav.txt" | cmp -s - "$(paths "$work/shown.txt" > "$work/paths.txt"; echo "$work/paths.txt")" ||
     { fail "favorites round trip changes the tree"; paths "$work/fav.txt" | diff "$work/paths.txt" - >&2; }
 # Files already there are never overwritten unless --existing says so; replace or keep both.
-expect_exit 1 "already in $work/favorites (first: $work/favorites/" convert "$work/fav.dat" "$work/favorites"
-"$tool" convert "$work/fav.dat" "$work/favorites" --existing replace || fail "replacing favorites exits non-zero"
+expect_exit 1 "already in $work/favorites (first: $work/favorites/" convert "$work/in.dat" "$work/favorites"
+"$tool" convert "$work/in.dat" "$work/favorites" --existing replace || fail "replacing favorites exits non-zero"
 "$tool" convert "$work/in.dat" "$work/favorites/" --existing keep-both || fail "keeping both exits non-zero"
 [ -f "$work/favorites/VoZivoVaro/Tools/日本 (2).url" ] || fail "keep-both does not number the new shortcut"
 
@@ -135,16 +146,6 @@ for file in "$corpus"/html/*; do
     [ "$("$tool" show "$file" | wc -l)" -gt 1 ] || fail "corpus $name: nothing read"
 done
 
-# expect_exit CODE MESSAGE_PART ARGS...: exit code and the one-line message on stderr.
-expect_exit() {
-    code=$1
-    message=$2
-    shift 2
-    "$tool" "$@" > /dev/null 2> "$work/err.txt"
-    got=$?
-    [ "$got" -eq "$code" ] || fail "perchlet-tool $*: exit $got, expected $code"
-    grep -qF -- "$message" "$work/err.txt" || fail "perchlet-tool $*: stderr lacks '$message': $(cat "$work/err.txt")"
-}
 
 printf 'just some text\r\n' > "$work/plain.txt"
 expect_exit 1 "perchlet-tool: cannot read $work/missing.dat: " show "$work/missing.dat"
