@@ -1,6 +1,7 @@
 // The state the program's process really has: its windows, its document and its settings,
 // and each subsystem's view of them.
 #pragma once
+#include <optional>
 #include <string>
 #include <windows.h>
 
@@ -36,6 +37,7 @@ struct App {
     int edgeCounter = 0;
     bool trayIconShown = false;
     HWND focusWhenLeft = nullptr;  // the child that had the keys when the window was deactivated
+    std::optional<std::string> settingsWrittenForDocument;  // the settings file as the program last wrote it
 
     Document document;
     TreeViewBinding treeView{document};

@@ -78,6 +78,7 @@ LRESULT onCreate(App& app, HWND window) {
     GetWindowRect(window, &rect);
     MoveWindow(window, 0, 0, rect.right - rect.left, app.workArea.bottom - app.workArea.top, TRUE);
 
+    app.documents.savedToFile = [&app](const std::wstring& path) { rememberDocumentForNextStart(app, path); };
     applyStartupSettings(app);
     addTrayIcon(app);
     return 0;

@@ -5,6 +5,7 @@
 #include <vector>
 
 #include "shell/dialogs_win.h"
+#include "shell/text_win.h"
 
 namespace perchlet {
 
@@ -34,6 +35,16 @@ DiskChange compareDataFile(DocumentContext& context, std::optional<std::uint64_t
         diskHash = hashOfFile(context.path);
         return diskHash;
     });
+}
+
+// Everything the check before Save looks at; the bytes are read every time.
+DiskFileNow diskFileNow(const std::wstring& path) {
+    DiskFileNow now;
+    now.stamp = diskStampOf(path);
+    if (!now.stamp.exists) return now;
+    now.hash = hashOfFile(path);
+    now.readOnly = (GetFileAttributesW(path.c_str()) & FILE_ATTRIBUTE_READONLY) != 0;
+    return now;
 }
 
 bool canCheck(const DocumentContext& context) {
@@ -76,6 +87,15 @@ bool askToLoadOtherVersion(DocumentContext& context) {
 }
 
 enum class Resolution { KeepThis, LoadOther, SaveElsewhere, Undecided };
+
+// The file could not be read (another program holds it locked): it may have been changed.
+bool askToWriteUnread(DocumentContext& context) {
+    return showMessage(context.workspace.mainWindow,
+                       "データファイル" + fileNameOf(context) +
+                           "を読み取れないため、他のプログラムで変更されたかどうか確かめられません。\r\n"
+                           "ここでの内容で上書き保存しますか？",
+                       "データファイルを確かめられません", MB_YESNO | MB_ICONWARNING) == IDYES;
+}
 
 Resolution askWhichVersion(DocumentContext& context) {
     std::string unsaved = context.workspace.document.modified ? "ここには保存していない変更があります。" : "";
@@ -150,8 +170,16 @@ void checkDataFileOnDisk(DocumentContext& context) {
 BeforeSave checkBeforeSave(DocumentContext& context) {
     if (!canCheck(context)) return BeforeSave::Write;
     CheckScope scope(context.disk);
-    std::optional<std::uint64_t> diskHash;
-    if (compareDataFile(context, diskHash) != DiskChange::Changed) return BeforeSave::Write;
+    Document& document = context.workspace.document;
+    DiskFileNow now = diskFileNow(context.path);
+    switch (decideBeforeSave(document.diskStamp, now).version) {
+    case DiskVersion::Ours:
+        return BeforeSave::Write;
+    case DiskVersion::Unreadable:
+        return askToWriteUnread(context) ? BeforeSave::Write : BeforeSave::Stop;
+    case DiskVersion::Changed:
+        break;
+    }
     switch (askWhichVersion(context)) {
     case Resolution::KeepThis: return BeforeSave::Write;
     case Resolution::LoadOther: reloadDataFile(context); return BeforeSave::HandledOtherwise;
@@ -159,6 +187,18 @@ BeforeSave checkBeforeSave(DocumentContext& context) {
     case Resolution::Undecided: break;
     }
     return BeforeSave::Stop;
+}
+
+bool mayWriteOver(DocumentContext& context, const std::wstring& path) {
+    DiskFileNow now;
+    now.stamp = diskStampOf(path);
+    now.readOnly = (GetFileAttributesW(path.c_str()) & FILE_ATTRIBUTE_READONLY) != 0;
+    if (!decideBeforeSave(FileStamp{}, now).readOnly) return true;
+    std::string name = "「" + narrow(path.substr(path.find_last_of(L"\\/") + 1)) + "」";
+    return showMessage(context.workspace.mainWindow,
+                       "ファイル" + name + "は読み取り専用です。\r\n"
+                       "読み取り専用の属性はそのままにして、上書き保存しますか？",
+                       "読み取り専用のファイル", MB_YESNO | MB_ICONWARNING) == IDYES;
 }
 
 }  // namespace perchlet

@@ -7,6 +7,7 @@
 #include <windows.h>
 
 #include "document/document_commands_win.h"
+#include "document/save_decision.h"
 #include "store/file_stamp.h"
 
 namespace perchlet {
@@ -26,8 +27,13 @@ void checkDataFileOnDisk(DocumentContext& context);
 
 enum class BeforeSave { Write, HandledOtherwise, Stop };
 
-// Before Save writes to the data file: Write when the file on disk is the one last loaded or
-// saved (or is gone: Save writes it again where it was), otherwise what the user chose.
+// Before Save writes to the data file: Write when the file on disk holds the bytes last
+// loaded or saved (or is gone: Save writes it again where it was), otherwise what the user
+// chose. A file that cannot be read now may have been changed, and is asked about too.
 BeforeSave checkBeforeSave(DocumentContext& context);
+
+// Before the document is written over path: a read-only file is written over only when
+// the user says so (and stays read-only).
+bool mayWriteOver(DocumentContext& context, const std::wstring& path);
 
 }  // namespace perchlet

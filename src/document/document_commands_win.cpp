@@ -48,23 +48,41 @@ std::wstring backupPathFor(const std::wstring& path) {
     return (dot == std::wstring::npos ? name : name.substr(0, dot)) + L".bak";
 }
 
+// A new document is offered the name and place it has at the next start; one with a file,
+// that file.
+std::wstring initialSavePath(const DocumentContext& context) {
+    return context.path.empty() ? context.startupFolder + L"\\" + widen(kDefaultDataFileName) : context.path;
+}
+
+// Writes over a read-only file only when the user says so, and the file stays read-only.
+bool writeKeepingReadOnly(const std::wstring& path, const std::string& text) {
+    DWORD attributes = GetFileAttributesW(path.c_str());
+    bool readOnly = attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_READONLY);
+    if (readOnly) SetFileAttributesW(path.c_str(), attributes & ~FILE_ATTRIBUTE_READONLY);
+    bool written = writeWholeText(path, text);
+    if (readOnly) SetFileAttributesW(path.c_str(), attributes);
+    return written;
+}
+
 // Writes text to path, or to a path the user chooses when path is empty.
-SaveOutcome writeDocumentText(DocumentContext& context, const std::string& text, std::wstring path) {
+SaveOutcome writeDocumentText(DocumentContext& context, const std::string& text, std::wstring path,
+                              const std::wstring& initialPath = L"") {
     if (text.empty()) {
         sayNoData(context);
         return SaveOutcome::NothingToWrite;
     }
     bool toDataFile = !path.empty() && path == context.path;
-    if (path.empty()) path = chooseSavePath(context.workspace.mainWindow, kDataFileFilter);
-    if (path.empty() || !writeWholeText(path, text)) return SaveOutcome::NotWritten;
+    if (path.empty()) path = chooseSavePath(context.workspace.mainWindow, kDataFileFilter, initialPath);
+    if (path.empty() || !mayWriteOver(context, path) || !writeKeepingReadOnly(path, text))
+        return SaveOutcome::NotWritten;
     if (toDataFile) rememberDataFile(context.workspace.document, path, text);
     return SaveOutcome::Written;
 }
 
-// Save: to the current file path, or to a chosen one (which, as users know it, is not
-// remembered: the next Save asks again). The modified flag clears only when written.
+// Save: to the current file path, or, for a document without one, as Save As.
 // A data file another program changed is not overwritten without the user's answer.
 bool saveToDocumentPath(DocumentContext& context) {
+    if (context.path.empty()) return saveDocumentAsChosen(context);
     switch (checkBeforeSave(context)) {
     case BeforeSave::Write: break;
     case BeforeSave::HandledOtherwise: return true;
@@ -81,7 +99,8 @@ bool offerToSaveChanges(DocumentContext& context) {
     if (answer == IDCANCEL) return false;
     if (answer == IDNO) return true;
     // Always asks for a name. Cancelling the dialog cancels the command: nothing is lost.
-    return writeDocumentText(context, writeWholeDocument(context.workspace.document), L"") != SaveOutcome::NotWritten;
+    return writeDocumentText(context, writeWholeDocument(context.workspace.document), L"", initialSavePath(context)) !=
+           SaveOutcome::NotWritten;
 }
 
 void showLoadedTree(DocumentContext& context) {
@@ -140,13 +159,17 @@ void saveDocumentAs(DocumentContext& context) {
         sayNoData(context);
         return;
     }
+    saveDocumentAsChosen(context);
+}
+
+bool saveDocumentAsChosen(DocumentContext& context) {
     std::string text = writeWholeDocument(context.workspace.document);
     if (text.empty()) {
         sayNoData(context);
-        return;
+        return true;
     }
-    std::wstring path = chooseSavePath(context.workspace.mainWindow, kDataFileFilter);
-    if (path.empty() || !writeWholeText(path, text)) return;
+    std::wstring path = chooseSavePath(context.workspace.mainWindow, kDataFileFilter, initialSavePath(context));
+    if (path.empty() || !mayWriteOver(context, path) || !writeKeepingReadOnly(path, text)) return false;
     context.path = path;
     rememberDataFile(context.workspace.document, path, text);
     context.disk.declinedHash.reset();
@@ -154,6 +177,8 @@ void saveDocumentAs(DocumentContext& context) {
     showFileNameInCaption(context.workspace);
     context.workspace.document.modified = false;
     context.workspace.document.history.markSaved();
+    if (context.savedToFile) context.savedToFile(path);
+    return true;
 }
 
 bool writeDocumentToItsFile(DocumentContext& context) {
@@ -162,6 +187,7 @@ bool writeDocumentToItsFile(DocumentContext& context) {
     if (outcome == SaveOutcome::Written) {
         document.modified = false;
         document.history.markSaved();
+        if (context.savedToFile) context.savedToFile(context.path);
     }
     return outcome != SaveOutcome::NotWritten;
 }

@@ -1,6 +1,7 @@
 // The document as a whole: reset, loading, and the File menu's commands.
 #pragma once
 #include <cstdint>
+#include <functional>
 #include <optional>
 #include <string>
 
@@ -23,12 +24,17 @@ struct DocumentContext {
     const std::string& startupDirectory;  // Shift-JIS, as "DataPass" is written against it
     const std::wstring& startupFolder;    // the same, as the file calls take it
     DiskWatch disk{};
+    // Told after the document was written to its data file (the path it now has).
+    std::function<void(const std::wstring& path)> savedToFile{};
 };
 
 void openDataFile(DocumentContext& context);
 void newDocument(DocumentContext& context);
 void saveDocument(DocumentContext& context);
 void saveDocumentAs(DocumentContext& context);
+// Save As once the document is known to exist: false when nothing was written though there
+// was something to write.
+bool saveDocumentAsChosen(DocumentContext& context);
 void importDataFileUnderSelection(DocumentContext& context);
 void exportSelectedSubtree(DocumentContext& context);
 

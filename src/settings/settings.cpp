@@ -167,7 +167,7 @@ StartupDataFile startupDataFile(const std::string& dataPath, const std::string& 
                     !isShiftJisLeadByte(static_cast<unsigned char>(dataPath[0]));
     if (hasDrive) return {fileNameOf(dataPath), dataPath};
     if (!fileNameOf(dataPath).empty()) return {dataPath, startupDirectory + "\\" + dataPath};
-    return {"ListFile.dat", startupDirectory + "\\ListFile.dat"};
+    return {kDefaultDataFileName, startupDirectory + "\\" + kDefaultDataFileName};
 }
 
 }  // namespace perchlet

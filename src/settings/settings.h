@@ -56,6 +56,9 @@ int settingNumber(const std::string& text);
 // A size text that reads "MAX" reaches from the position to the work area's edge.
 int sizeFromSetting(const std::string& size, const std::string& position, int edge);
 
+// The data file's name where nothing else names one: in the start-up folder.
+constexpr char kDefaultDataFileName[] = "ListFile.dat";
+
 // Where the start-up load finds the data file: "DataPass" with a drive as it is, without
 // one relative to the start-up folder, and "ListFile.dat" there when it is empty.
 struct StartupDataFile {

@@ -56,12 +56,17 @@ bool isAcceleratorCommand(WPARAM wParam) {
     return id >= ACC_OPEN_ITEM && id <= ACC_PASTE;
 }
 
+bool isMainWindowKeyCommand(WORD id) {
+    return id == CMD_FIND || id == CMD_SAVE || id == CMD_OPEN_DATA_FILE || id == CMD_NEW_DOCUMENT;
+}
+
 // The commands themselves are the main window's: they are handed on to the tree's parent.
 LRESULT CALLBACK treeKeyProc(HWND tree, UINT message, WPARAM wParam, LPARAM lParam) {
     WNDPROC standard = standardProcOf(tree);
-    // Ctrl+F arrives here with the other accelerators; the find window is the main window's.
-    if (message == WM_COMMAND && LOWORD(wParam) == CMD_FIND)
-        return SendMessageW(GetParent(tree), WM_COMMAND, CMD_FIND, 0);
+    // Ctrl+F, S, O and N arrive here with the other accelerators; find and the file
+    // commands are the main window's.
+    if (message == WM_COMMAND && isMainWindowKeyCommand(LOWORD(wParam)))
+        return SendMessageW(GetParent(tree), WM_COMMAND, LOWORD(wParam), 0);
     // Undo and redo are the main window's too, unless an edit has the keys.
     if (message == WM_COMMAND && (LOWORD(wParam) == CMD_UNDO || LOWORD(wParam) == CMD_REDO)) {
         if (passUndoKeyToEdit(LOWORD(wParam))) return 0;

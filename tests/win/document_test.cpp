@@ -8,6 +8,8 @@
 #include <commctrl.h>
 
 #include "main_window_fixture.h"
+#include "settings/profile_text.h"
+#include "settings/settings.h"
 #include "shell/command_ids.h"
 #include "shell/text_win.h"
 #include "store/data_file.h"
@@ -264,7 +266,7 @@ TEST_F(Documents, NewAsksAboutUnsavedChanges) {
     EXPECT_EQ(openWholeTree(), 1u);
 }
 
-TEST_F(Documents, SaveWithoutAPathAsksEveryTimeAndSaveAsRemembers) {
+TEST_F(Documents, TheFirstSaveOfANewDocumentNamesItsFileAndSaveAsRenamesIt) {
     startMainWindow();
     command(CMD_SAVE);
     ASSERT_EQ(asked.size(), 1u);
@@ -277,12 +279,13 @@ TEST_F(Documents, SaveWithoutAPathAsksEveryTimeAndSaveAsRemembers) {
     command(CMD_SAVE);
     EXPECT_TRUE(fileExists(first));
     EXPECT_FALSE(app().document.modified);
-    EXPECT_TRUE(windowText(mainWindow()) == L"Perchlet");
+    EXPECT_TRUE(windowText(mainWindow()) == L"first.dat - Perchlet");
 
     addFolderUnderSelection("b");
-    command(CMD_SAVE);  // cancelled: nothing written, the changes stay marked
-    EXPECT_EQ(dialogs.size(), 2u);
-    EXPECT_TRUE(app().document.modified);
+    command(CMD_SAVE);  // the file it now has: no dialog
+    EXPECT_EQ(dialogs.size(), 1u);
+    EXPECT_NE(readBytes(first).find("TitleName=b\r\n"), std::string::npos);
+    EXPECT_FALSE(app().document.modified);
 
     std::string named = pathInFolder("named.dat");
     chooseFiles({named});
@@ -291,7 +294,7 @@ TEST_F(Documents, SaveWithoutAPathAsksEveryTimeAndSaveAsRemembers) {
     EXPECT_FALSE(app().document.modified);
     addFolderUnderSelection("c");
     command(CMD_SAVE);
-    EXPECT_EQ(dialogs.size(), 3u);
+    EXPECT_EQ(dialogs.size(), 2u);
     EXPECT_NE(readBytes(named).find("TitleName=c\r\n"), std::string::npos);
 }
 
@@ -433,4 +436,67 @@ TEST_F(Documents, SaveAndOpenInAFolderNamedWithCharactersShiftJisLacks) {
     EXPECT_TRUE(asked.empty());
     EXPECT_EQ(app().documentPath, path);
     EXPECT_NE(app().document.tree.firstTopLevel(), kNoNode);
+}
+
+// A new user saves and starts again: the document is there. A settings file the user saved
+// keeps deciding; the one the program writes holds what the options panel would write.
+TEST_F(Documents, ASavedDocumentIsWhatTheNextStartShows) {
+    startMainWindow();
+    command(CMD_NEW_DOCUMENT);
+    addFolderUnderSelection("mine");
+    chooseFiles({pathInFolder("mine.dat")});
+    command(CMD_SAVE);
+    ASSERT_EQ(dialogs.size(), 1u);
+    EXPECT_EQ(dialogs[0].initialPath, folder + L"\\ListFile.dat");
+    EXPECT_TRUE(windowText(mainWindow()) == L"mine.dat - Perchlet");
+    Settings expected;
+    expected.dataAtStart = true;
+    expected.dataPath = "mine.dat";
+    EXPECT_EQ(readBytes(pathInFolder("inifile.ini")), *setProfileValues("", settingsToWrite(expected)));
+    destroyMainWindow();
+    startMainWindow();
+    EXPECT_TRUE(windowText(mainWindow()) == L"mine.dat - Perchlet");
+    EXPECT_EQ(openWholeTree(), 2u);
+    EXPECT_TRUE(asked.empty());
+    destroyMainWindow();
+
+    // Without a settings file, the data file of the default name opens.
+    DeleteFileW(widen(pathInFolder("inifile.ini")).c_str());
+    writeBytes(pathInFolder("ListFile.dat"), sampleDataFile());
+    startMainWindow();
+    EXPECT_TRUE(windowText(mainWindow()) == L"ListFile.dat - Perchlet");
+    EXPECT_EQ(openWholeTree(), 4u);
+    destroyMainWindow();
+
+    const std::string users = "[Option]\r\nFileOpen=0\r\n";
+    startWithSettings(users);
+    command(CMD_NEW_DOCUMENT);
+    chooseFiles({pathInFolder("other.dat")});
+    command(CMD_SAVE_AS);
+    EXPECT_EQ(readBytes(pathInFolder("inifile.ini")), users);
+    EXPECT_TRUE(asked.empty());
+}
+
+// Ctrl+S, Ctrl+O and Ctrl+N typed in the tree reach the file commands.
+TEST_F(Documents, CtrlSOAndNAreTheFileCommandsKeys) {
+    startMainWindow();
+    SetFocus(treeWindow());
+    auto pressControlAnd = [&](char key) {
+        BYTE keys[256];
+        GetKeyboardState(keys);
+        keys[VK_CONTROL] = 0x80;
+        SetKeyboardState(keys);
+        PostMessageW(treeWindow(), WM_KEYDOWN, static_cast<WPARAM>(key), 1);
+        pumpMessages();
+        keys[VK_CONTROL] = 0;
+        SetKeyboardState(keys);
+    };
+    pressControlAnd('N');
+    EXPECT_TRUE(app().document.loaded);
+    pressControlAnd('S');
+    ASSERT_EQ(dialogs.size(), 1u);
+    EXPECT_EQ(dialogs[0].kind, FileDialogKind::Save);
+    pressControlAnd('O');
+    ASSERT_EQ(dialogs.size(), 2u);
+    EXPECT_EQ(dialogs[1].kind, FileDialogKind::Open);
 }
