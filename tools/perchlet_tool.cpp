@@ -158,6 +158,14 @@ void warn(const std::string& message) { std::fprintf(stderr, "%s: warning: %s\n"
 
 // ---- formats: a reader fills an empty document from a path, a writer writes one out ----
 
+// What a favorites export does with files already in the target folder; without the
+// option none is overwritten.
+enum class ExistingChoice { NotGiven, Replace, KeepBoth };
+
+struct WriteOptions {
+    ExistingChoice existing = ExistingChoice::NotGiven;
+};
+
 Failure readDataFile(const fs::path& path, Document& document) {
     std::string text;
     if (Failure failure = readWholeFile(path, text)) return failure;
@@ -170,7 +178,7 @@ Failure readDataFile(const fs::path& path, Document& document) {
     return std::nullopt;
 }
 
-Failure writeDataFileTo(const Document& document, const fs::path& path) {
+Failure writeDataFileTo(const Document& document, const fs::path& path, const WriteOptions&) {
     // The whole document, every top-level item, numbered from 0 as a saved file is.
     return writeWholeFile(path, writeDataFile(document, kTopLevel, 0));
 }
@@ -245,11 +253,11 @@ Failure writeExport(const Document& document, const fs::path& path,
     return writeWholeFile(path, exporter(document, kTopLevel));
 }
 
-Failure writeNetscape(const Document& document, const fs::path& path) {
+Failure writeNetscape(const Document& document, const fs::path& path, const WriteOptions&) {
     return writeExport(document, path, exportNetscape);
 }
 
-Failure writeTreeHtml(const Document& document, const fs::path& path) {
+Failure writeTreeHtml(const Document& document, const fs::path& path, const WriteOptions&) {
     return writeExport(document, path, exportTreeHtml);
 }
 
@@ -264,21 +272,17 @@ std::string csvFromCurrentDirectory(const Document& document, NodeId start) {
     return exportCsv(document, start, currentDirectory());
 }
 
-Failure writeCsv(const Document& document, const fs::path& path) {
+Failure writeCsv(const Document& document, const fs::path& path, const WriteOptions&) {
     return writeExport(document, path, csvFromCurrentDirectory);
 }
 
-// Into the folder path (made when missing), each failed shortcut named on the way. Items
-// below the level limit are not written, and the tool says so.
-Failure writeFavorites(const Document& document, const fs::path& path) {
-    if (document.tree.firstTopLevel() == kNoNode) return std::string("the input holds no items; nothing written");
-    // The folder named on the command line is the user's, a link to it included.
-    std::error_code error;
-    fs::create_directories(path, error);
-    if (!isDirectory(path)) return "cannot make the folder " + displayed(path);
-    ToolFavoritesFileSystem disk;
-    FavoritesExportResult result = exportFavorites(document, kTopLevel, path, disk, AfterFailedWrite::CarryOn);
-    for (const fs::path& failed : result.failedWrites) warn("cannot write " + displayed(failed));
+Failure refuseExisting(const ExistingFavorites& existing, const fs::path& folder) {
+    return std::to_string(existing.count) + " file(s) already in " + displayed(folder) + " (first: " +
+           displayed(existing.first) + "); nothing written. Give --existing replace to overwrite them or "
+           "--existing keep-both to number the new ones";
+}
+
+std::string favoritesProblems(const FavoritesExportResult& result, const fs::path& path) {
     std::string problems;
     if (!result.failedWrites.empty())
         problems = std::to_string(result.failedWrites.size()) + " shortcut file(s) or folder(s) not written in " +
@@ -290,6 +294,29 @@ Failure writeFavorites(const Document& document, const fs::path& path) {
                     std::to_string(result.foldersNotEntered) + " folder(s) more than " +
                     std::to_string(kFavoritesExportLevels) + " levels deep left out";
     }
+    return problems;
+}
+
+// Into the folder path (made when missing), each failed shortcut named on the way. Items
+// below the level limit are not written, and the tool says so.
+Failure writeFavorites(const Document& document, const fs::path& path, const WriteOptions& options) {
+    if (document.tree.firstTopLevel() == kNoNode) return std::string("the input holds no items; nothing written");
+    // The folder named on the command line is the user's, a link to it included.
+    std::error_code error;
+    fs::create_directories(path, error);
+    if (!isDirectory(path)) return "cannot make the folder " + displayed(path);
+    ToolFavoritesFileSystem disk;
+    if (options.existing == ExistingChoice::NotGiven) {
+        ExistingFavorites existing = findExistingFavorites(document, kTopLevel, path, disk);
+        if (existing.count > 0) return refuseExisting(existing, path);
+    }
+    ExistingFiles existing = options.existing == ExistingChoice::KeepBoth ? ExistingFiles::KeepBoth : ExistingFiles::Replace;
+    FavoritesExportResult result = exportFavorites(document, kTopLevel, path, disk, AfterFailedWrite::CarryOn, existing);
+    for (const fs::path& failed : result.failedWrites) warn("cannot write " + displayed(failed));
+    if (result.namesShortened > 0)
+        warn(std::to_string(result.namesShortened) + " name(s) shortened so that their paths fit in " +
+             std::to_string(kMaxFavoritesPath) + " characters");
+    std::string problems = favoritesProblems(result, path);
     if (problems.empty()) return std::nullopt;
     return problems;
 }
@@ -297,7 +324,7 @@ Failure writeFavorites(const Document& document, const fs::path& path) {
 struct Format {
     const char* name;
     Failure (*read)(const fs::path& path, Document& document);            // null: cannot read
-    Failure (*write)(const Document& document, const fs::path& path);     // null: cannot write
+    Failure (*write)(const Document& document, const fs::path& path, const WriteOptions& options);  // null: cannot write
 };
 
 const Format kFormats[] = {
@@ -407,13 +434,14 @@ struct Options {
     std::vector<fs::path> files;
     std::string from;  // empty: told from the input
     std::string to;    // empty: told from the output's name
+    WriteOptions write;
 };
 
 void printUsage(std::FILE* stream) {
     std::fprintf(stream,
                  "usage: %s show FILE [--from FORMAT]\n"
                  "       %s --version\n"
-                 "       %s convert IN OUT [--from FORMAT] [--to FORMAT]\n"
+                 "       %s convert IN OUT [--from FORMAT] [--to FORMAT] [--existing replace|keep-both]\n"
                  "formats read: %s; written: %s\n"
                  "  datafile   the program's own data file (.dat)\n"
                  "  netscape   Netscape bookmark file (.html, .htm)\n"
@@ -436,6 +464,10 @@ void printUsage(std::FILE* stream) {
                  "UTF-8 input that says so (a charset declaration or a byte order mark) is\n"
                  "converted; addresses keep what Shift-JIS cannot hold, percent-encoded.\n"
                  "Files are written through a temporary file renamed over the old one.\n"
+                 "A favorites folder that already holds files of the names to be written is left\n"
+                 "alone unless --existing says what to do: replace them, or keep both (the new\n"
+                 "ones numbered \"name (2).url\"). Names alike in any case count as one, as on\n"
+                 "Windows; a name is shortened so that its path fits in 259 characters.\n"
                  "\n"
                  "usage: %s browsers\n"
                  "Lists the browser profiles found under LOCALAPPDATA and APPDATA (the Windows\n"
@@ -465,6 +497,10 @@ Failure parseOptions(int argc, char** argv, Options& options) {
         if (arg == "--from" || arg == "--to") {
             if (i + 1 >= argc) return arg + " needs a format";
             (arg == "--from" ? options.from : options.to) = argv[++i];
+        } else if (arg == "--existing") {
+            std::string choice = i + 1 < argc ? argv[++i] : "";
+            if (choice != "replace" && choice != "keep-both") return std::string("--existing takes replace or keep-both");
+            options.write.existing = choice == "replace" ? ExistingChoice::Replace : ExistingChoice::KeepBoth;
         } else if (arg.size() > 2 && arg.compare(0, 2, "--") == 0) {
             return "unknown option " + arg;
         } else {
@@ -512,7 +548,11 @@ int show(Options& options) {
 int convert(Options& options) {
     Document document;
     if (Failure failure = readInput(options, document)) return failed(*failure);
-    if (Failure failure = formatNamed(options.to)->write(document, options.files[1])) return failed(*failure);
+    if (std::size_t cut = treesCutAtDepthLimit(document.tree))
+        warn("the input is deeper than the " + std::to_string(kMaxDepth) + " levels a data file can count; it was cut there into " +
+             std::to_string(cut + 1) + " top-level trees, each written at the top level");
+    if (Failure failure = formatNamed(options.to)->write(document, options.files[1], options.write))
+        return failed(*failure);
     return kExitOk;
 }
 

@@ -1,6 +1,8 @@
 #include "exchange/commands_win.h"
 
 #include <functional>
+#include <optional>
+#include <vector>
 
 #include "exchange/browser_import_win.h"
 #include "exchange/csv.h"
@@ -30,8 +32,8 @@ void sayFailed(ExchangeContext& context, const std::string& text, const char* ca
     showMessage(context.workspace.mainWindow, text, caption, MB_OK | MB_ICONERROR);
 }
 
-// Where a whole-tree export starts (it needs a document), or a subtree export (it needs a
-// selection). kNoNode after telling the user why not.
+// Where a whole-tree export starts (it needs a document; every top-level item is written),
+// or a subtree export (it needs a selection). kNoNode after telling the user why not.
 NodeId exportStart(ExchangeContext& context, ExportScope scope) {
     if (scope == ExportScope::WholeTree) {
         NodeId root = context.workspace.document.tree.firstTopLevel();
@@ -39,7 +41,7 @@ NodeId exportStart(ExchangeContext& context, ExportScope scope) {
             warn(context, "書き出すデータがありません。", kExportCaption);
             return kNoNode;
         }
-        return root;
+        return kTopLevel;
     }
     NodeId selected = context.workspace.treeView.selectedNode();
     if (selected == kNoNode) warn(context, "書き出す項目をツリーで選択して下さい。", kExportCaption);
@@ -57,6 +59,16 @@ NodeId importTarget(ExchangeContext& context) {
     return selected;
 }
 
+// A file's tree cut by the depth limit at loading is written as the several top-level trees
+// it became; the user hears why they are apart. Empty when nothing was cut.
+std::string depthCutNote(const Document& document, NodeId start) {
+    std::size_t cut = start == kTopLevel ? treesCutAtDepthLimit(document.tree) : 0;
+    if (cut == 0) return {};
+    return "データの階層が深すぎたため（" + std::to_string(kMaxDepth) + " 階層まで）、読み込んだときに " +
+           std::to_string(cut) + " か所で切れ、最上位の " + std::to_string(cut + 1) +
+           " 個のツリーに分かれています。分かれたツリーもすべて書き出しました。";
+}
+
 using Exporter = std::function<std::string(const Document&, NodeId)>;
 
 void exportToFile(ExchangeContext& context, ExportScope scope, int filter, const Exporter& exporter) {
@@ -68,7 +80,64 @@ void exportToFile(ExchangeContext& context, ExportScope scope, int filter, const
         return;
     }
     std::wstring path = chooseSavePath(context.workspace.mainWindow, filter);
-    if (!path.empty()) writeWholeText(path, text);
+    if (path.empty()) return;
+    if (!writeWholeText(path, text)) {
+        sayFailed(context, "書き込めませんでした。\r\n" + narrow(path), kExportCaption);
+        return;
+    }
+    std::string note = depthCutNote(context.workspace.document, start);
+    if (!note.empty()) showMessage(context.workspace.mainWindow, note, kExportCaption, MB_OK | MB_ICONINFORMATION);
+}
+
+// Once, before anything is written: what to do with the files already in the folder.
+// Nothing when the user cancels.
+std::optional<ExistingFiles> askAboutExistingFiles(ExchangeContext& context, const ExistingFavorites& existing) {
+    if (existing.count == 0) return ExistingFiles::Replace;
+    std::string text = "選んだフォルダには、書き出すものと同じ名前のファイルが " + std::to_string(existing.count) +
+                       " 個あります（最初: " + narrow(existing.first.filename().wstring()) +
+                       "）。\r\n\r\nはい: 置き換える\r\nいいえ: 両方残す（新しいほうに番号を付ける）\r\n"
+                       "キャンセル: 書き出さない";
+    int answer = showMessage(context.workspace.mainWindow, text, kExportCaption,
+                             MB_YESNOCANCEL | MB_ICONQUESTION | MB_DEFBUTTON2);
+    if (answer == IDYES) return ExistingFiles::Replace;
+    if (answer == IDNO) return ExistingFiles::KeepBoth;
+    return std::nullopt;
+}
+
+// A path for a message: from the chosen folder on, its middle left out when long.
+std::string shownPath(const std::filesystem::path& path, const std::wstring& folder) {
+    constexpr std::size_t kShownCharacters = 80;
+    std::wstring text = path.wstring();
+    if (text.compare(0, folder.size(), folder) == 0 && text.size() > folder.size()) text.erase(0, folder.size() + 1);
+    if (text.size() > kShownCharacters)
+        text = text.substr(0, kShownCharacters / 2) + L"…" + text.substr(text.size() - kShownCharacters / 2);
+    return narrow(text);
+}
+
+// One closing message for what the favorites export could not do as asked.
+void sayFavoritesExported(ExchangeContext& context, const FavoritesExportResult& result, const std::wstring& folder,
+                          NodeId start) {
+    std::vector<std::string> lines;
+    if (!result.failedWrites.empty())
+        lines.push_back(std::to_string(result.failedWrites.size()) +
+                        " 件は書き込めなかったため、飛ばしました（最初: " + shownPath(result.failedWrites.front(), folder) +
+                        "）。" + (result.itemsInFailedFolders > 0 ? "作れなかったフォルダの中の " +
+                                                                    std::to_string(result.itemsInFailedFolders) +
+                                                                    " 項目も書き出していません。"
+                                                              : std::string()));
+    if (result.itemsNotWritten > 0)
+        lines.push_back(std::to_string(result.foldersNotEntered) + " 個のフォルダは " +
+                        std::to_string(kFavoritesExportLevels) + " 階層より深いため、中の " +
+                        std::to_string(result.itemsNotWritten) + " 項目を書き出していません。");
+    if (result.namesShortened > 0)
+        lines.push_back(std::to_string(result.namesShortened) + " 個の名前は、パスが長すぎるため短くしました。");
+    std::string note = depthCutNote(context.workspace.document, start);
+    if (!note.empty()) lines.push_back(note);
+    if (lines.empty()) return;
+    std::string text;
+    for (const std::string& line : lines) text += (text.empty() ? "" : "\r\n\r\n") + line;
+    bool lost = !result.failedWrites.empty() || result.itemsNotWritten > 0;
+    showMessage(context.workspace.mainWindow, text, kExportCaption, MB_OK | (lost ? MB_ICONWARNING : MB_ICONINFORMATION));
 }
 
 // Once per import: how many items lost characters to Shift-JIS, naming the first.
@@ -138,9 +207,13 @@ void exportFavoritesFolder(ExchangeContext& context, ExportScope scope) {
     std::wstring folder = chooseFolderPath(context.workspace.mainWindow, "お気に入りを格納するフォルダを指定してください。", true);
     if (folder.empty()) return;  // the user's own choice: nothing to report
     WindowsFavoritesFileSystem disk;
-    FavoritesExportResult result = exportFavorites(context.workspace.document, start, folder, disk, AfterFailedWrite::Stop);
-    for (const std::filesystem::path& failed : result.failedWrites)
-        sayFailed(context, "書き込めませんでした。\r\n" + narrow(failed.wstring()), kExportCaption);
+    const Document& document = context.workspace.document;
+    std::optional<ExistingFiles> existing =
+        askAboutExistingFiles(context, findExistingFavorites(document, start, folder, disk));
+    if (!existing) return;
+    // One file that cannot be written does not keep the rest from their folder.
+    FavoritesExportResult result = exportFavorites(document, start, folder, disk, AfterFailedWrite::CarryOn, *existing);
+    sayFavoritesExported(context, result, folder, start);
 }
 
 void importFavoritesFolder(ExchangeContext& context) {

@@ -4,6 +4,7 @@
 #include <cstdint>
 #include <set>
 
+#include "exchange/favorites_case.h"
 #include "store/encoding.h"
 
 namespace perchlet {
@@ -184,39 +185,80 @@ std::size_t pathLength(const fs::path& path) {
     }
 }
 
-// The names given in one directory, told apart as Windows tells them: ASCII in any case.
+// Every character Shift-JIS holds is one UTF-16 unit, so a name is cut between characters.
+std::string firstCharacters(const std::string& name, std::size_t count) {
+    std::size_t pos = 0;
+    for (std::size_t taken = 0; pos < name.size() && taken < count; ++taken)
+        pos += isShiftJisLeadByte(static_cast<unsigned char>(name[pos])) && pos + 1 < name.size() ? 2 : 1;
+    return name.substr(0, pos);
+}
+
+// name cut to at most units UTF-16 units and made a sound name again (a cut can leave a
+// trailing dot or turn "CONSOLE" into the device "CON"); empty when nothing fits.
+std::string cutToUnits(const std::string& name, std::size_t units) {
+    if (shiftJisToUtf16(name).size() <= units) return name;
+    for (std::size_t keep = units; keep > 0; --keep) {
+        std::string cut = favoritesName(firstCharacters(name, keep));
+        if (shiftJisToUtf16(cut).size() <= units) return cut;
+    }
+    return {};
+}
+
+std::u16string nameKey(const std::string& shiftJisName) { return fileSystemNameKey(shiftJisToUtf16(shiftJisName)); }
+
+std::optional<std::u16string> pathNameKey(const fs::path& name) {
+    try {
+        return fileSystemNameKey(name.u16string());
+    } catch (const std::exception&) {
+        return std::nullopt;  // a name that is not Unicode cannot meet one made from a title
+    }
+}
+
+// The names given in one directory, told apart as Windows tells them: in any case.
 class NamesInDirectory {
 public:
-    // name, or "name (2)", "name (3)", … with the extension after the number.
-    std::string unused(const std::string& name, std::string_view extension) {
-        std::string candidate = name + std::string(extension);
-        for (unsigned copy = 2; !used_.insert(folded(candidate)).second; ++copy)
-            candidate = name + " (" + std::to_string(copy) + ")" + std::string(extension);
-        return candidate;
+    // A file already on the disk: KeepBoth numbers around it, a survey reports it.
+    void noteOnDisk(const fs::path& name, bool reserve) {
+        std::optional<std::u16string> key = pathNameKey(name);
+        if (!key) return;
+        onDisk_.insert(*key);
+        if (reserve) used_.insert(*key);
+    }
+    bool isOnDisk(const std::string& shiftJisName) const { return onDisk_.count(nameKey(shiftJisName)) > 0; }
+    // name, or "name (2)", "name (3)", … with the extension after the number, the name cut
+    // so that the whole takes at most room UTF-16 units; empty when not one character fits.
+    std::string unused(const std::string& name, std::string_view extension, std::size_t room, bool& shortened) {
+        for (unsigned copy = 1;; ++copy) {
+            std::string tail = (copy == 1 ? std::string() : " (" + std::to_string(copy) + ")") + std::string(extension);
+            std::size_t tailUnits = shiftJisToUtf16(tail).size();
+            if (room <= tailUnits) return {};
+            std::string base = cutToUnits(name, room - tailUnits);
+            if (base.empty()) return {};
+            std::string candidate = base + tail;
+            if (used_.insert(nameKey(candidate)).second) {
+                shortened = base.size() < name.size();
+                return candidate;
+            }
+        }
     }
 
 private:
-    static std::string folded(const std::string& name) {
-        std::string key = name;
-        for (std::size_t pos = 0; pos < key.size(); ++pos) {
-            if (isShiftJisLeadByte(static_cast<unsigned char>(key[pos])) && pos + 1 < key.size()) {
-                ++pos;  // the second byte of a two-byte character is no letter
-                continue;
-            }
-            if (key[pos] >= 'a' && key[pos] <= 'z') key[pos] = static_cast<char>(key[pos] - 'a' + 'A');
-        }
-        return key;
-    }
-    std::set<std::string> used_;
+    std::set<std::u16string> used_;
+    std::set<std::u16string> onDisk_;
 };
 
 // ---------------------------------------------------------------- export
+
+enum class ExportMode { Write, Survey };
 
 struct FavoritesExport {
     const Document& document;
     FavoritesFileSystem& files;
     AfterFailedWrite after;
+    ExistingFiles existing;
+    ExportMode mode;
     FavoritesExportResult result;
+    ExistingFavorites found;
 };
 
 bool exportItem(FavoritesExport& run, NodeId node, const fs::path& directory, unsigned level,
@@ -230,8 +272,41 @@ bool failed(FavoritesExport& run, const fs::path& path) {
     return false;
 }
 
-bool writeShortcut(FavoritesExport& run, const fs::path& path, std::string_view locator) {
-    if (pathLength(path) <= kMaxFavoritesPath && run.files.writeFile(path, internetShortcutText(locator))) {
+// Room for a name in directory when the whole path may take at most limit units.
+std::size_t roomIn(const fs::path& directory, std::size_t limit) {
+    std::size_t used = pathLength(directory) + 1;  // and the separator
+    return used < limit ? limit - used : 0;
+}
+
+// A name from title that is free in directory and fits; empty when none fits.
+std::string nameFor(FavoritesExport& run, NamesInDirectory& names, std::string_view title,
+                    const fs::path& directory, std::string_view extension, std::size_t limit) {
+    bool shortened = false;
+    std::string name = names.unused(favoritesName(title), extension, roomIn(directory, limit), shortened);
+    if (shortened && run.mode == ExportMode::Write) ++run.result.namesShortened;
+    return name;
+}
+
+// The files already in directory, as Windows would match names against them: a survey
+// reports them, KeepBoth numbers around them.
+NamesInDirectory namesFor(FavoritesExport& run, const fs::path& directory) {
+    NamesInDirectory names;
+    bool keep = run.mode == ExportMode::Write && run.existing == ExistingFiles::KeepBoth;
+    if (run.mode == ExportMode::Write && !keep) return names;
+    if (std::optional<std::vector<FavoritesEntry>> entries = run.files.list(directory))
+        for (const FavoritesEntry& entry : *entries)
+            if (!entry.isDirectory) names.noteOnDisk(entry.name, keep);
+    return names;
+}
+
+bool writeShortcut(FavoritesExport& run, const NamesInDirectory& names, const fs::path& directory,
+                   const std::string& name, std::string_view locator) {
+    fs::path path = directory / favoritesPathName(name);
+    if (run.mode == ExportMode::Survey) {
+        if (names.isOnDisk(name) && run.found.count++ == 0) run.found.first = path;
+        return true;
+    }
+    if (run.files.writeFile(path, internetShortcutText(locator))) {
         ++run.result.filesWritten;
         return true;
     }
@@ -244,12 +319,18 @@ std::size_t itemsBelow(const BookmarkTree& tree, NodeId node) {
     return count - 1;
 }
 
+bool makeFolderDirectory(FavoritesExport& run, const fs::path& path) {
+    if (run.mode == ExportMode::Survey) return true;
+    return run.files.makeDirectory(path);
+}
+
 bool exportFolder(FavoritesExport& run, NodeId node, const fs::path& directory, unsigned level,
                   NamesInDirectory& names) {
     const BookmarkTree& tree = run.document.tree;
-    std::string name = names.unused(favoritesName(recordOfNode(run.document, node).title), "");
-    fs::path path = directory / favoritesPathName(name);
-    if (pathLength(path) > kMaxFavoritesPath || !run.files.makeDirectory(path)) {
+    std::string_view title = recordOfNode(run.document, node).title;
+    std::string name = nameFor(run, names, title, directory, "", kMaxFavoritesDirectoryPath);
+    fs::path path = directory / favoritesPathName(name.empty() ? favoritesName(title) : name);
+    if (name.empty() || !makeFolderDirectory(run, path)) {
         // Nothing goes below a folder that is not there, or is a link to somewhere else.
         run.result.itemsInFailedFolders += itemsBelow(tree, node);
         return failed(run, path);
@@ -262,7 +343,7 @@ bool exportFolder(FavoritesExport& run, NodeId node, const fs::path& directory, 
         }
         return true;
     }
-    NamesInDirectory inside;
+    NamesInDirectory inside = namesFor(run, path);
     for (NodeId child = tree.firstChild(node); child != kNoNode; child = tree.nextSibling(child))
         if (!exportItem(run, child, path, level + 1, inside)) return false;
     return true;
@@ -274,19 +355,31 @@ bool exportItem(FavoritesExport& run, NodeId node, const fs::path& directory, un
     if (kind == kKindFolder) return exportFolder(run, node, directory, level, names);
     if (kind == kKindShellLink || kind == kKindLocalFile) return true;
     const BookmarkItem& record = recordOfNode(run.document, node);
-    std::string name = names.unused(favoritesName(record.title), ".url");
-    return writeShortcut(run, directory / favoritesPathName(name), record.locator);
+    std::string name = nameFor(run, names, record.title, directory, ".url", kMaxFavoritesPath);
+    if (name.empty()) return failed(run, directory / favoritesPathName(favoritesName(record.title) + ".url"));
+    return writeShortcut(run, names, directory, name, record.locator);
+}
+
+void exportEvery(FavoritesExport& run, NodeId start, const fs::path& chosenDirectory) {
+    NamesInDirectory names = namesFor(run, chosenDirectory);
+    for (NodeId each : exportStarts(run.document.tree, start))
+        if (!exportItem(run, each, chosenDirectory, 1, names)) break;
 }
 
 }  // namespace
 
 FavoritesExportResult exportFavorites(const Document& document, NodeId start, const fs::path& chosenDirectory,
-                                      FavoritesFileSystem& files, AfterFailedWrite after) {
-    FavoritesExport run{document, files, after, {}};
-    NamesInDirectory names;
-    for (NodeId each : exportStarts(document.tree, start))
-        if (!exportItem(run, each, chosenDirectory, 1, names)) break;
+                                      FavoritesFileSystem& files, AfterFailedWrite after, ExistingFiles existing) {
+    FavoritesExport run{document, files, after, existing, ExportMode::Write, {}, {}};
+    exportEvery(run, start, chosenDirectory);
     return run.result;
+}
+
+ExistingFavorites findExistingFavorites(const Document& document, NodeId start, const fs::path& chosenDirectory,
+                                        FavoritesFileSystem& files) {
+    FavoritesExport run{document, files, AfterFailedWrite::CarryOn, ExistingFiles::Replace, ExportMode::Survey, {}, {}};
+    exportEvery(run, start, chosenDirectory);
+    return run.found;
 }
 
 // ---------------------------------------------------------------- import

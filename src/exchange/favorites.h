@@ -16,6 +16,8 @@ namespace perchlet {
 
 // The longest path that Windows' MAX_PATH buffers hold (without the terminating zero).
 constexpr std::size_t kMaxFavoritesPath = 259;
+// The longest directory path Windows creates: room is left for an 8.3 name inside.
+constexpr std::size_t kMaxFavoritesDirectoryPath = 247;
 // An import stops once more entries than this have been read.
 constexpr std::size_t kFavoritesEntryLimit = 1000;
 // An export enters folders down to this many levels below the chosen directory.
@@ -61,6 +63,8 @@ public:
 };
 
 enum class AfterFailedWrite { Stop, CarryOn };
+// What an export does where a file of the same name (in any case) is already there.
+enum class ExistingFiles { Replace, KeepBoth };
 
 struct FavoritesExportResult {
     std::size_t filesWritten = 0;
@@ -70,19 +74,32 @@ struct FavoritesExportResult {
     std::size_t itemsInFailedFolders = 0;  // the items inside folders that could not be made
     std::vector<std::filesystem::path> failedWrites;  // shortcut files and folders that could not be made
     bool stopped = false;                             // a failed write ended the export
+    std::size_t namesShortened = 0;                   // names cut so that their paths fit
 };
 
 // Writes start's subtree (for kTopLevel, every top-level item's) into chosenDirectory: a
 // folder becomes a directory (the start folder too), every link but shell links and local
 // files a shortcut file. Names that come out alike in one directory (in any case) are
-// numbered as Windows numbers copies: "dup.url", "dup (2).url", "dup (3).url". Only folders
-// are entered, down to kFavoritesExportLevels. A shortcut whose path is longer than
-// kMaxFavoritesPath UTF-16 units, or that cannot be written, is a failed write, and so is a
-// folder's directory that cannot be made (a link standing there included: nothing is written
-// through it); `after` says whether the export goes on.
+// numbered as Windows numbers copies: "dup.url", "dup (2).url", "dup (3).url"; "alike" is
+// as Windows sees it, capitals and small letters of every script being one. With KeepBoth,
+// files already in a directory are numbered around too; with Replace they are overwritten.
+// Only folders are entered, down to kFavoritesExportLevels. A name is shortened so that its
+// path fits kMaxFavoritesPath UTF-16 units (kMaxFavoritesDirectoryPath for a folder); one
+// that cannot fit even so, or cannot be written, is a failed write, and so is a folder's
+// directory that cannot be made (a link standing there included: nothing is written through
+// it); `after` says whether the export goes on.
 FavoritesExportResult exportFavorites(const Document& document, NodeId start,
                                       const std::filesystem::path& chosenDirectory, FavoritesFileSystem& files,
-                                      AfterFailedWrite after);
+                                      AfterFailedWrite after, ExistingFiles existing = ExistingFiles::Replace);
+
+// The files that an export with ExistingFiles::Replace would overwrite, found without
+// writing anything: how many, and the first in the export's order.
+struct ExistingFavorites {
+    std::size_t count = 0;
+    std::filesystem::path first;
+};
+ExistingFavorites findExistingFavorites(const Document& document, NodeId start,
+                                        const std::filesystem::path& chosenDirectory, FavoritesFileSystem& files);
 
 struct FavoritesImportResult {
     bool topLevelRead = false;  // false: the chosen directory could not be listed

@@ -27,6 +27,13 @@ std::vector<NodeId> exportStarts(const BookmarkTree& tree, NodeId start) {
     return starts;
 }
 
+std::size_t treesCutAtDepthLimit(const BookmarkTree& tree) {
+    std::size_t cut = 0;
+    for (NodeId top = tree.firstTopLevel(); top != kNoNode; top = tree.nextSibling(top))
+        if (top != tree.firstTopLevel() && depthOf(tree.node(top).itemNumber) == 0) ++cut;
+    return cut;
+}
+
 unsigned depthInTree(const BookmarkTree& tree, NodeId node) {
     unsigned depth = 0;
     for (NodeId n = node; n != kTopLevel && n != kNoNode; n = tree.parent(n)) ++depth;

@@ -61,6 +61,11 @@ const BookmarkItem& recordOfNode(const Document& document, NodeId node);
 // nothing for a node that is not alive.
 std::vector<NodeId> exportStarts(const BookmarkTree& tree, NodeId start);
 
+// Top-level items that a depth limit cut off the tree they belonged to: a file deeper than
+// item numbers can count (kMaxDepth levels) comes back with depth 0 on the level after the
+// last, and such items start top-level trees of their own. A whole-tree export says so.
+std::size_t treesCutAtDepthLimit(const BookmarkTree& tree);
+
 // Depth in the tree: a top-level item is 1, its children 2, and so on.
 unsigned depthInTree(const BookmarkTree& tree, NodeId node);
 

@@ -93,7 +93,19 @@ printf '[InternetShortcut]\r\nURL=http://example.com/\r\n' | cmp -s - "$work/fav
 "$tool" show "$work/fav.dat" | tail -n +2 | sed 's/^  //' > "$work/fav.txt"
 paths "$work/fav.txt" | cmp -s - "$(paths "$work/shown.txt" > "$work/paths.txt"; echo "$work/paths.txt")" ||
     { fail "favorites round trip changes the tree"; paths "$work/fav.txt" | diff "$work/paths.txt" - >&2; }
-"$tool" convert "$work/fav.dat" "$work/favorites" || fail "writing into an existing favorites folder exits non-zero"
+# Files already there are never overwritten unless --existing says so; replace or keep both.
+expect_exit 1 "already in $work/favorites (first: $work/favorites/" convert "$work/fav.dat" "$work/favorites"
+"$tool" convert "$work/fav.dat" "$work/favorites" --existing replace || fail "replacing favorites exits non-zero"
+"$tool" convert "$work/in.dat" "$work/favorites/" --existing keep-both || fail "keeping both exits non-zero"
+[ -f "$work/favorites/VoZivoVaro/Tools/日本 (2).url" ] || fail "keep-both does not number the new shortcut"
+
+# Names alike in any case are one name on Windows: the second of each pair is numbered.
+printf '<DL><p>\n<DT><A HREF="http://1/">ＡＢＣ</A>\n<DT><A HREF="http://2/">ａｂｃ</A>\n<DT><A HREF="http://3/">ΑΛΦΑ</A>\n<DT><A HREF="http://4/">αλφα</A>\n</DL>\n' |
+    iconv -f UTF-8 -t CP932 > "$work/pairs.html"
+"$tool" convert "$work/pairs.html" "$work/pairs/" --from netscape || fail "case pairs to favorites exit non-zero"
+[ "$(ls "$work/pairs/Perchlet" | LC_ALL=C sort | tr '\n' ' ')" = "ΑΛΦΑ.url αλφα (2).url ＡＢＣ.url ａｂｃ (2).url " ] ||
+    fail "case pairs overwrite each other: $(ls "$work/pairs/Perchlet")"
+grep -q 'http://2/' "$work/pairs/Perchlet/ａｂｃ (2).url" || fail "the numbered shortcut lost its address"
 
 # Data file -> CSV -> data file: every item comes back as a link row with the same fields
 # (the reader's new root adds the first row, and the row numbers move by one).
@@ -236,11 +248,11 @@ grep -q "HREF=\"http://cafe/\".*>Caf$(printf '\201\254')</A>" "$work/fav_in.html
 mkdir -p "$work/outside" "$work/linked/VoZivoVaro/Tools"
 echo keep > "$work/outside/secret"
 ln -s "$work/outside/secret" "$work/linked/VoZivoVaro/Tools/日本.url"
-"$tool" convert "$work/in.dat" "$work/linked/" || fail "favorites over a link to a file exit non-zero"
+"$tool" convert "$work/in.dat" "$work/linked/" --existing replace || fail "favorites over a link to a file exit non-zero"
 [ -L "$work/linked/VoZivoVaro/Tools/日本.url" ] && fail "a link to a file is not replaced"
 rm -rf "$work/linked/VoZivoVaro/Tools"
 ln -s "$work/outside" "$work/linked/VoZivoVaro/Tools"
-expect_exit 1 "cannot write $work/linked/VoZivoVaro/Tools" convert "$work/in.dat" "$work/linked/"
+expect_exit 1 "cannot write $work/linked/VoZivoVaro/Tools" convert "$work/in.dat" "$work/linked/" --existing replace
 [ "$(ls "$work/outside")" = secret ] && [ "$(cat "$work/outside/secret")" = keep ] || fail "favorites written through a link"
 mkdir -p "$work/fifo_in" && mkfifo "$work/fifo_in/pipe.url"
 timeout 60 "$tool" show "$work/fifo_in" | grep -q "^  pipe${tab}web" || fail "a FIFO among favorites is read or hangs"
@@ -253,6 +265,18 @@ timeout 60 "$tool" show "$work/fifo_in" | grep -q "^  pipe${tab}web" || fail "a 
     record $((18 * 65536 + 18)) 'deep' 'http://deep/'
 } > "$work/deep.dat"
 expect_exit 1 "1 item(s) in 1 folder(s) more than 16 levels deep left out" convert "$work/deep.dat" "$work/deepfav/"
+
+# A file deeper than item numbers count comes back cut into top-level trees: every one is
+# written, and the tool says the depth limit cut it.
+{
+    signature
+    i=1
+    while [ "$i" -le 4097 ]; do record $((268435456 + i % 4096 * 65536 + i)) 'f' ''; i=$((i + 1)); done
+} > "$work/wrapped.dat"
+"$tool" convert "$work/wrapped.dat" "$work/wrapped.html" --to tree-html 2> "$work/err.txt" || fail "a cut tree does not convert"
+grep -qF "deeper than the 4095 levels a data file can count; it was cut there into 2 top-level trees" "$work/err.txt" ||
+    fail "the depth cut is not told: $(cat "$work/err.txt")"
+[ "$(grep -c '<A ' "$work/wrapped.html")" -eq 4097 ] || fail "the tree page lacks the cut-off tree"
 
 # A write that fails half way (a file size limit stands in for a full disk) leaves the old
 # file whole and no temporary file behind.

@@ -11,6 +11,7 @@
 #include <vector>
 
 #include "exchange/favorites.h"
+#include "exchange/favorites_case.h"
 #include "exchange/favorites_fs.h"
 #include "store/encoding.h"
 #include "store/tree_population.h"
@@ -174,9 +175,9 @@ TEST_F(FavoritesOnDisk, FailedWritesStopOrCarryOnAsAsked) {
 
     FavoritesExportResult carried = exportFavorites(t.doc, top, dir(), disk_, AfterFailedWrite::CarryOn);
     EXPECT_FALSE(carried.stopped);
-    ASSERT_EQ(carried.failedWrites.size(), 2u);
-    EXPECT_GT(carried.failedWrites[1].native().size(), kMaxFavoritesPath);
-    EXPECT_EQ(carried.filesWritten, 1u);
+    ASSERT_EQ(carried.failedWrites.size(), 1u);  // the 300-character title is shortened to fit
+    EXPECT_EQ(carried.namesShortened, 1u);
+    EXPECT_EQ(carried.filesWritten, 2u);
     EXPECT_TRUE(fs::exists(at("top/fine.url")));
 }
 
@@ -355,4 +356,66 @@ TEST(InternetShortcut, UnicodeShortcutsKeepTheirAddressesWhole) {
     EXPECT_EQ(internetShortcutUrl(utf16), "http://x/%C3%A9%F0%9F%98%80");
     EXPECT_EQ(internetShortcutUrl("\xEF\xBB\xBF[InternetShortcut]\r\nURL=" + std::string(u8"http://x/\u00E9日") + "\r\n"),
               "http://x/%C3%A9\x93\xFA");
+}
+
+// Windows takes capitals and small letters of every script for one name: the second of each
+// pair is numbered rather than written over the first.
+TEST_F(FavoritesOnDisk, NamesAlikeInAnyScriptsCaseAreNumbered) {
+    const char* const pairs[][2] = {
+        {"ＡＢＣ", "ａｂｃ"}, {"ΑΛΦΑ", "αλφα"}, {"ДОМ", "дом"}, {"Ⅰ", "ⅰ"}};
+    for (const auto& pair : pairs) {
+        Tree t;
+        NodeId top = t.add(t.root, kKindFolder, "top");
+        t.add(top, kKindWebLink, pair[0], "http://first/");
+        t.add(top, kKindWebLink, pair[1], "http://second/");
+        fs::remove_all(at("top"));
+        exportFavorites(t.doc, top, dir(), disk_, AfterFailedWrite::CarryOn);
+        std::string second = shiftJisToUtf8(pair[1]) + " (2).url";
+        EXPECT_EQ(readFile("top/" + shiftJisToUtf8(pair[0]) + ".url"), internetShortcutText("http://first/"));
+        EXPECT_EQ(readFile("top/" + second), internetShortcutText("http://second/")) << second;
+    }
+    EXPECT_EQ(fileSystemUpperCase(u'\u24D0'), u'\u24B6');  // circled a
+    EXPECT_EQ(fileSystemUpperCase(u'\u00DF'), u'\u00DF');  // sharp s has no one-unit capital
+}
+
+// Files already in the folder: found before writing, then replaced or kept beside the new.
+TEST_F(FavoritesOnDisk, ExistingFilesAreFoundThenReplacedOrKept) {
+    Tree t;
+    NodeId top = t.add(t.root, kKindFolder, "top");
+    t.add(top, kKindWebLink, "Existing", "http://new/");
+    t.add(top, kKindWebLink, "Fresh", "http://fresh/");
+    writeFile("top/existing.URL", "mine");
+    ExistingFavorites existing = findExistingFavorites(t.doc, top, dir(), disk_);
+    EXPECT_EQ(existing.count, 1u);
+    EXPECT_EQ(existing.first, at("top/Existing.url"));
+    EXPECT_FALSE(fs::exists(at("top/Fresh.url")));  // the search writes nothing
+
+    exportFavorites(t.doc, top, dir(), disk_, AfterFailedWrite::CarryOn, ExistingFiles::KeepBoth);
+    EXPECT_EQ(readFile("top/existing.URL"), "mine");
+    EXPECT_EQ(readFile("top/Existing (2).url"), internetShortcutText("http://new/"));
+    fs::remove(at("top/Existing (2).url"));
+    fs::rename(at("top/existing.URL"), at("top/Existing.url"));
+    exportFavorites(t.doc, top, dir(), disk_, AfterFailedWrite::CarryOn, ExistingFiles::Replace);
+    EXPECT_EQ(readFile("top/Existing.url"), internetShortcutText("http://new/"));
+}
+
+// A 300-character title is shortened to fit the path limit and the links after it are
+// written; a folder too deep for any name is skipped and counted, and the rest goes on.
+TEST_F(FavoritesOnDisk, LongNamesAreShortenedAndFailuresDoNotStopTheRest) {
+    Tree t;
+    NodeId top = t.add(t.root, kKindFolder, "top");
+    t.add(top, kKindWebLink, std::string(300, 'x').c_str(), "http://long/");
+    NodeId deep = t.add(top, kKindFolder, std::string(300, 'd').c_str());
+    t.add(deep, kKindWebLink, "inside", "http://inside/");
+    for (int i = 0; i < 17; ++i) t.add(top, kKindWebLink, ("after" + std::to_string(i)).c_str(), "http://after/");
+    fs::path chosen = at(std::string(243 - dir().size() - 1, 'c'));
+    fs::create_directories(chosen);
+    FavoritesExportResult result = exportFavorites(t.doc, top, chosen, disk_, AfterFailedWrite::CarryOn);
+    EXPECT_EQ(result.filesWritten, 18u);
+    EXPECT_EQ(result.namesShortened, 1u);
+    EXPECT_EQ(result.failedWrites.size(), 1u);  // the folder: no room below 248 for its directory
+    EXPECT_EQ(result.itemsInFailedFolders, 1u);
+    for (const auto& entry : fs::directory_iterator(chosen / "top"))
+        EXPECT_LE(entry.path().u16string().size(), kMaxFavoritesPath);
+    EXPECT_TRUE(fs::exists(chosen / "top" / "after16.url"));
 }

@@ -17,6 +17,7 @@
 #include "main_window_fixture.h"
 #include "shell/command_ids.h"
 #include "shell/text_win.h"
+#include "store/data_file.h"
 #include "store/encoding.h"
 #include "store/tree_population.h"
 
@@ -395,23 +396,95 @@ TEST_F(Exchange, FavoritesCancelsMissingFoldersAndTooLongPaths) {
                L"インポート");
     EXPECT_FALSE(document().modified);
 
-    // Past the path limit the export names the file and stops; what came before stays.
-    std::string longTitle(250 - folder.size(), 'x');
+    // A name past the path limit is shortened, a folder that cannot be made is skipped with
+    // what it holds, the 17 links after them are written, and one message counts it all.
+    std::string longTitle(300, 'x');
     NodeId holder = add(root(), "long");
     add(holder, "before", "http://a.example/");
     add(holder, longTitle.c_str(), "http://b.example/");
-    add(holder, "after", "http://c.example/");
+    add(add(holder, "blocked"), "inside", "http://i.example/");
+    for (int i = 0; i < 17; ++i) add(holder, "after" + std::to_string(i), "http://c.example/");
     select(holder);
     asked.clear();
     std::string out = pathInFolder("out");
     CreateDirectoryW(widen(out).c_str(), nullptr);
+    CreateDirectoryW(widen(out + "\\long").c_str(), nullptr);
+    writeBytes(out + "\\long\\blocked", "a file where the folder goes");
     chooseFiles({out});
     command(CMD_EXPORT_SUB_FAVORITES);
     ASSERT_EQ(asked.size(), 1u);
-    expectSaid(0, (L"書き込めませんでした。\r\n" + widen(out + "\\long\\" + longTitle + ".url")).c_str(),
+    expectSaid(0,
+               L"1 件は書き込めなかったため、飛ばしました（最初: long\\blocked）。作れなかったフォルダの中の 1 "
+               L"項目も書き出していません。\r\n\r\n1 個の名前は、パスが長すぎるため短くしました。",
                L"エクスポート");
     EXPECT_TRUE(fileExists(out + "\\long\\before.url"));
-    EXPECT_FALSE(fileExists(out + "\\long\\after.url"));
+    EXPECT_TRUE(fileExists(out + "\\long\\after16.url"));
+    std::vector<std::string> written = filesIn(out + "\\long");
+    EXPECT_EQ(written.size(), 20u);  // before, the shortened one, 17 after and the blocker
+}
+
+// Files already in the folder: one question before anything is written; cancel, keep both
+// or replace.
+TEST_F(Exchange, FavoritesAsksOnceAboutFilesAlreadyThere) {
+    startWithSample();
+    std::string out = pathInFolder("fav");
+    std::string existing = out + "\\Tools\\Example- with a comma.url";
+    CreateDirectoryW(widen(out).c_str(), nullptr);
+    CreateDirectoryW(widen(out + "\\Tools").c_str(), nullptr);
+    writeBytes(existing, "mine");
+    const int answers[] = {IDCANCEL, IDNO, IDYES};
+    for (int answer : answers) {
+        SCOPED_TRACE(answer);
+        asked.clear();
+        answerWith({answer});
+        chooseFiles({out});
+        command(CMD_EXPORT_SUB_FAVORITES);
+        ASSERT_EQ(asked.size(), 1u);
+        EXPECT_EQ(asked[0].type & MB_TYPEMASK, static_cast<UINT>(MB_YESNOCANCEL));
+        EXPECT_NE(asked[0].text.find(L"同じ名前のファイルが 1 個あります（最初: Example- with a comma.url）"),
+                  std::wstring::npos);
+    }
+    EXPECT_EQ(readBytes(existing), internetShortcutText("http://example.com/a,b"));
+    EXPECT_EQ(readBytes(out + "\\Tools\\Example- with a comma (2).url"), internetShortcutText("http://example.com/a,b"));
+    EXPECT_EQ(filesIn(out + "\\Tools").size(), 2u);  // cancel wrote nothing
+}
+
+// A data file of 4,097 nested folders: item numbers count depth to 4,095, so it loads cut
+// into two top-level trees. Every whole-tree export writes both and says the limit cut it.
+TEST_F(Exchange, WholeTreeExportsWriteEveryTopLevelTreeAndSayADepthCut) {
+    std::string data = kDataFileHeader;
+    for (unsigned i = 1; i <= 4097; ++i) {
+        unsigned number = 1u << 28 | (i % 4096) << 16 | i;
+        data += "[List]\r\nItemNum=" + std::to_string(number) + "\r\nParentNum=0\r\nTitleName=f" +
+                std::to_string(i) + "\r\nLocator=\r\nComment=\r\n\r\n";
+    }
+    writeBytes(pathInFolder("wrapped.dat"), data);
+    startMainWindow();
+    chooseFiles({pathInFolder("wrapped.dat")});
+    command(CMD_OPEN_DATA_FILE);
+    ASSERT_NE(document().tree.nextSibling(root()), kNoNode);
+    const std::wstring cut = L"読み込んだときに 1 か所で切れ、最上位の 2 個のツリーに分かれています。";
+    for (int id : {CMD_EXPORT_NETSCAPE, CMD_EXPORT_TREE_HTML, CMD_EXPORT_CSV}) {
+        SCOPED_TRACE(id);
+        asked.clear();
+        std::string path = pathInFolder("all" + std::to_string(id));
+        chooseFiles({path});
+        command(id);
+        std::string bytes = readBytes(path);
+        EXPECT_NE(bytes.find("f4095"), std::string::npos);
+        EXPECT_NE(bytes.find("f4097"), std::string::npos);
+        ASSERT_EQ(asked.size(), 1u);
+        EXPECT_NE(asked[0].text.find(cut), std::wstring::npos);
+    }
+    asked.clear();
+    std::string out = pathInFolder("favorites");
+    CreateDirectoryW(widen(out).c_str(), nullptr);
+    chooseFiles({out});
+    command(CMD_EXPORT_FAVORITES);
+    EXPECT_TRUE(fileExists(out + "\\f4096\\f4097"));
+    ASSERT_EQ(asked.size(), 1u);
+    EXPECT_NE(asked[0].text.find(L"16 階層より深いため"), std::wstring::npos);
+    EXPECT_NE(asked[0].text.find(cut), std::wstring::npos);
 }
 
 TEST_F(Exchange, FavoritesImportStopsAfterTheThousandthEntry) {
