@@ -28,9 +28,8 @@ struct App {
     HWND toolbar = nullptr;
     int toolbarHeight = 0;
     HACCEL accelerators = nullptr;
-    std::string startupDirectory;  // Shift-JIS, at most 259 bytes
-    std::wstring startupFolder;    // the same, as the file calls take it
-    std::wstring documentPath;     // where Save writes, as the file calls take it; empty = ask
+    std::string startupFolderShiftJis;  // at most 259 bytes
+    std::wstring startupFolderWide;     // the same, as the file calls take it
     RECT workArea{};
     RECT recordedMainRect{};
     bool hidden = false;
@@ -46,13 +45,13 @@ struct App {
 
     Workspace workspace{instance, mainWindow, document, treeView};
     TreeDrag drag{workspace};
-    DocumentContext documents{workspace, documentPath, settings, startupDirectory, startupFolder};
-    ExchangeContext exchange{workspace, startupDirectory};
+    DocumentContext documentCommands{workspace, settings, startupFolderShiftJis, startupFolderWide};
+    ExchangeContext exchange{workspace, startupFolderShiftJis};
     SearchContext search{workspace, searchIndex};
     BrowserContext browser{workspace, settings, workArea, recordedMainRect};
     PanelHost panels{instance, mainWindow};
-    EditorPanelContext editorPanel{workspace, panels, documents, browser};
-    OptionsPanelContext optionsPanel{panels, settings, browser, startupFolder};
+    EditorPanelContext editorPanel{workspace, panels, documentCommands, browser};
+    OptionsPanelContext optionsPanel{panels, settings, browser, startupFolderWide};
 
     App() = default;
     App(const App&) = delete;

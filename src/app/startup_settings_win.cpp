@@ -30,7 +30,7 @@ public:
         return {w.left, w.top, w.right, w.bottom};
     }
 
-    void loadStartupDataFile(const Settings& settings) override { loadDataFileAtStartup(app_.documents, settings.dataPath); }
+    void loadStartupDataFile(const Settings& settings) override { loadDataFileAtStartup(app_.documentCommands, settings.dataPath); }
 
     std::string defaultBrowserCommand() override { return readDefaultBrowserCommand(); }
 
@@ -57,7 +57,7 @@ bool isFile(const std::wstring& path) {
 // What "DataPass" says for path: its name alone when it lies in the start-up folder, so that
 // the folder can move; nothing when the settings file cannot hold it.
 std::optional<std::string> dataPathSettingFor(const App& app, const std::wstring& path) {
-    std::wstring folder = app.startupFolder + L"\\";
+    std::wstring folder = app.startupFolderWide + L"\\";
     bool inStartupFolder = path.size() > folder.size() &&
                            CompareStringOrdinal(path.c_str(), static_cast<int>(folder.size()), folder.c_str(),
                                                 static_cast<int>(folder.size()), TRUE) == CSTR_EQUAL &&
@@ -85,10 +85,10 @@ void applyStartupSettings(App& app) {
     if (readStartupSettings(app.settings, environment)) return;
     // Without a settings file, the data file of the default name beside the program is the
     // user's document, as the settings the options panel starts with say.
-    if (isFile(settingsFilePath(app.optionsPanel)) || !isFile(app.startupFolder + L"\\" + widen(kDefaultDataFileName)))
+    if (isFile(settingsFilePath(app.optionsPanel)) || !isFile(app.startupFolderWide + L"\\" + widen(kDefaultDataFileName)))
         return;
     app.settings.dataAtStart = true;
-    loadDataFileAtStartup(app.documents, app.settings.dataPath);
+    loadDataFileAtStartup(app.documentCommands, app.settings.dataPath);
 }
 
 void rememberDocumentForNextStart(App& app, const std::wstring& path) {

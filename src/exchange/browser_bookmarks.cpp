@@ -86,7 +86,7 @@ void BrowserBookmarkCollector::addLink(unsigned depth, std::string_view utf8Titl
 
 ImportResult addBrowserBookmarks(BrowserBookmarks bookmarks, Document& document, NodeId parent) {
     ImportResult result;
-    document.modified = true;
+    document.history.markChanged();
     if (!canHoldChildren(document, parent)) return result;
     // holders[d] is where an item of depth d goes: the last folder of depth d - 1, or, when
     // that folder is as deep as numbers go, the place that folder itself went.

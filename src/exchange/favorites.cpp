@@ -465,7 +465,7 @@ FavoritesImportResult importFavorites(Document& document, NodeId target, const f
                                       FavoritesFileSystem& files) {
     FavoritesImport run{document, files, 0, {}};
     run.result.topLevelRead = readDirectory(run, directory, target);
-    if (run.result.topLevelRead) document.modified = true;
+    if (run.result.topLevelRead) document.history.markChanged();
     return run.result;
 }
 

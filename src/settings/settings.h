@@ -74,9 +74,5 @@ std::vector<ProfileEntry> settingsToWrite(const Settings& settings);
 constexpr std::size_t kSettingPathMax = 255;
 constexpr std::size_t kSettingNumberMax = 9;  // what a number edit holds; within the 31 a value may have
 
-// The name and extension of a path (after its last \ / or :).
-std::string fileNameOf(const std::string& path);
-// The name without folder and extension, as the backup copy is named.
-std::string baseNameOf(const std::string& path);
 
 }  // namespace perchlet

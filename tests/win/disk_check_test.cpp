@@ -56,7 +56,7 @@ protected:
     // An unsaved change: a new folder under the selected one.
     void changeHere() {
         command(CMD_NEW_FOLDER);
-        ASSERT_TRUE(app().document.modified);
+        ASSERT_TRUE(app().document.modified());
     }
     bool shows(const char* title) { return writeWholeDocument(app().document).find(title) != std::string::npos; }
 };
@@ -101,7 +101,7 @@ TEST_F(DiskCheck, EachAnswerDoesWhatItSays) {
         EXPECT_EQ(readBytes(path) == theirs, !c.overwritesTheirs);
         EXPECT_EQ(fileExists(elsewhere), c.savesElsewhere);
         if (c.loadsTheirs) {
-            EXPECT_FALSE(app().document.modified);
+            EXPECT_FALSE(app().document.modified());
             // The selection is found again by its title.
             EXPECT_EQ(app().document.tree.node(app().treeView.selectedNode()).text, selected);
         }
@@ -124,7 +124,7 @@ TEST_F(DiskCheck, SaveAsksBeforeOverwritingAVersionTheUserDidNotLoad) {
     answerWith({IDYES});
     command(CMD_SAVE);
     EXPECT_TRUE(readBytes(path).find("Ours") != std::string::npos);
-    EXPECT_FALSE(app().document.modified);
+    EXPECT_FALSE(app().document.modified());
 }
 
 TEST_F(DiskCheck, AFileGoneIsToldOnceAndSaveWritesItAgain) {
@@ -132,7 +132,7 @@ TEST_F(DiskCheck, AFileGoneIsToldOnceAndSaveWritesItAgain) {
     activate();
     ASSERT_EQ(asked.size(), 1u);
     EXPECT_TRUE(asked[0].caption == L"データファイルがありません");
-    EXPECT_TRUE(app().document.modified);
+    EXPECT_TRUE(app().document.modified());
     activate();
     EXPECT_EQ(asked.size(), 1u);
     command(CMD_SAVE);
@@ -213,13 +213,13 @@ TEST_F(DiskCheck, SaveAsksAboutAnEditThatKeptSizeAndTimeALockedFileAndAReadOnlyO
         if (lock != INVALID_HANDLE_VALUE) CloseHandle(lock);
         lock = INVALID_HANDLE_VALUE;
         EXPECT_EQ(readBytes(path), onDisk);
-        EXPECT_TRUE(app().document.modified);
+        EXPECT_TRUE(app().document.modified());
     }
     // Going on keeps the file read-only.
     EXPECT_NE(asked[0].text.find(L"読み取り専用"), std::wstring::npos);
     answerWith({IDYES});
     command(CMD_SAVE);
-    EXPECT_FALSE(app().document.modified);
+    EXPECT_FALSE(app().document.modified());
     EXPECT_NE(readBytes(path).find("新しいフォルダ"), std::string::npos);
     EXPECT_TRUE(GetFileAttributesW(widen(path).c_str()) & FILE_ATTRIBUTE_READONLY);
     SetFileAttributesW(widen(path).c_str(), FILE_ATTRIBUTE_NORMAL);

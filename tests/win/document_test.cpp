@@ -60,7 +60,7 @@ TEST_F(Documents, StartupLoadShowsTheTreeAndTheFileNameInTheCaption) {
     startWithSettings("[Option]\r\nFileOpen=1\r\n");
     EXPECT_TRUE(windowText(mainWindow()) == L"ListFile.dat - Perchlet");
     EXPECT_TRUE(app().document.loaded);
-    EXPECT_FALSE(app().document.modified);
+    EXPECT_FALSE(app().document.modified());
     EXPECT_EQ(app().document.serials.value, 4);
     HWND tree = treeWindow();
     HTREEITEM root = TreeView_GetRoot(tree);
@@ -165,7 +165,7 @@ TEST_F(Documents, OpenLoadsAndSaveWritesTheSameBytes) {
     NoShellIcons icons;
     loadDataFile(sampleDataFile(), loaded, icons);
     EXPECT_EQ(readBytes(path), writeWholeDocument(loaded));
-    EXPECT_FALSE(app().document.modified);
+    EXPECT_FALSE(app().document.modified());
 }
 
 TEST_F(Documents, OpeningSomethingElseFailsAndLeavesAnEmptyTree) {
@@ -178,7 +178,7 @@ TEST_F(Documents, OpeningSomethingElseFailsAndLeavesAnEmptyTree) {
     ASSERT_EQ(asked.size(), 1u);
     EXPECT_TRUE(asked[0].text == L"データファイルとして開けませんでした。\r\n" + widen(path));
     EXPECT_EQ(openWholeTree(), 0u);
-    EXPECT_TRUE(app().documentPath.empty());
+    EXPECT_TRUE(app().document.file.path.empty());
 }
 
 // Blocks none of which is a readable record (here: none has ItemNum) are no empty document:
@@ -193,13 +193,13 @@ TEST_F(Documents, AFileWithoutOneReadableRecordIsRefusedAndKeptWhole) {
     startMainWindow();
     command(CMD_NEW_DOCUMENT);
     addFolderUnderSelection("mine");
-    app().document.modified = false;
+    app().document.history.markSaved();
     chooseFiles({path});
     command(CMD_OPEN_DATA_FILE);
     ASSERT_EQ(asked.size(), 1u);
     EXPECT_TRUE(asked[0].text == refused);
     EXPECT_EQ(openWholeTree(), 2u);
-    EXPECT_TRUE(app().documentPath.empty());
+    EXPECT_TRUE(app().document.file.path.empty());
     EXPECT_TRUE(app().document.loaded);
 
     // Imported, it adds nothing and changes nothing.
@@ -209,7 +209,7 @@ TEST_F(Documents, AFileWithoutOneReadableRecordIsRefusedAndKeptWhole) {
     ASSERT_EQ(asked.size(), 2u);
     EXPECT_TRUE(asked[1].text == refused);
     EXPECT_EQ(openWholeTree(), 2u);
-    EXPECT_FALSE(app().document.modified);
+    EXPECT_FALSE(app().document.modified());
     destroyMainWindow();
 
     asked.clear();
@@ -249,7 +249,7 @@ TEST_F(Documents, NewAsksAboutUnsavedChanges) {
     EXPECT_EQ(dialogs.size(), 1u);
     EXPECT_EQ(dialogs[0].kind, FileDialogKind::Save);
     EXPECT_EQ(openWholeTree(), 2u);
-    EXPECT_TRUE(app().document.modified);
+    EXPECT_TRUE(app().document.modified());
 
     // Yes with a name saves, then starts afresh.
     std::string path = pathInFolder("kept.dat");
@@ -258,7 +258,7 @@ TEST_F(Documents, NewAsksAboutUnsavedChanges) {
     command(CMD_NEW_DOCUMENT);
     EXPECT_NE(readBytes(path).find("TitleName=changed\r\n"), std::string::npos);
     EXPECT_EQ(openWholeTree(), 1u);
-    EXPECT_FALSE(app().document.modified);
+    EXPECT_FALSE(app().document.modified());
 
     answerWith({IDNO});
     addFolderUnderSelection("dropped");
@@ -278,20 +278,20 @@ TEST_F(Documents, TheFirstSaveOfANewDocumentNamesItsFileAndSaveAsRenamesIt) {
     chooseFiles({first});
     command(CMD_SAVE);
     EXPECT_TRUE(fileExists(first));
-    EXPECT_FALSE(app().document.modified);
+    EXPECT_FALSE(app().document.modified());
     EXPECT_TRUE(windowText(mainWindow()) == L"first.dat - Perchlet");
 
     addFolderUnderSelection("b");
     command(CMD_SAVE);  // the file it now has: no dialog
     EXPECT_EQ(dialogs.size(), 1u);
     EXPECT_NE(readBytes(first).find("TitleName=b\r\n"), std::string::npos);
-    EXPECT_FALSE(app().document.modified);
+    EXPECT_FALSE(app().document.modified());
 
     std::string named = pathInFolder("named.dat");
     chooseFiles({named});
     command(CMD_SAVE_AS);
     EXPECT_TRUE(windowText(mainWindow()) == L"named.dat - Perchlet");
-    EXPECT_FALSE(app().document.modified);
+    EXPECT_FALSE(app().document.modified());
     addFolderUnderSelection("c");
     command(CMD_SAVE);
     EXPECT_EQ(dialogs.size(), 2u);
@@ -307,7 +307,7 @@ TEST_F(Documents, AFailedWriteIsReportedAndKeepsTheChangesMarked) {
     ASSERT_EQ(asked.size(), 1u);
     EXPECT_TRUE(asked[0].text == L"ファイルに書き込めませんでした。\r\n" + widen(pathInFolder("no such folder\\x.dat")));
     EXPECT_TRUE(asked[0].caption == L"書き込み");
-    EXPECT_TRUE(app().document.modified);
+    EXPECT_TRUE(app().document.modified());
     EXPECT_EQ(narrow(windowText(mainWindow())), "*Perchlet");
 }
 
@@ -352,7 +352,7 @@ TEST_F(Documents, ImportGoesUnderTheSelectionWithNewNumbers) {
     command(CMD_IMPORT_DATA_FILE);
     EXPECT_TRUE(asked.empty());
     EXPECT_EQ(openWholeTree(), 5u);
-    EXPECT_TRUE(app().document.modified);
+    EXPECT_TRUE(app().document.modified());
     HTREEITEM root = TreeView_GetRoot(treeWindow());
     HTREEITEM imported = TreeView_GetChild(treeWindow(), root);
     EXPECT_TRUE(treeItemText(treeWindow(), imported) == L"Perchlet");
@@ -386,7 +386,7 @@ TEST_F(Documents, ExportWritesTheSelectedSubtreeNumberedFromTheCounter) {
     // Counter 4: the subtree's records are numbered 5 and 6, Tools at relative depth 1.
     EXPECT_NE(text.find("ItemNum=268500997\r\nTestNum=10010005\r\n"), std::string::npos);
     EXPECT_NE(text.find("TestNum=20006\r\n"), std::string::npos);
-    EXPECT_FALSE(app().document.modified);
+    EXPECT_FALSE(app().document.modified());
 
     TreeView_SelectItem(treeWindow(), nullptr);
     command(CMD_EXPORT_SUB_DATA_FILE);
@@ -421,12 +421,12 @@ TEST_F(Documents, SaveAndOpenInAFolderNamedWithCharactersShiftJisLacks) {
     DWORD size = GetFileSize(file, nullptr);
     CloseHandle(file);
     EXPECT_GT(size, 0u);
-    EXPECT_EQ(app().documentPath, path);
+    EXPECT_EQ(app().document.file.path, path);
 
     // Save goes to the same file without asking.
     DeleteFileW(path.c_str());
     dialogs.clear();
-    app().document.modified = true;
+    app().document.history.markChanged();
     command(CMD_SAVE);
     EXPECT_TRUE(dialogs.empty());
     EXPECT_NE(GetFileAttributesW(path.c_str()), INVALID_FILE_ATTRIBUTES);
@@ -434,7 +434,7 @@ TEST_F(Documents, SaveAndOpenInAFolderNamedWithCharactersShiftJisLacks) {
     chooseFiles(std::vector<std::wstring>{path});
     command(CMD_OPEN_DATA_FILE);
     EXPECT_TRUE(asked.empty());
-    EXPECT_EQ(app().documentPath, path);
+    EXPECT_EQ(app().document.file.path, path);
     EXPECT_NE(app().document.tree.firstTopLevel(), kNoNode);
 }
 

@@ -177,9 +177,9 @@ TEST(Menus, AcceleratorsReachTheTreeCommands) {
     ASSERT_EQ(count, 15);
     struct Expected { BYTE modifiers; WORD key; WORD command; };
     const Expected expected[] = {
-        {FSHIFT, VK_RETURN, 155}, {FCONTROL, VK_UP, 156},     {FCONTROL, VK_DOWN, 157},
-        {0, VK_DELETE, 158},      {FCONTROL, VK_DELETE, 159}, {FCONTROL, 'X', 160},
-        {FCONTROL, 'C', 161},     {FCONTROL, 'V', 162},       {FCONTROL, 'F', 180},
+        {FSHIFT, VK_RETURN, CMD_OPEN_ITEM}, {FCONTROL, VK_UP, CMD_MOVE_UP},     {FCONTROL, VK_DOWN, CMD_MOVE_DOWN},
+        {0, VK_DELETE, CMD_DELETE},         {FCONTROL, VK_DELETE, CMD_DELETE_NOW}, {FCONTROL, 'X', CMD_CUT},
+        {FCONTROL, 'C', CMD_COPY},          {FCONTROL, 'V', CMD_PASTE},       {FCONTROL, 'F', 180},
         {FCONTROL, 'Z', CMD_UNDO}, {FCONTROL, 'Y', CMD_REDO}, {FCONTROL | FSHIFT, 'Z', CMD_REDO},
         {FCONTROL, 'S', CMD_SAVE}, {FCONTROL, 'O', CMD_OPEN_DATA_FILE}, {FCONTROL, 'N', CMD_NEW_DOCUMENT}};
     for (const Expected& e : expected) {
