@@ -45,7 +45,6 @@ int main() {
                             HttpRoute::Then::Close, kAnswerDelayMs});
         items.push_back({kNoNode, path, server.url(path), true});
     }
-    allowConnectionsPerServer(kConcurrentChecks * 2);
     std::printf("%d links, each answered after %lu ms\n", kLinks, kAnswerDelayMs);
     for (unsigned concurrency : {kConcurrentChecks, 1u}) {
         int answered = 0;

@@ -231,7 +231,7 @@ Failure readFavorites(const fs::path& path, Document& document) {
 }
 
 // A browser's own file: its roots under the new root folder. What the program leaves out
-// (separators, "place:" queries) and cuts is told on stderr.
+// (separators, "place:" queries, what a damaged file holds), cuts and marks is told on stderr.
 Failure readBrowserBookmarks(const fs::path& path, Document& document) {
     BrowserRead read = readBrowserFile(path);
     if (!read.bookmarks) return "cannot read " + displayed(path) + ": " + read.detail;
@@ -242,7 +242,11 @@ Failure readBrowserBookmarks(const fs::path& path, Document& document) {
     if (bookmarks.addressesCut > 0)
         warn(std::to_string(bookmarks.addressesCut) + " address(es) longer than " + std::to_string(kTextFieldMax) +
              " bytes cut");
-    addBrowserBookmarks(std::move(*read.bookmarks), document, insertRootItem(document));
+    if (bookmarks.damagedLeftOut > 0)
+        warn(std::to_string(bookmarks.damagedLeftOut) + " damaged root(s), folder content(s) or entry(ies) of " +
+             displayed(path) + " left out");
+    ImportResult result = addBrowserBookmarks(std::move(*read.bookmarks), document, insertRootItem(document));
+    reportMarkedItems(result.markedItems, result.firstMarkedTitle);
     return std::nullopt;
 }
 

@@ -46,7 +46,7 @@ struct App {
     Workspace workspace{instance, mainWindow, document, treeView};
     TreeDrag drag{workspace};
     DocumentContext documentCommands{workspace, settings, startupFolderShiftJis, startupFolderWide};
-    ExchangeContext exchange{workspace, startupFolderShiftJis};
+    ExchangeContext exchange{workspace, startupFolderShiftJis, documentCommands};
     SearchContext search{workspace, searchIndex};
     BrowserContext browser{workspace, settings, workArea, recordedMainRect};
     PanelHost panels{instance, mainWindow};

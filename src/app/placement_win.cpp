@@ -29,11 +29,24 @@ void showMainWindow(App& app) {
     app.hidden = false;
 }
 
+WindowBox placeWithinReach(HWND window, const WindowBox& wanted, HWND zOrder, UINT flags) {
+    // Brought near first: coordinates near the ends of int would overflow the window's rectangle.
+    WindowBox box = reachableOnScreen(wanted);
+    SetWindowPos(window, zOrder, box.x, box.y, box.width, box.height, flags);
+    RECT placed{};
+    GetWindowRect(window, &placed);
+    WindowBox real{placed.left, placed.top, placed.right - placed.left, placed.bottom - placed.top};
+    WindowBox reachable = reachableOnScreen(real);
+    if (reachable.x == real.x && reachable.y == real.y) return box;
+    SetWindowPos(window, nullptr, reachable.x, reachable.y, 0, 0, SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
+    return {reachable.x, reachable.y, box.width, box.height};
+}
+
 void restoreMainWindow(App& app) {
     PanelState* panel = openPanelOf(app);
     int panelWidth = panel ? panel->width : 0;
-    WindowBox box = reachableOnScreen(mainRestoreBox(app.settings, screenRectOf(app.workArea), panelWidth));
-    MoveWindow(app.mainWindow, box.x, box.y, box.width, box.height, TRUE);
+    WindowBox box = mainRestoreBox(app.settings, screenRectOf(app.workArea), panelWidth);
+    box = placeWithinReach(app.mainWindow, box, nullptr, SWP_NOZORDER | SWP_NOACTIVATE);
     if (!panel) return;
     // Closing the panel then gives back the settings' own width, whatever the system allowed.
     RECT placed{};

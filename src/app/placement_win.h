@@ -12,6 +12,12 @@ void hideMainWindow(App& app);
 // Shows a hidden main window and stops the edge timer; nothing when it is not hidden.
 void showMainWindow(App& app);
 
+// Gives the window the box in one call (with zOrder and flags as SetWindowPos takes them),
+// then moves it where the user can reach it when the rectangle it really got, after the
+// system's least size, would leave its title bar on no screen. Returns the box asked for
+// last.
+WindowBox placeWithinReach(HWND window, const WindowBox& box, HWND zOrder, UINT flags);
+
 // Command 119: back to the settings' place and size, keeping the open panel's width.
 void restoreMainWindow(App& app);
 

@@ -36,9 +36,8 @@ public:
 
     void placeMainWindow(int x, int y, int width, int height, bool topMost) override {
         // A position kept from a larger or a second screen must not leave the window out of reach.
-        WindowBox box = reachableOnScreen({x, y, width, height});
-        SetWindowPos(app_.mainWindow, topMost ? HWND_TOPMOST : HWND_NOTOPMOST, box.x, box.y, box.width, box.height,
-                     SWP_SHOWWINDOW);
+        placeWithinReach(app_.mainWindow, {x, y, width, height}, topMost ? HWND_TOPMOST : HWND_NOTOPMOST,
+                         SWP_SHOWWINDOW);
     }
 
 private:

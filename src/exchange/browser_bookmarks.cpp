@@ -22,16 +22,10 @@ namespace {
 
 // Most addresses and many titles are plain ASCII, which the conversion would give back as
 // it is; passing them over it saves a good part of reading a large file.
-std::string shiftJisOf(std::string_view utf8, Unrepresentable unrepresentable) {
+std::string shiftJisOf(std::string_view utf8, Unrepresentable unrepresentable, LostCharacters* lost = nullptr) {
     bool plain = true;
     for (char c : utf8) plain = plain && c > 0 && c < 0x7F && c != '\r';
-    return plain ? std::string(utf8) : utf8ToShiftJis(utf8, unrepresentable);
-}
-
-// As the Netscape import makes a title: one line, characters without a Shift-JIS form
-// dropped, cut to the field.
-std::string titleFromUtf8(std::string_view utf8) {
-    return fitText(filterText(shiftJisOf(utf8, Unrepresentable::Drop), TextFilter::SingleLine));
+    return plain ? std::string(utf8) : utf8ToShiftJis(utf8, unrepresentable, lost);
 }
 
 bool startsWithIgnoringCase(std::string_view text, std::string_view lowerPrefix) {
@@ -45,6 +39,14 @@ bool startsWithIgnoringCase(std::string_view text, std::string_view lowerPrefix)
 }
 
 }  // namespace
+
+// One line, cut to the field; counted when characters were marked.
+std::string BrowserBookmarkCollector::titleFromUtf8(std::string_view utf8) {
+    LostCharacters lost;
+    std::string title = fitText(filterText(shiftJisOf(utf8, Unrepresentable::Mark, &lost), TextFilter::SingleLine));
+    if (lost.runs > 0 && bookmarks_.markedItems++ == 0) bookmarks_.firstMarkedTitle = title;
+    return title;
+}
 
 void BrowserBookmarkCollector::addRootFolder(std::string_view sjisTitle, std::int64_t added) {
     BrowserBookmark item;
@@ -88,6 +90,8 @@ ImportResult addBrowserBookmarks(BrowserBookmarks bookmarks, Document& document,
     ImportResult result;
     document.history.markChanged();
     if (!canHoldChildren(document, parent)) return result;
+    result.markedItems = bookmarks.markedItems;
+    result.firstMarkedTitle = std::move(bookmarks.firstMarkedTitle);
     // holders[d] is where an item of depth d goes: the last folder of depth d - 1, or, when
     // that folder is as deep as numbers go, the place that folder itself went.
     std::vector<NodeId> holders{parent};

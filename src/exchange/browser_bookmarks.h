@@ -28,6 +28,11 @@ struct BrowserBookmarks {
     std::size_t separatorsLeftOut = 0;
     std::size_t queriesLeftOut = 0;       // "place:" addresses, which name searches, not pages
     std::size_t addressesCut = 0;         // longer than a record holds
+    std::size_t damagedLeftOut = 0;       // roots, folders' contents or entries of a damaged file
+    // Items whose title lost characters Shift-JIS cannot hold (each run now "〓"), and the
+    // first of them, for the one message that tells the user.
+    std::size_t markedItems = 0;
+    std::string firstMarkedTitle;
 };
 
 // Why a browser's file gave no bookmarks.
@@ -36,6 +41,7 @@ enum class BrowserReadFailure {
     NotJson,       // a Bookmarks file that is no JSON
     NotSqlite,     // a places.sqlite that is no SQLite database
     NotBookmarks,  // well-formed, but without the roots or tables bookmarks live in
+    TooLarge,      // a places.sqlite (with its -wal) beyond kPlacesSizeLimit
 };
 
 struct BrowserRead {
@@ -47,7 +53,9 @@ struct BrowserRead {
 BrowserRead browserReadFailed(BrowserReadFailure failure, std::string detail = {});
 
 // Collects a reader's items: titles and addresses arrive as UTF-8, dates as Unix seconds
-// (0 or less: none), and come out as the document's Shift-JIS texts.
+// (0 or less: none), and come out as the document's Shift-JIS texts, as the Netscape import
+// makes them: each run of characters Shift-JIS cannot hold is "〓" in a title and
+// percent-encoded in an address.
 class BrowserBookmarkCollector {
 public:
     void addFolder(unsigned depth, std::string_view utf8Title, std::int64_t added);
@@ -56,9 +64,12 @@ public:
                  std::int64_t lastVisit);
     void addRootFolder(std::string_view sjisTitle, std::int64_t added);
     void leaveOutSeparator() { ++bookmarks_.separatorsLeftOut; }
+    void leaveOutDamaged(std::size_t count = 1) { bookmarks_.damagedLeftOut += count; }
     BrowserBookmarks finish() { return std::move(bookmarks_); }
 
 private:
+    std::string titleFromUtf8(std::string_view utf8);
+
     BrowserBookmarks bookmarks_;
 };
 

@@ -2,6 +2,7 @@
 
 #include <shlobj.h>
 
+#include "exchange/firefox_places.h"
 #include "shell/command_ids.h"
 #include "shell/dialogs_win.h"
 #include "shell/text_win.h"
@@ -28,6 +29,8 @@ std::string failureText(const ListedProfile& listed) {
         return "ブックマークのファイルが壊れています（SQLite のデータベースではありません）。\r\n" + path;
     case BrowserReadFailure::NotBookmarks:
         return "このファイルには、ブックマークの入る場所がありません。\r\n" + path;
+    case BrowserReadFailure::TooLarge:
+        return std::string("ブックマークのファイルが大きすぎます（") + kPlacesSizeLimitText + " を超えています）。\r\n" + path;
     case BrowserReadFailure::Unreadable:
         break;
     }
@@ -42,6 +45,9 @@ std::string closingNote(const std::string& label, const BrowserBookmarks& bookma
     if (bookmarks.addressesCut > 0)
         note += "\r\n" + std::to_string(bookmarks.addressesCut) + " 件のアドレスは長すぎるため、" +
                 std::to_string(kTextFieldMax) + " バイトまでにしました。";
+    if (bookmarks.damagedLeftOut > 0)
+        note += "\r\nファイルの壊れた部分 " + std::to_string(bookmarks.damagedLeftOut) + " か所は取り込んでいません。";
+    if (bookmarks.markedItems > 0) note += "\r\n" + markedItemsNote(bookmarks.markedItems, bookmarks.firstMarkedTitle);
     return note;
 }
 
@@ -118,15 +124,7 @@ int chooseBrowserProfile(HINSTANCE instance, HWND owner, const std::vector<Liste
 }
 
 void importFromBrowser(HINSTANCE instance, HWND owner, Document& document, TreeViewBinding& treeView,
-                       const BrowserHomeFolders& folders) {
-    NodeId target = treeView.selectedNode();
-    if (target == kNoNode) {
-        bool empty = document.tree.firstTopLevel() == kNoNode;
-        const char* text = !empty ? "読み込む先のフォルダをツリーで選択して下さい。"
-                                  : "先に ファイル → 新規作成 か データファイルを開く で、読み込む先を用意して下さい。";
-        showMessage(owner, text, kCaption, MB_OK | MB_ICONWARNING);
-        return;
-    }
+                       const BrowserHomeFolders& folders, const std::function<NodeId()>& target) {
     std::vector<ListedProfile> profiles = listProfiles(folders);
     if (profiles.empty()) {
         showMessage(owner,
@@ -142,9 +140,11 @@ void importFromBrowser(HINSTANCE instance, HWND owner, Document& document, TreeV
         showMessage(owner, failureText(listed) + "\r\n何も取り込んでいません。", kCaption, MB_OK | MB_ICONWARNING);
         return;
     }
+    NodeId parent = target();
+    if (parent == kNoNode) return;
     std::string label = browserProfileLabel(listed.profile);
     std::string note = closingNote(label, *listed.read.bookmarks);
-    NodeId folder = commitBrowserImport(document, std::move(*listed.read.bookmarks), label, target);
+    NodeId folder = commitBrowserImport(document, std::move(*listed.read.bookmarks), label, parent);
     if (folder == kNoNode) {
         showMessage(owner, "選択中のアイテムの下には、これ以上深くアイテムを作れません。\r\n何も取り込んでいません。", kCaption,
                     MB_OK | MB_ICONWARNING);

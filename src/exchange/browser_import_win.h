@@ -1,6 +1,7 @@
 // File > Import > "ブラウザから…": lists the browser profiles of this user with their
 // numbers of links, and brings the chosen one in under the selected item.
 #pragma once
+#include <functional>
 #include <string>
 #include <vector>
 #include <windows.h>
@@ -26,8 +27,9 @@ std::string listedProfileLine(const ListedProfile& listed);
 // The modal dialog MYBROWSERS; the index chosen, or -1 when cancelled.
 int chooseBrowserProfile(HINSTANCE instance, HWND owner, const std::vector<ListedProfile>& profiles);
 
-// The whole command: asks for the selection first, as the other imports do.
+// The whole command once the place is known: target gives the node to import under when a
+// profile has been read (kNoNode: nothing is imported).
 void importFromBrowser(HINSTANCE instance, HWND owner, Document& document, TreeViewBinding& treeView,
-                       const BrowserHomeFolders& folders);
+                       const BrowserHomeFolders& folders, const std::function<NodeId()>& target);
 
 }  // namespace perchlet

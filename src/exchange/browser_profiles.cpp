@@ -90,7 +90,7 @@ void addChromiumProfiles(const ChromiumBrowser& browser, const fs::path& userDat
         auto named = names.find(folder);
         BrowserProfile profile;
         profile.browser = browser.name;
-        profile.name = utf8ToShiftJis(named != names.end() ? named->second : folder);
+        profile.name = utf8ToShiftJis(named != names.end() ? named->second : folder, Unrepresentable::Mark);
         profile.kind = BrowserFileKind::ChromiumBookmarks;
         profile.file = bookmarks;
         found.emplace_back(order, std::move(profile));
@@ -107,7 +107,7 @@ void addFirefoxProfiles(const fs::path& firefoxFolder, std::vector<BrowserProfil
         if (!isFile(places)) continue;
         BrowserProfile profile;
         profile.browser = "Firefox";
-        profile.name = utf8ToShiftJis(entry.name);
+        profile.name = utf8ToShiftJis(entry.name, Unrepresentable::Mark);
         profile.kind = BrowserFileKind::FirefoxPlaces;
         profile.file = places;
         out.push_back(std::move(profile));

@@ -61,6 +61,7 @@ public:
     std::vector<JsonBookmark> nodes;
     std::size_t roots[std::size(kRoots)] = {kNone, kNone, kNone};
     bool rootsSeen = false;
+    std::size_t damaged = 0;  // values where a root or a bookmark object belongs
 
     bool null() { return value(); }
     bool boolean(bool) { return value(); }
@@ -80,6 +81,8 @@ public:
             else if (frame.key == "date_last_used") node.dateLastUsed = std::move(text);
         } else if (frame.kind == Frame::Meta && frame.key == "last_visited_desktop") {
             nodes[frame.node].lastVisitedDesktop = std::move(text);
+        } else {
+            noteIfBookmarkPlace();
         }
         return true;
     }
@@ -134,6 +137,7 @@ public:
             nodes[parent->node].hasChildren = true;
             push(Frame::Children, parent->node);
         } else {
+            noteIfBookmarkPlace();
             push(Frame::Other);
         }
         return true;
@@ -155,7 +159,19 @@ private:
     };
     std::vector<Frame> frames_;
 
-    bool value() { return true; }
+    bool value() {
+        noteIfBookmarkPlace();
+        return true;
+    }
+    // Something other than an object where a root or a bookmark belongs: a damaged file.
+    void noteIfBookmarkPlace() {
+        if (frames_.empty()) return;
+        const Frame& parent = frames_.back();
+        if (parent.kind == Frame::Children) ++damaged;
+        if (parent.kind == Frame::Roots)
+            for (const ChromiumRoot& root : kRoots)
+                if (parent.key == root.key) ++damaged;
+    }
     void push(Frame::Kind kind, std::size_t node = kNone) {
         frames_.emplace_back();
         frames_.back().kind = kind;
@@ -198,7 +214,10 @@ void collectChildren(const std::vector<JsonBookmark>& nodes, std::size_t root, B
             collector.addLink(depth, node.name, node.url, timeFromText(node.dateAdded), lastVisitOf(node));
         } else if (node.type == "folder") {
             collector.addFolder(depth, node.name, timeFromText(node.dateAdded));
+            if (!node.hasChildren) collector.leaveOutDamaged();  // its contents, whatever they were
             next.push_back(node.firstChild);
+        } else {
+            collector.leaveOutDamaged();
         }
     }
 }
@@ -220,8 +239,10 @@ BrowserRead readChromiumBookmarks(std::string_view json) {
     if (!parseBookmarks(json, sax)) return browserReadFailed(BrowserReadFailure::NotJson, "not JSON");
     if (!sax.hasBookmarks()) return browserReadFailed(BrowserReadFailure::NotBookmarks, "no bookmark roots in the JSON");
     BrowserBookmarkCollector collector;
+    collector.leaveOutDamaged(sax.damaged);
     for (std::size_t i = 0; i < std::size(kRoots); ++i) {
         std::size_t root = sax.roots[i];
+        if (root != kNone && !sax.nodes[root].hasChildren) collector.leaveOutDamaged();
         if (root == kNone || sax.nodes[root].firstChild == kNone) continue;
         collector.addRootFolder(kRoots[i].title, timeFromText(sax.nodes[root].dateAdded));
         collectChildren(sax.nodes, root, collector);

@@ -14,6 +14,7 @@
 #include "shell/file_dialogs_win.h"
 #include "shell/text_win.h"
 #include "store/file_io_win.h"
+#include "store/tree_population.h"
 
 namespace perchlet {
 
@@ -48,15 +49,34 @@ NodeId exportStart(ExchangeContext& context, ExportScope scope) {
     return selected;
 }
 
-NodeId importTarget(ExchangeContext& context) {
+// Where an import goes: the selected item, or, with no document (or no item) yet, the root
+// of a new one, made only once there is something to import.
+struct ImportPlace {
+    NodeId selected = kNoNode;
+    bool needsRoot = false;
+};
+
+std::optional<ImportPlace> importPlace(ExchangeContext& context) {
+    const Document& document = context.workspace.document;
     NodeId selected = context.workspace.treeView.selectedNode();
-    if (selected == kNoNode) {
-        bool empty = context.workspace.document.tree.firstTopLevel() == kNoNode;
-        const char* text = !empty ? "読み込む先のフォルダをツリーで選択して下さい。"
-                                  : "先に ファイル → 新規作成 か データファイルを開く で、読み込む先を用意して下さい。";
-        warn(context, text, kImportCaption);
+    if (selected != kNoNode) return ImportPlace{selected, false};
+    if (!document.loaded || document.tree.firstTopLevel() == kNoNode) return ImportPlace{kNoNode, true};
+    warn(context, "読み込む先のフォルダをツリーで選択して下さい。", kImportCaption);
+    return std::nullopt;
+}
+
+// The node the import goes under; kNoNode when the user cancelled the new document's question.
+NodeId importTarget(ExchangeContext& context, const ImportPlace& place) {
+    if (!place.needsRoot) return place.selected;
+    Workspace& workspace = context.workspace;
+    if (!workspace.document.loaded) {
+        newDocument(context.documents);  // as File > New: a question about unsaved changes first
+        return workspace.treeView.selectedNode();
     }
-    return selected;
+    // A document whose items were all deleted: its root comes back as part of this import.
+    NodeId root = insertRootItem(workspace.document);
+    workspace.treeView.select(root);
+    return root;
 }
 
 // A file's tree cut by the depth limit at loading is written as the several top-level trees
@@ -143,10 +163,7 @@ void sayFavoritesExported(ExchangeContext& context, const FavoritesExportResult&
 // Once per import: how many items lost characters to Shift-JIS, naming the first.
 void sayMarkedItems(HWND owner, std::size_t items, const std::string& firstTitle) {
     if (items == 0) return;
-    std::string text = "\"" + firstTitle + "\" など " + std::to_string(items) +
-                       " 項目のタイトルやコメントに、Shift-JIS で表せない文字がありました。\r\n"
-                       "その文字のあった所は「〓」にしてあります。";
-    showMessage(owner, text, kImportCaption, MB_OK | MB_ICONINFORMATION);
+    showMessage(owner, markedItemsNote(items, firstTitle), kImportCaption, MB_OK | MB_ICONINFORMATION);
 }
 
 void showImported(ExchangeContext& context, NodeId target, const ImportResult& result) {
@@ -174,8 +191,8 @@ void exportCsvFile(ExchangeContext& context, ExportScope scope) {
 }
 
 void importNetscapeFile(ExchangeContext& context) {
-    NodeId target = importTarget(context);
-    if (target == kNoNode) return;
+    std::optional<ImportPlace> place = importPlace(context);
+    if (!place) return;
     std::wstring path = chooseOpenPath(context.workspace.mainWindow, kHtmlFilter);
     if (path.empty()) return;  // the user's own choice: nothing to report
     std::optional<std::string> text = readWholeFileOfferingUtf8(path, context.workspace.mainWindow);
@@ -183,12 +200,14 @@ void importNetscapeFile(ExchangeContext& context) {
         sayFailed(context, "ファイルを開けませんでした。\r\n" + narrow(path), kImportCaption);
         return;
     }
+    NodeId target = importTarget(context, *place);
+    if (target == kNoNode) return;
     showImported(context, target, importNetscape(*text, context.workspace.document, target));
 }
 
 void importCsvFile(ExchangeContext& context) {
-    NodeId target = importTarget(context);
-    if (target == kNoNode) return;
+    std::optional<ImportPlace> place = importPlace(context);
+    if (!place) return;
     std::wstring path = chooseOpenPath(context.workspace.mainWindow, kCsvFilter);
     if (path.empty()) return;  // the user's own choice: nothing to report
     std::optional<std::string> text = readWholeFile(path);
@@ -196,6 +215,8 @@ void importCsvFile(ExchangeContext& context) {
         sayFailed(context, "ファイルを開けませんでした。\r\n" + narrow(path), kImportCaption);
         return;
     }
+    NodeId target = importTarget(context, *place);
+    if (target == kNoNode) return;
     // A byte order mark says UTF-8, as other programs write CSV for spreadsheets.
     CsvText encoding = text->compare(0, 3, "\xEF\xBB\xBF") == 0 ? CsvText::Utf8 : CsvText::ShiftJis;
     showImported(context, target, importCsv(*text, context.workspace.document, target, encoding));
@@ -217,10 +238,12 @@ void exportFavoritesFolder(ExchangeContext& context, ExportScope scope) {
 }
 
 void importFavoritesFolder(ExchangeContext& context) {
-    NodeId target = importTarget(context);
-    if (target == kNoNode) return;
+    std::optional<ImportPlace> place = importPlace(context);
+    if (!place) return;
     std::wstring folder = chooseFolderPath(context.workspace.mainWindow, "お気に入りが格納されているフォルダを指定してください。", false);
     if (folder.empty()) return;
+    NodeId target = importTarget(context, *place);
+    if (target == kNoNode) return;
     WindowsFavoritesFileSystem disk;
     FavoritesImportResult result = importFavorites(context.workspace.document, target, folder, disk);
     for (const std::filesystem::path& unlisted : result.unlistedDirectories)
@@ -233,9 +256,11 @@ void importFavoritesFolder(ExchangeContext& context) {
 }
 
 void importFromBrowserProfile(ExchangeContext& context) {
+    std::optional<ImportPlace> place = importPlace(context);
+    if (!place) return;
     Workspace& workspace = context.workspace;
     importFromBrowser(workspace.instance, workspace.mainWindow, workspace.document, workspace.treeView,
-                      windowsBrowserFolders());
+                      windowsBrowserFolders(), [&context, &place] { return importTarget(context, *place); });
 }
 
 }  // namespace perchlet

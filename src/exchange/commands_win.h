@@ -2,6 +2,7 @@
 #pragma once
 #include <string>
 
+#include "document/document_commands_win.h"
 #include "tree/workspace_win.h"
 
 namespace perchlet {
@@ -10,6 +11,7 @@ namespace perchlet {
 struct ExchangeContext {
     Workspace& workspace;
     const std::string& startupDirectory;  // CSV locators of local files are written against it
+    DocumentContext& documents;           // an import into no document starts a new one
 };
 
 // An export writes the whole tree (it needs a document) or the selected subtree (it needs a
@@ -20,6 +22,7 @@ void exportNetscapeFile(ExchangeContext& context, ExportScope scope);
 void exportTreeHtmlFile(ExchangeContext& context, ExportScope scope);
 void exportCsvFile(ExchangeContext& context, ExportScope scope);
 void exportFavoritesFolder(ExchangeContext& context, ExportScope scope);
+// The imports go under the selected item; with no document yet, under the root of a new one.
 void importNetscapeFile(ExchangeContext& context);
 void importCsvFile(ExchangeContext& context);
 void importFavoritesFolder(ExchangeContext& context);

@@ -1,5 +1,6 @@
 #include "exchange/firefox_places.h"
 
+#include <algorithm>
 #include <atomic>
 #include <chrono>
 #include <fstream>
@@ -71,15 +72,38 @@ private:
     fs::path path_;
 };
 
-// Copies by reading, with nothing more than read access: the browser may hold the file open.
-bool copyBytes(const fs::path& from, const fs::path& to) {
+// Copies the first count bytes by reading, with nothing more than read access: the browser
+// may hold the file open.
+bool copyBytes(const fs::path& from, const fs::path& to, std::uint64_t count) {
     std::ifstream in(from, std::ios::binary);
     if (!in) return false;
     std::ofstream out(to, std::ios::binary | std::ios::trunc);
     if (!out) return false;
-    out << in.rdbuf();
+    std::vector<char> buffer(1 << 16);
+    while (count > 0 && in) {
+        std::size_t wanted = static_cast<std::size_t>(std::min<std::uint64_t>(count, buffer.size()));
+        in.read(buffer.data(), static_cast<std::streamsize>(wanted));
+        std::size_t got = static_cast<std::size_t>(in.gcount());
+        if (!out.write(buffer.data(), static_cast<std::streamsize>(got))) return false;
+        count -= got;
+    }
     return !in.bad() && static_cast<bool>(out.flush());
 }
+
+std::optional<std::uint64_t> fileSize(const fs::path& path) {
+    std::error_code error;
+    std::uintmax_t size = fs::file_size(path, error);
+    if (error) return std::nullopt;
+    return static_cast<std::uint64_t>(size);
+}
+
+std::uint32_t bigEndian32(std::string_view bytes, std::size_t at) {
+    std::uint32_t value = 0;
+    for (std::size_t i = 0; i < 4; ++i) value = value << 8 | static_cast<unsigned char>(bytes[at + i]);
+    return value;
+}
+
+bool isPageSize(std::uint32_t size) { return size >= 512 && size <= 65536 && (size & (size - 1)) == 0; }
 
 bool isFile(const fs::path& path) {
     std::error_code error;
@@ -248,22 +272,52 @@ bool looksLikeSqlite(std::string_view firstBytes) {
     return firstBytes.substr(0, kHeader.size()) == kHeader;
 }
 
+std::optional<std::uint64_t> sqliteBytesInUse(std::string_view header, std::uint64_t fileSize) {
+    if (header.size() < 100 || !looksLikeSqlite(header)) return std::nullopt;
+    std::uint32_t pageSize = static_cast<std::uint32_t>(static_cast<unsigned char>(header[16]) << 8 |
+                                                        static_cast<unsigned char>(header[17]));
+    if (pageSize == 1) pageSize = 65536;
+    if (!isPageSize(pageSize)) return std::nullopt;
+    // The count is valid only where the change counter matches the version-valid-for number.
+    std::uint32_t pages = bigEndian32(header, 28);
+    if (pages == 0 || bigEndian32(header, 24) != bigEndian32(header, 92)) return fileSize;
+    return std::min<std::uint64_t>(fileSize, std::uint64_t{pages} * pageSize);
+}
+
+bool looksLikeSqliteWal(std::string_view header) {
+    constexpr std::uint32_t kMagic = 0x377f0682;  // the low bit says the checksums' byte order
+    constexpr std::uint32_t kVersion = 3007000;
+    return header.size() >= 32 && (bigEndian32(header, 0) | 1) == (kMagic | 1) && bigEndian32(header, 4) == kVersion &&
+           isPageSize(bigEndian32(header, 8));
+}
+
 BrowserRead readFirefoxPlaces(const fs::path& placesFile) {
-    if (!isFile(placesFile)) return browserReadFailed(BrowserReadFailure::Unreadable, "no such file");
-    if (!looksLikeSqlite(firstBytesOf(placesFile, 16)))
-        return browserReadFailed(BrowserReadFailure::NotSqlite, "not an SQLite database");
+    std::optional<std::uint64_t> size = isFile(placesFile) ? fileSize(placesFile) : std::nullopt;
+    if (!size) return browserReadFailed(BrowserReadFailure::Unreadable, "no such file");
+    const std::string tooLarge = std::string("larger than ") + kPlacesSizeLimitText + "; not read";
+    if (*size > kPlacesSizeLimit) return browserReadFailed(BrowserReadFailure::TooLarge, tooLarge);
+    std::optional<std::uint64_t> inUse = sqliteBytesInUse(firstBytesOf(placesFile, 100), *size);
+    if (!inUse) return browserReadFailed(BrowserReadFailure::NotSqlite, "not an SQLite database");
+    // SQLite itself passes over a WAL whose header is not its own, so such a file is not copied.
+    fs::path wal = placesFile;
+    wal += "-wal";
+    std::uint64_t walSize = 0;
+    bool copyWal = isFile(wal) && looksLikeSqliteWal(firstBytesOf(wal, 32));
+    if (copyWal) walSize = fileSize(wal).value_or(0);
+    if (*inUse + walSize > kPlacesSizeLimit)
+        return browserReadFailed(BrowserReadFailure::TooLarge, "with its -wal file " + tooLarge);
     ScratchFolder scratch;
     if (scratch.path().empty())
         return browserReadFailed(BrowserReadFailure::Unreadable, "cannot make a temporary folder");
     // The copies keep the names SQLite pairs a database and its WAL by.
     fs::path copy = scratch.path() / "places.sqlite";
-    if (!copyBytes(placesFile, copy)) return browserReadFailed(BrowserReadFailure::Unreadable, "cannot copy the file");
-    fs::path wal = placesFile;
-    wal += "-wal";
-    if (isFile(wal)) {
+    if (!copyBytes(placesFile, copy, *inUse))
+        return browserReadFailed(BrowserReadFailure::Unreadable, "cannot copy the file");
+    if (copyWal) {
         fs::path walCopy = copy;
         walCopy += "-wal";
-        if (!copyBytes(wal, walCopy)) return browserReadFailed(BrowserReadFailure::Unreadable, "cannot copy the -wal file");
+        if (!copyBytes(wal, walCopy, walSize))
+            return browserReadFailed(BrowserReadFailure::Unreadable, "cannot copy the -wal file");
     }
     return readDatabase(copy);
 }

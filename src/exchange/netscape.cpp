@@ -56,6 +56,12 @@ void noteMarkedItem(ImportResult& result, const LostCharacters& lost, const std:
     if (result.markedItems++ == 0) result.firstMarkedTitle = title;
 }
 
+std::string markedItemsNote(std::size_t items, const std::string& firstTitle) {
+    return "\"" + firstTitle + "\" など " + std::to_string(items) +
+           " 項目のタイトルやコメントに、Shift-JIS で表せない文字がありました。\r\n"
+           "その文字のあった所は「〓」にしてあります。";
+}
+
 bool canHoldChildren(const Document& document, NodeId parent) {
     return depthOf(document.tree.node(parent).itemNumber) < kMaxDepth;
 }

@@ -31,6 +31,8 @@ unsigned kindForImportedAddress(std::string_view address);
 
 // Counts an item whose texts lost characters; the first one is named later.
 void noteMarkedItem(ImportResult& result, const LostCharacters& lost, const std::string& title);
+// What the user is told about them, once per import.
+std::string markedItemsNote(std::size_t items, const std::string& firstTitle);
 
 // The file text for start's subtree, header and closing lists included; empty for no node.
 // For kTopLevel, every top-level item's subtree, one after another at the top of the file.

@@ -32,15 +32,30 @@ constexpr int kDateEdits[] = {IDC_EDIT_ADD_DATE, IDC_EDIT_LAST_MODIFIED, IDC_EDI
 
 void setText(HWND panel, int id, const std::string& text) { SetDlgItemTextW(panel, id, widen(text).c_str()); }
 
-std::string textOf(HWND panel, int id) { return narrow(windowText(GetDlgItem(panel, id))); }
+// What the user typed, as the document's Shift-JIS: a run of characters Shift-JIS cannot hold
+// becomes "〓" and is added to marked (an address keeps them, percent-encoded), where the
+// edit's '?' would have gone in without a word.
+std::string textOf(HWND panel, int id, std::size_t& marked) {
+    Unrepresentable policy = id == IDC_EDIT_ADDRESS ? Unrepresentable::PercentEncode : Unrepresentable::Mark;
+    LostCharacters lost;  // an address loses nothing: its characters stay, encoded
+    std::string text = utf16ToShiftJis(utf16View(windowText(GetDlgItem(panel, id))), policy,
+                                       policy == Unrepresentable::Mark ? &lost : nullptr);
+    marked += lost.runs;
+    return text;
+}
+std::string textOf(HWND panel, int id) {
+    std::size_t ignored = 0;
+    return textOf(panel, id, ignored);
+}
 
 // Title and address as typed, cut to the field.
+std::string fieldText(HWND panel, int id, std::size_t& marked) { return fitText(textOf(panel, id, marked)); }
 std::string fieldText(HWND panel, int id) { return fitText(textOf(panel, id)); }
 
 // The comment edit shows line breaks as CR LF; the whole text loses its CRs before it is
 // cut to the field, so that a comment shown and stored again keeps every byte.
-std::string commentText(HWND panel) {
-    std::string text = textOf(panel, IDC_EDIT_COMMENT);
+std::string commentText(HWND panel, std::size_t& marked) {
+    std::string text = textOf(panel, IDC_EDIT_COMMENT, marked);
     std::string kept;
     kept.reserve(text.size());
     for (char c : text)
@@ -83,11 +98,11 @@ void showSelection(EditorPanelContext& context, HWND panel) {
     SetDlgItemInt(panel, IDC_EDIT_HEIGHT, static_cast<UINT>(record.windowBottom - record.windowTop), TRUE);
 }
 
-NewItemFields readFields(HWND panel) {
+NewItemFields readFields(HWND panel, std::size_t& marked) {
     NewItemFields fields;
-    fields.title = fieldText(panel, IDC_EDIT_TITLE);
-    fields.locator = fieldText(panel, IDC_EDIT_ADDRESS);
-    fields.comment = commentText(panel);
+    fields.title = fieldText(panel, IDC_EDIT_TITLE, marked);
+    fields.locator = fieldText(panel, IDC_EDIT_ADDRESS, marked);
+    fields.comment = commentText(panel, marked);
     fields.x = positionText(panel, IDC_EDIT_X);
     fields.y = positionText(panel, IDC_EDIT_Y);
     fields.width = positionText(panel, IDC_EDIT_WIDTH);
@@ -95,17 +110,32 @@ NewItemFields readFields(HWND panel) {
     return fields;
 }
 
-void addNewItem(EditorPanelContext& context, HWND panel) { newItemUnderSelection(context.workspace, readFields(panel)); }
+// Once per stored item: how many places now hold "〓".
+void sayMarkedCharacters(HWND panel, std::size_t marked, const char* caption) {
+    if (marked == 0) return;
+    showMessage(panel,
+                "タイトルやコメントの " + std::to_string(marked) + " か所に、Shift-JIS で表せない文字がありました。\r\n"
+                "その文字のあった所は「〓」にして登録しました。",
+                caption, MB_OK | MB_ICONINFORMATION);
+}
+
+void addNewItem(EditorPanelContext& context, HWND panel) {
+    std::size_t marked = 0;
+    if (newItemUnderSelection(context.workspace, readFields(panel, marked)) != kNoNode)
+        sayMarkedCharacters(panel, marked, "新規登録");
+}
 
 void replaceSelected(EditorPanelContext& context, HWND panel) {
     Workspace& workspace = context.workspace;
     NodeId node = workspace.treeView.selectedNode();
     if (node == kNoNode) return;
-    NewItemFields fields = readFields(panel);
+    std::size_t marked = 0;
+    NewItemFields fields = readFields(panel, marked);
     if (!replaceItemFields(workspace.document, node, fields)) workspace.document.tree.setText(node, fields.title);
     SetFocus(workspace.treeView.window());
     // 差し替え counts as a change even when every field stayed the same, as it always has.
     workspace.document.history.markChanged();
+    sayMarkedCharacters(panel, marked, "差し替え");
 }
 
 void deleteSelected(EditorPanelContext& context, HWND panel) {

@@ -1,6 +1,7 @@
 #include "panels/options_panel_win.h"
 
 #include "browser/browser_window_win.h"
+#include "settings/placement.h"
 #include "shell/command_ids.h"
 #include "shell/dialogs_win.h"
 #include "shell/file_dialogs_win.h"
@@ -166,8 +167,42 @@ bool pathsFit(HWND panel) {
     return true;
 }
 
+struct PlacementEdit {
+    int id;
+    PlacementField field;
+    bool Settings::*maxFlag;  // a size saved as "MAX" whatever its edit holds; nullptr for positions
+    bool browserGroup;        // left alone while an alignment places the browser
+};
+
+constexpr PlacementEdit kPlacementEdits[] = {
+    {IDC_OPT_MAIN_X, PlacementField::Position, nullptr, false},
+    {IDC_OPT_MAIN_Y, PlacementField::Position, nullptr, false},
+    {IDC_OPT_MAIN_WIDTH, PlacementField::Size, &Settings::mainWidthMax, false},
+    {IDC_OPT_MAIN_HEIGHT, PlacementField::Size, &Settings::mainHeightMax, false},
+    {IDC_OPT_BROWSER_X, PlacementField::Position, nullptr, true},
+    {IDC_OPT_BROWSER_Y, PlacementField::Position, nullptr, true},
+    {IDC_OPT_BROWSER_WIDTH, PlacementField::Size, &Settings::browserWidthMax, true},
+    {IDC_OPT_BROWSER_HEIGHT, PlacementField::Size, &Settings::browserHeightMax, true},
+};
+
+// A position or size that would put a window out of reach is refused before anything is
+// saved, with the edit selected for typing again.
+bool placementsFit(const Settings& settings, HWND panel) {
+    for (const PlacementEdit& edit : kPlacementEdits) {
+        if (edit.maxFlag && settings.*edit.maxFlag) continue;
+        if (edit.browserGroup && !IsWindowEnabled(GetDlgItem(panel, edit.id))) continue;
+        std::optional<std::string> problem = placementTextProblem(textOf(panel, edit.id), edit.field);
+        if (!problem) continue;
+        showMessage(panel, *problem, "設定値保存", MB_OK | MB_ICONWARNING);
+        SetFocus(GetDlgItem(panel, edit.id));
+        SendDlgItemMessageW(panel, edit.id, EM_SETSEL, 0, -1);
+        return false;
+    }
+    return true;
+}
+
 void savePanel(OptionsPanelContext& context, HWND panel) {
-    if (!pathsFit(panel)) return;
+    if (!pathsFit(panel) || !placementsFit(context.settings, panel)) return;
     Settings& settings = context.settings;
     for (int slot = 0; slot < 3; ++slot) settings.browserPath[slot] = textOf(panel, kSlotEdits[slot]);
     settings.dataPath = textOf(panel, IDC_OPT_DATA_PATH);

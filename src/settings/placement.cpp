@@ -74,6 +74,35 @@ WindowBox boxWithPanel(const WindowBox& window, int panelWidth, const ScreenRect
     return box;
 }
 
+namespace {
+
+// Optional sign and decimal digits, nothing else; nothing when it is no such number or lies
+// beyond the limit.
+std::optional<long> wholeNumber(std::string_view text) {
+    std::size_t pos = text.empty() || (text[0] != '-' && text[0] != '+') ? 0 : 1;
+    if (pos == text.size()) return std::nullopt;
+    long value = 0;
+    for (; pos < text.size(); ++pos) {
+        if (text[pos] < '0' || text[pos] > '9') return std::nullopt;
+        value = value * 10 + (text[pos] - '0');
+        if (value > kPlacementLimit + 1L) return std::nullopt;
+    }
+    return text[0] == '-' ? -value : value;
+}
+
+}  // namespace
+
+std::optional<std::string> placementTextProblem(std::string_view text, PlacementField field) {
+    if (text.empty()) return std::nullopt;
+    std::optional<long> number = wholeNumber(text);
+    if (field == PlacementField::Position) {
+        if (number && *number >= -kPlacementLimit - 1L && *number <= kPlacementLimit) return std::nullopt;
+        return "位置には -32768 から 32767 までの整数を入力して下さい。";
+    }
+    if (number && *number >= 1 && *number <= kPlacementLimit) return std::nullopt;
+    return "幅と高さには 1 から 32767 までの整数を入力して下さい。";
+}
+
 bool edgeTimerTick(int& edgeCounter, int cursorX) {
     if (cursorX >= kEdgeColumns) {
         edgeCounter = 0;

@@ -1,5 +1,8 @@
 // The arithmetic of placing and auto-hiding the main window, apart from the windows.
 #pragma once
+#include <optional>
+#include <string>
+#include <string_view>
 #include <vector>
 
 #include "settings/settings.h"
@@ -26,6 +29,15 @@ WindowBox reachableBox(const WindowBox& box, const std::vector<ScreenRect>& work
 // The window widened by a panel docked at its right, so that the whole panel shows in the
 // work area: moved left when it would pass the right edge, and no wider than the work area.
 WindowBox boxWithPanel(const WindowBox& window, int panelWidth, const ScreenRect& workArea);
+
+enum class PlacementField { Position, Size };
+
+// Positions and sizes the options panel saves: whole numbers that a window's coordinates can
+// hold, a size at least 1. An empty text stays allowed: it is what an unset value reads.
+constexpr int kPlacementLimit = 32767;
+
+// The message for a position or size text that must not be saved; nothing when it may be.
+std::optional<std::string> placementTextProblem(std::string_view text, PlacementField field);
 
 constexpr int kEdgeColumns = 5;    // the cursor counts as at the edge left of this x
 constexpr int kEdgeThreshold = 2;  // the window shows when the count goes above this

@@ -89,7 +89,7 @@ bool replaceItemFields(Document& document, NodeId node, const NewItemFields& fie
     record->windowTop = y;
     record->windowRight = addClamped(x, decimalValue(fields.width));
     record->windowBottom = addClamped(y, decimalValue(fields.height));
-    document.tree.setText(node, fields.title);
+    document.tree.setText(node, record->title);
     document.history.markChanged();
     return true;
 }

@@ -33,7 +33,11 @@ bool HttpConnection::openSession() {
     std::lock_guard<std::mutex> hold(lock_);
     if (aborted_) return false;
     session_ = InternetOpenW(L"Perchlet", INTERNET_OPEN_TYPE_PRECONFIG, nullptr, nullptr, 0);
-    return session_ != nullptr;
+    if (!session_) return false;
+    // Servers send pages gzip- or deflate-compressed even to a client that did not ask.
+    BOOL decode = TRUE;
+    InternetSetOptionW(session_, INTERNET_OPTION_HTTP_DECODING, &decode, sizeof decode);
+    return true;
 }
 
 std::vector<DWORD> HttpConnection::setTimeouts(DWORD milliseconds) {
@@ -121,11 +125,6 @@ void HttpConnection::abort() {
 bool HttpConnection::aborted() const {
     std::lock_guard<std::mutex> hold(lock_);
     return aborted_;
-}
-
-void allowConnectionsPerServer(DWORD count) {
-    InternetSetOptionW(nullptr, INTERNET_OPTION_MAX_CONNS_PER_SERVER, &count, sizeof count);
-    InternetSetOptionW(nullptr, INTERNET_OPTION_MAX_CONNS_PER_1_0_SERVER, &count, sizeof count);
 }
 
 }  // namespace perchlet

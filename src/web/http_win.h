@@ -47,7 +47,4 @@ private:
     bool aborted_ = false;
 };
 
-// Lets the update check ask a server several things at once (WinINet allows few by default).
-void allowConnectionsPerServer(DWORD count);
-
 }  // namespace perchlet

@@ -2,6 +2,9 @@
 
 #include <algorithm>
 #include <cctype>
+#include <cstdint>
+#include <optional>
+#include <utility>
 
 #include "exchange/netscape.h"
 #include "store/bookmark_item.h"
@@ -189,9 +192,10 @@ bool namesShiftJis(std::string_view charset) {
            charset == "windows-31j" || charset == "cp932" || charset == "ms_kanji";
 }
 
-std::string inShiftJis(std::string_view fetched, std::string_view headerCharset, std::string_view pageCharset) {
+std::string inShiftJis(std::string_view fetched, std::string_view headerCharset, std::string_view pageCharset,
+                       LostCharacters& lost) {
     std::string text(fetched);
-    if (namesUtf8(headerCharset) || namesUtf8(pageCharset)) return utf8ToShiftJis(text);
+    if (namesUtf8(headerCharset) || namesUtf8(pageCharset)) return utf8ToShiftJis(text, Unrepresentable::Mark, &lost);
     switch (guessEncoding(text)) {
     case EncodingGuess::Iso2022Jp:
         iso2022JpToShiftJis(text);
@@ -200,7 +204,8 @@ std::string inShiftJis(std::string_view fetched, std::string_view headerCharset,
         break;
     }
     // Shift-JIS and EUC-JP titles are seldom valid UTF-8; when a charset is named, it decides.
-    if (headerCharset.empty() && pageCharset.empty() && isNonAsciiUtf8(text)) return utf8ToShiftJis(text);
+    if (headerCharset.empty() && pageCharset.empty() && isNonAsciiUtf8(text))
+        return utf8ToShiftJis(text, Unrepresentable::Mark, &lost);
     // Half-width katakana in Shift-JIS look like EUC-JP to the guess.
     bool saysShiftJis = namesShiftJis(headerCharset) || (headerCharset.empty() && namesShiftJis(pageCharset));
     if (!saysShiftJis && guessEncoding(text) == EncodingGuess::EucJp) eucJpToShiftJis(text);
@@ -241,13 +246,55 @@ std::string joinedLines(std::string_view text) {
     return joined;
 }
 
+// The number a reference such as "&#xD800;" or "&#55296;" at the start of text names, and its
+// length; nothing when text starts no numeric reference.
+std::optional<std::pair<std::uint32_t, std::size_t>> numericReferenceAt(std::string_view text) {
+    if (text.substr(0, 2) != "&#") return std::nullopt;
+    bool hex = text.size() > 2 && (text[2] == 'x' || text[2] == 'X');
+    std::size_t pos = hex ? 3 : 2;
+    std::uint64_t value = 0;
+    std::size_t digits = 0;
+    for (; pos < text.size() && digits <= 8; ++pos, ++digits) {
+        char c = lowerAscii(text[pos]);
+        int digit = c >= '0' && c <= '9' ? c - '0' : hex && c >= 'a' && c <= 'f' ? c - 'a' + 10 : -1;
+        if (digit < 0) break;
+        value = value * (hex ? 16 : 10) + static_cast<std::uint64_t>(digit);
+    }
+    if (digits == 0 || digits > 8 || pos >= text.size() || text[pos] != ';') return std::nullopt;
+    return std::make_pair(static_cast<std::uint32_t>(value), pos + 1);
+}
+
+// A reference to no character (0, half of a surrogate pair, beyond U+10FFFF) reads as U+FFFD,
+// as in a browser, so that it is marked like any other character Shift-JIS cannot hold.
+std::string withUnnamedCharactersReplaced(std::string_view text) {
+    std::string out;
+    out.reserve(text.size());
+    for (std::size_t pos = 0; pos < text.size();) {
+        auto reference = text[pos] == '&' ? numericReferenceAt(text.substr(pos)) : std::nullopt;
+        std::uint32_t value = reference ? reference->first : 0;
+        if (reference && (value == 0 || (value >= 0xD800 && value <= 0xDFFF) || value > 0x10FFFF)) {
+            out += "&#xFFFD;";
+            pos += reference->second;
+            continue;
+        }
+        out += text[pos++];
+    }
+    return out;
+}
+
 }  // namespace
 
 std::string titleFieldText(std::string_view fetched, std::string_view headerCharset,
                            std::string_view pageCharset) {
-    std::string text = inShiftJis(fetched, headerCharset, pageCharset);
+    // A NUL byte is no character of a title; the text after it is.
+    std::string bytes(fetched);
+    bytes.erase(std::remove(bytes.begin(), bytes.end(), '\0'), bytes.end());
+    // Characters Shift-JIS cannot hold leave a mark, one for each run, as imported titles do.
+    LostCharacters lost;
+    std::string text = inShiftJis(bytes, headerCharset, pageCharset, lost);
     dropHalfCharacterAtEnd(text);
-    return fitText(filterText(decodeCharacterReferences(joinedLines(text)), TextFilter::SingleLine));
+    text = decodeCharacterReferences(withUnnamedCharactersReplaced(joinedLines(text)), Unrepresentable::Mark, &lost);
+    return fitText(filterText(text, TextFilter::SingleLine));
 }
 
 }  // namespace perchlet

@@ -1,109 +1,44 @@
 #include "web/update_check_win.h"
 
 #include <commctrl.h>
-#include <new>
 #include <thread>
 
 #include "shell/command_ids.h"
-#include "shell/dialogs_win.h"
 #include "shell/text_win.h"
 #include "shell/window_helpers_win.h"
 #include "shell/window_state_win.h"
+#include "web/http_head.h"
+#include "web/http_head_win.h"
 
 namespace perchlet {
 
 namespace {
 
-// Last-Modified as seconds since 1970; nothing when the header is absent or holds no date.
-// Sets failed when the query itself went wrong. The header is read as text: WinINet's own
-// date conversion cannot be trusted with a date it does not understand.
-std::optional<std::int64_t> lastModifiedOf(HttpConnection& http, bool& failed) {
-    DWORD error = 0;
-    std::string text = http.headerText(HTTP_QUERY_LAST_MODIFIED, &error);
-    failed = error != 0 && error != ERROR_HTTP_HEADER_NOT_FOUND;
-    if (error != 0) return std::nullopt;
-    return httpDateSeconds(text);
-}
-
-void askServer(HttpConnection& http, CheckedLink& link, const std::string& title) {
-    bool failed = false;
-    link.answer.lastModified = lastModifiedOf(http, failed);
-    if (failed) {
-        link.answer.outcome = UpdateAnswer::Outcome::QueryFailed;
-        link.messages.push_back({"その他のエラーです", title});
-        return;
-    }
-    try {
-        link.answer.statusHeaders = http.headerText(HTTP_QUERY_RAW_HEADERS_CRLF);
-    } catch (const std::bad_alloc&) {
-        link.answer.outcome = UpdateAnswer::Outcome::QueryFailed;
-        link.messages.push_back({"メモリを確保できません", title});
-        return;
-    }
-    link.answer.statusCode = http.statusCode();
-    if (link.answer.statusCode == 0) link.answer.statusCode = statusCodeOf(link.answer.statusHeaders);
-    // Wine opens the address of a server that closed the connection without a word, and
-    // gives a response with no status: nothing answered.
+void readAnswer(const ResponseHead& head, CheckedLink& link) {
+    link.answer.statusHeaders = head.text;
+    link.answer.statusCode = statusCodeOf(head.text);
+    // A date nobody can read is no date.
+    link.answer.lastModified = httpDateSeconds(headerValue(head.text, "Last-Modified"));
+    // A response with no status line says nothing: nothing answered.
     link.answer.outcome = link.answer.statusCode == 0 ? UpdateAnswer::Outcome::Unreachable
                                                       : UpdateAnswer::Outcome::Answered;
 }
 
 }  // namespace
 
-CheckedLink checkLink(HttpConnection& http, const UpdateCheckItem& item, const std::atomic<int>& stop) {
+CheckedLink checkLink(const UpdateCheckItem& item, DWORD timeoutMs, HANDLE stopEvent) {
     CheckedLink link;
     link.asked = item.asked;
     if (!item.asked) return link;
-    if (!http.openSession()) {
-        link.cancelled = stop != 0;
-        if (!link.cancelled) link.messages.push_back({"オープンエラー", item.title});
-        link.asked = false;
-        return link;
-    }
-    for (DWORD error : http.setTimeouts(kCheckTimeoutMs)) link.messages.push_back({"エラー", std::to_string(error)});
-    if (http.openUrl(item.locator)) {
-        askServer(http, link, item.title);
-    } else {
-        link.answer.outcome = UpdateAnswer::Outcome::Unreachable;
-    }
+    ResponseHead head = fetchResponseHead(item.locator, timeoutMs, stopEvent);
+    switch (head.outcome) {
+    case ResponseHead::Outcome::Answered: readAnswer(head, link); break;
+    case ResponseHead::Outcome::Unreachable: link.answer.outcome = UpdateAnswer::Outcome::Unreachable; break;
     // A request broken off by the user says nothing about the link.
-    if (stop && link.answer.outcome != UpdateAnswer::Outcome::Answered) link.cancelled = true;
-    http.close();
+    case ResponseHead::Outcome::Stopped: link.cancelled = true; break;
+    }
     return link;
 }
-
-namespace {
-
-// One request on a thread of its own. WinINet under Wine keeps neither its time-outs nor
-// the closing of handles while it waits for an answer, so the check waits for the thread
-// only as long as the time-out or until stop, and then leaves it to end alone.
-struct PendingRequest {
-    HttpConnection http;
-    std::atomic<int> stop{0};
-    CheckedLink link;
-    HANDLE done = CreateEventW(nullptr, TRUE, FALSE, nullptr);
-    ~PendingRequest() { CloseHandle(done); }
-};
-
-CheckedLink checkWithin(const UpdateCheckItem& item, HANDLE stopEvent, DWORD timeoutMs) {
-    auto request = std::make_shared<PendingRequest>();
-    std::thread([request, item] {
-        request->link = checkLink(request->http, item, request->stop);
-        SetEvent(request->done);
-    }).detach();
-    HANDLE events[] = {request->done, stopEvent};
-    DWORD waited = WaitForMultipleObjects(2, events, FALSE, timeoutMs);
-    if (waited == WAIT_OBJECT_0) return request->link;
-    request->stop = 1;
-    request->http.abort();
-    CheckedLink link;
-    link.asked = true;
-    link.cancelled = waited != WAIT_TIMEOUT;
-    link.answer.outcome = UpdateAnswer::Outcome::Unreachable;
-    return link;
-}
-
-}  // namespace
 
 UpdateCheckPool::UpdateCheckPool(std::vector<UpdateCheckItem> items, unsigned concurrency)
     : items_(std::move(items)), results_(items_.size()), ready_(new std::atomic<bool>[items_.size()]),
@@ -134,7 +69,7 @@ void UpdateCheckPool::work() {
         std::size_t index = next_++;
         if (index >= items_.size()) break;
         const UpdateCheckItem& item = items_[index];
-        if (item.asked) results_[index] = checkWithin(item, stopEvent_, requestTimeoutMs_);
+        if (item.asked) results_[index] = checkLink(item, requestTimeoutMs_, stopEvent_);
         ready_[index].store(true, std::memory_order_release);
         answerReady_(index);
     }
@@ -179,8 +114,6 @@ void present(UpdateCheckRun& run, std::size_t index) {
     const UpdateCheckItem& item = run.pool->items()[index];
     const CheckedLink& link = run.pool->result(index);
     setText(run.dialog, IDC_CHECK_ITEM, item.title);
-    for (const CheckMessage& message : link.messages)
-        showMessage(run.dialog, message.text, message.caption, MB_OK | MB_ICONWARNING);
     if (link.asked && !link.cancelled) {
         Document& document = run.workspace.document;
         if (const BookmarkItem* record = nodeRecord(document, item.node)) {
@@ -230,7 +163,6 @@ void startRun(UpdateCheckRun& run) {
     SendDlgItemMessageW(run.dialog, IDC_CHECK_PROGRESS, PBM_SETSTEP, 1, 0);
     setText(run.dialog, IDC_CHECK_STATUS, "調査中．．．");
     setText(run.dialog, IDC_CHECK_ITEM, items.front().title);
-    allowConnectionsPerServer(kConcurrentChecks * 2);
     run.pool = std::make_unique<UpdateCheckPool>(std::move(items), kConcurrentChecks);
     HWND dialog = run.dialog;
     std::atomic<bool>* readyPosted = &run.readyPosted;

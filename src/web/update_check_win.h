@@ -10,7 +10,6 @@
 #include <windows.h>
 
 #include "tree/workspace_win.h"
-#include "web/http_win.h"
 #include "web/update_check.h"
 
 namespace perchlet {
@@ -23,22 +22,18 @@ constexpr UINT kUpdateAnswerReady = WM_APP + 94;
 constexpr unsigned kConcurrentChecks = 8;
 constexpr DWORD kCheckTimeoutMs = 3000;
 
-struct CheckMessage {
-    std::string text;
-    std::string caption;
-};
-
 struct CheckedLink {
     bool asked = false;
     bool cancelled = false;  // the request was broken off by stop: the link stays as it is
     UpdateAnswer answer;
-    std::vector<CheckMessage> messages;  // shown to the user, in order, before the mark
 };
 
-// One link's request, blocking. Runs on a worker thread.
-CheckedLink checkLink(HttpConnection& http, const UpdateCheckItem& item, const std::atomic<int>& stop);
+// One link's request, blocking: it ends within timeoutMs, and at once when stopEvent is set
+// (for https, when the system's time-outs let it). Runs on a worker thread.
+CheckedLink checkLink(const UpdateCheckItem& item, DWORD timeoutMs, HANDLE stopEvent);
 
-// Checks the items on up to `concurrency` threads, each taking the next item in order.
+// Checks the items on up to `concurrency` threads, each taking the next item in order; no
+// other thread is started, so a check never leaves more than these behind.
 // Calls answerReady(index) from the worker that finished the item, and allDone() once from
 // the last worker to end. A request that takes longer than requestTimeoutMs counts as
 // unreachable.

@@ -59,6 +59,11 @@ int LoopbackHttpServer::requests(const std::string& path) const {
     return found == counts_.end() ? 0 : found->second;
 }
 
+int LoopbackHttpServer::openConnections() const {
+    std::lock_guard<std::mutex> hold(lock_);
+    return static_cast<int>(open_.size());
+}
+
 void LoopbackHttpServer::acceptLoop() {
     for (;;) {
         SOCKET client = accept(listener_, nullptr, nullptr);
@@ -86,11 +91,16 @@ std::string readRequestHead(SOCKET client) {
     return head;
 }
 
+// The path of the request line; a request sent to the server as a proxy names the whole
+// address, of which the path is what counts.
 std::string pathOf(const std::string& head) {
     std::size_t start = head.find(' ');
     if (start == std::string::npos) return {};
     std::size_t end = head.find(' ', start + 1);
-    return head.substr(start + 1, end == std::string::npos ? std::string::npos : end - start - 1);
+    std::string target = head.substr(start + 1, end == std::string::npos ? std::string::npos : end - start - 1);
+    if (target.rfind("http://", 0) != 0) return target;
+    std::size_t path = target.find('/', 7);
+    return path == std::string::npos ? "/" : target.substr(path);
 }
 
 bool sendAll(SOCKET client, const std::string& bytes) {
@@ -140,7 +150,9 @@ void LoopbackHttpServer::answer(SOCKET client, const HttpRoute& route) {
     }
     case HttpRoute::Then::EndlessBody: {
         std::string filler(4096, 'x');
-        while (WaitForSingleObject(stopping_, 0) != WAIT_OBJECT_0 && sendAll(client, filler)) {}
+        while (WaitForSingleObject(stopping_, 0) != WAIT_OBJECT_0 && sendAll(client, filler)) {
+            endlessBytes_ += static_cast<long long>(filler.size());
+        }
         break;
     }
     default:

@@ -39,6 +39,10 @@ public:
     void route(const std::string& path, HttpRoute route);
     // How many requests for this path have arrived.
     int requests(const std::string& path) const;
+    // How many accepted connections neither side has closed yet.
+    int openConnections() const;
+    // How many bytes of endless bodies have been sent so far, to all clients.
+    long long endlessBytesSent() const { return endlessBytes_; }
 
 private:
     void acceptLoop();
@@ -54,6 +58,7 @@ private:
     std::map<std::string, int> counts_;
     std::vector<std::thread> connections_;
     std::vector<SOCKET> open_;
+    std::atomic<long long> endlessBytes_{0};
 };
 
 }  // namespace perchlet::testing

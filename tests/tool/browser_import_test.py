@@ -51,8 +51,29 @@ def fit(data):
 
 
 def sjis_title(text):
-    text = (text or "").replace("\r", "").replace("\n", "")
-    return fit(text.encode("cp932", errors="ignore"))
+    """One line; each run of characters cp932 cannot hold becomes one 〓."""
+    out = b""
+    in_run = False
+    for ch in text or "":
+        try:
+            out += ch.encode("cp932")
+            in_run = False
+        except UnicodeEncodeError:
+            out += b"" if in_run else "〓".encode("cp932")
+            in_run = True
+    return fit(out.replace(b"\r", b"").replace(b"\n", b""))
+
+
+def is_marked(text):
+    return any(not is_cp932(ch) for ch in text or "")
+
+
+def is_cp932(ch):
+    try:
+        ch.encode("cp932")
+        return True
+    except UnicodeEncodeError:
+        return False
 
 
 def sjis_address(text):
@@ -74,14 +95,20 @@ class Expected:
         self.items = []  # (kind, depth, title, address, add date, last visit)
         self.separators = 0
         self.queries = 0
+        self.marked = 0
 
-    def folder(self, depth, title_bytes, added):
-        self.items.append(("folder", depth, title_bytes, b"", date_text(added), b""))
+    def folder(self, depth, title, added):
+        self.marked += is_marked(title)
+        self.items.append(("folder", depth, sjis_title(title), b"", date_text(added), b""))
+
+    def root(self, title, added):
+        self.items.append(("folder", 0, title.encode("cp932"), b"", date_text(added), b""))
 
     def link(self, depth, title, url, added, visited):
         if (url or "").lower().startswith("place:"):
             self.queries += 1
             return
+        self.marked += is_marked(title)
         address = sjis_address(url)
         title_bytes = sjis_title(title) or sjis_title(fit(address).decode("cp932"))
         self.items.append(("link", depth, title_bytes, fit(address), date_text(added), date_text(visited)))
@@ -112,13 +139,13 @@ def expected_from_chromium(path):
                     visited = chromium_seconds(node.get("meta_info", {}).get("last_visited_desktop"))
                 expected.link(depth, node.get("name"), node.get("url"), chromium_seconds(node.get("date_added")), visited)
             elif node.get("type") == "folder":
-                expected.folder(depth, sjis_title(node.get("name")), chromium_seconds(node.get("date_added")))
+                expected.folder(depth, node.get("name"), chromium_seconds(node.get("date_added")))
                 walk(node.get("children", []), depth + 1)
 
     for key, title in CHROMIUM_ROOTS:
         root = roots.get(key)
         if root and root.get("children"):
-            expected.folder(0, title.encode("cp932"), chromium_seconds(root.get("date_added")))
+            expected.root(title, chromium_seconds(root.get("date_added")))
             walk(root["children"], 1)
     return expected
 
@@ -139,7 +166,7 @@ def expected_from_firefox(path):
             if kind == 1:
                 expected.link(depth, title, url, (added or 0) // 1000000, (visited or 0) // 1000000)
             elif kind == 2:
-                expected.folder(depth, sjis_title(title), (added or 0) // 1000000)
+                expected.folder(depth, title, (added or 0) // 1000000)
                 walk(_id, depth + 1)
             elif kind == 3:
                 expected.separators += 1
@@ -147,7 +174,7 @@ def expected_from_firefox(path):
     for guid, title in FIREFOX_ROOTS:
         for row in rows:
             if row[5] == guid and children.get(row[0]):
-                expected.folder(0, title.encode("cp932"), (row[4] or 0) // 1000000)
+                expected.root(title, (row[4] or 0) // 1000000)
                 walk(row[0], 1)
     return expected
 
@@ -193,6 +220,9 @@ def check_conversion(name, source, expected, work):
         note = "%d separator(s) and %d place: query(ies) left out" % (expected.separators, expected.queries)
         if note not in stderr:
             fail("%s: the note of what was left out is missing (want %r, have %r)" % (name, note, stderr))
+    marked = "%d item(s) held characters that Shift-JIS cannot hold" % expected.marked
+    if expected.marked and marked not in stderr:
+        fail("%s: the note of marked titles is missing (want %r, have %r)" % (name, marked, stderr))
 
 
 def make_places(sql_path, target):
@@ -346,6 +376,24 @@ def check_damaged(work):
         result = run("convert", args[0], os.path.join(work, "out.dat"), *args[1:])
         if result.returncode != 1:
             fail("%s: exit %d, want 1" % (" ".join(args), result.returncode))
+
+    # A damaged root beside a sound one: what can be read comes in, and the rest is counted.
+    damaged_root = os.path.join(work, "Bookmarks-damaged-root")
+    with open(damaged_root, "w") as f:
+        json.dump({"roots": {"bookmark_bar": {"children": "x"},
+                             "other": {"children": [{"type": "url", "name": "ok", "url": "http://ok.example/"}]}}}, f)
+    result = run("convert", damaged_root, os.path.join(work, "out.dat"))
+    if result.returncode != 0 or b"warning: 1 damaged root(s)" not in result.stderr:
+        fail("a damaged root: exit %d, stderr %r" % (result.returncode, result.stderr))
+
+    # A sparse places.sqlite far over the bound is refused before any copy is made.
+    sparse = os.path.join(work, "sparse", "places.sqlite")
+    os.makedirs(os.path.dirname(sparse))
+    shutil.copy(os.path.join(work, "fixture", "places.sqlite"), sparse)
+    os.truncate(sparse, 6 << 30)
+    result = run("convert", sparse, os.path.join(work, "out.dat"))
+    if result.returncode != 1 or b"larger than 1 GiB" not in result.stderr:
+        fail("a 6 GiB sparse places.sqlite: exit %d, stderr %r" % (result.returncode, result.stderr))
 
 
 def main():

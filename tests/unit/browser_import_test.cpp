@@ -211,3 +211,87 @@ TEST(BrowserProfiles, FoundUnderEachRootInOrder) {
                                                 "Firefox ― default-release", "Firefox ― linux"}));
     EXPECT_TRUE(findBrowserProfiles(BrowserHomeFolders{}).empty());
 }
+
+TEST(BrowserImport, CharactersWithoutShiftJisAreMarkedAndCountedAsTheNetscapeImportDoes) {
+    // Folder and link titles: each run becomes one mark; addresses keep every character,
+    // percent-encoded. (The tool's test compares the Firefox reader's titles too.)
+    std::string json = std::string(u8R"({"roots": {"other": {"children": [)"
+                                   u8R"({"type": "folder", "name": "📚 読書メモ 🇯🇵", "children": [)") +
+                       urlJson(u8"한국어 페이지", u8"http://ko.example/😀") + "]}," +
+                       urlJson(u8"Ελληνικά", "http://el.example/") + "," + urlJson(u8"Café – naïve", "http://fr.example/") +
+                       "," + urlJson("plain", "http://plain.example/") + "]}}}";
+    BrowserRead chromium = readChromiumBookmarks(json);
+    ASSERT_TRUE(chromium.bookmarks);
+    EXPECT_EQ(shapeOf(*chromium.bookmarks),
+              (std::vector<std::string>{"folder:0:その他のブックマーク", "folder:1:〓 読書メモ 〓", "link:2:〓 〓",
+                                        "link:1:Ελληνικ〓", "link:1:Caf〓 〓 na〓ve", "link:1:plain"}));
+    EXPECT_EQ(chromium.bookmarks->items[2].address, "http://ko.example/%F0%9F%98%80");
+    perchlet::testing::TestTree tree;
+    ImportResult result = importBrowserProfile(*chromium.bookmarks, "Chromium ― Default", tree.doc, tree.root);
+    EXPECT_EQ(result.markedItems, 4u);
+    EXPECT_EQ(result.firstMarkedTitle, "〓 読書メモ 〓");
+}
+
+TEST(ChromiumBookmarks, DamagedPartsAreCounted) {
+    struct Case {
+        const char* what;
+        std::string roots;
+        std::size_t damaged;
+    } cases[] = {
+        {"a root whose children are no list", R"("bookmark_bar": {"children": "x"}, "other": {"children": [)" +
+                                                  urlJson("ok", "http://ok.example/") + "]}",
+         1},
+        {"a root that is no object, and entries that are none or of no known type",
+         R"("synced": 4, "other": {"children": [7, "x", [], {"type": "unknown"},)" + urlJson("ok", "http://ok.example/") +
+             "]}",
+         5},
+        {"a folder whose children are no list comes in empty",
+         R"("other": {"children": [{"type": "folder", "name": "F", "children": "none"}]})", 1},
+        {"a whole file", R"("bookmark_bar": {"children": []}, "other": {"children": [)" + urlJson("ok", "http://ok.example/") + "]}", 0},
+    };
+    for (const Case& c : cases) {
+        BrowserRead read = readChromiumBookmarks(R"({"roots": {)" + c.roots + "}}");
+        ASSERT_TRUE(read.bookmarks) << c.what;
+        EXPECT_EQ(read.bookmarks->damagedLeftOut, c.damaged) << c.what;
+    }
+}
+
+TEST(FirefoxPlaces, OnlyWhatSqliteReadsIsCopiedAndHugeFilesAreRefused) {
+    TempFolder temp;
+    fs::path source = temp.path / "source.sqlite";
+    runSql(source, sourceFile("tests/data/browsers/places.sql"));
+    const std::uintmax_t used = fs::file_size(source);
+    std::string walHeader("\x37\x7f\x06\x82\x00\x2d\xe2\x18\x00\x00\x10\x00", 12);
+    walHeader += std::string(20, '\0');
+    constexpr std::uintmax_t kGiB = std::uintmax_t{1} << 30;
+    struct Case {
+        const char* what;
+        std::uintmax_t size;            // the database made this long by a sparse tail
+        std::string wal;                // how a -wal beside it starts; empty: none
+        std::uintmax_t walSize;
+        bool read;
+    } cases[] = {
+        {"a sparse tail beyond the pages the header counts", 256 << 20, "", 0, true},
+        {"a sparse file over the bound", 6 * kGiB, "", 0, false},
+        {"a -wal that is no WAL is passed over, as SQLite would", used, "garbage", 4 * kGiB, true},
+        {"a WAL that would take the copy over the bound", used, walHeader, kGiB, false},
+    };
+    int index = 0;
+    for (const Case& c : cases) {
+        fs::path places = temp.path / std::to_string(index++) / "places.sqlite";
+        fs::create_directories(places.parent_path());
+        fs::copy_file(source, places);
+        fs::resize_file(places, c.size);
+        if (!c.wal.empty()) {
+            fs::path wal = places;
+            wal += "-wal";
+            std::ofstream(wal, std::ios::binary) << c.wal;
+            fs::resize_file(wal, c.walSize);
+        }
+        BrowserRead read = readFirefoxPlaces(places);
+        EXPECT_EQ(read.bookmarks.has_value(), c.read) << c.what << ": " << read.detail;
+        if (!c.read) {
+            EXPECT_EQ(read.failure, BrowserReadFailure::TooLarge) << c.what;
+        }
+    }
+}

@@ -122,3 +122,21 @@ TEST(Placement, APanelOpensInsideTheWorkArea) {
             << c.name;
     }
 }
+
+TEST(Placement, ThePanelSavesOnlyPositionsAndSizesAWindowCanHave) {
+    struct Row {
+        const char* text;
+        bool position, size;  // accepted as each
+    } rows[] = {
+        {"", true, true},          {"264", true, true},        {"+3", true, true},
+        {"-8", true, false},       {"0", true, false},         {"-5", true, false},
+        {"32767", true, true},     {"32768", false, false},    {"-32768", true, false},
+        {"-32769", false, false},  {"999999999", false, false}, {"0x7ffffff", false, false},
+        {"12abc", false, false},   {" 5", false, false},       {"-", false, false},
+        {"99999999999999999999", false, false},
+    };
+    for (const Row& row : rows) {
+        EXPECT_EQ(!placementTextProblem(row.text, PlacementField::Position), row.position) << row.text;
+        EXPECT_EQ(!placementTextProblem(row.text, PlacementField::Size), row.size) << row.text;
+    }
+}

@@ -103,6 +103,7 @@ const std::string kEuc = "\xC6\xFC\xCB\xDC\xB8\xEC";
 const std::string kJis = "\x1B$BF|K\\8l\x1B(B";
 const std::string kUtf8 = u8"日本語";
 const std::string kHalfKanaSjis = "\xB1\xB2\xB3";  // ｱｲｳ
+const std::string kMark = "\x81\xAC";                // 〓
 
 struct FieldCase {
     const char* name;
@@ -119,9 +120,12 @@ TEST(TitleFieldText, EveryEncodingEndsAsShiftJis) {
         {"utf-8 by header", kUtf8, "utf-8", "", kSjis},
         {"utf-8 by page", kUtf8, "", "utf-8", kSjis},
         {"utf-8 undeclared", kUtf8, "", "", kSjis},
-        {"utf-8 emoji dropped", u8"a\U0001F600b", "utf-8", "", "ab"},
+        {"utf-8 emoji marked", u8"a\U0001F600\U0001F600b", "utf-8", "", "a" + kMark + "b"},
         {"half-width kana declared shift-jis", kHalfKanaSjis, "", "shift_jis", kHalfKanaSjis},
         {"references", "Tom &amp; Jerry&#39;s &lt;b&gt; &#x65E5;", "", "", "Tom & Jerry's <b> " + kSjis.substr(0, 2)},
+        {"references without a shift-jis form", "a&#x1F600;b&#xD800;&#56320;c&#0;&#x110000;", "", "",
+         "a" + kMark + "b" + kMark + "c" + kMark},
+        {"nul bytes", std::string("ab\0c\0\0d", 7), "", "", "abcd"},
         {"line breaks", "\r\n  Two\r\nlines\n", "", "", "Two lines"},
         {"one line break", "Line1\r\nLine2", "", "", "Line1 Line2"},
         {"blanks around a break", "a \t\r\n\t b\rc\n\nd", "", "", "a b c d"},

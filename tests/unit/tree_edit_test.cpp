@@ -72,6 +72,18 @@ struct SampleDocument {
 
 }  // namespace
 
+// A title pasted over several lines is stored as one; the label shows what is stored.
+TEST(TreeEdit, ReplacingFieldsLabelsTheItemWithTheCleanedTitle) {
+    SampleDocument s;
+    NewItemFields fields;
+    fields.title = "line one\r\nline two\r\n";
+    fields.locator = "http://c/";
+    ASSERT_TRUE(replaceItemFields(s.document, s.c, fields));
+    const BookmarkItem& record = *nodeRecord(s.document, s.c);
+    EXPECT_EQ(record.title.find_first_of("\r\n"), std::string::npos);
+    EXPECT_EQ(s.tree().node(s.c).text, record.title);
+}
+
 TEST(TreeEdit, EmphasisTogglesTheMarkAndTheBoldState) {
     SampleDocument s;
     ASSERT_TRUE(toggleEmphasis(s.document, s.b));

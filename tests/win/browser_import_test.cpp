@@ -279,3 +279,26 @@ TEST_F(BrowserImportTest, WithoutSelectionOrProfilesNothingIsAsked) {
         EXPECT_FALSE(app().document.modified());
     }
 }
+
+// Into no document yet: a new one is started. Titles with characters Shift-JIS lacks come in
+// marked, and the closing note counts them and the damaged root that was left out.
+TEST_F(BrowserImportTest, IntoNoDocumentWithMarkedTitlesAndADamagedRoot) {
+    resetDocumentAndView(app().documentCommands);
+    app().document.loaded = false;
+    writeFile(chromeData() / "Default" / "Bookmarks",
+              u8R"({"roots": {"bookmark_bar": {"children": "x"}, "other": {"children": [)"
+              u8R"({"type": "folder", "name": "📚 読書メモ 🇯🇵", "children": [)"
+              u8R"({"type": "url", "name": "한국어 페이지", "url": "http://ko.example/"}]},)"
+              u8R"({"type": "url", "name": "Ελληνικά", "url": "http://el.example/"},)"
+              u8R"({"type": "url", "name": "Café – naïve", "url": "http://fr.example/"}]}}})");
+    importChoosing(L"Google Chrome ― Default");
+    ASSERT_TRUE(app().document.loaded);
+    NodeId newRoot = app().document.tree.firstTopLevel();
+    ASSERT_NE(newRoot, kNoNode);
+    ASSERT_EQ(childTitles(newRoot), std::vector<std::string>{"Google Chrome ― Default"});
+    ASSERT_EQ(asked.size(), 1u);
+    EXPECT_EQ(narrow(asked[0].text), "「Google Chrome ― Default」から 3 件のリンクを取り込みました。\r\n"
+                                     "ファイルの壊れた部分 1 か所は取り込んでいません。\r\n"
+                                     "\"〓 読書メモ 〓\" など 4 項目のタイトルやコメントに、Shift-JIS で表せない文字がありました。\r\n"
+                                     "その文字のあった所は「〓」にしてあります。");
+}

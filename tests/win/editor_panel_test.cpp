@@ -147,6 +147,31 @@ TEST_F(EditorPanelTest, ReplaceStoresTheFieldsAndKeepsTheKind) {
     EXPECT_EQ(GetFocus(), treeWindow());
 }
 
+// Emoji and other characters Shift-JIS lacks are marked as the imports mark them, and the
+// user is told how many places changed; an address keeps them, percent-encoded.
+TEST_F(EditorPanelTest, CharactersShiftJisLacksAreMarkedAndCounted) {
+    app().treeView.select(folder);
+    SetDlgItemTextW(panel(), IDC_EDIT_TITLE, L"☕ 絵文字 😀");
+    SetDlgItemTextW(panel(), IDC_EDIT_ADDRESS, L"http://example.com/😀");
+    SetDlgItemTextW(panel(), IDC_EDIT_COMMENT, L"Café");
+    click(IDC_EDIT_NEW);
+    NodeId added = app().document.tree.lastChild(folder);
+    ASSERT_NE(added, link);
+    EXPECT_EQ(record(added).title, "〓 絵文字 〓");
+    EXPECT_EQ(record(added).locator, "http://example.com/%F0%9F%98%80");
+    EXPECT_EQ(record(added).comment, "Caf〓");
+    ASSERT_EQ(asked.size(), 1u);
+    EXPECT_EQ(narrow(asked[0].text), "タイトルやコメントの 3 か所に、Shift-JIS で表せない文字がありました。\r\n"
+                                     "その文字のあった所は「〓」にして登録しました。");
+
+    asked.clear();
+    app().treeView.select(link);
+    setField(IDC_EDIT_TITLE, "Plain");
+    click(IDC_EDIT_REPLACE);
+    EXPECT_EQ(record(link).title, "Plain");
+    EXPECT_TRUE(asked.empty());
+}
+
 // However the selection moves, 差し替え writes the fields into the item now selected and
 // leaves the item shown before it alone.
 TEST_F(EditorPanelTest, ThePanelFollowsEverySelectionChangeBeforeReplace) {

@@ -99,9 +99,7 @@ TEST_F(Exchange, WithoutDataOrSelectionEveryCommandRefusesAndAsksNothing) {
         {{CMD_EXPORT_FAVORITES, CMD_EXPORT_TREE_HTML, CMD_EXPORT_NETSCAPE, CMD_EXPORT_CSV},
          L"書き出すデータがありません。", L"エクスポート"},
         {{CMD_EXPORT_SUB_FAVORITES, CMD_EXPORT_SUB_TREE_HTML, CMD_EXPORT_SUB_NETSCAPE, CMD_EXPORT_SUB_CSV},
-         L"書き出す項目をツリーで選択して下さい。", L"エクスポート"},
-        {{CMD_IMPORT_FAVORITES, CMD_IMPORT_NETSCAPE, CMD_IMPORT_CSV},
-         L"先に ファイル → 新規作成 か データファイルを開く で、読み込む先を用意して下さい。", L"インポート"}};
+         L"書き出す項目をツリーで選択して下さい。", L"エクスポート"}};
     for (const Refusal& refusal : refusals) {
         for (int id : refusal.commands) {
             asked.clear();
@@ -114,6 +112,37 @@ TEST_F(Exchange, WithoutDataOrSelectionEveryCommandRefusesAndAsksNothing) {
     EXPECT_TRUE(dialogs.empty());
     EXPECT_EQ(openWholeTree(), 0u);
     EXPECT_FALSE(document().modified());
+}
+
+// With no document yet, an import starts one as File > New does and goes under its root;
+// a cancelled file dialog starts nothing.
+TEST_F(Exchange, AnImportIntoNoDocumentStartsANewOne) {
+    startMainWindow();
+    std::string html = pathInFolder("one.html");
+    writeBytes(html, "<!DOCTYPE NETSCAPE-Bookmark-file-1>\r\n<DL><p>\r\n<DT><A HREF=\"http://one.example/\">One</A>\r\n</DL><p>\r\n");
+    std::string csv = pathInFolder("one.csv");
+    writeBytes(csv, "C:\\\nheader\n1,One,http://one.example/,\"\",1,2,3\n");
+    struct Case {
+        int command;
+        std::string file;
+    } cases[] = {{CMD_IMPORT_NETSCAPE, html}, {CMD_IMPORT_CSV, csv}};
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.command);
+        resetDocumentAndView(app().documentCommands);
+        document().loaded = false;
+        command(c.command);  // the dialog cancelled
+        EXPECT_FALSE(document().loaded);
+        EXPECT_EQ(root(), kNoNode);
+        chooseFiles({c.file});
+        command(c.command);
+        EXPECT_TRUE(asked.empty());
+        ASSERT_TRUE(document().loaded);
+        ASSERT_NE(root(), kNoNode);
+        NodeId one = document().tree.lastChild(root());
+        ASSERT_NE(one, kNoNode);
+        EXPECT_EQ(titleOf(one), "One");
+        EXPECT_TRUE(document().modified());
+    }
 }
 
 TEST_F(Exchange, FileExportsWriteTheWholeTreeOrTheSelectedSubtree) {

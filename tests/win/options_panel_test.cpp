@@ -349,6 +349,35 @@ TEST_F(OptionsPanel, SavingWritesEveryKeyByteForByte) {
     }
 }
 
+// What would put a window out of reach is refused with a message, the file left as it was;
+// a size that MAX replaces is not looked at.
+TEST_F(OptionsPanel, PositionsAndSizesAWindowCannotHaveAreRefused) {
+    startWith(kFullFile);
+    struct Row {
+        int id;
+        const char* text;
+    } rows[] = {
+        {IDC_OPT_MAIN_X, "999999999"},  {IDC_OPT_MAIN_Y, "0x7ffffff"},   {IDC_OPT_MAIN_WIDTH, "0"},
+        {IDC_OPT_MAIN_WIDTH, "-5"},     {IDC_OPT_MAIN_WIDTH, "0x7ffffff"}, {IDC_OPT_MAIN_WIDTH, "999999999"},
+    };
+    for (const Row& row : rows) {
+        SCOPED_TRACE(row.text);
+        std::wstring before = text(row.id);
+        type(row.id, row.text);
+        asked.clear();
+        EXPECT_EQ(savedFile(), kFullFile);
+        ASSERT_EQ(asked.size(), 1u);
+        EXPECT_TRUE(asked[0].caption == L"設定値保存");
+        EXPECT_EQ(GetFocus(), GetDlgItem(panel, row.id));
+        type(row.id, narrow(before).c_str());
+    }
+    type(IDC_OPT_MAIN_HEIGHT, "0");  // MAX is ticked: the edit is not what is saved
+    type(IDC_OPT_MAIN_X, "11");
+    asked.clear();
+    EXPECT_NE(savedFile().find("MainXPos=11\r\n"), std::string::npos);
+    EXPECT_TRUE(asked.empty());
+}
+
 TEST_F(OptionsPanel, LongInputIsHeldAtTheWidthsTheFileCanGiveBack) {
     startWith(kFullFile);
     // Number edits hold 9 characters; a path edit 255.
@@ -369,7 +398,9 @@ TEST_F(OptionsPanel, LongInputIsHeldAtTheWidthsTheFileCanGiveBack) {
     EXPECT_TRUE(asked[0].caption == L"設定値保存");
     EXPECT_EQ(app().settings.dataPath, "D:\\my.dat");
 
-    // A save that went through enables the radio of every slot with a path.
+    // A save that went through enables the radio of every slot with a path (a position of
+    // 123456789 would put the window out of reach: it is refused too).
+    type(IDC_OPT_MAIN_X, "10");
     type(IDC_OPT_DATA_PATH, "D:\\my.dat");
     type(IDC_OPT_SLOT3_PATH, "C:\\three.exe");
     savedFile();

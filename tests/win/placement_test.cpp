@@ -177,6 +177,29 @@ TEST_F(Placement, AWindowOffEveryScreenComesBackIntoTheWorkArea) {
     }
 }
 
+// A size of 0 gets the system's least size: the rectangle the window really has, not the
+// stored one, decides whether its title bar can be reached, at start-up and on command 119.
+TEST_F(Placement, AWindowMadeLargerByTheSystemStillComesBackOnScreen) {
+    const char* rows[] = {"MainXPos=0\r\nMainYPos=5000\r\nMainWidth=264\r\nMainHight=0\r\n",
+                          "MainXPos=5000\r\nMainYPos=0\r\nMainWidth=0\r\nMainHight=800\r\n"};
+    for (const char* row : rows) {
+        SCOPED_TRACE(row);
+        start(std::string("[Option]\r\nFileOpen=0\r\n[Window]\r\n") + row);
+        const RECT& work = app().workArea;
+        for (bool restored : {false, true}) {
+            if (restored) command(CMD_RESTORE_MAIN_POS);
+            RECT r = rect();
+            EXPECT_GT(r.right - r.left, 0);
+            EXPECT_GT(r.bottom - r.top, 0);
+            EXPECT_GE(r.left, work.left);
+            EXPECT_LE(r.right, work.right);
+            EXPECT_GE(r.top, work.top);
+            EXPECT_LE(r.bottom, work.bottom);
+        }
+        destroyMainWindow();
+    }
+}
+
 // The options panel opened beside a window reaching the work area's edge moves the window
 // left so that the whole panel shows; closing gives back the window's own place and width,
 // however often it is done.

@@ -88,16 +88,22 @@ TEST_F(SettingsFile, UnknownSectionsAndKeysSurviveUnchanged) {
 
 TEST_F(SettingsFile, TenThousandCharacterValues) {
     std::string huge(10000, 'a');
-    std::string saved = startAndSave("[Option]\r\nFileOpen=0\r\nDataPass=" + huge + "\r\n[Mine]\r\nLong=" + huge +
-                                     "\r\n[Window]\r\nMainXPos=" + std::string(10000, '7') + "\r\n");
+    std::string file = "[Option]\r\nFileOpen=0\r\nDataPass=" + huge + "\r\n[Mine]\r\nLong=" + huge +
+                       "\r\n[Window]\r\nMainXPos=" + std::string(10000, '7') + "\r\n";
+    std::string saved = startAndSave(file);
     // The profile functions give 255 characters of a value.
     EXPECT_EQ(started.dataPath, std::string(255, 'a'));
     EXPECT_EQ(started.mainX, std::string(255, '7'));
+    // 255 digits reach the number edit as the 9 it holds, a position beyond any screen:
+    // refused with a message, the file left as it was.
+    EXPECT_EQ(saved, file);
+    EXPECT_EQ(asked.size(), 1u);
+    SetDlgItemTextW(app().panels.options.window, IDC_OPT_MAIN_X, L"77");
+    saved = save();
     // What the program does not own is kept whole.
     EXPECT_NE(saved.find("[Mine]\r\nLong=" + huge + "\r\n"), std::string::npos);
     EXPECT_NE(saved.find("DataPass=" + std::string(255, 'a') + "\r\n"), std::string::npos);
-    // 255 digits go back as the 9 a number edit holds.
-    EXPECT_NE(saved.find("MainXPos=777777777\r\n"), std::string::npos);
+    EXPECT_NE(saved.find("MainXPos=77\r\n"), std::string::npos);
 }
 
 TEST_F(SettingsFile, OddPositionsAndSizes) {

@@ -10,6 +10,8 @@
 #include "web/title_fetch_win.h"
 #include "web/update_check_win.h"
 
+#include <tlhelp32.h>
+
 namespace perchlet::testing {
 namespace {
 
@@ -20,6 +22,13 @@ const std::string kSjis = "\x93\xFA\x96\x7B\x8C\xEA";
 const std::string kEuc = "\xC6\xFC\xCB\xDC\xB8\xEC";
 const std::string kJis = "\x1B$BF|K\\8l\x1B(B";
 const std::string kUtf8 = u8"日本語";
+
+// "<html><head><title>Packed page</title></head></html>", gzip-compressed.
+const std::string kGzippedPage(
+    "\x1F\x8B\x08\x00\x00\x00\x00\x00\x02\x03\xB3\xC9\x28\xC9\xCD\xB1\xB3\xC9\x48\x4D\x4C\xB1\xB3\x29\xC9\x2C"
+    "\xC9\x49\xB5\x0B\x48\x4C\xCE\x4E\x4D\x51\x28\x48\x4C\x4F\xB5\xD1\x87\x08\xD9\xE8\x43\x14\xE8\x83\x55\x03"
+    "\x00\xCC\xDD\xA6\xDE\x34\x00\x00\x00",
+    61);
 
 // A host name the resolver refuses without asking the network (a label over 63 bytes).
 const std::string kUnresolvable = "http://" + std::string(70, 'n') + ".invalid/";
@@ -86,6 +95,9 @@ TEST_F(WebTest, TitleFetchOfEveryKindOfPage) {
         {"/lines", page("<title>two\r\nlines</title>"), true, "two lines"},
         {"/comment", page("<!-- <title>Old</title> --><script>w('<title>No</title>')</script><title>New</title>"), true, "New"},
         {"/redirect", {httpResponse("HTTP/1.1 302 Found", "Location: /sjis\r\n", "")}, true, kSjis},
+        {"/nul", page(std::string("<title>ab\0cd</title>", 20)), true, "abcd"},
+        // Compressed though nobody asked for it.
+        {"/gzip", page(kGzippedPage, "Content-Type: text/html\r\nContent-Encoding: gzip\r\n"), true, "Packed page"},
         {"/no-title", page("<html><body>no title</body></html>"), false, ""},
         {"/closed", {"", Then::CloseAtOnce}, false, ""},
     };
@@ -138,7 +150,8 @@ TEST_F(WebTest, StopBreaksOffASilentServerAndGivesNoTitle) {
 
 TEST_F(WebTest, StopDuringAnEndlessTitleKeepsWhatWasRead) {
     server.route("/endless", {"HTTP/1.1 200 OK\r\n\r\n<title>Endless ", Then::EndlessBody});
-    ButtonPresser stop("タイトル取得", IDC_TITLE_STOP, [&] { return server.requests("/endless") > 0; });
+    // Stop only once the page is being read: more has gone out than the sockets' buffers hold.
+    ButtonPresser stop("タイトル取得", IDC_TITLE_STOP, [&] { return server.endlessBytesSent() > (16 << 20); });
     FetchedTitle title = fetch(server.url("/endless"));
     EXPECT_TRUE(title.found);
     EXPECT_EQ(title.raw.substr(0, 8), "Endless ");
@@ -367,6 +380,98 @@ TEST_F(WebTest, PoolAnswersInOrderAndGivesUpOnASlowServer) {
             EXPECT_EQ(link.answer.outcome, UpdateAnswer::Outcome::Answered) << i;
             EXPECT_EQ(link.answer.lastModified.value_or(0), 1600000000) << i;
         }
+    }
+}
+
+// The proxy of the browsing settings, as the system stores it: a header, then the proxy and
+// its bypass list, each with its length first.
+void setUserProxy(const std::string& proxy) {
+    std::string blob(12, '\0');
+    blob[0] = 0x46;                  // the settings' version
+    blob[8] = proxy.empty() ? 1 : 3;  // direct, and through the proxy when there is one
+    for (const std::string& text : {proxy, std::string()}) {
+        std::uint32_t length = static_cast<std::uint32_t>(text.size());
+        blob.append(reinterpret_cast<const char*>(&length), sizeof length);
+        blob += text;
+    }
+    blob.append(8, '\0');  // no configuration script
+    HKEY key = nullptr;
+    RegCreateKeyExW(HKEY_CURRENT_USER, L"Software\\Microsoft\\Windows\\CurrentVersion\\Internet Settings\\Connections",
+                    0, nullptr, 0, KEY_SET_VALUE, nullptr, &key, nullptr);
+    RegSetValueExW(key, L"DefaultConnectionSettings", 0, REG_BINARY, reinterpret_cast<const BYTE*>(blob.data()),
+                   static_cast<DWORD>(blob.size()));
+    RegCloseKey(key);
+}
+
+// Behind a proxy the check goes through it, for a host only the proxy can reach.
+TEST_F(WebTest, TheUpdateCheckGoesThroughTheUsersProxy) {
+    const std::string address = "http://pages.invalid/proxied";
+    server.route("/proxied", {httpResponse("HTTP/1.1 200 OK", kDate2020, "")});
+    setUserProxy("127.0.0.1:" + std::to_string(server.port()));
+    CheckedLink link = checkLink({kNoNode, "proxied", address, true}, 3000, nullptr);
+    setUserProxy("");
+    EXPECT_EQ(server.requests("/proxied"), 1);
+    EXPECT_EQ(link.answer.outcome, UpdateAnswer::Outcome::Answered);
+    EXPECT_EQ(link.answer.lastModified.value_or(0), 1600000000);
+}
+
+// https goes through WinHTTP: a server that speaks no TLS leaves the link unreachable, within
+// the time-out even when it never answers.
+TEST_F(WebTest, AnHttpsLinkToAServerWithoutTlsIsUnreachable) {
+    server.route("/plain", {"", Then::Hang});
+    std::string address = "https://127.0.0.1:" + std::to_string(server.port()) + "/plain";
+    CheckedLink link = checkLink({kNoNode, "plain", address, true}, 500, nullptr);
+    EXPECT_EQ(link.answer.outcome, UpdateAnswer::Outcome::Unreachable);
+    EXPECT_FALSE(link.cancelled);
+}
+
+int threadsOfThisProcess() {
+    HANDLE snapshot = CreateToolhelp32Snapshot(TH32CS_SNAPTHREAD, 0);
+    THREADENTRY32 entry{};
+    entry.dwSize = sizeof entry;
+    int count = 0;
+    for (BOOL more = Thread32First(snapshot, &entry); more; more = Thread32Next(snapshot, &entry))
+        if (entry.th32OwnerProcessID == GetCurrentProcessId()) ++count;
+    CloseHandle(snapshot);
+    return count;
+}
+
+// Waits until done() holds or a generous safety net runs out; the caller asserts.
+void settle(const std::function<bool()>& done) {
+    for (int tries = 0; tries < 2000 && !done(); ++tries) Sleep(5);
+}
+
+// A server that accepts and never answers: every request ends at its time-out and closes its
+// connection, and a check leaves nothing running but what the first one started for good
+// (the system's own socket thread), however often it runs.
+TEST_F(WebTest, ChecksOfAServerThatNeverAnswersLeaveNoThreadsOrConnections) {
+    server.route("/mute", {"", Then::Hang});
+    std::vector<UpdateCheckItem> items(60, UpdateCheckItem{kNoNode, "mute", server.url("/mute"), true});
+    const int workers = static_cast<int>(kConcurrentChecks);
+    int threadsBefore = threadsOfThisProcess();
+    int threadsAfterFirst = 0;
+    for (int run = 1; run <= 2; ++run) {
+        SCOPED_TRACE(run);
+        UpdateCheckPool pool(items, kConcurrentChecks);
+        pool.setRequestTimeout(200);
+        std::atomic<int> mostThreads{0};
+        HANDLE done = CreateEventW(nullptr, TRUE, FALSE, nullptr);
+        pool.start([&](std::size_t) { mostThreads = std::max(mostThreads.load(), threadsOfThisProcess()); },
+                   [done] { SetEvent(done); });
+        WaitForSingleObject(done, INFINITE);
+        pool.join();
+        CloseHandle(done);
+        for (std::size_t i = 0; i < items.size(); ++i)
+            EXPECT_EQ(pool.result(i).answer.outcome, UpdateAnswer::Outcome::Unreachable) << i;
+        EXPECT_EQ(server.requests("/mute"), 60 * run);
+        // The workers, the server's thread for each open connection, the system's socket thread.
+        EXPECT_LE(mostThreads, threadsBefore + 2 * workers + 1);
+        settle([&] { return server.openConnections() == 0 && threadsOfThisProcess() <= threadsBefore + 1; });
+        EXPECT_EQ(server.openConnections(), 0);
+        int threadsAfter = threadsOfThisProcess();
+        EXPECT_LE(threadsAfter, threadsBefore + 1);
+        if (run == 1) threadsAfterFirst = threadsAfter;
+        else EXPECT_LE(threadsAfter, threadsAfterFirst);
     }
 }
 
