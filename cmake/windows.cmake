@@ -13,7 +13,7 @@ add_library(perchlet_shell STATIC ${SHELL_SOURCES})
 target_link_libraries(perchlet_shell PUBLIC perchlet_core ${WIN_LIBS})
 
 set(RESOURCE_SCRIPT ${CMAKE_SOURCE_DIR}/resources/perchlet.rc)
-file(GLOB RESOURCE_FILES CONFIGURE_DEPENDS ${CMAKE_SOURCE_DIR}/resources/icons/*.ico
+file(GLOB RESOURCE_FILES CONFIGURE_DEPENDS ${CMAKE_SOURCE_DIR}/resources/icons/*.ico ${CMAKE_SOURCE_DIR}/resources/*.manifest
      ${CMAKE_SOURCE_DIR}/resources/*.bmp ${CMAKE_SOURCE_DIR}/resources/*.rc ${CMAKE_SOURCE_DIR}/src/shell/command_ids.h
      ${CMAKE_BINARY_DIR}/generated/perchlet_version.h)
 set_source_files_properties(${RESOURCE_SCRIPT} PROPERTIES OBJECT_DEPENDS "${RESOURCE_FILES}")
@@ -39,8 +39,9 @@ file(GLOB WIN_TEST_SOURCES CONFIGURE_DEPENDS ${CMAKE_SOURCE_DIR}/tests/win/*.cpp
 add_executable(win_tests ${WIN_TEST_SOURCES} tests/servers/loopback_http_server.cpp ${RESOURCE_SCRIPT})
 target_link_libraries(win_tests PRIVATE perchlet_shell gtest ws2_32)
 target_include_directories(win_tests PRIVATE ${CMAKE_SOURCE_DIR}/tests/win ${CMAKE_SOURCE_DIR}/tests/unit ${CMAKE_SOURCE_DIR}/tests/servers)
-target_compile_definitions(win_tests PRIVATE PERCHLET_HELP_FILE="${HELP_FILE}")
-add_dependencies(win_tests perchlet_help)
+target_compile_definitions(win_tests PRIVATE PERCHLET_HELP_FILE="${HELP_FILE}"
+                           PERCHLET_PROGRAM_FILE="$<TARGET_FILE:perchlet>" PERCHLET_TOOL_FILE="$<TARGET_FILE:perchlet-tool>")
+add_dependencies(win_tests perchlet_help perchlet perchlet-tool)
 add_test(NAME win_tests COMMAND ${WINE_RUN} $<TARGET_FILE:win_tests>)
 set_tests_properties(win_tests PROPERTIES TIMEOUT 600 ENVIRONMENT "PERCHLET_EXPECT_ACP=932")
 # The same texts must come out right when Wine runs in a language other than Japanese.
@@ -48,6 +49,13 @@ add_test(NAME win_tests_english_locale
          COMMAND ${WINE_RUN} $<TARGET_FILE:win_tests> --gtest_filter=Menus.*:Locale.*:MainWindow.JapaneseTitles*:MainWindow.AboutDialog*:OptionsPanel.*)
 set_tests_properties(win_tests_english_locale PROPERTIES TIMEOUT 600
                      ENVIRONMENT "LANG=en_US.UTF-8;LC_ALL=en_US.UTF-8;PERCHLET_EXPECT_ACP=1252")
+
+# The window tests again at 125 %, 150 % and 200 %, each in a fresh prefix of that scale.
+foreach(dpi 120 144 192)
+  add_test(NAME win_tests_scale_${dpi}
+           COMMAND ${CMAKE_SOURCE_DIR}/tests/win/scale_test.sh $<TARGET_FILE:win_tests> ${dpi} ${CMAKE_BINARY_DIR}/artifacts)
+  set_tests_properties(win_tests_scale_${dpi} PROPERTIES TIMEOUT 300)
+endforeach()
 
 # The update check over 1,000 links on a slow loopback server (run by hand, not by ctest).
 add_executable(update_check_bench bench/update_check_bench.cpp tests/servers/loopback_http_server.cpp)
@@ -66,6 +74,9 @@ add_executable(places_holder tests/places_holder/places_holder.cpp)
 target_link_libraries(places_holder PRIVATE perchlet_sqlite)
 target_link_options(places_holder PRIVATE -municode)
 add_dependencies(win_tests places_holder)
+# Owns the clipboard with a format it renders late, and then answers nothing.
+add_executable(clipboard_owner WIN32 tests/clipboard_owner/clipboard_owner.cpp)
+add_dependencies(win_tests clipboard_owner)
 
 file(GLOB E2E_TEST_SOURCES CONFIGURE_DEPENDS ${CMAKE_SOURCE_DIR}/tests/e2e/*.cpp)
 add_executable(e2e_tests ${E2E_TEST_SOURCES})
@@ -101,10 +112,12 @@ add_test(NAME e2e_open_link COMMAND ${CMAKE_SOURCE_DIR}/tests/e2e/open_link_test
 set_tests_properties(e2e_open_link PROPERTIES TIMEOUT 300)
 
 # The command-line tool as a console program: the core only, no Win32 shell.
-# Without libcurl here, check is left out: the tool says so.
-add_executable(perchlet-tool tools/perchlet_tool.cpp tools/find_commands.cpp)
-target_link_libraries(perchlet-tool PRIVATE perchlet_core)
+# check carries its requests through WinHTTP here.
+add_executable(perchlet-tool tools/perchlet_tool.cpp tools/find_commands.cpp tools/terminal_text.cpp tools/link_check.cpp
+               src/web/link_transport_win.cpp tools/perchlet-tool.rc)
+target_link_libraries(perchlet-tool PRIVATE perchlet_core winhttp)
 target_link_options(perchlet-tool PRIVATE -static)
+set_source_files_properties(tools/perchlet-tool.rc PROPERTIES OBJECT_DEPENDS ${CMAKE_SOURCE_DIR}/tools/perchlet-tool.manifest)
 # The console tool as a Windows program reads a real browser's file.
 add_test(NAME tool_windows
          COMMAND ${WINE_RUN} $<TARGET_FILE:perchlet-tool> show tests/data/corpus/html/firefox-2024_radam9_bookmarks_firefox.html
@@ -124,6 +137,11 @@ add_executable(open_time_bench bench/open_time_bench.cpp)
 target_link_libraries(open_time_bench PRIVATE psapi user32)
 target_link_options(open_time_bench PRIVATE -municode)
 # Paths outside the ANSI code page, replaced files and links in a favorites target, under Wine.
+# check under Wine against the Linux tool (built first by scripts/test.sh) on the same servers.
+set(PERCHLET_NATIVE_TOOL ${CMAKE_SOURCE_DIR}/build/native/perchlet-tool CACHE FILEPATH "The Linux build of perchlet-tool")
+add_test(NAME tool_windows_check
+         COMMAND python3 ${CMAKE_SOURCE_DIR}/tests/tool/check_windows_test.py ${PERCHLET_NATIVE_TOOL} $<TARGET_FILE:perchlet-tool>)
+set_tests_properties(tool_windows_check PROPERTIES TIMEOUT 300)
 add_test(NAME tool_windows_paths
          COMMAND ${CMAKE_SOURCE_DIR}/tests/tool/tool_windows_test.sh $<TARGET_FILE:perchlet-tool>)
 set_tests_properties(tool_windows_paths PROPERTIES TIMEOUT 300)

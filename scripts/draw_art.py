@@ -11,6 +11,7 @@ import math
 import os
 import struct
 import sys
+import zlib
 
 # The sixteen colours a 4-bit icon can use, in the order Windows lays them out.
 VGA16 = [
@@ -118,6 +119,39 @@ def edge(spots):
 
 def shifted(spots, dx, dy):
     return {(x + dx, y + dy) for x, y in spots}
+
+
+def resampled(picture, width, height):
+    """The picture in another size: each new pixel is the average of the old pixels it
+    covers, weighted by how much of each it covers, transparency included. Whole-number
+    enlargements repeat each pixel exactly, so they stay as sharp as drawn."""
+    sx, sy = picture.width / width, picture.height / height
+    out = Canvas(width, height)
+    for ty in range(height):
+        y0, y1 = ty * sy, (ty + 1) * sy
+        for tx in range(width):
+            x0, x1 = tx * sx, (tx + 1) * sx
+            total = opaque = 0.0
+            red = green = blue = alpha = 0.0
+            for y in range(math.floor(y0), math.ceil(y1)):
+                wy = min(y1, y + 1) - max(y0, y)
+                for x in range(math.floor(x0), math.ceil(x1)):
+                    weight = (min(x1, x + 1) - max(x0, x)) * wy
+                    total += weight
+                    colour = picture.pixels[y][x]
+                    if colour is None:
+                        continue
+                    a = colour[3] / 255 if len(colour) == 4 else 1.0
+                    red += colour[0] * weight * a
+                    green += colour[1] * weight * a
+                    blue += colour[2] * weight * a
+                    alpha += weight * a
+            if alpha <= 0.0:
+                continue
+            level = round(255 * alpha / total)
+            mixed = (round(red / alpha), round(green / alpha), round(blue / alpha))
+            out.pixels[ty][tx] = mixed if level >= 255 else mixed + (level,)
+    return out
 
 
 # Item icons, 16 x 16, in the tree view's image-list order.
@@ -576,6 +610,20 @@ def toolbar_images():
     return strip
 
 
+def scaled_toolbar_strip(strip, scale):
+    """The strip for a larger scale; each image is resized on its own, so no image bleeds
+    into the next."""
+    width, height = round(28 * scale), round(20 * scale)
+    count = strip.width // 28
+    out = Canvas(width * count, height, TOOLBAR_GROUND)
+    for place in range(count):
+        image = Canvas(28, 20)
+        for y in range(20):
+            image.pixels[y] = strip.pixels[y][28 * place:28 * place + 28]
+        out.paste(resampled(image, width, height), width * place, 0)
+    return out
+
+
 # File writers.
 
 def halftone_palette():
@@ -619,7 +667,7 @@ def xor_rows_4bit(picture):
 def and_rows(picture):
     rows = []
     for y in reversed(range(picture.height)):
-        bits = [1 if c is None else 0 for c in picture.pixels[y]]
+        bits = [1 if c is None or (len(c) == 4 and c[3] == 0) else 0 for c in picture.pixels[y]]
         bits += [0] * (-len(bits) % 8)
         rows.append(padded(bytes(sum(bit << (7 - i) for i, bit in enumerate(bits[n:n + 8]))
                                  for n in range(0, len(bits), 8))))
@@ -640,6 +688,52 @@ def ico_bytes(pictures):
                                  16, 0, 1, 4, len(image), offset)
         offset += len(image)
     return directory + b''.join(images)
+
+
+def rgba(colour):
+    if colour is None:
+        return (0, 0, 0, 0)
+    return colour if len(colour) == 4 else colour + (255,)
+
+
+def png_bytes(picture):
+    def chunk(kind, data):
+        return struct.pack('>I', len(data)) + kind + data + struct.pack('>I', zlib.crc32(kind + data))
+    rows = b''.join(b'\0' + bytes(v for c in row for v in rgba(c)) for row in picture.pixels)
+    header = struct.pack('>IIBBBBB', picture.width, picture.height, 8, 6, 0, 0, 0)
+    return (b'\x89PNG\r\n\x1a\n' + chunk(b'IHDR', header) + chunk(b'IDAT', zlib.compress(rows, 9)) +
+            chunk(b'IEND', b''))
+
+
+def icon_image_32bit(picture):
+    """One 32-bit image of an icon file: colours with their transparency, and the mask
+    that older programs read. The 256-pixel one is a PNG, as Windows Vista and later read it."""
+    if picture.width >= 256:
+        return png_bytes(picture)
+    colour = b''.join(bytes(v for c in picture.pixels[y] for v in (rgba(c)[2], rgba(c)[1], rgba(c)[0], rgba(c)[3]))
+                      for y in reversed(range(picture.height)))
+    mask = and_rows(picture)
+    return bmp_info_header(picture.width, 2 * picture.height, 32, len(colour) + len(mask), 0) + colour + mask
+
+
+def ico_bytes_32bit(pictures):
+    """An icon file with one 32-bit image per picture, smallest first."""
+    images = [icon_image_32bit(picture) for picture in pictures]
+    directory = struct.pack('<HHH', 0, 1, len(images))
+    offset = len(directory) + 16 * len(images)
+    for picture, image in zip(pictures, images):
+        directory += struct.pack('<BBBBHHII', picture.width % 256, picture.height % 256, 0, 0, 1, 32, len(image), offset)
+        offset += len(image)
+    return directory + b''.join(images)
+
+
+def bmp_bytes_24bit(picture):
+    rows = b''.join(padded(bytes(v for c in picture.pixels[y] for v in (c[2], c[1], c[0])))
+                    for y in reversed(range(picture.height)))
+    info = bmp_info_header(picture.width, picture.height, 24, len(rows), 0)
+    offset = 14 + len(info)
+    head = b'BM' + struct.pack('<IHHI', offset + len(rows), 0, 0, offset)
+    return head + info + rows
 
 
 def bmp_bytes(picture):
@@ -665,12 +759,19 @@ def main(argv):
     resources = argv[1] if len(argv) > 1 else os.path.join(here, '..', 'resources')
     resources = os.path.normpath(resources)
     icons = os.path.join(resources, 'icons')
+    # Each picture in the sizes 100 % to 200 % ask for; Windows picks the size it needs.
     for number, icon in enumerate(item_icons()):
-        write(os.path.join(icons, f'item{number:02d}.ico'), ico_bytes([icon]))
+        sizes = [icon] + [resampled(icon, size, size) for size in (20, 24, 32)]
+        write(os.path.join(icons, f'item{number:02d}.ico'), ico_bytes_32bit(sizes))
     small, large = bird_16(), bird_32()
-    write(os.path.join(icons, 'perchlet.ico'), ico_bytes([small, large]))
-    write(os.path.join(icons, 'about.ico'), ico_bytes([large]))
-    write(os.path.join(resources, 'toolbar.bmp'), bmp_bytes(toolbar_images()))
+    app_sizes = ([small] + [resampled(large, size, size) for size in (20, 24)] + [large] +
+                 [resampled(large, size, size) for size in (40, 48, 64, 256)])
+    write(os.path.join(icons, 'perchlet.ico'), ico_bytes_32bit(app_sizes))
+    write(os.path.join(icons, 'about.ico'), ico_bytes_32bit([large] + [resampled(large, size, size) for size in (48, 64)]))
+    strip = toolbar_images()
+    write(os.path.join(resources, 'toolbar.bmp'), bmp_bytes(strip))
+    write(os.path.join(resources, 'toolbar_150.bmp'), bmp_bytes_24bit(scaled_toolbar_strip(strip, 1.5)))
+    write(os.path.join(resources, 'toolbar_200.bmp'), bmp_bytes_24bit(scaled_toolbar_strip(strip, 2)))
     return 0
 
 

@@ -32,6 +32,10 @@ if [ -z "${PERCHLET_WINE_READY:-}" ]; then
   # browser of this machine, which outlives the test and keeps its output open.
   wine reg add 'HKCU\Software\Wine\WineBrowser' /v Browsers /d true /f >/dev/null 2>&1 || true
   wine reg add 'HKCU\Software\Wine\WineBrowser' /v Mailers /d true /f >/dev/null 2>&1 || true
+  # The screen's scale (96 is 100 %), which Wine reads when a program starts.
+  if [ -n "${PERCHLET_LOG_PIXELS:-}" ]; then
+    wine reg add 'HKCU\Control Panel\Desktop' /v LogPixels /t REG_DWORD /d "$PERCHLET_LOG_PIXELS" /f >/dev/null 2>&1 || true
+  fi
   wineserver -w 2>/dev/null || true
   export PERCHLET_WINE_READY=1
 fi

@@ -10,9 +10,7 @@
 #include "search/search_index.h"
 #include "search/search_text.h"
 #include "tool_text.h"
-#ifdef PERCHLET_TOOL_CHECK
 #include "link_check.h"
-#endif
 
 using namespace perchlet;
 
@@ -79,17 +77,7 @@ int duplicates(int argc, char** argv) {
     return flushed(kExitOk);
 }
 
-int check(int argc, char** argv) {
-#ifdef PERCHLET_TOOL_CHECK
-    return runLinkCheck(argc, argv);
-#else
-    (void)argc;
-    (void)argv;
-    std::fprintf(stderr, "%s: check is not part of this build of the tool (it needs libcurl); use the Linux build\n",
-                 kProgram);
-    return kExitUsage;
-#endif
-}
+int check(int argc, char** argv) { return runLinkCheck(argc, argv); }
 
 }  // namespace
 

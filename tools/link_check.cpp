@@ -1,351 +1,59 @@
 #include "link_check.h"
 
-#include <curl/curl.h>
-
-#include <algorithm>
-#include <cctype>
-#include <chrono>
 #include <cstdio>
 #include <cstdlib>
-#include <cstring>
-#include <deque>
-#include <map>
+#ifdef _WIN32
+#include <fcntl.h>
+#include <io.h>
+#endif
 #include <optional>
 #include <string>
 #include <string_view>
-#include <unordered_map>
 #include <vector>
 
 #include "find_commands.h"
+#include "store/encoding.h"
+#include "web/link_check.h"
+#ifdef _WIN32
+#include "web/link_transport_win.h"
+using ToolLinkTransport = perchlet::WinHttpLinkTransport;
+#else
+#include "link_transport_curl.h"
+using ToolLinkTransport = CurlLinkTransport;
+#endif
 #include "search/search_index.h"
+#include "terminal_text.h"
 #include "tool_text.h"
 
 using namespace perchlet;
 
 namespace {
 
-using Clock = std::chrono::steady_clock;
-using Milliseconds = std::chrono::milliseconds;
-
 constexpr const char* kProgram = "perchlet-tool";
 enum ExitCode : int { kExitOk = 0, kExitFailed = 1, kExitUsage = 2 };
 
-constexpr int kConnectionsPerHost = 2;
-constexpr Milliseconds kHostPause{100};       // between two requests to one host
-constexpr long kLongestRetryAfterSeconds = 10;
-constexpr long kRetryAfterWhenNotSaid = 1;
-constexpr int kMostRedirects = 10;
+// The names scripts read; a temporary redirect to a page counts as ok, a TLS failure as a
+// connection failure, as they always have.
+constexpr int kToolClassCount = 9;
+const char* const kToolClassNames[kToolClassCount] = {"ok",           "moved",   "not found",
+                                                      "server error", "refused", "DNS failure",
+                                                      "connection failure", "time-out", "inconclusive"};
 
-// ---- classes ----
-
-enum class LinkClass { Ok, Moved, NotFound, ServerError, Refused, DnsFailure, ConnectionFailure, TimeOut, Inconclusive };
-constexpr int kClassCount = 9;
-
-const char* className(LinkClass c) {
-    static const char* const kNames[kClassCount] = {"ok",          "moved",       "not found",
-                                                    "server error", "refused",     "DNS failure",
-                                                    "connection failure", "time-out", "inconclusive"};
-    return kNames[static_cast<int>(c)];
-}
-
-LinkClass classOfStatus(long status) {
-    if (status >= 200 && status < 300) return LinkClass::Ok;
-    if (status == 404 || status == 410) return LinkClass::NotFound;
-    if (status == 401 || status == 403) return LinkClass::Refused;
-    if (status >= 500 && status != 503) return LinkClass::ServerError;
-    // 429 and 503 after their retry, and answers that say nothing about the page.
-    return LinkClass::Inconclusive;
-}
-
-LinkClass classOfFailure(CURLcode code) {
-    switch (code) {
-    case CURLE_COULDNT_RESOLVE_HOST: return LinkClass::DnsFailure;
-    case CURLE_OPERATION_TIMEDOUT: return LinkClass::TimeOut;
-    case CURLE_URL_MALFORMAT:
-    case CURLE_UNSUPPORTED_PROTOCOL:
-    case CURLE_TOO_MANY_REDIRECTS: return LinkClass::Inconclusive;
-    default: return LinkClass::ConnectionFailure;
+int toolClassOf(LinkClass linkClass) {
+    switch (linkClass) {
+    case LinkClass::Ok:
+    case LinkClass::MovedTemporarily: return 0;
+    case LinkClass::MovedPermanently: return 1;
+    case LinkClass::Gone: return 2;
+    case LinkClass::ServerError: return 3;
+    case LinkClass::Blocked: return 4;
+    case LinkClass::NameNotFound: return 5;
+    case LinkClass::TlsFailure:
+    case LinkClass::ConnectionFailure: return 6;
+    case LinkClass::TimeOut: return 7;
+    default: return 8;
     }
 }
-
-bool isRedirect(long status) {
-    return status == 301 || status == 302 || status == 303 || status == 307 || status == 308;
-}
-bool isPermanentRedirect(long status) { return status == 301 || status == 308; }
-
-// ---- addresses ----
-
-bool startsWithNoCase(const std::string& text, const char* prefix) {
-    std::size_t n = std::strlen(prefix);
-    if (text.size() < n) return false;
-    for (std::size_t i = 0; i < n; ++i)
-        if (std::tolower(static_cast<unsigned char>(text[i])) != prefix[i]) return false;
-    return true;
-}
-
-bool isWebAddress(const std::string& address) {
-    return startsWithNoCase(address, "http://") || startsWithNoCase(address, "https://");
-}
-
-// The address as a request line can carry it: UTF-8, with blanks and bytes above ASCII
-// after the host percent-encoded (the host itself is left to libcurl's IDN support).
-std::string requestAddress(const std::string& shiftJis) {
-    std::string utf8 = shiftJisToUtf8(shiftJis);
-    std::size_t hostStart = utf8.find("://") + 3;
-    std::size_t pathStart = utf8.find_first_of("/?#", hostStart);
-    if (pathStart == std::string::npos) return utf8;
-    std::string out = utf8.substr(0, pathStart);
-    static const char kHex[] = "0123456789ABCDEF";
-    for (std::size_t i = pathStart; i < utf8.size(); ++i) {
-        unsigned char c = static_cast<unsigned char>(utf8[i]);
-        if (c <= 0x20 || c >= 0x7F) {
-            out += '%';
-            out += kHex[c >> 4];
-            out += kHex[c & 0xF];
-        } else {
-            out += static_cast<char>(c);
-        }
-    }
-    return out;
-}
-
-// The host name in small letters; empty when the address has none.
-std::string hostOf(const std::string& address) {
-    CURLU* url = curl_url();
-    std::string host;
-    char* part = nullptr;
-    if (curl_url_set(url, CURLUPART_URL, address.c_str(), 0) == CURLUE_OK &&
-        curl_url_get(url, CURLUPART_HOST, &part, 0) == CURLUE_OK) {
-        host = part;
-        curl_free(part);
-    }
-    curl_url_cleanup(url);
-    for (char& c : host) c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
-    return host;
-}
-
-// Names under .invalid never resolve (RFC 6761): they are answered here, without asking
-// a name server.
-bool neverResolves(const std::string& host) {
-    const std::string suffix = ".invalid";
-    return host == "invalid" ||
-           (host.size() > suffix.size() && host.compare(host.size() - suffix.size(), suffix.size(), suffix) == 0);
-}
-
-// ---- one link's way through its requests ----
-
-struct Probe {
-    std::string address;  // as the file has it, for the request
-    std::string current;  // the address of this request, after redirects
-    std::string host;
-    bool useGet = false;      // the server refused HEAD
-    bool retried = false;     // after a 429 or 503
-    bool permanentSoFar = true;
-    int redirects = 0;
-    bool bodyCut = false;     // a GET is ended at its first body byte
-    // The result.
-    LinkClass linkClass = LinkClass::Inconclusive;
-    long status = 0;
-    std::string newAddress;  // where permanent redirects lead
-    std::string note;
-};
-
-struct HostQueue {
-    std::deque<std::size_t> waiting;
-    int active = 0;
-    Clock::time_point nextStart{};
-};
-
-struct CheckSettings {
-    int jobs = 8;
-    long timeoutMilliseconds = 10000;
-};
-
-std::size_t discardBody(char*, std::size_t, std::size_t, void* userData) {
-    static_cast<Probe*>(userData)->bodyCut = true;
-    return 0;  // the status is known; the body is not wanted
-}
-
-class LinkChecker {
-public:
-    LinkChecker(std::vector<Probe>& probes, const CheckSettings& settings)
-        : probes_(probes), settings_(settings), multi_(curl_multi_init()) {
-        curl_multi_setopt(multi_, CURLMOPT_MAX_HOST_CONNECTIONS, static_cast<long>(kConnectionsPerHost));
-        curl_multi_setopt(multi_, CURLMOPT_MAX_TOTAL_CONNECTIONS, static_cast<long>(settings.jobs));
-    }
-    ~LinkChecker() { curl_multi_cleanup(multi_); }
-
-    void run() {
-        for (std::size_t i = 0; i < probes_.size(); ++i) {
-            probes_[i].current = probes_[i].address;
-            enqueue(i);
-        }
-        while (unfinished_ > 0) {
-            Clock::time_point now = Clock::now();
-            releaseDelayed(now);
-            startRequests(now);
-            int running = 0;
-            curl_multi_perform(multi_, &running);
-            collectAnswers();
-            if (unfinished_ == 0) break;
-            curl_multi_poll(multi_, nullptr, 0, waitMilliseconds(), nullptr);
-        }
-    }
-
-private:
-    void enqueue(std::size_t index) {
-        Probe& probe = probes_[index];
-        probe.host = hostOf(probe.current);
-        if (probe.host.empty()) return finish(index, LinkClass::Inconclusive, "not an address that can be asked");
-        if (neverResolves(probe.host)) return finish(index, LinkClass::DnsFailure, "the name does not resolve");
-        hosts_[probe.host].waiting.push_back(index);
-        ++unfinished_;
-    }
-
-    void finish(std::size_t index, LinkClass linkClass, std::string note = {}) {
-        probes_[index].linkClass = linkClass;
-        if (!note.empty()) probes_[index].note = std::move(note);
-    }
-
-    void releaseDelayed(Clock::time_point now) {
-        for (auto it = delayed_.begin(); it != delayed_.end();) {
-            if (it->first > now) {
-                ++it;
-                continue;
-            }
-            hosts_[probes_[it->second].host].waiting.push_front(it->second);
-            it = delayed_.erase(it);
-        }
-    }
-
-    // The hosts with the most links waiting go first, so that no host is left with a long
-    // tail that its two connections must work through alone at the end.
-    void startRequests(Clock::time_point now) {
-        std::vector<HostQueue*> ready;
-        for (auto& [host, queue] : hosts_)
-            if (!queue.waiting.empty() && queue.active < kConnectionsPerHost && now >= queue.nextStart)
-                ready.push_back(&queue);
-        std::stable_sort(ready.begin(), ready.end(),
-                         [](const HostQueue* a, const HostQueue* b) { return a->waiting.size() > b->waiting.size(); });
-        for (HostQueue* host : ready) {
-            if (active_ >= settings_.jobs) return;
-            HostQueue& queue = *host;
-            std::size_t index = queue.waiting.front();
-            queue.waiting.pop_front();
-            ++queue.active;
-            ++active_;
-            queue.nextStart = now + kHostPause;
-            start(index);
-        }
-    }
-
-    void start(std::size_t index) {
-        Probe& probe = probes_[index];
-        probe.bodyCut = false;
-        CURL* easy = curl_easy_init();
-        curl_easy_setopt(easy, CURLOPT_URL, probe.current.c_str());
-        curl_easy_setopt(easy, CURLOPT_PRIVATE, reinterpret_cast<char*>(index));
-        curl_easy_setopt(easy, CURLOPT_USERAGENT, "Perchlet");
-        curl_easy_setopt(easy, CURLOPT_NOSIGNAL, 1L);
-        curl_easy_setopt(easy, CURLOPT_TIMEOUT_MS, settings_.timeoutMilliseconds);
-        curl_easy_setopt(easy, CURLOPT_CONNECTTIMEOUT_MS, settings_.timeoutMilliseconds);
-        curl_easy_setopt(easy, CURLOPT_FOLLOWLOCATION, 0L);  // followed here, one hop at a time
-        curl_easy_setopt(easy, CURLOPT_PROTOCOLS_STR, "http,https");
-        if (probe.useGet) {
-            curl_easy_setopt(easy, CURLOPT_HTTPGET, 1L);
-            curl_easy_setopt(easy, CURLOPT_WRITEFUNCTION, discardBody);
-            curl_easy_setopt(easy, CURLOPT_WRITEDATA, &probe);
-        } else {
-            curl_easy_setopt(easy, CURLOPT_NOBODY, 1L);
-        }
-        curl_multi_add_handle(multi_, easy);
-    }
-
-    void collectAnswers() {
-        int left = 0;
-        while (CURLMsg* message = curl_multi_info_read(multi_, &left)) {
-            if (message->msg != CURLMSG_DONE) continue;
-            CURL* easy = message->easy_handle;
-            char* data = nullptr;
-            curl_easy_getinfo(easy, CURLINFO_PRIVATE, &data);
-            std::size_t index = reinterpret_cast<std::size_t>(data);
-            Probe& probe = probes_[index];
-            --hosts_[probe.host].active;
-            --active_;
-            --unfinished_;
-            long status = 0;
-            curl_easy_getinfo(easy, CURLINFO_RESPONSE_CODE, &status);
-            char* location = nullptr;
-            curl_easy_getinfo(easy, CURLINFO_REDIRECT_URL, &location);
-            curl_off_t retryAfter = 0;
-            curl_easy_getinfo(easy, CURLINFO_RETRY_AFTER, &retryAfter);
-            CURLcode code = message->data.result;
-            bool answered = code == CURLE_OK || (code == CURLE_WRITE_ERROR && probe.bodyCut);
-            std::string redirect = location ? location : "";
-            if (answered) takeAnswer(index, status, redirect, static_cast<long>(retryAfter));
-            else {
-                probe.status = 0;  // no answer to show
-                finish(index, classOfFailure(code), curl_easy_strerror(code));
-            }
-            curl_multi_remove_handle(multi_, easy);
-            curl_easy_cleanup(easy);
-        }
-    }
-
-    void takeAnswer(std::size_t index, long status, const std::string& redirect, long retryAfter) {
-        Probe& probe = probes_[index];
-        probe.status = status;
-        if (!probe.useGet && (status == 405 || status == 501 || status == 403)) {
-            probe.useGet = true;  // some servers refuse HEAD but answer GET
-            return enqueue(index);
-        }
-        if (isRedirect(status) && !redirect.empty()) return followRedirect(index, status, redirect);
-        if ((status == 429 || status == 503) && !probe.retried) {
-            probe.retried = true;
-            long seconds = retryAfter > 0 ? std::min(retryAfter, kLongestRetryAfterSeconds) : kRetryAfterWhenNotSaid;
-            delayed_.emplace_back(Clock::now() + std::chrono::seconds(seconds), index);
-            ++unfinished_;
-            return;
-        }
-        LinkClass linkClass = classOfStatus(status);
-        if (linkClass == LinkClass::Ok && !probe.newAddress.empty()) linkClass = LinkClass::Moved;
-        finish(index, linkClass);
-    }
-
-    void followRedirect(std::size_t index, long status, const std::string& target) {
-        Probe& probe = probes_[index];
-        if (++probe.redirects > kMostRedirects) {
-            // The page lives nowhere the chain leads: no new address to offer.
-            probe.newAddress.clear();
-            return finish(index, LinkClass::Inconclusive, "too many redirects");
-        }
-        // Only a run of permanent redirects from the start tells where the page now lives.
-        if (isPermanentRedirect(status) && probe.permanentSoFar) probe.newAddress = target;
-        else probe.permanentSoFar = false;
-        if (!isWebAddress(target)) return finish(index, LinkClass::Inconclusive, "redirected to " + target);
-        probe.current = target;
-        enqueue(index);
-    }
-
-    int waitMilliseconds() const {
-        Clock::time_point now = Clock::now();
-        Clock::time_point until = now + Milliseconds(1000);
-        for (const auto& delayed : delayed_) until = std::min(until, delayed.first);
-        if (active_ < settings_.jobs)
-            for (const auto& [host, queue] : hosts_)
-                if (!queue.waiting.empty() && queue.active < kConnectionsPerHost) until = std::min(until, queue.nextStart);
-        auto wait = std::chrono::duration_cast<Milliseconds>(until - now).count();
-        return static_cast<int>(std::max<long long>(0, wait));
-    }
-
-    std::vector<Probe>& probes_;
-    CheckSettings settings_;
-    CURLM* multi_;
-    std::map<std::string, HostQueue> hosts_;
-    std::vector<std::pair<Clock::time_point, std::size_t>> delayed_;
-    int active_ = 0;
-    std::size_t unfinished_ = 0;  // waiting, delayed or asking
-};
 
 // ---- the command ----
 
@@ -353,7 +61,7 @@ enum class OutputFormat { Text, Csv, Json };
 
 struct CheckCommand {
     std::string file;
-    CheckSettings settings;
+    LinkCheckSettings settings;
     OutputFormat format = OutputFormat::Text;
 };
 
@@ -398,69 +106,6 @@ std::optional<std::string> parseCheck(int argc, char** argv, CheckCommand& comma
     if (files.size() != 1) return std::string("check takes one file");
     command.file = files[0];
     return std::nullopt;
-}
-
-struct CheckedLink {
-    NodeId node;
-    std::size_t probe;
-};
-
-// The length of the well-formed UTF-8 character at pos (overlong forms, surrogates and
-// code points past U+10FFFF are not); 0 when the byte there starts none.
-std::size_t utf8CharacterLength(const std::string& text, std::size_t pos) {
-    auto byte = [&](std::size_t i) { return pos + i < text.size() ? static_cast<unsigned char>(text[pos + i]) : 0u; };
-    auto follows = [&](std::size_t i, unsigned lowest = 0x80, unsigned highest = 0xBF) {
-        return byte(i) >= lowest && byte(i) <= highest;
-    };
-    unsigned lead = byte(0);
-    if (lead < 0x80) return 1;
-    if (lead >= 0xC2 && lead <= 0xDF) return follows(1) ? 2 : 0;
-    if (lead >= 0xE0 && lead <= 0xEF) {
-        unsigned lowest = lead == 0xE0 ? 0xA0 : 0x80, highest = lead == 0xED ? 0x9F : 0xBF;
-        return follows(1, lowest, highest) && follows(2) ? 3 : 0;
-    }
-    if (lead >= 0xF0 && lead <= 0xF4) {
-        unsigned lowest = lead == 0xF0 ? 0x90 : 0x80, highest = lead == 0xF4 ? 0x8F : 0xBF;
-        return follows(1, lowest, highest) && follows(2) && follows(3) ? 4 : 0;
-    }
-    return 0;
-}
-
-// A C1 control character (U+0080 to U+009F), which some terminals obey as the ESC codes.
-bool isC1Control(const std::string& text, std::size_t pos, std::size_t length) {
-    return length == 2 && static_cast<unsigned char>(text[pos]) == 0xC2 &&
-           static_cast<unsigned char>(text[pos + 1]) <= 0x9F;
-}
-
-std::string hexEscape(unsigned char c) {
-    char escaped[8];
-    std::snprintf(escaped, sizeof escaped, "\\x%02x", c);
-    return escaped;
-}
-
-// Text for a terminal: what a server or a file says cannot move the cursor, ring, change
-// colours or break the columns. Control characters and bytes that make no character are
-// shown escaped.
-std::string terminalText(const std::string& text) {
-    std::string out;
-    for (std::size_t pos = 0; pos < text.size();) {
-        unsigned char c = static_cast<unsigned char>(text[pos]);
-        std::size_t length = c < 0x20 || c == 0x7F ? 0 : utf8CharacterLength(text, pos);
-        if (c == '\t' || c == '\r' || c == '\n') {
-            out += c == '\t' ? "\\t" : c == '\r' ? "\\r" : "\\n";
-            ++pos;
-        } else if (length == 0) {
-            out += hexEscape(c);
-            ++pos;
-        } else if (isC1Control(text, pos, length)) {
-            out += hexEscape(static_cast<unsigned char>(text[pos + 1]));
-            pos += 2;
-        } else {
-            out.append(text, pos, length);
-            pos += length;
-        }
-    }
-    return out;
 }
 
 std::string csvField(const std::string& text) {
@@ -509,24 +154,25 @@ std::string jsonString(const std::string& text) {
     return out + "\"";
 }
 
-void printResults(const Document& document, const std::vector<CheckedLink>& links, const std::vector<Probe>& probes,
-                  OutputFormat format) {
-    int counts[kClassCount] = {};
-    for (const CheckedLink& link : links) ++counts[static_cast<int>(probes[link.probe].linkClass)];
+// The output is UTF-8 on every system, so that the same check prints the same bytes.
+void printResults(const Document& document, const std::vector<PlannedLink>& links,
+                  const std::vector<LinkProbe>& probes, OutputFormat format) {
+    int counts[kToolClassCount] = {};
+    for (const PlannedLink& link : links) ++counts[toolClassOf(probes[link.probe].linkClass)];
     std::string summary = std::to_string(links.size()) + " links:";
-    for (int c = 0; c < kClassCount; ++c)
-        summary += std::string(c ? ", " : " ") + std::to_string(counts[c]) + " " + className(static_cast<LinkClass>(c));
+    for (int c = 0; c < kToolClassCount; ++c)
+        summary += std::string(c ? ", " : " ") + std::to_string(counts[c]) + " " + kToolClassNames[c];
 
     if (format == OutputFormat::Csv) std::printf("class,status,address,new address,folder,title,note\r\n");
     if (format == OutputFormat::Json) std::printf("{\"links\": [");
     bool first = true;
-    for (const CheckedLink& link : links) {
-        const Probe& probe = probes[link.probe];
-        std::string address = shiftJisForOutput(nodeRecord(document, link.node)->locator);
-        std::string folder = shiftJisForOutput(folderPathOf(document.tree, link.node));
-        std::string title = shiftJisForOutput(document.tree.node(link.node).text);
+    for (const PlannedLink& link : links) {
+        const LinkProbe& probe = probes[link.probe];
+        std::string address = shiftJisToUtf8(nodeRecord(document, link.node)->locator);
+        std::string folder = shiftJisToUtf8(folderPathOf(document.tree, link.node));
+        std::string title = shiftJisToUtf8(document.tree.node(link.node).text);
         std::string status = probe.status ? std::to_string(probe.status) : "";
-        const char* name = className(probe.linkClass);
+        const char* name = kToolClassNames[toolClassOf(probe.linkClass)];
         switch (format) {
         case OutputFormat::Text:
             std::printf("%s\t%s\t%s\t%s\t%s/%s\n", name, status.empty() ? "-" : status.c_str(),
@@ -555,8 +201,8 @@ void printResults(const Document& document, const std::vector<CheckedLink>& link
         std::fprintf(stderr, "%s\n", summary.c_str());
     } else {
         std::printf("\n], \"summary\": {\"links\": %zu", links.size());
-        for (int c = 0; c < kClassCount; ++c)
-            std::printf(", %s: %d", jsonString(className(static_cast<LinkClass>(c))).c_str(), counts[c]);
+        for (int c = 0; c < kToolClassCount; ++c)
+            std::printf(", %s: %d", jsonString(kToolClassNames[c]).c_str(), counts[c]);
         std::printf("}}\n");
     }
 }
@@ -572,36 +218,29 @@ int runLinkCheck(int argc, char** argv) {
         return kExitFailed;
     }
 
-    // Each address is asked once, however many items keep it.
-    std::vector<Probe> probes;
-    std::vector<CheckedLink> links;
-    std::unordered_map<std::string, std::size_t> probeOf;
-    const BookmarkTree& tree = document.tree;
-    for (NodeId top = tree.firstTopLevel(); top != kNoNode; top = tree.nextSibling(top)) {
-        tree.walkSubtree(top, [&](NodeId node) {
-            const BookmarkItem* record = nodeRecord(document, node);
-            if (!record || !isWebAddress(record->locator)) return;
-            auto [it, added] = probeOf.emplace(record->locator, probes.size());
-            if (added) {
-                probes.emplace_back();
-                probes.back().address = requestAddress(record->locator);
-            }
-            links.push_back({node, it->second});
-        });
+    // Each address is asked once, however many items keep it; only web links are listed.
+    LinkCheckPlan plan = planLinkCheck(document);
+    std::vector<PlannedLink> links;
+    for (const PlannedLink& link : plan.links)
+        if (link.web) links.push_back(link);
+    std::vector<LinkProbe>& probes = plan.probes;
+    {
+        ToolLinkTransport transport(command.settings.jobs);
+        perchlet::runLinkCheck(probes, command.settings, transport);
     }
 
-    curl_global_init(CURL_GLOBAL_DEFAULT);
-    LinkChecker(probes, command.settings).run();
-    curl_global_cleanup();
-
+#ifdef _WIN32
+    // The lines end as they do on Linux, and a CSV row's CR LF stays one.
+    _setmode(_fileno(stdout), _O_BINARY);
+#endif
     printResults(document, links, probes, command.format);
     if (std::fflush(stdout) != 0) {
         std::fprintf(stderr, "%s: cannot write the output\n", kProgram);
         return kExitFailed;
     }
-    for (const CheckedLink& link : links) {
-        LinkClass c = probes[link.probe].linkClass;
-        if (c != LinkClass::Ok && c != LinkClass::Moved) return kExitFailed;
+    for (const PlannedLink& link : links) {
+        int c = toolClassOf(probes[link.probe].linkClass);
+        if (c != toolClassOf(LinkClass::Ok) && c != toolClassOf(LinkClass::MovedPermanently)) return kExitFailed;
     }
     return kExitOk;
 }

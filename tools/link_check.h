@@ -1,5 +1,5 @@
 // perchlet-tool check: asks the server of every web link of a file whether the page is
-// still there (libcurl; not in the Windows console build).
+// still there (libcurl on Linux, WinHTTP on Windows).
 #pragma once
 
 // argv[1] is "check"; returns the exit code: 0 when every link is ok or moved, 1 otherwise

@@ -34,6 +34,7 @@
 #include "exchange/tree_html.h"
 #include "find_commands.h"
 #include "perchlet_version.h"
+#include "terminal_text.h"
 #include "tool_text.h"
 #include "store/data_file.h"
 #include "store/encoding.h"
@@ -590,8 +591,9 @@ int listBrowsers(int argc) {
         BrowserRead read = readBrowserProfile(profile);
         allRead = allRead && read.bookmarks.has_value();
         std::string links = read.bookmarks ? std::to_string(read.bookmarks->links) : "unreadable: " + read.detail;
-        std::printf("%s\t%s\t%s\t%s\n", profile.browser.c_str(), shiftJisToUtf8(profile.name).c_str(), links.c_str(),
-                    displayed(profile.file).c_str());
+        // A profile's name and folder are the user's (or anyone's) text: no terminal codes.
+        std::printf("%s\t%s\t%s\t%s\n", profile.browser.c_str(), terminalText(shiftJisToUtf8(profile.name)).c_str(),
+                    terminalText(links).c_str(), terminalText(displayed(profile.file)).c_str());
     }
     if (profiles.empty()) return failed("no browser profiles found");
     return std::fflush(stdout) == 0 && allRead ? kExitOk : kExitFailed;

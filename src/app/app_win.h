@@ -18,6 +18,7 @@
 #include "tree/drag_win.h"
 #include "tree/tree_view_win.h"
 #include "tree/workspace_win.h"
+#include "web/tidy_window_win.h"
 
 namespace perchlet {
 
@@ -37,6 +38,11 @@ struct App {
     bool trayIconShown = false;
     HWND focusWhenLeft = nullptr;  // the child that had the keys when the window was deactivated
     std::optional<std::string> settingsWrittenForDocument;  // the settings file as the program last wrote it
+    // The scale of the main window's monitor, and what is made for it.
+    int dpi = 96;
+    HFONT uiFont = nullptr;  // the system's message font, for the tree
+    HICON trayIcon = nullptr;
+    std::wstring fullCaption;  // the caption before it is fitted to the title bar
 
     Document document;
     TreeViewBinding treeView{document};
@@ -48,6 +54,7 @@ struct App {
     DocumentContext documentCommands{workspace, settings, startupFolderShiftJis, startupFolderWide};
     ExchangeContext exchange{workspace, startupFolderShiftJis, documentCommands};
     SearchContext search{workspace, searchIndex};
+    TidyContext tidy{workspace};
     BrowserContext browser{workspace, settings, workArea, recordedMainRect};
     PanelHost panels{instance, mainWindow};
     EditorPanelContext editorPanel{workspace, panels, documentCommands, browser};

@@ -10,6 +10,7 @@
 #include "browser/dde_client_win.h"
 #include "browser/open_link_win.h"
 #include "perchlet_version.h"
+#include "settings/screen_scale_win.h"
 #include "shell/command_ids.h"
 #include "shell/text_win.h"
 #include "tree/edit_commands_win.h"
@@ -114,6 +115,7 @@ const Command kCommands[] = {
     {CMD_RECORD_BROWSER_PAGE, [](App& app, int) { recordBrowserPage(app.browser); }, "URLの登録"},
     {CMD_HIDE_WINDOW, [](App& app, int) { hideMainWindow(app); }},
     {CMD_FIND, [](App& app, int) { openFindWindow(app.search); }},
+    {CMD_TIDY_LINKS, [](App& app, int) { openTidyWindow(app.tidy); }},
     // Tray menu
     {CMD_TRAY_RESTORE, [](App& app, int) { showMainWindow(app); }},  // nothing while the window shows
     {CMD_TRAY_EXIT, [](App& app, int) { closeMainWindow(app); }},
@@ -122,7 +124,7 @@ const Command kCommands[] = {
 }  // namespace
 
 void showAboutDialog(App& app) {
-    DialogBoxParamW(app.instance, L"MYABOUT", app.mainWindow, aboutDialogProc, 0);
+    dialogBoxInMessageFont(app.instance, L"MYABOUT", app.mainWindow, aboutDialogProc, 0);
 }
 
 void openHelp(App& app) {

@@ -3,6 +3,9 @@
 #include <commctrl.h>
 #include <windowsx.h>
 
+#include <algorithm>
+
+#include "app/caption_fit.h"
 #include "app/commands_win.h"
 #include "app/menus_win.h"
 #include "app/panel_scroll.h"
@@ -12,6 +15,7 @@
 #include "browser/dde_client_win.h"
 #include "browser/open_link_win.h"
 #include "document/disk_check_win.h"
+#include "settings/screen_scale_win.h"
 #include "shell/command_ids.h"
 #include "shell/dialogs_win.h"
 #include "shell/text_win.h"
@@ -27,8 +31,8 @@ bool registerMainWindowClass(HINSTANCE instance) {
     windowClass.style = CS_HREDRAW | CS_VREDRAW;
     windowClass.lpfnWndProc = mainWindowProc;
     windowClass.hInstance = instance;
-    windowClass.hIcon = LoadIconW(instance, L"perchlet_icon");
-    windowClass.hIconSm = windowClass.hIcon;
+    windowClass.hIcon = loadIconSized(instance, L"perchlet_icon", GetSystemMetrics(SM_CXICON));
+    windowClass.hIconSm = loadIconSized(instance, L"perchlet_icon", GetSystemMetrics(SM_CXSMICON));
     windowClass.hCursor = LoadCursorW(nullptr, IDC_ARROW);
     windowClass.hbrBackground = nullptr;
     windowClass.lpszMenuName = L"perchlet_menu";
@@ -59,24 +63,45 @@ int outerHeight(HWND window) {
     return rect.bottom - rect.top;
 }
 
+}  // namespace
+
+int defaultMainWidth(HWND window, int dpi) {
+    RECT outer{}, client{};
+    GetWindowRect(window, &outer);
+    GetClientRect(window, &client);
+    int menuWidth = 0;
+    HMENU menu = GetMenu(window);
+    for (int i = 0, count = menu ? GetMenuItemCount(menu) : 0; i < count; ++i) {
+        RECT item{};
+        if (GetMenuItemRect(window, menu, static_cast<UINT>(i), &item)) menuWidth += item.right - item.left;
+    }
+    int frame = (outer.right - outer.left) - (client.right - client.left);
+    return std::max(scaledForDpi(kMainWindowWidth, dpi), menuWidth + frame + scaledForDpi(4, dpi));
+}
+
+namespace {
+
 LRESULT onCreate(App& app, HWND window) {
     app.mainWindow = window;
+    app.fullCaption = L"Perchlet";
     INITCOMMONCONTROLSEX controls{sizeof controls, ICC_WIN95_CLASSES | ICC_BAR_CLASSES | ICC_TREEVIEW_CLASSES};
     InitCommonControlsEx(&controls);
     readStartupDirectory(app);
+    app.dpi = dpiOfWindow(window);
+    app.uiFont = createMessageFont(app.dpi);
 
-    app.toolbar = createToolbar(window, app.instance);
+    app.toolbar = createToolbar(window, app.instance, app.dpi);
     app.toolbarHeight = app.toolbar ? outerHeight(app.toolbar) : 0;
 
+    app.treeView.followScale(app.dpi, nullptr);
     app.treeView.buildImageList(app.instance);
     HWND tree = app.treeView.create(window, app.instance, app.toolbarHeight);
+    app.treeView.followScale(app.dpi, app.uiFont);
     installTreeViewHandler(tree);
     SetFocus(tree);
 
     SystemParametersInfoW(SPI_GETWORKAREA, 0, &app.workArea, 0);
-    RECT rect{};
-    GetWindowRect(window, &rect);
-    MoveWindow(window, 0, 0, rect.right - rect.left, app.workArea.bottom - app.workArea.top, TRUE);
+    MoveWindow(window, 0, 0, defaultMainWidth(window, app.dpi), app.workArea.bottom - app.workArea.top, TRUE);
 
     app.documentCommands.savedToFile = [&app](const std::wstring& path) { rememberDocumentForNextStart(app, path); };
     // The caption marks unsaved changes whenever they come or go.
@@ -104,16 +129,32 @@ void recordMainRect(App& app) {
     if (const PanelState* panel = openPanelState(app)) app.recordedMainRect.right -= panel->width;
 }
 
-void updateScrollBar(App& app) {
+int panelScrollPixels(const App& app) { return scaledForDpi(kPanelScrollPixels, app.dpi); }
+
+PanelScrollRange panelRangeOf(const App& app) {
     const PanelState* panel = openPanelState(app);
+    if (!panel) return {};
+    return panelScrollRange(true, panel->contentHeight, clientHeightOf(panel->window), panelScrollPixels(app));
+}
+
+void updateScrollBar(App& app) {
+    PanelScrollRange range = panelRangeOf(app);
+    // A window made taller shows more of the panel: the position stays within the range.
+    int step = std::min(0, range.lastPosition() - app.panels.scrollPosition);
     SCROLLINFO info{};
     info.cbSize = sizeof info;
     info.fMask = SIF_RANGE | SIF_PAGE | SIF_POS;
     info.nMin = 0;
-    info.nMax = kPanelScrollMax;
-    info.nPage = static_cast<UINT>(panelScrollPage(panel != nullptr, panel ? clientHeightOf(panel->window) : 0));
-    info.nPos = app.panels.scrollPosition;
+    info.nMax = range.maximum;
+    info.nPage = static_cast<UINT>(range.page);
+    info.nPos = app.panels.scrollPosition + step;
     SetScrollInfo(app.mainWindow, SB_VERT, &info, TRUE);
+    if (step != 0) {
+        app.panels.scrollPosition += step;
+        if (const PanelState* panel = openPanelState(app))
+            ScrollWindowEx(panel->window, 0, -panelScrollPixels(app) * step, nullptr, nullptr, nullptr, nullptr,
+                           SW_SCROLLCHILDREN | SW_INVALIDATE | SW_ERASE);
+    }
 }
 
 ScrollRequest scrollRequestOf(WORD code) {
@@ -130,8 +171,7 @@ ScrollRequest scrollRequestOf(WORD code) {
     }
 }
 
-void onVerticalScroll(App& app, WPARAM wParam) {
-    int step = panelScrollStep(scrollRequestOf(LOWORD(wParam)), app.panels.scrollPosition, HIWORD(wParam));
+void scrollPanelBy(App& app, int step) {
     if (step == 0) return;
     app.panels.scrollPosition += step;
     SCROLLINFO info{};
@@ -140,14 +180,88 @@ void onVerticalScroll(App& app, WPARAM wParam) {
     info.nPos = app.panels.scrollPosition;
     SetScrollInfo(app.mainWindow, SB_VERT, &info, TRUE);
     if (const PanelState* panel = openPanelState(app))
-        ScrollWindowEx(panel->window, 0, -kPanelScrollPixels * step, nullptr, nullptr, nullptr, nullptr,
+        ScrollWindowEx(panel->window, 0, -panelScrollPixels(app) * step, nullptr, nullptr, nullptr, nullptr,
                        SW_SCROLLCHILDREN | SW_INVALIDATE | SW_ERASE);
     UpdateWindow(app.mainWindow);
 }
 
+void onVerticalScroll(App& app, WPARAM wParam) {
+    scrollPanelBy(app, panelScrollStep(scrollRequestOf(LOWORD(wParam)), app.panels.scrollPosition, HIWORD(wParam),
+                                       panelRangeOf(app)));
+}
+
+}  // namespace
+
+bool scrollPanelByWheel(App& app, WPARAM wParam, LPARAM lParam) {
+    const PanelState* panel = openPanelState(app);
+    RECT rect{};
+    POINT cursor{GET_X_LPARAM(lParam), GET_Y_LPARAM(lParam)};
+    if (!panel || !GetWindowRect(panel->window, &rect) || !PtInRect(&rect, cursor)) return false;
+    scrollPanelBy(app, panelWheelStep(GET_WHEEL_DELTA_WPARAM(wParam), app.panels.scrollPosition, panelRangeOf(app)));
+    return true;
+}
+
+namespace {
+
 void onMinMaxInfo(App& app, MINMAXINFO& info) {
-    info.ptMinTrackSize.x = 480;
-    info.ptMinTrackSize.y = app.toolbarHeight + 480;
+    info.ptMinTrackSize.x = scaledForDpi(480, app.dpi);
+    info.ptMinTrackSize.y = app.toolbarHeight + scaledForDpi(480, app.dpi);
+}
+
+// The caption as the system draws it: the file name shortened in its middle to the title
+// bar's width. The whole caption stays what the window's text reads as.
+void showFittedCaption(App& app, HWND window) {
+    RECT outer{};
+    GetWindowRect(window, &outer);
+    int frame = systemMetricForDpi(SM_CXSIZEFRAME, app.dpi) + systemMetricForDpi(SM_CXPADDEDBORDER, app.dpi);
+    int available = (outer.right - outer.left) - 2 * frame - systemMetricForDpi(SM_CXSMSIZE, app.dpi) -
+                    scaledForDpi(8, app.dpi);
+    LOGFONTW captionFont = smallCaptionFontAt(app.dpi);
+    HFONT font = CreateFontIndirectW(&captionFont);
+    HDC dc = GetDC(window);
+    HGDIOBJ old = SelectObject(dc, font);
+    auto fits = [&](const std::wstring& text) {
+        SIZE size{};
+        GetTextExtentPoint32W(dc, text.c_str(), static_cast<int>(text.size()), &size);
+        return size.cx <= available;
+    };
+    std::wstring shown = fittedCaption(app.fullCaption, fits);
+    SelectObject(dc, old);
+    ReleaseDC(window, dc);
+    DeleteObject(font);
+    DefWindowProcW(window, WM_SETTEXT, 0, reinterpret_cast<LPARAM>(shown.c_str()));
+}
+
+LRESULT onSetCaption(App& app, HWND window, const wchar_t* text) {
+    app.fullCaption = text ? text : L"";
+    showFittedCaption(app, window);
+    return TRUE;
+}
+
+LRESULT onGetCaption(const App& app, WPARAM size, wchar_t* buffer) {
+    if (size == 0 || !buffer) return 0;
+    lstrcpynW(buffer, app.fullCaption.c_str(), static_cast<int>(size));
+    return lstrlenW(buffer);
+}
+
+// Moved to a monitor of another scale: the fonts, pictures and sizes for it, then the
+// rectangle the system suggests.
+void onDpiChanged(App& app, HWND window, int dpi, const RECT& suggested) {
+    int oldDpi = app.dpi;
+    scrollPanelBy(app, -app.panels.scrollPosition);
+    app.dpi = dpi;
+    HFONT oldFont = app.uiFont;
+    app.uiFont = createMessageFont(dpi);
+    if (app.toolbar) {
+        fitToolbarToScale(app.toolbar, app.instance, dpi);
+        app.toolbarHeight = outerHeight(app.toolbar);
+    }
+    app.treeView.followScale(dpi, app.uiFont);
+    if (oldFont) DeleteObject(oldFont);
+    rescaleDockedPanels(app.panels, oldDpi, dpi);
+    SetWindowPos(window, nullptr, suggested.left, suggested.top, suggested.right - suggested.left,
+                 suggested.bottom - suggested.top, SWP_NOZORDER | SWP_NOACTIVATE);
+    showFittedCaption(app, window);
 }
 
 // Opens the item as configured; the folder's own expanding is left to the tree view.
@@ -180,6 +294,7 @@ LRESULT onNotify(App& app, NMHDR& header) {
         break;
     case TVN_GETINFOTIPW:
         app.treeView.giveInfoTip(reinterpret_cast<NMTVGETINFOTIPW&>(header));
+        addUpdateFailureTip(reinterpret_cast<NMTVGETINFOTIPW&>(header), app.workspace);
         break;
     case NM_CUSTOMDRAW:
         return app.treeView.customDraw(reinterpret_cast<NMTVCUSTOMDRAW&>(header));
@@ -219,11 +334,16 @@ void onClose(App& app, HWND window) {
 }
 
 void onDestroy(App& app) {
+    if (app.toolbar) destroyToolbarImages(app.toolbar);
+    if (app.trayIcon) DestroyIcon(app.trayIcon);
+    app.trayIcon = nullptr;
     endBrowserDde(app.browser);
     uninstallTreeViewHandler(app.treeView.window());
     app.treeView.detach();
     app.document.history.setModifiedObserver(nullptr);
     resetDocument(app.document);
+    if (app.uiFont) DeleteObject(app.uiFont);
+    app.uiFont = nullptr;
     app.mainWindow = nullptr;
     PostQuitMessage(0);
 }
@@ -260,7 +380,22 @@ LRESULT handleMainWindowMessage(App& app, HWND window, UINT message, WPARAM wPar
         recordMainRect(app);
         layoutChildren(app, LOWORD(lParam), HIWORD(lParam));
         updateScrollBar(app);
+        showFittedCaption(app, window);
         return 0;
+    case WM_SETTEXT:
+        return onSetCaption(app, window, reinterpret_cast<const wchar_t*>(lParam));
+    case WM_GETTEXT:
+        if (app.fullCaption.empty()) break;
+        return onGetCaption(app, wParam, reinterpret_cast<wchar_t*>(lParam));
+    case WM_GETTEXTLENGTH:
+        if (app.fullCaption.empty()) break;
+        return static_cast<LRESULT>(app.fullCaption.size());
+    case WM_DPICHANGED:
+        onDpiChanged(app, window, HIWORD(wParam), *reinterpret_cast<const RECT*>(lParam));
+        return 0;
+    case WM_MOUSEWHEEL:
+        if (scrollPanelByWheel(app, wParam, lParam)) return 0;
+        break;
     case WM_GETMINMAXINFO:
         if (!openPanelState(app)) break;
         onMinMaxInfo(app, *reinterpret_cast<MINMAXINFO*>(lParam));
@@ -330,10 +465,13 @@ LRESULT CALLBACK mainWindowProc(HWND window, UINT message, WPARAM wParam, LPARAM
 }
 
 bool routeThreadMessage(App& app, MSG& message) {
+    // The wheel turns for the control with the keys; over a panel it scrolls the panel.
+    if (message.message == WM_MOUSEWHEEL && scrollPanelByWheel(app, message.wParam, message.lParam)) return true;
     const PanelHost& panels = app.panels;
     if (panels.editor.open && IsDialogMessageW(panels.editor.window, &message)) return true;
     if (panels.options.open && IsDialogMessageW(panels.options.window, &message)) return true;
     if (app.search.findWindow && IsDialogMessageW(app.search.findWindow, &message)) return true;
+    if (app.tidy.tidyWindow && IsDialogMessageW(app.tidy.tidyWindow, &message)) return true;
     return app.accelerators && app.mainWindow && TranslateAcceleratorW(app.mainWindow, app.accelerators, &message);
 }
 

@@ -21,4 +21,11 @@ bool routeThreadMessage(App& app, MSG& message);
 
 void layoutChildren(App& app, int clientWidth, int clientHeight);
 
+// The built-in width: 264 pixels at 100 %, scaled, or what the menu bar takes on one row.
+int defaultMainWidth(HWND window, int dpi);
+
+// A turn of the wheel at the cursor (screen coordinates in lParam) scrolls the open panel
+// when it is over it; false otherwise.
+bool scrollPanelByWheel(App& app, WPARAM wParam, LPARAM lParam);
+
 }  // namespace perchlet

@@ -1,5 +1,7 @@
 #include "app/placement_win.h"
 
+#include "settings/screen_scale.h"
+
 namespace perchlet {
 
 namespace {
@@ -56,7 +58,7 @@ void restoreMainWindow(App& app) {
 }
 
 void edgeTimerTick(App& app, POINT cursor) {
-    if (edgeTimerTick(app.edgeCounter, cursor.x)) showMainWindow(app);
+    if (edgeTimerTick(app.edgeCounter, cursor.x, scaledForDpi(kEdgeColumns, app.dpi))) showMainWindow(app);
 }
 
 void onEdgeTimer(App& app) {

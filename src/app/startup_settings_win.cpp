@@ -1,5 +1,6 @@
 #include "app/startup_settings_win.h"
 
+#include "app/main_window_win.h"
 #include "app/placement_win.h"
 #include "browser/default_browser_win.h"
 #include "document/document_commands_win.h"
@@ -14,15 +15,32 @@ namespace {
 // A value no settings file holds, to tell an absent key from an empty one.
 constexpr char kAbsent[] = "\x01\x02" "absent";
 
+// The longest path Windows knows; no value the program reads is longer.
+constexpr DWORD kProfileValueMax = 32767;
+
+// The whole value: the profile function cuts a value to the buffer, so a value that fills
+// it is read again with a larger one.
+std::string wholeProfileValue(const char* section, const char* key) {
+    std::string value(256, '\0');
+    for (;;) {
+        DWORD size = static_cast<DWORD>(value.size());
+        DWORD length = GetPrivateProfileStringA(section, key, kAbsent, value.data(), size, ".\\inifile.ini");
+        if (length + 1 < size || size > kProfileValueMax) {
+            value.resize(length);
+            return value;
+        }
+        value.resize(value.size() * 2);
+    }
+}
+
 class WindowsStartup : public StartupEnvironment {
 public:
     explicit WindowsStartup(App& app) : app_(app) {}
 
     std::optional<std::string> profileValue(const char* section, const char* key) override {
-        char value[256] = "";
-        GetPrivateProfileStringA(section, key, kAbsent, value, sizeof value, ".\\inifile.ini");
-        if (std::string(value) == kAbsent) return std::nullopt;
-        return std::string(value);
+        std::string value = wholeProfileValue(section, key);
+        if (value == kAbsent) return std::nullopt;
+        return value;
     }
 
     ScreenRect workArea() override {
@@ -39,6 +57,8 @@ public:
         placeWithinReach(app_.mainWindow, {x, y, width, height}, topMost ? HWND_TOPMOST : HWND_NOTOPMOST,
                          SWP_SHOWWINDOW);
     }
+
+    int defaultMainWidth() override { return perchlet::defaultMainWidth(app_.mainWindow, app_.dpi); }
 
 private:
     App& app_;

@@ -7,7 +7,12 @@
 
 namespace perchlet {
 
-HWND createToolbar(HWND parent, HINSTANCE instance);
+// The toolbar with its images and buttons sized for the window's DPI.
+HWND createToolbar(HWND parent, HINSTANCE instance, int dpi);
+// Images and buttons again for another DPI; the toolbar's height follows.
+void fitToolbarToScale(HWND toolbar, HINSTANCE instance, int dpi);
+// The toolbar does not own its image list: this frees it before the window goes.
+void destroyToolbarImages(HWND toolbar);
 // The tooltip of a toolbar button: the string resource of its command, or 0.
 int tooltipStringFor(int command);
 void answerTooltip(App& app, NMTTDISPINFOW& request);

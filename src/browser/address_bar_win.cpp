@@ -128,8 +128,15 @@ std::wstring trimmed(std::wstring text) {
 AddressReading copyAddressWithKeys(HWND owner, HWND browser) {
     AddressReading reading;
     ClipboardSnapshot saved;
-    if (!saved.take(owner)) {
+    switch (saved.take()) {
+    case SnapshotResult::Taken:
+        break;
+    case SnapshotResult::ClipboardBusy:
         reading.problem = "クリップボードを開けないため、アドレスバーのURLをコピーできませんでした。";
+        return reading;
+    case SnapshotResult::OwnerNotAnswering:
+        reading.problem = "クリップボードを使っているプログラムが応答しないため、クリップボードの内容を保存できません。"
+                          "クリップボードはそのままにして、アドレスバーのURLはコピーしませんでした。";
         return reading;
     }
     if (!bringToFront(browser)) {

@@ -1,6 +1,8 @@
 #include "browser/clipboard_snapshot_win.h"
 
+#include <atomic>
 #include <cstring>
+#include <thread>
 
 namespace perchlet {
 
@@ -8,6 +10,8 @@ namespace {
 
 constexpr int kOpenAttempts = 50;
 constexpr DWORD kOpenRetryMs = 20;
+constexpr UINT kOwnerAnswerMs = 1000;
+constexpr DWORD kSnapshotWaitMs = 3000;
 
 HGLOBAL copyGlobal(HANDLE source) {
     SIZE_T size = GlobalSize(source);
@@ -98,6 +102,63 @@ void freeHandle(UINT format, HANDLE handle) {
     GlobalFree(handle);
 }
 
+void freeEntries(const std::vector<ClipboardSnapshot::Entry>& entries) {
+    for (const ClipboardSnapshot::Entry& entry : entries) freeHandle(entry.format, entry.handle);
+}
+
+// An owner that answers nothing would hold GetClipboardData for ever on a format it renders
+// only when asked.
+bool clipboardOwnerAnswers() {
+    HWND owner = GetClipboardOwner();
+    DWORD_PTR result = 0;
+    return !owner || SendMessageTimeoutW(owner, WM_NULL, 0, 0, SMTO_ABORTIFHUNG, kOwnerAnswerMs, &result) != 0;
+}
+
+// The copy made on a worker, so that an owner that answers the probe but not the request
+// to render cannot hold the window. Whoever of the two gives up on the other frees it.
+struct SnapshotJob {
+    enum State { Running, Finished, Abandoned };
+    std::atomic<int> state{Running};
+    HANDLE done = CreateEventW(nullptr, TRUE, FALSE, nullptr);
+    bool opened = false;
+    std::vector<ClipboardSnapshot::Entry> entries;
+
+    ~SnapshotJob() { CloseHandle(done); }
+};
+
+void copyClipboard(SnapshotJob* job) {
+    if (openClipboardPatiently(nullptr)) {
+        job->opened = true;
+        for (UINT format = EnumClipboardFormats(0); format; format = EnumClipboardFormats(format)) {
+            HANDLE source = GetClipboardData(format);
+            if (!source) continue;  // its owner could not render it
+            if (HANDLE copy = copyOfFormat(format, source)) job->entries.push_back({format, copy});
+        }
+        CloseClipboard();
+    }
+    int running = SnapshotJob::Running;
+    if (job->state.compare_exchange_strong(running, SnapshotJob::Finished)) {
+        SetEvent(job->done);  // the window takes the job from here
+        return;
+    }
+    freeEntries(job->entries);
+    delete job;
+}
+
+// Messages sent to this thread are answered meanwhile: one of the program's own windows
+// may be asked to render a format.
+bool waitAnsweringSentMessages(HANDLE event, DWORD milliseconds) {
+    DWORD start = GetTickCount();
+    for (;;) {
+        DWORD elapsed = GetTickCount() - start;
+        if (elapsed >= milliseconds) return WaitForSingleObject(event, 0) == WAIT_OBJECT_0;
+        DWORD woken = MsgWaitForMultipleObjects(1, &event, FALSE, milliseconds - elapsed, QS_SENDMESSAGE);
+        if (woken == WAIT_OBJECT_0) return true;
+        MSG message;
+        PeekMessageW(&message, nullptr, 0, 0, PM_NOREMOVE | PM_QS_SENDMESSAGE);
+    }
+}
+
 }  // namespace
 
 bool openClipboardPatiently(HWND owner) {
@@ -111,20 +172,25 @@ bool openClipboardPatiently(HWND owner) {
 ClipboardSnapshot::~ClipboardSnapshot() { release(); }
 
 void ClipboardSnapshot::release() {
-    for (const Entry& entry : entries_) freeHandle(entry.format, entry.handle);
+    freeEntries(entries_);
     entries_.clear();
 }
 
-bool ClipboardSnapshot::take(HWND owner) {
+SnapshotResult ClipboardSnapshot::take() {
     release();
-    if (!openClipboardPatiently(owner)) return false;
-    for (UINT format = EnumClipboardFormats(0); format; format = EnumClipboardFormats(format)) {
-        HANDLE source = GetClipboardData(format);
-        if (!source) continue;  // its owner could not render it
-        if (HANDLE copy = copyOfFormat(format, source)) entries_.push_back({format, copy});
+    if (!clipboardOwnerAnswers()) return SnapshotResult::OwnerNotAnswering;
+    auto* job = new SnapshotJob;
+    std::thread(copyClipboard, job).detach();
+    if (!waitAnsweringSentMessages(job->done, kSnapshotWaitMs)) {
+        int running = SnapshotJob::Running;
+        // The worker stays with the owner until it answers or ends, then frees its copies.
+        if (job->state.compare_exchange_strong(running, SnapshotJob::Abandoned)) return SnapshotResult::OwnerNotAnswering;
+        WaitForSingleObject(job->done, INFINITE);  // it finished just now
     }
-    CloseClipboard();
-    return true;
+    bool opened = job->opened;
+    entries_ = std::move(job->entries);
+    delete job;
+    return opened ? SnapshotResult::Taken : SnapshotResult::ClipboardBusy;
 }
 
 bool ClipboardSnapshot::restore(HWND owner) {

@@ -8,6 +8,12 @@
 
 namespace perchlet {
 
+enum class SnapshotResult {
+    Taken,
+    ClipboardBusy,      // another program holds the clipboard open
+    OwnerNotAnswering,  // the clipboard's owner does not answer, so its formats cannot be copied
+};
+
 class ClipboardSnapshot {
 public:
     ClipboardSnapshot() = default;
@@ -15,19 +21,22 @@ public:
     ClipboardSnapshot(const ClipboardSnapshot&) = delete;
     ClipboardSnapshot& operator=(const ClipboardSnapshot&) = delete;
 
-    // Copies every format the clipboard offers; false when the clipboard cannot be opened.
-    bool take(HWND owner);
+    // Copies every format the clipboard offers. A format its owner renders only when asked
+    // waits for that owner, so the copy is given up when the owner does not answer within
+    // a few seconds; the clipboard is then to be left as it is.
+    SnapshotResult take();
     // Empties the clipboard and puts the copies back, in their order; false when the
     // clipboard cannot be opened. The copies pass to the clipboard.
     bool restore(HWND owner);
 
     std::size_t formatCount() const { return entries_.size(); }
 
-private:
     struct Entry {
         UINT format;
         HANDLE handle;  // owned until restored
     };
+
+private:
     std::vector<Entry> entries_;
 
     void release();

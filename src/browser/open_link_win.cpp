@@ -11,6 +11,7 @@
 #include "browser/browser_kind.h"
 #include "browser/browser_window_win.h"
 #include "browser/dde_client_win.h"
+#include "settings/screen_scale_win.h"
 #include "shell/command_ids.h"
 #include "shell/dialogs_win.h"
 #include "shell/text_win.h"
@@ -190,8 +191,17 @@ bool startBrowserWith(OpenState& open, const std::string& line) {
     return false;
 }
 
+// The default browser from the registry is started as its registration says, so that the
+// address lands where the browser expects one ("--single-argument %1", "-osint -url \"%1\"").
 bool startBrowser(OpenState& open, bool newWindowFlag) {
-    return startBrowserWith(open, browserCommandLine(open.browserPath, open.record.locator, newWindowFlag));
+    const Settings& settings = open.browser.settings;
+    bool registered = !newWindowFlag && settings.registryBrowser &&
+                      slotOfOpenMode(open.openMode, settings.doubleClickSlot) == 1 &&
+                      !settings.registryBrowserArguments.empty();
+    std::string line = registered ? withRegisteredArguments(open.browserPath, settings.registryBrowserArguments,
+                                                            open.record.locator)
+                                  : browserCommandLine(open.browserPath, open.record.locator, newWindowFlag);
+    return startBrowserWith(open, line);
 }
 
 // The started browser's process goes to a worker that waits for its window.
@@ -342,13 +352,6 @@ void commandLineWorker(WorkerBlock* block) {
 void launchByCommandLine(OpenState& open, CommandLineDialect dialect) {
     std::string name = browserDisplayName(open.kind);
     SetWindowTextW(open.dialog, widen("ブラウザの起動（" + name + "）").c_str());
-    if (looksLikeSwitch(open.record.locator)) {
-        // It would be read as one of the browser's own options.
-        showMessage(open.dialog, "このURLは" + name + "に渡せません。\r\n" + open.record.locator, "ブラウザの起動",
-                    MB_OK | MB_ICONWARNING);
-        postFinish(open);
-        return;
-    }
     WorkerBlock& block = open.worker;
     block.kind = open.kind;
     block.waitsForNewWindow = wantsNewWindow(open.style);
@@ -495,13 +498,23 @@ INT_PTR CALLBACK waitDialogProc(HWND dialog, UINT message, WPARAM wParam, LPARAM
 
 void runWaitDialog(BrowserContext& browser, HWND owner, int openMode, NodeId node, BookmarkItem& record) {
     OpenState open(browser, openMode, node, record);
-    DialogBoxParamW(browser.workspace.instance, L"MYWAIT", owner, waitDialogProc, reinterpret_cast<LPARAM>(&open));
+    dialogBoxInMessageFont(browser.workspace.instance, L"MYWAIT", owner, waitDialogProc, reinterpret_cast<LPARAM>(&open));
     // A second "中止" closes the dialog at once; the worker, told to stop, ends within a pass.
     open.worker.stop = true;
     joinWorker(open);
     if (open.rememberRequest && open.worker.found && !open.finished)
         browser.state.rememberedWindow = open.worker.foundWindow;
     closeProcessHandles(open.process);
+}
+
+// An address that a browser would take for one of its own options is not handed to any
+// browser: every one of them may get it on a command line, where it would act as a switch.
+bool refusedAsSwitch(BrowserContext& browser, HWND owner, int openMode, const std::string& locator) {
+    if (!looksLikeSwitch(locator)) return false;
+    std::string name = browserDisplayName(browserKindOf(slotPath(browser.settings, openMode)));
+    if (name == " ") name = "ブラウザ";
+    showMessage(owner, "このURLは" + name + "に渡せません。\r\n" + locator, "ブラウザの起動", MB_OK | MB_ICONWARNING);
+    return true;
 }
 
 }  // namespace
@@ -524,6 +537,7 @@ int openLink(BrowserContext& browser, HWND owner, int openMode) {
     case kKindFolder:
         return 0;
     default:
+        if (refusedAsSwitch(browser, owner, openMode, record->locator)) return 0;
         runWaitDialog(browser, owner, openMode, node, *record);
         return 1;
     }

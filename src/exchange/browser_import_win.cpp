@@ -3,6 +3,7 @@
 #include <shlobj.h>
 
 #include "exchange/firefox_places.h"
+#include "settings/screen_scale_win.h"
 #include "shell/command_ids.h"
 #include "shell/dialogs_win.h"
 #include "shell/text_win.h"
@@ -119,7 +120,7 @@ std::string listedProfileLine(const ListedProfile& listed) {
 
 int chooseBrowserProfile(HINSTANCE instance, HWND owner, const std::vector<ListedProfile>& profiles) {
     ChooserState state{&profiles};
-    DialogBoxParamW(instance, L"MYBROWSERS", owner, chooserProc, reinterpret_cast<LPARAM>(&state));
+    dialogBoxInMessageFont(instance, L"MYBROWSERS", owner, chooserProc, reinterpret_cast<LPARAM>(&state));
     return state.chosen;
 }
 

@@ -1,5 +1,9 @@
 #include "panels/panel_dock_win.h"
 
+#include <algorithm>
+#include <utility>
+
+#include "settings/screen_scale_win.h"
 #include "settings/screen_win.h"
 #include "shell/command_ids.h"
 #include "shell/dialogs_win.h"
@@ -56,7 +60,42 @@ void relayout(PanelHost& host) {
     SendMessageW(host.mainWindow, WM_SIZE, SIZE_RESTORED, MAKELPARAM(client.right, client.bottom));
 }
 
+BOOL CALLBACK reachOfChild(HWND child, LPARAM param) {
+    auto& lowest = *reinterpret_cast<std::pair<HWND, int>*>(param);
+    if (GetParent(child) != lowest.first) return TRUE;
+    RECT rect{};
+    GetWindowRect(child, &rect);
+    MapWindowPoints(nullptr, lowest.first, reinterpret_cast<POINT*>(&rect), 2);
+    lowest.second = std::max(lowest.second, static_cast<int>(rect.bottom));
+    return TRUE;
+}
+
+void measure(PanelState& panel) {
+    RECT outer{};
+    GetWindowRect(panel.window, &outer);
+    panel.width = outer.right - outer.left;
+    panel.height = outer.bottom - outer.top;
+    panel.contentHeight = panelContentHeight(panel.window);
+}
+
 }  // namespace
+
+int panelContentHeight(HWND panel) {
+    std::pair<HWND, int> lowest{panel, 0};
+    EnumChildWindows(panel, reachOfChild, reinterpret_cast<LPARAM>(&lowest));
+    RECT margin{0, 0, 4, 4};  // dialog units, as the controls are placed
+    MapDialogRect(panel, &margin);
+    return lowest.second + margin.bottom;
+}
+
+void rescaleDockedPanels(PanelHost& host, int fromDpi, int toDpi) {
+    for (PanelState* panel : {&host.editor, &host.options}) {
+        if (!panel->open) continue;
+        measure(*panel);
+        panel->addedWidth = rescaledForDpi(panel->addedWidth, fromDpi, toDpi);
+        panel->movedLeft = rescaledForDpi(panel->movedLeft, fromDpi, toDpi);
+    }
+}
 
 UINT closeMessageOf(PanelKind which) { return which == PanelKind::Editor ? kCloseEditorMessage : kCloseOptionsMessage; }
 
@@ -69,7 +108,7 @@ bool openPanel(PanelHost& host, PanelKind which, const wchar_t* templateName, DL
     if (panel.open) return true;
     host.scrollPosition = 0;
 
-    HWND window = CreateDialogParamW(host.instance, templateName, host.mainWindow, procedure, context);
+    HWND window = createDialogInMessageFont(host.instance, templateName, host.mainWindow, procedure, context);
     if (!window) {
         showMessage(host.mainWindow, "パネルを開けませんでした。", "パネルを開く", MB_OK | MB_ICONERROR);
         return false;
@@ -79,10 +118,7 @@ bool openPanel(PanelHost& host, PanelKind which, const wchar_t* templateName, DL
     panel.open = true;
 
     ShowWindow(window, SW_SHOW);
-    RECT outer{};
-    GetWindowRect(window, &outer);
-    panel.width = outer.right - outer.left;
-    panel.height = outer.bottom - outer.top;
+    measure(panel);
 
     makeRoomFor(host, panel);
     relayout(host);

@@ -10,6 +10,7 @@ struct PanelState {
     bool open = false;
     int width = 0;
     int height = 0;
+    int contentHeight = 0;  // down to the lowest control, with a margin below it
     // What opening did to the main window, undone on closing: the width it added and how
     // far it moved the window left to keep the panel on the screen.
     int addedWidth = 0;
@@ -39,6 +40,13 @@ UINT closeMessageOf(PanelKind which);
 // window. False when the dialog cannot be made.
 bool openPanel(PanelHost& host, PanelKind which, const wchar_t* templateName, DLGPROC procedure,
                LPARAM context = 0);
+
+// How far down the panel's controls reach, in the panel's client pixels, with a margin.
+int panelContentHeight(HWND panel);
+
+// The window moved to a monitor of another scale: the open panel's sizes, and what docking
+// it did to the main window, at the new scale.
+void rescaleDockedPanels(PanelHost& host, int fromDpi, int toDpi);
 
 // Re-enables the menu command, narrows the main window and destroys the panel; nothing when
 // the panel is not open.

@@ -5,6 +5,7 @@
 #include <algorithm>
 #include <vector>
 
+#include "settings/screen_scale_win.h"
 #include "shell/command_ids.h"
 #include "shell/text_win.h"
 #include "shell/window_state_win.h"
@@ -21,7 +22,7 @@ void fitColumns(HWND list) {
     RECT client{};
     GetClientRect(list, &client);
     int width = client.right - client.left;
-    if (!(GetWindowLongPtrW(list, GWL_STYLE) & WS_VSCROLL)) width -= GetSystemMetrics(SM_CXVSCROLL);
+    if (!(GetWindowLongPtrW(list, GWL_STYLE) & WS_VSCROLL)) width -= systemMetricForDpi(SM_CXVSCROLL, dpiOfWindow(list));
     if (width <= 0) return;
     ListView_SetColumnWidth(list, 0, width * 3 / 5);
     ListView_SetColumnWidth(list, 1, width - width * 3 / 5);
@@ -106,7 +107,7 @@ void onInit(SearchContext& context, HWND window) {
     ListView_SetExtendedListViewStyle(list, LVS_EX_FULLROWSELECT);
     RECT client{};
     GetClientRect(list, &client);
-    int width = client.right - client.left - GetSystemMetrics(SM_CXVSCROLL);
+    int width = client.right - client.left - systemMetricForDpi(SM_CXVSCROLL, dpiOfWindow(list));
     addColumn(list, 0, L"タイトル", width * 3 / 5);
     addColumn(list, 1, L"フォルダ", width - width * 3 / 5);
 }
@@ -175,13 +176,14 @@ INT_PTR CALLBACK findWindowProc(HWND window, UINT message, WPARAM wParam, LPARAM
 void openFindWindow(SearchContext& context) {
     HWND mainWindow = context.workspace.mainWindow;
     if (!context.findWindow) {
-        context.findWindow = CreateDialogParamW(context.workspace.instance, L"MYFIND", mainWindow, findWindowProc,
-                                                reinterpret_cast<LPARAM>(&context));
+        context.findWindow = createDialogInMessageFont(context.workspace.instance, L"MYFIND", mainWindow,
+                                                       findWindowProc, reinterpret_cast<LPARAM>(&context));
         if (!context.findWindow) return;
         // Beside the main window, which sits at the screen's left edge.
         RECT main{};
         GetWindowRect(mainWindow, &main);
-        SetWindowPos(context.findWindow, nullptr, main.right, main.top + 80, 0, 0, SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
+        SetWindowPos(context.findWindow, nullptr, main.right, main.top + scaledForWindow(mainWindow, 80), 0, 0,
+                     SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
     }
     ShowWindow(context.findWindow, SW_SHOW);
     SetForegroundWindow(context.findWindow);

@@ -103,8 +103,8 @@ std::optional<std::string> placementTextProblem(std::string_view text, Placement
     return "幅と高さには 1 から 32767 までの整数を入力して下さい。";
 }
 
-bool edgeTimerTick(int& edgeCounter, int cursorX) {
-    if (cursorX >= kEdgeColumns) {
+bool edgeTimerTick(int& edgeCounter, int cursorX, int edgeColumns) {
+    if (cursorX >= edgeColumns) {
         edgeCounter = 0;
         return false;
     }

@@ -39,11 +39,11 @@ constexpr int kPlacementLimit = 32767;
 // The message for a position or size text that must not be saved; nothing when it may be.
 std::optional<std::string> placementTextProblem(std::string_view text, PlacementField field);
 
-constexpr int kEdgeColumns = 5;    // the cursor counts as at the edge left of this x
+constexpr int kEdgeColumns = 5;    // the cursor counts as at the edge left of this x, at 100 %
 constexpr int kEdgeThreshold = 2;  // the window shows when the count goes above this
 
 // One tick of the edge timer with the cursor at x: counts consecutive ticks at the left
 // edge and says whether the hidden window should show now.
-bool edgeTimerTick(int& edgeCounter, int cursorX);
+bool edgeTimerTick(int& edgeCounter, int cursorX, int edgeColumns = kEdgeColumns);
 
 }  // namespace perchlet

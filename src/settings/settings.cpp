@@ -18,6 +18,11 @@ std::optional<std::string> valueOf(StartupEnvironment& environment, const char* 
     return value;
 }
 
+// The value as it is, however long.
+std::string wholeValueOr(StartupEnvironment& environment, const char* section, const char* key) {
+    return environment.profileValue(section, key).value_or("");
+}
+
 // The default applies only when the key is absent; an empty value stays empty.
 std::string valueOr(StartupEnvironment& environment, const char* section, const char* key, const char* fallback) {
     std::optional<std::string> value = valueOf(environment, section, key);
@@ -72,13 +77,23 @@ std::string browserPathFromCommand(const std::string& command) {
     return path;
 }
 
+std::string registeredArguments(std::string_view command) {
+    std::size_t extension = command.find(".exe");
+    if (extension == std::string_view::npos) extension = command.find(".EXE");
+    if (extension == std::string_view::npos) return {};
+    std::size_t rest = extension + 4;
+    if (rest < command.size() && command[rest] == '"') ++rest;
+    rest = command.find_first_not_of(" \t", rest);
+    return rest == std::string_view::npos ? std::string() : std::string(command.substr(rest));
+}
+
 bool readStartupSettings(Settings& settings, StartupEnvironment& environment) {
     std::optional<std::string> fileOpen = presentValue(environment, "Option", "FileOpen");
     if (!fileOpen) return false;
 
     std::optional<std::string> backup = presentValue(environment, "Option", "BackFile");
     settings.backupFile = backup ? settingNumber(*backup) : 0;
-    settings.dataPath = valueOr(environment, "Option", "DataPass", "");
+    settings.dataPath = wholeValueOr(environment, "Option", "DataPass");
     if (*fileOpen == "1") {
         settings.dataAtStart = true;
         environment.loadStartupDataFile(settings);
@@ -90,6 +105,7 @@ bool readStartupSettings(Settings& settings, StartupEnvironment& environment) {
     settings.registryBrowser = command.size() >= 5;
     settings.browserPath[0] = settings.registryBrowser ? browserPathFromCommand(command)
                                                        : valueOr(environment, "Option", "BrowsPass1", "");
+    settings.registryBrowserArguments = settings.registryBrowser ? registeredArguments(command) : std::string();
     settings.browserPath[1] = valueOr(environment, "Option", "BrowsPass2", "");
     settings.browserPath[2] = valueOr(environment, "Option", "BrowsPass3", "");
 
@@ -99,7 +115,9 @@ bool readStartupSettings(Settings& settings, StartupEnvironment& environment) {
     settings.mainY = valueOr(environment, "Window", "MainYPos", "0");
 
     ScreenRect work = environment.workArea();
-    settings.mainWidth = sizeSetting(environment, "MainWidth", "264", settings.mainX, work.right, settings.mainWidthMax);
+    std::string defaultWidth = std::to_string(environment.defaultMainWidth());
+    settings.mainWidth =
+        sizeSetting(environment, "MainWidth", defaultWidth.c_str(), settings.mainX, work.right, settings.mainWidthMax);
     settings.mainHeight =
         sizeSetting(environment, "MainHight", "800", settings.mainY, work.bottom, settings.mainHeightMax);
     environment.placeMainWindow(settingNumber(settings.mainX), settingNumber(settings.mainY),

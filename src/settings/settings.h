@@ -3,6 +3,7 @@
 #pragma once
 #include <optional>
 #include <string>
+#include <string_view>
 #include <vector>
 
 #include "settings/profile_text.h"
@@ -14,6 +15,7 @@ struct Settings {
     int backupFile = 0;
     int doubleClickSlot = 0;  // browser slot for double click, Shift + Enter and command 126
     bool registryBrowser = false;
+    std::string registryBrowserArguments;  // what the registered command puts around the address
     std::string browserPath[3];
     std::string dataPath;
     bool autoHide = false;
@@ -33,7 +35,7 @@ struct ScreenRect {
 class StartupEnvironment {
 public:
     virtual ~StartupEnvironment() = default;
-    // The key's value; nothing when the key is absent. At most 255 bytes are seen.
+    // The key's whole value; nothing when the key is absent.
     virtual std::optional<std::string> profileValue(const char* section, const char* key) = 0;
     virtual ScreenRect workArea() = 0;
     // Loads the data file named by settings.dataPath (runs only when "FileOpen" is "1").
@@ -41,6 +43,9 @@ public:
     // The open command of the ".html" handler, or "".
     virtual std::string defaultBrowserCommand() = 0;
     virtual void placeMainWindow(int x, int y, int width, int height, bool topMost) = 0;
+    // The main window's built-in width, for a file that gives none: 264 pixels at 100 %,
+    // scaled, or wider where the menu bar needs it to stay on one row.
+    virtual int defaultMainWidth() { return 264; }
 };
 
 // Reads the settings in the fixed order; false (and nothing read) without "FileOpen".
@@ -49,6 +54,9 @@ bool readStartupSettings(Settings& settings, StartupEnvironment& environment);
 // The executable of a handler command: cut after the first ".exe" (or ".EXE"), and only
 // what follows the first double quote. "" when the command is shorter than 5 characters.
 std::string browserPathFromCommand(const std::string& command);
+// What follows that executable ("--single-argument %1", "-osint -url \"%1\""), kept so that
+// the address goes where the browser's registration puts it; "" when nothing does.
+std::string registeredArguments(std::string_view command);
 
 // atoi: blanks, a sign, digits up to the first non-digit; anything else gives 0.
 int settingNumber(const std::string& text);
@@ -71,6 +79,7 @@ StartupDataFile startupDataFile(const std::string& dataPath, const std::string& 
 std::vector<ProfileEntry> settingsToWrite(const Settings& settings);
 
 // The widths the settings file's values are read with: longer values cannot come back.
+// "DataPass" alone is read whole, as a path may be longer.
 constexpr std::size_t kSettingPathMax = 255;
 constexpr std::size_t kSettingNumberMax = 9;  // what a number edit holds; within the 31 a value may have
 

@@ -64,6 +64,17 @@
 #define IDC_FIND_TEXT           181
 #define IDC_FIND_RESULTS        182
 #define IDC_FIND_STATUS         1500
+// Tidy window (Edit menu) and its controls
+#define CMD_TIDY_LINKS          1700
+#define IDC_TIDY_SCOPE          1701
+#define IDC_TIDY_PROGRESS       1702
+#define IDC_TIDY_STOP           1703
+#define IDC_TIDY_COUNTS         1704
+#define IDC_TIDY_LIST           1705
+#define IDC_TIDY_DELETE         1706
+#define IDC_TIDY_MOVE           1707
+#define IDC_TIDY_UPDATE         1708
+#define IDC_TIDY_EMPTY          1709
 // Undo and redo (Edit menu and keys)
 #define CMD_UNDO                190
 #define CMD_REDO                191
@@ -151,7 +162,9 @@
 #define IDC_BROWSER_NOTE        1401
 
 // Resources
-#define IDB_TOOLBAR             605
+#define IDB_TOOLBAR             605  // 28 x 20 images, for 100 %
+#define IDB_TOOLBAR_150         606  // the same drawn at 150 %
+#define IDB_TOOLBAR_200         607  // and at 200 %
 #define IDS_TIP_OPEN            700
 #define IDS_TIP_SAVE            701
 #define IDS_TIP_BROWSER_POS     703

@@ -14,7 +14,8 @@ struct MessageBoxRequest {
     UINT type;            // MB_ buttons and icon
 };
 
-// Shows a message box and returns the button chosen (IDOK, IDYES, ...).
+// Shows a message box and returns the button chosen (IDOK, IDYES, ...). A long name or
+// path in the text is broken onto lines or shortened, so the box fits the screen.
 int showMessage(HWND owner, const std::string& text, const std::string& caption, UINT type);
 
 // Tests install a responder that answers instead of the user; an empty one restores the real box.

@@ -2,6 +2,8 @@
 
 #include <algorithm>
 
+#include "settings/screen_scale_win.h"
+
 namespace perchlet {
 
 const wchar_t kEmptyTreeHint[] =
@@ -11,7 +13,7 @@ const wchar_t kEmptyTreeHint[] =
     L"右クリックでも始められます。";
 
 void paintEmptyTreeHint(HWND tree) {
-    constexpr int kMargin = 12;
+    const int margin = scaledForDpi(12, dpiOfWindow(tree));
     PAINTSTRUCT paint;
     HDC dc = BeginPaint(tree, &paint);
     RECT client{};
@@ -20,14 +22,14 @@ void paintEmptyTreeHint(HWND tree) {
     HGDIOBJ oldFont = SelectObject(dc, reinterpret_cast<HFONT>(SendMessageW(tree, WM_GETFONT, 0, 0)));
     SetBkMode(dc, TRANSPARENT);
     SetTextColor(dc, GetSysColor(COLOR_GRAYTEXT));
-    RECT text = {client.left + kMargin, 0, client.right - kMargin, 0};
+    RECT text = {client.left + margin, 0, client.right - margin, 0};
     const UINT format = DT_CENTER | DT_WORDBREAK | DT_NOPREFIX;
     DrawTextW(dc, kEmptyTreeHint, -1, &text, format | DT_CALCRECT);
     // Centred both ways, but never above the top of the pane.
     int height = text.bottom - text.top;
-    text.left = client.left + kMargin;
-    text.right = client.right - kMargin;
-    text.top = std::max<int>(kMargin, (client.bottom - height) / 2);
+    text.left = client.left + margin;
+    text.right = client.right - margin;
+    text.top = std::max<int>(margin, (client.bottom - height) / 2);
     text.bottom = text.top + height;
     DrawTextW(dc, kEmptyTreeHint, -1, &text, format);
     SelectObject(dc, oldFont);

@@ -4,6 +4,7 @@
 
 #include <algorithm>
 
+#include "settings/screen_scale_win.h"
 #include "shell/command_ids.h"
 #include "shell/dialogs_win.h"
 #include "shell/text_win.h"
@@ -80,8 +81,9 @@ void TreeViewBinding::detach() {
 bool TreeViewBinding::buildImageList(HINSTANCE instance) {
     instance_ = instance;
     if (imageList_) ImageList_Destroy(imageList_);
-    imageList_ = ImageList_Create(16, 16, ILC_COLOR4 | ILC_MASK, kFixedImageCount, 100);
+    imageList_ = ImageList_Create(iconSize_, iconSize_, ILC_COLOR32 | ILC_MASK, kFixedImageCount, 100);
     imageCount_ = 0;
+    appended_.clear();
     if (!imageList_) {
         showMessage(nullptr, "アイコンの一覧を作れませんでした。ツリーはアイコンなしで表示します。", "Perchlet",
                     MB_OK | MB_ICONERROR);
@@ -89,14 +91,38 @@ bool TreeViewBinding::buildImageList(HINSTANCE instance) {
     }
     for (int i = 0; i < kFixedImageCount; ++i) {
         std::wstring name = L"MYICON" + std::to_wstring(i);
-        HICON icon = static_cast<HICON>(LoadImageW(instance_,
-                                                   name.c_str(), IMAGE_ICON, 16, 16, 0));
+        HICON icon = loadIconSized(instance_, name.c_str(), iconSize_);
         ImageList_AddIcon(imageList_, icon);
         if (icon) DestroyIcon(icon);
     }
     imageCount_ = kFixedImageCount;
     if (window_) TreeView_SetImageList(window_, imageList_, TVSIL_NORMAL);
+    fitItemHeight();
     return true;
+}
+
+// An item is as high as the font's line or the icon with a little room, whichever is more.
+void TreeViewBinding::fitItemHeight() {
+    if (!window_) return;
+    TreeView_SetItemHeight(window_, -1);  // the control's own height for the font
+    int wanted = std::max(TreeView_GetItemHeight(window_), iconSize_ + scaledForDpi(2, dpi_));
+    // The control rounds an odd height down (its lines are drawn in pairs of pixels).
+    TreeView_SetItemHeight(window_, wanted + (wanted & 1));
+}
+
+void TreeViewBinding::followScale(int dpi, HFONT font) {
+    dpi_ = dpi;
+    if (window_ && font) SendMessageW(window_, WM_SETFONT, reinterpret_cast<WPARAM>(font), TRUE);
+    int size = scaledForDpi(16, dpi);
+    if (size == iconSize_ && imageList_) return fitItemHeight();
+    iconSize_ = size;
+    if (!instance_) return;
+    std::vector<AppendedIcon> appended = std::move(appended_);
+    HIMAGELIST old = imageList_;
+    imageList_ = nullptr;
+    buildImageList(instance_);
+    for (const AppendedIcon& icon : appended) addShellIcon(icon.locator, icon.flags, icon.fallback);
+    if (old) ImageList_Destroy(old);
 }
 
 static bool askShellForIcon(const std::string& path, UINT flags, HICON& icon) {
@@ -117,23 +143,29 @@ static std::string programPart(const std::string& locator) {
 }
 
 int TreeViewBinding::appendShellIcon(const std::string& locator, UINT flags, const wchar_t* fallback) {
-    HICON icon = nullptr;
-    bool fromShell = askShellForIcon(locator, flags, icon);
-    if (!fromShell) {
-        std::string program = programPart(locator);
-        if (!program.empty()) fromShell = askShellForIcon(program, flags, icon);
-    }
-    if (!fromShell)
-        icon = static_cast<HICON>(LoadImageW(instance_, fallback,
-                                             IMAGE_ICON, 16, 16, 0));
     int index = imageCount_++;
-    if (imageList_) ImageList_AddIcon(imageList_, icon);
-    if (icon) DestroyIcon(icon);
+    addShellIcon(locator, flags, fallback);
     return index;
 }
 
+void TreeViewBinding::addShellIcon(const std::string& locator, UINT flags, const wchar_t* fallback) {
+    appended_.push_back({locator, flags, fallback});
+    if (!imageList_) return;
+    HICON icon = nullptr;
+    // The shell has two sizes: the small one up to 16 pixels at 100 %, the large one above.
+    UINT size = iconSize_ > 16 ? SHGFI_LARGEICON : SHGFI_SMALLICON;
+    bool fromShell = askShellForIcon(locator, flags | size, icon);
+    if (!fromShell) {
+        std::string program = programPart(locator);
+        if (!program.empty()) fromShell = askShellForIcon(program, flags | size, icon);
+    }
+    if (!fromShell) icon = loadIconSized(instance_, fallback, iconSize_);
+    ImageList_AddIcon(imageList_, icon);
+    if (icon) DestroyIcon(icon);
+}
+
 ImagePair TreeViewBinding::appendIconsFor(const std::string& locator) {
-    int normal = appendShellIcon(locator, SHGFI_SMALLICON, L"MYICON12");
+    int normal = appendShellIcon(locator, 0, L"MYICON12");
     int selected = appendShellIcon(locator, SHGFI_OPENICON, L"MYICON13");
     return {normal, selected};
 }

@@ -26,8 +26,14 @@ public:
     static TreeViewBinding* of(HWND tree);
     void detach();
 
-    // The image list: the fourteen item icons, then the shell icons of local files.
+    // The image list: the fourteen item icons, then the shell icons of local files, in the
+    // size the window's scale asks for.
     bool buildImageList(HINSTANCE instance);
+    // Takes the window's scale (at creation and when it moves to a monitor of another scale):
+    // the icons are made again in their new size, each at its old index, and the items get
+    // the font and the height for it. The font stays the caller's.
+    void followScale(int dpi, HFONT font);
+    int iconSize() const { return iconSize_; }
     HIMAGELIST imageList() const { return imageList_; }
     int imageCount() const { return imageCount_; }
 
@@ -100,6 +106,8 @@ private:
     void onTimer();
     static void CALLBACK timerProc(HWND window, UINT message, UINT_PTR id, DWORD time);
     int appendShellIcon(const std::string& locator, UINT flags, const wchar_t* fallback);
+    void addShellIcon(const std::string& locator, UINT flags, const wchar_t* fallback);
+    void fitItemHeight();
     bool isCutShort(HTREEITEM item, RECT& text) const;
     void drawEllipsis(NMTVCUSTOMDRAW& draw);
 
@@ -108,6 +116,15 @@ private:
     HINSTANCE instance_ = nullptr;
     HIMAGELIST imageList_ = nullptr;
     int imageCount_ = 0;
+    int iconSize_ = 16;
+    int dpi_ = 96;
+    // The shell icons appended after the fixed ones, in order, to make them again in another size.
+    struct AppendedIcon {
+        std::string locator;
+        UINT flags;
+        const wchar_t* fallback;
+    };
+    std::vector<AppendedIcon> appended_;
     std::vector<ShownNode> shown_;
     std::unordered_map<HTREEITEM, NodeId> nodes_;
     std::vector<NodeId> waiting_;       // nodes whose children are still being added

@@ -6,6 +6,7 @@
 #include <mutex>
 #include <thread>
 
+#include "settings/screen_scale_win.h"
 #include "shell/command_ids.h"
 #include "shell/dialogs_win.h"
 #include "shell/text_win.h"
@@ -174,7 +175,7 @@ FetchedTitle fetchTitleWithDialog(HINSTANCE instance, HWND owner, const std::str
     TitleFetchDialog state;
     state.fetch = std::make_shared<TitleFetch>();
     state.fetch->locator = locator;
-    DialogBoxParamW(instance, L"MYGETTITLE", owner, titleFetchProc, reinterpret_cast<LPARAM>(&state));
+    dialogBoxInMessageFont(instance, L"MYGETTITLE", owner, titleFetchProc, reinterpret_cast<LPARAM>(&state));
     if (state.worker.joinable()) {  // the dialog ended some other way: the worker must not stay behind
         state.fetch->stop = 1;
         state.fetch->http.abort();

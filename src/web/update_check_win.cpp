@@ -3,6 +3,7 @@
 #include <commctrl.h>
 #include <thread>
 
+#include "settings/screen_scale_win.h"
 #include "shell/command_ids.h"
 #include "shell/text_win.h"
 #include "shell/window_helpers_win.h"
@@ -218,7 +219,7 @@ void runUpdateCheck(Workspace& workspace) {
     NodeId start = workspace.treeView.selectedNode();
     workspace.document.history.setFocus(start, start);
     UpdateCheckRun run(workspace);
-    DialogBoxParamW(workspace.instance, L"MYCHECK", workspace.mainWindow, updateCheckProc, reinterpret_cast<LPARAM>(&run));
+    dialogBoxInMessageFont(workspace.instance, L"MYCHECK", workspace.mainWindow, updateCheckProc, reinterpret_cast<LPARAM>(&run));
 }
 
 }  // namespace perchlet

@@ -7,8 +7,8 @@
 // and firefox.exe or opera.exe told NoDde=1) it looks and acts as today's browsers do: its
 // windows have their class and title ending ("Page <address> - Google Chrome"); a second
 // process hands its command line to the running one and ends; "--new-window ADDRESS"
-// (Firefox: "-new-window") opens a window, a plain address (Firefox: "-new-tab") a tab in
-// the last window; Ctrl+L, Ctrl+C puts the window's address on the clipboard, Escape
+// (Firefox: "-new-window") opens a window, a plain address (Firefox: "-new-tab"), Chromium's
+// "--single-argument ADDRESS" and Firefox's "-osint -url ADDRESS" a tab in the last window; Ctrl+L, Ctrl+C puts the window's address on the clipboard, Escape
 // leaves the address bar.
 //
 // testbrowser.ini beside the executable, section [Browser], says what the test wants:
@@ -26,6 +26,7 @@
 #include <ddeml.h>
 #include <shellapi.h>
 
+#include <algorithm>
 #include <cstring>
 #include <fstream>
 #include <sstream>
@@ -258,17 +259,44 @@ std::vector<std::wstring> argumentsOf(const std::wstring& commandLine) {
     return result;
 }
 
+// What a command line asks for, read as the browsers read theirs: Chromium takes the rest
+// of the line after "--single-argument " as one address; Firefox takes "-osint" only as
+// "-osint -url ADDRESS" and refuses the whole line otherwise.
+struct Request {
+    bool newWindow = false;
+    bool refused = false;
+    std::string address;
+};
+
+Request requestOf(const std::wstring& commandLine) {
+    Request request;
+    const std::wstring single = L" --single-argument ";
+    std::size_t rest = commandLine.find(single);
+    std::wstring flags = rest == std::wstring::npos ? commandLine : commandLine.substr(0, rest);
+    std::vector<std::wstring> arguments = argumentsOf(flags);
+    if (rest != std::wstring::npos) request.address = narrowText(commandLine.substr(rest + single.size()));
+    if (std::find(arguments.begin(), arguments.end(), L"-osint") != arguments.end()) {
+        request.refused = arguments.size() != 3 || arguments[0] != L"-osint" || arguments[1] != L"-url";
+        if (!request.refused) request.address = narrowText(arguments[2]);
+        return request;
+    }
+    for (const std::wstring& argument : arguments) {
+        if (argument == L"--new-window" || argument == L"-new-window") request.newWindow = true;
+        else if (argument == L"-new-tab") request.newWindow = false;
+        else if (argument != L"/m") request.address = narrowText(argument);
+    }
+    return request;
+}
+
 // A command line handed over by a second process: a window or a tab, as the browser's flags say.
 void takeCommandLine(HWND window, const std::wstring& commandLine) {
-    bool newWindow = false;
-    std::string address;
-    for (const std::wstring& argument : argumentsOf(commandLine)) {
-        if (argument == L"--new-window" || argument == L"-new-window") newWindow = true;
-        else if (argument == L"-new-tab") newWindow = false;
-        else address = narrowText(argument);
+    Request request = requestOf(commandLine);
+    if (request.refused) {
+        logEvent("refused");
+        return;
     }
-    if (address.empty()) address = "about:blank";
-    if (newWindow) {
+    std::string address = request.address.empty() ? "about:blank" : request.address;
+    if (request.newWindow) {
         openWindow(reinterpret_cast<HINSTANCE>(GetWindowLongPtrW(window, GWLP_HINSTANCE)), address);
         return;
     }
@@ -314,19 +342,7 @@ LRESULT CALLBACK windowProc(HWND window, UINT message, WPARAM wParam, LPARAM lPa
 
 // The address is the last argument that is not "/m" or a flag of today's browsers.
 std::string addressFromCommandLine() {
-    int count = 0;
-    wchar_t** args = CommandLineToArgvW(GetCommandLineW(), &count);
-    std::string address;
-    for (int i = 1; i < count; ++i) {
-        std::wstring argument = args[i];
-        if (argument == L"/m" || argument == L"--new-window" || argument == L"-new-window" || argument == L"-new-tab")
-            continue;
-        int size = WideCharToMultiByte(CP_ACP, 0, args[i], -1, nullptr, 0, nullptr, nullptr);
-        std::string text(static_cast<std::size_t>(size > 0 ? size - 1 : 0), '\0');
-        WideCharToMultiByte(CP_ACP, 0, args[i], -1, text.data(), size, nullptr, nullptr);
-        address = text;
-    }
-    LocalFree(args);
+    std::string address = requestOf(GetCommandLineW()).address;
     return address.empty() ? "about:blank" : address;
 }
 

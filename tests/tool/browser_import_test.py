@@ -364,6 +364,22 @@ def check_profile_listing(work):
         fail("browsers without profiles should say so and exit 1")
 
 
+def check_profile_name_escaped(work):
+    """A profile's name and folder reach the terminal with their control characters escaped."""
+    roaming = os.path.join(work, "escape", "Roaming")
+    firefox = os.path.join(roaming, "Mozilla", "Firefox")
+    profile = os.path.join(firefox, "Profiles", "red\x1b[0m")
+    os.makedirs(profile)
+    with open(os.path.join(firefox, "profiles.ini"), "wb") as ini:
+        ini.write(b"[Profile0]\r\nName=\x1b[31mRED\x07\r\nIsRelative=1\r\nPath=Profiles/red\x1b[0m\r\n")
+    make_places(os.path.join(FIXTURES, "places.sql"), os.path.join(profile, "places.sqlite"))
+    result = run("browsers", env=dict(os.environ, LOCALAPPDATA=work, APPDATA=roaming, HOME=work))
+    fields = result.stdout.decode().rstrip("\n").split("\t")
+    if len(fields) != 4 or fields[1] != "\\x1b[31mRED\\x07" or not fields[3].endswith("red\\x1b[0m/places.sqlite") \
+            or b"\x1b" in result.stdout or b"\x07" in result.stdout:
+        fail("browsers prints a profile's control characters: %r" % result.stdout)
+
+
 def check_damaged(work):
     """A damaged file is refused with exit 1, told from its content or named by --from."""
     broken = os.path.join(work, "Bookmarks-broken")
@@ -402,6 +418,7 @@ def main():
         check_fixtures(work)
         check_held_open(work)
         check_profile_listing(work)
+        check_profile_name_escaped(work)
         check_damaged(work)
     finally:
         shutil.rmtree(work, ignore_errors=True)

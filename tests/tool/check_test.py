@@ -16,7 +16,7 @@ import tempfile
 import threading
 import time
 
-TOOL = sys.argv[1]
+TOOL = sys.argv[1] if __name__ == "__main__" else None
 
 
 class Answers(http.server.BaseHTTPRequestHandler):
@@ -291,4 +291,5 @@ def main():
     print("check command checks passed")
 
 
-main()
+if __name__ == "__main__":
+    main()

@@ -9,6 +9,7 @@
 #include "browser/browser_kind.h"
 #include "browser/browser_windows.h"
 #include "browser/default_browser.h"
+#include "settings/settings.h"
 
 using namespace perchlet;
 
@@ -81,13 +82,13 @@ TEST(ModernBrowsers, CommandLinesPerDialectAndStyle) {
     struct Case { int kind; bool dde; LaunchStyle style; const char* line; };
     const char* address = "http://a/";
     const Case cases[] = {
-        {kBrowserChrome, false, LaunchStyle::Reuse, "C:\\c\\b.exe http://a/"},
-        {kBrowserEdge, false, LaunchStyle::NewTab, "C:\\c\\b.exe http://a/"},
-        {kBrowserBrave, false, LaunchStyle::NewWindow, "C:\\c\\b.exe --new-window http://a/"},
-        {kBrowserVivaldi, false, LaunchStyle::PlacedWindow, "C:\\c\\b.exe --new-window http://a/"},
-        {kBrowserOpera, false, LaunchStyle::NewWindow, "C:\\c\\b.exe --new-window http://a/"},
-        {kBrowserFirefox, false, LaunchStyle::Reuse, "C:\\c\\b.exe -new-tab http://a/"},
-        {kBrowserFirefox, false, LaunchStyle::NewTab, "C:\\c\\b.exe -new-tab http://a/"},
+        {kBrowserChrome, false, LaunchStyle::Reuse, "C:\\c\\b.exe --single-argument http://a/"},
+        {kBrowserEdge, false, LaunchStyle::NewTab, "C:\\c\\b.exe --single-argument http://a/"},
+        {kBrowserBrave, false, LaunchStyle::NewWindow, "C:\\c\\b.exe --new-window --single-argument http://a/"},
+        {kBrowserVivaldi, false, LaunchStyle::PlacedWindow, "C:\\c\\b.exe --new-window --single-argument http://a/"},
+        {kBrowserOpera, false, LaunchStyle::NewWindow, "C:\\c\\b.exe --new-window --single-argument http://a/"},
+        {kBrowserFirefox, false, LaunchStyle::Reuse, "C:\\c\\b.exe -osint -url http://a/"},
+        {kBrowserFirefox, false, LaunchStyle::NewTab, "C:\\c\\b.exe -osint -url http://a/"},
         {kBrowserFirefox, false, LaunchStyle::NewWindow, "C:\\c\\b.exe -new-window http://a/"},
         {kBrowserFirefox, false, LaunchStyle::PlacedWindow, "C:\\c\\b.exe -new-window http://a/"},
         {kBrowserFirefox, true, LaunchStyle::NewWindow, nullptr},  // DDE and keys, as ever
@@ -105,10 +106,53 @@ TEST(ModernBrowsers, CommandLinesPerDialectAndStyle) {
     }
     EXPECT_EQ(dialectCommandLine(CommandLineDialect::Chromium, "C:\\Program Files\\c.exe", "http://a/b c\"",
                                  LaunchStyle::NewWindow),
-              "\"C:\\Program Files\\c.exe\" --new-window \"http://a/b c%22\"");
-    for (const char* address : {"--renderer-cmd-prefix=x", " -new-instance", "/high-dpi-support=1"})
-        EXPECT_TRUE(looksLikeSwitch(address)) << address;
-    for (const char* address : {"http://a/--x", "a.example", ""}) EXPECT_FALSE(looksLikeSwitch(address)) << address;
+              "\"C:\\Program Files\\c.exe\" --new-window --single-argument http://a/b c%22");
+    EXPECT_EQ(dialectCommandLine(CommandLineDialect::Firefox, "C:\\f.exe", "http://a/b c", LaunchStyle::NewTab),
+              "C:\\f.exe -osint -url \"http://a/b c\"");
+}
+
+// Browsers trim Unicode white space and C0 controls from an argument before they look for
+// a switch; what is left decides.
+TEST(ModernBrowsers, AddressesThatBrowsersReadAsSwitches) {
+    struct Case { std::u16string address; bool isSwitch; };
+    const Case cases[] = {
+        {u"--renderer-cmd-prefix=x", true}, {u"-new-instance", true}, {u"/high-dpi-support=1", true},
+        {u"\u3000--gpu-launcher=calc.exe", true}, {u"\u00A0--gpu-launcher=calc.exe", true},
+        {u"\u2028--gpu-launcher=calc.exe", true}, {u"\v--x", true}, {u"\f--x", true}, {u"\r--x", true},
+        {u"\t--x", true}, {u" \u0085\u1680\u2000\u200A\u2029\u202F\u205F\u3000/x", true},
+        {std::u16string(u"\0-x", 3), true}, {u"\x1F-x", true},
+        {u"%2D--gpu-launcher=calc.exe", false}, {u"http://a/--x", false}, {u"a.example", false}, {u"", false},
+        {u"\u3000\t", false}, {u"\u200B--x", false},  // a zero-width space is no white space
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(&c - cases);
+        EXPECT_EQ(looksLikeSwitch(c.address), c.isSwitch);
+    }
+    // The program's own text, as it reaches the command line.
+    EXPECT_TRUE(looksLikeSwitch(std::string_view("\x81\x40--gpu-launcher=calc.exe")));
+    EXPECT_FALSE(looksLikeSwitch(std::string_view("%2D--gpu-launcher=calc.exe")));
+}
+
+// A registered default browser is started with its own arguments around the address.
+TEST(DefaultBrowser, RegisteredArgumentsHoldTheAddress) {
+    struct Case { const char* command; const char* arguments; const char* address; const char* line; };
+    const Case cases[] = {
+        {"\"C:\\b\\web.exe\" --single-argument %1", "--single-argument %1", "http://a/b c",
+         "C:\\b\\web.exe --single-argument http://a/b c"},
+        {"\"C:\\b\\web.exe\" -osint -url \"%1\"", "-osint -url \"%1\"", "http://a/\"q\"",
+         "C:\\b\\web.exe -osint -url \"http://a/%22q%22\""},
+        {"C:\\B\\WEB.EXE %L", "%L", "http://a/b c", "C:\\B\\WEB.EXE \"http://a/b c\""},
+        {"C:\\b\\web.exe -nohome", "-nohome", "http://a/", "C:\\b\\web.exe -nohome http://a/"},
+        {"\"C:\\b\\web.exe\"", "", "http://a/", "C:\\b\\web.exe http://a/"},
+        {"C:\\browser -nohome", "", "http://a/", "C:\\b\\web.exe http://a/"},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.command);
+        EXPECT_EQ(registeredArguments(c.command), c.arguments);
+        std::string path = browserPathFromCommand(c.command);
+        if (path.find(".exe") == std::string::npos && path.find(".EXE") == std::string::npos) path = "C:\\b\\web.exe";
+        EXPECT_EQ(withRegisteredArguments(path, c.arguments, c.address), c.line);
+    }
 }
 
 TEST(DefaultBrowser, UserChoiceFirstThenHtml) {

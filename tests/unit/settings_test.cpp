@@ -17,6 +17,7 @@ struct FakeStartup : StartupEnvironment {
     std::vector<std::string> calls;
     std::string browserCommand;
     ScreenRect work{0, 0, 1024, 740};
+    int defaultWidth = 264;
     struct Placement { int x, y, width, height; bool topMost; };
     std::vector<Placement> placements;
 
@@ -27,6 +28,7 @@ struct FakeStartup : StartupEnvironment {
         return it->second;
     }
     ScreenRect workArea() override { return work; }
+    int defaultMainWidth() override { return defaultWidth; }
     void loadStartupDataFile(const Settings&) override { calls.push_back("<load>"); }
     std::string defaultBrowserCommand() override {
         calls.push_back("<registry>");
@@ -75,6 +77,21 @@ TEST(StartupSettings, KeysAreReadInTheirOrderWithTheLoadAndLookupBetween) {
     EXPECT_EQ(startup.placements[0].width, 264);
     EXPECT_EQ(startup.placements[0].height, 800);
     EXPECT_FALSE(startup.placements[0].topMost);
+}
+
+// Only the built-in width follows the scale and the menu bar; a width the file gives is
+// pixels, at any scale.
+TEST(StartupSettings, TheBuiltInWidthIsTheWindowsOwn) {
+    FakeStartup startup;
+    startup.defaultWidth = 396;
+    startup.values = {{"Option/FileOpen", "0"}};
+    Settings settings;
+    ASSERT_TRUE(readStartupSettings(settings, startup));
+    EXPECT_EQ(settings.mainWidth, "396");
+    startup.values["Window/MainWidth"] = "300";
+    ASSERT_TRUE(readStartupSettings(settings, startup));
+    EXPECT_EQ(settings.mainWidth, "300");
+    EXPECT_EQ(startup.placements.back().width, 300);
 }
 
 TEST(StartupSettings, FileOpenZeroReadsEverythingButLoadsNothing) {

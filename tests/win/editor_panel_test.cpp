@@ -83,7 +83,10 @@ TEST_F(EditorPanelTest, DocksAtTheRightAndCommand105ClosesItAgain) {
     // Nothing selected: the root's record.
     EXPECT_EQ(field(IDC_EDIT_TITLE), "Perchlet");
     EXPECT_FALSE(IsWindowEnabled(GetDlgItem(panel(), IDC_EDIT_ADD_DATE)));
-    // The lowest fields lie below the template: the main window's scroll bar brings them up.
+    // In a window lower than the panel the main window's scroll bar brings the lowest fields up.
+    RECT main{};
+    GetWindowRect(mainWindow(), &main);
+    MoveWindow(mainWindow(), main.left, main.top, main.right - main.left, 480, TRUE);
     RECT before{}, after{};
     GetWindowRect(GetDlgItem(panel(), IDC_EDIT_HEIGHT), &before);
     SendMessageW(mainWindow(), WM_VSCROLL, SB_LINEDOWN, 0);

@@ -4,7 +4,9 @@
 // back, the menus, and the default browser from the registry.
 #include <gtest/gtest.h>
 
+#include <atomic>
 #include <cstring>
+#include <thread>
 #include <string>
 #include <vector>
 #include <windows.h>
@@ -13,6 +15,7 @@
 #include "main_window_fixture.h"
 #include "shell/command_ids.h"
 #include "shell/text_win.h"
+#include "store/encoding.h"
 #include "store/tree_population.h"
 
 using namespace perchlet;
@@ -72,19 +75,19 @@ TEST_F(ModernBrowsers, RunningBrowserPerKindAndOpenMode) {
     };
     const std::string tab = "tab http://a.example/", window = "window http://a.example/";
     const Row rows[] = {
-        {"chrome", false, CMD_OPEN_ITEM, {"start P http://a.example/", tab}},
-        {"chrome", false, CMD_OPEN_SLOT1_NEW, {"start P --new-window http://a.example/", window}},
-        {"chrome", false, CMD_OPEN_SLOT1_TAB, {"start P http://a.example/", tab}},
-        {"msedge", false, CMD_OPEN_ITEM, {"start P http://a.example/", tab}},
-        {"msedge", false, CMD_OPEN_SLOT1_NEW, {"start P --new-window http://a.example/", window}},
-        {"msedge", false, CMD_OPEN_SLOT1_TAB, {"start P http://a.example/", tab}},
-        {"brave", false, CMD_OPEN_SLOT1_NEW, {"start P --new-window http://a.example/", window}},
-        {"vivaldi", false, CMD_OPEN_SLOT1_TAB, {"start P http://a.example/", tab}},
-        {"chromium", false, CMD_OPEN_ITEM, {"start P http://a.example/", tab}},
-        {"opera", true, CMD_OPEN_SLOT1_NEW, {"start P --new-window http://a.example/", window}},
-        {"firefox", true, CMD_OPEN_ITEM, {"start P -new-tab http://a.example/", tab}},
+        {"chrome", false, CMD_OPEN_ITEM, {"start P --single-argument http://a.example/", tab}},
+        {"chrome", false, CMD_OPEN_SLOT1_NEW, {"start P --new-window --single-argument http://a.example/", window}},
+        {"chrome", false, CMD_OPEN_SLOT1_TAB, {"start P --single-argument http://a.example/", tab}},
+        {"msedge", false, CMD_OPEN_ITEM, {"start P --single-argument http://a.example/", tab}},
+        {"msedge", false, CMD_OPEN_SLOT1_NEW, {"start P --new-window --single-argument http://a.example/", window}},
+        {"msedge", false, CMD_OPEN_SLOT1_TAB, {"start P --single-argument http://a.example/", tab}},
+        {"brave", false, CMD_OPEN_SLOT1_NEW, {"start P --new-window --single-argument http://a.example/", window}},
+        {"vivaldi", false, CMD_OPEN_SLOT1_TAB, {"start P --single-argument http://a.example/", tab}},
+        {"chromium", false, CMD_OPEN_ITEM, {"start P --single-argument http://a.example/", tab}},
+        {"opera", true, CMD_OPEN_SLOT1_NEW, {"start P --new-window --single-argument http://a.example/", window}},
+        {"firefox", true, CMD_OPEN_ITEM, {"start P -osint -url http://a.example/", tab}},
         {"firefox", true, CMD_OPEN_SLOT1_NEW, {"start P -new-window http://a.example/", window}},
-        {"firefox", true, CMD_OPEN_SLOT1_TAB, {"start P -new-tab http://a.example/", tab}},
+        {"firefox", true, CMD_OPEN_SLOT1_TAB, {"start P -osint -url http://a.example/", tab}},
     };
     for (const Row& row : rows) {
         SCOPED_TRACE(std::string(row.browser) + " " + std::to_string(row.command));
@@ -107,9 +110,9 @@ TEST_F(ModernBrowsers, RunningBrowserPerKindAndOpenMode) {
 TEST_F(ModernBrowsers, BrowserNotRunningIsStartedWithTheAddress) {
     struct Row { const char* browser; int command; const char* start; };
     const Row rows[] = {
-        {"chrome", CMD_OPEN_ITEM, "start P http://a.example/"},
-        {"msedge", CMD_OPEN_SLOT1_NEW, "start P --new-window http://a.example/"},
-        {"chromium", CMD_OPEN_SLOT1_TAB, "start P http://a.example/"},
+        {"chrome", CMD_OPEN_ITEM, "start P --single-argument http://a.example/"},
+        {"msedge", CMD_OPEN_SLOT1_NEW, "start P --new-window --single-argument http://a.example/"},
+        {"chromium", CMD_OPEN_SLOT1_TAB, "start P --single-argument http://a.example/"},
     };
     for (const Row& row : rows) {
         SCOPED_TRACE(row.browser);
@@ -128,8 +131,8 @@ TEST_F(ModernBrowsers, BrowserNotRunningIsStartedWithTheAddress) {
 // the window that was there before stays where it was.
 TEST_F(ModernBrowsers, PlacedWindowIsTheNewOne) {
     struct Row { const char* browser; bool noDde; const char* flag; };
-    const Row rows[] = {{"chrome", false, "--new-window"}, {"vivaldi", false, "--new-window"},
-                        {"firefox", true, "-new-window"}};
+    const Row rows[] = {{"chrome", false, "--new-window --single-argument"},
+                        {"vivaldi", false, "--new-window --single-argument"}, {"firefox", true, "-new-window"}};
     BookmarkItem& record = *nodeRecord(app().document, link);
     record.windowLeft = 100, record.windowTop = 120, record.windowRight = 500, record.windowBottom = 420;
     for (const Row& row : rows) {
@@ -166,6 +169,73 @@ TEST_F(ModernBrowsers, AddressesThatLookLikeOptionsAreRefused) {
     EXPECT_TRUE(browsers->eventsSince(mark).empty()) << joined(browsers->eventsSince(mark));
     ASSERT_EQ(asked.size(), 1u);
     EXPECT_NE(asked[0].text.find(L"Chrome"), std::wstring::npos);
+}
+
+// Every kind and open mode against addresses that start like a switch once a browser has
+// trimmed white space and controls from them, each as an import brings it in: none reaches
+// a browser and the user is told. Shift-JIS has no U+00A0 or U+2028, so those arrive
+// percent-encoded and open, as "%2D" does; the address then sits where no switch is read.
+TEST_F(ModernBrowsers, SwitchLikeAddressesReachNoBrowser) {
+    struct Kind {
+        const char* browser;
+        bool noDde, running;
+        const char* name;
+        const char* window;  // the arguments before the address, for a window and a tab
+        const char* tab;
+    };
+    const Kind kinds[] = {
+        {"chrome", false, true, "Chrome", "--new-window --single-argument", "--single-argument"},
+        {"msedge", false, true, "Edge", "--new-window --single-argument", "--single-argument"},
+        {"brave", false, true, "Brave", "--new-window --single-argument", "--single-argument"},
+        {"vivaldi", false, true, "Vivaldi", "--new-window --single-argument", "--single-argument"},
+        {"chromium", false, true, "Chromium", "--new-window --single-argument", "--single-argument"},
+        {"opera", true, true, "Opera", "--new-window --single-argument", "--single-argument"},
+        {"firefox", true, true, "Firefox", "-new-window", "-osint -url"},
+        // Not running: started with the address on the command line.
+        {"firefox", false, false, "Firefox", "", ""},
+        {"iexplore", false, false, "IEXPLORE", "", ""},
+        {"sleipnir", false, false, "SLEIPNIR", "", ""},
+    };
+    const int commands[] = {CMD_OPEN_ITEM, CMD_OPEN_SLOT1_NEW, CMD_OPEN_SLOT1_PLACED, CMD_OPEN_SLOT1_TAB};
+    // The two that open go the way "%2D" goes, so the first kind shows it for them.
+    struct Prefix { std::u16string text; const char* opensAs; bool firstKindOnly; };
+    const Prefix prefixes[] = {{u"\u3000", nullptr, false}, {u"\u00A0", "%C2%A0", true}, {u"\u2028", "%E2%80%A8", true},
+                               {u"\v", nullptr, false},     {u"\f", nullptr, false},     {u"\r", nullptr, false},
+                               {u"\t", nullptr, false},     {u"-", nullptr, false},       {u"/", nullptr, false},
+                               {u"%2D", "%2D", false}};
+    const std::string rest = "--gpu-launcher=calc.exe";
+    NodeId hostile = add(root, "Hostile", "http://a.example/");
+    BookmarkItem& record = *nodeRecord(app().document, hostile);
+    for (const Kind& kind : kinds) {
+        std::string path = useBrowser(kind.browser, kind.noDde, kind.running);
+        for (int command : commands) {
+            bool window = command == CMD_OPEN_SLOT1_NEW || command == CMD_OPEN_SLOT1_PLACED;
+            std::string arguments = window ? kind.window : kind.tab;
+            for (const Prefix& prefix : prefixes) {
+                if (prefix.firstKindOnly && &kind != kinds) continue;
+                SCOPED_TRACE(std::string(kind.browser) + " " + std::to_string(command) + " " +
+                             std::to_string(&prefix - prefixes));
+                record.locator = utf16ToShiftJis(prefix.text + u"--gpu-launcher=calc.exe", Unrepresentable::PercentEncode);
+                if (!kind.running) browsers->endAll();
+                asked.clear();
+                std::size_t mark = browsers->mark();
+                open(hostile, command);
+                std::vector<std::string> events = browsers->eventsSince(mark);
+                if (!prefix.opensAs) {
+                    EXPECT_TRUE(events.empty()) << joined(events);
+                    ASSERT_EQ(asked.size(), 1u);
+                    EXPECT_EQ(asked[0].text.find(widen("このURLは" + std::string(kind.name) + "に渡せません。")), 0u);
+                    continue;
+                }
+                std::string address = prefix.opensAs + rest;
+                ASSERT_FALSE(events.empty());
+                EXPECT_EQ(events[0], "start " + path + " " + arguments + (arguments.empty() ? "" : " ") + address);
+                EXPECT_TRUE(browsers->waitFor(kind.running && !window ? "tab " + address : "window " + address, mark))
+                    << joined(browsers->eventsSince(mark));
+                EXPECT_TRUE(asked.empty());
+            }
+        }
+    }
 }
 
 // The clipboard as the user left it: some text and a small bitmap.
@@ -277,6 +347,54 @@ TEST_F(ModernBrowsers, UnreadableAddressNamesTheBrowser) {
     EXPECT_TRUE(now.text == before.text);
     EXPECT_EQ(now.pixels, before.pixels);
     DestroyWindow(silent);
+}
+
+std::wstring ownerClass() {
+    HWND owner = GetClipboardOwner();
+    return owner ? classOf(owner) : L"";
+}
+
+// A program owns the clipboard with text it renders only when asked, and answers nothing,
+// or nothing but that request: 608 cannot save the clipboard, so it leaves it alone, types
+// no keys and says why, and the window answers again without the owner's help.
+TEST_F(ModernBrowsers, HungClipboardOwnerLeavesTheClipboardAlone) {
+    wchar_t module[MAX_PATH] = L"";
+    GetModuleFileNameW(nullptr, module, MAX_PATH);
+    std::wstring helper = std::wstring(module).substr(0, std::wstring(module).find_last_of(L'\\')) +
+                          L"\\clipboard_owner.exe";
+    std::string path = useBrowser("chrome", false, false);
+    ASSERT_NE(browsers->start(path, "http://page.example/"), 0u);
+    app().treeView.select(root);
+    for (const wchar_t* mode : {L"hang", L"hang-on-render"}) {
+        SCOPED_TRACE(narrow(mode));
+        std::wstring line = L"\"" + helper + L"\" " + mode;
+        STARTUPINFOW startup{};
+        startup.cb = sizeof startup;
+        PROCESS_INFORMATION owner{};
+        ASSERT_TRUE(CreateProcessW(nullptr, line.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr, &startup, &owner));
+        for (int i = 0; i < 500 && ownerClass() != L"TestClipboardOwner"; ++i) pumpMessages(20);
+        ASSERT_TRUE(ownerClass() == L"TestClipboardOwner");
+        asked.clear();
+        std::size_t mark = browsers->mark();
+        // Should the window hang, the owner is ended so that the test fails rather than waits for ever.
+        std::atomic<bool> answered{false}, rescued{false};
+        std::thread guard([&] {
+            for (int i = 0; i < 1200 && !answered; ++i) Sleep(100);
+            if (!answered) rescued = TerminateProcess(owner.hProcess, 0) != 0;
+        });
+        SendMessageW(mainWindow(), WM_COMMAND, CMD_RECORD_BROWSER_PAGE, 0);
+        answered = true;
+        guard.join();
+        EXPECT_FALSE(rescued) << "the window answered only once the clipboard's owner had ended";
+        EXPECT_TRUE(browsers->eventsSince(mark).empty()) << joined(browsers->eventsSince(mark));
+        ASSERT_EQ(asked.size(), 1u);
+        EXPECT_NE(asked[0].text.find(L"応答しない"), std::wstring::npos) << narrow(asked[0].text);
+        EXPECT_TRUE(ownerClass() == L"TestClipboardOwner");  // left as it was
+        TerminateProcess(owner.hProcess, 0);
+        WaitForSingleObject(owner.hProcess, 5000);
+        CloseHandle(owner.hThread);
+        CloseHandle(owner.hProcess);
+    }
 }
 
 // The default browser at start-up: the user's choice for https (or http) under UserChoice

@@ -9,6 +9,7 @@
 #include "main_window_fixture.h"
 #include "panels/options_panel_win.h"
 #include "panels/panel_dock_win.h"
+#include "settings/screen_scale_win.h"
 #include "shell/command_ids.h"
 #include "shell/text_win.h"
 
@@ -167,7 +168,8 @@ TEST_F(OptionsPanel, ControlsInTheirOrderWithTheirTextsAndKinds) {
     EXPECT_EQ(app().panels.options.width, units.right);
     LOGFONTW font{};
     GetObjectW(reinterpret_cast<HFONT>(SendMessageW(panel, WM_GETFONT, 0, 0)), sizeof font, &font);
-    EXPECT_TRUE(std::wstring(font.lfFaceName) == widen("ＭＳ Ｐゴシック"));
+    // The font Windows uses for its own dialogs, whatever the template names.
+    EXPECT_TRUE(std::wstring(font.lfFaceName) == messageFontAt(dpiOfWindow(panel)).lfFaceName);
 }
 
 TEST_F(OptionsPanel, ShowsTheSettingsReadAtStartUp) {

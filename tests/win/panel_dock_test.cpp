@@ -3,6 +3,7 @@
 
 #include <windows.h>
 
+#include "app/main_window_win.h"
 #include "main_window_fixture.h"
 #include "panels/panel_dock_win.h"
 #include "shell/command_ids.h"
@@ -160,4 +161,14 @@ TEST_F(PanelDock, TheScrollBarBringsThePanelsLowestGroupIn) {
     EXPECT_EQ(topInPanel(), top - 30);
     SendMessageW(mainWindow(), WM_VSCROLL, SB_BOTTOM, 0);
     EXPECT_LT(topInPanel(), panelClient.bottom);
+    // The wheel over the panel scrolls it three steps a notch, whichever control has the keys.
+    SendMessageW(mainWindow(), WM_VSCROLL, SB_TOP, 0);
+    RECT over = windowRect(panel);
+    MSG wheel{};
+    wheel.hwnd = treeWindow();
+    wheel.message = WM_MOUSEWHEEL;
+    wheel.wParam = MAKEWPARAM(0, static_cast<WORD>(-WHEEL_DELTA));
+    wheel.lParam = MAKELPARAM(over.left + 5, over.top + 5);
+    EXPECT_TRUE(routeThreadMessage(app(), wheel));
+    EXPECT_EQ(topInPanel(), top - 30);
 }

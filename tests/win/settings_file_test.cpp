@@ -5,9 +5,12 @@
 #include <string>
 #include <windows.h>
 
+#include "app/main_window_win.h"
 #include "main_window_fixture.h"
 #include "shell/command_ids.h"
 #include "shell/text_win.h"
+#include "store/document_text.h"
+#include "store/tree_population.h"
 
 using namespace perchlet;
 using namespace perchlet::testing;
@@ -81,7 +84,8 @@ TEST_F(SettingsFile, UnknownSectionsAndKeysSurviveUnchanged) {
               "[Option]\r\nFileOpen=0\r\nTheirs=1\r\nBackFile=0\r\nDefBrows=0\r\nDataPass=\r\n"
               "BrowsPass1=C:\\windows\\system32\\winebrowser.exe\r\nBrowsPass2=\r\nBrowsPass3=\r\n" +
                   kUnknown +
-                  "[Window]\r\nX=\r\nAutoHyde=0\r\nTopMost=0\r\nMainXPos=0\r\nMainYPos=0\r\nMainWidth=264\r\n"
+                  "[Window]\r\nX=\r\nAutoHyde=0\r\nTopMost=0\r\nMainXPos=0\r\nMainYPos=0\r\nMainWidth=" +
+                  std::to_string(defaultMainWidth(mainWindow(), app().dpi)) + "\r\n"
                   "MainHight=800\r\nAlignment=0\r\nBrowsXPos=250\r\nBrowsYPos=0\r\nBrowsWidth=640\r\n"
                   "BrowsHight=800\r\n");
 }
@@ -91,19 +95,49 @@ TEST_F(SettingsFile, TenThousandCharacterValues) {
     std::string file = "[Option]\r\nFileOpen=0\r\nDataPass=" + huge + "\r\n[Mine]\r\nLong=" + huge +
                        "\r\n[Window]\r\nMainXPos=" + std::string(10000, '7') + "\r\n";
     std::string saved = startAndSave(file);
-    // The profile functions give 255 characters of a value.
-    EXPECT_EQ(started.dataPath, std::string(255, 'a'));
+    // The profile functions give 255 characters of a value; the data file's path is read whole,
+    // and the options panel, which holds no such path, saves nothing rather than a cut one.
+    EXPECT_EQ(started.dataPath, huge);
     EXPECT_EQ(started.mainX, std::string(255, '7'));
+    EXPECT_EQ(saved, file);
+    ASSERT_EQ(asked.size(), 1u);
+    EXPECT_EQ(asked[0].text.find(L"パスが長すぎます。"), 0u);
+    destroyMainWindow();
+    saved = startAndSave("[Option]\r\nFileOpen=0\r\n[Mine]\r\nLong=" + huge + "\r\n[Window]\r\nMainXPos=" +
+                         std::string(10000, '7') + "\r\n");
     // 255 digits reach the number edit as the 9 it holds, a position beyond any screen:
     // refused with a message, the file left as it was.
-    EXPECT_EQ(saved, file);
-    EXPECT_EQ(asked.size(), 1u);
+    EXPECT_EQ(asked.size(), 2u);
     SetDlgItemTextW(app().panels.options.window, IDC_OPT_MAIN_X, L"77");
     saved = save();
     // What the program does not own is kept whole.
     EXPECT_NE(saved.find("[Mine]\r\nLong=" + huge + "\r\n"), std::string::npos);
-    EXPECT_NE(saved.find("DataPass=" + std::string(255, 'a') + "\r\n"), std::string::npos);
     EXPECT_NE(saved.find("MainXPos=77\r\n"), std::string::npos);
+}
+
+// A data file path of 256 to 259 characters, as Windows allows, opens that file at start-up.
+TEST_F(SettingsFile, LongDataPassIsReadWhole) {
+    Document document;
+    insertRootItem(document);
+    const std::string bytes = writeWholeDocument(document);
+    const std::string name = "\\longpath.dat";
+    for (std::size_t length : {256u, 259u}) {
+        SCOPED_TRACE(length);
+        std::string path = narrow(folder);
+        for (std::size_t left; (left = length - name.size() - path.size()) > 0;) {
+            path += "\\" + std::string(left > 41 ? 30 : left - 1, 'f');
+            CreateDirectoryW(widen(path).c_str(), nullptr);
+        }
+        path += name;
+        ASSERT_EQ(path.size(), length);
+        writeBytes(path, bytes);
+        asked.clear();
+        start("[Option]\r\nFileOpen=1\r\nDataPass=" + path + "\r\n");
+        EXPECT_EQ(started.dataPath, path);
+        EXPECT_TRUE(asked.empty()) << (asked.empty() ? "" : narrow(asked[0].text));
+        EXPECT_TRUE(windowText(mainWindow()) == L"longpath.dat - Perchlet");
+        destroyMainWindow();
+    }
 }
 
 TEST_F(SettingsFile, OddPositionsAndSizes) {
