@@ -43,7 +43,7 @@ target_compile_definitions(win_tests PRIVATE PERCHLET_HELP_FILE="${HELP_FILE}"
                            PERCHLET_PROGRAM_FILE="$<TARGET_FILE:perchlet>" PERCHLET_TOOL_FILE="$<TARGET_FILE:perchlet-tool>")
 add_dependencies(win_tests perchlet_help perchlet perchlet-tool)
 add_test(NAME win_tests COMMAND ${WINE_RUN} $<TARGET_FILE:win_tests>)
-set_tests_properties(win_tests PROPERTIES TIMEOUT 600 ENVIRONMENT "PERCHLET_EXPECT_ACP=932")
+set_tests_properties(win_tests PROPERTIES TIMEOUT 1500 ENVIRONMENT "PERCHLET_EXPECT_ACP=932")
 # The same texts must come out right when Wine runs in a language other than Japanese.
 add_test(NAME win_tests_english_locale
          COMMAND ${WINE_RUN} $<TARGET_FILE:win_tests> --gtest_filter=Menus.*:Locale.*:MainWindow.JapaneseTitles*:MainWindow.AboutDialog*:OptionsPanel.*)

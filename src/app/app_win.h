@@ -11,6 +11,7 @@
 #include "panels/editor_panel_win.h"
 #include "panels/options_panel_win.h"
 #include "panels/panel_dock_win.h"
+#include "search/duplicates_window_win.h"
 #include "search/find_window_win.h"
 #include "search/search_index.h"
 #include "settings/settings.h"
@@ -55,6 +56,7 @@ struct App {
     ExchangeContext exchange{workspace, startupFolderShiftJis, documentCommands};
     SearchContext search{workspace, searchIndex};
     TidyContext tidy{workspace};
+    DuplicatesContext duplicates{workspace};
     BrowserContext browser{workspace, settings, workArea, recordedMainRect};
     PanelHost panels{instance, mainWindow};
     EditorPanelContext editorPanel{workspace, panels, documentCommands, browser};

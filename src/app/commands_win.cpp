@@ -9,11 +9,14 @@
 #include "browser/browser_window_win.h"
 #include "browser/dde_client_win.h"
 #include "browser/open_link_win.h"
+#include "panels/new_link_win.h"
 #include "perchlet_version.h"
 #include "settings/screen_scale_win.h"
+#include "search/sort_commands_win.h"
 #include "shell/command_ids.h"
 #include "shell/text_win.h"
 #include "tree/edit_commands_win.h"
+#include "tree/rename_win.h"
 #include "tree/undo_commands_win.h"
 #include "web/update_check_win.h"
 
@@ -90,6 +93,13 @@ const Command kCommands[] = {
     {CMD_DELETE, [](App& app, int) { deleteSelectionFromMenu(app.workspace); }, "削除"},
     {CMD_DELETE_NOW, [](App& app, int) { deleteSelectionNow(app.workspace); }, "削除"},
     {CMD_NEW_FOLDER, [](App& app, int) { newFolder(app.workspace); }, "新しいフォルダ"},
+    {CMD_NEW_LINK, [](App& app, int) { addNewLink(app.workspace); }},  // its step opens once the dialog is done
+    {CMD_RENAME, [](App& app, int) { renameSelection(app.workspace); }},  // the step is the edit's end
+    {CMD_SORT_BY_TITLE, [](App& app, int) { sortSelectedFolder(app.workspace, SortOrder::Title); }, "並べ替え"},
+    {CMD_SORT_BY_ADDRESS, [](App& app, int) { sortSelectedFolder(app.workspace, SortOrder::Address); }, "並べ替え"},
+    {CMD_SORT_BY_ADDED, [](App& app, int) { sortSelectedFolder(app.workspace, SortOrder::AddedNewestFirst); }, "並べ替え"},
+    {CMD_SORT_BY_VISIT, [](App& app, int) { sortSelectedFolder(app.workspace, SortOrder::VisitedNewestFirst); }, "並べ替え"},
+    {CMD_FIND_DUPLICATES, [](App& app, int) { openDuplicatesWindow(app.duplicates); }},
     {CMD_UNDO, undoOrRedo},
     {CMD_REDO, undoOrRedo},
     // Window menu and context menu: panels, placement, browsers
@@ -144,6 +154,7 @@ bool keyMayRun(App& app, int id) {
     case CMD_CUT:
     case CMD_COPY:
     case CMD_PASTE:
+    case CMD_RENAME:
         return GetFocus() == app.treeView.window();
     case CMD_UNDO:
     case CMD_REDO:

@@ -20,6 +20,7 @@
 #include "shell/dialogs_win.h"
 #include "shell/text_win.h"
 #include "shell/window_state_win.h"
+#include "tree/rename_win.h"
 #include "tree/tree_keys_win.h"
 
 namespace perchlet {
@@ -264,6 +265,15 @@ void onDpiChanged(App& app, HWND window, int dpi, const RECT& suggested) {
     showFittedCaption(app, window);
 }
 
+// The editor panel and the find window show the new title.
+LRESULT onEndLabelEdit(App& app, const NMTVDISPINFOW& info) {
+    if (finishLabelEdit(app.workspace, info)) {
+        showSelectionInEditor(app.panels);
+        refreshFindWindow(app.search);
+    }
+    return FALSE;
+}
+
 // Opens the item as configured; the folder's own expanding is left to the tree view.
 void onTreeDoubleClick(App& app) {
     showSelectionInEditor(app.panels);
@@ -292,6 +302,10 @@ LRESULT onNotify(App& app, NMHDR& header) {
     case TVN_ITEMEXPANDINGW:
         app.treeView.itemExpanding(reinterpret_cast<NMTREEVIEWW&>(header));
         break;
+    case TVN_BEGINLABELEDITW:
+        return refuseLabelEdit(app.workspace, reinterpret_cast<NMTVDISPINFOW&>(header));
+    case TVN_ENDLABELEDITW:
+        return onEndLabelEdit(app, reinterpret_cast<NMTVDISPINFOW&>(header));
     case TVN_GETINFOTIPW:
         app.treeView.giveInfoTip(reinterpret_cast<NMTVGETINFOTIPW&>(header));
         addUpdateFailureTip(reinterpret_cast<NMTVGETINFOTIPW&>(header), app.workspace);
@@ -338,6 +352,7 @@ void onDestroy(App& app) {
     if (app.trayIcon) DestroyIcon(app.trayIcon);
     app.trayIcon = nullptr;
     endBrowserDde(app.browser);
+    destroyDragCursor(app.drag);
     uninstallTreeViewHandler(app.treeView.window());
     app.treeView.detach();
     app.document.history.setModifiedObserver(nullptr);
@@ -415,13 +430,15 @@ LRESULT handleMainWindowMessage(App& app, HWND window, UINT message, WPARAM wPar
         dispatchCommand(app, wParam);
         return 0;
     case WM_MOUSEMOVE:
-        if (GetCapture() == window) trackTreeDrag(app.drag, {GET_X_LPARAM(lParam), GET_Y_LPARAM(lParam)});
+        if (GetCapture() == window)
+            trackTreeDrag(app.drag, {GET_X_LPARAM(lParam), GET_Y_LPARAM(lParam)}, (wParam & MK_CONTROL) != 0);
         break;
     case WM_LBUTTONUP:
         if (GetCapture() == window) {
-            UndoStep step(app.document, "移動");
+            bool copying = (wParam & MK_CONTROL) != 0;
+            UndoStep step(app.document, copying ? "コピー" : "移動");
             // A confirmed drop counts as a change even onto the place it came from.
-            if (dropTreeDrag(app.drag)) app.document.history.markChanged();
+            if (dropTreeDrag(app.drag, copying)) app.document.history.markChanged();
             ReleaseCapture();
         }
         break;
@@ -472,6 +489,10 @@ bool routeThreadMessage(App& app, MSG& message) {
     if (panels.options.open && IsDialogMessageW(panels.options.window, &message)) return true;
     if (app.search.findWindow && IsDialogMessageW(app.search.findWindow, &message)) return true;
     if (app.tidy.tidyWindow && IsDialogMessageW(app.tidy.tidyWindow, &message)) return true;
+    if (app.duplicates.window && IsDialogMessageW(app.duplicates.window, &message)) return true;
+    if (treeDragKey(app.drag, message)) return true;
+    // The keys of a title being edited in place are the edit's own.
+    if (app.treeView.window() && TreeView_GetEditControl(app.treeView.window())) return false;
     return app.accelerators && app.mainWindow && TranslateAcceleratorW(app.mainWindow, app.accelerators, &message);
 }
 

@@ -3,6 +3,7 @@
 #include <commctrl.h>
 
 #include "browser/browser_kind.h"
+#include "search/sort_commands_win.h"
 #include "shell/command_ids.h"
 #include "shell/dialogs_win.h"
 #include "shell/text_win.h"
@@ -131,6 +132,10 @@ void showContextMenu(App& app, LPARAM lParam) {
     CheckMenuItem(dropDown, CMD_EMPHASIS, MF_BYCOMMAND | (record->mark ? MF_CHECKED : MF_UNCHECKED));
     OpenOffer offer = openOfferFor(kindOf(app.document.tree.node(node).itemNumber));
     if (offer == OpenOffer::None) greyCommand(dropDown, CMD_OPEN_ITEM, true);
+    // Sorting is offered on a folder, or on any item that holds others.
+    bool sortable = folderToSort(app.document.tree, node) == node;
+    for (int sort : {CMD_SORT_BY_TITLE, CMD_SORT_BY_ADDRESS, CMD_SORT_BY_ADDED, CMD_SORT_BY_VISIT})
+        greyCommand(dropDown, sort, !sortable);
     prepareBrowserSubmenus(app, dropDown, kContextOpenPosition + 1, *record, offer);
     trackMenu(app, dropDown, screen);
     DestroyMenu(menu);

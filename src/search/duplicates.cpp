@@ -1,5 +1,6 @@
 #include "search/duplicates.h"
 
+#include <cstdlib>
 #include <unordered_map>
 
 namespace perchlet {
@@ -110,6 +111,23 @@ std::vector<DuplicateGroup> findDuplicates(const Document& document, const Addre
     for (DuplicateGroup& group : groups)
         if (group.nodes.size() > 1) duplicates.push_back(std::move(group));
     return duplicates;
+}
+
+std::vector<NodeId> olderCopies(const Document& document, const DuplicateGroup& group) {
+    auto added = [&](NodeId node) {
+        const BookmarkItem* record = nodeRecord(document, node);
+        return record ? std::strtoll(record->addDate.c_str(), nullptr, 10) : 0LL;
+    };
+    NodeId newest = kNoNode;
+    long long newestDate = 0;
+    for (NodeId node : group.nodes) {
+        long long date = added(node);
+        if (newest == kNoNode || date > newestDate) newest = node, newestDate = date;
+    }
+    std::vector<NodeId> older;
+    for (NodeId node : group.nodes)
+        if (node != newest) older.push_back(node);
+    return older;
 }
 
 }  // namespace perchlet

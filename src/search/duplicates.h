@@ -27,4 +27,8 @@ struct DuplicateGroup {
 // order of their first items.
 std::vector<DuplicateGroup> findDuplicates(const Document& document, const AddressOptions& options = {});
 
+// Every item of the group but the newest: the latest add-date wins, and of equals the one
+// first in tree order. In tree order.
+std::vector<NodeId> olderCopies(const Document& document, const DuplicateGroup& group);
+
 }  // namespace perchlet

@@ -8,6 +8,7 @@
 #include "settings/screen_scale_win.h"
 #include "shell/command_ids.h"
 #include "shell/text_win.h"
+#include "shell/window_helpers_win.h"
 #include "shell/window_state_win.h"
 
 namespace perchlet {
@@ -26,14 +27,6 @@ void fitColumns(HWND list) {
     if (width <= 0) return;
     ListView_SetColumnWidth(list, 0, width * 3 / 5);
     ListView_SetColumnWidth(list, 1, width - width * 3 / 5);
-}
-
-void addColumn(HWND list, int index, const wchar_t* title, int width) {
-    LVCOLUMNW column{};
-    column.mask = LVCF_TEXT | LVCF_WIDTH;
-    column.pszText = const_cast<wchar_t*>(title);
-    column.cx = width;
-    ListView_InsertColumn(list, index, &column);
 }
 
 int selectedRow(HWND window) { return ListView_GetNextItem(resultList(window), -1, LVNI_SELECTED); }
@@ -190,6 +183,10 @@ void openFindWindow(SearchContext& context) {
     HWND edit = GetDlgItem(context.findWindow, IDC_FIND_TEXT);
     SetFocus(edit);
     SendMessageW(edit, EM_SETSEL, 0, -1);
+}
+
+void refreshFindWindow(SearchContext& context) {
+    if (context.findWindow) showHits(context, context.findWindow, chosenNode(context, context.findWindow));
 }
 
 }  // namespace perchlet

@@ -22,4 +22,8 @@ struct SearchContext {
 // Opens the window, or brings it forward with its text selected when it is open.
 void openFindWindow(SearchContext& context);
 
+// Runs the query again after an item changed, keeping the chosen item chosen; nothing while
+// the window is closed.
+void refreshFindWindow(SearchContext& context);
+
 }  // namespace perchlet

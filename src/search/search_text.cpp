@@ -152,6 +152,23 @@ std::string foldedText(std::string_view shiftJis) {
     return out;
 }
 
+std::u32string foldedCharacters(std::string_view shiftJis) {
+    std::string utf8 = foldedText(shiftJis);
+    std::u32string characters;
+    characters.reserve(utf8.size());
+    // The folded text is well-formed UTF-8 of at most three bytes a character.
+    for (std::size_t pos = 0; pos < utf8.size();) {
+        auto byte = static_cast<unsigned char>(utf8[pos]);
+        std::size_t width = byte < 0x80 ? 1 : byte < 0xE0 ? 2 : 3;
+        char32_t c = width == 1 ? byte : width == 2 ? byte & 0x1F : byte & 0x0F;
+        for (std::size_t k = 1; k < width && pos + k < utf8.size(); ++k)
+            c = (c << 6) | (static_cast<unsigned char>(utf8[pos + k]) & 0x3F);
+        characters.push_back(c);
+        pos += width;
+    }
+    return characters;
+}
+
 std::vector<std::string> foldedWords(std::string_view shiftJisQuery) {
     std::string text = foldedText(shiftJisQuery);
     std::vector<std::string> words;

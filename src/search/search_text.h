@@ -16,6 +16,8 @@ namespace perchlet {
 // - the long-vowel mark and every dash form become "-".
 void appendFoldedText(std::string_view shiftJis, std::string& out);
 std::string foldedText(std::string_view shiftJis);
+// The same folded form as characters, for comparisons that look at each one.
+std::u32string foldedCharacters(std::string_view shiftJis);
 
 // The folded words of a query, split at blanks (ASCII or ideographic), tabs and line breaks.
 std::vector<std::string> foldedWords(std::string_view shiftJisQuery);

@@ -78,6 +78,14 @@
 // Undo and redo (Edit menu and keys)
 #define CMD_UNDO                190
 #define CMD_REDO                191
+// Organising: rename in place (F2), new link, duplicates, and the four sort orders
+#define CMD_RENAME              192
+#define CMD_NEW_LINK            193
+#define CMD_FIND_DUPLICATES     194
+#define CMD_SORT_BY_TITLE       195
+#define CMD_SORT_BY_ADDRESS     196
+#define CMD_SORT_BY_ADDED       197
+#define CMD_SORT_BY_VISIT       198
 // Toolbar-only and shared
 #define CMD_UPDATE_CHECK        607
 #define CMD_RECORD_BROWSER_PAGE 608
@@ -157,6 +165,13 @@
 #define IDC_OPT_BROWSER_HEIGHT  920
 #define IDC_OPT_BROWSER_WIDTH_MAX  1005
 #define IDC_OPT_BROWSER_HEIGHT_MAX 1006
+// New link dialog MYNEWLINK and duplicates window MYDUPLICATES
+#define IDC_NEWLINK_TITLE       1600
+#define IDC_NEWLINK_ADDRESS     1601
+#define IDC_NEWLINK_FETCH       1602
+#define IDC_DUPLICATES_LIST     1610
+#define IDC_DUPLICATES_REMOVE   1611
+#define IDC_DUPLICATES_STATUS   1612
 // Import from a browser (dialog MYBROWSERS)
 #define IDC_BROWSER_LIST        1400
 #define IDC_BROWSER_NOTE        1401

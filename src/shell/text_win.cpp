@@ -22,6 +22,38 @@ std::string narrow(std::wstring_view text) {
     return bytes;
 }
 
+namespace {
+
+// The character at pos, a surrogate pair whole, as Shift-JIS; empty when it has no form there.
+std::string shiftJisOf(std::wstring_view text, std::size_t pos, std::size_t& width) {
+    width = IS_HIGH_SURROGATE(text[pos]) && pos + 1 < text.size() && IS_LOW_SURROGATE(text[pos + 1]) ? 2 : 1;
+    char bytes[4] = {};
+    BOOL usedDefault = FALSE;
+    int length = WideCharToMultiByte(kShiftJis, WC_NO_BEST_FIT_CHARS, text.data() + pos, static_cast<int>(width),
+                                     bytes, sizeof bytes, nullptr, &usedDefault);
+    if (length <= 0 || usedDefault) return {};
+    return std::string(bytes, static_cast<std::size_t>(length));
+}
+
+}  // namespace
+
+std::string narrowMarkingLost(std::wstring_view text, std::size_t& markedRuns) {
+    static const char kMark[] = "\x81\xac";  // 〓
+    std::string bytes;
+    markedRuns = 0;
+    bool inRun = false;
+    for (std::size_t pos = 0, width = 1; pos < text.size(); pos += width) {
+        std::string character = shiftJisOf(text, pos, width);
+        if (character.empty() && !inRun) {
+            bytes += kMark;
+            ++markedRuns;
+        }
+        inRun = character.empty();
+        bytes += character;
+    }
+    return bytes;
+}
+
 std::wstring windowText(HWND window) {
     int length = GetWindowTextLengthW(window);
     std::wstring text(static_cast<std::size_t>(length) + 1, L'\0');

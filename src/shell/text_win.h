@@ -17,4 +17,8 @@ inline std::u16string_view utf16View(std::wstring_view text) {
 
 std::wstring windowText(HWND window);
 
+// Typed text as document text: each run of characters Shift-JIS cannot hold becomes one
+// "〓", and markedRuns says how many runs that was.
+std::string narrowMarkingLost(std::wstring_view text, std::size_t& markedRuns);
+
 }  // namespace perchlet

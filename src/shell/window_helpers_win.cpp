@@ -41,4 +41,12 @@ void placeBeside(HWND window, HWND owner) {
     SetWindowPos(window, nullptr, x, y, 0, 0, SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
 }
 
+void addColumn(HWND list, int index, const wchar_t* title, int width) {
+    LVCOLUMNW column{};
+    column.mask = LVCF_TEXT | LVCF_WIDTH;
+    column.pszText = const_cast<wchar_t*>(title);
+    column.cx = width;
+    ListView_InsertColumn(list, index, &column);
+}
+
 }  // namespace perchlet

@@ -13,4 +13,7 @@ HWND addControlTip(HWND dialog, int controlId, const std::string& text);
 // of owner's monitor.
 void placeBeside(HWND window, HWND owner);
 
+// Appends a text column of the given width to a report-style list view.
+void addColumn(HWND list, int index, const wchar_t* title, int width);
+
 }  // namespace perchlet

@@ -84,6 +84,14 @@ void BookmarkTree::attachSubtree(NodeId id, NodeId parent, NodeId before) {
     for (TreeObserver* o : observers_) o->subtreeAttached(id);
 }
 
+void BookmarkTree::moveSubtree(NodeId id, NodeId parent, NodeId before) {
+    if (id == kTopLevel || !isAlive(id) || !isAlive(parent) || parent == id || isAncestor(id, parent)) return;
+    if (before == id || (nodes_[id].parent == parent && nodes_[id].nextSibling == before)) return;
+    if (changeSink_) changeSink_->subtreeMoving(id);
+    detachSubtree(id);
+    attachSubtree(id, parent, before);
+}
+
 void BookmarkTree::purgeSubtree(NodeId id) {
     if (id == kTopLevel || id >= nodes_.size() || nodes_[id].alive) return;
     std::vector<NodeId> doomed;

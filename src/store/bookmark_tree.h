@@ -64,6 +64,8 @@ public:
     virtual void nodeInserted(NodeId node) = 0;
     virtual void subtreeDetaching(NodeId node) = 0;
     virtual void nodeChanging(NodeId node) = 0;
+    // The subtree is about to leave its place for another one; it stays in the tree.
+    virtual void subtreeMoving(NodeId node) = 0;
 };
 
 class BookmarkTree {
@@ -80,6 +82,10 @@ public:
     // Puts a detached subtree back under parent, before `before` (kNoNode: as last child).
     // The sink is not told: this is how recorded changes are replayed.
     void attachSubtree(NodeId node, NodeId parent, NodeId before);
+    // Moves the subtree, nodes and all, under parent before `before` (kNoNode: as last
+    // child). The sink is told; observers see it leave and come back. Nothing when parent
+    // lies inside the subtree.
+    void moveSubtree(NodeId node, NodeId parent, NodeId before);
     // Takes the subtree out without telling the sink and keeps it for attachSubtree.
     void detachSubtree(NodeId node);
     // Frees what a detached subtree still holds; it can never come back afterwards.

@@ -25,4 +25,8 @@ std::string moveQuestion(const BookmarkTree& tree, NodeId moved, NodeId target) 
     return quotedTitle(tree, moved) + " を " + quotedTitle(tree, target) + " の中へ移動しますか？";
 }
 
+std::string copyQuestion(const BookmarkTree& tree, NodeId copied, NodeId target) {
+    return quotedTitle(tree, copied) + " を " + quotedTitle(tree, target) + " の中へコピーしますか？";
+}
+
 }  // namespace perchlet

@@ -16,4 +16,7 @@ std::string deleteQuestion(const BookmarkTree& tree, NodeId node);
 // "\"記事\" を \"ニュース\" の中へ移動しますか？"
 std::string moveQuestion(const BookmarkTree& tree, NodeId moved, NodeId target);
 
+// "\"記事\" を \"ニュース\" の中へコピーしますか？"
+std::string copyQuestion(const BookmarkTree& tree, NodeId copied, NodeId target);
+
 }  // namespace perchlet

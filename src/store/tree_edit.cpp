@@ -4,6 +4,8 @@
 #include <unordered_map>
 #include <vector>
 
+#include "store/data_file.h"
+#include "store/encoding.h"
 #include "store/tree_population.h"
 
 namespace perchlet {
@@ -152,6 +154,43 @@ NodeId moveSubtreeUnder(Document& document, NodeId target, NodeId dragged) {
     NodeId copy = copySubtree(document, dragged, target, true);
     document.tree.removeSubtree(dragged);
     return copy;
+}
+
+NodeId copySubtreeUnder(Document& document, NodeId target, NodeId source, ShellIconSource& icons) {
+    if (!isItem(document.tree, source) || !document.tree.isAlive(target)) return kNoNode;
+    std::string text = writeDataFile(document, source, document.serials.value);
+    DataFileReadResult result = importDataFile(text, document, target, icons);
+    if (result.rejected || result.inserted == 0) return kNoNode;
+    document.serials.value = result.nextCounter;
+    return result.firstInserted;
+}
+
+namespace {
+
+bool onlyBlanks(std::string_view text) {
+    for (std::size_t pos = 0; pos < text.size(); ++pos) {
+        if (text[pos] == ' ' || text[pos] == '\t') continue;
+        if (text.compare(pos, 2, "\x81\x40") == 0) {  // the ideographic space
+            ++pos;
+            continue;
+        }
+        return false;
+    }
+    return true;
+}
+
+}  // namespace
+
+RenameResult renameItem(Document& document, NodeId node, std::string_view title) {
+    if (!isItem(document.tree, node)) return RenameResult::NoItem;
+    std::string cleaned = fitText(filterText(title, TextFilter::SingleLine));
+    if (onlyBlanks(cleaned)) return RenameResult::EmptyTitle;
+    const BookmarkItem* record = nodeRecord(static_cast<const Document&>(document), node);
+    if (cleaned == document.tree.node(node).text && (!record || record->title == cleaned))
+        return RenameResult::Unchanged;
+    if (record) nodeRecord(document, node)->title = cleaned;
+    document.tree.setText(node, cleaned);
+    return RenameResult::Renamed;
 }
 
 void deleteSubtree(Document& document, NodeId node) {

@@ -128,6 +128,15 @@ void UndoHistory::apply(Document& document, Step& step, Change& change) {
             tree.attachSubtree(change.target, change.parent, change.before);
         }
         break;
+    case ChangeKind::Moved: {
+        NodeId parent = tree.parent(change.target);
+        NodeId before = tree.nextSibling(change.target);
+        tree.detachSubtree(change.target);
+        tree.attachSubtree(change.target, change.parent, change.before);
+        change.parent = parent;
+        change.before = before;
+        break;
+    }
     case ChangeKind::Look: {
         NodeLook& stored = step.looks[static_cast<std::size_t>(change.value)];
         NodeLook current = tree.look(change.target);
@@ -168,6 +177,16 @@ void UndoHistory::subtreeDetaching(NodeId node) {
     const BookmarkTree& tree = open_->tree;
     Change change;
     change.kind = ChangeKind::Detached;
+    change.target = node;
+    change.parent = tree.parent(node);
+    change.before = tree.nextSibling(node);
+    step_.changes.push_back(change);
+}
+
+void UndoHistory::subtreeMoving(NodeId node) {
+    const BookmarkTree& tree = open_->tree;
+    Change change;
+    change.kind = ChangeKind::Moved;
     change.target = node;
     change.parent = tree.parent(node);
     change.before = tree.nextSibling(node);

@@ -69,11 +69,11 @@ public:
     std::size_t bytes() const { return bytes_; }
 
 private:
-    enum class ChangeKind : std::uint8_t { None, Inserted, Detached, Look, Record, Number };
+    enum class ChangeKind : std::uint8_t { None, Inserted, Detached, Moved, Look, Record, Number };
     struct Change {
         ChangeKind kind = ChangeKind::None;
         std::uint32_t target = 0;  // a node, or a record's place in the list
-        NodeId parent = kNoNode;   // Inserted and Detached: the subtree's place
+        NodeId parent = kNoNode;   // Inserted, Detached, Moved: the subtree's (other) place
         NodeId before = kNoNode;
         std::int32_t value = 0;    // Number: the other number; Look, Record: the slot
     };
@@ -94,6 +94,7 @@ private:
     void nodeInserted(NodeId node) override;
     void subtreeDetaching(NodeId node) override;
     void nodeChanging(NodeId node) override;
+    void subtreeMoving(NodeId node) override;
     // RecordChangeSink
     void recordChanging(std::size_t index) override;
     void recordRenumbering(std::size_t index) override;

@@ -1,5 +1,8 @@
 #include "tree/drag_win.h"
 
+#include <cstring>
+#include <string>
+
 #include "shell/dialogs_win.h"
 #include "store/item_questions.h"
 #include "store/tree_edit.h"
@@ -42,8 +45,40 @@ bool clearDropHighlight(TreeDrag& drag) {
     return true;
 }
 
-void refuse(TreeDrag& drag, const char* text) {
-    showMessage(drag.workspace.mainWindow, text, "移動", MB_OK | MB_ICONWARNING);
+void refuse(TreeDrag& drag, const char* text, bool copying) {
+    showMessage(drag.workspace.mainWindow, text, copying ? "コピー" : "移動", MB_OK | MB_ICONWARNING);
+}
+
+// The standard arrow, black edged and white filled, with a boxed plus at its lower right.
+constexpr const char* kCopyCursorRows[] = {
+    "X", "XX", "X.X", "X..X", "X...X", "X....X", "X.....X", "X......X", "X.......X", "X........X",
+    "X.....XXXXX", "X..X..X", "X.X X..X", "XX  X..X", "X    X..X", "     X..X", "      XX",
+    "", "          XXXXXXXXX", "          X.......X", "          X...X...X", "          X...X...X",
+    "          X.XXXXX.X", "          X...X...X", "          X...X...X", "          X.......X",
+    "          XXXXXXXXX",
+};
+
+HCURSOR makeCopyCursor(HINSTANCE instance) {
+    constexpr int kSize = 32, kRowBytes = kSize / 8;
+    BYTE andMask[kSize * kRowBytes], xorMask[kSize * kRowBytes];
+    memset(andMask, 0xFF, sizeof andMask);
+    memset(xorMask, 0, sizeof xorMask);
+    int row = 0;
+    for (const char* pattern : kCopyCursorRows) {
+        for (int x = 0; pattern[x] != '\0'; ++x) {
+            if (pattern[x] == ' ') continue;
+            BYTE bit = static_cast<BYTE>(0x80 >> (x % 8));
+            andMask[row * kRowBytes + x / 8] &= static_cast<BYTE>(~bit);
+            if (pattern[x] == '.') xorMask[row * kRowBytes + x / 8] |= bit;
+        }
+        ++row;
+    }
+    return CreateCursor(instance, 0, 0, kSize, kSize, andMask, xorMask);
+}
+
+void showDragCursor(TreeDrag& drag, bool copying) {
+    if (copying && !drag.copyCursor) drag.copyCursor = makeCopyCursor(drag.workspace.instance);
+    SetCursor(copying && drag.copyCursor ? drag.copyCursor : LoadCursorW(nullptr, IDC_ARROW));
 }
 
 }  // namespace
@@ -62,8 +97,9 @@ void beginTreeDrag(TreeDrag& drag, const NMTREEVIEWW& notification) {
     drag.item = item;
 }
 
-bool trackTreeDrag(TreeDrag& drag, POINT cursorInMainClient) {
+bool trackTreeDrag(TreeDrag& drag, POINT cursorInMainClient, bool copying) {
     if (!drag.item) return false;
+    showDragCursor(drag, copying);
     // The drag image is placed relative to the main window's outer corner.
     POINT onScreen = cursorInMainClient;
     ClientToScreen(drag.workspace.mainWindow, &onScreen);
@@ -86,7 +122,7 @@ bool trackTreeDrag(TreeDrag& drag, POINT cursorInMainClient) {
     return true;
 }
 
-bool dropTreeDrag(TreeDrag& drag) {
+bool dropTreeDrag(TreeDrag& drag, bool copying) {
     HTREEITEM dragged = drag.item;
     if (!dragged) return false;
     HTREEITEM target = dropTarget(drag);
@@ -104,22 +140,47 @@ bool dropTreeDrag(TreeDrag& drag) {
 
     switch (checkDrop(drag.workspace.document.tree, targetNode, draggedNode)) {
     case DropCheck::OntoItself:
-        refuse(drag, "項目をそれ自身の中へは移動できません。");
+        refuse(drag, copying ? "項目をそれ自身の中へはコピーできません。" : "項目をそれ自身の中へは移動できません。",
+               copying);
         return false;
     case DropCheck::IntoOwnSubtree:
-        refuse(drag, "項目を、その中にあるフォルダへは移動できません。");
+        refuse(drag,
+               copying ? "項目を、その中にあるフォルダへはコピーできません。"
+                       : "項目を、その中にあるフォルダへは移動できません。",
+               copying);
         return false;
     case DropCheck::Allowed:
         break;
     }
 
     drag.workspace.treeView.select(targetNode);
-    bool moved = showMessage(drag.workspace.mainWindow, moveQuestion(drag.workspace.document.tree, draggedNode, targetNode),
-                             "移動の確認", MB_OKCANCEL | MB_ICONQUESTION) == IDOK;
-    if (moved) moveSubtreeUnder(drag.workspace.document, targetNode, draggedNode);
+    Document& document = drag.workspace.document;
+    std::string question = copying ? copyQuestion(document.tree, draggedNode, targetNode)
+                                   : moveQuestion(document.tree, draggedNode, targetNode);
+    bool moved = showMessage(drag.workspace.mainWindow, question, copying ? "コピーの確認" : "移動の確認",
+                             MB_OKCANCEL | MB_ICONQUESTION) == IDOK;
+    if (moved && copying) copySubtreeUnder(document, targetNode, draggedNode, drag.workspace.treeView);
+    else if (moved) moveSubtreeUnder(document, targetNode, draggedNode);
     else drag.workspace.treeView.select(draggedNode);
     TreeView_SetBkColor(tree, kWhite);
     return moved;
+}
+
+bool isDragging(const TreeDrag& drag) { return drag.item != nullptr; }
+
+bool treeDragKey(TreeDrag& drag, const MSG& message) {
+    if (!drag.item || (message.message != WM_KEYDOWN && message.message != WM_KEYUP)) return false;
+    if (message.wParam == VK_ESCAPE) {
+        if (message.message == WM_KEYDOWN) cancelTreeDrag(drag);
+        return true;
+    }
+    if (message.wParam == VK_CONTROL) showDragCursor(drag, message.message == WM_KEYDOWN);
+    return false;
+}
+
+void destroyDragCursor(TreeDrag& drag) {
+    if (drag.copyCursor) DestroyCursor(drag.copyCursor);
+    drag.copyCursor = nullptr;
 }
 
 void cancelTreeDrag(TreeDrag& drag) {

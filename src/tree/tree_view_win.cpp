@@ -47,7 +47,7 @@ TreeViewBinding::~TreeViewBinding() { detach(); }
 HWND TreeViewBinding::create(HWND parent, HINSTANCE instance, int top) {
     window_ = CreateWindowExW(0, WC_TREEVIEWW, L"",
                               WS_CHILD | WS_VISIBLE | WS_BORDER | TVS_HASBUTTONS | TVS_HASLINES |
-                                  TVS_LINESATROOT | TVS_SHOWSELALWAYS | TVS_INFOTIP,
+                                  TVS_LINESATROOT | TVS_SHOWSELALWAYS | TVS_INFOTIP | TVS_EDITLABELS,
                               0, top, 0, 0, parent, reinterpret_cast<HMENU>(IDC_TREE_VIEW), instance,
                               nullptr);
     if (window_) {

@@ -59,6 +59,12 @@ public:
     // TVN_GETINFOTIPW: the whole title of an item the pane cuts short.
     void giveInfoTip(NMTVGETINFOTIPW& tip);
 
+    // A click on the selected item lets the control open its title for editing a moment later;
+    // a key pressed meanwhile means the user has moved on, and the edit must not open then on
+    // whatever item the key selected. F2 and the menu arm it too.
+    void armLabelEdit(bool armed) { labelEditArmed_ = armed; }
+    bool labelEditArmed() const { return labelEditArmed_; }
+
     // Around a message after which the control may have scrolled itself: its own scroll
     // messages meanwhile are not the user's.
     void beginOwnMove() { ++ownMoves_; }
@@ -132,6 +138,7 @@ private:
     bool timerSet_ = false;
     bool sidewaysByUser_ = false;
     int ownMoves_ = 0;
+    bool labelEditArmed_ = false;
 };
 
 }  // namespace perchlet

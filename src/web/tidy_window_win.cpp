@@ -87,14 +87,6 @@ private:
     bool finished_ = false;
 };
 
-void addColumn(HWND list, int index, const wchar_t* title, int width) {
-    LVCOLUMNW column{};
-    column.mask = LVCF_TEXT | LVCF_WIDTH;
-    column.pszText = const_cast<wchar_t*>(title);
-    column.cx = width;
-    ListView_InsertColumn(list, index, &column);
-}
-
 void TidyWindow::start() {
     const Document& doc = document();
     scope_ = tidyScopeOf(doc, context_.workspace.treeView.selectedNode());

@@ -12,8 +12,10 @@
 #include "shell/command_ids.h"
 #include "shell/text_win.h"
 #include "store/data_file.h"
+#include "store/document_text.h"
 #include "store/tree_population.h"
 #include "tree/drag_win.h"
+#include "tree/undo_commands_win.h"
 
 using namespace perchlet;
 using namespace perchlet::testing;
@@ -514,6 +516,43 @@ TEST_F(DragMoves, TheContextMenuEndsADragWithoutMoving) {
     cancelTreeDrag(app().drag);
     EXPECT_EQ(GetCapture(), nullptr);
     EXPECT_EQ(itemState(itemOf(other), TVIS_DROPHILITED), 0u);
+    release(pointOver(other));
+    EXPECT_TRUE(asked.empty());
+    EXPECT_EQ(outline(root), L"Perchlet(Tools(Example Sub(Deep)) Other Link)");
+}
+
+TEST_F(DragMoves, CtrlCopiesAPlainDragMovesAndEscapeCancels) {
+    struct Case {
+        WPARAM keys;  // held at the release
+        const wchar_t *question, *outline;
+        const char* step;
+    } cases[] = {
+        {MK_CONTROL, L"\"Sub\" を \"Other\" の中へコピーしますか？", L"Perchlet(Tools(Example Sub(Deep)) Other(Sub(Deep)) Link)",
+         "元に戻す（コピー）(&Z)\tCtrl + Z"},
+        {0, L"\"Sub\" を \"Other\" の中へ移動しますか？", L"Perchlet(Tools(Example) Other(Sub(Deep)) Link)",
+         "元に戻す（移動）(&Z)\tCtrl + Z"},
+    };
+    std::string before = writeWholeDocument(app().document);
+    for (const Case& c : cases) {
+        asked.clear();
+        select(link);  // Wine's tree view highlights no drop target on the selected item
+        beginDrag(sub);
+        SendMessageW(mainWindow(), WM_MOUSEMOVE, c.keys, MAKELPARAM(pointOver(other).x, pointOver(other).y));
+        SendMessageW(mainWindow(), WM_LBUTTONUP, c.keys, MAKELPARAM(pointOver(other).x, pointOver(other).y));
+        ASSERT_EQ(asked.size(), 1u);
+        EXPECT_TRUE(asked[0].text == c.question);
+        EXPECT_EQ(outline(root), c.outline);
+        EXPECT_EQ(undoMenuText(app().document.history), c.step);
+        expectViewMatchesRecords();
+        command(CMD_UNDO);
+        EXPECT_EQ(writeWholeDocument(app().document), before);
+    }
+    asked.clear();
+    beginDrag(link);
+    moveMouseTo(pointOver(other));
+    PostMessageW(treeWindow(), WM_KEYDOWN, VK_ESCAPE, 1);
+    pumpMessages();
+    EXPECT_EQ(GetCapture(), nullptr);
     release(pointOver(other));
     EXPECT_TRUE(asked.empty());
     EXPECT_EQ(outline(root), L"Perchlet(Tools(Example Sub(Deep)) Other Link)");

@@ -65,7 +65,11 @@ std::vector<MenuEntry> editItems() {
     return {item(CMD_EMPHASIS, L"強調する(&B)"),          item(CMD_MOVE_UP, L"上へ(&U)\tCtrl + ↑"),
             item(CMD_MOVE_DOWN, L"下へ(&J)\tCtrl + ↓"),    item(CMD_CUT, L"切り取り(&T)\tCtrl + X"),
             item(CMD_COPY, L"コピー(&C)\tCtrl + C"),       item(CMD_PASTE, L"貼り付け(&P)\tCtrl + V"),
-            item(CMD_DELETE, L"削除(&D)\tDel"),            item(CMD_NEW_FOLDER, L"新しいフォルダ(&N)")};
+            item(CMD_DELETE, L"削除(&D)\tDel"),            item(CMD_NEW_FOLDER, L"新しいフォルダ(&N)"),
+            item(CMD_NEW_LINK, L"新しいリンク(&L)..."),     item(CMD_RENAME, L"名前の変更(&M)\tF2"),
+            submenu(L"並べ替え(&S)", {item(CMD_SORT_BY_TITLE, L"タイトル順(&T)"), item(CMD_SORT_BY_ADDRESS, L"アドレス順(&A)"),
+                                      item(CMD_SORT_BY_ADDED, L"追加日の新しい順(&D)"),
+                                      item(CMD_SORT_BY_VISIT, L"訪問日の新しい順(&V)")})};
 }
 
 std::vector<MenuEntry> expectedMainMenu() {
@@ -85,6 +89,7 @@ std::vector<MenuEntry> expectedMainMenu() {
     edit.push_back(separator());
     edit.push_back(item(CMD_FIND, L"検索(&F)...\tCtrl + F"));
     edit.push_back(item(CMD_TIDY_LINKS, L"リンクの整理(&L)..."));
+    edit.push_back(item(CMD_FIND_DUPLICATES, L"重複リンクの検索(&Q)..."));
     std::vector<MenuEntry> window = {item(105, L"編集ウィンドウ(&W)"), item(106, L"環境設定(&O)"), separator(),
                                      item(126, L"URLを開く(&U)\tShift + Enter")};
     for (auto& e : browserSubmenus(146)) window.push_back(e);
@@ -175,14 +180,15 @@ TEST(Menus, AcceleratorsReachTheTreeCommands) {
     ASSERT_NE(table, nullptr);
     ACCEL entries[16];
     int count = CopyAcceleratorTableW(table, entries, 16);
-    ASSERT_EQ(count, 15);
+    ASSERT_EQ(count, 16);
     struct Expected { BYTE modifiers; WORD key; WORD command; };
     const Expected expected[] = {
         {FSHIFT, VK_RETURN, CMD_OPEN_ITEM}, {FCONTROL, VK_UP, CMD_MOVE_UP},     {FCONTROL, VK_DOWN, CMD_MOVE_DOWN},
         {0, VK_DELETE, CMD_DELETE},         {FCONTROL, VK_DELETE, CMD_DELETE_NOW}, {FCONTROL, 'X', CMD_CUT},
         {FCONTROL, 'C', CMD_COPY},          {FCONTROL, 'V', CMD_PASTE},       {FCONTROL, 'F', 180},
         {FCONTROL, 'Z', CMD_UNDO}, {FCONTROL, 'Y', CMD_REDO}, {FCONTROL | FSHIFT, 'Z', CMD_REDO},
-        {FCONTROL, 'S', CMD_SAVE}, {FCONTROL, 'O', CMD_OPEN_DATA_FILE}, {FCONTROL, 'N', CMD_NEW_DOCUMENT}};
+        {FCONTROL, 'S', CMD_SAVE}, {FCONTROL, 'O', CMD_OPEN_DATA_FILE}, {FCONTROL, 'N', CMD_NEW_DOCUMENT},
+        {0, VK_F2, CMD_RENAME}};
     for (const Expected& e : expected) {
         bool found = false;
         for (int i = 0; i < count; ++i) {
