@@ -20,14 +20,6 @@ constexpr char kCaption[] = "重複リンクの検索";
 
 HWND listOf(HWND window) { return GetDlgItem(window, IDC_DUPLICATES_LIST); }
 
-void addColumn(HWND list, int index, const wchar_t* title, int width) {
-    LVCOLUMNW column{};
-    column.mask = LVCF_TEXT | LVCF_WIDTH;
-    column.pszText = const_cast<wchar_t*>(title);
-    column.cx = width;
-    ListView_InsertColumn(list, index, &column);
-}
-
 void addLine(HWND list, int row, const std::string& first, const std::string& second, bool checkable) {
     std::wstring text = widen(first);
     LVITEMW item{};

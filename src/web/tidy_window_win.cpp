@@ -10,6 +10,7 @@
 #include <vector>
 
 #include "search/search_index.h"
+#include "settings/screen_scale_win.h"
 #include "shell/command_ids.h"
 #include "shell/text_win.h"
 #include "shell/window_helpers_win.h"
@@ -96,9 +97,9 @@ void TidyWindow::start() {
 
     HWND rows = list();
     ListView_SetExtendedListViewStyle(rows, LVS_EX_CHECKBOXES | LVS_EX_FULLROWSELECT);
-    addColumn(rows, 0, L"種類", 110);
-    addColumn(rows, 1, L"名前", 180);
-    addColumn(rows, 2, L"理由・アドレス", 300);
+    addColumn(rows, 0, L"種類", scaledForWindow(rows, 110));
+    addColumn(rows, 1, L"名前", scaledForWindow(rows, 180));
+    addColumn(rows, 2, L"理由・アドレス", scaledForWindow(rows, 300));
 
     plan_ = planLinkCheck(doc, scope_);
     linksOfProbe_.assign(plan_.probes.size(), 0);

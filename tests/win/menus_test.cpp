@@ -88,7 +88,7 @@ std::vector<MenuEntry> expectedMainMenu() {
     for (auto& e : editItems()) edit.push_back(e);
     edit.push_back(separator());
     edit.push_back(item(CMD_FIND, L"検索(&F)...\tCtrl + F"));
-    edit.push_back(item(CMD_TIDY_LINKS, L"リンクの整理(&L)..."));
+    edit.push_back(item(CMD_TIDY_LINKS, L"リンクの整理(&G)..."));
     edit.push_back(item(CMD_FIND_DUPLICATES, L"重複リンクの検索(&Q)..."));
     std::vector<MenuEntry> window = {item(105, L"編集ウィンドウ(&W)"), item(106, L"環境設定(&O)"), separator(),
                                      item(126, L"URLを開く(&U)\tShift + Enter")};
