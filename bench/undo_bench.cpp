@@ -43,7 +43,7 @@ struct BigDocument {
         NewItemFields other;
         other.title = "ほか";
         newItemUnder(document, root, other, icons);
-        document.modified = false;
+        document.history.markSaved();
         document.history.markSaved();
     }
 };

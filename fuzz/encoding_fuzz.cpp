@@ -5,6 +5,7 @@
 #include "fuzz_support.h"
 #include "settings/settings.h"
 #include "store/encoding.h"
+#include "store/plain_text.h"
 
 using namespace perchlet;
 using namespace perchlet::fuzz;

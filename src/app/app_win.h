@@ -1,6 +1,7 @@
 // The state the program's process really has: its windows, its document and its settings,
 // and each subsystem's view of them.
 #pragma once
+#include <optional>
 #include <string>
 #include <windows.h>
 
@@ -29,15 +30,15 @@ struct App {
     HWND toolbar = nullptr;
     int toolbarHeight = 0;
     HACCEL accelerators = nullptr;
-    std::string startupDirectory;  // Shift-JIS, at most 259 bytes
-    std::wstring startupFolder;    // the same, as the file calls take it
-    std::wstring documentPath;     // where Save writes, as the file calls take it; empty = ask
+    std::string startupFolderShiftJis;  // at most 259 bytes
+    std::wstring startupFolderWide;     // the same, as the file calls take it
     RECT workArea{};
     RECT recordedMainRect{};
     bool hidden = false;
     int edgeCounter = 0;
     bool trayIconShown = false;
     HWND focusWhenLeft = nullptr;  // the child that had the keys when the window was deactivated
+    std::optional<std::string> settingsWrittenForDocument;  // the settings file as the program last wrote it
     // The scale of the main window's monitor, and what is made for it.
     int dpi = 96;
     HFONT uiFont = nullptr;  // the system's message font, for the tree
@@ -51,15 +52,15 @@ struct App {
 
     Workspace workspace{instance, mainWindow, document, treeView};
     TreeDrag drag{workspace};
-    DocumentContext documents{workspace, documentPath, settings, startupDirectory, startupFolder};
-    ExchangeContext exchange{workspace, startupDirectory, documents};
+    DocumentContext documentCommands{workspace, settings, startupFolderShiftJis, startupFolderWide};
+    ExchangeContext exchange{workspace, startupFolderShiftJis, documentCommands};
     SearchContext search{workspace, searchIndex};
     TidyContext tidy{workspace};
     DuplicatesContext duplicates{workspace};
     BrowserContext browser{workspace, settings, workArea, recordedMainRect};
     PanelHost panels{instance, mainWindow};
-    EditorPanelContext editorPanel{workspace, panels, documents, browser};
-    OptionsPanelContext optionsPanel{panels, settings, browser, startupFolder};
+    EditorPanelContext editorPanel{workspace, panels, documentCommands, browser};
+    OptionsPanelContext optionsPanel{panels, settings, browser, startupFolderWide};
 
     App() = default;
     App(const App&) = delete;

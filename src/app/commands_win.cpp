@@ -45,7 +45,7 @@ void closeMainWindow(App& app) { PostMessageW(app.mainWindow, WM_CLOSE, 0, 0); }
 
 // The browser submenus and Shift + Enter: the command says the open mode.
 void openSelectedLink(App& app, int command) {
-    openLink(app.browser, app.mainWindow, command == ACC_OPEN_ITEM ? 0 : openModeOfCommand(command));
+    openLink(app.browser, app.mainWindow, openModeOfCommand(command));
 }
 
 // Takes back or does again the last step, and shows the item it concerns in the editor.
@@ -64,12 +64,12 @@ struct Command {
 // Every command of the menus, the toolbar, the accelerators and the tray menu, once each.
 const Command kCommands[] = {
     // File menu
-    {CMD_OPEN_DATA_FILE, [](App& app, int) { openDataFile(app.documents); }},
-    {CMD_NEW_DOCUMENT, [](App& app, int) { newDocument(app.documents); }},
-    {CMD_SAVE, [](App& app, int) { saveDocument(app.documents); }},
-    {CMD_SAVE_AS, [](App& app, int) { saveDocumentAs(app.documents); }},
-    {CMD_IMPORT_DATA_FILE, [](App& app, int) { importDataFileUnderSelection(app.documents); }, "インポート"},
-    {CMD_EXPORT_SUB_DATA_FILE, [](App& app, int) { exportSelectedSubtree(app.documents); }},
+    {CMD_OPEN_DATA_FILE, [](App& app, int) { openDataFile(app.documentCommands); }},
+    {CMD_NEW_DOCUMENT, [](App& app, int) { newDocument(app.documentCommands); }},
+    {CMD_SAVE, [](App& app, int) { saveDocument(app.documentCommands); }},
+    {CMD_SAVE_AS, [](App& app, int) { saveDocumentAs(app.documentCommands); }},
+    {CMD_IMPORT_DATA_FILE, [](App& app, int) { importDataFileUnderSelection(app.documentCommands); }, "インポート"},
+    {CMD_EXPORT_SUB_DATA_FILE, [](App& app, int) { exportSelectedSubtree(app.documentCommands); }},
     {CMD_IMPORT_NETSCAPE, [](App& app, int) { importNetscapeFile(app.exchange); }, "インポート"},
     {CMD_IMPORT_CSV, [](App& app, int) { importCsvFile(app.exchange); }, "インポート"},
     {CMD_IMPORT_FAVORITES, [](App& app, int) { importFavoritesFolder(app.exchange); }, "インポート"},
@@ -91,6 +91,7 @@ const Command kCommands[] = {
     {CMD_COPY, [](App& app, int) { copySelection(app.workspace); }},
     {CMD_PASTE, [](App& app, int) { pasteUnderSelection(app.workspace); }, "貼り付け"},
     {CMD_DELETE, [](App& app, int) { deleteSelectionFromMenu(app.workspace); }, "削除"},
+    {CMD_DELETE_NOW, [](App& app, int) { deleteSelectionNow(app.workspace); }, "削除"},
     {CMD_NEW_FOLDER, [](App& app, int) { newFolder(app.workspace); }, "新しいフォルダ"},
     {CMD_NEW_LINK, [](App& app, int) { addNewLink(app.workspace); }},  // its step opens once the dialog is done
     {CMD_RENAME, [](App& app, int) { renameSelection(app.workspace); }},  // the step is the edit's end
@@ -123,15 +124,6 @@ const Command kCommands[] = {
     {CMD_UPDATE_CHECK, [](App& app, int) { runUpdateCheck(app.workspace); }, "更新チェック"},
     {CMD_RECORD_BROWSER_PAGE, [](App& app, int) { recordBrowserPage(app.browser); }, "URLの登録"},
     {CMD_HIDE_WINDOW, [](App& app, int) { hideMainWindow(app); }},
-    // Accelerators, handed on by the tree view while it has the focus
-    {ACC_OPEN_ITEM, openSelectedLink},
-    {ACC_MOVE_UP, [](App& app, int) { moveSelection(app.workspace, SiblingDirection::Up); }, "上へ移動"},
-    {ACC_MOVE_DOWN, [](App& app, int) { moveSelection(app.workspace, SiblingDirection::Down); }, "下へ移動"},
-    {ACC_DELETE_ASK, [](App& app, int) { deleteSelectionFromKey(app.workspace); }, "削除"},
-    {ACC_DELETE_NOW, [](App& app, int) { deleteSelectionNow(app.workspace); }, "削除"},
-    {ACC_CUT, [](App& app, int) { cutSelection(app.workspace); }, "切り取り"},
-    {ACC_COPY, [](App& app, int) { copySelection(app.workspace); }},
-    {ACC_PASTE, [](App& app, int) { pasteUnderSelection(app.workspace); }, "貼り付け"},
     {CMD_FIND, [](App& app, int) { openFindWindow(app.search); }},
     {CMD_TIDY_LINKS, [](App& app, int) { openTidyWindow(app.tidy); }},
     // Tray menu
@@ -146,14 +138,41 @@ void showAboutDialog(App& app) {
 }
 
 void openHelp(App& app) {
-    std::wstring path = app.startupFolder + L"\\perchlet.chm";
+    std::wstring path = app.startupFolderWide + L"\\perchlet.chm";
     ShellExecuteW(nullptr, L"open", path.c_str(), nullptr, nullptr, SW_SHOWNORMAL);
 }
 
+// Keys act on the tree's items only while the tree has the keys; undo and redo belong to an
+// edit that has them. A code 1 for a command no key gives is no key's.
+bool keyMayRun(App& app, int id) {
+    switch (id) {
+    case CMD_OPEN_ITEM:
+    case CMD_MOVE_UP:
+    case CMD_MOVE_DOWN:
+    case CMD_DELETE:
+    case CMD_DELETE_NOW:
+    case CMD_CUT:
+    case CMD_COPY:
+    case CMD_PASTE:
+    case CMD_RENAME:
+        return GetFocus() == app.treeView.window();
+    case CMD_UNDO:
+    case CMD_REDO:
+        return !passUndoKeyToEdit(id);
+    case CMD_FIND:
+    case CMD_SAVE:
+    case CMD_OPEN_DATA_FILE:
+    case CMD_NEW_DOCUMENT:
+        return true;
+    }
+    return false;
+}
+
 bool dispatchCommand(App& app, WPARAM wParam) {
-    // Menus and toolbar send notification code 0, so the whole wParam is the identifier.
-    if (wParam > 0xFFFF) return false;
-    int id = static_cast<int>(wParam);
+    // Menus, the toolbar and the tray send notification code 0; the accelerators send 1.
+    if (HIWORD(wParam) == 1 && !keyMayRun(app, LOWORD(wParam))) return true;
+    if (HIWORD(wParam) > 1) return false;
+    int id = LOWORD(wParam);
     for (const Command& command : kCommands) {
         if (command.id != id) continue;
         std::optional<UndoStep> step;

@@ -53,9 +53,9 @@ namespace {
 void readStartupDirectory(App& app) {
     wchar_t directory[MAX_PATH] = L"";
     GetCurrentDirectoryW(MAX_PATH, directory);
-    app.startupFolder = directory;
-    app.startupDirectory = narrow(directory);
-    if (app.startupDirectory.size() > MAX_PATH - 1) app.startupDirectory.resize(MAX_PATH - 1);
+    app.startupFolderWide = directory;
+    app.startupFolderShiftJis = narrow(directory);
+    if (app.startupFolderShiftJis.size() > MAX_PATH - 1) app.startupFolderShiftJis.resize(MAX_PATH - 1);
 }
 
 int outerHeight(HWND window) {
@@ -98,12 +98,16 @@ LRESULT onCreate(App& app, HWND window) {
     app.treeView.buildImageList(app.instance);
     HWND tree = app.treeView.create(window, app.instance, app.toolbarHeight);
     app.treeView.followScale(app.dpi, app.uiFont);
-    installTreeKeyHandler(tree);
+    installTreeViewHandler(tree);
     SetFocus(tree);
 
     SystemParametersInfoW(SPI_GETWORKAREA, 0, &app.workArea, 0);
     MoveWindow(window, 0, 0, defaultMainWidth(window, app.dpi), app.workArea.bottom - app.workArea.top, TRUE);
 
+    app.documentCommands.savedToFile = [&app](const std::wstring& path) { rememberDocumentForNextStart(app, path); };
+    // The caption marks unsaved changes whenever they come or go.
+    app.document.history.setModifiedObserver(
+        [&app](bool modified) { followModifiedInCaption(app.mainWindow, modified); });
     applyStartupSettings(app);
     addTrayIcon(app);
     return 0;
@@ -330,15 +334,15 @@ void onActivate(App& app, HWND window, WPARAM wParam) {
 
 void onClose(App& app, HWND window) {
     removeTrayIcon(app);
-    if (app.document.modified) {
+    if (app.document.modified()) {
         int answer = showMessage(window,
                                  "更新されています。上書き保存しますか？\r\n別名で保存したい場合は「キャンセル」して下さい。",
                                  "終了します", MB_YESNOCANCEL | MB_ICONQUESTION);
-        if (answer == IDCANCEL || (answer == IDYES && !saveBeforeExit(app.documents))) {
+        if (answer == IDCANCEL || (answer == IDYES && !saveBeforeExit(app.documentCommands))) {
             addTrayIcon(app);
             return;
         }
-        if (answer == IDYES) resetDocumentAndView(app.documents);
+        if (answer == IDYES) resetDocumentAndView(app.documentCommands);
     }
     DestroyWindow(window);
 }
@@ -349,8 +353,9 @@ void onDestroy(App& app) {
     app.trayIcon = nullptr;
     endBrowserDde(app.browser);
     destroyDragCursor(app.drag);
-    uninstallTreeKeyHandler(app.treeView.window());
+    uninstallTreeViewHandler(app.treeView.window());
     app.treeView.detach();
+    app.document.history.setModifiedObserver(nullptr);
     resetDocument(app.document);
     if (app.uiFont) DeleteObject(app.uiFont);
     app.uiFont = nullptr;
@@ -372,14 +377,6 @@ void layoutChildren(App& app, int clientWidth, int clientHeight) {
 }
 
 namespace {
-
-// The messages through which the document changes: commands, the tree view's notifications
-// (not its drawing), the end of a drag. Never the caption's own messages, which a caption
-// changed in their midst would answer wrongly.
-bool mayChangeDocument(UINT message, LPARAM lParam) {
-    if (message == WM_NOTIFY) return reinterpret_cast<const NMHDR*>(lParam)->code != static_cast<UINT>(NM_CUSTOMDRAW);
-    return message == WM_COMMAND || message == WM_LBUTTONUP || message == WM_TIMER;
-}
 
 LRESULT handleMainWindowMessage(App& app, HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
     // A restarted notification area has forgotten the icon; one that kept it would refuse
@@ -440,7 +437,8 @@ LRESULT handleMainWindowMessage(App& app, HWND window, UINT message, WPARAM wPar
         if (GetCapture() == window) {
             bool copying = (wParam & MK_CONTROL) != 0;
             UndoStep step(app.document, copying ? "コピー" : "移動");
-            if (dropTreeDrag(app.drag, copying)) app.document.modified = true;
+            // A confirmed drop counts as a change even onto the place it came from.
+            if (dropTreeDrag(app.drag, copying)) app.document.history.markChanged();
             ReleaseCapture();
         }
         break;
@@ -463,7 +461,7 @@ LRESULT handleMainWindowMessage(App& app, HWND window, UINT message, WPARAM wPar
         return result;
     }
     case kCheckDataFileMessage:
-        checkDataFileOnDisk(app.documents);
+        checkDataFileOnDisk(app.documentCommands);
         return 0;
     case WM_CLOSE:
         onClose(app, window);
@@ -480,11 +478,7 @@ LRESULT handleMainWindowMessage(App& app, HWND window, UINT message, WPARAM wPar
 LRESULT CALLBACK mainWindowProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
     App* state = windowState<App>(window, message, lParam);
     if (!state) return DefWindowProcW(window, message, wParam, lParam);
-    LRESULT result = handleMainWindowMessage(*state, window, message, wParam, lParam);
-    // The caption follows the data-modified flag.
-    if (state->mainWindow == window && mayChangeDocument(message, lParam))
-        followModifiedInCaption(window, state->document.modified);
-    return result;
+    return handleMainWindowMessage(*state, window, message, wParam, lParam);
 }
 
 bool routeThreadMessage(App& app, MSG& message) {
@@ -499,8 +493,7 @@ bool routeThreadMessage(App& app, MSG& message) {
     if (treeDragKey(app.drag, message)) return true;
     // The keys of a title being edited in place are the edit's own.
     if (app.treeView.window() && TreeView_GetEditControl(app.treeView.window())) return false;
-    return app.accelerators && app.treeView.window() &&
-           TranslateAcceleratorW(app.treeView.window(), app.accelerators, &message);
+    return app.accelerators && app.mainWindow && TranslateAcceleratorW(app.mainWindow, app.accelerators, &message);
 }
 
 int runMessageLoop(App& app) {
@@ -510,8 +503,6 @@ int runMessageLoop(App& app) {
             TranslateMessage(&message);
             DispatchMessageW(&message);
         }
-        // The panels and the find window change the document through messages of their own.
-        followModifiedInCaption(app.mainWindow, app.document.modified);
     }
     return static_cast<int>(message.wParam);
 }

@@ -14,7 +14,8 @@ bool registerMainWindowClass(HINSTANCE instance);
 HWND createMainWindow(App& app);
 LRESULT CALLBACK mainWindowProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam);
 
-// The one message loop: panels' dialog keys first, then the accelerators for the tree view.
+// The one message loop: panels' dialog keys first, then the accelerators, which go to the
+// main window as the menus' commands do.
 int runMessageLoop(App& app);
 bool routeThreadMessage(App& app, MSG& message);
 

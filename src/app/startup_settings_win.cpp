@@ -4,7 +4,9 @@
 #include "app/placement_win.h"
 #include "browser/default_browser_win.h"
 #include "document/document_commands_win.h"
+#include "panels/options_panel_win.h"
 #include "shell/text_win.h"
+#include "store/file_io_win.h"
 
 namespace perchlet {
 
@@ -46,7 +48,7 @@ public:
         return {w.left, w.top, w.right, w.bottom};
     }
 
-    void loadStartupDataFile(const Settings& settings) override { loadDataFileAtStartup(app_.documents, settings.dataPath); }
+    void loadStartupDataFile(const Settings& settings) override { loadDataFileAtStartup(app_.documentCommands, settings.dataPath); }
 
     std::string defaultBrowserCommand() override { return readDefaultBrowserCommand(); }
 
@@ -64,9 +66,57 @@ private:
 
 }  // namespace
 
+namespace {
+
+bool isFile(const std::wstring& path) {
+    DWORD attributes = GetFileAttributesW(path.c_str());
+    return attributes != INVALID_FILE_ATTRIBUTES && !(attributes & FILE_ATTRIBUTE_DIRECTORY);
+}
+
+// What "DataPass" says for path: its name alone when it lies in the start-up folder, so that
+// the folder can move; nothing when the settings file cannot hold it.
+std::optional<std::string> dataPathSettingFor(const App& app, const std::wstring& path) {
+    std::wstring folder = app.startupFolderWide + L"\\";
+    bool inStartupFolder = path.size() > folder.size() &&
+                           CompareStringOrdinal(path.c_str(), static_cast<int>(folder.size()), folder.c_str(),
+                                                static_cast<int>(folder.size()), TRUE) == CSTR_EQUAL &&
+                           path.find_first_of(L"\\/", folder.size()) == std::wstring::npos;
+    std::wstring kept = inStartupFolder ? path.substr(folder.size()) : path;
+    std::string text = narrow(kept);
+    if (widen(text) != kept || text.size() > kSettingPathMax) return std::nullopt;
+    return text;
+}
+
+// The settings file is the program's to write while there is none, or while it holds just
+// what the program wrote there itself.
+bool settingsFileIsTheProgramsOwn(const App& app) {
+    std::wstring path = settingsFilePath(app.optionsPanel);
+    if (GetFileAttributesW(path.c_str()) == INVALID_FILE_ATTRIBUTES && GetLastError() == ERROR_FILE_NOT_FOUND)
+        return true;
+    std::optional<std::string> text = readWholeFile(path);
+    return text && text == app.settingsWrittenForDocument;
+}
+
+}  // namespace
+
 void applyStartupSettings(App& app) {
     WindowsStartup environment(app);
-    readStartupSettings(app.settings, environment);
+    if (readStartupSettings(app.settings, environment)) return;
+    // Without a settings file, the data file of the default name beside the program is the
+    // user's document, as the settings the options panel starts with say.
+    if (isFile(settingsFilePath(app.optionsPanel)) || !isFile(app.startupFolderWide + L"\\" + widen(kDefaultDataFileName)))
+        return;
+    app.settings.dataAtStart = true;
+    loadDataFileAtStartup(app.documentCommands, app.settings.dataPath);
+}
+
+void rememberDocumentForNextStart(App& app, const std::wstring& path) {
+    if (!settingsFileIsTheProgramsOwn(app)) return;
+    std::optional<std::string> dataPath = dataPathSettingFor(app, path);
+    if (!dataPath) return;
+    app.settings.dataAtStart = true;
+    app.settings.dataPath = *dataPath;
+    if (writeSettingsFile(app.optionsPanel)) app.settingsWrittenForDocument = readWholeFile(settingsFilePath(app.optionsPanel));
 }
 
 }  // namespace perchlet

@@ -1,6 +1,8 @@
 #include "document/document_commands_win.h"
 
-#include "document/disk_check_win.h"
+#include "document/disk_file_win.h"
+#include "document/disk_questions_win.h"
+#include "document/save_decision.h"
 #include "shell/dialogs_win.h"
 #include "shell/file_dialogs_win.h"
 #include "shell/text_win.h"
@@ -8,6 +10,7 @@
 #include "store/document_text.h"
 #include "store/file_io_win.h"
 #include "store/tree_paths.h"
+#include "store/plain_text.h"
 
 namespace perchlet {
 
@@ -35,7 +38,7 @@ void sayNothingSelected(DocumentContext& context, const char* caption) {
     showMessage(context.workspace.mainWindow, "ツリーで項目を選択して下さい。", caption, MB_OK | MB_ICONWARNING);
 }
 
-enum class SaveOutcome { Written, NothingToWrite, NotWritten };
+enum class SaveOutcome { Written, NothingToWrite, NotWritten, HandledOtherwise };
 
 // The name and extension of a path, as the caption shows it.
 std::string displayedFileName(const std::wstring& path) { return fileNameOf(narrow(path)); }
@@ -48,40 +51,110 @@ std::wstring backupPathFor(const std::wstring& path) {
     return (dot == std::wstring::npos ? name : name.substr(0, dot)) + L".bak";
 }
 
+// A new document is offered the name and place it has at the next start; one with a file,
+// that file.
+std::wstring initialSavePath(const DocumentContext& context) {
+    const std::wstring& path = context.workspace.document.file.path;
+    return path.empty() ? context.startupFolderWide + L"\\" + widen(kDefaultDataFileName) : path;
+}
+
+// The user agreed to write over a read-only file: it stays read-only.
+bool writeKeepingReadOnly(const std::wstring& path, const std::string& text) {
+    DWORD attributes = GetFileAttributesW(path.c_str());
+    bool readOnly = attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_READONLY);
+    if (readOnly) SetFileAttributesW(path.c_str(), attributes & ~FILE_ATTRIBUTE_READONLY);
+    bool written = writeWholeText(path, text);
+    if (readOnly) SetFileAttributesW(path.c_str(), attributes);
+    return written;
+}
+
+// The check before the document's text is written over path. For the document's own file
+// the bytes on disk are compared with the version last loaded or saved (unless the user has
+// just chosen to keep this one); any file may be read-only.
+enum class BeforeSave { Write, HandledOtherwise, Stop };
+
+BeforeSave askWhatToDoWithOtherVersion(DocumentContext& context) {
+    const Document& document = context.workspace.document;
+    switch (askWhichVersion(context.workspace.mainWindow, document.file.name, document.modified())) {
+    case Resolution::KeepThis: return BeforeSave::Write;
+    case Resolution::LoadOther: reloadDataFile(context); return BeforeSave::HandledOtherwise;
+    case Resolution::SaveElsewhere: saveDocumentAs(context); return BeforeSave::HandledOtherwise;
+    case Resolution::Undecided: break;
+    }
+    return BeforeSave::Stop;
+}
+
+BeforeSave checkBeforeWriting(DocumentContext& context, const std::wstring& path, bool versionSettled) {
+    if (context.disk.asking) return BeforeSave::Write;
+    const Document& document = context.workspace.document;
+    bool ownFile = path == document.file.path && mayCheckDataFile(context) && !versionSettled;
+    QuestionScope scope(context.disk);
+    SaveDecision decision = decideBeforeSave(ownFile ? document.file.stamp : FileStamp{}, diskFileNow(path));
+    HWND owner = context.workspace.mainWindow;
+    switch (decision.version) {
+    case DiskVersion::Ours: break;
+    case DiskVersion::Unreadable:
+        if (!askToWriteUnread(owner, document.file.name)) return BeforeSave::Stop;
+        break;
+    case DiskVersion::Changed: {
+        BeforeSave answer = askWhatToDoWithOtherVersion(context);
+        if (answer != BeforeSave::Write) return answer;
+        break;
+    }
+    }
+    if (decision.readOnly && !askToWriteReadOnly(owner, path)) return BeforeSave::Stop;
+    return BeforeSave::Write;
+}
+
 // Writes text to path, or to a path the user chooses when path is empty.
-SaveOutcome writeDocumentText(DocumentContext& context, const std::string& text, std::wstring path) {
+SaveOutcome writeDocumentText(DocumentContext& context, const std::string& text, std::wstring path,
+                              const std::wstring& initialPath = L"", bool versionSettled = false) {
     if (text.empty()) {
         sayNoData(context);
         return SaveOutcome::NothingToWrite;
     }
-    bool toDataFile = !path.empty() && path == context.path;
-    if (path.empty()) path = chooseSavePath(context.workspace.mainWindow, kDataFileFilter);
-    if (path.empty() || !writeWholeText(path, text)) return SaveOutcome::NotWritten;
+    bool toDataFile = !path.empty() && path == context.workspace.document.file.path;
+    if (path.empty()) path = chooseSavePath(context.workspace.mainWindow, kDataFileFilter, initialPath);
+    if (path.empty()) return SaveOutcome::NotWritten;
+    switch (checkBeforeWriting(context, path, versionSettled)) {
+    case BeforeSave::Write: break;
+    case BeforeSave::HandledOtherwise: return SaveOutcome::HandledOtherwise;
+    case BeforeSave::Stop: return SaveOutcome::NotWritten;
+    }
+    if (!writeKeepingReadOnly(path, text)) return SaveOutcome::NotWritten;
     if (toDataFile) rememberDataFile(context.workspace.document, path, text);
     return SaveOutcome::Written;
 }
 
-// Save: to the current file path, or to a chosen one (which, as users know it, is not
-// remembered: the next Save asks again). The modified flag clears only when written.
-// A data file another program changed is not overwritten without the user's answer.
-bool saveToDocumentPath(DocumentContext& context) {
-    switch (checkBeforeSave(context)) {
-    case BeforeSave::Write: break;
-    case BeforeSave::HandledOtherwise: return true;
-    case BeforeSave::Stop: return false;
+// Writes the whole document to its file, asking first when the disk holds another version
+// unless that question was already answered.
+bool writeToItsFile(DocumentContext& context, bool versionSettled) {
+    Document& document = context.workspace.document;
+    SaveOutcome outcome =
+        writeDocumentText(context, writeWholeDocument(document), document.file.path, L"", versionSettled);
+    if (outcome == SaveOutcome::Written) {
+        document.history.markSaved();
+        if (context.savedToFile) context.savedToFile(document.file.path);
     }
-    return writeDocumentToItsFile(context);
+    return outcome != SaveOutcome::NotWritten;
+}
+
+// Save: to the document's file, or, for a document without one, as Save As.
+bool saveToDocumentPath(DocumentContext& context) {
+    if (context.workspace.document.file.path.empty()) return saveDocumentAsChosen(context);
+    return writeToItsFile(context, false);
 }
 
 // Before Open and New drop unsaved changes. False when the command must stop.
 bool offerToSaveChanges(DocumentContext& context) {
-    if (!context.workspace.document.modified) return true;
+    if (!context.workspace.document.modified()) return true;
     int answer = showMessage(context.workspace.mainWindow, "編集中のファイルを保存しますか？", "新しいファイルを開きます",
                              MB_YESNOCANCEL | MB_ICONQUESTION);
     if (answer == IDCANCEL) return false;
     if (answer == IDNO) return true;
     // Always asks for a name. Cancelling the dialog cancels the command: nothing is lost.
-    return writeDocumentText(context, writeWholeDocument(context.workspace.document), L"") != SaveOutcome::NotWritten;
+    return writeDocumentText(context, writeWholeDocument(context.workspace.document), L"", initialSavePath(context)) !=
+           SaveOutcome::NotWritten;
 }
 
 void showLoadedTree(DocumentContext& context) {
@@ -111,11 +184,9 @@ void openDataFile(DocumentContext& context) {
         sayNotOpened(context, path, kOpenCaption);
         return;
     }
-    context.workspace.document.fileName = displayedFileName(path);
-    context.path = path;
-    showFileNameInCaption(context.workspace);
+    setDocumentFile(context, path, displayedFileName(path));
     context.workspace.document.loaded = true;
-    context.workspace.document.modified = false;
+    context.workspace.document.history.markSaved();
 }
 
 void newDocument(DocumentContext& context) {
@@ -123,7 +194,7 @@ void newDocument(DocumentContext& context) {
     resetDocumentAndView(context);
     NodeId root = insertRootItem(context.workspace.document);
     context.workspace.document.loaded = true;
-    context.workspace.document.modified = false;
+    context.workspace.document.history.markSaved();
     context.workspace.treeView.select(root);
 }
 
@@ -140,54 +211,49 @@ void saveDocumentAs(DocumentContext& context) {
         sayNoData(context);
         return;
     }
+    saveDocumentAsChosen(context);
+}
+
+bool saveDocumentAsChosen(DocumentContext& context) {
     std::string text = writeWholeDocument(context.workspace.document);
     if (text.empty()) {
         sayNoData(context);
-        return;
+        return true;
     }
-    std::wstring path = chooseSavePath(context.workspace.mainWindow, kDataFileFilter);
-    if (path.empty() || !writeWholeText(path, text)) return;
-    context.path = path;
+    std::wstring path = chooseSavePath(context.workspace.mainWindow, kDataFileFilter, initialSavePath(context));
+    if (path.empty() || checkBeforeWriting(context, path, true) != BeforeSave::Write ||
+        !writeKeepingReadOnly(path, text))
+        return false;
     rememberDataFile(context.workspace.document, path, text);
     context.disk.declinedHash.reset();
-    context.workspace.document.fileName = displayedFileName(path);
-    showFileNameInCaption(context.workspace);
-    context.workspace.document.modified = false;
     context.workspace.document.history.markSaved();
+    setDocumentFile(context, path, displayedFileName(path));
+    if (context.savedToFile) context.savedToFile(path);
+    return true;
 }
 
-bool writeDocumentToItsFile(DocumentContext& context) {
-    Document& document = context.workspace.document;
-    SaveOutcome outcome = writeDocumentText(context, writeWholeDocument(document), context.path);
-    if (outcome == SaveOutcome::Written) {
-        document.modified = false;
-        document.history.markSaved();
-    }
-    return outcome != SaveOutcome::NotWritten;
-}
+bool writeDocumentToItsFile(DocumentContext& context) { return writeToItsFile(context, true); }
 
 bool reloadDataFile(DocumentContext& context) {
     Workspace& workspace = context.workspace;
-    std::wstring path = context.path;
+    std::wstring path = workspace.document.file.path;
     // What is there now must be a data file before this document gives way to it.
     std::optional<std::string> text = readWholeFile(path);
     if (!text || !hasDataFileSignature(*text) || examineDataFile(*text) == DataFileContent::NoRecord) {
         sayNotOpened(context, path, kOpenCaption);
         return false;
     }
-    std::string fileName = workspace.document.fileName;
+    std::string fileName = workspace.document.file.name;
     TitlePath selected = titlePathOf(workspace.document.tree, workspace.treeView.selectedNode());
     resetDocumentAndView(context);
     bool loaded = loadDataFileText(context, path, *text);
-    context.path = path;
-    workspace.document.fileName = fileName;
-    showFileNameInCaption(workspace);
+    setDocumentFile(context, path, fileName);
     if (!loaded) {
         sayNotOpened(context, path, kOpenCaption);
         return false;
     }
     workspace.document.loaded = true;
-    workspace.document.modified = false;
+    workspace.document.history.markSaved();
     NodeId again = nodeAtTitlePath(workspace.document.tree, selected);
     if (again != kNoNode) workspace.treeView.select(again);
     return true;
@@ -218,7 +284,6 @@ void importDataFileUnderSelection(DocumentContext& context) {
         return;
     }
     context.workspace.document.serials.value = result.nextCounter;
-    context.workspace.document.modified = true;
 }
 
 void exportSelectedSubtree(DocumentContext& context) {
@@ -231,10 +296,10 @@ void exportSelectedSubtree(DocumentContext& context) {
 }
 
 void showFileNameInCaption(Workspace& workspace) {
-    std::string caption = workspace.document.fileName + " - Perchlet";
+    std::string caption = workspace.document.file.name + " - Perchlet";
     caption = fitField(caption, MAX_PATH - 1);
     // Windows editors mark unsaved changes this way.
-    if (workspace.document.modified) caption.insert(0, "*");
+    if (workspace.document.modified()) caption.insert(0, "*");
     SetWindowTextW(workspace.mainWindow, widen(caption).c_str());
 }
 
@@ -248,9 +313,22 @@ void followModifiedInCaption(HWND mainWindow, bool modified) {
     SetWindowTextW(mainWindow, caption.c_str());
 }
 
+void setDocumentFile(DocumentContext& context, const std::wstring& path, const std::string& name) {
+    OpenFile& file = context.workspace.document.file;
+    file.path = path;
+    file.name = name;
+    showFileNameInCaption(context.workspace);
+}
+
+bool mayCheckDataFile(const DocumentContext& context) {
+    const Document& document = context.workspace.document;
+    return !context.disk.asking && document.loaded && !document.file.path.empty() && document.file.stamp.known &&
+           !document.history.recording();
+}
+
 void resetDocumentAndView(DocumentContext& context) {
+    // The file is forgotten with the rest; the caption keeps the old name until another is set.
     resetDocument(context.workspace.document);
-    context.path.clear();
     context.disk.declinedHash.reset();
     context.workspace.treeView.buildImageList(context.workspace.instance);
 }
@@ -286,22 +364,22 @@ namespace {
 // the system gave it, so that a folder named "Café" still holds the data file.
 std::wstring startupDataPath(const DocumentContext& context, const std::string& dataPath,
                              const StartupDataFile& file) {
-    if (file.filePath == dataPath || context.startupFolder.empty() ||
-        file.filePath.compare(0, context.startupDirectory.size() + 1, context.startupDirectory + "\\") != 0)
+    const std::string& shiftJis = context.startupFolderShiftJis;
+    if (file.filePath == dataPath || context.startupFolderWide.empty() ||
+        file.filePath.compare(0, shiftJis.size() + 1, shiftJis + "\\") != 0)
         return widen(file.filePath);
-    return context.startupFolder + L"\\" + widen(file.filePath.substr(context.startupDirectory.size() + 1));
+    return context.startupFolderWide + L"\\" + widen(file.filePath.substr(shiftJis.size() + 1));
 }
 
 }  // namespace
 
 void loadDataFileAtStartup(DocumentContext& context, const std::string& dataPath) {
-    StartupDataFile file = startupDataFile(dataPath, context.startupDirectory);
-    context.workspace.document.fileName = file.fileName;
-    context.path = startupDataPath(context, dataPath, file);
-    bool loaded = loadDataFileAt(context, context.path);
-    showFileNameInCaption(context.workspace);
+    StartupDataFile file = startupDataFile(dataPath, context.startupFolderShiftJis);
+    std::wstring path = startupDataPath(context, dataPath, file);
+    bool loaded = loadDataFileAt(context, path);
+    setDocumentFile(context, path, file.fileName);
     if (loaded) context.workspace.document.loaded = true;
-    else sayNotOpened(context, context.path, kOpenCaption);
+    else sayNotOpened(context, path, kOpenCaption);
 }
 
 bool saveBeforeExit(DocumentContext& context) { return saveToDocumentPath(context); }

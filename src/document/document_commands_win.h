@@ -1,28 +1,24 @@
 // The document as a whole: reset, loading, and the File menu's commands.
 #pragma once
-#include <cstdint>
-#include <optional>
+#include <functional>
 #include <string>
 
+#include "document/disk_questions_win.h"
 #include "settings/settings.h"
 #include "tree/workspace_win.h"
 
 namespace perchlet {
 
-// The watch on the data file for changes by other programs.
-struct DiskWatch {
-    bool asking = false;                         // a question about the file on disk is up
-    std::optional<std::uint64_t> declinedHash;  // a version on disk the user chose not to load
-};
-
-// What the File menu's commands need besides the workspace.
+// What the File menu's commands need besides the workspace. The open file itself is the
+// document's (Document::file).
 struct DocumentContext {
     Workspace& workspace;
-    std::wstring& path;                   // where Save writes, as the file calls take it; empty = ask
-    const Settings& settings;             // the backup flag
-    const std::string& startupDirectory;  // Shift-JIS, as "DataPass" is written against it
-    const std::wstring& startupFolder;    // the same, as the file calls take it
+    const Settings& settings;                 // the backup flag
+    const std::string& startupFolderShiftJis;  // as "DataPass" is written against it
+    const std::wstring& startupFolderWide;     // the same, as the file calls take it
     DiskWatch disk{};
+    // Told after the document was written to its data file (the path it now has).
+    std::function<void(const std::wstring& path)> savedToFile{};
 };
 
 void openDataFile(DocumentContext& context);
@@ -32,13 +28,25 @@ void saveDocumentAs(DocumentContext& context);
 void importDataFileUnderSelection(DocumentContext& context);
 void exportSelectedSubtree(DocumentContext& context);
 
-// Writes the document to its data file without looking at the disk first; the modified flag
-// clears when written.
+// Save As once the document is known to exist: false when nothing was written though there
+// was something to write.
+bool saveDocumentAsChosen(DocumentContext& context);
+
+// Writes the document to its data file without asking about another program's version;
+// the modified flag clears when written.
 bool writeDocumentToItsFile(DocumentContext& context);
 // Reads the data file again from disk, dropping the document's changes; the item that was
 // selected is selected again where it can be found by its titles. A file that is no data
 // file (any more) is said so and leaves the document as it was; false then.
 bool reloadDataFile(DocumentContext& context);
+
+// The document's file is now path, shown as name: the caption follows. The one way a
+// document gets a file.
+void setDocumentFile(DocumentContext& context, const std::wstring& path, const std::string& name);
+
+// Whether the file on disk can be compared with the document now: there is a file, it was
+// read or written, and no question about it or undo step is under way.
+bool mayCheckDataFile(const DocumentContext& context);
 
 // Empties the document and its tree view; the image list is built anew.
 void resetDocumentAndView(DocumentContext& context);

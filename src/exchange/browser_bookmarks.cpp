@@ -90,7 +90,7 @@ void BrowserBookmarkCollector::addLink(unsigned depth, std::string_view utf8Titl
 
 ImportResult addBrowserBookmarks(BrowserBookmarks bookmarks, Document& document, NodeId parent) {
     ImportResult result;
-    document.modified = true;
+    document.history.markChanged();
     if (!canHoldChildren(document, parent)) return result;
     result.markedItems = bookmarks.markedItems;
     result.firstMarkedTitle = std::move(bookmarks.firstMarkedTitle);

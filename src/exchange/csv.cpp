@@ -241,7 +241,7 @@ ImportResult importCsv(std::string_view text, Document& document, NodeId target,
         }
         lineStart = next;
     }
-    document.modified = true;
+    document.history.markChanged();
     return result;
 }
 

@@ -565,7 +565,7 @@ FavoritesImportResult importFavorites(Document& document, NodeId target, const f
                                       FavoritesFileSystem& files, TextEncoding into) {
     FavoritesImport run{document, files, into, 0, {}};
     run.result.topLevelRead = readDirectory(run, directory, target);
-    if (run.result.topLevelRead) document.modified = true;
+    if (run.result.topLevelRead) document.history.markChanged();
     return run.result;
 }
 

@@ -518,7 +518,7 @@ ImportResult importNetscape(std::string_view text, Document& document, NodeId ta
             if (!readTag(import, text.substr(open + 1, close - open - 1))) break;
         }
     }
-    document.modified = true;
+    document.history.markChanged();
     return import.result;
 }
 

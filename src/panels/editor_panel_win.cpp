@@ -133,7 +133,8 @@ void replaceSelected(EditorPanelContext& context, HWND panel) {
     NewItemFields fields = readFields(panel, marked);
     if (!replaceItemFields(workspace.document, node, fields)) workspace.document.tree.setText(node, fields.title);
     SetFocus(workspace.treeView.window());
-    workspace.document.modified = true;
+    // 差し替え counts as a change even when every field stayed the same, as it always has.
+    workspace.document.history.markChanged();
     sayMarkedCharacters(panel, marked, "差し替え");
 }
 
@@ -147,7 +148,6 @@ void deleteSelected(EditorPanelContext& context, HWND panel) {
                     MB_OKCANCEL | MB_ICONQUESTION) != IDOK)
         return;
     deleteSubtree(context.workspace.document, node);
-    context.workspace.document.modified = true;
 }
 
 std::string fileNameWithoutExtension(const std::string& path) {

@@ -4,6 +4,7 @@
 
 #include "store/bookmark_item.h"
 #include "store/tree_population.h"
+#include "store/plain_text.h"
 
 namespace perchlet {
 
@@ -161,31 +162,13 @@ std::vector<ProfileEntry> settingsToWrite(const Settings& s) {
     };
 }
 
-std::string fileNameOf(const std::string& path) {
-    // A trail byte of a two-byte character can look like a backslash; find the real last one.
-    std::size_t last = std::string::npos;
-    for (std::size_t i = 0; i < path.size(); ++i) {
-        if (isShiftJisLeadByte(static_cast<unsigned char>(path[i])) && i + 1 < path.size()) {
-            ++i;
-            continue;
-        }
-        if (path[i] == '\\' || path[i] == '/' || path[i] == ':') last = i;
-    }
-    return last == std::string::npos ? path : path.substr(last + 1);
-}
-
-std::string baseNameOf(const std::string& path) {
-    std::string name = fileNameOf(path);
-    std::size_t dot = name.rfind('.');
-    return dot == std::string::npos ? name : name.substr(0, dot);
-}
 
 StartupDataFile startupDataFile(const std::string& dataPath, const std::string& startupDirectory) {
     bool hasDrive = dataPath.size() >= 2 && dataPath[1] == ':' &&
                     !isShiftJisLeadByte(static_cast<unsigned char>(dataPath[0]));
     if (hasDrive) return {fileNameOf(dataPath), dataPath};
     if (!fileNameOf(dataPath).empty()) return {dataPath, startupDirectory + "\\" + dataPath};
-    return {"ListFile.dat", startupDirectory + "\\ListFile.dat"};
+    return {kDefaultDataFileName, startupDirectory + "\\" + kDefaultDataFileName};
 }
 
 }  // namespace perchlet

@@ -64,6 +64,9 @@ int settingNumber(const std::string& text);
 // A size text that reads "MAX" reaches from the position to the work area's edge.
 int sizeFromSetting(const std::string& size, const std::string& position, int edge);
 
+// The data file's name where nothing else names one: in the start-up folder.
+constexpr char kDefaultDataFileName[] = "ListFile.dat";
+
 // Where the start-up load finds the data file: "DataPass" with a drive as it is, without
 // one relative to the start-up folder, and "ListFile.dat" there when it is empty.
 struct StartupDataFile {
@@ -80,9 +83,5 @@ std::vector<ProfileEntry> settingsToWrite(const Settings& settings);
 constexpr std::size_t kSettingPathMax = 255;
 constexpr std::size_t kSettingNumberMax = 9;  // what a number edit holds; within the 31 a value may have
 
-// The name and extension of a path (after its last \ / or :).
-std::string fileNameOf(const std::string& path);
-// The name without folder and extension, as the backup copy is named.
-std::string baseNameOf(const std::string& path);
 
 }  // namespace perchlet

@@ -54,15 +54,8 @@
 #define CMD_OPEN_SLOT3_PLACED   152
 #define CMD_OPEN_SLOT3_NEW      153
 #define CMD_OPEN_SLOT3_TAB      154
-// Accelerators, handled by the tree view's key-command handler
-#define ACC_OPEN_ITEM           155
-#define ACC_MOVE_UP             156
-#define ACC_MOVE_DOWN           157
-#define ACC_DELETE_ASK          158
-#define ACC_DELETE_NOW          159
-#define ACC_CUT                 160
-#define ACC_COPY                161
-#define ACC_PASTE               162
+// Ctrl+Delete: delete without the question
+#define CMD_DELETE_NOW          159
 // Tray menu
 #define CMD_TRAY_RESTORE        171
 #define CMD_TRAY_EXIT           172
@@ -201,5 +194,4 @@ static_assert(CMD_OPEN_SLOT1_NEW - CMD_OPEN_SLOT1_PLACED == 1 &&
                   CMD_OPEN_SLOT1_TAB - CMD_OPEN_SLOT1_PLACED == 2 &&
                   CMD_OPEN_SLOT3_TAB - CMD_OPEN_SLOT1_PLACED == 8,
               "browser submenu commands must stay contiguous, three per slot");
-static_assert(ACC_PASTE - ACC_OPEN_ITEM == 7, "accelerator commands must stay contiguous");
 #endif

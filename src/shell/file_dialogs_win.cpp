@@ -16,10 +16,10 @@ FileDialogResponder& responder() {
 
 // Filters are label/pattern pairs separated by NULs and ended by two.
 const wchar_t kSaveFilters[] =
-    L"すべて\0*.*\0dat *.dat\0*.dat\0HTML *.html\0*.html\0CSV *.csv\0*.csv\0ﾃｷｽﾄ *.txt\0*.txt\0";
+    L"すべて\0*.*\0データファイル (*.dat)\0*.dat\0HTML *.html\0*.html\0CSV *.csv\0*.csv\0ﾃｷｽﾄ *.txt\0*.txt\0";
 // Browsers and older programs save bookmark pages as .htm as often as .html.
 const wchar_t kOpenFilters[] =
-    L"すべて\0*.*\0dat *.dat\0*.dat\0HTML *.html;*.htm\0*.html;*.htm\0CSV *.CSV\0*.CSV\0ﾃｷｽﾄ *.TXT\0*.TXT\0exe *.exe\0*.exe\0";
+    L"すべて\0*.*\0データファイル (*.dat)\0*.dat\0HTML *.html;*.htm\0*.html;*.htm\0CSV *.CSV\0*.CSV\0ﾃｷｽﾄ *.TXT\0*.TXT\0exe *.exe\0*.exe\0";
 
 const wchar_t* defaultExtensionFor(int type) {
     switch (type) {
@@ -37,9 +37,19 @@ void setFileDialogResponder(FileDialogResponder r) { responder() = std::move(r);
 
 namespace {
 
+// The folder part of a path the dialog starts with; the name part goes in its name field.
+std::wstring folderPartOf(const std::wstring& path) {
+    std::size_t separator = path.find_last_of(L"\\/");
+    return separator == std::wstring::npos ? std::wstring() : path.substr(0, separator);
+}
+
 std::wstring runFileDialog(HWND owner, const wchar_t* filters, int filterIndex, const std::string& title,
-                          const wchar_t* defaultExtension, DWORD flags, bool save) {
+                          const wchar_t* defaultExtension, DWORD flags, bool save,
+                          const std::wstring& initialPath = L"") {
     wchar_t path[MAX_PATH] = L"";
+    std::wstring initialFolder = folderPartOf(initialPath);
+    if (initialPath.size() < MAX_PATH)
+        initialPath.copy(path, MAX_PATH - 1, initialFolder.empty() ? 0 : initialFolder.size() + 1);
     wchar_t fileTitle[MAX_PATH + 1] = L"";
     std::wstring wideTitle = widen(title);
     OPENFILENAMEW dialog{};
@@ -52,6 +62,7 @@ std::wstring runFileDialog(HWND owner, const wchar_t* filters, int filterIndex, 
     dialog.lpstrFileTitle = fileTitle;
     dialog.nMaxFileTitle = MAX_PATH + 1;
     dialog.lpstrTitle = wideTitle.c_str();
+    if (!initialFolder.empty()) dialog.lpstrInitialDir = initialFolder.c_str();
     dialog.lpstrDefExt = defaultExtension;
     dialog.Flags = flags;
     BOOL chosen = save ? GetSaveFileNameW(&dialog) : GetOpenFileNameW(&dialog);
@@ -60,12 +71,12 @@ std::wstring runFileDialog(HWND owner, const wchar_t* filters, int filterIndex, 
 
 }  // namespace
 
-std::wstring chooseSavePath(HWND owner, int type) {
+std::wstring chooseSavePath(HWND owner, int type, const std::wstring& initialPath) {
     const char* title = "データを保存します";
-    if (responder()) return responder()({FileDialogKind::Save, type, title, false});
+    if (responder()) return responder()({FileDialogKind::Save, type, title, false, initialPath});
     // The chosen name is as often a new file as an old one, so it need not exist.
     return runFileDialog(owner, kSaveFilters, type, title, defaultExtensionFor(type),
-                         OFN_OVERWRITEPROMPT | OFN_HIDEREADONLY, true);
+                         OFN_OVERWRITEPROMPT | OFN_HIDEREADONLY, true, initialPath);
 }
 
 std::wstring chooseOpenPath(HWND owner, int index) {

@@ -12,7 +12,8 @@ namespace perchlet {
 // A path that goes to a file call stays wide, so that a folder named "Café" or "😀" is
 // the one written; only a path that is kept as text (in a record or the settings) is
 // asked for in Shift-JIS.
-std::wstring chooseSavePath(HWND owner, int type);
+// initialPath, when given, is the name and folder the dialog starts with.
+std::wstring chooseSavePath(HWND owner, int type, const std::wstring& initialPath = L"");
 std::string chooseSaveFile(HWND owner, int type);
 
 // Open dialog "ファイルを開く"; index picks the initial filter (1 all, 2 dat, 3 HTML,
@@ -30,6 +31,7 @@ struct FileDialogRequest {
     int typeOrIndex;        // save type, open index, or 0 for the folder dialog
     std::string title;      // the dialog's title, Shift-JIS
     bool allowNewFolder;    // folder dialog only
+    std::wstring initialPath = L"";  // save dialog: the name and folder it starts with
 };
 // Answers with the chosen path as the dialog gives it (wide), "" for a cancelled dialog.
 using FileDialogResponder = std::function<std::wstring(const FileDialogRequest&)>;

@@ -41,12 +41,10 @@ NodeId insertRecordNode(Document& document, NodeId parent, BookmarkItem record, 
 
 void resetDocument(Document& document) {
     document.history.clear();
-    document.diskStamp = FileStamp{};
+    document.file = OpenFile{};
     document.tree.clear();
     document.items.reset(makeRootRecord(dateStampNow()));
     document.serials = SerialCounter{};
-    document.fileName.clear();
-    document.modified = false;
 }
 
 }  // namespace perchlet

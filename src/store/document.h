@@ -9,15 +9,23 @@
 
 namespace perchlet {
 
+// The data file the document was read from or is saved to.
+struct OpenFile {
+    std::wstring path;  // as the file calls take it; empty: none yet, and Save asks for one
+    std::string name;   // shown in the caption
+    FileStamp stamp;    // the file as last loaded or saved
+};
+
 struct Document {
     ItemList items{makeRootRecord(dateStampNow())};
     BookmarkTree tree;
     SerialCounter serials;
-    std::string fileName;  // shown in the caption
-    bool modified = false;
+    OpenFile file;
     bool loaded = false;
-    FileStamp diskStamp;  // the data file as last loaded or saved
     UndoHistory history;
+
+    // Changes not yet in the file; the undo history knows.
+    bool modified() const { return history.modified(); }
 };
 
 // A new item number of this kind and depth: the serial counter advances, and serials that

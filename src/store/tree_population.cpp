@@ -1,6 +1,7 @@
 #include "store/tree_population.h"
 
 #include "store/encoding.h"
+#include "store/plain_text.h"
 
 namespace perchlet {
 
@@ -42,20 +43,6 @@ ImagePair imagesForRecord(unsigned kind, const std::string& locator, ShellIconSo
     return imagesForKind(kind);
 }
 
-std::int32_t decimalValue(std::string_view text) {
-    std::size_t i = 0;
-    while (i < text.size() && (text[i] == ' ' || text[i] == '\t')) ++i;
-    bool negative = false;
-    if (i < text.size() && (text[i] == '-' || text[i] == '+')) negative = text[i++] == '-';
-    std::int64_t value = 0;
-    for (; i < text.size() && text[i] >= '0' && text[i] <= '9'; ++i) {
-        value = value * 10 + (text[i] - '0');
-        if (value > 0x80000000LL) value = 0x80000000LL;  // clamp rather than overflow
-    }
-    if (negative) value = -value;
-    if (value > 0x7FFFFFFFLL) value = 0x7FFFFFFFLL;
-    return static_cast<std::int32_t>(value);
-}
 
 static std::int32_t addClamped(std::int32_t a, std::int32_t b) {
     std::int64_t sum = static_cast<std::int64_t>(a) + b;
@@ -86,7 +73,7 @@ NodeId newItemUnder(Document& document, NodeId parent, const NewItemFields& fiel
 
     ImagePair images = imagesForRecord(kind, record.locator, icons);
     NodeId node = insertRecordNode(document, parent, std::move(record), images.normal, images.selected);
-    document.modified = true;
+    document.history.markChanged();
     return node;
 }
 
@@ -103,7 +90,7 @@ bool replaceItemFields(Document& document, NodeId node, const NewItemFields& fie
     record->windowRight = addClamped(x, decimalValue(fields.width));
     record->windowBottom = addClamped(y, decimalValue(fields.height));
     document.tree.setText(node, record->title);
-    document.modified = true;
+    document.history.markChanged();
     return true;
 }
 

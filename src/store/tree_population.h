@@ -51,8 +51,6 @@ struct NewItemFields {
     std::uint32_t browser = 0;
 };
 
-// Decimal text as the panels give it: blanks, a sign, digits up to the first non-digit.
-std::int32_t decimalValue(std::string_view text);
 
 // Makes the record and its node as the last child of parent. Sets the modified flag.
 NodeId newItemUnder(Document& document, NodeId parent, const NewItemFields& fields,

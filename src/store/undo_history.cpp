@@ -31,7 +31,6 @@ std::size_t bytesOfRecord(const BookmarkItem& r) {
 
 void UndoHistory::begin(Document& document, std::string name) {
     if (depth_++ > 0) return;
-    noteUnrecordedChange(document);
     open_ = &document;
     step_ = Step{};
     step_.name = std::move(name);
@@ -57,8 +56,12 @@ bool UndoHistory::commit(Document& document) {
     lookNoted_.clear();
     recordNoted_.clear();
     dropUnchanged(document);
+    bool changedOutside = changedInStep_;
+    changedInStep_ = false;
     if (step_.changes.empty()) {
         step_ = Step{};
+        if (changedOutside) forgetUnreachableSavedState();
+        tellModifiedObserver();
         return false;
     }
     if (!step_.focusGiven) workOutFocus(document);
@@ -68,8 +71,8 @@ bool UndoHistory::commit(Document& document) {
     steps_.push_back(std::move(step_));
     step_ = Step{};
     ++position_;
-    document.modified = true;
     while (steps_.size() > 1 && (steps_.size() > maxSteps_ || bytes_ > maxBytes_)) dropOldest(document);
+    tellModifiedObserver();
     return true;
 }
 
@@ -79,29 +82,28 @@ std::string UndoHistory::redoName() const { return canRedo() ? steps_[position_]
 
 NodeId UndoHistory::undo(Document& document) {
     if (!canUndo()) return kNoNode;
-    noteUnrecordedChange(document);
     Step& step = steps_[position_ - 1];
     for (auto it = step.changes.rbegin(); it != step.changes.rend(); ++it) apply(document, step, *it);
     std::swap(step.serials, document.serials.value);
     --position_;
-    document.modified = !atSavedState();
+    tellModifiedObserver();
     return focusOf(document, step.focusAfterUndo);
 }
 
 NodeId UndoHistory::redo(Document& document) {
     if (!canRedo()) return kNoNode;
-    noteUnrecordedChange(document);
     Step& step = steps_[position_];
     for (Change& change : step.changes) apply(document, step, change);
     std::swap(step.serials, document.serials.value);
     ++position_;
-    document.modified = !atSavedState();
+    tellModifiedObserver();
     return focusOf(document, step.focusAfterRedo);
 }
 
 void UndoHistory::clear() {
     steps_.clear();
     position_ = saved_ = bytes_ = 0;
+    tellModifiedObserver();
 }
 
 void UndoHistory::setBounds(std::size_t maxSteps, std::size_t maxBytes) {
@@ -302,10 +304,36 @@ void UndoHistory::purge(Document& document, const Step& step, bool insertedToo) 
     }
 }
 
-// A document marked modified at its saved state was changed outside the history: that
-// saved state can no longer be reached by undoing.
-void UndoHistory::noteUnrecordedChange(const Document& document) {
-    if (document.modified && atSavedState()) saved_ = kNoSavedState;
+// A document changed outside the history at its saved state: that state can no longer be
+// reached by undoing.
+void UndoHistory::forgetUnreachableSavedState() {
+    if (atSavedState()) saved_ = kNoSavedState;
+}
+
+void UndoHistory::markChanged() {
+    if (depth_ > 0) {
+        changedInStep_ = true;
+        return;
+    }
+    forgetUnreachableSavedState();
+    tellModifiedObserver();
+}
+
+void UndoHistory::markSaved() {
+    saved_ = position_;
+    tellModifiedObserver();
+}
+
+void UndoHistory::setModifiedObserver(std::function<void(bool modified)> observer) {
+    modifiedObserver_ = std::move(observer);
+    toldModified_ = modified();
+    if (modifiedObserver_) modifiedObserver_(toldModified_);
+}
+
+void UndoHistory::tellModifiedObserver() {
+    if (modified() == toldModified_) return;
+    toldModified_ = modified();
+    if (modifiedObserver_) modifiedObserver_(toldModified_);
 }
 
 UndoStep::UndoStep(Document& document, std::string name) : document_(document) {

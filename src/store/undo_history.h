@@ -7,6 +7,7 @@
 #include <cstddef>
 #include <cstdint>
 #include <deque>
+#include <functional>
 #include <string>
 #include <unordered_set>
 #include <vector>
@@ -30,7 +31,7 @@ public:
     // Opens a step named for the menu ("削除"). Steps opened inside an open one join it.
     void begin(Document& document, std::string name);
     // Closes the step. True when it changed the document and was kept: the redo steps are
-    // dropped, the modified flag is set, and the oldest steps go when over the bounds.
+    // dropped and the oldest steps go when over the bounds.
     bool commit(Document& document);
     bool recording() const { return depth_ > 0; }
     // The nodes to select after undoing and after redoing the open step, where the ones
@@ -43,15 +44,22 @@ public:
     std::string undoName() const;
     std::string redoName() const;
 
-    // Take back the last step, or do again the last one taken back. The modified flag
-    // follows. Returns the node to select: the item brought back, or the parent of the
+    // Take back the last step, or do again the last one taken back. Returns the node to select: the item brought back, or the parent of the
     // one taken away; kNoNode when there is none or nothing was done.
     NodeId undo(Document& document);
     NodeId redo(Document& document);
 
     // The document is as its file now (loaded or saved).
-    void markSaved() { saved_ = position_; }
+    void markSaved();
     bool atSavedState() const { return saved_ == position_; }
+    // Unsaved changes: the history is away from its saved point, or a change that is no undo
+    // step made that point unreachable.
+    bool modified() const { return !atSavedState(); }
+    // A change the history does not hold. Inside an open step it counts only when the step
+    // itself records nothing (a move that found no place to go still marks the document).
+    void markChanged();
+    // Told whenever modified() changes; the caption follows it.
+    void setModifiedObserver(std::function<void(bool modified)> observer);
     // Forgets every step, for a document that was emptied; the emptied state counts as saved.
     void clear();
 
@@ -99,7 +107,8 @@ private:
     void dropRedoSteps(Document& document);
     void dropOldest(Document& document);
     void purge(Document& document, const Step& step, bool insertedToo);
-    void noteUnrecordedChange(const Document& document);
+    void forgetUnreachableSavedState();
+    void tellModifiedObserver();
 
     std::deque<Step> steps_;
     std::size_t position_ = 0;  // steps done; those after it are redo steps
@@ -107,6 +116,8 @@ private:
     std::size_t bytes_ = 0;
     std::size_t maxSteps_ = kDefaultMaxSteps;
     std::size_t maxBytes_ = kDefaultMaxBytes;
+    std::function<void(bool)> modifiedObserver_;
+    bool toldModified_ = false;
 
     // The open step.
     int depth_ = 0;
@@ -116,6 +127,7 @@ private:
     std::size_t firstNewRecord_ = 0;  // and records
     std::unordered_set<NodeId> lookNoted_;
     std::unordered_set<std::size_t> recordNoted_;
+    bool changedInStep_ = false;  // markChanged while the step was open
 };
 
 // Opens a step for the lifetime of the object.

@@ -37,13 +37,12 @@ void deleteSelectionAsking(Workspace& workspace) {
                     MB_OKCANCEL | MB_ICONQUESTION) != IDOK)
         return;
     deleteSubtree(workspace.document, node);
-    workspace.document.modified = true;
 }
 
 }  // namespace
 
 void toggleEmphasisOfSelection(Workspace& workspace) {
-    if (toggleEmphasis(workspace.document, selection(workspace))) workspace.document.modified = true;
+    toggleEmphasis(workspace.document, selection(workspace));
 }
 
 void moveSelection(Workspace& workspace, SiblingDirection direction) {
@@ -63,14 +62,14 @@ void moveSelection(Workspace& workspace, SiblingDirection direction) {
             workspace.treeView.select(shown);
         }
     }
-    workspace.document.modified = true;
+    // A move that found no place to go still counts as a change, as it always has.
+    workspace.document.history.markChanged();
 }
 
 void cutSelection(Workspace& workspace) {
     NodeId node = selection(workspace);
     if (!copySelectionToClipboard(workspace, node, "切り取り")) return;
     deleteSubtree(workspace.document, node);
-    workspace.document.modified = true;
 }
 
 void copySelection(Workspace& workspace) { copySelectionToClipboard(workspace, selection(workspace), "コピー"); }
@@ -88,18 +87,16 @@ void pasteUnderSelection(Workspace& workspace) {
     workspace.document.loaded = true;
     DataFileReadResult result = importDataFile(text, workspace.document, target, workspace.treeView);
     if (!result.rejected) workspace.document.serials.value = result.nextCounter;
-    workspace.document.modified = true;
+    // A paste counts as a change even when the text held nothing to insert, as it always has.
+    workspace.document.history.markChanged();
 }
 
 void deleteSelectionFromMenu(Workspace& workspace) { deleteSelectionAsking(workspace); }
-
-void deleteSelectionFromKey(Workspace& workspace) { deleteSelectionAsking(workspace); }
 
 void deleteSelectionNow(Workspace& workspace) {
     NodeId node = selection(workspace);
     if (node == kNoNode) return;
     deleteSubtree(workspace.document, node);
-    workspace.document.modified = true;
 }
 
 void newFolder(Workspace& workspace) {

@@ -11,10 +11,8 @@ void moveSelection(Workspace& workspace, SiblingDirection direction);
 void cutSelection(Workspace& workspace);
 void copySelection(Workspace& workspace);
 void pasteUnderSelection(Workspace& workspace);
-// Delete from the context menu and from the Delete key: both ask first, each under its own
-// caption. Ctrl + Delete deletes at once.
+// Delete from the menus and the Delete key asks first; Ctrl + Delete deletes at once.
 void deleteSelectionFromMenu(Workspace& workspace);
-void deleteSelectionFromKey(Workspace& workspace);
 void deleteSelectionNow(Workspace& workspace);
 void newFolder(Workspace& workspace);
 

@@ -2,10 +2,8 @@
 
 #include <commctrl.h>
 
-#include "shell/command_ids.h"
 #include "tree/empty_tree_hint_win.h"
 #include "tree/tree_view_win.h"
-#include "tree/undo_commands_win.h"
 
 namespace perchlet {
 
@@ -52,45 +50,26 @@ LRESULT keepingLeftEdge(HWND tree, WNDPROC standard, UINT message, WPARAM wParam
     return result;
 }
 
-bool isAcceleratorCommand(WPARAM wParam) {
-    WORD id = LOWORD(wParam);
-    return (id >= ACC_OPEN_ITEM && id <= ACC_PASTE) || id == CMD_RENAME;
-}
-
-// The commands themselves are the main window's: they are handed on to the tree's parent.
-LRESULT CALLBACK treeKeyProc(HWND tree, UINT message, WPARAM wParam, LPARAM lParam) {
+LRESULT CALLBACK treeViewProc(HWND tree, UINT message, WPARAM wParam, LPARAM lParam) {
     WNDPROC standard = standardProcOf(tree);
-    // Ctrl+F arrives here with the other accelerators; the find window is the main window's.
-    if (message == WM_COMMAND && LOWORD(wParam) == CMD_FIND)
-        return SendMessageW(GetParent(tree), WM_COMMAND, CMD_FIND, 0);
-    // Undo and redo are the main window's too, unless an edit has the keys.
-    if (message == WM_COMMAND && (LOWORD(wParam) == CMD_UNDO || LOWORD(wParam) == CMD_REDO)) {
-        if (passUndoKeyToEdit(LOWORD(wParam))) return 0;
-        return SendMessageW(GetParent(tree), WM_COMMAND, LOWORD(wParam), 0);
-    }
     // An empty pane says how to begin, centred: a new size moves the text.
     if (message == WM_PAINT && treeIsEmpty(tree)) {
         paintEmptyTreeHint(tree);
         return 0;
     }
     if (message == WM_SIZE && treeIsEmpty(tree)) InvalidateRect(tree, nullptr, TRUE);
-    if (message == WM_COMMAND && isAcceleratorCommand(wParam)) {
-        // Only while the tree has the keyboard focus; elsewhere the keys are not ours.
-        if (GetFocus() == tree) SendMessageW(GetParent(tree), WM_COMMAND, LOWORD(wParam), 0);
-        return 0;
-    }
     return keepingLeftEdge(tree, standard, message, wParam, lParam);
 }
 
 }  // namespace
 
-void installTreeKeyHandler(HWND tree) {
+void installTreeViewHandler(HWND tree) {
     if (!tree || standardProcOf(tree)) return;
-    LONG_PTR standard = SetWindowLongPtrW(tree, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(treeKeyProc));
+    LONG_PTR standard = SetWindowLongPtrW(tree, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(treeViewProc));
     SetPropW(tree, kStandardProcProperty, reinterpret_cast<HANDLE>(standard));
 }
 
-void uninstallTreeKeyHandler(HWND tree) {
+void uninstallTreeViewHandler(HWND tree) {
     WNDPROC standard = tree ? standardProcOf(tree) : nullptr;
     if (!standard) return;
     SetWindowLongPtrW(tree, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(standard));

@@ -1,12 +1,12 @@
-// The tree view's key-command handler: the accelerator commands arrive here, at the tree
-// view's own window procedure, and go on to the main window only while the tree has the
-// keyboard focus.
+// The tree view's window procedure, wrapped: the empty pane says how to begin, and the tree
+// stays at its left edge unless the user scrolled it. The keys' commands are not handled
+// here: the accelerator table sends them to the main window.
 #pragma once
 #include <windows.h>
 
 namespace perchlet {
 
-void installTreeKeyHandler(HWND treeView);
-void uninstallTreeKeyHandler(HWND treeView);
+void installTreeViewHandler(HWND treeView);
+void uninstallTreeViewHandler(HWND treeView);
 
 }  // namespace perchlet

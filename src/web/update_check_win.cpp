@@ -134,7 +134,8 @@ void finishIfDone(UpdateCheckRun& run) {
     setText(run.dialog, IDC_CHECK_ITEM, run.tally.summary());
     setText(run.dialog, IDC_CHECK_STOP, "閉じる");
     EnableWindow(GetDlgItem(run.dialog, IDC_CHECK_STOP), TRUE);
-    run.workspace.document.modified = true;
+    // The dates and marks the check wrote are no undo step: they describe the pages, not edits.
+    run.workspace.document.history.markChanged();
 }
 
 void presentReadyAnswers(UpdateCheckRun& run) {

@@ -113,14 +113,14 @@ TEST(TreePopulation, NewItemsGoUnderTheChosenParentWithTheirRecords) {
     NodeId root = insertRootItem(document);
     EXPECT_EQ(document.tree.node(root).itemNumber, kRootItemNumber);
     EXPECT_EQ(document.tree.node(root).text, "Perchlet");
-    EXPECT_FALSE(document.modified);
+    EXPECT_FALSE(document.modified());
 
     NewItemFields folderFields;
     folderFields.title = "Tools";
     NodeId folder = newItemUnder(document, root, folderFields, icons);
     ItemNumber folderNumber = document.tree.node(folder).itemNumber;
     EXPECT_EQ(folderNumber, 0x10020001);
-    EXPECT_TRUE(document.modified);
+    EXPECT_TRUE(document.modified());
 
     NewItemFields link;
     link.title = "Exa\r\nmple";

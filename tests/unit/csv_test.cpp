@@ -53,7 +53,7 @@ TEST(CsvImport, ExportedSubtreeComesBackFlatWithCommasAsBlanks) {
     NodeId target = back.add(back.root, kKindFolder, "target");
     ImportResult result = importCsv(exportCsv(t.doc, folder, "C:\\"), back.doc, target);
     EXPECT_EQ(result.count, 3u);
-    EXPECT_TRUE(back.doc.modified);
+    EXPECT_TRUE(back.doc.modified());
     EXPECT_EQ(back.childTitles(target), (std::vector<std::string>{"F", "Q  A", "mail"}));
     std::vector<const BookmarkItem*> rows = back.children(target);
     EXPECT_EQ(rows[1]->locator, "http://a/");

@@ -197,7 +197,7 @@ TEST_F(FavoritesOnDisk, ImportReadsFoldersShortcutsAndOtherFiles) {
     NodeId target = t.add(t.root, kKindFolder, "target");
     FavoritesImportResult result = importFavorites(t.doc, target, dir(), disk_);
     EXPECT_TRUE(result.topLevelRead);
-    EXPECT_TRUE(t.doc.modified);
+    EXPECT_TRUE(t.doc.modified());
     EXPECT_EQ(result.count, 8u);
     EXPECT_EQ(result.limitMessages, 0u);
     std::vector<std::string> titles = t.childTitles(target);
@@ -237,7 +237,7 @@ TEST_F(FavoritesOnDisk, AMissingDirectoryIsReportedAndChangesNothing) {
     Tree t;
     FavoritesImportResult result = importFavorites(t.doc, t.root, at("missing").string(), disk_);
     EXPECT_FALSE(result.topLevelRead);
-    EXPECT_FALSE(t.doc.modified);
+    EXPECT_FALSE(t.doc.modified());
     EXPECT_EQ(result.count, 0u);
     EXPECT_EQ(result.unlistedDirectories, (std::vector<fs::path>{at("missing")}));
 }

@@ -186,7 +186,7 @@ TEST(NetscapeImport, ExportedRootComesBackAsAFolderWithTheWholeTree) {
     NodeId target = back.add(back.root, kKindFolder, "target");
     ImportResult result = importNetscape(exportNetscape(t.doc, t.root), back.doc, target);
     EXPECT_EQ(result.count, 5u);
-    EXPECT_TRUE(back.doc.modified);
+    EXPECT_TRUE(back.doc.modified());
     NodeId copy = back.child(target, 0);
     EXPECT_EQ(back.childTitles(target), (std::vector<std::string>{"Perchlet"}));
     EXPECT_EQ(back.childTitles(copy), (std::vector<std::string>{"F", "Empty", "L2"}));
@@ -250,7 +250,7 @@ TEST(NetscapeImport, TagsAreMatchedInAnyCaseWithAttributesAnywhere) {
         SCOPED_TRACE(c.name);
         Tree t;
         importNetscape(c.text, t.doc, t.root);
-        EXPECT_TRUE(t.doc.modified);
+        EXPECT_TRUE(t.doc.modified());
         EXPECT_EQ(t.childTitles(t.root), c.topTitles);
     }
     Tree t;

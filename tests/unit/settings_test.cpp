@@ -6,6 +6,7 @@
 #include <vector>
 
 #include "settings/settings.h"
+#include "store/plain_text.h"
 
 using namespace perchlet;
 

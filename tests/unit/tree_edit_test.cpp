@@ -32,7 +32,7 @@ struct SampleDocument {
         b = add(root, "B", "");
         b1 = add(b, "b1", "http://b1/");
         c = add(root, "C", "http://c/");
-        document.modified = false;
+        document.history.markSaved();
     }
 
     NodeId add(NodeId parent, const char* title, const char* locator) {

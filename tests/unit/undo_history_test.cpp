@@ -43,7 +43,7 @@ struct Sample {
         b1 = add(b, "b1", "http://b1.example/");
         b2 = add(b, "b2", "http://b2.example/");
         c = add(root, "C", "http://c.example/");
-        document.modified = false;
+        document.history.markSaved();
         document.history.markSaved();
     }
 
@@ -168,7 +168,7 @@ std::vector<Operation> operations() {
 void expectState(const Sample& s, const std::string& bytes, std::uint16_t serials, bool modified, const char* when) {
     EXPECT_EQ(s.bytes(), bytes) << when;
     EXPECT_EQ(s.document.serials.value, serials) << when;
-    EXPECT_EQ(s.document.modified, modified) << when;
+    EXPECT_EQ(s.document.modified(), modified) << when;
 }
 
 }  // namespace
@@ -223,13 +223,13 @@ TEST(UndoHistory, AllOperationsInARowGoBackAndForthStepByStep) {
         s.document.history.undo(s.document);
         ASSERT_EQ(s.bytes(), states[i - 1]) << "after undoing step " << i;
     }
-    EXPECT_FALSE(s.document.modified);
+    EXPECT_FALSE(s.document.modified());
     EXPECT_FALSE(s.document.history.canUndo());
     for (std::size_t i = 1; i < states.size(); ++i) {
         s.document.history.redo(s.document);
         ASSERT_EQ(s.bytes(), states[i]) << "after redoing step " << i;
     }
-    EXPECT_TRUE(s.document.modified);
+    EXPECT_TRUE(s.document.modified());
 }
 
 TEST(UndoHistory, FocusBringsBackWhatWasTakenAway) {
@@ -263,23 +263,23 @@ TEST(UndoHistory, SavedStateAndBoundsDecideTheModifiedFlag) {
     };
     emphasise(s.a);
     emphasise(s.b);
-    s.document.modified = false;
+    s.document.history.markSaved();
     s.document.history.markSaved();  // saved after two steps
     emphasise(s.c);
-    EXPECT_TRUE(s.document.modified);
+    EXPECT_TRUE(s.document.modified());
     s.document.history.undo(s.document);
-    EXPECT_FALSE(s.document.modified);
+    EXPECT_FALSE(s.document.modified());
     s.document.history.undo(s.document);
-    EXPECT_TRUE(s.document.modified);
+    EXPECT_TRUE(s.document.modified());
     s.document.history.redo(s.document);
-    EXPECT_FALSE(s.document.modified);
+    EXPECT_FALSE(s.document.modified());
 
     // A new step where a redo was waiting: the saved state can only be left now.
     s.document.history.undo(s.document);
     emphasise(s.a1);
     EXPECT_FALSE(s.document.history.canRedo());
     s.document.history.undo(s.document);
-    EXPECT_TRUE(s.document.modified);
+    EXPECT_TRUE(s.document.modified());
 
     // An empty step is no step, and leaves the redo step; a step inside a step joins it.
     { UndoStep nothing(s.document, "なし"); }

@@ -224,13 +224,13 @@ TEST_F(BrowserImportTest, EachProfileImportsUnderTheSelectionOrSaysWhyNot) {
         SCOPED_TRACE(narrow(c.choice));
         asked.clear();
         app().treeView.select(root);
-        app().document.modified = false;
+        app().document.history.markSaved();
         std::vector<std::string> before = childTitles(root);
         EXPECT_EQ(importChoosing(c.choice), listed);
         std::vector<std::string> after = childTitles(root);
         if (!c.imported) {
             EXPECT_EQ(after, before);
-            EXPECT_FALSE(app().document.modified);
+            EXPECT_FALSE(app().document.modified());
             EXPECT_EQ(app().treeView.selectedNode(), root);
         } else {
             ASSERT_EQ(after.size(), before.size() + 1);
@@ -238,7 +238,7 @@ TEST_F(BrowserImportTest, EachProfileImportsUnderTheSelectionOrSaysWhyNot) {
             EXPECT_EQ(after.back(), narrow(c.choice));
             EXPECT_EQ(app().treeView.selectedNode(), folder);
             EXPECT_EQ(childTitles(folder), c.roots);
-            EXPECT_TRUE(app().document.modified);
+            EXPECT_TRUE(app().document.modified());
         }
         if (c.said.empty()) {
             EXPECT_TRUE(asked.empty());
@@ -272,18 +272,18 @@ TEST_F(BrowserImportTest, WithoutSelectionOrProfilesNothingIsAsked) {
         asked.clear();
         if (!c.select) TreeView_SelectItem(treeWindow(), nullptr);
         else app().treeView.select(root);
-        app().document.modified = false;
+        app().document.history.markSaved();
         EXPECT_TRUE(importChoosing(L"").empty());  // no dialog came up
         ASSERT_EQ(asked.size(), 1u);
         EXPECT_EQ(asked[0].text.compare(0, c.said.size(), c.said), 0) << narrow(asked[0].text);
-        EXPECT_FALSE(app().document.modified);
+        EXPECT_FALSE(app().document.modified());
     }
 }
 
 // Into no document yet: a new one is started. Titles with characters Shift-JIS lacks come in
 // marked, and the closing note counts them and the damaged root that was left out.
 TEST_F(BrowserImportTest, IntoNoDocumentWithMarkedTitlesAndADamagedRoot) {
-    resetDocumentAndView(app().documents);
+    resetDocumentAndView(app().documentCommands);
     app().document.loaded = false;
     writeFile(chromeData() / "Default" / "Bookmarks",
               u8R"({"roots": {"bookmark_bar": {"children": "x"}, "other": {"children": [)"

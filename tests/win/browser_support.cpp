@@ -154,7 +154,7 @@ void BrowserTest::SetUp() {
     folderNode = add(root, "Folder", "");
     link = add(root, "Link", "http://a.example/");
     app().treeView.expand(root);
-    app().document.modified = false;
+    app().document.history.markSaved();
     browsers = std::make_unique<TestBrowsers>(narrow(folder));
 }
 

@@ -28,7 +28,7 @@ protected:
     void SetUp() override {
         BrowserTest::SetUp();
         mail = add(root, "Mail", "mailto:a@example.com");
-        app().document.modified = false;
+        app().document.history.markSaved();
     }
 
     void TearDown() override {

@@ -2,6 +2,7 @@
 // questions on activation and before Save, and what each answer does to the files.
 #include <gtest/gtest.h>
 
+#include <functional>
 #include <string>
 #include <windows.h>
 #include <commctrl.h>
@@ -55,7 +56,7 @@ protected:
     // An unsaved change: a new folder under the selected one.
     void changeHere() {
         command(CMD_NEW_FOLDER);
-        ASSERT_TRUE(app().document.modified);
+        ASSERT_TRUE(app().document.modified());
     }
     bool shows(const char* title) { return writeWholeDocument(app().document).find(title) != std::string::npos; }
 };
@@ -100,7 +101,7 @@ TEST_F(DiskCheck, EachAnswerDoesWhatItSays) {
         EXPECT_EQ(readBytes(path) == theirs, !c.overwritesTheirs);
         EXPECT_EQ(fileExists(elsewhere), c.savesElsewhere);
         if (c.loadsTheirs) {
-            EXPECT_FALSE(app().document.modified);
+            EXPECT_FALSE(app().document.modified());
             // The selection is found again by its title.
             EXPECT_EQ(app().document.tree.node(app().treeView.selectedNode()).text, selected);
         }
@@ -123,7 +124,7 @@ TEST_F(DiskCheck, SaveAsksBeforeOverwritingAVersionTheUserDidNotLoad) {
     answerWith({IDYES});
     command(CMD_SAVE);
     EXPECT_TRUE(readBytes(path).find("Ours") != std::string::npos);
-    EXPECT_FALSE(app().document.modified);
+    EXPECT_FALSE(app().document.modified());
 }
 
 TEST_F(DiskCheck, AFileGoneIsToldOnceAndSaveWritesItAgain) {
@@ -131,7 +132,7 @@ TEST_F(DiskCheck, AFileGoneIsToldOnceAndSaveWritesItAgain) {
     activate();
     ASSERT_EQ(asked.size(), 1u);
     EXPECT_TRUE(asked[0].caption == L"データファイルがありません");
-    EXPECT_TRUE(app().document.modified);
+    EXPECT_TRUE(app().document.modified());
     activate();
     EXPECT_EQ(asked.size(), 1u);
     command(CMD_SAVE);
@@ -162,4 +163,64 @@ TEST_F(DiskCheck, AFileThatIsNoLongerADataFileDoesNotReplaceTheDocument) {
     EXPECT_TRUE(app().document.loaded);
     activate();
     EXPECT_EQ(asked.size(), 2u);
+}
+
+// Before Save the bytes are read every time; a file that cannot be read, or that may not be
+// written, is asked about. Nothing is written without an answer.
+TEST_F(DiskCheck, SaveAsksAboutAnEditThatKeptSizeAndTimeALockedFileAndAReadOnlyOne) {
+    struct Case {
+        const char* name;
+        std::function<void()> arrange;
+        const wchar_t* caption;
+    };
+    HANDLE lock = INVALID_HANDLE_VALUE;
+    const Case cases[] = {
+        {"same size and time, other bytes",
+         [&] {
+             WIN32_FILE_ATTRIBUTE_DATA before{};
+             GetFileAttributesExW(widen(path).c_str(), GetFileExInfoStandard, &before);
+             std::string theirs = readBytes(path);
+             theirs[theirs.find("Ours")] = 'Y';
+             writeBytes(path, theirs);
+             HANDLE file = CreateFileW(widen(path).c_str(), FILE_WRITE_ATTRIBUTES, FILE_SHARE_READ, nullptr, OPEN_EXISTING,
+                                       FILE_ATTRIBUTE_NORMAL, nullptr);
+             SetFileTime(file, nullptr, nullptr, &before.ftLastWriteTime);
+             CloseHandle(file);
+         },
+         L"データファイルが変更されました"},
+        {"locked by another program",
+         [&] {
+             lock = CreateFileW(widen(path).c_str(), GENERIC_READ | GENERIC_WRITE, 0, nullptr, OPEN_EXISTING,
+                                FILE_ATTRIBUTE_NORMAL, nullptr);
+         },
+         L"データファイルを確かめられません"},
+        {"read-only", [&] { SetFileAttributesW(widen(path).c_str(), FILE_ATTRIBUTE_READONLY); }, L"読み取り専用のファイル"},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        if (&c != cases) {
+            TearDown();
+            SetUp();
+        }
+        changeHere();
+        std::string unlocked = readBytes(path);
+        c.arrange();
+        std::string onDisk = lock == INVALID_HANDLE_VALUE ? readBytes(path) : unlocked;
+        answerWith({IDABORT});  // the question closed without an answer
+        command(CMD_SAVE);
+        ASSERT_EQ(asked.size(), 1u);
+        EXPECT_TRUE(asked[0].caption == c.caption);
+        if (lock != INVALID_HANDLE_VALUE) CloseHandle(lock);
+        lock = INVALID_HANDLE_VALUE;
+        EXPECT_EQ(readBytes(path), onDisk);
+        EXPECT_TRUE(app().document.modified());
+    }
+    // Going on keeps the file read-only.
+    EXPECT_NE(asked[0].text.find(L"読み取り専用"), std::wstring::npos);
+    answerWith({IDYES});
+    command(CMD_SAVE);
+    EXPECT_FALSE(app().document.modified());
+    EXPECT_NE(readBytes(path).find("新しいフォルダ"), std::string::npos);
+    EXPECT_TRUE(GetFileAttributesW(widen(path).c_str()) & FILE_ATTRIBUTE_READONLY);
+    SetFileAttributesW(widen(path).c_str(), FILE_ATTRIBUTE_NORMAL);
 }

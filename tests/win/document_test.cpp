@@ -8,6 +8,8 @@
 #include <commctrl.h>
 
 #include "main_window_fixture.h"
+#include "settings/profile_text.h"
+#include "settings/settings.h"
 #include "shell/command_ids.h"
 #include "shell/text_win.h"
 #include "store/data_file.h"
@@ -58,7 +60,7 @@ TEST_F(Documents, StartupLoadShowsTheTreeAndTheFileNameInTheCaption) {
     startWithSettings("[Option]\r\nFileOpen=1\r\n");
     EXPECT_TRUE(windowText(mainWindow()) == L"ListFile.dat - Perchlet");
     EXPECT_TRUE(app().document.loaded);
-    EXPECT_FALSE(app().document.modified);
+    EXPECT_FALSE(app().document.modified());
     EXPECT_EQ(app().document.serials.value, 4);
     HWND tree = treeWindow();
     HTREEITEM root = TreeView_GetRoot(tree);
@@ -163,7 +165,7 @@ TEST_F(Documents, OpenLoadsAndSaveWritesTheSameBytes) {
     NoShellIcons icons;
     loadDataFile(sampleDataFile(), loaded, icons);
     EXPECT_EQ(readBytes(path), writeWholeDocument(loaded));
-    EXPECT_FALSE(app().document.modified);
+    EXPECT_FALSE(app().document.modified());
 }
 
 TEST_F(Documents, OpeningSomethingElseFailsAndLeavesAnEmptyTree) {
@@ -176,7 +178,7 @@ TEST_F(Documents, OpeningSomethingElseFailsAndLeavesAnEmptyTree) {
     ASSERT_EQ(asked.size(), 1u);
     EXPECT_TRUE(asked[0].text == L"データファイルとして開けませんでした。\r\n" + widen(path));
     EXPECT_EQ(openWholeTree(), 0u);
-    EXPECT_TRUE(app().documentPath.empty());
+    EXPECT_TRUE(app().document.file.path.empty());
 }
 
 // Blocks none of which is a readable record (here: none has ItemNum) are no empty document:
@@ -191,13 +193,13 @@ TEST_F(Documents, AFileWithoutOneReadableRecordIsRefusedAndKeptWhole) {
     startMainWindow();
     command(CMD_NEW_DOCUMENT);
     addFolderUnderSelection("mine");
-    app().document.modified = false;
+    app().document.history.markSaved();
     chooseFiles({path});
     command(CMD_OPEN_DATA_FILE);
     ASSERT_EQ(asked.size(), 1u);
     EXPECT_TRUE(asked[0].text == refused);
     EXPECT_EQ(openWholeTree(), 2u);
-    EXPECT_TRUE(app().documentPath.empty());
+    EXPECT_TRUE(app().document.file.path.empty());
     EXPECT_TRUE(app().document.loaded);
 
     // Imported, it adds nothing and changes nothing.
@@ -207,7 +209,7 @@ TEST_F(Documents, AFileWithoutOneReadableRecordIsRefusedAndKeptWhole) {
     ASSERT_EQ(asked.size(), 2u);
     EXPECT_TRUE(asked[1].text == refused);
     EXPECT_EQ(openWholeTree(), 2u);
-    EXPECT_FALSE(app().document.modified);
+    EXPECT_FALSE(app().document.modified());
     destroyMainWindow();
 
     asked.clear();
@@ -247,7 +249,7 @@ TEST_F(Documents, NewAsksAboutUnsavedChanges) {
     EXPECT_EQ(dialogs.size(), 1u);
     EXPECT_EQ(dialogs[0].kind, FileDialogKind::Save);
     EXPECT_EQ(openWholeTree(), 2u);
-    EXPECT_TRUE(app().document.modified);
+    EXPECT_TRUE(app().document.modified());
 
     // Yes with a name saves, then starts afresh.
     std::string path = pathInFolder("kept.dat");
@@ -256,7 +258,7 @@ TEST_F(Documents, NewAsksAboutUnsavedChanges) {
     command(CMD_NEW_DOCUMENT);
     EXPECT_NE(readBytes(path).find("TitleName=changed\r\n"), std::string::npos);
     EXPECT_EQ(openWholeTree(), 1u);
-    EXPECT_FALSE(app().document.modified);
+    EXPECT_FALSE(app().document.modified());
 
     answerWith({IDNO});
     addFolderUnderSelection("dropped");
@@ -264,7 +266,7 @@ TEST_F(Documents, NewAsksAboutUnsavedChanges) {
     EXPECT_EQ(openWholeTree(), 1u);
 }
 
-TEST_F(Documents, SaveWithoutAPathAsksEveryTimeAndSaveAsRemembers) {
+TEST_F(Documents, TheFirstSaveOfANewDocumentNamesItsFileAndSaveAsRenamesIt) {
     startMainWindow();
     command(CMD_SAVE);
     ASSERT_EQ(asked.size(), 1u);
@@ -276,22 +278,23 @@ TEST_F(Documents, SaveWithoutAPathAsksEveryTimeAndSaveAsRemembers) {
     chooseFiles({first});
     command(CMD_SAVE);
     EXPECT_TRUE(fileExists(first));
-    EXPECT_FALSE(app().document.modified);
-    EXPECT_TRUE(windowText(mainWindow()) == L"Perchlet");
+    EXPECT_FALSE(app().document.modified());
+    EXPECT_TRUE(windowText(mainWindow()) == L"first.dat - Perchlet");
 
     addFolderUnderSelection("b");
-    command(CMD_SAVE);  // cancelled: nothing written, the changes stay marked
-    EXPECT_EQ(dialogs.size(), 2u);
-    EXPECT_TRUE(app().document.modified);
+    command(CMD_SAVE);  // the file it now has: no dialog
+    EXPECT_EQ(dialogs.size(), 1u);
+    EXPECT_NE(readBytes(first).find("TitleName=b\r\n"), std::string::npos);
+    EXPECT_FALSE(app().document.modified());
 
     std::string named = pathInFolder("named.dat");
     chooseFiles({named});
     command(CMD_SAVE_AS);
     EXPECT_TRUE(windowText(mainWindow()) == L"named.dat - Perchlet");
-    EXPECT_FALSE(app().document.modified);
+    EXPECT_FALSE(app().document.modified());
     addFolderUnderSelection("c");
     command(CMD_SAVE);
-    EXPECT_EQ(dialogs.size(), 3u);
+    EXPECT_EQ(dialogs.size(), 2u);
     EXPECT_NE(readBytes(named).find("TitleName=c\r\n"), std::string::npos);
 }
 
@@ -304,7 +307,7 @@ TEST_F(Documents, AFailedWriteIsReportedAndKeepsTheChangesMarked) {
     ASSERT_EQ(asked.size(), 1u);
     EXPECT_TRUE(asked[0].text == L"ファイルに書き込めませんでした。\r\n" + widen(pathInFolder("no such folder\\x.dat")));
     EXPECT_TRUE(asked[0].caption == L"書き込み");
-    EXPECT_TRUE(app().document.modified);
+    EXPECT_TRUE(app().document.modified());
     EXPECT_EQ(narrow(windowText(mainWindow())), "*Perchlet");
 }
 
@@ -349,7 +352,7 @@ TEST_F(Documents, ImportGoesUnderTheSelectionWithNewNumbers) {
     command(CMD_IMPORT_DATA_FILE);
     EXPECT_TRUE(asked.empty());
     EXPECT_EQ(openWholeTree(), 5u);
-    EXPECT_TRUE(app().document.modified);
+    EXPECT_TRUE(app().document.modified());
     HTREEITEM root = TreeView_GetRoot(treeWindow());
     HTREEITEM imported = TreeView_GetChild(treeWindow(), root);
     EXPECT_TRUE(treeItemText(treeWindow(), imported) == L"Perchlet");
@@ -383,7 +386,7 @@ TEST_F(Documents, ExportWritesTheSelectedSubtreeNumberedFromTheCounter) {
     // Counter 4: the subtree's records are numbered 5 and 6, Tools at relative depth 1.
     EXPECT_NE(text.find("ItemNum=268500997\r\nTestNum=10010005\r\n"), std::string::npos);
     EXPECT_NE(text.find("TestNum=20006\r\n"), std::string::npos);
-    EXPECT_FALSE(app().document.modified);
+    EXPECT_FALSE(app().document.modified());
 
     TreeView_SelectItem(treeWindow(), nullptr);
     command(CMD_EXPORT_SUB_DATA_FILE);
@@ -418,12 +421,12 @@ TEST_F(Documents, SaveAndOpenInAFolderNamedWithCharactersShiftJisLacks) {
     DWORD size = GetFileSize(file, nullptr);
     CloseHandle(file);
     EXPECT_GT(size, 0u);
-    EXPECT_EQ(app().documentPath, path);
+    EXPECT_EQ(app().document.file.path, path);
 
     // Save goes to the same file without asking.
     DeleteFileW(path.c_str());
     dialogs.clear();
-    app().document.modified = true;
+    app().document.history.markChanged();
     command(CMD_SAVE);
     EXPECT_TRUE(dialogs.empty());
     EXPECT_NE(GetFileAttributesW(path.c_str()), INVALID_FILE_ATTRIBUTES);
@@ -431,6 +434,69 @@ TEST_F(Documents, SaveAndOpenInAFolderNamedWithCharactersShiftJisLacks) {
     chooseFiles(std::vector<std::wstring>{path});
     command(CMD_OPEN_DATA_FILE);
     EXPECT_TRUE(asked.empty());
-    EXPECT_EQ(app().documentPath, path);
+    EXPECT_EQ(app().document.file.path, path);
     EXPECT_NE(app().document.tree.firstTopLevel(), kNoNode);
+}
+
+// A new user saves and starts again: the document is there. A settings file the user saved
+// keeps deciding; the one the program writes holds what the options panel would write.
+TEST_F(Documents, ASavedDocumentIsWhatTheNextStartShows) {
+    startMainWindow();
+    command(CMD_NEW_DOCUMENT);
+    addFolderUnderSelection("mine");
+    chooseFiles({pathInFolder("mine.dat")});
+    command(CMD_SAVE);
+    ASSERT_EQ(dialogs.size(), 1u);
+    EXPECT_EQ(dialogs[0].initialPath, folder + L"\\ListFile.dat");
+    EXPECT_TRUE(windowText(mainWindow()) == L"mine.dat - Perchlet");
+    Settings expected;
+    expected.dataAtStart = true;
+    expected.dataPath = "mine.dat";
+    EXPECT_EQ(readBytes(pathInFolder("inifile.ini")), *setProfileValues("", settingsToWrite(expected)));
+    destroyMainWindow();
+    startMainWindow();
+    EXPECT_TRUE(windowText(mainWindow()) == L"mine.dat - Perchlet");
+    EXPECT_EQ(openWholeTree(), 2u);
+    EXPECT_TRUE(asked.empty());
+    destroyMainWindow();
+
+    // Without a settings file, the data file of the default name opens.
+    DeleteFileW(widen(pathInFolder("inifile.ini")).c_str());
+    writeBytes(pathInFolder("ListFile.dat"), sampleDataFile());
+    startMainWindow();
+    EXPECT_TRUE(windowText(mainWindow()) == L"ListFile.dat - Perchlet");
+    EXPECT_EQ(openWholeTree(), 4u);
+    destroyMainWindow();
+
+    const std::string users = "[Option]\r\nFileOpen=0\r\n";
+    startWithSettings(users);
+    command(CMD_NEW_DOCUMENT);
+    chooseFiles({pathInFolder("other.dat")});
+    command(CMD_SAVE_AS);
+    EXPECT_EQ(readBytes(pathInFolder("inifile.ini")), users);
+    EXPECT_TRUE(asked.empty());
+}
+
+// Ctrl+S, Ctrl+O and Ctrl+N typed in the tree reach the file commands.
+TEST_F(Documents, CtrlSOAndNAreTheFileCommandsKeys) {
+    startMainWindow();
+    SetFocus(treeWindow());
+    auto pressControlAnd = [&](char key) {
+        BYTE keys[256];
+        GetKeyboardState(keys);
+        keys[VK_CONTROL] = 0x80;
+        SetKeyboardState(keys);
+        PostMessageW(treeWindow(), WM_KEYDOWN, static_cast<WPARAM>(key), 1);
+        pumpMessages();
+        keys[VK_CONTROL] = 0;
+        SetKeyboardState(keys);
+    };
+    pressControlAnd('N');
+    EXPECT_TRUE(app().document.loaded);
+    pressControlAnd('S');
+    ASSERT_EQ(dialogs.size(), 1u);
+    EXPECT_EQ(dialogs[0].kind, FileDialogKind::Save);
+    pressControlAnd('O');
+    ASSERT_EQ(dialogs.size(), 2u);
+    EXPECT_EQ(dialogs[1].kind, FileDialogKind::Open);
 }

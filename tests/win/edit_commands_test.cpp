@@ -41,7 +41,7 @@ protected:
         other = add(root, "Other", "");
         link = add(root, "Link", "http://link.example.com/");
         for (NodeId folder : {root, tools, sub}) app().treeView.expand(folder);
-        app().document.modified = false;
+        app().document.history.markSaved();
         SetFocus(treeWindow());
     }
 
@@ -185,7 +185,7 @@ TEST_F(EditCommands, CopyPutsTheSubtreeOnTheClipboardAsDataFileText) {
     EXPECT_EQ(text.substr(text.size() - lastLines.size()), lastLines);
 
     // Copying changes nothing.
-    EXPECT_FALSE(app().document.modified);
+    EXPECT_FALSE(app().document.modified());
     EXPECT_EQ(app().document.serials.value, 6);
     EXPECT_EQ(outline(root), L"Perchlet(Tools(Example Sub(Deep)) Other Link)");
     EXPECT_TRUE(asked.empty());
@@ -196,10 +196,10 @@ TEST_F(EditCommands, CutAndPasteUnderAnotherFolderNumbersTheItemsAfresh) {
     select(tools);
     pressKey('X', true);
     EXPECT_EQ(outline(root), L"Perchlet(Other Link)");
-    EXPECT_TRUE(app().document.modified);
+    EXPECT_TRUE(app().document.modified());
     std::size_t records = app().document.items.size();
 
-    app().document.modified = false;
+    app().document.history.markSaved();
     select(other);
     command(CMD_PASTE);
     EXPECT_EQ(outline(root), L"Perchlet(Other(Tools(Example Sub(Deep))) Link)");
@@ -215,7 +215,7 @@ TEST_F(EditCommands, CutAndPasteUnderAnotherFolderNumbersTheItemsAfresh) {
     EXPECT_EQ(itemState(pastedExample, TVIS_BOLD), static_cast<UINT>(TVIS_BOLD));
     EXPECT_EQ(app().document.serials.value, 10);
     EXPECT_EQ(app().document.items.size(), records + 4);
-    EXPECT_TRUE(app().document.modified);
+    EXPECT_TRUE(app().document.modified());
     EXPECT_TRUE(app().document.loaded);
     EXPECT_EQ(selectedItem(), itemOf(other));
     expectViewMatchesRecords();
@@ -274,7 +274,7 @@ TEST_F(EditCommands, WithoutASelectionCutAndCopyWarnAndPasteAndEmphasisDoNothing
     command(CMD_PASTE);
     command(CMD_EMPHASIS);
     EXPECT_EQ(asked.size(), 2u);
-    EXPECT_FALSE(app().document.modified);
+    EXPECT_FALSE(app().document.modified());
     EXPECT_FALSE(app().document.loaded);
 }
 
@@ -287,7 +287,7 @@ TEST_F(EditCommands, DeleteAsksNamingTheItemAndWhatIsInside) {
     EXPECT_TRUE(asked[0].caption == L"削除の確認");
     EXPECT_EQ(asked[0].type, static_cast<UINT>(MB_OKCANCEL | MB_ICONQUESTION));
     EXPECT_EQ(outline(tools), L"Tools(Example Sub(Deep))");
-    EXPECT_FALSE(app().document.modified);
+    EXPECT_FALSE(app().document.modified());
 
     std::size_t records = app().document.items.size();
     pressKey(VK_DELETE, false);
@@ -295,7 +295,7 @@ TEST_F(EditCommands, DeleteAsksNamingTheItemAndWhatIsInside) {
     EXPECT_TRUE(asked[1].text == L"\"Sub\" と、その中の 1 項目を削除しますか？");
     EXPECT_TRUE(asked[1].caption == L"削除の確認");
     EXPECT_EQ(outline(tools), L"Tools(Example)");
-    EXPECT_TRUE(app().document.modified);
+    EXPECT_TRUE(app().document.modified());
     EXPECT_EQ(app().document.items.size(), records);  // the records stay
 
     select(other);
@@ -317,7 +317,7 @@ TEST_F(EditCommands, KeysActOnlyWhileTheTreeHasTheFocus) {
     pressKey('X', true);
     pressKey(VK_DELETE, true);
     EXPECT_EQ(outline(root), L"Perchlet(Tools(Example Sub(Deep)) Other Link)");
-    EXPECT_FALSE(app().document.modified);
+    EXPECT_FALSE(app().document.modified());
 }
 
 TEST_F(EditCommands, NewFolderGoesUnderTheSelectionWithoutTakingIt) {
@@ -331,7 +331,7 @@ TEST_F(EditCommands, NewFolderGoesUnderTheSelectionWithoutTakingIt) {
     EXPECT_EQ(record->lastModified, "000000");
     EXPECT_EQ(record->windowRight, 0);
     EXPECT_EQ(selectedItem(), itemOf(link));
-    EXPECT_TRUE(app().document.modified);
+    EXPECT_TRUE(app().document.modified());
     EXPECT_TRUE(asked.empty());
 }
 
@@ -340,7 +340,7 @@ TEST_F(EditCommands, EmphasisTogglesBoldInTheView) {
     command(CMD_EMPHASIS);
     EXPECT_EQ(itemState(itemOf(other), TVIS_BOLD), static_cast<UINT>(TVIS_BOLD));
     EXPECT_EQ(app().document.items.find(numberOf(other))->mark, 1u);
-    EXPECT_TRUE(app().document.modified);
+    EXPECT_TRUE(app().document.modified());
     command(CMD_EMPHASIS);
     EXPECT_EQ(itemState(itemOf(other), TVIS_BOLD), 0u);
     EXPECT_EQ(app().document.items.find(numberOf(other))->mark, 0u);
@@ -350,7 +350,7 @@ TEST_F(EditCommands, MovingDownSwapsBothSubtreesAndLeavesThemCollapsed) {
     select(other);
     command(CMD_NEW_FOLDER);  // Other gets a child of its own (serial 7)
     app().treeView.expand(other);
-    app().document.modified = false;
+    app().document.history.markSaved();
     ItemNumber toolsNumber = numberOf(tools), otherNumber = numberOf(other);
     std::size_t records = app().document.items.size();
 
@@ -371,7 +371,7 @@ TEST_F(EditCommands, MovingDownSwapsBothSubtreesAndLeavesThemCollapsed) {
     EXPECT_EQ(app().document.items.size(), records + 1);
     EXPECT_EQ(app().document.items.find(makeItemNumber(kKindFolder, 2, 8))->title, "temp");
     EXPECT_EQ(app().document.serials.value, 8);
-    EXPECT_TRUE(app().document.modified);
+    EXPECT_TRUE(app().document.modified());
     expectViewMatchesRecords();
 
     // And back up with the menu command.
@@ -389,7 +389,7 @@ TEST_F(EditCommands, MovingTheFirstUpOrTheLastDownOnlyMarksTheDocument) {
     EXPECT_EQ(outline(root), L"Perchlet(Tools(Example Sub(Deep)) Other Link)");
     EXPECT_EQ(selectedItem(), itemOf(link));
     EXPECT_EQ(app().document.serials.value, 6);
-    EXPECT_TRUE(app().document.modified);
+    EXPECT_TRUE(app().document.modified());
 }
 
 // Drags are driven as the tree view and the mouse would: the begin notification, then
@@ -459,7 +459,7 @@ TEST_F(DragMoves, ConfirmedDropMovesTheSubtreeAndRewritesDepths) {
     EXPECT_EQ(selectedItem(), itemOf(link));
     EXPECT_EQ(itemState(itemOf(link), TVIS_DROPHILITED), 0u);
     EXPECT_EQ(GetCapture(), nullptr);
-    EXPECT_TRUE(app().document.modified);
+    EXPECT_TRUE(app().document.modified());
     expectViewMatchesRecords();
 }
 
@@ -472,7 +472,7 @@ TEST_F(DragMoves, SelfDropsAndDropsIntoTheOwnSubtreeAreRefused) {
     EXPECT_EQ(asked[0].type, static_cast<UINT>(MB_OK | MB_ICONWARNING));
     EXPECT_TRUE(asked[1].text == L"項目を、その中にあるフォルダへは移動できません。");
     EXPECT_EQ(outline(root), L"Perchlet(Tools(Example Sub(Deep)) Other Link)");
-    EXPECT_FALSE(app().document.modified);
+    EXPECT_FALSE(app().document.modified());
     EXPECT_EQ(itemState(itemOf(deep), TVIS_DROPHILITED), 0u);
     EXPECT_EQ(GetCapture(), nullptr);
 
@@ -490,7 +490,7 @@ TEST_F(DragMoves, CancellingSelectsTheDraggedItemAndMovesNothing) {
     EXPECT_EQ(asked.size(), 1u);
     EXPECT_EQ(outline(root), L"Perchlet(Tools(Example Sub(Deep)) Other Link)");
     EXPECT_EQ(selectedItem(), itemOf(example));
-    EXPECT_FALSE(app().document.modified);
+    EXPECT_FALSE(app().document.modified());
 }
 
 TEST_F(DragMoves, ReleasingOverEmptySpaceDropsOntoTheLastTarget) {

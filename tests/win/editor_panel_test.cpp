@@ -40,7 +40,7 @@ protected:
         record.windowBottom = 220;
         app().treeView.expand(root);
         app().treeView.expand(folder);
-        app().document.modified = false;
+        app().document.history.markSaved();
         GetWindowRect(mainWindow(), &closedRect);
         command(CMD_EDITOR_PANEL);
         ASSERT_TRUE(app().panels.editor.open);
@@ -125,7 +125,7 @@ TEST_F(EditorPanelTest, ReplaceStoresTheFieldsAndKeepsTheKind) {
     TreeView_SelectItem(treeWindow(), nullptr);
     setField(IDC_EDIT_TITLE, "Renamed");
     click(IDC_EDIT_REPLACE);  // nothing selected: nothing happens
-    EXPECT_FALSE(app().document.modified);
+    EXPECT_FALSE(app().document.modified());
 
     app().treeView.select(link);
     ItemNumber number = app().document.tree.node(link).itemNumber;
@@ -146,7 +146,7 @@ TEST_F(EditorPanelTest, ReplaceStoresTheFieldsAndKeepsTheKind) {
     EXPECT_EQ(app().document.tree.node(link).itemNumber, number);
     EXPECT_EQ(app().document.tree.node(link).image, 0);
     EXPECT_EQ(treeItemText(treeWindow(), app().treeView.itemOf(link)), L"Renamed");
-    EXPECT_TRUE(app().document.modified);
+    EXPECT_TRUE(app().document.modified());
     EXPECT_EQ(GetFocus(), treeWindow());
 }
 

@@ -72,7 +72,7 @@ protected:
         example = add(tools, "Example, with a comma", "http://example.com/a,b", "two\r\nlines");
         add(root(), "日本語", "https://example.jp/");
         add(root(), "CON", "http://con.example/");
-        document().modified = false;
+        document().history.markSaved();
         select(tools);
     }
 
@@ -111,7 +111,7 @@ TEST_F(Exchange, WithoutDataOrSelectionEveryCommandRefusesAndAsksNothing) {
     }
     EXPECT_TRUE(dialogs.empty());
     EXPECT_EQ(openWholeTree(), 0u);
-    EXPECT_FALSE(document().modified);
+    EXPECT_FALSE(document().modified());
 }
 
 // With no document yet, an import starts one as File > New does and goes under its root;
@@ -128,7 +128,7 @@ TEST_F(Exchange, AnImportIntoNoDocumentStartsANewOne) {
     } cases[] = {{CMD_IMPORT_NETSCAPE, html}, {CMD_IMPORT_CSV, csv}};
     for (const Case& c : cases) {
         SCOPED_TRACE(c.command);
-        resetDocumentAndView(app().documents);
+        resetDocumentAndView(app().documentCommands);
         document().loaded = false;
         command(c.command);  // the dialog cancelled
         EXPECT_FALSE(document().loaded);
@@ -141,13 +141,13 @@ TEST_F(Exchange, AnImportIntoNoDocumentStartsANewOne) {
         NodeId one = document().tree.lastChild(root());
         ASSERT_NE(one, kNoNode);
         EXPECT_EQ(titleOf(one), "One");
-        EXPECT_TRUE(document().modified);
+        EXPECT_TRUE(document().modified());
     }
 }
 
 TEST_F(Exchange, FileExportsWriteTheWholeTreeOrTheSelectedSubtree) {
     startWithSample();
-    std::string startDirectory = app().startupDirectory;
+    std::string startDirectory = app().startupFolderShiftJis;
     ASSERT_FALSE(startDirectory.empty());
     auto csv = [&](const Document& d, NodeId start) { return exportCsv(d, start, startDirectory); };
     struct Case {
@@ -184,7 +184,7 @@ TEST_F(Exchange, FileExportsWriteTheWholeTreeOrTheSelectedSubtree) {
         EXPECT_FALSE(fileExists(path));
     }
     EXPECT_TRUE(asked.empty());
-    EXPECT_FALSE(document().modified);
+    EXPECT_FALSE(document().modified());
     EXPECT_EQ(selected(), tools);
 }
 
@@ -196,7 +196,7 @@ TEST_F(Exchange, NetscapeImportPutsTheFileUnderTheSelectionAndSelectsTheLastItem
 
     NodeId target = add(root(), "target");
     select(target);
-    document().modified = false;
+    document().history.markSaved();
     dialogs.clear();
     chooseFiles({path});
     command(CMD_IMPORT_NETSCAPE);
@@ -214,7 +214,7 @@ TEST_F(Exchange, NetscapeImportPutsTheFileUnderTheSelectionAndSelectsTheLastItem
     EXPECT_EQ(selected(), link);
     EXPECT_EQ(TreeView_GetSelection(treeWindow()), app().treeView.itemOf(link));
     EXPECT_EQ(openWholeTree(), document().tree.liveCount());
-    EXPECT_TRUE(document().modified);
+    EXPECT_TRUE(document().modified());
 
     // Cancelling the dialog (which says nothing: it was the user's choice), or a file with
     // nothing in it, leaves the selection alone.
@@ -299,7 +299,7 @@ TEST_F(Exchange, EveryCorpusFileImportsAsTheCoreReadsIt) {
                                            expected, insertRootItem(expected));
         std::size_t questions = (evidence == Utf8Evidence::Ambiguous ? 1u : 0u) + (core.markedItems > 0 ? 1u : 0u);
 
-        document().modified = false;  // no question about saving
+        document().history.markSaved();  // no question about saving
         command(CMD_NEW_DOCUMENT);
         asked.clear();
         chooseFiles({path});
@@ -322,7 +322,7 @@ TEST_F(Exchange, CsvExportImportsBackAsFlatLinks) {
 
     NodeId target = add(root(), "target");
     select(target);
-    document().modified = false;
+    document().history.markSaved();
     dialogs.clear();
     chooseFiles({path});
     command(CMD_IMPORT_CSV);
@@ -342,7 +342,7 @@ TEST_F(Exchange, CsvExportImportsBackAsFlatLinks) {
     EXPECT_EQ(titles, (std::vector<std::string>{"Perchlet", "Tools", "Example  with a comma", "日本語", "CON"}));
     NodeId last = document().tree.lastChild(target);
     EXPECT_EQ(selected(), last);
-    EXPECT_TRUE(document().modified);
+    EXPECT_TRUE(document().modified());
     // The comment keeps its line break as LF; the quoted locator comes back whole.
     NodeId exampleRow = document().tree.nextSibling(document().tree.nextSibling(document().tree.firstChild(target)));
     EXPECT_EQ(recordOfNode(document(), exampleRow).locator, "http://example.com/a,b");
@@ -373,7 +373,7 @@ TEST_F(Exchange, FavoritesExportAndImportOfARealFolderTree) {
               internetShortcutText("http://example.com/a,b"));
     EXPECT_EQ(readBytes(out + "\\Perchlet\\日本語.url"), internetShortcutText("https://example.jp/"));
     EXPECT_EQ(readBytes(out + "\\Perchlet\\_CON.url"), internetShortcutText("http://con.example/"));
-    EXPECT_FALSE(document().modified);
+    EXPECT_FALSE(document().modified());
 
     // The popup export writes the selected folder only.
     std::string sub = pathInFolder("sub");
@@ -393,7 +393,7 @@ TEST_F(Exchange, FavoritesExportAndImportOfARealFolderTree) {
     EXPECT_FALSE(dialogs[0].allowNewFolder);
     EXPECT_TRUE(asked.empty());
     EXPECT_EQ(selected(), root());
-    EXPECT_TRUE(document().modified);
+    EXPECT_TRUE(document().modified());
     const BookmarkTree& tree = document().tree;
     NodeId top = tree.firstChild(root());
     ASSERT_NE(top, kNoNode);
@@ -423,7 +423,7 @@ TEST_F(Exchange, FavoritesCancelsMissingFoldersAndTooLongPaths) {
     ASSERT_EQ(asked.size(), 1u);
     expectSaid(0, (L"フォルダの中を読めませんでした。\r\n" + widen(pathInFolder("no such folder"))).c_str(),
                L"インポート");
-    EXPECT_FALSE(document().modified);
+    EXPECT_FALSE(document().modified());
 
     // A name past the path limit is shortened, a folder that cannot be made is skipped with
     // what it holds, the 17 links after them are written, and one message counts it all.

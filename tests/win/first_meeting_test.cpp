@@ -95,8 +95,8 @@ TEST_F(FirstMeeting, AnEmptyPaneShowsTheHintAndOffersNewAndOpen) {
     startMainWindow();
     EXPECT_GT(markedPixelsInMiddle(), 20);
     EXPECT_EQ(contextMenuTexts(),
-              (std::vector<std::wstring>{std::to_wstring(CMD_NEW_DOCUMENT) + L" 新規作成(&N)",
-                                         std::to_wstring(CMD_OPEN_DATA_FILE) + L" データファイルを開く(&O)..."}));
+              (std::vector<std::wstring>{std::to_wstring(CMD_NEW_DOCUMENT) + L" 新規作成(&N)\tCtrl + N",
+                                         std::to_wstring(CMD_OPEN_DATA_FILE) + L" データファイルを開く(&O)...\tCtrl + O"}));
     command(CMD_NEW_DOCUMENT);
     ASSERT_NE(root(), kNoNode);
     EXPECT_EQ(app().document.tree.node(root()).text, "Perchlet");

@@ -181,7 +181,7 @@ TEST_F(MainWindow, ItemsOfEachKindShowTheirImages) {
     }
     EXPECT_EQ(ImageList_GetImageCount(a.treeView.imageList()), 18);
     EXPECT_EQ(a.treeView.imageCount(), 18);
-    EXPECT_TRUE(a.document.modified);
+    EXPECT_TRUE(a.document.modified());
     // Every item went under the selected root; the selection did not move.
     EXPECT_EQ(a.treeView.selectedNode(), root);
     EXPECT_EQ(TreeView_GetCount(treeWindow()), 7u);
@@ -210,7 +210,7 @@ TEST_F(MainWindow, NewItemWithoutSelectionWarnsAndMakesNothing) {
                 L"まだデータがありません。\r\nファイル → 新規作成 か、ファイル → データファイルを開く で始めて下さい。");
     EXPECT_TRUE(asked[0].caption == L"項目の追加");
     EXPECT_EQ(app().document.items.size(), 1u);
-    EXPECT_FALSE(app().document.modified);
+    EXPECT_FALSE(app().document.modified());
 }
 
 TEST_F(MainWindow, ExitAsksOnlyWithUnsavedChangesAndCancelKeepsEverything) {

@@ -74,8 +74,8 @@ std::vector<MenuEntry> editItems() {
 
 std::vector<MenuEntry> expectedMainMenu() {
     std::vector<MenuEntry> file = {
-        item(100, L"データファイルを開く(&O)..."), item(101, L"新規作成(&N)"),
-        item(102, L"上書き保存(&S)"), item(103, L"名前を付けて保存(&A)..."), separator(),
+        item(100, L"データファイルを開く(&O)...\tCtrl + O"), item(101, L"新規作成(&N)\tCtrl + N"),
+        item(102, L"上書き保存(&S)\tCtrl + S"), item(103, L"名前を付けて保存(&A)..."), separator(),
         submenu(L"インポート(&I)", {item(120, L"ＩＥのお気に入り(&I)..."), item(121, L"ネットスケープ(&N)..."),
                                     item(122, L"ＣＳＶファイル(&C)..."), item(125, L"ブラウザから(&B)...")}),
         submenu(L"エクスポート(&E)",
@@ -170,7 +170,7 @@ TEST(Menus, MenuWithoutADocumentOffersNewAndOpen) {
     HMENU menu = LoadMenuW(GetModuleHandleW(nullptr), L"NODOC_MENU");
     ASSERT_NE(menu, nullptr);
     expectSameMenu({submenu(L"ドキュメントなし（ここは表示されない）",
-                            {item(CMD_NEW_DOCUMENT, L"新規作成(&N)"), item(CMD_OPEN_DATA_FILE, L"データファイルを開く(&O)...")})},
+                            {item(CMD_NEW_DOCUMENT, L"新規作成(&N)\tCtrl + N"), item(CMD_OPEN_DATA_FILE, L"データファイルを開く(&O)...\tCtrl + O")})},
                    readMenu(menu), L"NODOC_MENU");
     DestroyMenu(menu);
 }
@@ -180,13 +180,14 @@ TEST(Menus, AcceleratorsReachTheTreeCommands) {
     ASSERT_NE(table, nullptr);
     ACCEL entries[16];
     int count = CopyAcceleratorTableW(table, entries, 16);
-    ASSERT_EQ(count, 13);
+    ASSERT_EQ(count, 16);
     struct Expected { BYTE modifiers; WORD key; WORD command; };
     const Expected expected[] = {
-        {FSHIFT, VK_RETURN, 155}, {FCONTROL, VK_UP, 156},     {FCONTROL, VK_DOWN, 157},
-        {0, VK_DELETE, 158},      {FCONTROL, VK_DELETE, 159}, {FCONTROL, 'X', 160},
-        {FCONTROL, 'C', 161},     {FCONTROL, 'V', 162},       {FCONTROL, 'F', 180},
+        {FSHIFT, VK_RETURN, CMD_OPEN_ITEM}, {FCONTROL, VK_UP, CMD_MOVE_UP},     {FCONTROL, VK_DOWN, CMD_MOVE_DOWN},
+        {0, VK_DELETE, CMD_DELETE},         {FCONTROL, VK_DELETE, CMD_DELETE_NOW}, {FCONTROL, 'X', CMD_CUT},
+        {FCONTROL, 'C', CMD_COPY},          {FCONTROL, 'V', CMD_PASTE},       {FCONTROL, 'F', 180},
         {FCONTROL, 'Z', CMD_UNDO}, {FCONTROL, 'Y', CMD_REDO}, {FCONTROL | FSHIFT, 'Z', CMD_REDO},
+        {FCONTROL, 'S', CMD_SAVE}, {FCONTROL, 'O', CMD_OPEN_DATA_FILE}, {FCONTROL, 'N', CMD_NEW_DOCUMENT},
         {0, VK_F2, CMD_RENAME}};
     for (const Expected& e : expected) {
         bool found = false;

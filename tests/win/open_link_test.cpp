@@ -59,7 +59,7 @@ TEST_F(OpenLink, FirstOpenStartsTheBrowserSecondUsesDde) {
     app().document.items.renumber(record, withKind(record.itemNumber, kKindChangedLink));
     app().document.tree.setItemNumber(link, record.itemNumber);
     app().document.tree.setImages(link, kImageChanged, kImageChanged + 1);
-    app().document.modified = false;
+    app().document.history.markSaved();
 
     std::size_t mark = browsers->mark();
     open(link, CMD_OPEN_ITEM);
@@ -80,7 +80,7 @@ TEST_F(OpenLink, FirstOpenStartsTheBrowserSecondUsesDde) {
     EXPECT_EQ(shown.iSelectedImage, kImageLink + 1);
     EXPECT_EQ(kindOf(static_cast<ItemNumber>(shown.lParam)), kKindWebLink);
     EXPECT_GE(std::atoll(record.lastVisit.c_str()), 1700000000LL);
-    EXPECT_FALSE(app().document.modified);
+    EXPECT_FALSE(app().document.modified());
 
     mark = browsers->mark();
     open(second, CMD_OPEN_ITEM);

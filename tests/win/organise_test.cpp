@@ -39,7 +39,7 @@ protected:
         link = add(root, "Link", "http://link.example.com/");
         app().treeView.expand(root);
         app().document.loaded = true;
-        app().document.modified = false;
+        app().document.history.markSaved();
         SetFocus(treeWindow());
     }
 
@@ -90,7 +90,7 @@ TEST_F(Organise, F2ThenEnterKeepsTheTitleEscapeDropsItAndTheWindowsFollow) {
     for (const Case& c : cases) {
         SCOPED_TRACE(c.name);
         asked.clear();
-        app().document.modified = false;
+        app().document.history.markSaved();
         app().treeView.select(c.node);
         SetFocus(treeWindow());
         pressKey(treeWindow(), VK_F2);
@@ -101,7 +101,7 @@ TEST_F(Organise, F2ThenEnterKeepsTheTitleEscapeDropsItAndTheWindowsFollow) {
         EXPECT_EQ(TreeView_GetEditControl(treeWindow()), nullptr);
         EXPECT_EQ(record(c.node).title, c.title);
         EXPECT_TRUE(treeItemText(treeWindow(), app().treeView.itemOf(c.node)) == widen(c.title));
-        EXPECT_EQ(app().document.modified, c.modified);
+        EXPECT_EQ(app().document.modified(), c.modified);
         ASSERT_EQ(asked.size(), c.told ? 1u : 0u);
         if (c.told) {
             EXPECT_EQ(asked[0].text.rfind(c.told, 0), 0u);
@@ -163,10 +163,10 @@ TEST_F(Organise, EachSortAndItsUndoGivesTheSavedBytesBack) {
         EXPECT_EQ(childTitles(other), c.order);
         EXPECT_EQ(childTitles(folder), c.inFolder);
         EXPECT_EQ(app().treeView.selectedNode(), selected);
-        EXPECT_TRUE(app().document.modified);
+        EXPECT_TRUE(app().document.modified());
         EXPECT_EQ(undoText(), "元に戻す（並べ替え）(&Z)\tCtrl + Z");
         command(CMD_UNDO);
-        EXPECT_FALSE(app().document.modified);
+        EXPECT_FALSE(app().document.modified());
         command(CMD_SAVE);
         EXPECT_EQ(readBytes(pathInFolder("ListFile.dat")), saved);
     }

@@ -125,7 +125,7 @@ TEST_F(TidyWindowTest, ListsEveryClassAndActsOnCheckedRowsOneUndoStepEach) {
     add(folder, "mail", "mailto:someone@example.com");
     add(folder, "ok again", server.url("/ok"));
     add(folder, "空");
-    app().document.modified = false;
+    app().document.history.markSaved();
 
     HWND tidy = openTidy(folder);
     ASSERT_NE(tidy, nullptr);
@@ -146,7 +146,7 @@ TEST_F(TidyWindowTest, ListsEveryClassAndActsOnCheckedRowsOneUndoStepEach) {
                               "空のフォルダ|空||x",
                               "重複|ok again|" + server.url("/ok") + "|",
                           }));
-    EXPECT_FALSE(app().document.modified) << "checking changes nothing";
+    EXPECT_FALSE(app().document.modified()) << "checking changes nothing";
 
     // The dead links go into a new folder at the top; the moved link takes its new address.
     press(tidy, IDC_TIDY_MOVE);
@@ -156,7 +156,7 @@ TEST_F(TidyWindowTest, ListsEveryClassAndActsOnCheckedRowsOneUndoStepEach) {
     int movedCount = 0;
     for (NodeId child = tree.firstChild(dead); child != kNoNode; child = tree.nextSibling(child)) ++movedCount;
     EXPECT_EQ(movedCount, 6);
-    EXPECT_TRUE(app().document.modified);
+    EXPECT_TRUE(app().document.modified());
     press(tidy, IDC_TIDY_UPDATE);
     EXPECT_EQ(nodeRecord(app().document, moved)->locator, fresh);
     EXPECT_EQ(nodeRecord(app().document, moved)->comment, "memo\n" + old);
@@ -199,13 +199,13 @@ TEST_F(TidyWindowTest, ClosingTheWindowOrTheProgramWhileRequestsWait) {
         server.route("/slow" + std::to_string(i), {"", Then::Hang});
         add(folder, "slow", server.url("/slow" + std::to_string(i)));
     }
-    app().document.modified = false;
+    app().document.history.markSaved();
     HWND tidy = openTidy(folder);
     for (int i = 0; i < 1200 && server.requests("/slow0") == 0; ++i) pumpMessages(10);
     SendMessageW(tidy, WM_CLOSE, 0, 0);
     EXPECT_FALSE(IsWindow(tidy));
     EXPECT_EQ(app().tidy.tidyWindow, nullptr);
-    EXPECT_FALSE(app().document.modified);
+    EXPECT_FALSE(app().document.modified());
 
     tidy = openTidy(folder);
     ASSERT_TRUE(IsWindow(tidy));

@@ -39,7 +39,7 @@ protected:
         link = add(root, "Link", "http://link.example.com/");
         app().treeView.expand(root);
         app().document.loaded = true;
-        app().document.modified = false;
+        app().document.history.markSaved();
         SetFocus(treeWindow());
     }
 
@@ -231,19 +231,19 @@ TEST_F(Undo, UndoingBackToTheSavedStateClearsTheModifiedFlag) {
     std::string path = pathInFolder("ListFile.dat");
     chooseFiles({path});
     command(CMD_SAVE);
-    ASSERT_FALSE(app().document.modified);
+    ASSERT_FALSE(app().document.modified());
 
     select(other);
     command(CMD_EMPHASIS);
     command(CMD_NEW_FOLDER);
-    EXPECT_TRUE(app().document.modified);
+    EXPECT_TRUE(app().document.modified());
     pressKey('Z', true);
-    EXPECT_TRUE(app().document.modified);
+    EXPECT_TRUE(app().document.modified());
     pressKey('Z', true);
-    EXPECT_FALSE(app().document.modified);
+    EXPECT_FALSE(app().document.modified());
     EXPECT_EQ(writeWholeDocument(app().document), readBytes(path));
     pressKey('Y', true);
-    EXPECT_TRUE(app().document.modified);
+    EXPECT_TRUE(app().document.modified());
     pressKey('Z', true);
 
     // Closing asks nothing now.

@@ -257,7 +257,7 @@ TEST_F(UpdateCheckTest, MarksEveryKindOfAnswerInTreeOrder) {
     NodeId unresolvable = add(folder, "nowhere", kUnresolvable, kVisit);
     NodeId mail = add(folder, "mail", "mailto:someone@example.com", "");
     NodeId last = add(folder, "last", server.url("/no-date"), kVisit);
-    app().document.modified = false;
+    app().document.history.markSaved();
 
     FinishedCheck seen = check(folder);
 
@@ -285,7 +285,7 @@ TEST_F(UpdateCheckTest, MarksEveryKindOfAnswerInTreeOrder) {
     EXPECT_EQ(seen.range, count);
     EXPECT_EQ(seen.progress, count);
     EXPECT_TRUE(asked.empty());
-    EXPECT_TRUE(app().document.modified);
+    EXPECT_TRUE(app().document.modified());
 }
 
 // A web link that holds a mail or another non-web address (as older imports made them) is
