@@ -112,7 +112,8 @@ TEST_F(DiskCheck, EachAnswerDoesWhatItSays) {
 }
 
 TEST_F(DiskCheck, SaveAsksBeforeOverwritingAVersionTheUserDidNotLoad) {
-    writeBytes(path, dataFileWith({"Theirs"}));
+    const std::string theirs = dataFileWith({"Theirs"});  // dated once: a second may pass below
+    writeBytes(path, theirs);
     answerWith({IDNO});
     activate();  // not loaded
     changeHere();
@@ -120,7 +121,7 @@ TEST_F(DiskCheck, SaveAsksBeforeOverwritingAVersionTheUserDidNotLoad) {
     command(CMD_SAVE);
     ASSERT_EQ(asked.size(), 2u);
     EXPECT_EQ(asked[1].type & 0xF, static_cast<UINT>(MB_YESNOCANCEL));
-    EXPECT_EQ(readBytes(path), dataFileWith({"Theirs"}));
+    EXPECT_EQ(readBytes(path), theirs);
     answerWith({IDYES});
     command(CMD_SAVE);
     EXPECT_TRUE(readBytes(path).find("Ours") != std::string::npos);
