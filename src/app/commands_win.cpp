@@ -9,6 +9,7 @@
 #include "browser/browser_window_win.h"
 #include "browser/dde_client_win.h"
 #include "browser/open_link_win.h"
+#include "browser/shown_page_win.h"
 #include "panels/new_link_win.h"
 #include "perchlet_version.h"
 #include "settings/screen_scale_win.h"

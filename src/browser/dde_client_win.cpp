@@ -3,12 +3,9 @@
 #include <vector>
 
 #include "browser/browser_kind.h"
-#include "browser/browser_window_win.h"
 #include "browser/dde_reply.h"
-#include "browser/shown_page_win.h"
 #include "shell/dialogs_win.h"
 #include "store/bookmark_item.h"
-#include "tree/new_item_win.h"
 
 namespace perchlet {
 
@@ -171,11 +168,10 @@ void endBrowserDde(BrowserContext& browser) {
     browser.state.ddeInstance = 0;
 }
 
-std::string requestWindowInfo(BrowserContext& browser, HWND owner) {
+std::string requestWindowInfo(BrowserContext& browser, HWND owner, const char* service) {
     TemporaryInstance instance(owner);
     if (!instance.ok()) return {};
-    findBrowserWindow(browser, owner, 0);
-    HCONV conversation = connect(instance.id(), ddeServiceName(browser.state.lastKindFound), "WWW_GetWindowInfo");
+    HCONV conversation = connect(instance.id(), service, "WWW_GetWindowInfo");
     if (!conversation) {
         showMessage(owner, "ブラウザとつながりませんでした。ブラウザが起動しているか確かめて下さい。", kInfoCaption,
                     MB_OK | MB_ICONWARNING);
@@ -199,16 +195,6 @@ std::string requestWindowInfo(BrowserContext& browser, HWND owner) {
                                       "表示中のURLを登録", MB_OKCANCEL | MB_ICONQUESTION) != IDOK)
         reply.clear();
     return reply;
-}
-
-void recordBrowserPage(BrowserContext& browser) {
-    std::optional<BrowserPage> page = requestShownPage(browser, browser.workspace.mainWindow);
-    if (!page) return;
-    NewItemFields fields;
-    fields.title = page->title;
-    fields.locator = page->address;
-    fields.comment = page->third;
-    newItemUnderSelection(browser.workspace, fields);
 }
 
 }  // namespace perchlet

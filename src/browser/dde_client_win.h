@@ -9,9 +9,9 @@
 
 namespace perchlet {
 
-// Asks the browser found by the window search for the page it shows ("WWW_GetWindowInfo"),
+// Asks the browser serving the DDE service for the page it shows ("WWW_GetWindowInfo"),
 // confirms the reply with the user, and returns it; "" on failure or when declined.
-std::string requestWindowInfo(BrowserContext& browser, HWND owner);
+std::string requestWindowInfo(BrowserContext& browser, HWND owner, const char* service);
 
 // A conversation on "WWW_OpenURL" in the program's own instance (made on first use);
 // nullptr when the browser does not answer or DDE cannot start.
@@ -30,8 +30,5 @@ bool probeBrowser(HWND owner, const char* service);
 void endKeptConversation(BrowserContext& browser);
 // At exit: the kept conversation and the program's instance.
 void endBrowserDde(BrowserContext& browser);
-
-// Command 608: the page a running browser shows becomes a new item under the selection.
-void recordBrowserPage(BrowserContext& browser);
 
 }  // namespace perchlet

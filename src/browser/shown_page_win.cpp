@@ -11,6 +11,7 @@
 #include "shell/text_win.h"
 #include "store/bookmark_item.h"
 #include "store/encoding.h"
+#include "tree/new_item_win.h"
 
 namespace perchlet {
 
@@ -55,9 +56,21 @@ std::optional<BrowserPage> requestShownPage(BrowserContext& browser, HWND owner)
         bool servesDde = !isChromiumKind(kind) && probeBrowser(owner, ddeServiceName(kind));
         if (commandLineDialect(kind, servesDde) != CommandLineDialect::None) return readPageFromWindow(owner, window, kind);
     }
-    std::string reply = requestWindowInfo(browser, owner);
+    // Searched again: the windows may have changed while the browser was asked.
+    findBrowserWindow(browser, owner, kBrowserNone);
+    std::string reply = requestWindowInfo(browser, owner, ddeServiceName(browser.state.lastKindFound));
     if (reply.empty()) return std::nullopt;
     return parseWindowInfoReply(reply);
+}
+
+void recordBrowserPage(BrowserContext& browser) {
+    std::optional<BrowserPage> page = requestShownPage(browser, browser.workspace.mainWindow);
+    if (!page) return;
+    NewItemFields fields;
+    fields.title = page->title;
+    fields.locator = page->address;
+    fields.comment = page->third;
+    newItemUnderSelection(browser.workspace, fields);
 }
 
 }  // namespace perchlet

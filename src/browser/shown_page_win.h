@@ -17,4 +17,7 @@ std::optional<BrowserPage> requestShownPage(BrowserContext& browser, HWND owner)
 // its address bar. A failure is told to the user with the browser's name.
 std::optional<BrowserPage> readPageFromWindow(HWND owner, HWND browser, int kind);
 
+// Command 608: the page a running browser shows becomes a new item under the selection.
+void recordBrowserPage(BrowserContext& browser);
+
 }  // namespace perchlet

@@ -1,5 +1,7 @@
 #include "store/document.h"
 
+#include <utility>
+
 namespace perchlet {
 
 ItemNumber allocateItemNumber(Document& document, unsigned kind, unsigned depth) {
@@ -46,5 +48,13 @@ void resetDocument(Document& document) {
     document.items.reset(makeRootRecord(dateStampNow()));
     document.serials = SerialCounter{};
 }
+
+UndoStep::UndoStep(Document& document, std::string name) : document_(document) {
+    document_.history.begin(document_, std::move(name));
+}
+
+UndoStep::~UndoStep() { document_.history.commit(document_); }
+
+void UndoStep::setFocus(NodeId afterUndo, NodeId afterRedo) { document_.history.setFocus(afterUndo, afterRedo); }
 
 }  // namespace perchlet

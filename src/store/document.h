@@ -2,9 +2,8 @@
 #pragma once
 #include <string>
 
-#include "store/bookmark_tree.h"
+#include "store/document_content.h"
 #include "store/file_stamp.h"
-#include "store/item_list.h"
 #include "store/undo_history.h"
 
 namespace perchlet {
@@ -16,16 +15,26 @@ struct OpenFile {
     FileStamp stamp;    // the file as last loaded or saved
 };
 
-struct Document {
-    ItemList items{makeRootRecord(dateStampNow())};
-    BookmarkTree tree;
-    SerialCounter serials;
+struct Document : DocumentContent {
     OpenFile file;
     bool loaded = false;
     UndoHistory history;
 
     // Changes not yet in the file; the undo history knows.
     bool modified() const { return history.modified(); }
+};
+
+// Opens a step for the lifetime of the object.
+class UndoStep {
+public:
+    UndoStep(Document& document, std::string name);
+    ~UndoStep();
+    UndoStep(const UndoStep&) = delete;
+    UndoStep& operator=(const UndoStep&) = delete;
+    void setFocus(NodeId afterUndo, NodeId afterRedo);
+
+private:
+    Document& document_;
 };
 
 // A new item number of this kind and depth: the serial counter advances, and serials that

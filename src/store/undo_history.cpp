@@ -3,7 +3,6 @@
 #include <algorithm>
 #include <utility>
 
-#include "store/document.h"
 
 namespace perchlet {
 
@@ -29,7 +28,7 @@ std::size_t bytesOfRecord(const BookmarkItem& r) {
 
 }  // namespace
 
-void UndoHistory::begin(Document& document, std::string name) {
+void UndoHistory::begin(DocumentContent& document, std::string name) {
     if (depth_++ > 0) return;
     open_ = &document;
     step_ = Step{};
@@ -48,7 +47,7 @@ void UndoHistory::setFocus(NodeId afterUndo, NodeId afterRedo) {
     step_.focusGiven = true;
 }
 
-bool UndoHistory::commit(Document& document) {
+bool UndoHistory::commit(DocumentContent& document) {
     if (depth_ == 0 || --depth_ > 0) return false;
     document.tree.setChangeSink(nullptr);
     document.items.setChangeSink(nullptr);
@@ -80,7 +79,7 @@ std::string UndoHistory::undoName() const { return canUndo() ? steps_[position_ 
 
 std::string UndoHistory::redoName() const { return canRedo() ? steps_[position_].name : std::string(); }
 
-NodeId UndoHistory::undo(Document& document) {
+NodeId UndoHistory::undo(DocumentContent& document) {
     if (!canUndo()) return kNoNode;
     Step& step = steps_[position_ - 1];
     for (auto it = step.changes.rbegin(); it != step.changes.rend(); ++it) apply(document, step, *it);
@@ -90,7 +89,7 @@ NodeId UndoHistory::undo(Document& document) {
     return focusOf(document, step.focusAfterUndo);
 }
 
-NodeId UndoHistory::redo(Document& document) {
+NodeId UndoHistory::redo(DocumentContent& document) {
     if (!canRedo()) return kNoNode;
     Step& step = steps_[position_];
     for (Change& change : step.changes) apply(document, step, change);
@@ -113,7 +112,7 @@ void UndoHistory::setBounds(std::size_t maxSteps, std::size_t maxBytes) {
 
 // Every change exchanges what the document holds with what the step holds, so the same
 // call takes a change back and does it again.
-void UndoHistory::apply(Document& document, Step& step, Change& change) {
+void UndoHistory::apply(DocumentContent& document, Step& step, Change& change) {
     BookmarkTree& tree = document.tree;
     switch (change.kind) {
     case ChangeKind::None:
@@ -156,7 +155,7 @@ void UndoHistory::apply(Document& document, Step& step, Change& change) {
     }
 }
 
-NodeId UndoHistory::focusOf(const Document& document, NodeId node) const {
+NodeId UndoHistory::focusOf(const DocumentContent& document, NodeId node) const {
     return node != kTopLevel && document.tree.isAlive(node) ? node : kNoNode;
 }
 
@@ -224,7 +223,7 @@ void UndoHistory::recordRenumbering(std::size_t index) {
 
 // Records are noted whenever they are reached for writing; those that kept their fields,
 // and nodes that kept their looks, need no entry.
-void UndoHistory::dropUnchanged(const Document& document) {
+void UndoHistory::dropUnchanged(const DocumentContent& document) {
     for (Change& change : step_.changes) {
         auto slot = static_cast<std::size_t>(change.value);
         if (change.kind == ChangeKind::Record && sameFields(step_.records[slot], document.items.at(change.target))) {
@@ -243,7 +242,7 @@ void UndoHistory::dropUnchanged(const Document& document) {
 
 // Undo selects what it brings back, or the parent of what it takes away; redo the same
 // the other way round; otherwise the node whose look changed.
-void UndoHistory::workOutFocus(const Document& document) {
+void UndoHistory::workOutFocus(const DocumentContent& document) {
     const auto& changes = step_.changes;
     auto firstOf = [&](ChangeKind kind) {
         return std::find_if(changes.begin(), changes.end(), [kind](const Change& c) { return c.kind == kind; });
@@ -267,7 +266,7 @@ void UndoHistory::workOutFocus(const Document& document) {
         step_.focusAfterRedo = look->target;
 }
 
-std::size_t UndoHistory::bytesOf(const Document& document, const Step& step) const {
+std::size_t UndoHistory::bytesOf(const DocumentContent& document, const Step& step) const {
     std::size_t bytes = sizeof step + step.name.capacity() + step.changes.capacity() * sizeof(Change);
     for (const NodeLook& look : step.looks) bytes += sizeof look + look.text.capacity();
     for (const BookmarkItem& record : step.records) bytes += bytesOfRecord(record);
@@ -278,7 +277,7 @@ std::size_t UndoHistory::bytesOf(const Document& document, const Step& step) con
 }
 
 // Redo steps that can no longer be reached give up the subtrees only they could bring back.
-void UndoHistory::dropRedoSteps(Document& document) {
+void UndoHistory::dropRedoSteps(DocumentContent& document) {
     while (steps_.size() > position_) {
         purge(document, steps_.back(), true);
         bytes_ -= steps_.back().bytes;
@@ -287,7 +286,7 @@ void UndoHistory::dropRedoSteps(Document& document) {
     if (saved_ != kNoSavedState && saved_ > position_) saved_ = kNoSavedState;
 }
 
-void UndoHistory::dropOldest(Document& document) {
+void UndoHistory::dropOldest(DocumentContent& document) {
     purge(document, steps_.front(), false);
     bytes_ -= steps_.front().bytes;
     steps_.pop_front();
@@ -297,7 +296,7 @@ void UndoHistory::dropOldest(Document& document) {
 
 // A subtree outside the tree that only this step could bring back is freed. For a step
 // that is done, that is what it removed; for one taken back, also what it had made.
-void UndoHistory::purge(Document& document, const Step& step, bool insertedToo) {
+void UndoHistory::purge(DocumentContent& document, const Step& step, bool insertedToo) {
     for (const Change& change : step.changes) {
         bool placed = change.kind == ChangeKind::Detached || (insertedToo && change.kind == ChangeKind::Inserted);
         if (placed && !document.tree.isAlive(change.target)) document.tree.purgeSubtree(change.target);
@@ -335,13 +334,5 @@ void UndoHistory::tellModifiedObserver() {
     toldModified_ = modified();
     if (modifiedObserver_) modifiedObserver_(toldModified_);
 }
-
-UndoStep::UndoStep(Document& document, std::string name) : document_(document) {
-    document_.history.begin(document_, std::move(name));
-}
-
-UndoStep::~UndoStep() { document_.history.commit(document_); }
-
-void UndoStep::setFocus(NodeId afterUndo, NodeId afterRedo) { document_.history.setFocus(afterUndo, afterRedo); }
 
 }  // namespace perchlet

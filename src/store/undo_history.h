@@ -12,12 +12,9 @@
 #include <unordered_set>
 #include <vector>
 
-#include "store/item_list.h"
-#include "store/bookmark_tree.h"
+#include "store/document_content.h"
 
 namespace perchlet {
-
-struct Document;
 
 class UndoHistory : private TreeChangeSink, private RecordChangeSink {
 public:
@@ -29,10 +26,10 @@ public:
     UndoHistory& operator=(const UndoHistory&) = delete;
 
     // Opens a step named for the menu ("削除"). Steps opened inside an open one join it.
-    void begin(Document& document, std::string name);
+    void begin(DocumentContent& document, std::string name);
     // Closes the step. True when it changed the document and was kept: the redo steps are
     // dropped and the oldest steps go when over the bounds.
-    bool commit(Document& document);
+    bool commit(DocumentContent& document);
     bool recording() const { return depth_ > 0; }
     // The nodes to select after undoing and after redoing the open step, where the ones
     // worked out from its changes would not be what the user looks for.
@@ -46,8 +43,8 @@ public:
 
     // Take back the last step, or do again the last one taken back. Returns the node to select: the item brought back, or the parent of the
     // one taken away; kNoNode when there is none or nothing was done.
-    NodeId undo(Document& document);
-    NodeId redo(Document& document);
+    NodeId undo(DocumentContent& document);
+    NodeId redo(DocumentContent& document);
 
     // The document is as its file now (loaded or saved).
     void markSaved();
@@ -99,14 +96,14 @@ private:
     void recordChanging(std::size_t index) override;
     void recordRenumbering(std::size_t index) override;
 
-    void apply(Document& document, Step& step, Change& change);
-    NodeId focusOf(const Document& document, NodeId node) const;
-    void dropUnchanged(const Document& document);
-    void workOutFocus(const Document& document);
-    std::size_t bytesOf(const Document& document, const Step& step) const;
-    void dropRedoSteps(Document& document);
-    void dropOldest(Document& document);
-    void purge(Document& document, const Step& step, bool insertedToo);
+    void apply(DocumentContent& document, Step& step, Change& change);
+    NodeId focusOf(const DocumentContent& document, NodeId node) const;
+    void dropUnchanged(const DocumentContent& document);
+    void workOutFocus(const DocumentContent& document);
+    std::size_t bytesOf(const DocumentContent& document, const Step& step) const;
+    void dropRedoSteps(DocumentContent& document);
+    void dropOldest(DocumentContent& document);
+    void purge(DocumentContent& document, const Step& step, bool insertedToo);
     void forgetUnreachableSavedState();
     void tellModifiedObserver();
 
@@ -121,26 +118,13 @@ private:
 
     // The open step.
     int depth_ = 0;
-    Document* open_ = nullptr;
+    DocumentContent* open_ = nullptr;
     Step step_;
     std::size_t firstNewNode_ = 0;    // nodes from here on were made by the open step
     std::size_t firstNewRecord_ = 0;  // and records
     std::unordered_set<NodeId> lookNoted_;
     std::unordered_set<std::size_t> recordNoted_;
     bool changedInStep_ = false;  // markChanged while the step was open
-};
-
-// Opens a step for the lifetime of the object.
-class UndoStep {
-public:
-    UndoStep(Document& document, std::string name);
-    ~UndoStep();
-    UndoStep(const UndoStep&) = delete;
-    UndoStep& operator=(const UndoStep&) = delete;
-    void setFocus(NodeId afterUndo, NodeId afterRedo);
-
-private:
-    Document& document_;
 };
 
 }  // namespace perchlet
