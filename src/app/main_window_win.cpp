@@ -21,7 +21,7 @@
 #include "shell/text_win.h"
 #include "shell/window_state_win.h"
 #include "tree/rename_win.h"
-#include "tree/tree_keys_win.h"
+#include "tree/tree_view_proc_win.h"
 
 namespace perchlet {
 

@@ -172,7 +172,7 @@ void showImported(ExchangeContext& context, NodeId target, const ImportResult& r
 }
 
 std::string csvOf(const ExchangeContext& context, const Document& document, NodeId start) {
-    return exportCsv(document, start, context.startupDirectory);
+    return exportCsv(document, start, context.startupFolderShiftJis);
 }
 
 }  // namespace

@@ -10,8 +10,8 @@ namespace perchlet {
 // What the exchange commands need besides the workspace.
 struct ExchangeContext {
     Workspace& workspace;
-    const std::string& startupDirectory;  // CSV locators of local files are written against it
-    DocumentContext& documents;           // an import into no document starts a new one
+    const std::string& startupFolderShiftJis;  // CSV locators of local files are written against it
+    DocumentContext& documents;                // an import into no document starts a new one
 };
 
 // An export writes the whole tree (it needs a document) or the selected subtree (it needs a

@@ -239,7 +239,7 @@ void onPanelCommand(OptionsPanelContext& context, HWND panel, int id) {
 
 }  // namespace
 
-std::wstring settingsFilePath(const OptionsPanelContext& context) { return context.startupFolder + L"\\inifile.ini"; }
+std::wstring settingsFilePath(const OptionsPanelContext& context) { return context.startupFolderWide + L"\\inifile.ini"; }
 
 bool writeSettingsFile(const OptionsPanelContext& context) {
     std::wstring path = settingsFilePath(context);

@@ -14,8 +14,8 @@ namespace perchlet {
 struct OptionsPanelContext {
     PanelHost& host;
     Settings& settings;
-    BrowserContext& browser;              // the place of a running browser
-    const std::wstring& startupFolder;  // where the settings file is
+    BrowserContext& browser;                // the place of a running browser
+    const std::wstring& startupFolderWide;  // where the settings file is
 };
 
 // Command 106: opens the panel (closing the editor panel); nothing when it is open.

@@ -1,4 +1,4 @@
-#include "tree/tree_keys_win.h"
+#include "tree/tree_view_proc_win.h"
 
 #include <commctrl.h>
 
