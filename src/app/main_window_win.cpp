@@ -64,24 +64,6 @@ int outerHeight(HWND window) {
     return rect.bottom - rect.top;
 }
 
-}  // namespace
-
-int defaultMainWidth(HWND window, int dpi) {
-    RECT outer{}, client{};
-    GetWindowRect(window, &outer);
-    GetClientRect(window, &client);
-    int menuWidth = 0;
-    HMENU menu = GetMenu(window);
-    for (int i = 0, count = menu ? GetMenuItemCount(menu) : 0; i < count; ++i) {
-        RECT item{};
-        if (GetMenuItemRect(window, menu, static_cast<UINT>(i), &item)) menuWidth += item.right - item.left;
-    }
-    int frame = (outer.right - outer.left) - (client.right - client.left);
-    return std::max(scaledForDpi(kMainWindowWidth, dpi), menuWidth + frame + scaledForDpi(4, dpi));
-}
-
-namespace {
-
 LRESULT onCreate(App& app, HWND window) {
     app.mainWindow = window;
     app.fullCaption = L"Perchlet";

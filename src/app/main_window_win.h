@@ -8,7 +8,6 @@
 namespace perchlet {
 
 constexpr wchar_t kMainWindowClass[] = L"perchlet-MainWndClass";
-constexpr int kMainWindowWidth = 264;
 
 bool registerMainWindowClass(HINSTANCE instance);
 HWND createMainWindow(App& app);
@@ -20,9 +19,6 @@ int runMessageLoop(App& app);
 bool routeThreadMessage(App& app, MSG& message);
 
 void layoutChildren(App& app, int clientWidth, int clientHeight);
-
-// The built-in width: 264 pixels at 100 %, scaled, or what the menu bar takes on one row.
-int defaultMainWidth(HWND window, int dpi);
 
 // A turn of the wheel at the cursor (screen coordinates in lParam) scrolls the open panel
 // when it is over it; false otherwise.

@@ -1,5 +1,7 @@
 #include "app/placement_win.h"
 
+#include <algorithm>
+
 #include "settings/screen_scale.h"
 
 namespace perchlet {
@@ -14,6 +16,20 @@ PanelState* openPanelOf(App& app) {
     return nullptr;
 }
 }  // namespace
+
+int defaultMainWidth(HWND window, int dpi) {
+    RECT outer{}, client{};
+    GetWindowRect(window, &outer);
+    GetClientRect(window, &client);
+    int menuWidth = 0;
+    HMENU menu = GetMenu(window);
+    for (int i = 0, count = menu ? GetMenuItemCount(menu) : 0; i < count; ++i) {
+        RECT item{};
+        if (GetMenuItemRect(window, menu, static_cast<UINT>(i), &item)) menuWidth += item.right - item.left;
+    }
+    int frame = (outer.right - outer.left) - (client.right - client.left);
+    return std::max(scaledForDpi(kMainWindowWidth, dpi), menuWidth + frame + scaledForDpi(4, dpi));
+}
 
 void hideMainWindow(App& app) {
     if (app.hidden || !app.mainWindow) return;

@@ -7,6 +7,11 @@
 
 namespace perchlet {
 
+constexpr int kMainWindowWidth = 264;
+
+// The built-in width: 264 pixels at 100 %, scaled, or what the menu bar takes on one row.
+int defaultMainWidth(HWND window, int dpi);
+
 // Hides the main window and starts the edge timer; nothing when already hidden.
 void hideMainWindow(App& app);
 // Shows a hidden main window and stops the edge timer; nothing when it is not hidden.

@@ -1,6 +1,5 @@
 #include "app/startup_settings_win.h"
 
-#include "app/main_window_win.h"
 #include "app/placement_win.h"
 #include "browser/default_browser_win.h"
 #include "document/document_commands_win.h"

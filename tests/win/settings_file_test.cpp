@@ -6,6 +6,7 @@
 #include <windows.h>
 
 #include "app/main_window_win.h"
+#include "app/placement_win.h"
 #include "main_window_fixture.h"
 #include "shell/command_ids.h"
 #include "shell/text_win.h"
