@@ -129,7 +129,6 @@ const Command kCommands[] = {
     {CMD_TIDY_LINKS, [](App& app, int) { openTidyWindow(app.tidy); }},
     // Tray menu
     {CMD_TRAY_RESTORE, [](App& app, int) { showMainWindow(app); }},  // nothing while the window shows
-    {CMD_TRAY_EXIT, [](App& app, int) { closeMainWindow(app); }},
 };
 
 }  // namespace

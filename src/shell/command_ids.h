@@ -58,7 +58,6 @@
 #define CMD_DELETE_NOW          159
 // Tray menu
 #define CMD_TRAY_RESTORE        171
-#define CMD_TRAY_EXIT           172
 // Find window (Ctrl+F and the Edit menu) and its controls
 #define CMD_FIND                180
 #define IDC_FIND_TEXT           181

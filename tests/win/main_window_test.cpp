@@ -232,7 +232,7 @@ TEST_F(MainWindow, ExitAsksOnlyWithUnsavedChangesAndCancelKeepsEverything) {
     EXPECT_TRUE(app().trayIconShown);
 
     answerWith({IDNO});
-    SendMessageW(mainWindow(), WM_COMMAND, CMD_TRAY_EXIT, 0);
+    SendMessageW(mainWindow(), WM_COMMAND, CMD_EXIT, 0);
     pumpMessages(50);
     EXPECT_EQ(asked.size(), 2u);
     EXPECT_EQ(app().mainWindow, nullptr);

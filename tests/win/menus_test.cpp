@@ -161,7 +161,7 @@ TEST(Menus, TrayMenuRestoresOrExits) {
     HMENU menu = LoadMenuW(GetModuleHandleW(nullptr), L"RTRAY_MENU");
     ASSERT_NE(menu, nullptr);
     expectSameMenu({submenu(L"この部分は表示されない",
-                            {item(171, L"ウィンドウを復元する(&R)"), item(172, L"終了(&X)")})},
+                            {item(171, L"ウィンドウを復元する(&R)"), item(CMD_EXIT, L"終了(&X)")})},
                    readMenu(menu), L"RTRAY_MENU");
     DestroyMenu(menu);
 }
