@@ -3,6 +3,7 @@
 #include <string>
 
 #include "store/document_content.h"
+#include "store/encoding.h"
 #include "store/file_stamp.h"
 #include "store/undo_history.h"
 
@@ -13,6 +14,9 @@ struct OpenFile {
     std::wstring path;  // as the file calls take it; empty: none yet, and Save asks for one
     std::string name;   // shown in the caption
     FileStamp stamp;    // the file as last loaded or saved
+    // The texts' encoding in memory and in the file; a file the program has always written is
+    // Shift-JIS.
+    TextEncoding encoding = TextEncoding::ShiftJis;
 };
 
 struct Document : DocumentContent {
