@@ -3,6 +3,7 @@
 #include <string>
 
 #include "store/data_file.h"
+#include "store/document_encoding.h"
 
 using namespace perchlet;
 
@@ -99,4 +100,30 @@ TEST(Utf8DataFile, ConvertsIntoTheTargetEncoding) {
     EXPECT_EQ(onlyRecord(sjis).title, "\x81\xAC \x93\xC7\x8F\x91 \x81\xAC");
     EXPECT_EQ(onlyRecord(sjis).locator, "http://\x97\xE1.jp/%F0%9F%98%80");
     EXPECT_EQ(read.markedItems, 1u);
+}
+
+// The whole document both ways: what Shift-JIS cannot hold is counted before and marked
+// after; the undo history, which holds texts in the old encoding, is emptied.
+TEST(Utf8DataFile, DocumentChangesEncoding) {
+    NoIcons icons;
+    Document doc;
+    loadDataFile(kUtf8Header + utf8Block(u8"📚👍🏽 読書 🇯🇵", u8"http://例.jp/😀", u8"Café"), doc, icons,
+                 TextEncoding::Utf8);
+    doc.file.encoding = TextEncoding::Utf8;
+    EncodingLoss loss = lossConvertingTo(doc, TextEncoding::ShiftJis);
+    EXPECT_EQ(loss.characters, 6u);  // 📚 👍 🏽, the flag's two letters and é
+    EXPECT_EQ(loss.items, 1u);
+    EXPECT_EQ(lossConvertingTo(doc, TextEncoding::Utf8).characters, 0u);
+
+    EXPECT_EQ(convertDocumentEncoding(doc, TextEncoding::ShiftJis), 1u);
+    EXPECT_EQ(doc.file.encoding, TextEncoding::ShiftJis);
+    EXPECT_EQ(onlyRecord(doc).title, "\x81\xAC \x93\xC7\x8F\x91 \x81\xAC");
+    EXPECT_EQ(doc.tree.node(doc.tree.firstTopLevel()).text, onlyRecord(doc).title);
+    EXPECT_EQ(onlyRecord(doc).locator, "http://\x97\xE1.jp/%F0%9F%98%80");
+    EXPECT_TRUE(doc.modified());
+    EXPECT_FALSE(doc.history.canUndo());
+
+    EXPECT_EQ(convertDocumentEncoding(doc, TextEncoding::Utf8), 0u);
+    EXPECT_EQ(onlyRecord(doc).title, u8"〓 読書 〓");
+    EXPECT_EQ(charactersShiftJisCannotHold(u8"a\uFFFD\u00E9\U0001F600"), 3u);
 }

@@ -1,0 +1,28 @@
+// A document's texts from one encoding to the other: when the user lets a Shift-JIS
+// document become UTF-8, and when a document is written as Shift-JIS.
+#pragma once
+#include <cstddef>
+#include <string_view>
+
+#include "store/document.h"
+
+namespace perchlet {
+
+// Characters of UTF-8 text that Shift-JIS has no form for (U+FFFD included).
+std::size_t charactersShiftJisCannotHold(std::string_view utf8);
+
+// What converting the document into `to` would lose: the characters and the records that
+// hold them. Nothing for Shift-JIS to UTF-8 or for a document already in `to`.
+struct EncodingLoss {
+    std::size_t characters = 0;
+    std::size_t items = 0;
+};
+EncodingLoss lossConvertingTo(const Document& document, TextEncoding to);
+
+// Converts every record and node into `to` and makes it the document's encoding. Titles and
+// comments mark each run of lost characters with one "〓", addresses are percent-encoded, as
+// every import does. Returns the records that lost characters. The undo history is emptied
+// (its steps hold texts in the old encoding) and the document counts as changed.
+std::size_t convertDocumentEncoding(Document& document, TextEncoding to);
+
+}  // namespace perchlet
