@@ -147,7 +147,7 @@ void takeMainRect(OptionsPanelContext& context, HWND panel) {
 
 void takeBrowserRect(OptionsPanelContext& context, HWND panel) {
     RECT rect{};
-    if (HWND browser = findBrowserWindow(context.browser, panel, 0)) GetWindowRect(browser, &rect);
+    if (HWND browser = findBrowserWindow(context.browser, panel, kAnyBrowserKind)) GetWindowRect(browser, &rect);
     showRect(panel, {IDC_OPT_BROWSER_X, IDC_OPT_BROWSER_Y, IDC_OPT_BROWSER_WIDTH, IDC_OPT_BROWSER_HEIGHT},
              rect.left, rect.top, rect.right - rect.left, rect.bottom - rect.top);
 }
