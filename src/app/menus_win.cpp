@@ -43,15 +43,14 @@ void greyCommand(HMENU menu, int command, bool grey) {
 void prepareBrowserSubmenus(App& app, HMENU menu, int firstPosition, const BookmarkItem& record,
                             OpenOffer offer) {
     for (BrowserSlot slot : kBrowserSlots) {
-        int number = slotNumber(slot);
-        const std::string& path = app.settings.browserPath[number - 1];
-        std::string label = slotLabel(slot, path) + "(&" + std::to_string(number) + ")";
-        int position = firstPosition + number - 1;
+        const std::string& path = app.settings.browserPath[slotIndex(slot)];
+        std::string label = slotLabel(slot, path) + "(&" + std::to_string(slotNumber(slot)) + ")";
+        int position = firstPosition + slotIndex(slot);
         bool grey = offer != OpenOffer::Browsers || !isBrowserConfigured(path);
         setMenuItemLabel(menu, position, &label, grey);
         if (grey) continue;
         HMENU submenu = GetSubMenu(menu, position);
-        int placed = CMD_OPEN_SLOT1_PLACED + 3 * (number - 1);
+        int placed = CMD_OPEN_SLOT1_PLACED + 3 * slotIndex(slot);
         BrowserKind kind = browserKindOf(path);
         greyCommand(submenu, placed, record.windowRight == 0 || record.windowBottom == 0);
         greyCommand(submenu, placed + 1, false);

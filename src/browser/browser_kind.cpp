@@ -119,11 +119,14 @@ OpenModeTarget openModeTarget(OpenMode openMode) {
     return {static_cast<BrowserSlot>((mode - 1) / 3 + 1), static_cast<LaunchStyle>((mode - 1) % 3 + 1)};
 }
 
-BrowserSlot slotOfOpenMode(OpenMode openMode, int doubleClickSetting) {
+BrowserSlot slotOfIndex(int index) {
+    return index >= 0 && index <= 2 ? static_cast<BrowserSlot>(index + 1) : BrowserSlot::None;
+}
+
+BrowserSlot slotOfOpenMode(OpenMode openMode, int doubleClickSlotIndex) {
     OpenModeTarget target = openModeTarget(openMode);
     if (target.slot != BrowserSlot::None) return target.slot;
-    return doubleClickSetting >= 0 && doubleClickSetting <= 2 ? static_cast<BrowserSlot>(doubleClickSetting + 1)
-                                                              : BrowserSlot::None;
+    return slotOfIndex(doubleClickSlotIndex);
 }
 
 OpenMode openModeOfCommand(int command) {

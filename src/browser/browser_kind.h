@@ -53,8 +53,12 @@ enum class LaunchStyle : int { Reuse = 0, NewWindow = 1, PlacedWindow = 2, NewTa
 // The three browser slots of the settings ("BrowsPass1" to "BrowsPass3").
 enum class BrowserSlot : int { None = 0, First = 1, Second = 2, Third = 3 };
 constexpr BrowserSlot kBrowserSlots[] = {BrowserSlot::First, BrowserSlot::Second, BrowserSlot::Third};
-// 1-3, as the slot is numbered in menus and settings; 0 for None.
+// 1-3, as the slot is numbered in menus and setting names; 0 for None.
 inline int slotNumber(BrowserSlot slot) { return static_cast<int>(slot); }
+// 0-2, the slot's place in Settings::browserPath and the value "DefBrows" stores for it.
+inline int slotIndex(BrowserSlot slot) { return slotNumber(slot) - 1; }
+// The slot the stored "DefBrows" value names; None for a value outside 0-2.
+BrowserSlot slotOfIndex(int index);
 
 // How a link is opened: with the double-click slot in the window used last, or with one
 // slot's browser in a new window, a new window at the link's rectangle, or a new tab.
@@ -79,7 +83,7 @@ struct OpenModeTarget {
 // Any mode without a slot of its own is treated as DoubleClickSlot.
 OpenModeTarget openModeTarget(OpenMode openMode);
 // The slot an open mode uses, given the setting "DefBrows" (0-2); None when it names none.
-BrowserSlot slotOfOpenMode(OpenMode openMode, int doubleClickSetting);
+BrowserSlot slotOfOpenMode(OpenMode openMode, int doubleClickSlotIndex);
 // The open mode of commands 126 and 146-154; None for any other.
 OpenMode openModeOfCommand(int command);
 // "デフォルトブラウザ(%s)", "セカンドブラウザ(%s)", "サードブラウザ(%s)" with the display name.

@@ -78,8 +78,8 @@ struct OpenState {
 };
 
 std::string slotPath(const Settings& settings, OpenMode openMode) {
-    BrowserSlot slot = slotOfOpenMode(openMode, settings.doubleClickSlot);
-    return slot != BrowserSlot::None ? settings.browserPath[slotNumber(slot) - 1] : std::string();
+    BrowserSlot slot = slotOfOpenMode(openMode, settings.doubleClickSlotIndex);
+    return slot != BrowserSlot::None ? settings.browserPath[slotIndex(slot)] : std::string();
 }
 
 void shellOpen(HWND owner, const std::string& target) {
@@ -196,7 +196,7 @@ bool startBrowserWith(OpenState& open, const std::string& line) {
 bool startBrowser(OpenState& open, bool newWindowFlag) {
     const Settings& settings = open.browser.settings;
     bool registered = !newWindowFlag && settings.registryBrowser &&
-                      slotOfOpenMode(open.openMode, settings.doubleClickSlot) == BrowserSlot::First &&
+                      slotOfOpenMode(open.openMode, settings.doubleClickSlotIndex) == BrowserSlot::First &&
                       !settings.registryBrowserArguments.empty();
     std::string line = registered ? withRegisteredArguments(open.browserPath, settings.registryBrowserArguments,
                                                             open.record.locator)
