@@ -259,7 +259,7 @@ LRESULT onEndLabelEdit(App& app, const NMTVDISPINFOW& info) {
 // Opens the item as configured; the folder's own expanding is left to the tree view.
 void onTreeDoubleClick(App& app) {
     showSelectionInEditor(app.panels);
-    if (openLink(app.browser, app.mainWindow, 0) == 1 && app.settings.autoHide) hideMainWindow(app);
+    if (openLink(app.browser, app.mainWindow, OpenMode::DoubleClickSlot) && app.settings.autoHide) hideMainWindow(app);
 }
 
 LRESULT onNotify(App& app, NMHDR& header) {

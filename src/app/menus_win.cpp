@@ -42,19 +42,19 @@ void greyCommand(HMENU menu, int command, bool grey) {
 // Labels the three slot submenus starting at firstPosition and greys what the item cannot use.
 void prepareBrowserSubmenus(App& app, HMENU menu, int firstPosition, const BookmarkItem& record,
                             OpenOffer offer) {
-    for (int slot = 1; slot <= 3; ++slot) {
-        const std::string& path = app.settings.browserPath[slot - 1];
-        std::string label = slotLabel(slot, path) + "(&" + std::to_string(slot) + ")";
-        int position = firstPosition + slot - 1;
+    for (BrowserSlot slot : kBrowserSlots) {
+        const std::string& path = app.settings.browserPath[slotIndex(slot)];
+        std::string label = slotLabel(slot, path) + "(&" + std::to_string(slotNumber(slot)) + ")";
+        int position = firstPosition + slotIndex(slot);
         bool grey = offer != OpenOffer::Browsers || !isBrowserConfigured(path);
         setMenuItemLabel(menu, position, &label, grey);
         if (grey) continue;
         HMENU submenu = GetSubMenu(menu, position);
-        int placed = CMD_OPEN_SLOT1_PLACED + 3 * (slot - 1);
-        int kind = browserKindOf(path);
+        int placed = CMD_OPEN_SLOT1_PLACED + 3 * slotIndex(slot);
+        BrowserKind kind = browserKindOf(path);
         greyCommand(submenu, placed, record.windowRight == 0 || record.windowBottom == 0);
         greyCommand(submenu, placed + 1, false);
-        greyCommand(submenu, placed + 2, kind == kBrowserIe || kind == kBrowserNetscape);
+        greyCommand(submenu, placed + 2, kind == BrowserKind::Ie || kind == BrowserKind::Netscape);
     }
 }
 

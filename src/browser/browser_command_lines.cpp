@@ -18,10 +18,10 @@ constexpr std::string_view kSingleArgument = "--single-argument";
 
 }  // namespace
 
-CommandLineDialect commandLineDialect(int kind, bool servesDde) {
+CommandLineDialect commandLineDialect(BrowserKind kind, bool servesDde) {
     if (isChromiumKind(kind)) return CommandLineDialect::Chromium;
-    if (kind == kBrowserOpera && !servesDde) return CommandLineDialect::Chromium;
-    if (kind == kBrowserFirefox && !servesDde) return CommandLineDialect::Firefox;
+    if (kind == BrowserKind::Opera && !servesDde) return CommandLineDialect::Chromium;
+    if (kind == BrowserKind::Firefox && !servesDde) return CommandLineDialect::Firefox;
     return CommandLineDialect::None;
 }
 

@@ -15,7 +15,7 @@ enum class CommandLineDialect {
 };
 
 // Chromium kinds always; Opera and Firefox when they serve no DDE (today's versions).
-CommandLineDialect commandLineDialect(int kind, bool servesDde);
+CommandLineDialect commandLineDialect(BrowserKind kind, bool servesDde);
 
 // Whether the open mode's style asks the browser for a window of its own.
 inline bool wantsNewWindow(LaunchStyle style) {

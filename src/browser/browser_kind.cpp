@@ -36,7 +36,14 @@ constexpr KindRow kKinds[] = {
 };
 constexpr int kKindCount = static_cast<int>(sizeof kKinds / sizeof kKinds[0]);
 
-const KindRow& rowOf(int kind) { return kKinds[kind >= 0 && kind < kKindCount ? kind : kBrowserOther]; }
+int indexOf(BrowserKind kind) { return static_cast<int>(kind); }
+
+const KindRow& rowOf(BrowserKind kind) {
+    int index = indexOf(kind);
+    return kKinds[index >= 0 && index < kKindCount ? index : indexOf(BrowserKind::Other)];
+}
+
+BrowserKind kindAt(int index) { return static_cast<BrowserKind>(index); }
 
 std::string_view fileNameOf(std::string_view path) {
     std::size_t slash = path.find_last_of("\\/:");
@@ -84,76 +91,82 @@ std::string quoted(const std::string& text) {
 
 }  // namespace
 
-int browserKindOf(std::string_view path) {
+BrowserKind browserKindOf(std::string_view path) {
     std::string name(baseName(path));
     lowerCaseAscii(name);
-    for (int kind = 0; kind < kFirstChromiumKind; ++kind)
-        if (kKinds[kind].fileName && name == kKinds[kind].fileName) return kind;
+    for (int index = 0; index < indexOf(kFirstChromiumKind); ++index)
+        if (kKinds[index].fileName && name == kKinds[index].fileName) return kindAt(index);
     std::string fileName = lowerFileName(path);
-    for (int kind = kFirstChromiumKind; kind <= kLastChromiumKind; ++kind)
-        if (fileName == std::string(kKinds[kind].fileName) + ".exe") return kind;
-    if (isOperaLauncher(path)) return kBrowserOpera;
-    return kBrowserOther;
+    for (int index = indexOf(kFirstChromiumKind); index <= indexOf(kLastChromiumKind); ++index)
+        if (fileName == std::string(kKinds[index].fileName) + ".exe") return kindAt(index);
+    if (isOperaLauncher(path)) return BrowserKind::Opera;
+    return BrowserKind::Other;
 }
 
-const char* ddeServiceName(int kind) { return rowOf(kind).service; }
-const char* browserDisplayName(int kind) { return rowOf(kind).displayName; }
-const char* windowTitleText(int kind) { return rowOf(kind).titleText; }
+const char* ddeServiceName(BrowserKind kind) { return rowOf(kind).service; }
+const char* browserDisplayName(BrowserKind kind) { return rowOf(kind).displayName; }
+const char* windowTitleText(BrowserKind kind) { return rowOf(kind).titleText; }
 
-int browserKindOfTitle(std::string_view title) {
-    for (int kind = kBrowserIe; kind <= kBrowserNotFound; ++kind)
-        if (title.find(kKinds[kind].titleText) != std::string_view::npos) return kind;
-    return kBrowserNone;
+BrowserKind browserKindOfTitle(std::string_view title) {
+    for (int index = indexOf(BrowserKind::Ie); index <= indexOf(BrowserKind::NotFound); ++index)
+        if (title.find(kKinds[index].titleText) != std::string_view::npos) return kindAt(index);
+    return BrowserKind::None;
 }
 
-OpenModeTarget openModeTarget(int openMode) {
-    if (openMode < 1 || openMode > 9) return {0, LaunchStyle::Reuse};
-    return {(openMode - 1) / 3 + 1, static_cast<LaunchStyle>((openMode - 1) % 3 + 1)};
+OpenModeTarget openModeTarget(OpenMode openMode) {
+    int mode = static_cast<int>(openMode);
+    if (mode < 1 || mode > 9) return {BrowserSlot::None, LaunchStyle::Reuse};
+    return {static_cast<BrowserSlot>((mode - 1) / 3 + 1), static_cast<LaunchStyle>((mode - 1) % 3 + 1)};
 }
 
-int slotOfOpenMode(int openMode, int doubleClickSetting) {
+BrowserSlot slotOfIndex(int index) {
+    return index >= 0 && index <= 2 ? static_cast<BrowserSlot>(index + 1) : BrowserSlot::None;
+}
+
+BrowserSlot slotOfOpenMode(OpenMode openMode, int doubleClickSlotIndex) {
     OpenModeTarget target = openModeTarget(openMode);
-    if (target.slot != 0) return target.slot;
-    return doubleClickSetting >= 0 && doubleClickSetting <= 2 ? doubleClickSetting + 1 : 0;
+    if (target.slot != BrowserSlot::None) return target.slot;
+    return slotOfIndex(doubleClickSlotIndex);
 }
 
-int openModeOfCommand(int command) {
-    if (command == 126) return 0;
-    if (command < 146 || command > 154) return -1;
+OpenMode openModeOfCommand(int command) {
+    if (command == 126) return OpenMode::DoubleClickSlot;
+    if (command < 146 || command > 154) return OpenMode::None;
     // Per slot: 146 + 3(s-1) placed (style 2), then new window (1), then tab (3).
     static constexpr int kStyleOfPlace[] = {2, 1, 3};
     int offset = command - 146;
-    return 3 * (offset / 3) + kStyleOfPlace[offset % 3];
+    return static_cast<OpenMode>(3 * (offset / 3) + kStyleOfPlace[offset % 3]);
 }
 
-std::string slotLabel(int slot, std::string_view browserPath) {
+std::string slotLabel(BrowserSlot slot, std::string_view browserPath) {
     static constexpr const char* kLabels[] = {"デフォルトブラウザ(", "セカンドブラウザ(", "サードブラウザ("};
-    if (slot < 1 || slot > 3) return {};
+    int number = slotNumber(slot);
+    if (number < 1 || number > 3) return {};
     // A slot with no browser says so, and one of no known kind shows its program's name,
     // rather than empty brackets.
-    if (!isBrowserConfigured(browserPath)) return std::string(kLabels[slot - 1]) + "未設定)";
+    if (!isBrowserConfigured(browserPath)) return std::string(kLabels[number - 1]) + "未設定)";
     std::string name = browserDisplayName(browserKindOf(browserPath));
     if (name.find_first_not_of(' ') == std::string::npos) {
         std::string_view path = browserPath;
         while (!path.empty() && path.back() == '"') path.remove_suffix(1);
         name = baseName(path);
     }
-    return std::string(kLabels[slot - 1]) + name + ")";
+    return std::string(kLabels[number - 1]) + name + ")";
 }
 
-RunningPlan runningPlan(int kind, LaunchStyle style) {
+RunningPlan runningPlan(BrowserKind kind, LaunchStyle style) {
     bool tab = style == LaunchStyle::NewTab;
     switch (kind) {
-    case kBrowserIe:
-    case kBrowserNetscape:
+    case BrowserKind::Ie:
+    case BrowserKind::Netscape:
         return {tab ? RunningMethod::Nothing : RunningMethod::StartWithAddress, false, 0, 1000};
-    case kBrowserNetscape6:
-    case kBrowserFirefox:
-    case kBrowserMozilla:
+    case BrowserKind::Netscape6:
+    case BrowserKind::Firefox:
+    case BrowserKind::Mozilla:
         return {RunningMethod::KeysThenDde, false, tab ? 'T' : 'N', 500};
-    case kBrowserOpera:
+    case BrowserKind::Opera:
         return {RunningMethod::KeysThenDde, !tab, 'N', 500};
-    case kBrowserSleipnir:
+    case BrowserKind::Sleipnir:
         return {RunningMethod::StartSleipnir, false, 0, 500};
     default:
         return {RunningMethod::Nothing, false, 0, 0};

@@ -6,40 +6,43 @@
 
 namespace perchlet {
 
-enum BrowserKind : int {
-    kBrowserNone = 0,       // empty path
-    kBrowserIe = 1,         // iexplore
-    kBrowserNetscape6 = 2,  // netscp
-    kBrowserNetscape = 3,   // netscape
-    kBrowserOpera = 4,
-    kBrowserFirefox = 5,
-    kBrowserMozilla = 6,
-    kBrowserSleipnir = 7,
-    kBrowserNotFound = 8,   // never derived from a path; a title text no browser shows
-    kBrowserOther = 9,      // any other executable
+enum class BrowserKind : int {
+    None = 0,        // empty path
+    Ie = 1,          // iexplore
+    Netscape6 = 2,   // netscp
+    Netscape = 3,    // netscape
+    Opera = 4,
+    Firefox = 5,
+    Mozilla = 6,
+    Sleipnir = 7,
+    NotFound = 8,    // never derived from a path; a title text no browser shows
+    Other = 9,       // any other executable
     // Browsers without DDE, told by the program file's full name (name and ".exe").
-    kBrowserChrome = 10,
-    kBrowserEdge = 11,
-    kBrowserBrave = 12,
-    kBrowserVivaldi = 13,
-    kBrowserChromium = 14,
+    Chrome = 10,
+    Edge = 11,
+    Brave = 12,
+    Vivaldi = 13,
+    Chromium = 14,
 };
-constexpr int kFirstChromiumKind = kBrowserChrome;
-constexpr int kLastChromiumKind = kBrowserChromium;
-inline bool isChromiumKind(int kind) { return kind >= kFirstChromiumKind && kind <= kLastChromiumKind; }
+// As the wanted kind of a window search: a window of any kind will do.
+constexpr BrowserKind kAnyBrowserKind = BrowserKind::None;
+constexpr BrowserKind kFirstChromiumKind = BrowserKind::Chrome;
+constexpr BrowserKind kLastChromiumKind = BrowserKind::Chromium;
+inline bool isChromiumKind(BrowserKind kind) { return kind >= kFirstChromiumKind && kind <= kLastChromiumKind; }
 
 // The file name without folder and extension, lower-cased byte by byte, decides. The kinds
 // without DDE also need the ".exe", and Opera's "launcher.exe" counts as Opera inside an
 // Opera folder.
-int browserKindOf(std::string_view path);
-const char* ddeServiceName(int kind);
-// " " for kinds 0, 8 and 9.
-const char* browserDisplayName(int kind);
-// What the window titles of kinds 1-8 contain; nullptr for the others, which are told by
-// their window class and title ending (browser_windows.h).
-const char* windowTitleText(int kind);
-// The first kind 1-8 whose title text occurs in the title (case-sensitive); 0 for none.
-int browserKindOfTitle(std::string_view title);
+BrowserKind browserKindOf(std::string_view path);
+const char* ddeServiceName(BrowserKind kind);
+// " " for None, NotFound and Other.
+const char* browserDisplayName(BrowserKind kind);
+// What the window titles of the kinds Ie to NotFound contain; nullptr for the others, which
+// are told by their window class and title ending (browser_windows.h).
+const char* windowTitleText(BrowserKind kind);
+// The first kind from Ie to NotFound whose title text occurs in the title (case-sensitive);
+// None for none.
+BrowserKind browserKindOfTitle(std::string_view title);
 
 // A slot path shorter than this counts as not configured.
 constexpr std::size_t kMinBrowserPath = 3;
@@ -47,22 +50,48 @@ inline bool isBrowserConfigured(std::string_view path) { return path.size() >= k
 
 enum class LaunchStyle : int { Reuse = 0, NewWindow = 1, PlacedWindow = 2, NewTab = 3 };
 
+// The three browser slots of the settings ("BrowsPass1" to "BrowsPass3").
+enum class BrowserSlot : int { None = 0, First = 1, Second = 2, Third = 3 };
+constexpr BrowserSlot kBrowserSlots[] = {BrowserSlot::First, BrowserSlot::Second, BrowserSlot::Third};
+// 1-3, as the slot is numbered in menus and setting names; 0 for None.
+inline int slotNumber(BrowserSlot slot) { return static_cast<int>(slot); }
+// 0-2, the slot's place in Settings::browserPath and the value "DefBrows" stores for it.
+inline int slotIndex(BrowserSlot slot) { return slotNumber(slot) - 1; }
+// The slot the stored "DefBrows" value names; None for a value outside 0-2.
+BrowserSlot slotOfIndex(int index);
+
+// How a link is opened: with the double-click slot in the window used last, or with one
+// slot's browser in a new window, a new window at the link's rectangle, or a new tab.
+enum class OpenMode : int {
+    None = -1,  // a command that opens nothing
+    DoubleClickSlot = 0,
+    FirstNewWindow = 1,
+    FirstPlacedWindow = 2,
+    FirstNewTab = 3,
+    SecondNewWindow = 4,
+    SecondPlacedWindow = 5,
+    SecondNewTab = 6,
+    ThirdNewWindow = 7,
+    ThirdPlacedWindow = 8,
+    ThirdNewTab = 9,
+};
+
 struct OpenModeTarget {
-    int slot;  // 1-3; 0 = the double-click slot of the settings
+    BrowserSlot slot;  // None: the double-click slot of the settings
     LaunchStyle style;
 };
-// Open modes 0-9; anything else is treated as 0.
-OpenModeTarget openModeTarget(int openMode);
-// The slot an open mode uses, given the setting "DefBrows" (0-2); 0 when it names none.
-int slotOfOpenMode(int openMode, int doubleClickSetting);
-// The open mode of commands 126 and 146-154; -1 for any other.
-int openModeOfCommand(int command);
+// Any mode without a slot of its own is treated as DoubleClickSlot.
+OpenModeTarget openModeTarget(OpenMode openMode);
+// The slot an open mode uses, given the setting "DefBrows" (0-2); None when it names none.
+BrowserSlot slotOfOpenMode(OpenMode openMode, int doubleClickSlotIndex);
+// The open mode of commands 126 and 146-154; None for any other.
+OpenMode openModeOfCommand(int command);
 // "デフォルトブラウザ(%s)", "セカンドブラウザ(%s)", "サードブラウザ(%s)" with the display name.
-std::string slotLabel(int slot, std::string_view browserPath);
+std::string slotLabel(BrowserSlot slot, std::string_view browserPath);
 
 // What the wait dialog does with a browser that is already running (reachable by DDE).
 enum class RunningMethod {
-    Nothing,            // kinds 0, 8, 9; kinds 1 and 3 asked for a tab
+    Nothing,            // None, NotFound, Other; Ie and Netscape asked for a tab
     StartWithAddress,   // "%s %s"
     KeysThenDde,        // type the shortcut into its window, then send the address
     StartSleipnir,      // "%s /m %s" for a window, "%s %s" for a tab
@@ -73,7 +102,7 @@ struct RunningPlan {
     char letter = 0;       // 'N' or 'T'
     int finishDelayMs = 0; // the wait before the dialog closes (launch state 2 or 3)
 };
-RunningPlan runningPlan(int kind, LaunchStyle style);
+RunningPlan runningPlan(BrowserKind kind, LaunchStyle style);
 
 // The launch worker's progress: it steps the bar when the integer square root of its pass
 // number grows (passes 1, 4, 9, ... 484: 22 steps over its 500 passes), fast at first.

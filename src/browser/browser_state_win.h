@@ -3,6 +3,7 @@
 #include <windows.h>
 #include <ddeml.h>
 
+#include "browser/browser_kind.h"
 #include "settings/settings.h"
 #include "tree/workspace_win.h"
 
@@ -12,7 +13,7 @@ struct BrowserState {
     HWND rememberedWindow = nullptr;   // the window that open mode 0 reuses
     HCONV keptConversation = nullptr;  // "WWW_OpenURL" with the remembered window's browser
     DWORD ddeInstance = 0;             // the program's DDE instance, made by the first connect
-    int lastKindFound = 9;             // by the last browser window search
+    BrowserKind lastKindFound = BrowserKind::Other;  // by the last browser window search; Other: none found
     DWORD ddeTimeoutMs = 10000;        // of every DDE request
 };
 

@@ -28,10 +28,10 @@ std::wstring titleOf(HWND window) {
 
 }  // namespace
 
-int browserKindOfWindow(HWND window, int wanted) {
-    if (!IsWindowVisible(window)) return kBrowserNone;
+BrowserKind browserKindOfWindow(HWND window, BrowserKind wanted) {
+    if (!IsWindowVisible(window)) return BrowserKind::None;
     std::wstring title = titleOf(window);
-    if (title.empty()) return kBrowserNone;
+    if (title.empty()) return BrowserKind::None;
     return browserKindOfWindow(utf16(classNameOf(window)), utf16(title), wanted);
 }
 
@@ -43,14 +43,14 @@ std::wstring pageTitleOfWindow(HWND window) {
 
 namespace {
 
-// The first browser window of the kind (0: any) in Z order other than the two windows.
-HWND frontBrowserWindow(HWND mainWindow, HWND excluded, int kind, int& kindFound) {
+// The first browser window of the kind (or any) in Z order other than the two windows.
+HWND frontBrowserWindow(HWND mainWindow, HWND excluded, BrowserKind kind, BrowserKind& kindFound) {
     // The whole Z order from the top: the main window is passed over by name below, and a
     // browser in front of it (when it is not kept on top) is still found.
     for (HWND window = GetTopWindow(nullptr); window; window = GetWindow(window, GW_HWNDNEXT)) {
         if (window == mainWindow || window == excluded) continue;
-        int found = browserKindOfWindow(window, kind);
-        if (found == kBrowserNone) continue;
+        BrowserKind found = browserKindOfWindow(window, kind);
+        if (found == BrowserKind::None) continue;
         kindFound = found;
         return window;
     }
@@ -59,17 +59,18 @@ HWND frontBrowserWindow(HWND mainWindow, HWND excluded, int kind, int& kindFound
 
 }  // namespace
 
-HWND findBrowserWindow(BrowserContext& browser, HWND excluded, int kind) {
-    int found = kBrowserNone;
+HWND findBrowserWindow(BrowserContext& browser, HWND excluded, BrowserKind kind) {
+    BrowserKind found = BrowserKind::None;
     HWND window = frontBrowserWindow(browser.workspace.mainWindow, excluded, kind, found);
     if (window) browser.state.lastKindFound = found;
-    if (!window && kind == kBrowserNone) browser.state.lastKindFound = kBrowserOther;
+    // Nothing found is then asked for as any other program is: by "IEXPLORE".
+    if (!window && kind == kAnyBrowserKind) browser.state.lastKindFound = BrowserKind::Other;
     return window;
 }
 
 void restoreBrowserWindow(BrowserContext& browser) {
     if (!IsWindow(browser.state.rememberedWindow)) {
-        browser.state.rememberedWindow = findBrowserWindow(browser, nullptr, kBrowserNone);
+        browser.state.rememberedWindow = findBrowserWindow(browser, nullptr, kAnyBrowserKind);
         endKeptConversation(browser);
     }
     HWND window = browser.state.rememberedWindow;

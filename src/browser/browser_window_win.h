@@ -8,11 +8,11 @@
 namespace perchlet {
 
 // The browser window search: top-level windows in Z order whose titles carry a browser
-// kind's title text; kind 0 means any kind. Records the kind found. nullptr when none.
-HWND findBrowserWindow(BrowserContext& browser, HWND excluded, int kind);
+// kind's title text; kAnyBrowserKind wants any kind. Records the kind found. nullptr when none.
+HWND findBrowserWindow(BrowserContext& browser, HWND excluded, BrowserKind kind);
 
-// A visible, titled window's browser kind (0: none, or not the wanted kind).
-int browserKindOfWindow(HWND window, int wanted);
+// A visible, titled window's browser kind (None: none, or not the wanted kind).
+BrowserKind browserKindOfWindow(HWND window, BrowserKind wanted);
 // The window's title without its browser's ending.
 std::wstring pageTitleOfWindow(HWND window);
 

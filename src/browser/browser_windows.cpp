@@ -7,7 +7,7 @@ namespace perchlet {
 namespace {
 
 struct WindowTraits {
-    int kind;
+    BrowserKind kind;
     std::u16string_view className;
     std::u16string_view titleEnding;
 };
@@ -16,15 +16,21 @@ constexpr std::u16string_view kChromiumClass = u"Chrome_WidgetWin_1";
 constexpr std::u16string_view kFirefoxClass = u"MozillaWindowClass";
 
 constexpr WindowTraits kTraits[] = {
-    {kBrowserChrome, kChromiumClass, u" - Google Chrome"},
-    {kBrowserEdge, kChromiumClass, u" - Microsoft\u200B Edge"},
-    {kBrowserEdge, kChromiumClass, u" - Microsoft Edge"},
-    {kBrowserBrave, kChromiumClass, u" - Brave"},
-    {kBrowserVivaldi, kChromiumClass, u" - Vivaldi"},
-    {kBrowserChromium, kChromiumClass, u" - Chromium"},
-    {kBrowserOpera, kChromiumClass, u" - Opera"},
-    {kBrowserFirefox, kFirefoxClass, u" \u2014 Mozilla Firefox"},
-    {kBrowserFirefox, kFirefoxClass, u" - Mozilla Firefox"},
+    {BrowserKind::Chrome, kChromiumClass, u" - Google Chrome"},
+    {BrowserKind::Edge, kChromiumClass, u" - Microsoft\u200B Edge"},
+    {BrowserKind::Edge, kChromiumClass, u" - Microsoft Edge"},
+    {BrowserKind::Brave, kChromiumClass, u" - Brave"},
+    {BrowserKind::Vivaldi, kChromiumClass, u" - Vivaldi"},
+    {BrowserKind::Chromium, kChromiumClass, u" - Chromium"},
+    {BrowserKind::Opera, kChromiumClass, u" - Opera"},
+    {BrowserKind::Firefox, kFirefoxClass, u" \u2014 Mozilla Firefox"},
+    {BrowserKind::Firefox, kFirefoxClass, u" - Mozilla Firefox"},
+};
+
+// The kinds told by a text in their window titles, in the order they are tried.
+constexpr BrowserKind kTitleTextKinds[] = {
+    BrowserKind::Ie,      BrowserKind::Netscape6, BrowserKind::Netscape, BrowserKind::Opera,
+    BrowserKind::Firefox, BrowserKind::Mozilla,   BrowserKind::Sleipnir, BrowserKind::NotFound,
 };
 
 bool endsWith(std::u16string_view text, std::u16string_view ending) {
@@ -37,7 +43,7 @@ const WindowTraits* traitsOf(std::u16string_view className, std::u16string_view 
     return nullptr;
 }
 
-bool carriesTitleText(std::u16string_view title, int kind) {
+bool carriesTitleText(std::u16string_view title, BrowserKind kind) {
     const char* text = windowTitleText(kind);
     if (!text) return false;
     std::u16string wide(text, text + std::char_traits<char>::length(text));  // the texts are ASCII
@@ -46,14 +52,14 @@ bool carriesTitleText(std::u16string_view title, int kind) {
 
 }  // namespace
 
-int browserKindOfWindow(std::u16string_view className, std::u16string_view title, int wanted) {
-    if (className == u"ExploreWClass") return kBrowserNone;  // Explorer, not the browser
+BrowserKind browserKindOfWindow(std::u16string_view className, std::u16string_view title, BrowserKind wanted) {
+    if (className == u"ExploreWClass") return BrowserKind::None;  // Explorer, not the browser
     if (const WindowTraits* traits = traitsOf(className, title))
-        return wanted == kBrowserNone || wanted == traits->kind ? traits->kind : kBrowserNone;
-    if (wanted != kBrowserNone) return carriesTitleText(title, wanted) ? wanted : kBrowserNone;
-    for (int kind = kBrowserIe; kind <= kBrowserNotFound; ++kind)
+        return wanted == kAnyBrowserKind || wanted == traits->kind ? traits->kind : BrowserKind::None;
+    if (wanted != kAnyBrowserKind) return carriesTitleText(title, wanted) ? wanted : BrowserKind::None;
+    for (BrowserKind kind : kTitleTextKinds)
         if (carriesTitleText(title, kind)) return kind;
-    return kBrowserNone;
+    return BrowserKind::None;
 }
 
 std::u16string pageTitleOfWindow(std::u16string_view className, std::u16string_view title) {

@@ -5,13 +5,16 @@
 #include <string>
 #include <string_view>
 
+#include "browser/browser_kind.h"
+
 namespace perchlet {
 
-// The kind of a window for the browser window search, or 0 when it is no browser's (of the
-// wanted kind). wanted 0 means any kind. A window whose class and title ending are a known
-// browser's counts as that browser's whatever its page title says; other windows are told
-// by the title texts of kinds 1-8, tried in that order. Explorer windows never count.
-int browserKindOfWindow(std::u16string_view className, std::u16string_view title, int wanted);
+// The kind of a window for the browser window search, or None when it is no browser's (of
+// the wanted kind); kAnyBrowserKind wants any. A window whose class and title ending are a
+// known browser's counts as that browser's whatever its page title says; other windows are
+// told by the title texts of the kinds Ie to NotFound, tried in that order. Explorer windows
+// never count.
+BrowserKind browserKindOfWindow(std::u16string_view className, std::u16string_view title, BrowserKind wanted);
 
 // The page title inside a browser window's title: the title without the browser's ending.
 std::u16string pageTitleOfWindow(std::u16string_view className, std::u16string_view title);

@@ -47,23 +47,23 @@ struct WorkerBlock {
     bool found = false;
     HWND foundWindow = nullptr;
     // Launches by command line: the browser windows before it, and what to wait for.
-    int kind = 0;
+    BrowserKind kind = BrowserKind::None;
     bool waitsForNewWindow = false;
     std::vector<HWND> windowsBefore;
 };
 
 struct OpenState {
-    OpenState(BrowserContext& browser, int openMode, NodeId node, BookmarkItem& record)
+    OpenState(BrowserContext& browser, OpenMode openMode, NodeId node, BookmarkItem& record)
         : browser(browser), openMode(openMode), node(node), record(record) {}
 
     BrowserContext& browser;
-    int openMode;
+    OpenMode openMode;
     NodeId node;
     BookmarkItem& record;
     HWND dialog = nullptr;
     LaunchStyle style = LaunchStyle::Reuse;
     std::string browserPath;
-    int kind = kBrowserNone;
+    BrowserKind kind = BrowserKind::None;
     std::string service;
     bool ddeAvailable = false;
     bool rememberedWindowValid = false;
@@ -77,9 +77,9 @@ struct OpenState {
     bool finished = false;
 };
 
-std::string slotPath(const Settings& settings, int openMode) {
-    int slot = slotOfOpenMode(openMode, settings.doubleClickSlot);
-    return slot ? settings.browserPath[slot - 1] : std::string();
+std::string slotPath(const Settings& settings, OpenMode openMode) {
+    BrowserSlot slot = slotOfOpenMode(openMode, settings.doubleClickSlotIndex);
+    return slot != BrowserSlot::None ? settings.browserPath[slotIndex(slot)] : std::string();
 }
 
 void shellOpen(HWND owner, const std::string& target) {
@@ -196,7 +196,7 @@ bool startBrowserWith(OpenState& open, const std::string& line) {
 bool startBrowser(OpenState& open, bool newWindowFlag) {
     const Settings& settings = open.browser.settings;
     bool registered = !newWindowFlag && settings.registryBrowser &&
-                      slotOfOpenMode(open.openMode, settings.doubleClickSlot) == 1 &&
+                      slotOfOpenMode(open.openMode, settings.doubleClickSlotIndex) == BrowserSlot::First &&
                       !settings.registryBrowserArguments.empty();
     std::string line = registered ? withRegisteredArguments(open.browserPath, settings.registryBrowserArguments,
                                                             open.record.locator)
@@ -292,7 +292,7 @@ bool runsWithoutDde(const OpenState& open) {
 }
 
 struct WindowList {
-    int kind;
+    BrowserKind kind;
     std::vector<HWND>* windows;
 };
 
@@ -303,12 +303,12 @@ BOOL CALLBACK addBrowserWindow(HWND window, LPARAM param) {
     DWORD process = 0;
     GetWindowThreadProcessId(window, &process);
     if (process == GetCurrentProcessId()) return TRUE;
-    if (browserKindOfWindow(window, list.kind) != kBrowserNone) list.windows->push_back(window);
+    if (browserKindOfWindow(window, list.kind) != BrowserKind::None) list.windows->push_back(window);
     return TRUE;
 }
 
 // The browser's top-level windows of the kind, front first.
-std::vector<HWND> browserWindowsOfKind(int kind) {
+std::vector<HWND> browserWindowsOfKind(BrowserKind kind) {
     std::vector<HWND> windows;
     WindowList list{kind, &windows};
     EnumWindows(addBrowserWindow, reinterpret_cast<LPARAM>(&list));
@@ -437,11 +437,11 @@ void finish(OpenState& open) {
     BrowserState& state = open.browser.state;
     if (open.rememberRequest && open.worker.found) state.rememberedWindow = open.worker.foundWindow;
     if (open.style == LaunchStyle::Reuse && open.ddeAvailable && !open.rememberedWindowValid && !open.worker.found) {
-        state.rememberedWindow = findBrowserWindow(open.browser, open.dialog, kBrowserNone);
+        state.rememberedWindow = findBrowserWindow(open.browser, open.dialog, kAnyBrowserKind);
     } else if (open.style == LaunchStyle::PlacedWindow && open.record.windowRight != 0 &&
                open.record.windowBottom != 0) {
         HWND window = open.worker.found ? open.worker.foundWindow
-                                        : findBrowserWindow(open.browser, open.dialog, kBrowserNone);
+                                        : findBrowserWindow(open.browser, open.dialog, kAnyBrowserKind);
         if (window) placeWindow(window, open.record);
     }
     closeProcessHandles(open.process);
@@ -496,7 +496,7 @@ INT_PTR CALLBACK waitDialogProc(HWND dialog, UINT message, WPARAM wParam, LPARAM
     return FALSE;
 }
 
-void runWaitDialog(BrowserContext& browser, HWND owner, int openMode, NodeId node, BookmarkItem& record) {
+void runWaitDialog(BrowserContext& browser, HWND owner, OpenMode openMode, NodeId node, BookmarkItem& record) {
     OpenState open(browser, openMode, node, record);
     dialogBoxInMessageFont(browser.workspace.instance, L"MYWAIT", owner, waitDialogProc, reinterpret_cast<LPARAM>(&open));
     // A second "中止" closes the dialog at once; the worker, told to stop, ends within a pass.
@@ -509,7 +509,7 @@ void runWaitDialog(BrowserContext& browser, HWND owner, int openMode, NodeId nod
 
 // An address that a browser would take for one of its own options is not handed to any
 // browser: every one of them may get it on a command line, where it would act as a switch.
-bool refusedAsSwitch(BrowserContext& browser, HWND owner, int openMode, const std::string& locator) {
+bool refusedAsSwitch(BrowserContext& browser, HWND owner, OpenMode openMode, const std::string& locator) {
     if (!looksLikeSwitch(locator)) return false;
     std::string name = browserDisplayName(browserKindOf(slotPath(browser.settings, openMode)));
     if (name == " ") name = "ブラウザ";
@@ -519,27 +519,27 @@ bool refusedAsSwitch(BrowserContext& browser, HWND owner, int openMode, const st
 
 }  // namespace
 
-int openLink(BrowserContext& browser, HWND owner, int openMode) {
+bool openLink(BrowserContext& browser, HWND owner, OpenMode openMode) {
     NodeId node = browser.workspace.treeView.selectedNode();
-    if (node == kNoNode) return 0;
+    if (node == kNoNode) return false;
     BookmarkItem* record = nodeRecord(browser.workspace.document, node);
-    if (!record) return 0;
+    if (!record) return false;
     switch (kindOf(record->itemNumber)) {
     case kKindMailLink:
         shellOpen(owner, record->locator);
-        return 1;
+        return true;
     case kKindShellLink:
         shellOpen(owner, record->locator.substr(std::min<std::size_t>(7, record->locator.size())));
-        return 1;
+        return true;
     case kKindLocalFile:
         startLocalProgram(owner, record->locator);
-        return 1;
+        return true;
     case kKindFolder:
-        return 0;
+        return false;
     default:
-        if (refusedAsSwitch(browser, owner, openMode, record->locator)) return 0;
+        if (refusedAsSwitch(browser, owner, openMode, record->locator)) return false;
         runWaitDialog(browser, owner, openMode, node, *record);
-        return 1;
+        return true;
     }
 }
 

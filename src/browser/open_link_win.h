@@ -7,8 +7,8 @@
 
 namespace perchlet {
 
-// 1 when the item was handed on (shell, started program, or the wait dialog ran); 0 when
-// nothing is selected, the item is a folder or has no record.
-int openLink(BrowserContext& browser, HWND owner, int openMode);
+// True when the item was handed on (shell, started program, or the wait dialog ran); false
+// when nothing is selected, the item is a folder or has no record, or its address was refused.
+bool openLink(BrowserContext& browser, HWND owner, OpenMode openMode);
 
 }  // namespace perchlet

@@ -31,7 +31,7 @@ std::string confirmationText(const BrowserPage& page) {
 
 }  // namespace
 
-std::optional<BrowserPage> readPageFromWindow(HWND owner, HWND browser, int kind) {
+std::optional<BrowserPage> readPageFromWindow(HWND owner, HWND browser, BrowserKind kind) {
     std::string name = browserDisplayName(kind);
     BrowserPage page;
     page.title = fitText(utf16ToShiftJis(utf16(pageTitleOfWindow(browser))));
@@ -50,14 +50,14 @@ std::optional<BrowserPage> readPageFromWindow(HWND owner, HWND browser, int kind
 }
 
 std::optional<BrowserPage> requestShownPage(BrowserContext& browser, HWND owner) {
-    HWND window = findBrowserWindow(browser, owner, kBrowserNone);
-    int kind = browser.state.lastKindFound;
+    HWND window = findBrowserWindow(browser, owner, kAnyBrowserKind);
+    BrowserKind kind = browser.state.lastKindFound;
     if (window) {
         bool servesDde = !isChromiumKind(kind) && probeBrowser(owner, ddeServiceName(kind));
         if (commandLineDialect(kind, servesDde) != CommandLineDialect::None) return readPageFromWindow(owner, window, kind);
     }
     // Searched again: the windows may have changed while the browser was asked.
-    findBrowserWindow(browser, owner, kBrowserNone);
+    findBrowserWindow(browser, owner, kAnyBrowserKind);
     std::string reply = requestWindowInfo(browser, owner, ddeServiceName(browser.state.lastKindFound));
     if (reply.empty()) return std::nullopt;
     return parseWindowInfoReply(reply);

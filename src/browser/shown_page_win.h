@@ -15,7 +15,7 @@ std::optional<BrowserPage> requestShownPage(BrowserContext& browser, HWND owner)
 
 // From a browser without DDE: the title without the browser's ending, and the address from
 // its address bar. A failure is told to the user with the browser's name.
-std::optional<BrowserPage> readPageFromWindow(HWND owner, HWND browser, int kind);
+std::optional<BrowserPage> readPageFromWindow(HWND owner, HWND browser, BrowserKind kind);
 
 // Command 608: the page a running browser shows becomes a new item under the selection.
 void recordBrowserPage(BrowserContext& browser);

@@ -70,7 +70,7 @@ NodeId importTarget(ExchangeContext& context, const ImportPlace& place) {
     if (!place.needsRoot) return place.selected;
     Workspace& workspace = context.workspace;
     if (!workspace.document.loaded) {
-        newDocument(context.documents);  // as File > New: a question about unsaved changes first
+        newDocument(context.documentCommands);  // as File > New: a question about unsaved changes first
         return workspace.treeView.selectedNode();
     }
     // A document whose items were all deleted: its root comes back as part of this import.

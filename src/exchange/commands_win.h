@@ -11,7 +11,7 @@ namespace perchlet {
 struct ExchangeContext {
     Workspace& workspace;
     const std::string& startupFolderShiftJis;  // CSV locators of local files are written against it
-    DocumentContext& documents;                // an import into no document starts a new one
+    DocumentContext& documentCommands;         // an import into no document starts a new one
 };
 
 // An export writes the whole tree (it needs a document) or the selected subtree (it needs a

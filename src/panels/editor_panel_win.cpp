@@ -212,7 +212,7 @@ void takeBrowserPage(EditorPanelContext& context, HWND panel) {
 
 void takeBrowserRectangle(EditorPanelContext& context, HWND panel) {
     RECT rect{};
-    if (HWND browser = findBrowserWindow(context.browser, panel, 0)) GetWindowRect(browser, &rect);
+    if (HWND browser = findBrowserWindow(context.browser, panel, kAnyBrowserKind)) GetWindowRect(browser, &rect);
     SetDlgItemInt(panel, IDC_EDIT_X, static_cast<UINT>(rect.left), TRUE);
     SetDlgItemInt(panel, IDC_EDIT_Y, static_cast<UINT>(rect.top), TRUE);
     SetDlgItemInt(panel, IDC_EDIT_WIDTH, static_cast<UINT>(rect.right - rect.left), TRUE);
@@ -237,7 +237,7 @@ void onButton(EditorPanelContext& context, HWND panel, int id) {
         deleteSelected(context, panel);
         break;
     }
-    case IDC_EDIT_SAVE: saveDocument(context.documents); break;
+    case IDC_EDIT_SAVE: saveDocument(context.documentCommands); break;
     case IDC_EDIT_CLOSE: PostMessageW(panel, kCloseEditorMessage, 0, 0); break;
     case IDC_EDIT_FILE_NAME: takeChosenFile(panel); break;
     case IDC_EDIT_TITLE_CYCLE: cycleTitleReading(context, panel); break;

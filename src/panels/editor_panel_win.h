@@ -15,12 +15,12 @@ constexpr UINT kShowSelectionMessage = 91;
 
 // What the editor works with, and the title it fetched last.
 struct EditorPanelContext {
-    EditorPanelContext(Workspace& workspace, PanelHost& host, DocumentContext& documents, BrowserContext& browser)
-        : workspace(workspace), host(host), documents(documents), browser(browser) {}
+    EditorPanelContext(Workspace& workspace, PanelHost& host, DocumentContext& documentCommands, BrowserContext& browser)
+        : workspace(workspace), host(host), documentCommands(documentCommands), browser(browser) {}
 
     Workspace& workspace;
     PanelHost& host;
-    DocumentContext& documents;  // its Save button saves the document
+    DocumentContext& documentCommands;  // its Save button saves the document
     BrowserContext& browser;     // the page and the place of a running browser
     std::string fetchedTitle;    // the page title last fetched, as the page has it
     int titleCycle = 0;          // the "？" button: 0-3, for the whole run

@@ -101,8 +101,8 @@ void initPanel(OptionsPanelContext& context, HWND panel) {
     check(panel, IDC_OPT_BACKUP, settings.backupFile != 0);
 
     enableSlotRadios(panel, settings);
-    if (settings.doubleClickSlot >= 0 && settings.doubleClickSlot < 3)
-        check(panel, kSlotRadios[settings.doubleClickSlot], true);
+    if (settings.doubleClickSlotIndex >= 0 && settings.doubleClickSlotIndex < 3)
+        check(panel, kSlotRadios[settings.doubleClickSlotIndex], true);
 
     // An alignment the panel does not know leaves both boxes clear and the group usable.
     showAlignment(panel, settings.alignment);
@@ -118,7 +118,7 @@ void flipFlag(OptionsPanelContext& context, HWND panel, const FlagBox& box) {
 }
 
 void chooseSlot(OptionsPanelContext& context, HWND panel, int slot) {
-    context.settings.doubleClickSlot = slot;
+    context.settings.doubleClickSlotIndex = slot;
     CheckRadioButton(panel, IDC_OPT_SLOT1, IDC_OPT_SLOT3, kSlotRadios[slot]);
 }
 
@@ -147,7 +147,7 @@ void takeMainRect(OptionsPanelContext& context, HWND panel) {
 
 void takeBrowserRect(OptionsPanelContext& context, HWND panel) {
     RECT rect{};
-    if (HWND browser = findBrowserWindow(context.browser, panel, 0)) GetWindowRect(browser, &rect);
+    if (HWND browser = findBrowserWindow(context.browser, panel, kAnyBrowserKind)) GetWindowRect(browser, &rect);
     showRect(panel, {IDC_OPT_BROWSER_X, IDC_OPT_BROWSER_Y, IDC_OPT_BROWSER_WIDTH, IDC_OPT_BROWSER_HEIGHT},
              rect.left, rect.top, rect.right - rect.left, rect.bottom - rect.top);
 }

@@ -100,7 +100,7 @@ bool readStartupSettings(Settings& settings, StartupEnvironment& environment) {
     }
 
     std::optional<std::string> slot = presentValue(environment, "Option", "DefBrows");
-    settings.doubleClickSlot = slot ? settingNumber(*slot) : 0;
+    settings.doubleClickSlotIndex = slot ? settingNumber(*slot) : 0;
     std::string command = fitField(environment.defaultBrowserCommand(), kValueMax);
     settings.registryBrowser = command.size() >= 5;
     settings.browserPath[0] = settings.registryBrowser ? browserPathFromCommand(command)
@@ -143,7 +143,7 @@ std::vector<ProfileEntry> settingsToWrite(const Settings& s) {
     return {
         {"Option", "FileOpen", flag(s.dataAtStart)},
         {"Option", "BackFile", flag(s.backupFile != 0)},
-        {"Option", "DefBrows", std::to_string(s.doubleClickSlot)},
+        {"Option", "DefBrows", std::to_string(s.doubleClickSlotIndex)},
         {"Option", "DataPass", s.dataPath},
         {"Option", "BrowsPass1", s.browserPath[0]},
         {"Option", "BrowsPass2", s.browserPath[1]},

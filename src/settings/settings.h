@@ -13,7 +13,7 @@ namespace perchlet {
 struct Settings {
     bool dataAtStart = false;
     int backupFile = 0;
-    int doubleClickSlot = 0;  // browser slot for double click, Shift + Enter and command 126
+    int doubleClickSlotIndex = 0;  // "DefBrows": the browser slot (0-2) for double click, Shift + Enter and command 126
     bool registryBrowser = false;
     std::string registryBrowserArguments;  // what the registered command puts around the address
     std::string browserPath[3];

@@ -359,18 +359,19 @@ bool showWindowCommand() {
     return asked;
 }
 
-ModernLook modernLookOf(int kind) {
+ModernLook modernLookOf(perchlet::BrowserKind kind) {
     const std::wstring chromium = L"Chrome_WidgetWin_1";
     switch (kind) {
-    case perchlet::kBrowserChrome: return {chromium, L" - Google Chrome"};
-    case perchlet::kBrowserEdge: return {chromium, L" - Microsoft\u200B Edge"};
-    case perchlet::kBrowserBrave: return {chromium, L" - Brave"};
-    case perchlet::kBrowserVivaldi: return {chromium, L" - Vivaldi"};
-    case perchlet::kBrowserChromium: return {chromium, L" - Chromium"};
+    case perchlet::BrowserKind::Chrome: return {chromium, L" - Google Chrome"};
+    case perchlet::BrowserKind::Edge: return {chromium, L" - Microsoft\u200B Edge"};
+    case perchlet::BrowserKind::Brave: return {chromium, L" - Brave"};
+    case perchlet::BrowserKind::Vivaldi: return {chromium, L" - Vivaldi"};
+    case perchlet::BrowserKind::Chromium: return {chromium, L" - Chromium"};
+    default: break;
     }
     if (!config.noDde) return {};
-    if (kind == perchlet::kBrowserOpera) return {chromium, L" - Opera"};
-    if (kind == perchlet::kBrowserFirefox) return {L"MozillaWindowClass", L" \u2014 Mozilla Firefox"};
+    if (kind == perchlet::BrowserKind::Opera) return {chromium, L" - Opera"};
+    if (kind == perchlet::BrowserKind::Firefox) return {L"MozillaWindowClass", L" \u2014 Mozilla Firefox"};
     return {};
 }
 
@@ -413,8 +414,8 @@ int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR, int) {
     if (showWindowCommand()) return 0;
     readConfig();
     logEvent(std::string("start ") + GetCommandLineA());
-    int kind = perchlet::browserKindOf(exePath());
-    if (kind == perchlet::kBrowserFirefox) titleText = "Mozilla Firefox";
+    perchlet::BrowserKind kind = perchlet::browserKindOf(exePath());
+    if (kind == perchlet::BrowserKind::Firefox) titleText = "Mozilla Firefox";
     else if (const char* text = perchlet::windowTitleText(kind)) titleText = text;
     modern = modernLookOf(kind);
     if (!modern.className.empty() && handedToRunningCopy()) return 0;
@@ -427,7 +428,7 @@ int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR, int) {
     windowClass.lpszClassName = modern.className.empty() ? L"TestBrowserWindow" : modern.className.c_str();
     RegisterClassW(&windowClass);
 
-    bool servesDde = !config.noDde && kind >= perchlet::kBrowserIe && kind <= perchlet::kBrowserSleipnir;
+    bool servesDde = !config.noDde && kind >= perchlet::BrowserKind::Ie && kind <= perchlet::BrowserKind::Sleipnir;
     if (servesDde && DdeInitializeA(&ddeInstance, serverCallback, APPCLASS_STANDARD | CBF_SKIP_REGISTRATIONS |
                                                                       CBF_SKIP_UNREGISTRATIONS, 0) == DMLERR_NO_ERROR) {
         serviceName = DdeCreateStringHandleA(ddeInstance, perchlet::ddeServiceName(kind), CP_WINANSI);

@@ -10,50 +10,58 @@
 using namespace perchlet;
 
 TEST(BrowserKind, FromThePathsFileName) {
-    struct Case { const char* path; int kind; const char* service; const char* name; };
+    struct Case { const char* path; BrowserKind kind; const char* service; const char* name; };
     const Case cases[] = {
-        {"", 0, "IEXPLORE", " "},
-        {"C:\\Program Files\\Internet Explorer\\IEXPLORE.EXE", 1, "IEXPLORE", "IEXPLORE"},
-        {"C:\\n6\\netscp.exe", 2, "Netscape6", "Netscape6"},
-        {"C:\\n4\\Netscape.exe", 3, "NETSCAPE", "NETSCAPE"},
-        {"D:/opera/opera.exe", 4, "Opera", "Opera"},
-        {"C:\\Mozilla Firefox\\FIREFOX.EXE", 5, "Firefox", "Firefox"},
-        {"\"C:\\a b\\firefox.exe\"", 5, "Firefox", "Firefox"},  // quotes around a typed path
-        {"mozilla", 6, "Mozilla", "Mozilla"},
-        {"C:\\s\\sleipnir.exe", 7, "SLEIPNIR", "SLEIPNIR"},
-        {"C:\\f\\firefox2.exe", 9, "IEXPLORE", " "},
-        {"C:\\firefox.d\\chrome", 9, "IEXPLORE", " "},  // a dot in the folder is no extension
-        {"C:\\x\\firefox.old.exe", 9, "IEXPLORE", " "},
+        {"", BrowserKind::None, "IEXPLORE", " "},
+        {"C:\\Program Files\\Internet Explorer\\IEXPLORE.EXE", BrowserKind::Ie, "IEXPLORE", "IEXPLORE"},
+        {"C:\\n6\\netscp.exe", BrowserKind::Netscape6, "Netscape6", "Netscape6"},
+        {"C:\\n4\\Netscape.exe", BrowserKind::Netscape, "NETSCAPE", "NETSCAPE"},
+        {"D:/opera/opera.exe", BrowserKind::Opera, "Opera", "Opera"},
+        {"C:\\Mozilla Firefox\\FIREFOX.EXE", BrowserKind::Firefox, "Firefox", "Firefox"},
+        {"\"C:\\a b\\firefox.exe\"", BrowserKind::Firefox, "Firefox", "Firefox"},  // quotes around a typed path
+        {"mozilla", BrowserKind::Mozilla, "Mozilla", "Mozilla"},
+        {"C:\\s\\sleipnir.exe", BrowserKind::Sleipnir, "SLEIPNIR", "SLEIPNIR"},
+        {"C:\\f\\firefox2.exe", BrowserKind::Other, "IEXPLORE", " "},
+        {"C:\\firefox.d\\chrome", BrowserKind::Other, "IEXPLORE", " "},  // a dot in the folder is no extension
+        {"C:\\x\\firefox.old.exe", BrowserKind::Other, "IEXPLORE", " "},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.path);
-        int kind = browserKindOf(c.path);
+        BrowserKind kind = browserKindOf(c.path);
         EXPECT_EQ(kind, c.kind);
         EXPECT_STREQ(ddeServiceName(kind), c.service);
         EXPECT_STREQ(browserDisplayName(kind), c.name);
     }
-    EXPECT_STREQ(ddeServiceName(8), "IEXPLORE");
-    EXPECT_STREQ(ddeServiceName(-3), "IEXPLORE");
+    EXPECT_STREQ(ddeServiceName(BrowserKind::NotFound), "IEXPLORE");
+    EXPECT_STREQ(ddeServiceName(static_cast<BrowserKind>(-3)), "IEXPLORE");
 }
 
 TEST(BrowserKind, FromAWindowTitleInKindOrder) {
-    struct Case { const char* title; int kind; };
+    struct Case { const char* title; BrowserKind kind; };
     const Case cases[] = {
-        {"Start - Microsoft Internet Explorer", 1}, {"Netscape", 2},  // 2 is tried before 3
-        {"page - Mozilla Firefox", 5},  // Firefox (5) before Mozilla (6)
-        {"Mozilla", 6}, {"x - Opera", 4}, {"Sleipnir - x", 7}, {"Not Found", 8},
-        {"firefox", 0}, {"", 0},  // case-sensitive
+        {"Start - Microsoft Internet Explorer", BrowserKind::Ie},
+        {"Netscape", BrowserKind::Netscape6},  // Netscape6 is tried before Netscape
+        {"page - Mozilla Firefox", BrowserKind::Firefox},  // Firefox before Mozilla
+        {"Mozilla", BrowserKind::Mozilla}, {"x - Opera", BrowserKind::Opera},
+        {"Sleipnir - x", BrowserKind::Sleipnir}, {"Not Found", BrowserKind::NotFound},
+        {"firefox", BrowserKind::None}, {"", BrowserKind::None},  // case-sensitive
     };
     for (const Case& c : cases) EXPECT_EQ(browserKindOfTitle(c.title), c.kind) << c.title;
 }
 
 TEST(OpenModes, CommandsSlotsAndStyles) {
-    struct Case { int command; int mode; int slot; LaunchStyle style; };
+    struct Case { int command; OpenMode mode; BrowserSlot slot; LaunchStyle style; };
     const Case cases[] = {
-        {126, 0, 0, LaunchStyle::Reuse},
-        {147, 1, 1, LaunchStyle::NewWindow}, {146, 2, 1, LaunchStyle::PlacedWindow}, {148, 3, 1, LaunchStyle::NewTab},
-        {150, 4, 2, LaunchStyle::NewWindow}, {149, 5, 2, LaunchStyle::PlacedWindow}, {151, 6, 2, LaunchStyle::NewTab},
-        {153, 7, 3, LaunchStyle::NewWindow}, {152, 8, 3, LaunchStyle::PlacedWindow}, {154, 9, 3, LaunchStyle::NewTab},
+        {126, OpenMode::DoubleClickSlot, BrowserSlot::None, LaunchStyle::Reuse},
+        {147, OpenMode::FirstNewWindow, BrowserSlot::First, LaunchStyle::NewWindow},
+        {146, OpenMode::FirstPlacedWindow, BrowserSlot::First, LaunchStyle::PlacedWindow},
+        {148, OpenMode::FirstNewTab, BrowserSlot::First, LaunchStyle::NewTab},
+        {150, OpenMode::SecondNewWindow, BrowserSlot::Second, LaunchStyle::NewWindow},
+        {149, OpenMode::SecondPlacedWindow, BrowserSlot::Second, LaunchStyle::PlacedWindow},
+        {151, OpenMode::SecondNewTab, BrowserSlot::Second, LaunchStyle::NewTab},
+        {153, OpenMode::ThirdNewWindow, BrowserSlot::Third, LaunchStyle::NewWindow},
+        {152, OpenMode::ThirdPlacedWindow, BrowserSlot::Third, LaunchStyle::PlacedWindow},
+        {154, OpenMode::ThirdNewTab, BrowserSlot::Third, LaunchStyle::NewTab},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.command);
@@ -62,35 +70,35 @@ TEST(OpenModes, CommandsSlotsAndStyles) {
         EXPECT_EQ(target.slot, c.slot);
         EXPECT_EQ(target.style, c.style);
     }
-    EXPECT_EQ(openModeOfCommand(145), -1);
-    EXPECT_EQ(openModeOfCommand(155), -1);
+    EXPECT_EQ(openModeOfCommand(145), OpenMode::None);
+    EXPECT_EQ(openModeOfCommand(155), OpenMode::None);
     // Mode 0 follows "DefBrows"; a value outside 0-2 names no slot.
-    EXPECT_EQ(slotOfOpenMode(0, 0), 1);
-    EXPECT_EQ(slotOfOpenMode(0, 2), 3);
-    EXPECT_EQ(slotOfOpenMode(0, 3), 0);
-    EXPECT_EQ(slotOfOpenMode(0, -1), 0);
-    EXPECT_EQ(slotOfOpenMode(5, 2), 2);
+    EXPECT_EQ(slotOfOpenMode(OpenMode::DoubleClickSlot, 0), BrowserSlot::First);
+    EXPECT_EQ(slotOfOpenMode(OpenMode::DoubleClickSlot, 2), BrowserSlot::Third);
+    EXPECT_EQ(slotOfOpenMode(OpenMode::DoubleClickSlot, 3), BrowserSlot::None);
+    EXPECT_EQ(slotOfOpenMode(OpenMode::DoubleClickSlot, -1), BrowserSlot::None);
+    EXPECT_EQ(slotOfOpenMode(OpenMode::SecondPlacedWindow, 2), BrowserSlot::Second);
 }
 
 TEST(OpenModes, RunningBrowserPlanPerKindAndStyle) {
-    struct Case { int kind; LaunchStyle style; RunningMethod method; bool alt; char letter; int delay; };
+    struct Case { BrowserKind kind; LaunchStyle style; RunningMethod method; bool alt; char letter; int delay; };
     const Case cases[] = {
-        {1, LaunchStyle::NewWindow, RunningMethod::StartWithAddress, false, 0, 1000},
-        {1, LaunchStyle::NewTab, RunningMethod::Nothing, false, 0, 1000},
-        {3, LaunchStyle::PlacedWindow, RunningMethod::StartWithAddress, false, 0, 1000},
-        {2, LaunchStyle::NewWindow, RunningMethod::KeysThenDde, false, 'N', 500},
-        {2, LaunchStyle::NewTab, RunningMethod::KeysThenDde, false, 'T', 500},
-        {4, LaunchStyle::Reuse, RunningMethod::KeysThenDde, true, 'N', 500},
-        {4, LaunchStyle::NewTab, RunningMethod::KeysThenDde, false, 'N', 500},
-        {5, LaunchStyle::PlacedWindow, RunningMethod::KeysThenDde, false, 'N', 500},
-        {6, LaunchStyle::NewTab, RunningMethod::KeysThenDde, false, 'T', 500},
-        {7, LaunchStyle::NewWindow, RunningMethod::StartSleipnir, false, 0, 500},
-        {0, LaunchStyle::NewWindow, RunningMethod::Nothing, false, 0, 0},
-        {8, LaunchStyle::NewWindow, RunningMethod::Nothing, false, 0, 0},
-        {9, LaunchStyle::Reuse, RunningMethod::Nothing, false, 0, 0},
+        {BrowserKind::Ie, LaunchStyle::NewWindow, RunningMethod::StartWithAddress, false, 0, 1000},
+        {BrowserKind::Ie, LaunchStyle::NewTab, RunningMethod::Nothing, false, 0, 1000},
+        {BrowserKind::Netscape, LaunchStyle::PlacedWindow, RunningMethod::StartWithAddress, false, 0, 1000},
+        {BrowserKind::Netscape6, LaunchStyle::NewWindow, RunningMethod::KeysThenDde, false, 'N', 500},
+        {BrowserKind::Netscape6, LaunchStyle::NewTab, RunningMethod::KeysThenDde, false, 'T', 500},
+        {BrowserKind::Opera, LaunchStyle::Reuse, RunningMethod::KeysThenDde, true, 'N', 500},
+        {BrowserKind::Opera, LaunchStyle::NewTab, RunningMethod::KeysThenDde, false, 'N', 500},
+        {BrowserKind::Firefox, LaunchStyle::PlacedWindow, RunningMethod::KeysThenDde, false, 'N', 500},
+        {BrowserKind::Mozilla, LaunchStyle::NewTab, RunningMethod::KeysThenDde, false, 'T', 500},
+        {BrowserKind::Sleipnir, LaunchStyle::NewWindow, RunningMethod::StartSleipnir, false, 0, 500},
+        {BrowserKind::None, LaunchStyle::NewWindow, RunningMethod::Nothing, false, 0, 0},
+        {BrowserKind::NotFound, LaunchStyle::NewWindow, RunningMethod::Nothing, false, 0, 0},
+        {BrowserKind::Other, LaunchStyle::Reuse, RunningMethod::Nothing, false, 0, 0},
     };
     for (const Case& c : cases) {
-        SCOPED_TRACE(c.kind * 10 + static_cast<int>(c.style));
+        SCOPED_TRACE(static_cast<int>(c.kind) * 10 + static_cast<int>(c.style));
         RunningPlan plan = runningPlan(c.kind, c.style);
         EXPECT_EQ(plan.method, c.method);
         EXPECT_EQ(plan.alt, c.alt);
@@ -100,10 +108,10 @@ TEST(OpenModes, RunningBrowserPlanPerKindAndStyle) {
 }
 
 TEST(OpenModes, SlotLabelsCarryTheDisplayName) {
-    EXPECT_EQ(slotLabel(1, "C:\\x\\iexplore.exe"), "デフォルトブラウザ(IEXPLORE)");
-    EXPECT_EQ(slotLabel(2, "C:\\x\\firefox.exe"), "セカンドブラウザ(Firefox)");
-    EXPECT_EQ(slotLabel(3, ""), "サードブラウザ(未設定)");
-    EXPECT_EQ(slotLabel(1, "C:\\windows\\system32\\winebrowser.EXE"), "デフォルトブラウザ(winebrowser)");
+    EXPECT_EQ(slotLabel(BrowserSlot::First, "C:\\x\\iexplore.exe"), "デフォルトブラウザ(IEXPLORE)");
+    EXPECT_EQ(slotLabel(BrowserSlot::Second, "C:\\x\\firefox.exe"), "セカンドブラウザ(Firefox)");
+    EXPECT_EQ(slotLabel(BrowserSlot::Third, ""), "サードブラウザ(未設定)");
+    EXPECT_EQ(slotLabel(BrowserSlot::First, "C:\\windows\\system32\\winebrowser.EXE"), "デフォルトブラウザ(winebrowser)");
     EXPECT_FALSE(isBrowserConfigured("ab"));
     EXPECT_TRUE(isBrowserConfigured("a.e"));
 }

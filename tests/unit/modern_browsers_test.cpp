@@ -14,58 +14,58 @@
 using namespace perchlet;
 
 TEST(ModernBrowsers, KindsFromTheProgramFile) {
-    struct Case { const char* path; int kind; const char* name; };
+    struct Case { const char* path; BrowserKind kind; const char* name; };
     const Case cases[] = {
-        {"C:\\Program Files\\Google\\Chrome\\Application\\chrome.exe", kBrowserChrome, "Chrome"},
-        {"\"C:\\Program Files (x86)\\Microsoft\\Edge\\Application\\MSEDGE.EXE\"", kBrowserEdge, "Edge"},
-        {"C:\\b\\brave.exe", kBrowserBrave, "Brave"},
-        {"C:\\v\\Vivaldi.exe", kBrowserVivaldi, "Vivaldi"},
-        {"C:\\c\\chromium.exe", kBrowserChromium, "Chromium"},
-        {"C:\\c\\chrome", kBrowserOther, " "},          // only the program file itself
-        {"C:\\c\\chrome.old.exe", kBrowserOther, " "},
-        {"C:\\Users\\u\\AppData\\Local\\Programs\\Opera\\launcher.exe", kBrowserOpera, "Opera"},
-        {"C:\\Opera GX\\Launcher.exe", kBrowserOpera, "Opera"},
-        {"C:\\Games\\launcher.exe", kBrowserOther, " "},
-        {"C:\\NotOpera\\launcher.exe", kBrowserOther, " "},
+        {"C:\\Program Files\\Google\\Chrome\\Application\\chrome.exe", BrowserKind::Chrome, "Chrome"},
+        {"\"C:\\Program Files (x86)\\Microsoft\\Edge\\Application\\MSEDGE.EXE\"", BrowserKind::Edge, "Edge"},
+        {"C:\\b\\brave.exe", BrowserKind::Brave, "Brave"},
+        {"C:\\v\\Vivaldi.exe", BrowserKind::Vivaldi, "Vivaldi"},
+        {"C:\\c\\chromium.exe", BrowserKind::Chromium, "Chromium"},
+        {"C:\\c\\chrome", BrowserKind::Other, " "},          // only the program file itself
+        {"C:\\c\\chrome.old.exe", BrowserKind::Other, " "},
+        {"C:\\Users\\u\\AppData\\Local\\Programs\\Opera\\launcher.exe", BrowserKind::Opera, "Opera"},
+        {"C:\\Opera GX\\Launcher.exe", BrowserKind::Opera, "Opera"},
+        {"C:\\Games\\launcher.exe", BrowserKind::Other, " "},
+        {"C:\\NotOpera\\launcher.exe", BrowserKind::Other, " "},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.path);
         EXPECT_EQ(browserKindOf(c.path), c.kind);
         EXPECT_STREQ(browserDisplayName(browserKindOf(c.path)), c.name);
     }
-    EXPECT_EQ(slotLabel(1, "C:\\e\\msedge.exe"), "デフォルトブラウザ(Edge)");
-    EXPECT_EQ(runningPlan(kBrowserChrome, LaunchStyle::NewTab).method, RunningMethod::Nothing);
+    EXPECT_EQ(slotLabel(BrowserSlot::First, "C:\\e\\msedge.exe"), "デフォルトブラウザ(Edge)");
+    EXPECT_EQ(runningPlan(BrowserKind::Chrome, LaunchStyle::NewTab).method, RunningMethod::Nothing);
 }
 
 TEST(ModernBrowsers, WindowsByClassAndTitleEnding) {
     const std::u16string chromium = u"Chrome_WidgetWin_1", mozilla = u"MozillaWindowClass", plain = u"Plain";
-    struct Case { const std::u16string* className; std::u16string title; int wanted; int kind; std::u16string page; };
+    struct Case { const std::u16string* className; std::u16string title; BrowserKind wanted; BrowserKind kind; std::u16string page; };
     const Case cases[] = {
-        {&chromium, u"News - Google Chrome", 0, kBrowserChrome, u"News"},
-        {&chromium, u"New tab - Personal - Microsoft\u200B Edge", 0, kBrowserEdge, u"New tab - Personal"},
-        {&chromium, u"x - Microsoft Edge", kBrowserEdge, kBrowserEdge, u"x"},
-        {&chromium, u"x - Brave", 0, kBrowserBrave, u"x"},
-        {&chromium, u"x - Vivaldi", kBrowserVivaldi, kBrowserVivaldi, u"x"},
-        {&chromium, u"x - Chromium", 0, kBrowserChromium, u"x"},
-        {&chromium, u"x - Opera", 0, kBrowserOpera, u"x"},
+        {&chromium, u"News - Google Chrome", kAnyBrowserKind, BrowserKind::Chrome, u"News"},
+        {&chromium, u"New tab - Personal - Microsoft\u200B Edge", kAnyBrowserKind, BrowserKind::Edge, u"New tab - Personal"},
+        {&chromium, u"x - Microsoft Edge", BrowserKind::Edge, BrowserKind::Edge, u"x"},
+        {&chromium, u"x - Brave", kAnyBrowserKind, BrowserKind::Brave, u"x"},
+        {&chromium, u"x - Vivaldi", BrowserKind::Vivaldi, BrowserKind::Vivaldi, u"x"},
+        {&chromium, u"x - Chromium", kAnyBrowserKind, BrowserKind::Chromium, u"x"},
+        {&chromium, u"x - Opera", kAnyBrowserKind, BrowserKind::Opera, u"x"},
         // The page title does not decide: a Chrome window about Firefox is Chrome's.
-        {&chromium, u"Firefox download - Google Chrome", 0, kBrowserChrome, u"Firefox download"},
-        {&chromium, u"Firefox download - Google Chrome", kBrowserFirefox, 0, u"Firefox download"},
-        {&mozilla, u"Opera \u2014 Mozilla Firefox", 0, kBrowserFirefox, u"Opera"},
-        {&mozilla, u"x - Mozilla Firefox", kBrowserFirefox, kBrowserFirefox, u"x"},
+        {&chromium, u"Firefox download - Google Chrome", kAnyBrowserKind, BrowserKind::Chrome, u"Firefox download"},
+        {&chromium, u"Firefox download - Google Chrome", BrowserKind::Firefox, BrowserKind::None, u"Firefox download"},
+        {&mozilla, u"Opera \u2014 Mozilla Firefox", kAnyBrowserKind, BrowserKind::Firefox, u"Opera"},
+        {&mozilla, u"x - Mozilla Firefox", BrowserKind::Firefox, BrowserKind::Firefox, u"x"},
         // Other classes keep the old title rule, and the endings need their class.
-        {&plain, u"x - Google Chrome", 0, 0, u"x - Google Chrome"},
-        {&plain, u"x - Mozilla Firefox", 0, kBrowserFirefox, u"x - Mozilla Firefox"},
-        {&plain, u"Netscape", 0, kBrowserNetscape6, u"Netscape"},
-        {&chromium, u"Google Chrome", 0, 0, u"Google Chrome"},
-        {&chromium, u"x - Google Chrome", kBrowserEdge, 0, u"x"},
+        {&plain, u"x - Google Chrome", kAnyBrowserKind, BrowserKind::None, u"x - Google Chrome"},
+        {&plain, u"x - Mozilla Firefox", kAnyBrowserKind, BrowserKind::Firefox, u"x - Mozilla Firefox"},
+        {&plain, u"Netscape", kAnyBrowserKind, BrowserKind::Netscape6, u"Netscape"},
+        {&chromium, u"Google Chrome", kAnyBrowserKind, BrowserKind::None, u"Google Chrome"},
+        {&chromium, u"x - Google Chrome", BrowserKind::Edge, BrowserKind::None, u"x"},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(std::string(c.title.begin(), c.title.end()));
         EXPECT_EQ(browserKindOfWindow(*c.className, c.title, c.wanted), c.kind);
         EXPECT_EQ(pageTitleOfWindow(*c.className, c.title), c.page);
     }
-    EXPECT_EQ(browserKindOfWindow(u"ExploreWClass", u"C:\\ - Internet Explorer", 0), 0);
+    EXPECT_EQ(browserKindOfWindow(u"ExploreWClass", u"C:\\ - Internet Explorer", kAnyBrowserKind), BrowserKind::None);
 }
 
 TEST(ModernBrowsers, WholeAddressesFromTheAddressBar) {
@@ -79,25 +79,25 @@ TEST(ModernBrowsers, WholeAddressesFromTheAddressBar) {
 }
 
 TEST(ModernBrowsers, CommandLinesPerDialectAndStyle) {
-    struct Case { int kind; bool dde; LaunchStyle style; const char* line; };
+    struct Case { BrowserKind kind; bool dde; LaunchStyle style; const char* line; };
     const char* address = "http://a/";
     const Case cases[] = {
-        {kBrowserChrome, false, LaunchStyle::Reuse, "C:\\c\\b.exe --single-argument http://a/"},
-        {kBrowserEdge, false, LaunchStyle::NewTab, "C:\\c\\b.exe --single-argument http://a/"},
-        {kBrowserBrave, false, LaunchStyle::NewWindow, "C:\\c\\b.exe --new-window --single-argument http://a/"},
-        {kBrowserVivaldi, false, LaunchStyle::PlacedWindow, "C:\\c\\b.exe --new-window --single-argument http://a/"},
-        {kBrowserOpera, false, LaunchStyle::NewWindow, "C:\\c\\b.exe --new-window --single-argument http://a/"},
-        {kBrowserFirefox, false, LaunchStyle::Reuse, "C:\\c\\b.exe -osint -url http://a/"},
-        {kBrowserFirefox, false, LaunchStyle::NewTab, "C:\\c\\b.exe -osint -url http://a/"},
-        {kBrowserFirefox, false, LaunchStyle::NewWindow, "C:\\c\\b.exe -new-window http://a/"},
-        {kBrowserFirefox, false, LaunchStyle::PlacedWindow, "C:\\c\\b.exe -new-window http://a/"},
-        {kBrowserFirefox, true, LaunchStyle::NewWindow, nullptr},  // DDE and keys, as ever
-        {kBrowserOpera, true, LaunchStyle::NewWindow, nullptr},
-        {kBrowserIe, false, LaunchStyle::NewWindow, nullptr},
-        {kBrowserOther, false, LaunchStyle::NewWindow, nullptr},
+        {BrowserKind::Chrome, false, LaunchStyle::Reuse, "C:\\c\\b.exe --single-argument http://a/"},
+        {BrowserKind::Edge, false, LaunchStyle::NewTab, "C:\\c\\b.exe --single-argument http://a/"},
+        {BrowserKind::Brave, false, LaunchStyle::NewWindow, "C:\\c\\b.exe --new-window --single-argument http://a/"},
+        {BrowserKind::Vivaldi, false, LaunchStyle::PlacedWindow, "C:\\c\\b.exe --new-window --single-argument http://a/"},
+        {BrowserKind::Opera, false, LaunchStyle::NewWindow, "C:\\c\\b.exe --new-window --single-argument http://a/"},
+        {BrowserKind::Firefox, false, LaunchStyle::Reuse, "C:\\c\\b.exe -osint -url http://a/"},
+        {BrowserKind::Firefox, false, LaunchStyle::NewTab, "C:\\c\\b.exe -osint -url http://a/"},
+        {BrowserKind::Firefox, false, LaunchStyle::NewWindow, "C:\\c\\b.exe -new-window http://a/"},
+        {BrowserKind::Firefox, false, LaunchStyle::PlacedWindow, "C:\\c\\b.exe -new-window http://a/"},
+        {BrowserKind::Firefox, true, LaunchStyle::NewWindow, nullptr},  // DDE and keys, as ever
+        {BrowserKind::Opera, true, LaunchStyle::NewWindow, nullptr},
+        {BrowserKind::Ie, false, LaunchStyle::NewWindow, nullptr},
+        {BrowserKind::Other, false, LaunchStyle::NewWindow, nullptr},
     };
     for (const Case& c : cases) {
-        SCOPED_TRACE(c.kind * 10 + static_cast<int>(c.style));
+        SCOPED_TRACE(static_cast<int>(c.kind) * 10 + static_cast<int>(c.style));
         CommandLineDialect dialect = commandLineDialect(c.kind, c.dde);
         EXPECT_EQ(dialect == CommandLineDialect::None, c.line == nullptr);
         if (c.line) {

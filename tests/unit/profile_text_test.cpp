@@ -97,7 +97,7 @@ TEST(SettingsToWrite, EveryKeyInItsOrderWithFlagsAsDigitsAndMaxWhenTicked) {
     Settings s;
     s.dataAtStart = true;
     s.backupFile = 5;
-    s.doubleClickSlot = 2;
+    s.doubleClickSlotIndex = 2;
     s.dataPath = "D:\\data.dat";
     s.browserPath[0] = "C:\\b1.exe";
     s.autoHide = true;

@@ -107,7 +107,7 @@ TEST(StartupSettings, FileOpenZeroReadsEverythingButLoadsNothing) {
     EXPECT_EQ(std::count(startup.calls.begin(), startup.calls.end(), "<load>"), 0);
     EXPECT_FALSE(settings.dataAtStart);
     EXPECT_EQ(settings.backupFile, 1);
-    EXPECT_EQ(settings.doubleClickSlot, 2);
+    EXPECT_EQ(settings.doubleClickSlotIndex, 2);
     EXPECT_FALSE(settings.registryBrowser);
     EXPECT_EQ(settings.browserPath[0], "C:\\b1.exe");
     EXPECT_EQ(settings.browserPath[2], "x");

@@ -54,37 +54,40 @@ protected:
 TEST_F(BrowserWindows, SearchFollowsZOrderTitleTextsAndKinds) {
     struct Case {
         std::vector<std::pair<const wchar_t*, const wchar_t*>> windows;  // class, title; last on top
-        int kind;
+        BrowserKind kind;
         int found;  // index into windows, -1 none
-        int lastKind;
+        BrowserKind lastKind;
     };
     const Case cases[] = {
-        {{{L"PlainWindow", L"Netscape"}}, 0, 0, 2},  // kind 2 is tried before 3
-        {{{L"PlainWindow", L"x - Opera"}, {L"PlainWindow", L"y - Mozilla Firefox"}}, 0, 1, 5},
-        {{{L"PlainWindow", L"x - Opera"}, {L"PlainWindow", L"y - Mozilla Firefox"}}, 4, 0, 4},
-        {{{L"ExploreWClass", L"C:\\ - Internet Explorer"}}, 0, -1, 9},
-        {{{L"PlainWindow", L"A - Internet Explorer"}, {L"ExploreWClass", L"B - Internet Explorer"}}, 1, 0, 1},
-        {{{L"PlainWindow", L"mozilla"}}, 0, -1, 9},  // the texts are case-sensitive
-        {{}, 0, -1, 9},
+        {{{L"PlainWindow", L"Netscape"}}, kAnyBrowserKind, 0, BrowserKind::Netscape6},  // tried before Netscape
+        {{{L"PlainWindow", L"x - Opera"}, {L"PlainWindow", L"y - Mozilla Firefox"}}, kAnyBrowserKind, 1,
+         BrowserKind::Firefox},
+        {{{L"PlainWindow", L"x - Opera"}, {L"PlainWindow", L"y - Mozilla Firefox"}}, BrowserKind::Opera, 0,
+         BrowserKind::Opera},
+        {{{L"ExploreWClass", L"C:\\ - Internet Explorer"}}, kAnyBrowserKind, -1, BrowserKind::Other},
+        {{{L"PlainWindow", L"A - Internet Explorer"}, {L"ExploreWClass", L"B - Internet Explorer"}}, BrowserKind::Ie,
+         0, BrowserKind::Ie},
+        {{{L"PlainWindow", L"mozilla"}}, kAnyBrowserKind, -1, BrowserKind::Other},  // the texts are case-sensitive
+        {{}, kAnyBrowserKind, -1, BrowserKind::Other},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(&c - cases);
         for (HWND window : ownWindows) DestroyWindow(window);
         ownWindows.clear();
         for (const auto& [className, title] : c.windows) makeWindow(className, title);
-        app().browser.state.lastKindFound = -1;
+        app().browser.state.lastKindFound = static_cast<BrowserKind>(-1);
         HWND found = findBrowserWindow(app().browser, nullptr, c.kind);
         EXPECT_EQ(found, c.found < 0 ? nullptr : ownWindows[static_cast<std::size_t>(c.found)]);
-        if (c.kind == 0 || c.found >= 0) {
+        if (c.kind == kAnyBrowserKind || c.found >= 0) {
             EXPECT_EQ(app().browser.state.lastKindFound, c.lastKind);
         }
     }
     // The main window and the excluded window are never the browser.
     HWND opera = makeWindow(L"PlainWindow", L"Opera");
     SetWindowTextW(mainWindow(), L"Firefox");
-    EXPECT_EQ(findBrowserWindow(app().browser, nullptr, 5), nullptr);
-    EXPECT_EQ(findBrowserWindow(app().browser, opera, 4), nullptr);
-    EXPECT_EQ(findBrowserWindow(app().browser, nullptr, 0), opera);
+    EXPECT_EQ(findBrowserWindow(app().browser, nullptr, BrowserKind::Firefox), nullptr);
+    EXPECT_EQ(findBrowserWindow(app().browser, opera, BrowserKind::Opera), nullptr);
+    EXPECT_EQ(findBrowserWindow(app().browser, nullptr, kAnyBrowserKind), opera);
 }
 
 TEST_F(BrowserWindows, RestorePlacesTheRememberedWindow) {
@@ -182,7 +185,7 @@ TEST_F(BrowserWindows, RecordShownPage) {
     SendMessageW(mainWindow(), WM_COMMAND, CMD_RECORD_BROWSER_PAGE, 0);
     ASSERT_EQ(asked.size(), 1u);
     EXPECT_TRUE(asked[0].text == L"ブラウザとつながりませんでした。ブラウザが起動しているか確かめて下さい。");
-    EXPECT_EQ(app().browser.state.lastKindFound, 9);  // asked "IEXPLORE"
+    EXPECT_EQ(app().browser.state.lastKindFound, BrowserKind::Other);  // asked "IEXPLORE"
 }
 
 struct MenuState {

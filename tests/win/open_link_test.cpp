@@ -349,16 +349,16 @@ TEST_F(OpenLink, WinesOwnBrowsers) {
     app().browser.state.rememberedWindow = nullptr;
     app().settings.browserPath[0] = "C:\\windows\\system32\\winebrowser.exe";
     app().treeView.select(local);
-    EXPECT_EQ(openLink(app().browser, mainWindow(), 0), 1);
+    EXPECT_EQ(openLink(app().browser, mainWindow(), OpenMode::DoubleClickSlot), 1);
     EXPECT_EQ(app().browser.state.rememberedWindow, nullptr);
     EXPECT_EQ(findOwnWindow(L"ブラウザの起動"), nullptr);
 }
 
 TEST_F(OpenLink, FoldersAndNoSelectionOpenNothing) {
     app().treeView.select(folderNode);
-    EXPECT_EQ(openLink(app().browser, mainWindow(), 0), 0);
+    EXPECT_EQ(openLink(app().browser, mainWindow(), OpenMode::DoubleClickSlot), 0);
     TreeView_SelectItem(treeWindow(), nullptr);
-    EXPECT_EQ(openLink(app().browser, mainWindow(), 0), 0);
+    EXPECT_EQ(openLink(app().browser, mainWindow(), OpenMode::DoubleClickSlot), 0);
 }
 
 struct TitledWindow {
@@ -383,13 +383,13 @@ TEST_F(OpenLink, LocalProgramIsStartedOrLeftToTheShell) {
     ASSERT_EQ(kindOf(app().document.tree.node(program).itemNumber), kKindLocalFile);
     std::size_t mark = browsers->mark();
     app().treeView.select(program);
-    EXPECT_EQ(openLink(app().browser, mainWindow(), 0), 1);
+    EXPECT_EQ(openLink(app().browser, mainWindow(), OpenMode::DoubleClickSlot), 1);
     EXPECT_TRUE(browsers->waitFor("start " + other + " local-argument", mark));
 
     std::string text = narrow(folder) + "\\notes-for-shell.txt";
     writeBytes(text, "hello\r\n");
     app().treeView.select(add(root, "Text", text));
-    EXPECT_EQ(openLink(app().browser, mainWindow(), 0), 1);
+    EXPECT_EQ(openLink(app().browser, mainWindow(), OpenMode::DoubleClickSlot), 1);
     TitledWindow query{L"notes-for-shell", nullptr};
     for (int i = 0; i < 200 && !query.found; ++i) {
         pumpMessages(50);

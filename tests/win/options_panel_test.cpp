@@ -241,7 +241,7 @@ TEST_F(OptionsPanel, CheckBoxesChangeTheirFlagsAtOnce) {
 TEST_F(OptionsPanel, RadiosAndAlignmentBoxes) {
     startWith(kFullFile);
     click(IDC_OPT_SLOT1);
-    EXPECT_EQ(app().settings.doubleClickSlot, 0);
+    EXPECT_EQ(app().settings.doubleClickSlotIndex, 0);
     EXPECT_TRUE(checked(IDC_OPT_SLOT1));
     EXPECT_FALSE(checked(IDC_OPT_SLOT2));
 
