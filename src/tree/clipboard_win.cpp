@@ -32,6 +32,17 @@ bool giveToClipboard(UINT format, HGLOBAL block) {
     return false;
 }
 
+// Another program (a clipboard manager, Wine's own) may hold the clipboard for a moment
+// after it changed: a few short tries before giving up.
+bool openClipboard(HWND owner) {
+    constexpr int kTries = 20;
+    for (int tried = 1;; ++tried) {
+        if (OpenClipboard(owner)) return true;
+        if (tried == kTries) return false;
+        Sleep(10);
+    }
+}
+
 // CF_UNICODETEXT or CF_TEXT, whichever the clipboard lists first; 0 when it has neither.
 UINT firstTextFormat() {
     for (UINT format = EnumClipboardFormats(0); format != 0; format = EnumClipboardFormats(format))
@@ -67,7 +78,7 @@ int writeClipboardText(HWND owner, const ClipboardText& text) {
         if (shiftJis) GlobalFree(shiftJis);
         return kClipboardNoMemory;
     }
-    if (!OpenClipboard(owner)) {
+    if (!openClipboard(owner)) {
         GlobalFree(unicode);
         GlobalFree(shiftJis);
         return kClipboardUnavailable;
@@ -84,7 +95,7 @@ int readClipboardText(HWND owner, std::string& text) {
         showMessage(owner, "クリップボードに貼り付けられるデータがありません。", "貼り付け", MB_OK | MB_ICONWARNING);
         return kClipboardNoText;
     }
-    if (!OpenClipboard(owner)) return kClipboardUnavailable;
+    if (!openClipboard(owner)) return kClipboardUnavailable;
     int result = kClipboardUnavailable;
     UINT format = firstTextFormat();
     if (HANDLE block = format ? GetClipboardData(format) : nullptr) {

@@ -26,7 +26,10 @@ ClipboardText clipboardTextOf(const std::string& text, TextEncoding encoding) {
     }
     std::string_view body = std::string_view(text).substr(text.compare(0, 3, kUtf8Mark) == 0 ? 3 : 0);
     std::u16string wide = utf16OfText(body, TextEncoding::Utf8);
-    return {std::wstring(wide.begin(), wide.end()), convertText(body, TextEncoding::Utf8, TextEncoding::ShiftJis)};
+    // From UTF-16, which keeps the CR LF line ends a UTF-8 reading would make LF.
+    LostCharacters runs;
+    std::string shiftJis = textFromUtf16(wide, TextEncoding::ShiftJis, Unrepresentable::Mark, &runs);
+    return {std::wstring(wide.begin(), wide.end()), shiftJis};
 }
 
 struct NoIcons : ShellIconSource {

@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include "search/search_index.h"
+#include "store/data_file.h"
 #include "store/document_encoding.h"
 #include "store/incoming_text.h"
 #include "test_tree.h"
@@ -69,4 +70,19 @@ TEST(IncomingText, AFetchedTitleComesIntoAUtf8DocumentWhole) {
         EXPECT_EQ(titleFieldText(c.fetched, c.headerCharset, "", TextEncoding::Utf8), c.utf8) << c.utf8;
         EXPECT_EQ(titleFieldText(c.fetched, c.headerCharset, ""), c.shiftJis) << c.utf8;
     }
+}
+
+TEST(IncomingText, EachFieldOfAUtf8RecordReadIntoShiftJisMarksItsOwnRuns) {
+    TestTree utf8;
+    utf8.doc.file.encoding = TextEncoding::Utf8;
+    utf8.add(utf8.root, kKindWebLink, u8"日本 한국", u8"http://example.com/", u8"국어 메모");
+    std::string text = writeDataFile(utf8.doc, utf8.root, 0, TextEncoding::Utf8);
+
+    TestTree shiftJis;
+    perchlet::testing::NoShellIcons icons;
+    DataFileReadResult read = importDataFile(text, shiftJis.doc, shiftJis.root, icons, TextEncoding::ShiftJis);
+    EXPECT_EQ(read.markedItems, 1u);
+    const BookmarkItem& link = shiftJis.record(shiftJis.child(shiftJis.child(shiftJis.root, 0), 0));
+    EXPECT_EQ(link.title, "日本 〓");
+    EXPECT_EQ(link.comment, "〓 〓");
 }
