@@ -155,7 +155,7 @@ void deleteSelected(EditorPanelContext& context, HWND panel) {
         showMessage(panel, "削除する項目をツリーで選択して下さい。", "削除", MB_OK | MB_ICONWARNING);
         return;
     }
-    if (showMessage(panel, deleteQuestion(context.workspace.document.tree, node), "削除の確認",
+    if (showMessage(panel, deleteQuestion(context.workspace.document.tree, node, context.workspace.document.file.encoding), "削除の確認",
                     MB_OKCANCEL | MB_ICONQUESTION) != IDOK)
         return;
     deleteSubtree(context.workspace.document, node);

@@ -69,7 +69,7 @@ void deleteSelectionAsking(Workspace& workspace) {
         showMessage(workspace.mainWindow, "削除する項目をツリーで選択して下さい。", "削除", MB_OK | MB_ICONWARNING);
         return;
     }
-    if (showMessage(workspace.mainWindow, deleteQuestion(workspace.document.tree, node), "削除の確認",
+    if (showMessage(workspace.mainWindow, deleteQuestion(workspace.document.tree, node, workspace.document.file.encoding), "削除の確認",
                     MB_OKCANCEL | MB_ICONQUESTION) != IDOK)
         return;
     deleteSubtree(workspace.document, node);

@@ -5,6 +5,7 @@
 #include "search/search_index.h"
 #include "store/data_file.h"
 #include "store/document_encoding.h"
+#include "store/item_questions.h"
 #include "store/incoming_text.h"
 #include "test_tree.h"
 #include "web/title_scanner.h"
@@ -85,4 +86,11 @@ TEST(IncomingText, EachFieldOfAUtf8RecordReadIntoShiftJisMarksItsOwnRuns) {
     const BookmarkItem& link = shiftJis.record(shiftJis.child(shiftJis.child(shiftJis.root, 0), 0));
     EXPECT_EQ(link.title, "日本 〓");
     EXPECT_EQ(link.comment, "〓 〓");
+}
+
+TEST(IncomingText, AQuestionNamesAUtf8TitleInTheShiftJisOfEveryMessage) {
+    TestTree t;
+    t.doc.file.encoding = TextEncoding::Utf8;
+    NodeId folder = t.add(t.root, kKindFolder, u8"日本 📚🇯🇵");
+    EXPECT_EQ(deleteQuestion(t.doc.tree, folder, TextEncoding::Utf8), "\"日本 〓\" を削除しますか？");
 }
