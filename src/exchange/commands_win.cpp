@@ -239,8 +239,10 @@ void importNetscapeFile(ExchangeContext& context) {
     NodeId target = importTarget(context, *place);
     if (target == kNoNode) return;
     ImportResult result;
+    // The reader takes the text in the document's encoding; the file was read as Shift-JIS
+    // (a UTF-8 file converted, its other characters as references), which UTF-8 holds whole.
     runImport(context, target, [&text, &result](Document& document, NodeId under, TextEncoding into) {
-        result = importNetscape(*text, document, under, into);
+        result = importNetscape(convertText(*text, TextEncoding::ShiftJis, into), document, under, into);
     });
     showImported(context, target, result);
 }

@@ -18,6 +18,7 @@
 #include "exchange/browser_import_win.h"
 #include "main_window_fixture.h"
 #include "profile_chooser.h"
+#include "store/incoming_text.h"
 
 using namespace perchlet;
 using namespace perchlet::testing;
@@ -202,9 +203,13 @@ TEST_F(BrowserImportTest, EachProfileImportsUnderTheSelectionOrSaysWhyNot) {
         if (c.said.empty()) {
             EXPECT_TRUE(asked.empty());
         } else {
-            ASSERT_EQ(asked.size(), 1u);
-            EXPECT_EQ(asked[0].text.compare(0, c.said.size(), c.said), 0) << narrow(asked[0].text);
-            EXPECT_TRUE(asked[0].caption == L"ブラウザから");
+            // The first profile that holds characters Shift-JIS lacks asks once for the
+            // document (OK is no Yes: it stays Shift-JIS); the closing note follows.
+            std::size_t questions = &c == cases ? 1u : 0u;
+            ASSERT_EQ(asked.size(), questions + 1);
+            const AskedMessage& note = asked.back();
+            EXPECT_EQ(note.text.compare(0, c.said.size(), c.said), 0) << narrow(note.text);
+            EXPECT_TRUE(note.caption == L"ブラウザから");
         }
     }
 
@@ -255,8 +260,9 @@ TEST_F(BrowserImportTest, IntoNoDocumentWithMarkedTitlesAndADamagedRoot) {
     NodeId newRoot = app().document.tree.firstTopLevel();
     ASSERT_NE(newRoot, kNoNode);
     ASSERT_EQ(childTitles(newRoot), std::vector<std::string>{"Google Chrome ― Default"});
-    ASSERT_EQ(asked.size(), 1u);
-    EXPECT_EQ(narrow(asked[0].text), "「Google Chrome ― Default」から 3 件のリンクを取り込みました。\r\n"
+    ASSERT_EQ(asked.size(), 2u);
+    EXPECT_EQ(narrow(asked[0].text), shiftJisQuestionText(13));
+    EXPECT_EQ(narrow(asked[1].text), "「Google Chrome ― Default」から 3 件のリンクを取り込みました。\r\n"
                                      "ファイルの壊れた部分 1 か所は取り込んでいません。\r\n"
                                      "\"〓 読書メモ 〓\" など 4 項目のタイトルやコメントに、Shift-JIS で表せない文字がありました。\r\n"
                                      "その文字のあった所は「〓」にしてあります。");
