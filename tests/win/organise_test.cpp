@@ -249,6 +249,14 @@ TEST_F(Organise, NewLinkStartsFromTheClipboardsAddressAndGoesAfterTheSelection) 
         EXPECT_EQ(childTitles(c.parent), c.children);
         command(CMD_UNDO);
     }
+
+    // An address holding characters Shift-JIS lacks keeps them percent-encoded, never as "?".
+    app().treeView.select(example);
+    {
+        NewLinkFiller filler(L"Emoji", L"http://emoji.example/\U0001F600");
+        command(CMD_NEW_LINK);
+    }
+    EXPECT_EQ(record(app().treeView.selectedNode()).locator, "http://emoji.example/%F0%9F%98%80");
 }
 
 TEST_F(Organise, TheDuplicatesWindowRemovesTheOlderCopiesAsOneStep) {
