@@ -54,7 +54,8 @@ int find(int argc, char** argv) {
     if (auto failure = readAnyFormat(argv[2], read)) return failed(*failure);
     std::string query;
     for (int i = 3; i < argc; ++i) query += commandLineToText(argv[i], read.encoding) + ' ';
-    SearchIndex index(read.document, read.encoding);
+    read.document.file.encoding = read.encoding;  // the index folds in the document's encoding
+    SearchIndex index(read.document);
     std::vector<NodeId> hits = index.find(query);
     for (NodeId node : hits) std::printf("%s\n", itemLine(read, node).c_str());
     // As grep does: scripts can tell "found nothing" from "found".

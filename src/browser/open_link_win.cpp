@@ -52,14 +52,22 @@ struct WorkerBlock {
     std::vector<HWND> windowsBefore;
 };
 
+// Command lines, DDE and the shell take the address as Shift-JIS text, as they always have;
+// what Shift-JIS lacks is percent-encoded, which names the same page.
+std::string outgoingAddress(const std::string& locator, TextEncoding encoding) {
+    return convertText(locator, encoding, TextEncoding::ShiftJis, Unrepresentable::PercentEncode);
+}
+
 struct OpenState {
     OpenState(BrowserContext& browser, OpenMode openMode, NodeId node, BookmarkItem& record)
-        : browser(browser), openMode(openMode), node(node), record(record) {}
+        : browser(browser), openMode(openMode), node(node), record(record),
+          locator(outgoingAddress(record.locator, browser.workspace.document.file.encoding)) {}
 
     BrowserContext& browser;
     OpenMode openMode;
     NodeId node;
     BookmarkItem& record;
+    std::string locator;  // the record's address as it goes out
     HWND dialog = nullptr;
     LaunchStyle style = LaunchStyle::Reuse;
     std::string browserPath;
@@ -199,8 +207,8 @@ bool startBrowser(OpenState& open, bool newWindowFlag) {
                       slotOfOpenMode(open.openMode, settings.doubleClickSlotIndex) == BrowserSlot::First &&
                       !settings.registryBrowserArguments.empty();
     std::string line = registered ? withRegisteredArguments(open.browserPath, settings.registryBrowserArguments,
-                                                            open.record.locator)
-                                  : browserCommandLine(open.browserPath, open.record.locator, newWindowFlag);
+                                                            open.locator)
+                                  : browserCommandLine(open.browserPath, open.locator, newWindowFlag);
     return startBrowserWith(open, line);
 }
 
@@ -243,7 +251,7 @@ bool sendToRememberedWindow(OpenState& open) {
         postFinish(open);
         return true;
     }
-    if (requestOpenUrl(open.browser, open.record.locator, state.keptConversation)) {
+    if (requestOpenUrl(open.browser, open.locator, state.keptConversation)) {
         postFinish(open);
         return true;
     }
@@ -356,7 +364,7 @@ void launchByCommandLine(OpenState& open, CommandLineDialect dialect) {
     block.kind = open.kind;
     block.waitsForNewWindow = wantsNewWindow(open.style);
     block.windowsBefore = browserWindowsOfKind(open.kind);
-    if (!startBrowserWith(open, dialectCommandLine(dialect, open.browserPath, open.record.locator, open.style))) {
+    if (!startBrowserWith(open, dialectCommandLine(dialect, open.browserPath, open.locator, open.style))) {
         postFinish(open);
         return;
     }
@@ -382,7 +390,7 @@ void launch(OpenState& open) {
     // DDE cannot carry a long address at all; such an address goes on a command line.
     bool sendsByDde = open.style == LaunchStyle::Reuse ||
                       runningPlan(open.kind, open.style).method == RunningMethod::KeysThenDde;
-    bool addressFits = fitsDdeItem(openUrlItem(open.record.locator));
+    bool addressFits = fitsDdeItem(openUrlItem(open.locator));
     if (!open.ddeAvailable || (sendsByDde && !addressFits)) {
         startAndWatch(open);
         return;
@@ -399,8 +407,8 @@ void onTimer(OpenState& open) {
         break;
     case LaunchState::SendByDde: {
         KillTimer(open.dialog, kLaunchTimer);
-        if (!sendOpenUrl(open.browser, open.dialog, open.service.c_str(), open.record.locator))
-            showMessage(open.dialog, "ブラウザにアドレスを送れませんでした。\r\n" + open.record.locator, "ブラウザの起動",
+        if (!sendOpenUrl(open.browser, open.dialog, open.service.c_str(), open.locator))
+            showMessage(open.dialog, "ブラウザにアドレスを送れませんでした。\r\n" + open.locator, "ブラウザの起動",
                         MB_OK | MB_ICONWARNING);
         postFinish(open);
         break;
@@ -464,7 +472,7 @@ void onInitDialog(OpenState& open) {
     SendMessageW(progress, PBM_SETSTEP, 1, 0);
     open.worker.found = false;
     markVisited(open.browser.workspace.document, open.node, open.record);
-    SetDlgItemTextW(open.dialog, IDC_WAIT_ADDRESS, widen(open.record.locator).c_str());
+    SetDlgItemTextW(open.dialog, IDC_WAIT_ADDRESS, widen(open.locator).c_str());
     setTimerState(open, LaunchState::Start, 500);
 }
 
@@ -524,20 +532,21 @@ bool openLink(BrowserContext& browser, HWND owner, OpenMode openMode) {
     if (node == kNoNode) return false;
     BookmarkItem* record = nodeRecord(browser.workspace.document, node);
     if (!record) return false;
+    std::string locator = outgoingAddress(record->locator, browser.workspace.document.file.encoding);
     switch (kindOf(record->itemNumber)) {
     case kKindMailLink:
-        shellOpen(owner, record->locator);
+        shellOpen(owner, locator);
         return true;
     case kKindShellLink:
-        shellOpen(owner, record->locator.substr(std::min<std::size_t>(7, record->locator.size())));
+        shellOpen(owner, locator.substr(std::min<std::size_t>(7, locator.size())));
         return true;
     case kKindLocalFile:
-        startLocalProgram(owner, record->locator);
+        startLocalProgram(owner, locator);
         return true;
     case kKindFolder:
         return false;
     default:
-        if (refusedAsSwitch(browser, owner, openMode, record->locator)) return false;
+        if (refusedAsSwitch(browser, owner, openMode, locator)) return false;
         runWaitDialog(browser, owner, openMode, node, *record);
         return true;
     }

@@ -11,6 +11,8 @@
 #include "shell/text_win.h"
 #include "store/bookmark_item.h"
 #include "store/encoding.h"
+#include "store/document_encoding.h"
+#include "store/incoming_text_win.h"
 #include "tree/new_item_win.h"
 
 namespace perchlet {
@@ -24,9 +26,25 @@ std::u16string_view utf16(const std::wstring& text) {
     return {reinterpret_cast<const char16_t*>(text.data()), text.size()};
 }
 
+std::string inShiftJis(const std::string& utf8) {
+    return convertText(utf8, TextEncoding::Utf8, TextEncoding::ShiftJis, Unrepresentable::Mark);
+}
+
 // Shown for confirmation in the form a DDE reply has, after the question.
 std::string confirmationText(const BrowserPage& page) {
-    return "次の情報を新しい項目として登録しますか？\r\n\r\n\"" + page.address + "\",\"" + page.title + "\"";
+    return "次の情報を新しい項目として登録しますか？\r\n\r\n\"" + inShiftJis(page.address) + "\",\"" +
+           inShiftJis(page.title) + "\"";
+}
+
+// A DDE reply comes in the system's ANSI code page, which for these browsers is Shift-JIS.
+BrowserPage inUtf8(BrowserPage page) {
+    for (std::string* text : {&page.title, &page.address, &page.third})
+        *text = convertText(*text, TextEncoding::ShiftJis, TextEncoding::Utf8);
+    return page;
+}
+
+std::string inDocument(const std::string& utf8, TextEncoding encoding, Unrepresentable policy) {
+    return fitText(convertText(utf8, TextEncoding::Utf8, encoding, policy), encoding);
 }
 
 }  // namespace
@@ -34,7 +52,7 @@ std::string confirmationText(const BrowserPage& page) {
 std::optional<BrowserPage> readPageFromWindow(HWND owner, HWND browser, BrowserKind kind) {
     std::string name = browserDisplayName(kind);
     BrowserPage page;
-    page.title = fitText(utf16ToShiftJis(utf16(pageTitleOfWindow(browser))));
+    page.title = fitText(textFromUtf16(utf16(pageTitleOfWindow(browser)), TextEncoding::Utf8), TextEncoding::Utf8);
     AddressReading reading = readBrowserAddress(owner, browser);
     if (reading.address.empty()) {
         showMessage(owner, name + "の表示中のURLを取得できませんでした。\r\n" + reading.problem, kInfoCaption,
@@ -42,8 +60,7 @@ std::optional<BrowserPage> readPageFromWindow(HWND owner, HWND browser, BrowserK
         return std::nullopt;
     }
     if (!reading.problem.empty()) showMessage(owner, reading.problem, kInfoCaption, MB_OK | MB_ICONWARNING);
-    // Characters that Shift-JIS lacks stay in the address as percent-encoded UTF-8.
-    page.address = fitText(utf16ToShiftJis(utf16(reading.address), Unrepresentable::PercentEncode));
+    page.address = fitText(textFromUtf16(utf16(reading.address), TextEncoding::Utf8), TextEncoding::Utf8);
     if (showMessage(owner, confirmationText(page), kConfirmCaption, MB_OKCANCEL | MB_ICONQUESTION) != IDOK)
         return std::nullopt;
     return page;
@@ -60,17 +77,22 @@ std::optional<BrowserPage> requestShownPage(BrowserContext& browser, HWND owner)
     findBrowserWindow(browser, owner, kAnyBrowserKind);
     std::string reply = requestWindowInfo(browser, owner, ddeServiceName(browser.state.lastKindFound));
     if (reply.empty()) return std::nullopt;
-    return parseWindowInfoReply(reply);
+    return inUtf8(parseWindowInfoReply(reply));
 }
 
 void recordBrowserPage(BrowserContext& browser) {
     std::optional<BrowserPage> page = requestShownPage(browser, browser.workspace.mainWindow);
     if (!page) return;
+    Workspace& workspace = browser.workspace;
+    std::size_t notHeld = charactersShiftJisCannotHold(page->title) + charactersShiftJisCannotHold(page->third);
+    TextEncoding encoding = encodingForIncomingText(workspace.mainWindow, workspace.document, notHeld, kConfirmCaption);
     NewItemFields fields;
-    fields.title = page->title;
-    fields.locator = page->address;
-    fields.comment = page->third;
-    newItemUnderSelection(browser.workspace, fields);
+    fields.title = inDocument(page->title, encoding, Unrepresentable::Mark);
+    // Characters that Shift-JIS lacks stay in the address as percent-encoded UTF-8.
+    fields.locator = inDocument(page->address, encoding, Unrepresentable::PercentEncode);
+    fields.comment = inDocument(page->third, encoding, Unrepresentable::Mark);
+    if (newItemUnderSelection(workspace, fields) != kNoNode && encoding == TextEncoding::ShiftJis)
+        sayCharactersMarked(workspace.mainWindow, notHeld, kConfirmCaption);
 }
 
 }  // namespace perchlet

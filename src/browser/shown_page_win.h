@@ -9,8 +9,9 @@
 
 namespace perchlet {
 
-// The page of the browser found by the window search, confirmed by the user; nothing when
-// it could not be read (the user has been told why) or the user declined.
+// The page of the browser found by the window search, confirmed by the user, its texts in
+// UTF-8 so that every character the browser gave is there; nothing when it could not be
+// read (the user has been told why) or the user declined.
 std::optional<BrowserPage> requestShownPage(BrowserContext& browser, HWND owner);
 
 // From a browser without DDE: the title without the browser's ending, and the address from

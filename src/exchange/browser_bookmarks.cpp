@@ -121,7 +121,8 @@ ImportResult importBrowserProfile(BrowserBookmarks bookmarks, std::string_view f
     ImportResult result;
     if (!canHoldChildren(document, target)) return result;
     BookmarkItem folder;
-    folder.title = fitText(filterText(folderTitle, TextFilter::SingleLine));
+    TextEncoding encoding = document.file.encoding;
+    folder.title = fitText(filterText(folderTitle, TextFilter::SingleLine, encoding), encoding);
     folder.addDate = dateStampNow();
     AddedItem added = addImportedItem(document, target, kKindFolder, std::move(folder));
     result = addBrowserBookmarks(std::move(bookmarks), document, added.node);

@@ -85,7 +85,8 @@ std::string browserDateText(std::int64_t unixSeconds);
 ImportResult addBrowserBookmarks(BrowserBookmarks bookmarks, Document& document, NodeId parent);
 
 // The import of one browser profile: a new folder named folderTitle as target's last child,
-// holding the profile's roots. result.lastCreated is that folder.
+// holding the profile's roots. result.lastCreated is that folder. The bookmarks and the
+// title are in the document's encoding.
 ImportResult importBrowserProfile(BrowserBookmarks bookmarks, std::string_view folderTitle, Document& document,
                                   NodeId target);
 

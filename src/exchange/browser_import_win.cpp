@@ -8,6 +8,9 @@
 #include "shell/dialogs_win.h"
 #include "shell/text_win.h"
 #include "shell/window_state_win.h"
+#include "store/document_encoding.h"
+#include "store/incoming_text_win.h"
+#include "store/tree_population.h"
 
 namespace perchlet {
 
@@ -38,14 +41,14 @@ std::string failureText(const ListedProfile& listed) {
     return "ブックマークのファイルを読めませんでした。ほかのプログラムが使用中か、ファイルがありません。\r\n" + path;
 }
 
-std::string closingNote(const std::string& label, const BrowserBookmarks& bookmarks) {
+std::string closingNote(const std::string& label, const BrowserBookmarks& bookmarks, TextEncoding encoding) {
     std::string note = "「" + label + "」から " + std::to_string(bookmarks.links) + " 件のリンクを取り込みました。";
     if (bookmarks.separatorsLeftOut + bookmarks.queriesLeftOut > 0)
         note += "\r\n区切り線 " + std::to_string(bookmarks.separatorsLeftOut) + " 件と place: のクエリ " +
                 std::to_string(bookmarks.queriesLeftOut) + " 件は取り込んでいません。";
     if (bookmarks.addressesCut > 0)
         note += "\r\n" + std::to_string(bookmarks.addressesCut) + " 件のアドレスは長すぎるため、" +
-                std::to_string(kTextFieldMax) + " バイトまでにしました。";
+                std::to_string(textFieldMax(encoding)) + " バイトまでにしました。";
     if (bookmarks.damagedLeftOut > 0)
         note += "\r\nファイルの壊れた部分 " + std::to_string(bookmarks.damagedLeftOut) + " か所は取り込んでいません。";
     if (bookmarks.markedItems > 0) note += "\r\n" + markedItemsNote(bookmarks.markedItems, bookmarks.firstMarkedTitle);
@@ -55,14 +58,35 @@ std::string closingNote(const std::string& label, const BrowserBookmarks& bookma
 // The one step in which the import changes the document: everything before it only reads,
 // so a failure leaves the document as it was. An undo of the import records here.
 NodeId commitBrowserImport(Document& document, BrowserBookmarks bookmarks, const std::string& label, NodeId target) {
-    return importBrowserProfile(std::move(bookmarks), label, document, target).lastCreated;
+    std::string title = convertText(label, TextEncoding::ShiftJis, document.file.encoding);
+    return importBrowserProfile(std::move(bookmarks), title, document, target).lastCreated;
+}
+
+// Characters of the titles that Shift-JIS cannot hold, counted in a scratch document.
+std::size_t charactersNotHeld(const BrowserBookmarks& bookmarks) {
+    Document scratch;
+    scratch.file.encoding = TextEncoding::Utf8;
+    importBrowserProfile(bookmarks, "", scratch, insertRootItem(scratch));
+    return lossConvertingTo(scratch, TextEncoding::ShiftJis).characters;
+}
+
+// The profile as the document takes it. Profiles are listed read into UTF-8, which keeps
+// every character; a Shift-JIS document asks first when that would lose some, and keeping
+// Shift-JIS reads the profile again into it, marking and counting them.
+std::optional<BrowserBookmarks> bookmarksForDocument(HWND owner, Document& document, ListedProfile& listed) {
+    std::size_t notHeld =
+        document.file.encoding == TextEncoding::ShiftJis ? charactersNotHeld(*listed.read.bookmarks) : 0;
+    if (encodingForIncomingText(owner, document, notHeld, kCaption) == TextEncoding::Utf8)
+        return std::move(*listed.read.bookmarks);
+    listed.read = readBrowserProfile(listed.profile, TextEncoding::ShiftJis);
+    return std::move(listed.read.bookmarks);
 }
 
 std::vector<ListedProfile> listProfiles(const BrowserHomeFolders& folders) {
     HCURSOR previous = SetCursor(LoadCursorW(nullptr, IDC_WAIT));
     std::vector<ListedProfile> listed;
     for (BrowserProfile& profile : findBrowserProfiles(folders)) {
-        BrowserRead read = readBrowserProfile(profile);
+        BrowserRead read = readBrowserProfile(profile, TextEncoding::Utf8);
         listed.push_back({std::move(profile), std::move(read)});
     }
     SetCursor(previous);
@@ -143,9 +167,14 @@ void importFromBrowser(HINSTANCE instance, HWND owner, Document& document, TreeV
     }
     NodeId parent = target();
     if (parent == kNoNode) return;
+    std::optional<BrowserBookmarks> bookmarks = bookmarksForDocument(owner, document, listed);
+    if (!bookmarks) {
+        showMessage(owner, failureText(listed) + "\r\n何も取り込んでいません。", kCaption, MB_OK | MB_ICONWARNING);
+        return;
+    }
     std::string label = browserProfileLabel(listed.profile);
-    std::string note = closingNote(label, *listed.read.bookmarks);
-    NodeId folder = commitBrowserImport(document, std::move(*listed.read.bookmarks), label, parent);
+    std::string note = closingNote(label, *bookmarks, document.file.encoding);
+    NodeId folder = commitBrowserImport(document, std::move(*bookmarks), label, parent);
     if (folder == kNoNode) {
         showMessage(owner, "選択中のアイテムの下には、これ以上深くアイテムを作れません。\r\n何も取り込んでいません。", kCaption,
                     MB_OK | MB_ICONWARNING);

@@ -13,7 +13,9 @@
 #include "shell/dialogs_win.h"
 #include "shell/file_dialogs_win.h"
 #include "shell/text_win.h"
+#include "store/document_encoding.h"
 #include "store/file_io_win.h"
+#include "store/incoming_text_win.h"
 #include "store/tree_population.h"
 
 namespace perchlet {
@@ -172,17 +174,51 @@ void showImported(ExchangeContext& context, NodeId target, const ImportResult& r
 }
 
 std::string csvOf(const ExchangeContext& context, const Document& document, NodeId start) {
-    return exportCsv(document, start, context.startupFolderShiftJis);
+    TextEncoding encoding = document.file.encoding;
+    return exportCsv(document, start, convertText(context.startupFolderShiftJis, TextEncoding::ShiftJis, encoding),
+                     encoding);
+}
+
+// An import run into a document, its texts made in `into`.
+using ImportInto = std::function<void(Document& document, NodeId target, TextEncoding into)>;
+
+// Characters of the import's titles and comments that Shift-JIS cannot hold: it is read into
+// a scratch UTF-8 document first, so that the real one is untouched until the user answers.
+std::size_t charactersNotHeld(const ImportInto& import) {
+    Document scratch;
+    scratch.file.encoding = TextEncoding::Utf8;
+    import(scratch, insertRootItem(scratch), TextEncoding::Utf8);
+    return lossConvertingTo(scratch, TextEncoding::ShiftJis).characters;
+}
+
+// The encoding the import comes in as; a Shift-JIS document that would lose characters asks
+// once. Keeping Shift-JIS marks them as the imports always have, and says so once.
+TextEncoding importEncoding(ExchangeContext& context, const ImportInto& import) {
+    Document& document = context.workspace.document;
+    bool mayAsk = document.file.encoding == TextEncoding::ShiftJis &&
+                  document.file.shiftJisAnswer != ShiftJisAnswer::KeepShiftJis;
+    if (!mayAsk) return document.file.encoding;
+    return encodingForIncomingText(context.workspace.mainWindow, document, charactersNotHeld(import), kImportCaption);
+}
+
+// Asks as above, then runs the import into the document.
+void runImport(ExchangeContext& context, NodeId target, const ImportInto& import) {
+    TextEncoding into = importEncoding(context, import);
+    import(context.workspace.document, target, into);
 }
 
 }  // namespace
 
 void exportNetscapeFile(ExchangeContext& context, ExportScope scope) {
-    exportToFile(context, scope, kHtmlFilter, exportNetscape);
+    exportToFile(context, scope, kHtmlFilter, [](const Document& document, NodeId start) {
+        return exportNetscapeAs(document, start, document.file.encoding);
+    });
 }
 
 void exportTreeHtmlFile(ExchangeContext& context, ExportScope scope) {
-    exportToFile(context, scope, kHtmlFilter, exportTreeHtml);
+    exportToFile(context, scope, kHtmlFilter, [](const Document& document, NodeId start) {
+        return exportTreeHtmlAs(document, start, document.file.encoding);
+    });
 }
 
 void exportCsvFile(ExchangeContext& context, ExportScope scope) {
@@ -202,7 +238,13 @@ void importNetscapeFile(ExchangeContext& context) {
     }
     NodeId target = importTarget(context, *place);
     if (target == kNoNode) return;
-    showImported(context, target, importNetscape(*text, context.workspace.document, target));
+    ImportResult result;
+    // The reader takes the text in the document's encoding; the file was read as Shift-JIS
+    // (a UTF-8 file converted, its other characters as references), which UTF-8 holds whole.
+    runImport(context, target, [&text, &result](Document& document, NodeId under, TextEncoding into) {
+        result = importNetscape(convertText(*text, TextEncoding::ShiftJis, into), document, under, into);
+    });
+    showImported(context, target, result);
 }
 
 void importCsvFile(ExchangeContext& context) {
@@ -219,7 +261,11 @@ void importCsvFile(ExchangeContext& context) {
     if (target == kNoNode) return;
     // A byte order mark says UTF-8, as other programs write CSV for spreadsheets.
     CsvText encoding = text->compare(0, 3, "\xEF\xBB\xBF") == 0 ? CsvText::Utf8 : CsvText::ShiftJis;
-    showImported(context, target, importCsv(*text, context.workspace.document, target, encoding));
+    ImportResult result;
+    runImport(context, target, [&text, &result, encoding](Document& document, NodeId under, TextEncoding into) {
+        result = importCsv(*text, document, under, encoding, into);
+    });
+    showImported(context, target, result);
 }
 
 void exportFavoritesFolder(ExchangeContext& context, ExportScope scope) {
@@ -229,11 +275,13 @@ void exportFavoritesFolder(ExchangeContext& context, ExportScope scope) {
     if (folder.empty()) return;  // the user's own choice: nothing to report
     WindowsFavoritesFileSystem disk;
     const Document& document = context.workspace.document;
+    TextEncoding encoding = document.file.encoding;
     std::optional<ExistingFiles> existing =
-        askAboutExistingFiles(context, findExistingFavorites(document, start, folder, disk));
+        askAboutExistingFiles(context, findExistingFavorites(document, start, folder, disk, encoding));
     if (!existing) return;
     // One file that cannot be written does not keep the rest from their folder.
-    FavoritesExportResult result = exportFavorites(document, start, folder, disk, AfterFailedWrite::CarryOn, *existing);
+    FavoritesExportResult result =
+        exportFavorites(document, start, folder, disk, AfterFailedWrite::CarryOn, *existing, encoding);
     sayFavoritesExported(context, result, folder, start);
 }
 
@@ -245,7 +293,10 @@ void importFavoritesFolder(ExchangeContext& context) {
     NodeId target = importTarget(context, *place);
     if (target == kNoNode) return;
     WindowsFavoritesFileSystem disk;
-    FavoritesImportResult result = importFavorites(context.workspace.document, target, folder, disk);
+    FavoritesImportResult result;
+    runImport(context, target, [&](Document& document, NodeId under, TextEncoding into) {
+        result = importFavorites(document, under, folder, disk, into);
+    });
     for (const std::filesystem::path& unlisted : result.unlistedDirectories)
         sayFailed(context, "フォルダの中を読めませんでした。\r\n" + narrow(unlisted.wstring()), kImportCaption);
     // Once for every directory level that the limit stopped, as users know it.

@@ -13,8 +13,10 @@
 #include "shell/text_win.h"
 #include "shell/window_helpers_win.h"
 #include "shell/window_state_win.h"
+#include "store/document_text_win.h"
 #include "store/encoding.h"
 #include "store/file_io_win.h"
+#include "store/incoming_text_win.h"
 #include "store/item_questions.h"
 #include "store/tree_edit.h"
 #include "tree/new_item_win.h"
@@ -30,37 +32,37 @@ constexpr std::size_t kDroppedPathMax = 255;
 
 constexpr int kDateEdits[] = {IDC_EDIT_ADD_DATE, IDC_EDIT_LAST_MODIFIED, IDC_EDIT_LAST_VISIT};
 
-void setText(HWND panel, int id, const std::string& text) { SetDlgItemTextW(panel, id, widen(text).c_str()); }
+void setText(HWND panel, int id, const std::wstring& text) { SetDlgItemTextW(panel, id, text.c_str()); }
+void setText(HWND panel, int id, const std::string& shiftJis) { setText(panel, id, widen(shiftJis)); }
 
-// What the user typed, as the document's Shift-JIS: a run of characters Shift-JIS cannot hold
-// becomes "〓" and is added to marked (an address keeps them, percent-encoded), where the
-// edit's '?' would have gone in without a word.
-std::string textOf(HWND panel, int id, std::size_t& marked) {
+std::wstring typedText(HWND panel, int id) { return windowText(GetDlgItem(panel, id)); }
+
+// What the user typed, as document text: in a Shift-JIS document a run of characters it
+// cannot hold becomes "〓" and is added to marked (an address keeps them, percent-encoded),
+// where the edit's '?' would have gone in without a word.
+std::string textOf(HWND panel, int id, TextEncoding encoding, std::size_t& marked) {
     Unrepresentable policy = id == IDC_EDIT_ADDRESS ? Unrepresentable::PercentEncode : Unrepresentable::Mark;
     LostCharacters lost;  // an address loses nothing: its characters stay, encoded
-    std::string text = utf16ToShiftJis(utf16View(windowText(GetDlgItem(panel, id))), policy,
-                                       policy == Unrepresentable::Mark ? &lost : nullptr);
+    std::string text = textFromUtf16(utf16View(typedText(panel, id)), encoding, policy,
+                                     policy == Unrepresentable::Mark ? &lost : nullptr);
     marked += lost.runs;
     return text;
 }
-std::string textOf(HWND panel, int id) {
-    std::size_t ignored = 0;
-    return textOf(panel, id, ignored);
-}
 
 // Title and address as typed, cut to the field.
-std::string fieldText(HWND panel, int id, std::size_t& marked) { return fitText(textOf(panel, id, marked)); }
-std::string fieldText(HWND panel, int id) { return fitText(textOf(panel, id)); }
+std::string fieldText(HWND panel, int id, TextEncoding encoding, std::size_t& marked) {
+    return fitText(textOf(panel, id, encoding, marked), encoding);
+}
 
 // The comment edit shows line breaks as CR LF; the whole text loses its CRs before it is
 // cut to the field, so that a comment shown and stored again keeps every byte.
-std::string commentText(HWND panel, std::size_t& marked) {
-    std::string text = textOf(panel, IDC_EDIT_COMMENT, marked);
+std::string commentText(HWND panel, TextEncoding encoding, std::size_t& marked) {
+    std::string text = textOf(panel, IDC_EDIT_COMMENT, encoding, marked);
     std::string kept;
     kept.reserve(text.size());
     for (char c : text)
         if (c != '\r') kept += c;
-    return fitText(kept);
+    return fitText(kept, encoding);
 }
 
 // Every LF as CR LF, without the filter's cut: a long comment shows whole.
@@ -74,7 +76,10 @@ std::string commentForDisplay(const std::string& comment) {
     return shown;
 }
 
-std::string positionText(HWND panel, int id) { return fitField(textOf(panel, id), kPositionTextMax); }
+std::string positionText(HWND panel, int id) {
+    std::size_t ignored = 0;
+    return fitField(textOf(panel, id, TextEncoding::ShiftJis, ignored), kPositionTextMax);
+}
 
 void focus(HWND panel, int id) { SetFocus(GetDlgItem(panel, id)); }
 
@@ -86,9 +91,10 @@ const BookmarkItem& shownRecord(Workspace& workspace) {
 
 void showSelection(EditorPanelContext& context, HWND panel) {
     const BookmarkItem& record = shownRecord(context.workspace);
-    setText(panel, IDC_EDIT_ADDRESS, record.locator);
-    setText(panel, IDC_EDIT_TITLE, record.title);
-    setText(panel, IDC_EDIT_COMMENT, commentForDisplay(record.comment));
+    TextEncoding encoding = context.workspace.document.file.encoding;
+    setText(panel, IDC_EDIT_ADDRESS, widenText(record.locator, encoding));
+    setText(panel, IDC_EDIT_TITLE, widenText(record.title, encoding));
+    setText(panel, IDC_EDIT_COMMENT, widenText(commentForDisplay(record.comment), encoding));
     setText(panel, IDC_EDIT_LAST_MODIFIED, displayDate(record.lastModified));
     setText(panel, IDC_EDIT_LAST_VISIT, displayDate(record.lastVisit));
     setText(panel, IDC_EDIT_ADD_DATE, displayDate(record.addDate));
@@ -98,11 +104,15 @@ void showSelection(EditorPanelContext& context, HWND panel) {
     SetDlgItemInt(panel, IDC_EDIT_HEIGHT, static_cast<UINT>(record.windowBottom - record.windowTop), TRUE);
 }
 
-NewItemFields readFields(HWND panel, std::size_t& marked) {
+// The fields as the document keeps them; a Shift-JIS document asks first when the title or
+// comment holds characters it cannot keep (an address keeps them, percent-encoded).
+NewItemFields readFields(HWND panel, Document& document, const char* caption, std::size_t& marked) {
+    std::wstring incoming = typedText(panel, IDC_EDIT_TITLE) + typedText(panel, IDC_EDIT_COMMENT);
+    TextEncoding encoding = encodingForIncomingText(panel, document, incoming, caption);
     NewItemFields fields;
-    fields.title = fieldText(panel, IDC_EDIT_TITLE, marked);
-    fields.locator = fieldText(panel, IDC_EDIT_ADDRESS, marked);
-    fields.comment = commentText(panel, marked);
+    fields.title = fieldText(panel, IDC_EDIT_TITLE, encoding, marked);
+    fields.locator = fieldText(panel, IDC_EDIT_ADDRESS, encoding, marked);
+    fields.comment = commentText(panel, encoding, marked);
     fields.x = positionText(panel, IDC_EDIT_X);
     fields.y = positionText(panel, IDC_EDIT_Y);
     fields.width = positionText(panel, IDC_EDIT_WIDTH);
@@ -121,7 +131,8 @@ void sayMarkedCharacters(HWND panel, std::size_t marked, const char* caption) {
 
 void addNewItem(EditorPanelContext& context, HWND panel) {
     std::size_t marked = 0;
-    if (newItemUnderSelection(context.workspace, readFields(panel, marked)) != kNoNode)
+    if (newItemUnderSelection(context.workspace, readFields(panel, context.workspace.document, "新規登録", marked)) !=
+        kNoNode)
         sayMarkedCharacters(panel, marked, "新規登録");
 }
 
@@ -130,7 +141,7 @@ void replaceSelected(EditorPanelContext& context, HWND panel) {
     NodeId node = workspace.treeView.selectedNode();
     if (node == kNoNode) return;
     std::size_t marked = 0;
-    NewItemFields fields = readFields(panel, marked);
+    NewItemFields fields = readFields(panel, workspace.document, "差し替え", marked);
     if (!replaceItemFields(workspace.document, node, fields)) workspace.document.tree.setText(node, fields.title);
     SetFocus(workspace.treeView.window());
     // 差し替え counts as a change even when every field stayed the same, as it always has.
@@ -144,29 +155,30 @@ void deleteSelected(EditorPanelContext& context, HWND panel) {
         showMessage(panel, "削除する項目をツリーで選択して下さい。", "削除", MB_OK | MB_ICONWARNING);
         return;
     }
-    if (showMessage(panel, deleteQuestion(context.workspace.document.tree, node), "削除の確認",
+    if (showMessage(panel, deleteQuestion(context.workspace.document.tree, node, context.workspace.document.file.encoding), "削除の確認",
                     MB_OKCANCEL | MB_ICONQUESTION) != IDOK)
         return;
     deleteSubtree(context.workspace.document, node);
 }
 
-std::string fileNameWithoutExtension(const std::string& path) {
-    std::size_t slash = path.find_last_of("\\/");
-    std::string name = slash == std::string::npos ? path : path.substr(slash + 1);
-    std::size_t dot = name.rfind('.');
-    return dot == std::string::npos ? name : name.substr(0, dot);
+std::wstring fileNameWithoutExtension(const std::wstring& path) {
+    std::size_t slash = path.find_last_of(L"\\/");
+    std::wstring name = slash == std::wstring::npos ? path : path.substr(slash + 1);
+    std::size_t dot = name.rfind(L'.');
+    return dot == std::wstring::npos ? name : name.substr(0, dot);
 }
 
-std::string extensionOf(const std::string& path) {
-    std::size_t slash = path.find_last_of("\\/");
-    std::size_t dot = path.rfind('.');
-    if (dot == std::string::npos || (slash != std::string::npos && dot < slash)) return {};
+std::wstring extensionOf(const std::wstring& path) {
+    std::size_t slash = path.find_last_of(L"\\/");
+    std::size_t dot = path.rfind(L'.');
+    if (dot == std::wstring::npos || (slash != std::wstring::npos && dot < slash)) return {};
     return path.substr(dot);
 }
 
+// Paths go into the edits whole; storing them asks as any typed text does.
 void takeChosenFile(HWND panel) {
-    std::string path = chooseOpenFile(panel, kAnyFileIndex);
-    setText(panel, IDC_EDIT_TITLE, path.empty() ? std::string() : fileNameWithoutExtension(path));
+    std::wstring path = chooseOpenPath(panel, kAnyFileIndex);
+    setText(panel, IDC_EDIT_TITLE, path.empty() ? std::wstring() : fileNameWithoutExtension(path));
     setText(panel, IDC_EDIT_ADDRESS, path);
 }
 
@@ -174,21 +186,25 @@ void takeDroppedFile(HWND panel, HDROP drop) {
     wchar_t wide[kDroppedPathMax + 1] = L"";
     DragQueryFileW(drop, 0, wide, static_cast<UINT>(kDroppedPathMax + 1));
     DragFinish(drop);
-    std::string path = narrow(wide);
+    std::wstring path = wide;
     setText(panel, IDC_EDIT_TITLE, fileNameWithoutExtension(path));
-    std::string extension = extensionOf(path);
-    if (extension == ".url" || extension == ".URL") {
+    std::wstring extension = extensionOf(path);
+    if (extension == L".url" || extension == L".URL") {
         std::optional<std::string> text = readWholeFile(path);
-        setText(panel, IDC_EDIT_ADDRESS, internetShortcutUrl(text ? *text : std::string()));
+        std::string url = internetShortcutUrl(text ? *text : std::string(), TextEncoding::Utf8);
+        setText(panel, IDC_EDIT_ADDRESS, widenText(url, TextEncoding::Utf8));
     } else {
         setText(panel, IDC_EDIT_ADDRESS, path);
     }
 }
 
+// The title comes whole into the edit; storing it asks as any typed text does.
 void fetchTitle(EditorPanelContext& context, HWND panel) {
-    FetchedTitle title = fetchTitleWithDialog(context.workspace.instance, panel, fieldText(panel, IDC_EDIT_ADDRESS));
+    std::size_t ignored = 0;
+    std::string address = fieldText(panel, IDC_EDIT_ADDRESS, TextEncoding::Utf8, ignored);
+    FetchedTitle title = fetchTitleWithDialog(context.workspace.instance, panel, address, TextEncoding::Utf8);
     context.fetchedTitle = title.raw;
-    if (title.found) setText(panel, IDC_EDIT_TITLE, title.field);
+    if (title.found) setText(panel, IDC_EDIT_TITLE, widenText(title.field, TextEncoding::Utf8));
     focus(panel, IDC_EDIT_REPLACE);
 }
 
@@ -204,9 +220,9 @@ void cycleTitleReading(EditorPanelContext& context, HWND panel) {
 void takeBrowserPage(EditorPanelContext& context, HWND panel) {
     std::optional<BrowserPage> page = requestShownPage(context.browser, panel);
     if (!page) return;
-    setText(panel, IDC_EDIT_ADDRESS, fitText(page->address));
-    setText(panel, IDC_EDIT_TITLE, fitText(page->title));
-    setText(panel, IDC_EDIT_COMMENT, fitText(page->third));
+    setText(panel, IDC_EDIT_ADDRESS, widenText(page->address, TextEncoding::Utf8));
+    setText(panel, IDC_EDIT_TITLE, widenText(page->title, TextEncoding::Utf8));
+    setText(panel, IDC_EDIT_COMMENT, widenText(page->third, TextEncoding::Utf8));
     focus(panel, IDC_EDIT_NEW);
 }
 

@@ -6,6 +6,8 @@
 #include "shell/dialogs_win.h"
 #include "shell/text_win.h"
 #include "shell/window_state_win.h"
+#include "store/document_text_win.h"
+#include "store/incoming_text_win.h"
 #include "store/tree_population.h"
 #include "tree/rename_win.h"
 #include "web/title_fetch_win.h"
@@ -43,9 +45,12 @@ std::wstring trimmed(std::wstring text) {
 }
 
 void fetchTitleInto(NewLinkDialog& state, HWND dialog) {
-    std::string address = narrow(windowText(GetDlgItem(dialog, IDC_NEWLINK_ADDRESS)));
-    FetchedTitle fetched = fetchTitleWithDialog(state.workspace.instance, dialog, address);
-    if (fetched.found) SetDlgItemTextW(dialog, IDC_NEWLINK_TITLE, widen(fetched.field).c_str());
+    // The title comes whole into the edit; OK asks as for any typed title.
+    std::string address = textFromUtf16(utf16View(windowText(GetDlgItem(dialog, IDC_NEWLINK_ADDRESS))),
+                                        TextEncoding::Utf8);
+    FetchedTitle fetched = fetchTitleWithDialog(state.workspace.instance, dialog, address, TextEncoding::Utf8);
+    if (fetched.found)
+        SetDlgItemTextW(dialog, IDC_NEWLINK_TITLE, widenText(fetched.field, TextEncoding::Utf8).c_str());
 }
 
 // An address is needed; a link without a title takes its address as its title.
@@ -122,16 +127,20 @@ void addNewLink(Workspace& workspace) {
     if (DialogBoxParamW(workspace.instance, L"MYNEWLINK", workspace.mainWindow, newLinkProc,
                         reinterpret_cast<LPARAM>(&state)) != IDOK)
         return;
-    std::size_t marked = 0;
-    NewItemFields fields;
-    fields.title = narrowMarkingLost(state.title, marked);
-    fields.locator = narrow(state.address);
-    fields.x = fields.y = fields.width = fields.height = "0";
     NodeId node;
+    LostCharacters lost;
     {
         UndoStep step(workspace.document, kNewLinkCaption);
+        TextEncoding encoding =
+            encodingForIncomingText(workspace.mainWindow, workspace.document, state.title, kNewLinkCaption);
+        NewItemFields fields;
+        fields.title = narrowText(state.title, encoding, &lost);
+        // An address keeps what Shift-JIS cannot hold, percent-encoded, rather than "?".
+        fields.locator = textFromUtf16(utf16View(state.address), encoding, Unrepresentable::PercentEncode);
+        fields.x = fields.y = fields.width = fields.height = "0";
         node = placeNewLink(workspace, selected, fields);
     }
+    std::size_t marked = lost.runs;
     workspace.treeView.select(node);
     SetFocus(workspace.treeView.window());
     sayMarkedCharacters(workspace.mainWindow, marked, kNewLinkCaption);

@@ -10,6 +10,7 @@
 #include "shell/text_win.h"
 #include "shell/window_helpers_win.h"
 #include "shell/window_state_win.h"
+#include "store/document_text_win.h"
 #include "store/tree_edit.h"
 
 namespace perchlet {
@@ -20,14 +21,12 @@ constexpr char kCaption[] = "重複リンクの検索";
 
 HWND listOf(HWND window) { return GetDlgItem(window, IDC_DUPLICATES_LIST); }
 
-void addLine(HWND list, int row, const std::string& first, const std::string& second, bool checkable) {
-    std::wstring text = widen(first);
+void addLine(HWND list, int row, std::wstring text, std::wstring other, bool checkable) {
     LVITEMW item{};
     item.mask = LVIF_TEXT;
     item.iItem = row;
     item.pszText = text.data();
     ListView_InsertItem(list, &item);
-    std::wstring other = widen(second);
     ListView_SetItemText(list, row, 1, other.data());
     // A link's line has no box: only groups are checked.
     if (!checkable) ListView_SetItemState(list, row, INDEXTOSTATEIMAGEMASK(0), LVIS_STATEIMAGEMASK);
@@ -47,6 +46,7 @@ std::set<std::string> checkedAddresses(const DuplicatesContext& context) {
 void showGroups(DuplicatesContext& context) {
     std::set<std::string> checked = checkedAddresses(context);
     const Document& document = context.workspace.document;
+    TextEncoding encoding = document.file.encoding;
     context.groups = findDuplicates(document);
     context.lines.clear();
     HWND list = listOf(context.window);
@@ -55,11 +55,12 @@ void showGroups(DuplicatesContext& context) {
         const DuplicateGroup& group = context.groups[g];
         int row = static_cast<int>(context.lines.size());
         context.lines.push_back({g, kNoNode});
-        addLine(list, row, group.address, std::to_string(group.nodes.size()) + " 件", true);
+        addLine(list, row, widenText(group.address, encoding), widen(std::to_string(group.nodes.size()) + " 件"), true);
         if (checked.count(group.address)) ListView_SetCheckState(list, row, TRUE);
         for (NodeId node : group.nodes) {
             context.lines.push_back({g, node});
-            addLine(list, row + 1, "　" + document.tree.node(node).text, folderPathOf(document.tree, node), false);
+            addLine(list, row + 1, widen("　") + widenText(document.tree.node(node).text, encoding),
+                    widenText(folderPathOf(document.tree, node), encoding), false);
             ++row;
         }
     }

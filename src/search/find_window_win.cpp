@@ -10,6 +10,7 @@
 #include "shell/text_win.h"
 #include "shell/window_helpers_win.h"
 #include "shell/window_state_win.h"
+#include "store/document_text_win.h"
 
 namespace perchlet {
 
@@ -36,7 +37,8 @@ int selectedRow(HWND window) { return ListView_GetNextItem(resultList(window), -
 // may have changed meanwhile (then the chosen item stays chosen where it is still found).
 void showHits(SearchContext& context, HWND window, NodeId keep = kNoNode) {
     std::vector<NodeId>& hits = context.hits;
-    hits = context.index.find(narrow(windowText(GetDlgItem(window, IDC_FIND_TEXT))));
+    TextEncoding encoding = context.workspace.document.file.encoding;
+    hits = context.index.find(narrowText(windowText(GetDlgItem(window, IDC_FIND_TEXT)), encoding));
     HWND list = resultList(window);
     ListView_SetItemCountEx(list, static_cast<int>(hits.size()), 0);
     auto kept = std::find(hits.begin(), hits.end(), keep);
@@ -70,7 +72,8 @@ void giveText(const SearchContext& context, LVITEMW& item) {
     NodeId node = context.hits[static_cast<std::size_t>(item.iItem)];
     const BookmarkTree& tree = context.workspace.document.tree;
     if (!tree.isAlive(node)) return;
-    std::wstring text = widen(item.iSubItem == 0 ? tree.node(node).text : folderPathOf(tree, node));
+    std::wstring text = widenText(item.iSubItem == 0 ? tree.node(node).text : folderPathOf(tree, node),
+                                  context.workspace.document.file.encoding);
     lstrcpynW(item.pszText, text.c_str(), item.cchTextMax);
 }
 

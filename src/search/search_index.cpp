@@ -21,8 +21,7 @@ struct QueryWord {
 
 }  // namespace
 
-SearchIndex::SearchIndex(const Document& document, TextEncoding encoding)
-    : document_(document), encoding_(encoding) {
+SearchIndex::SearchIndex(const Document& document) : document_(document), encoding_(document.file.encoding) {
     auto& tree = const_cast<BookmarkTree&>(document_.tree);
     tree.addObserver(this);
     for (NodeId top = tree.firstTopLevel(); top != kNoNode; top = tree.nextSibling(top))
@@ -81,7 +80,17 @@ void SearchIndex::refresh() {
     stale_.clear();
 }
 
+// A document converted to another encoding has every entry folded again.
+void SearchIndex::followEncoding() {
+    if (encoding_ == document_.file.encoding) return;
+    encoding_ = document_.file.encoding;
+    const BookmarkTree& tree = document_.tree;
+    for (NodeId top = tree.firstTopLevel(); top != kNoNode; top = tree.nextSibling(top))
+        tree.walkSubtree(top, [this](NodeId n) { markStale(n); });
+}
+
 std::vector<NodeId> SearchIndex::find(std::string_view queryText) {
+    followEncoding();
     std::vector<std::string> words = foldedWords(queryText, encoding_);
     if (words.empty()) return {};
     if (words.size() > kMaxWords) words.resize(kMaxWords);

@@ -12,8 +12,9 @@ namespace perchlet {
 
 class SearchIndex : public TreeObserver {
 public:
-    // Follows document's tree from now on; items already there are indexed too.
-    explicit SearchIndex(const Document& document, TextEncoding encoding = TextEncoding::ShiftJis);
+    // Follows document's tree from now on, in the document's encoding (also when that
+    // changes); items already there are indexed too.
+    explicit SearchIndex(const Document& document);
     ~SearchIndex() override;
     SearchIndex(const SearchIndex&) = delete;
     SearchIndex& operator=(const SearchIndex&) = delete;
@@ -42,9 +43,10 @@ private:
     void markStale(NodeId node);
     void refresh();
     void fold(NodeId node, Entry& entry);
+    void followEncoding();
 
     const Document& document_;
-    TextEncoding encoding_;
+    TextEncoding encoding_;  // the entries' folded texts
     std::vector<Entry> entries_;  // by node
     std::vector<NodeId> stale_;
 };

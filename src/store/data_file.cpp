@@ -389,6 +389,9 @@ std::string documentText(std::string_view value, ValueReading& reading, Unrepres
     if (reading.file == TextEncoding::ShiftJis) return convertText(value, reading.file, reading.into);
     std::string text = wellFormedUtf8(value);
     if (reading.into == TextEncoding::Utf8) return text;
+    // Each value starts outside a run: a title that ends in lost characters must not take
+    // the mark of a comment that starts with some.
+    reading.lost.inRun = false;
     return convertText(text, TextEncoding::Utf8, TextEncoding::ShiftJis, unrepresentable, &reading.lost);
 }
 

@@ -5,6 +5,7 @@
 #include "store/document_content.h"
 #include "store/encoding.h"
 #include "store/file_stamp.h"
+#include "store/incoming_text.h"
 #include "store/undo_history.h"
 
 namespace perchlet {
@@ -17,6 +18,8 @@ struct OpenFile {
     // The texts' encoding in memory and in the file; a file the program has always written is
     // Shift-JIS.
     TextEncoding encoding = TextEncoding::ShiftJis;
+    // Asked once for a Shift-JIS file, when characters it cannot hold first come in.
+    ShiftJisAnswer shiftJisAnswer = ShiftJisAnswer::NotAsked;
 };
 
 struct Document : DocumentContent {

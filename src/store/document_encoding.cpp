@@ -61,14 +61,16 @@ std::size_t convertDocumentEncoding(Document& document, TextEncoding to) {
         convertInPlace(record.locator, from, to, Unrepresentable::PercentEncode);
         if (lost) ++itemsLost;
     }
+    // Set first: a view told of each node's new text reads it in the new encoding.
+    document.file.encoding = to;
     for (NodeId node = 0; node < document.tree.slotCount(); ++node) {
         if (!document.tree.isAlive(node)) continue;
         std::string text = document.tree.node(node).text;
         convertInPlace(text, from, to, Unrepresentable::Mark);
         document.tree.setText(node, std::move(text));
     }
-    document.file.encoding = to;
     document.history.clear();
+    document.history.restartOpenStep(document);
     document.history.markChanged();
     return itemsLost;
 }

@@ -22,7 +22,8 @@ EncodingLoss lossConvertingTo(const Document& document, TextEncoding to);
 // Converts every record and node into `to` and makes it the document's encoding. Titles and
 // comments mark each run of lost characters with one "〓", addresses are percent-encoded, as
 // every import does. Returns the records that lost characters. The undo history is emptied
-// (its steps hold texts in the old encoding) and the document counts as changed.
+// (its steps hold texts in the old encoding), a step open now holds only what follows, and
+// the document counts as changed.
 std::size_t convertDocumentEncoding(Document& document, TextEncoding to);
 
 }  // namespace perchlet

@@ -10,13 +10,15 @@ namespace perchlet {
 std::size_t descendantCount(const BookmarkTree& tree, NodeId node);
 
 // "\"ニュース\" と、その中の 12 項目を削除しますか？", or without the count for an item with
-// nothing inside.
-std::string deleteQuestion(const BookmarkTree& tree, NodeId node);
+// nothing inside. The titles are in `titles`; the question is Shift-JIS.
+std::string deleteQuestion(const BookmarkTree& tree, NodeId node, TextEncoding titles = TextEncoding::ShiftJis);
 
 // "\"記事\" を \"ニュース\" の中へ移動しますか？"
-std::string moveQuestion(const BookmarkTree& tree, NodeId moved, NodeId target);
+std::string moveQuestion(const BookmarkTree& tree, NodeId moved, NodeId target,
+                         TextEncoding titles = TextEncoding::ShiftJis);
 
 // "\"記事\" を \"ニュース\" の中へコピーしますか？"
-std::string copyQuestion(const BookmarkTree& tree, NodeId copied, NodeId target);
+std::string copyQuestion(const BookmarkTree& tree, NodeId copied, NodeId target,
+                         TextEncoding titles = TextEncoding::ShiftJis);
 
 }  // namespace perchlet

@@ -105,6 +105,18 @@ void UndoHistory::clear() {
     tellModifiedObserver();
 }
 
+void UndoHistory::restartOpenStep(const DocumentContent& document) {
+    if (depth_ == 0) return;
+    std::string name = std::move(step_.name);
+    step_ = Step{};
+    step_.name = std::move(name);
+    step_.serials = document.serials.value;
+    firstNewNode_ = document.tree.slotCount();
+    firstNewRecord_ = document.items.size();
+    lookNoted_.clear();
+    recordNoted_.clear();
+}
+
 void UndoHistory::setBounds(std::size_t maxSteps, std::size_t maxBytes) {
     maxSteps_ = std::max<std::size_t>(1, maxSteps);
     maxBytes_ = maxBytes;

@@ -59,6 +59,9 @@ public:
     void setModifiedObserver(std::function<void(bool modified)> observer);
     // Forgets every step, for a document that was emptied; the emptied state counts as saved.
     void clear();
+    // Forgets what the open step has noted so far, so that it holds only what follows: for a
+    // change to the whole document (its encoding) that no step can take back.
+    void restartOpenStep(const DocumentContent& document);
 
     void setBounds(std::size_t maxSteps, std::size_t maxBytes);
     std::size_t stepCount() const { return steps_.size(); }

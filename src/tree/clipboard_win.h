@@ -1,5 +1,6 @@
-// Subtrees travel through the clipboard as data file text in the standard text format
-// (CF_TEXT): Shift-JIS bytes, as they are, with a terminating zero.
+// Subtrees travel through the clipboard as data file text, in the two standard text formats:
+// CF_UNICODETEXT keeps every character, for this program and any other; CF_TEXT holds the
+// same text in Shift-JIS, as earlier versions put it there and read it back.
 #pragma once
 #include <string>
 #include <windows.h>
@@ -13,11 +14,19 @@ enum ClipboardResult : int {
     kClipboardUnavailable = -2, // the clipboard could not be opened or gave nothing
 };
 
-// Puts the text on the clipboard, replacing whatever it held.
-int writeClipboardText(HWND owner, const std::string& text);
+// The one text in both formats.
+struct ClipboardText {
+    std::wstring unicode;
+    std::string shiftJis;
+};
 
-// Reads the clipboard's text into text. Without any text on the clipboard, shows
-// "クリップボードを読めません" first.
+// Puts the text on the clipboard, replacing whatever it held; the Unicode form goes first, so
+// a reader can tell it is no conversion the system made of the other.
+int writeClipboardText(HWND owner, const ClipboardText& text);
+
+// Reads the clipboard's text in the format its owner put there first: Unicode text comes as
+// UTF-8 with a byte-order mark in front, Shift-JIS bytes as they are. Without any text on
+// the clipboard, shows "クリップボードを読めません" first.
 int readClipboardText(HWND owner, std::string& text);
 
 }  // namespace perchlet

@@ -155,8 +155,8 @@ bool dropTreeDrag(TreeDrag& drag, bool copying) {
 
     drag.workspace.treeView.select(targetNode);
     Document& document = drag.workspace.document;
-    std::string question = copying ? copyQuestion(document.tree, draggedNode, targetNode)
-                                   : moveQuestion(document.tree, draggedNode, targetNode);
+    std::string question = copying ? copyQuestion(document.tree, draggedNode, targetNode, document.file.encoding)
+                                   : moveQuestion(document.tree, draggedNode, targetNode, document.file.encoding);
     bool moved = showMessage(drag.workspace.mainWindow, question, copying ? "コピーの確認" : "移動の確認",
                              MB_OKCANCEL | MB_ICONQUESTION) == IDOK;
     if (moved && copying) copySubtreeUnder(document, targetNode, draggedNode, drag.workspace.treeView);

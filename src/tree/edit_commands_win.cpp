@@ -2,6 +2,9 @@
 
 #include "shell/dialogs_win.h"
 #include "store/data_file.h"
+#include "store/document_encoding.h"
+#include "store/incoming_text_win.h"
+#include "store/tree_population.h"
 #include "store/item_questions.h"
 #include "tree/clipboard_win.h"
 #include "tree/new_item_win.h"
@@ -12,18 +15,51 @@ namespace {
 
 NodeId selection(Workspace& workspace) { return workspace.treeView.selectedNode(); }
 
+constexpr char kPasteCaption[] = "貼り付け";
+constexpr char kUtf8Mark[] = "\xEF\xBB\xBF";
+
+// The data file text of a subtree, in both clipboard forms.
+ClipboardText clipboardTextOf(const std::string& text, TextEncoding encoding) {
+    if (encoding == TextEncoding::ShiftJis) {
+        std::u16string wide = shiftJisToUtf16(text);
+        return {std::wstring(wide.begin(), wide.end()), text};
+    }
+    std::string_view body = std::string_view(text).substr(text.compare(0, 3, kUtf8Mark) == 0 ? 3 : 0);
+    std::u16string wide = utf16OfText(body, TextEncoding::Utf8);
+    // From UTF-16, which keeps the CR LF line ends a UTF-8 reading would make LF.
+    LostCharacters runs;
+    std::string shiftJis = textFromUtf16(wide, TextEncoding::ShiftJis, Unrepresentable::Mark, &runs);
+    return {std::wstring(wide.begin(), wide.end()), shiftJis};
+}
+
+struct NoIcons : ShellIconSource {
+    ImagePair appendIconsFor(const std::string& locator) override { return imagesForRecord(0, locator, *this); }
+};
+
+// Characters of the pasted records' titles and comments that Shift-JIS cannot hold, read
+// into a scratch document first so that nothing in the real one changes before the question.
+std::size_t charactersNotHeldIn(const std::string& dataFileText) {
+    if (dataFileEncoding(dataFileText) != TextEncoding::Utf8) return 0;
+    Document scratch;
+    scratch.file.encoding = TextEncoding::Utf8;
+    NoIcons icons;
+    importDataFile(dataFileText, scratch, insertRootItem(scratch), icons, TextEncoding::Utf8);
+    return lossConvertingTo(scratch, TextEncoding::ShiftJis).characters;
+}
+
 // Puts the selected subtree on the clipboard; false when nothing went there.
 bool copySelectionToClipboard(Workspace& workspace, NodeId node, const char* caption) {
     if (node == kNoNode) {
         showMessage(workspace.mainWindow, "ツリーアイテムを選択して下さい。", caption, MB_OK | MB_ICONWARNING);
         return false;
     }
-    std::string text = writeDataFile(workspace.document, node, workspace.document.serials.value);
+    TextEncoding encoding = workspace.document.file.encoding;
+    std::string text = writeDataFile(workspace.document, node, workspace.document.serials.value, encoding);
     if (text.empty()) {
         showMessage(workspace.mainWindow, "データがありません。", caption, MB_OK | MB_ICONWARNING);
         return false;
     }
-    return writeClipboardText(workspace.mainWindow, text) == kClipboardDone;
+    return writeClipboardText(workspace.mainWindow, clipboardTextOf(text, encoding)) == kClipboardDone;
 }
 
 // The question names the item and says how much goes with it, from the menu or the key alike.
@@ -33,7 +69,7 @@ void deleteSelectionAsking(Workspace& workspace) {
         showMessage(workspace.mainWindow, "削除する項目をツリーで選択して下さい。", "削除", MB_OK | MB_ICONWARNING);
         return;
     }
-    if (showMessage(workspace.mainWindow, deleteQuestion(workspace.document.tree, node), "削除の確認",
+    if (showMessage(workspace.mainWindow, deleteQuestion(workspace.document.tree, node, workspace.document.file.encoding), "削除の確認",
                     MB_OKCANCEL | MB_ICONQUESTION) != IDOK)
         return;
     deleteSubtree(workspace.document, node);
@@ -84,8 +120,11 @@ void pasteUnderSelection(Workspace& workspace) {
         showMessage(workspace.mainWindow, "クリップボードを開けませんでした。", "貼り付け", MB_OK | MB_ICONERROR);
         return;
     }
+    std::size_t notHeld = charactersNotHeldIn(text);
+    TextEncoding into = encodingForIncomingText(workspace.mainWindow, workspace.document, notHeld, kPasteCaption);
     workspace.document.loaded = true;
-    DataFileReadResult result = importDataFile(text, workspace.document, target, workspace.treeView);
+    DataFileReadResult result = importDataFile(text, workspace.document, target, workspace.treeView, into);
+    if (into == TextEncoding::ShiftJis) sayCharactersMarked(workspace.mainWindow, notHeld, kPasteCaption);
     if (!result.rejected) workspace.document.serials.value = result.nextCounter;
     // A paste counts as a change even when the text held nothing to insert, as it always has.
     workspace.document.history.markChanged();
@@ -101,7 +140,7 @@ void deleteSelectionNow(Workspace& workspace) {
 
 void newFolder(Workspace& workspace) {
     NewItemFields fields;
-    fields.title = "新しいフォルダ";
+    fields.title = convertText("新しいフォルダ", TextEncoding::ShiftJis, workspace.document.file.encoding);
     fields.x = fields.y = fields.width = fields.height = "0";
     newItemUnderSelection(workspace, fields);
 }

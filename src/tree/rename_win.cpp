@@ -3,7 +3,8 @@
 #include <string>
 
 #include "shell/dialogs_win.h"
-#include "shell/text_win.h"
+#include "store/document_text_win.h"
+#include "store/incoming_text_win.h"
 #include "store/tree_edit.h"
 
 namespace perchlet {
@@ -40,8 +41,11 @@ bool finishLabelEdit(Workspace& workspace, const NMTVDISPINFOW& info) {
     if (!info.item.pszText) return false;  // Escape
     NodeId node = workspace.treeView.nodeOf(info.item.hItem);
     if (node == kNoNode) return false;
-    std::size_t marked = 0;
-    std::string title = narrowMarkingLost(info.item.pszText, marked);
+    TextEncoding encoding =
+        encodingForIncomingText(workspace.mainWindow, workspace.document, info.item.pszText, kRenameCaption);
+    LostCharacters lost;
+    std::string title = narrowText(info.item.pszText, encoding, &lost);
+    std::size_t marked = lost.runs;
     RenameResult result;
     {
         UndoStep step(workspace.document, kRenameCaption);

@@ -8,6 +8,7 @@
 #include "shell/command_ids.h"
 #include "shell/dialogs_win.h"
 #include "shell/text_win.h"
+#include "store/document_text_win.h"
 
 namespace perchlet {
 
@@ -247,7 +248,7 @@ void TreeViewBinding::giveInfoTip(NMTVGETINFOTIPW& tip) {
     tip.pszText[0] = L'\0';
     NodeId node = nodeOf(tip.hItem);
     if (node == kNoNode || !isCutShort(tip.hItem, text)) return;
-    lstrcpynW(tip.pszText, widen(document_.tree.node(node).text).c_str(), tip.cchTextMax);
+    lstrcpynW(tip.pszText, widenText(document_.tree.node(node).text, document_.file.encoding).c_str(), tip.cchTextMax);
 }
 
 void TreeViewBinding::sidewaysScrolled() {
@@ -303,7 +304,7 @@ HTREEITEM TreeViewBinding::makeItem(NodeId node) {
     const TreeNode& n = document_.tree.node(node);
     HTREEITEM parentItem = itemOf(n.parent);
     if (!window_ || !parentItem) return nullptr;
-    std::wstring text = widen(n.text);
+    std::wstring text = widenText(n.text, document_.file.encoding);
     TVINSERTSTRUCTW insert{};
     insert.hParent = parentItem;
     insert.hInsertAfter = TVI_LAST;
@@ -487,7 +488,7 @@ void TreeViewBinding::nodeChanged(NodeId node) {
     HTREEITEM item = itemOf(node);
     if (!window_ || !item || node == kTopLevel) return;
     const TreeNode& n = document_.tree.node(node);
-    std::wstring text = widen(n.text);
+    std::wstring text = widenText(n.text, document_.file.encoding);
     TVITEMW update{};
     update.hItem = item;
     update.mask = TVIF_TEXT | TVIF_PARAM | TVIF_IMAGE | TVIF_SELECTEDIMAGE | TVIF_STATE | TVIF_CHILDREN;

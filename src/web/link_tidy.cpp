@@ -70,10 +70,11 @@ std::string asciiAddress(const std::string& address) {
 
 NodeId deadLinkFolder(Document& document, ShellIconSource& icons) {
     NodeId top = document.tree.firstTopLevel();
+    std::string title = convertText(kDeadLinkFolderTitle, TextEncoding::ShiftJis, document.file.encoding);
     for (NodeId child = document.tree.firstChild(top); child != kNoNode; child = document.tree.nextSibling(child))
-        if (isFolder(document, child) && document.tree.node(child).text == kDeadLinkFolderTitle) return child;
+        if (isFolder(document, child) && document.tree.node(child).text == title) return child;
     NewItemFields fields;
-    fields.title = kDeadLinkFolderTitle;
+    fields.title = title;
     fields.x = fields.y = fields.width = fields.height = "0";
     return newItemUnder(document, top, fields, icons);
 }
@@ -92,7 +93,7 @@ std::vector<TidyRow> linkRowsOf(const Document& document, const LinkCheckPlan& p
         const LinkProbe& probe = plan.probes[link.probe];
         // The tree may have changed, or another file been opened, while the check ran.
         bool stillThere = document.tree.isAlive(link.node) && link.node != kTopLevel &&
-                          requestAddressOf(locatorOf(document, link.node)) == probe.address;
+                          requestAddressOf(locatorOf(document, link.node), document.file.encoding) == probe.address;
         if (!probe.done || !stillThere) continue;
         TidyKind kind;
         if (isDeadLink(probe.linkClass)) kind = TidyKind::Dead;
@@ -183,7 +184,8 @@ std::size_t updateMovedRows(Document& document, const std::vector<TidyRow>& rows
         const char* lineEnd = before->comment.find("\r\n") != std::string::npos ? "\r\n" : "\n";
         std::string comment = before->comment.empty() ? row.locator : before->comment + lineEnd + row.locator;
         // An old address cut short would be lost: such a link keeps its address.
-        if (comment.size() > kTextFieldMax || fitAddress(row.newAddress) != row.newAddress) continue;
+        if (comment.size() > textFieldMax(document.file.encoding) || fitAddress(row.newAddress) != row.newAddress)
+            continue;
         BookmarkItem* record = nodeRecord(document, row.node);
         record->locator = row.newAddress;
         record->comment = comment;

@@ -14,6 +14,7 @@
 #include "shell/command_ids.h"
 #include "shell/text_win.h"
 #include "shell/window_helpers_win.h"
+#include "store/document_text_win.h"
 #include "store/undo_history.h"
 #include "web/link_tidy.h"
 #include "web/link_transport_win.h"
@@ -91,9 +92,10 @@ private:
 void TidyWindow::start() {
     const Document& doc = document();
     scope_ = tidyScopeOf(doc, context_.workspace.treeView.selectedNode());
-    std::string scopeText = scope_ == kNoNode ? std::string("ツリー全体")
-                                              : folderPathOf(doc.tree, scope_) + "/" + doc.tree.node(scope_).text;
-    SetDlgItemTextW(window_, IDC_TIDY_SCOPE, widen("対象: " + scopeText).c_str());
+    std::wstring scopeText = scope_ == kNoNode ? widen("ツリー全体")
+                                               : widenText(folderPathOf(doc.tree, scope_) + "/" + doc.tree.node(scope_).text,
+                                                           doc.file.encoding);
+    SetDlgItemTextW(window_, IDC_TIDY_SCOPE, (widen("対象: ") + scopeText).c_str());
 
     HWND rows = list();
     ListView_SetExtendedListViewStyle(rows, LVS_EX_CHECKBOXES | LVS_EX_FULLROWSELECT);
@@ -101,7 +103,7 @@ void TidyWindow::start() {
     addColumn(rows, 1, L"名前", scaledForWindow(rows, 180));
     addColumn(rows, 2, L"理由・アドレス", scaledForWindow(rows, 300));
 
-    plan_ = planLinkCheck(doc, scope_);
+    plan_ = planLinkCheck(doc, scope_, doc.file.encoding);
     linksOfProbe_.assign(plan_.probes.size(), 0);
     for (const PlannedLink& link : plan_.links) {
         if (link.web) ++linksOfProbe_[link.probe];
@@ -170,8 +172,11 @@ void TidyWindow::fillList() {
         item.iItem = static_cast<int>(i);
         item.pszText = kind.data();
         int at = ListView_InsertItem(rows, &item);
-        std::wstring title = widen(document().tree.node(row.node).text);
-        std::wstring detail = widen(tidyRowDetail(row));
+        TextEncoding encoding = document().file.encoding;
+        std::wstring title = widenText(document().tree.node(row.node).text, encoding);
+        std::wstring detail = row.kind == TidyKind::Moved ? widenText(row.locator, encoding) + widen(" → ") +
+                                                               widen(row.newAddress)
+                                                         : widenText(tidyRowDetail(row), encoding);
         ListView_SetItemText(rows, at, 1, title.data());
         ListView_SetItemText(rows, at, 2, detail.data());
         ListView_SetCheckState(rows, at, row.checked);

@@ -26,6 +26,7 @@ constexpr std::size_t kKeptHeadBytes = 64 * 1024;
 struct TitleFetch {
     HWND dialog = nullptr;
     std::string locator;
+    TextEncoding encoding = TextEncoding::ShiftJis;  // the title field's
     std::atomic<int> stop{0};
     HttpConnection http;
 
@@ -118,7 +119,7 @@ void endWithTitle(HWND dialog, TitleFetchDialog& state) {
         std::lock_guard<std::mutex> hold(fetch.lock);
         state.result.found = fetch.found;
         state.result.raw = fetch.raw;
-        if (fetch.found) state.result.field = titleFieldText(fetch.raw, fetch.headerCharset, fetch.pageCharset);
+        if (fetch.found) state.result.field = titleFieldText(fetch.raw, fetch.headerCharset, fetch.pageCharset, fetch.encoding);
     }
     if (!state.result.found) showMessage(dialog, failureText(fetch), "タイトル取得", MB_OK | MB_ICONWARNING);
     SendDlgItemMessageW(dialog, IDC_TITLE_PROGRESS, PBM_SETPOS, 0, 0);
@@ -171,10 +172,13 @@ INT_PTR CALLBACK titleFetchProc(HWND dialog, UINT message, WPARAM wParam, LPARAM
 
 }  // namespace
 
-FetchedTitle fetchTitleWithDialog(HINSTANCE instance, HWND owner, const std::string& locator) {
+FetchedTitle fetchTitleWithDialog(HINSTANCE instance, HWND owner, const std::string& locator, TextEncoding encoding) {
     TitleFetchDialog state;
     state.fetch = std::make_shared<TitleFetch>();
-    state.fetch->locator = locator;
+    // The request goes out as the Shift-JIS locator always did; what Shift-JIS cannot hold is
+    // percent-encoded, which names the same address.
+    state.fetch->locator = convertText(locator, encoding, TextEncoding::ShiftJis, Unrepresentable::PercentEncode);
+    state.fetch->encoding = encoding;
     dialogBoxInMessageFont(instance, L"MYGETTITLE", owner, titleFetchProc, reinterpret_cast<LPARAM>(&state));
     if (state.worker.joinable()) {  // the dialog ended some other way: the worker must not stay behind
         state.fetch->stop = 1;

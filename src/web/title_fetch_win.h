@@ -3,6 +3,8 @@
 #include <string>
 #include <windows.h>
 
+#include "store/encoding.h"
+
 namespace perchlet {
 
 // Posted by the worker to the dialog when the download has ended.
@@ -11,12 +13,14 @@ constexpr UINT kTitleFetchDone = 95;
 struct FetchedTitle {
     bool found = false;
     std::string raw;    // the title's bytes as the page has them (at most 1022)
-    std::string field;  // the same as Shift-JIS text for the title field
+    std::string field;  // the same as text for the title field, in the encoding asked for
 };
 
 // Runs the modal dialog owned by owner for the address. On failure the user is told
 // "取得に失敗しました" (with the status code when the server answered with an error) and
 // found is false.
-FetchedTitle fetchTitleWithDialog(HINSTANCE instance, HWND owner, const std::string& locator);
+// The locator and the title field are in `encoding`.
+FetchedTitle fetchTitleWithDialog(HINSTANCE instance, HWND owner, const std::string& locator,
+                                  TextEncoding encoding = TextEncoding::ShiftJis);
 
 }  // namespace perchlet

@@ -192,10 +192,29 @@ bool namesShiftJis(std::string_view charset) {
            charset == "windows-31j" || charset == "cp932" || charset == "ms_kanji";
 }
 
+// The title buffer's limit can cut a UTF-8 character short: it goes, rather than becoming U+FFFD.
+std::string_view withoutCutCharacterAtEnd(std::string_view utf8) {
+    std::size_t start = utf8.size();
+    while (start > 0 && utf8.size() - start < 4 && (static_cast<unsigned char>(utf8[start - 1]) & 0xC0) == 0x80) --start;
+    if (start == 0) return utf8;
+    std::size_t lead = start - 1;
+    if (static_cast<unsigned char>(utf8[lead]) < 0xC0) return utf8;
+    return lead + utf8SequenceLength(static_cast<unsigned char>(utf8[lead])) > utf8.size() ? utf8.substr(0, lead)
+                                                                                             : utf8;
+}
+
+// The page's UTF-8 in the target encoding, which `result` then names.
+std::string fromUtf8(std::string_view text, TextEncoding into, LostCharacters& lost, TextEncoding& result) {
+    result = into;
+    if (into == TextEncoding::Utf8) return wellFormedUtf8(withoutCutCharacterAtEnd(text));
+    return utf8ToShiftJis(text, Unrepresentable::Mark, &lost);
+}
+
 std::string inShiftJis(std::string_view fetched, std::string_view headerCharset, std::string_view pageCharset,
-                       LostCharacters& lost) {
+                       LostCharacters& lost, TextEncoding into, TextEncoding& result) {
     std::string text(fetched);
-    if (namesUtf8(headerCharset) || namesUtf8(pageCharset)) return utf8ToShiftJis(text, Unrepresentable::Mark, &lost);
+    result = TextEncoding::ShiftJis;
+    if (namesUtf8(headerCharset) || namesUtf8(pageCharset)) return fromUtf8(text, into, lost, result);
     switch (guessEncoding(text)) {
     case EncodingGuess::Iso2022Jp:
         iso2022JpToShiftJis(text);
@@ -205,7 +224,7 @@ std::string inShiftJis(std::string_view fetched, std::string_view headerCharset,
     }
     // Shift-JIS and EUC-JP titles are seldom valid UTF-8; when a charset is named, it decides.
     if (headerCharset.empty() && pageCharset.empty() && isNonAsciiUtf8(text))
-        return utf8ToShiftJis(text, Unrepresentable::Mark, &lost);
+        return fromUtf8(text, into, lost, result);
     // Half-width katakana in Shift-JIS look like EUC-JP to the guess.
     bool saysShiftJis = namesShiftJis(headerCharset) || (headerCharset.empty() && namesShiftJis(pageCharset));
     if (!saysShiftJis && guessEncoding(text) == EncodingGuess::EucJp) eucJpToShiftJis(text);
@@ -285,16 +304,21 @@ std::string withUnnamedCharactersReplaced(std::string_view text) {
 }  // namespace
 
 std::string titleFieldText(std::string_view fetched, std::string_view headerCharset,
-                           std::string_view pageCharset) {
+                           std::string_view pageCharset, TextEncoding into) {
     // A NUL byte is no character of a title; the text after it is.
     std::string bytes(fetched);
     bytes.erase(std::remove(bytes.begin(), bytes.end(), '\0'), bytes.end());
     // Characters Shift-JIS cannot hold leave a mark, one for each run, as imported titles do.
     LostCharacters lost;
-    std::string text = inShiftJis(bytes, headerCharset, pageCharset, lost);
-    dropHalfCharacterAtEnd(text);
-    text = decodeCharacterReferences(withUnnamedCharactersReplaced(joinedLines(text)), Unrepresentable::Mark, &lost);
-    return fitText(filterText(text, TextFilter::SingleLine));
+    TextEncoding readAs = TextEncoding::ShiftJis;
+    std::string text = inShiftJis(bytes, headerCharset, pageCharset, lost, into, readAs);
+    if (readAs == TextEncoding::ShiftJis) {
+        dropHalfCharacterAtEnd(text);
+        text = convertText(text, TextEncoding::ShiftJis, into);
+    }
+    text = decodeCharacterReferences(withUnnamedCharactersReplaced(joinedLines(text)), into, Unrepresentable::Mark,
+                                     &lost);
+    return fitText(filterText(text, TextFilter::SingleLine, into), into);
 }
 
 }  // namespace perchlet

@@ -5,6 +5,8 @@
 #include <string>
 #include <string_view>
 
+#include "store/encoding.h"
+
 namespace perchlet {
 
 // The title buffer holds at most this many bytes of the title as fetched.
@@ -55,8 +57,10 @@ std::string declaredCharset(std::string_view text);
 // or the page says so, or when the bytes are valid UTF-8 with non-ASCII characters and
 // nothing names another charset; EUC-JP and ISO-2022-JP by the encoding guess), character
 // references decoded, each line break one blank, cut to the field.
+// Into a UTF-8 document (`into`) every character stays; the other readings are made in
+// Shift-JIS as before and then carried over.
 std::string titleFieldText(std::string_view fetched, std::string_view headerCharset,
-                           std::string_view pageCharset);
+                           std::string_view pageCharset, TextEncoding into = TextEncoding::ShiftJis);
 
 // True when the bytes are well-formed UTF-8 and at least one is not ASCII.
 bool isNonAsciiUtf8(std::string_view bytes);

@@ -29,7 +29,10 @@ std::vector<UpdateCheckItem> updateCheckItems(const Document& document, NodeId s
         item.title = document.tree.node(node).text;
         if (const BookmarkItem* record = nodeRecord(document, node)) {
             item.title = record->title;
-            item.locator = record->locator;
+            // Requests go out as the Shift-JIS address always did; what Shift-JIS lacks is
+            // percent-encoded, which names the same address.
+            item.locator = convertText(record->locator, document.file.encoding, TextEncoding::ShiftJis,
+                                       Unrepresentable::PercentEncode);
         }
         // A web link kept from an older import may hold a mail or other address: no server
         // can say it is broken.

@@ -8,6 +8,7 @@
 #include "shell/text_win.h"
 #include "shell/window_helpers_win.h"
 #include "shell/window_state_win.h"
+#include "store/document_text_win.h"
 #include "web/http_head.h"
 #include "web/http_head_win.h"
 
@@ -111,10 +112,14 @@ void setText(HWND dialog, int control, const std::string& text) {
     SetDlgItemTextW(dialog, control, widen(text).c_str());
 }
 
+void showTitle(UpdateCheckRun& run, const std::string& title) {
+    SetDlgItemTextW(run.dialog, IDC_CHECK_ITEM, widenText(title, run.workspace.document.file.encoding).c_str());
+}
+
 void present(UpdateCheckRun& run, std::size_t index) {
     const UpdateCheckItem& item = run.pool->items()[index];
     const CheckedLink& link = run.pool->result(index);
-    setText(run.dialog, IDC_CHECK_ITEM, item.title);
+    showTitle(run, item.title);
     if (link.asked && !link.cancelled) {
         Document& document = run.workspace.document;
         if (const BookmarkItem* record = nodeRecord(document, item.node)) {
@@ -145,7 +150,7 @@ void presentReadyAnswers(UpdateCheckRun& run) {
     while (run.shown < items.size() && run.pool->ready(run.shown)) {
         present(run, run.shown);
         ++run.shown;
-        if (run.shown < items.size()) setText(run.dialog, IDC_CHECK_ITEM, items[run.shown].title);
+        if (run.shown < items.size()) showTitle(run, items[run.shown].title);
     }
     run.presenting = false;
     finishIfDone(run);
@@ -163,7 +168,7 @@ void startRun(UpdateCheckRun& run) {
     SendDlgItemMessageW(run.dialog, IDC_CHECK_PROGRESS, PBM_SETRANGE32, 0, static_cast<LPARAM>(items.size()));
     SendDlgItemMessageW(run.dialog, IDC_CHECK_PROGRESS, PBM_SETSTEP, 1, 0);
     setText(run.dialog, IDC_CHECK_STATUS, "調査中．．．");
-    setText(run.dialog, IDC_CHECK_ITEM, items.front().title);
+    showTitle(run, items.front().title);
     run.pool = std::make_unique<UpdateCheckPool>(std::move(items), kConcurrentChecks);
     HWND dialog = run.dialog;
     std::atomic<bool>* readyPosted = &run.readyPosted;

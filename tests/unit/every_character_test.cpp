@@ -14,6 +14,7 @@
 #include "exchange/favorites_fs.h"
 #include "exchange/tree_html.h"
 #include "store/data_file.h"
+#include "every_character_texts.h"
 #include "test_tree.h"
 
 using namespace perchlet;
@@ -22,16 +23,7 @@ using perchlet::testing::TestTree;
 
 namespace {
 
-const std::vector<std::string> kTexts = {
-    u8"👩🏽‍💻 👨‍👩‍👧‍👦 👍🏿",        // skin tones and ZWJ sequences
-    u8"🇯🇵 🇰🇷 🏴‍☠️",                   // flags
-    u8"한국어 페이지",
-    u8"Ελληνικά",
-    u8"देवनागरी",
-    u8"e\u0301 a\u0308 n\u0303",  // combining marks
-    u8"\uFFFD",                   // what a hostile JSON file's lone surrogate becomes
-    u8"📚 読書メモ 🇯🇵 Café – naïve",
-};
+const std::vector<std::string>& kTexts = perchlet::testing::kEveryCharacterTexts;
 
 // A folder and a link of every text, the link's address and comment holding it too.
 struct EveryText : TestTree {

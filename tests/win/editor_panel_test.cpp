@@ -6,6 +6,7 @@
 #include "shell/command_ids.h"
 #include "shell/text_win.h"
 #include "store/encoding.h"
+#include "store/incoming_text.h"
 #include "store/tree_population.h"
 
 #include <algorithm>
@@ -163,8 +164,10 @@ TEST_F(EditorPanelTest, CharactersShiftJisLacksAreMarkedAndCounted) {
     EXPECT_EQ(record(added).title, "〓 絵文字 〓");
     EXPECT_EQ(record(added).locator, "http://example.com/%F0%9F%98%80");
     EXPECT_EQ(record(added).comment, "Caf〓");
-    ASSERT_EQ(asked.size(), 1u);
-    EXPECT_EQ(narrow(asked[0].text), "タイトルやコメントの 3 か所に、Shift-JIS で表せない文字がありました。\r\n"
+    // The one question first, answered "keep" (OK is no Yes), then the note.
+    ASSERT_EQ(asked.size(), 2u);
+    EXPECT_EQ(narrow(asked[0].text), shiftJisQuestionText(3));
+    EXPECT_EQ(narrow(asked[1].text), "タイトルやコメントの 3 か所に、Shift-JIS で表せない文字がありました。\r\n"
                                      "その文字のあった所は「〓」にして登録しました。");
 
     asked.clear();
@@ -173,6 +176,23 @@ TEST_F(EditorPanelTest, CharactersShiftJisLacksAreMarkedAndCounted) {
     click(IDC_EDIT_REPLACE);
     EXPECT_EQ(record(link).title, "Plain");
     EXPECT_TRUE(asked.empty());
+
+    // Switching to UTF-8 keeps what is typed, and the panel shows it back.
+    app().document.file.shiftJisAnswer = ShiftJisAnswer::NotAsked;
+    answerWith({IDYES});
+    SetDlgItemTextW(panel(), IDC_EDIT_TITLE, L"☕ 絵文字 😀");
+    SetDlgItemTextW(panel(), IDC_EDIT_COMMENT, L"Café");
+    click(IDC_EDIT_REPLACE);
+    EXPECT_EQ(app().document.file.encoding, TextEncoding::Utf8);
+    const std::string title = u8"☕ 絵文字 😀", comment = u8"Café";
+    const std::wstring shownTitle = L"☕ 絵文字 😀", shownComment = L"Café";
+    EXPECT_EQ(record(link).title, title);
+    EXPECT_EQ(record(link).comment, comment);
+    app().treeView.select(folder);
+    app().treeView.select(link);
+    pumpMessages();
+    EXPECT_EQ(windowText(GetDlgItem(panel(), IDC_EDIT_TITLE)), shownTitle);
+    EXPECT_EQ(windowText(GetDlgItem(panel(), IDC_EDIT_COMMENT)), shownComment);
 }
 
 // However the selection moves, 差し替え writes the fields into the item now selected and

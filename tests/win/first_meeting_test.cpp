@@ -14,6 +14,7 @@
 #include "shell/text_win.h"
 #include "main_window_fixture.h"
 #include "store/data_file.h"
+#include "store/incoming_text.h"
 #include "store/tree_population.h"
 
 using namespace perchlet;
@@ -213,8 +214,9 @@ TEST_F(FirstMeeting, EveryMessageBoxNamesItsActionAndCarriesItsIcon) {
          MB_OK | MB_ICONWARNING},
         {"new folder with nothing selected", [&] { command(CMD_NEW_FOLDER); }, L"追加する場所をツリーで選択して下さい。",
          L"項目の追加", MB_OK | MB_ICONWARNING},
-        {"import characters Shift-JIS lacks",
+        {"import characters Shift-JIS lacks, the document kept Shift-JIS before",
          [&] {
+             app().document.file.shiftJisAnswer = ShiftJisAnswer::KeepShiftJis;
              app().treeView.select(news);
              chooseFiles({pathInFolder("emoji.html")});
              command(CMD_IMPORT_NETSCAPE);
@@ -222,6 +224,15 @@ TEST_F(FirstMeeting, EveryMessageBoxNamesItsActionAndCarriesItsIcon) {
          L"\"〓\" など 2 項目のタイトルやコメントに、Shift-JIS で表せない文字がありました。\r\n"
          L"その文字のあった所は「〓」にしてあります。",
          L"インポート", MB_OK | MB_ICONINFORMATION},
+        {"import characters Shift-JIS lacks into a document that has not been asked",
+         [&] {
+             app().document.file.shiftJisAnswer = ShiftJisAnswer::NotAsked;
+             app().treeView.select(news);
+             chooseFiles({pathInFolder("emoji.html")});
+             answerWith({IDYES});  // the document becomes UTF-8: nothing is marked, nothing more said
+             command(CMD_IMPORT_NETSCAPE);
+         },
+         widen(shiftJisQuestionText(2)), L"インポート", MB_YESNO | MB_ICONQUESTION},
         {"a write that fails",
          [&] {
              chooseFiles({pathInFolder("no such folder\\x.dat")});
