@@ -293,9 +293,16 @@ constexpr std::string_view kKeyTexts[kKeyCount] = {
     "ItemNum=", "TestNum=", "ParentNum=", "TitleName=", "Locator=", "Comment=", "LastModified=",
     "LastVisit=", "AddDate=", "RcRight=", "RcLeft=", "RcTop=", "RcBottom=", "Browser=", "Mark="};
 
-// The key a line starts with, or kKeyCount.
-int keyOfLine(std::string_view line) {
+bool startsWithKey(std::string_view line, int key) {
+    std::string_view k = kKeyTexts[key];
+    return line.size() >= k.size() && std::memcmp(line.data(), k.data(), k.size()) == 0;
+}
+
+// The key a line starts with, or kKeyCount. The key after the previous line's is tried
+// first: a file the program wrote has them in that order.
+int keyOfLine(std::string_view line, int expected) {
     if (line.empty()) return kKeyCount;
+    if (expected < kKeyCount && startsWithKey(line, expected)) return expected;
     for (int key = 0; key < kKeyCount; ++key) {
         std::string_view k = kKeyTexts[key];
         if (line[0] == k[0] && line.compare(0, k.size(), k) == 0) return key;
@@ -318,11 +325,12 @@ public:
     void clear() {
         for (bool& f : found_) f = false;
         continuing_ = kKeyCount;
+        expected_ = kItemNum;
     }
 
     void takeLine(const LineReader& lines, const Line& line) {
         std::string_view content = lines.content(line);
-        int key = keyOfLine(content);
+        int key = keyOfLine(content, expected_);
         if (key == kKeyCount) {
             if (continuing_ != kKeyCount && !content.empty()) {
                 std::string_view& v = values_[continuing_];
@@ -332,6 +340,7 @@ public:
             return;
         }
         continuing_ = kKeyCount;
+        expected_ = key + 1;
         if (found_[key]) return;
         found_[key] = true;
         values_[key] = content.substr(kKeyTexts[key].size());
@@ -342,6 +351,7 @@ private:
     std::string_view values_[kKeyCount];
     bool found_[kKeyCount] = {};
     int continuing_ = kKeyCount;
+    int expected_ = kItemNum;
 };
 
 // Walks the blocks of a data file text. A block starts only at a line that is exactly

@@ -2,9 +2,9 @@
 #pragma once
 #include <cstddef>
 #include <deque>
-#include <unordered_map>
 
 #include "store/bookmark_item.h"
+#include "store/number_map.h"
 
 namespace perchlet {
 
@@ -67,12 +67,12 @@ public:
 private:
     void indexFrom(std::size_t position, ItemNumber number);
     void indexNew(ItemNumber number, std::size_t position);
-    void unindex(std::unordered_map<ItemNumber, std::size_t>::iterator entry);
+    void unindex(ItemNumber number);
     std::size_t positionOf(const BookmarkItem& record) const;
 
     std::deque<BookmarkItem> records_;
-    std::unordered_map<ItemNumber, std::size_t> firstPosition_;
-    std::unordered_map<std::uint32_t, std::size_t> heldPerClass_;  // by kind and depth
+    NumberMap<std::size_t> firstPosition_;
+    NumberMap<std::size_t> heldPerClass_;  // by kind and depth
     bool hasSharedNumbers_ = false;
     RecordChangeSink* changeSink_ = nullptr;
 };
