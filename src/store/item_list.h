@@ -65,15 +65,18 @@ public:
     const_iterator end() const { return records_.end(); }
 
 private:
+    void catchUp() const;
     void indexFrom(std::size_t position, ItemNumber number);
-    void indexNew(ItemNumber number, std::size_t position);
+    void indexNew(ItemNumber number, std::size_t position) const;
     void unindex(ItemNumber number);
     std::size_t positionOf(const BookmarkItem& record) const;
 
     std::deque<BookmarkItem> records_;
-    NumberMap<std::size_t> firstPosition_;
-    NumberMap<std::size_t> heldPerClass_;  // by kind and depth
-    bool hasSharedNumbers_ = false;
+    // The lookups cover the first indexed_ records; the rest join at the next lookup.
+    mutable NumberMap firstPosition_;
+    mutable NumberMap heldPerClass_;  // by kind and depth
+    mutable bool hasSharedNumbers_ = false;
+    mutable std::size_t indexed_ = 0;
     RecordChangeSink* changeSink_ = nullptr;
 };
 

@@ -1,6 +1,6 @@
-// A map from 32-bit numbers to small values, stored flat: one probe into one array instead
-// of a node allocation per entry. The item list keeps its lookups here, and a load of a
-// hundred thousand records makes a hundred thousand entries.
+// A map from 32-bit numbers to 32-bit values, stored flat: one probe into one array of
+// eight-byte slots instead of a node allocation per entry. The item list keeps its lookups
+// here, and a load of a hundred thousand records makes a hundred thousand entries.
 #pragma once
 #include <cstddef>
 #include <cstdint>
@@ -8,34 +8,37 @@
 
 namespace perchlet {
 
-template <typename Value>
 class NumberMap {
 public:
+    using Value = std::uint32_t;
+    // Marks a free slot; no value the item list stores (a position, a count) comes near it.
+    static constexpr Value kFree = 0xFFFFFFFFu;
+
     // The value stored for key, or nullptr.
     Value* find(std::uint32_t key) {
         if (slots_.empty()) return nullptr;
         for (std::size_t at = home(key);; at = (at + 1) & mask()) {
             Slot& slot = slots_[at];
-            if (!slot.used) return nullptr;
+            if (slot.value == kFree) return nullptr;
             if (slot.key == key) return &slot.value;
         }
     }
     const Value* find(std::uint32_t key) const { return const_cast<NumberMap*>(this)->find(key); }
 
-    // The value for key, made as Value() when the key is new.
+    // The value for key, made as 0 when the key is new.
     Value& operator[](std::uint32_t key) {
         if (Value* value = find(key)) return *value;
         if ((count_ + 1) * 2 > slots_.size()) grow();
-        return place(key, Value());
+        return place(key, 0);
     }
 
     // Takes the key out; later entries of its run move back so that no probe stops short.
     void erase(std::uint32_t key) {
         if (slots_.empty()) return;
         std::size_t hole = home(key);
-        while (slots_[hole].used && slots_[hole].key != key) hole = (hole + 1) & mask();
-        if (!slots_[hole].used) return;
-        for (std::size_t at = (hole + 1) & mask(); slots_[at].used; at = (at + 1) & mask()) {
+        while (slots_[hole].value != kFree && slots_[hole].key != key) hole = (hole + 1) & mask();
+        if (slots_[hole].value == kFree) return;
+        for (std::size_t at = (hole + 1) & mask(); slots_[at].value != kFree; at = (at + 1) & mask()) {
             // An entry may fill the hole only when its home does not lie between the two.
             std::size_t fromHome = (at - home(slots_[at].key)) & mask();
             std::size_t fromHole = (at - hole) & mask();
@@ -44,7 +47,7 @@ public:
                 hole = at;
             }
         }
-        slots_[hole].used = false;
+        slots_[hole].value = kFree;
         --count_;
     }
 
@@ -57,8 +60,7 @@ public:
 private:
     struct Slot {
         std::uint32_t key = 0;
-        Value value{};
-        bool used = false;
+        Value value = kFree;
     };
 
     std::size_t mask() const { return slots_.size() - 1; }
@@ -69,8 +71,8 @@ private:
 
     Value& place(std::uint32_t key, Value value) {
         std::size_t at = home(key);
-        while (slots_[at].used) at = (at + 1) & mask();
-        slots_[at] = Slot{key, value, true};
+        while (slots_[at].value != kFree) at = (at + 1) & mask();
+        slots_[at] = Slot{key, value};
         ++count_;
         return slots_[at].value;
     }
@@ -80,7 +82,7 @@ private:
         old.swap(slots_);
         count_ = 0;
         for (const Slot& slot : old)
-            if (slot.used) place(slot.key, slot.value);
+            if (slot.value != kFree) place(slot.key, slot.value);
     }
 
     std::vector<Slot> slots_;
