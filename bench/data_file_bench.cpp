@@ -1,7 +1,7 @@
 // Times the data file reader and writer on a large document against one bulk read and one
 // bulk write of the same bytes, the least any load or save must do (best of several runs each), and measures the peak memory of a
 // load: reading the file and building the document, in a process of its own.
-// Run: data_file_bench [item count]
+// Run: data_file_bench [item count]; data_file_bench --sample FILE [item count] writes the file only
 #include <sys/resource.h>
 
 #include <chrono>
@@ -193,6 +193,11 @@ double bestOf(int runs, Work work) {
 
 int main(int argc, char** argv) {
     if (argc > 2 && std::strcmp(argv[1], "--load-peak") == 0) return measureLoadPeak(argv[2]);
+    // The benchmark's document as a file, for the whole-process figures of bench/convert_bench.sh.
+    if (argc > 2 && std::strcmp(argv[1], "--sample") == 0) {
+        writeFile(argv[2], generatedText(argc > 3 ? static_cast<unsigned>(std::strtoul(argv[3], nullptr, 10)) : 100000));
+        return 0;
+    }
     unsigned count = argc > 1 ? static_cast<unsigned>(std::strtoul(argv[1], nullptr, 10)) : 100000;
     const int runs = 5;
     std::string text = generatedText(count);

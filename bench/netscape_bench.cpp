@@ -1,6 +1,7 @@
 // Times the Netscape import of a large file (100,000 links in 1,000 folders) against one bulk
 // read of the same bytes from a file, and the export of the result.
-// Run: netscape_bench [folder count] [links per folder] [split]
+// Run: netscape_bench [folder count] [links per folder] [split]; netscape_bench --sample FILE
+// writes the file of 100,000 links only
 // "split" nests every second folder in the one before it, so that the links lie at two
 // depths; otherwise all links share one depth, and past 65,536 of them the 16-bit serials of
 // that kind and depth are all held, which makes each new item number a long search.
@@ -58,6 +59,11 @@ long peakKilobytes() {
 }  // namespace
 
 int main(int argc, char** argv) {
+    // The benchmark's file alone, for the whole-process figures of bench/convert_bench.sh.
+    if (argc > 2 && std::string(argv[1]) == "--sample") {
+        std::ofstream(argv[2], std::ios::binary) << generateFile(1000, 100, false);
+        return 0;
+    }
     int folders = argc > 1 ? std::atoi(argv[1]) : 1000;
     int linksPerFolder = argc > 2 ? std::atoi(argv[2]) : 100;
     bool split = argc > 3 && std::string(argv[3]) == "split";
