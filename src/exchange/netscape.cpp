@@ -1,6 +1,7 @@
 #include "exchange/netscape.h"
 
 #include <algorithm>
+#include <array>
 #include <cstring>
 #include <optional>
 
@@ -330,7 +331,7 @@ public:
             std::string_view name = tag.substr(nameStart, pos - nameStart);
             pos = skipBlanks(tag, pos);
             if (pos >= tag.size() || tag[pos] != '=') {
-                attributes_.push_back({name, std::string_view()});  // an attribute without value
+                add(name, std::string_view());  // an attribute without value
                 continue;
             }
             pos = skipBlanks(tag, pos + 1);
@@ -338,7 +339,7 @@ public:
             if (pos < tag.size() && (tag[pos] == '"' || tag[pos] == '\'')) {
                 std::size_t close = tag.find(tag[pos], pos + 1);
                 if (close == std::string_view::npos) {
-                    attributes_.push_back({name, std::string_view()});
+                    add(name, std::string_view());
                     return;
                 }
                 value = tag.substr(pos + 1, close - pos - 1);
@@ -349,13 +350,15 @@ public:
                 value = tag.substr(pos, end - pos);
                 pos = end;
             }
-            attributes_.push_back({name, value});
+            add(name, value);
         }
     }
 
     // name is in upper case.
     std::optional<std::string_view> find(std::string_view name) const {
-        for (const Attribute& attribute : attributes_)
+        for (std::size_t i = 0; i < std::min(count_, kHeld); ++i)
+            if (equalsIgnoringCase(held_[i].name, name)) return held_[i].value;
+        for (const Attribute& attribute : more_)
             if (equalsIgnoringCase(attribute.name, name)) return attribute.value;
         return std::nullopt;
     }
@@ -365,7 +368,18 @@ private:
         std::string_view name;
         std::string_view value;
     };
-    std::vector<Attribute> attributes_;
+    // A browser's tag has a handful; only a tag with more costs an allocation.
+    static constexpr std::size_t kHeld = 8;
+
+    void add(std::string_view name, std::string_view value) {
+        if (count_ < kHeld) held_[count_] = {name, value};
+        else more_.push_back({name, value});
+        ++count_;
+    }
+
+    std::array<Attribute, kHeld> held_;
+    std::vector<Attribute> more_;
+    std::size_t count_ = 0;
 };
 
 std::string attributeText(const TagAttributes& tag, std::string_view name, TextEncoding encoding) {

@@ -40,6 +40,11 @@ static bool isFreeOfControls(std::string_view text) {
     return true;
 }
 
+std::string fitAddress(std::string&& text, TextEncoding encoding) {
+    if (text.size() <= textFieldMax(encoding) && isFreeOfControls(text)) return std::move(text);
+    return fitAddress(std::string_view(text), encoding);
+}
+
 std::string fitAddress(std::string_view text, TextEncoding encoding) {
     if (isFreeOfControls(text)) return fitText(text, encoding);
     std::string kept;
