@@ -2,11 +2,12 @@
 # Whole-process figures of perchlet-tool convert, against cp of the same file in the same run:
 # a data file of 100,000 items to a data file (Shift-JIS and UTF-8), best of the runs each;
 # and the peak memory of converting 100,000 Netscape links to a data file.
-# Run: bash bench/convert_bench.sh [build folder] [runs]   (after building the native targets)
+# Run: bash bench/convert_bench.sh [build folder] [runs] [tool]   (after building the native
+# targets; tool, another build's perchlet-tool to time on the same files, defaults to the build's)
 set -euo pipefail
 build=${1:-build/native}
 runs=${2:-5}
-tool=$(realpath "$build/perchlet-tool")
+tool=$(realpath "${3:-$build/perchlet-tool}")
 work=$(mktemp -d)
 trap 'rm -rf "$work"' EXIT
 "$build/data_file_bench" --sample "$work/items.dat"
