@@ -49,9 +49,14 @@ std::int64_t timeFromText(std::string_view text) {
 
 constexpr std::size_t kNone = static_cast<std::size_t>(-1);
 
-// One bookmark object of the file: a root, a folder, a link, or something else.
+enum class JsonKind { Other, Url, Folder };
+
+// One bookmark object of the file: a root, a folder, a link, or something else. Its kind and
+// times are read as they arrive; the texts of a hundred thousand would each be an allocation.
 struct JsonBookmark {
-    std::string type, name, url, dateAdded, dateLastUsed, lastVisitedDesktop;
+    JsonKind kind = JsonKind::Other;  // by its "type"
+    std::string name, url;
+    std::int64_t added = 0, lastUsed = 0, lastVisitedDesktop = 0;  // Unix seconds; 0: none
     bool hasChildren = false;  // a "children" array was there
     std::size_t firstChild = kNone;
     std::size_t lastChild = kNone;
@@ -78,13 +83,13 @@ public:
         Frame& frame = frames_.back();
         if (frame.kind == Frame::Bookmark) {
             JsonBookmark& node = nodes[frame.node];
-            if (frame.key == "type") node.type = std::move(text);
+            if (frame.key == "type") node.kind = text == "url" ? JsonKind::Url : text == "folder" ? JsonKind::Folder : JsonKind::Other;
             else if (frame.key == "name") node.name = std::move(text);
             else if (frame.key == "url") node.url = std::move(text);
-            else if (frame.key == "date_added") node.dateAdded = std::move(text);
-            else if (frame.key == "date_last_used") node.dateLastUsed = std::move(text);
+            else if (frame.key == "date_added") node.added = timeFromText(text);
+            else if (frame.key == "date_last_used") node.lastUsed = timeFromText(text);
         } else if (frame.kind == Frame::Meta && frame.key == "last_visited_desktop") {
-            nodes[frame.node].lastVisitedDesktop = std::move(text);
+            nodes[frame.node].lastVisitedDesktop = timeFromText(text);
         } else {
             noteIfBookmarkPlace();
         }
@@ -198,8 +203,7 @@ private:
 };
 
 std::int64_t lastVisitOf(const JsonBookmark& link) {
-    if (std::int64_t used = timeFromText(link.dateLastUsed); used > 0) return used;
-    return timeFromText(link.lastVisitedDesktop);
+    return link.lastUsed > 0 ? link.lastUsed : link.lastVisitedDesktop;
 }
 
 // A root's contents in pre-order, without recursion: a damaged file may nest deeply.
@@ -214,10 +218,10 @@ void collectChildren(const std::vector<JsonBookmark>& nodes, std::size_t root, B
         const JsonBookmark& node = nodes[index];
         next.back() = node.nextSibling;
         unsigned depth = static_cast<unsigned>(next.size());
-        if (node.type == "url") {
-            collector.addLink(depth, node.name, node.url, timeFromText(node.dateAdded), lastVisitOf(node));
-        } else if (node.type == "folder") {
-            collector.addFolder(depth, node.name, timeFromText(node.dateAdded));
+        if (node.kind == JsonKind::Url) {
+            collector.addLink(depth, node.name, node.url, node.added, lastVisitOf(node));
+        } else if (node.kind == JsonKind::Folder) {
+            collector.addFolder(depth, node.name, node.added);
             if (!node.hasChildren) collector.leaveOutDamaged();  // its contents, whatever they were
             next.push_back(node.firstChild);
         } else {
@@ -537,7 +541,7 @@ BrowserRead readChromiumBookmarks(std::string_view json, TextEncoding into) {
         std::size_t root = sax.roots[i];
         if (root != kNone && !sax.nodes[root].hasChildren) collector.leaveOutDamaged();
         if (root == kNone || sax.nodes[root].firstChild == kNone) continue;
-        collector.addRootFolder(kRoots[i].title, timeFromText(sax.nodes[root].dateAdded));
+        collector.addRootFolder(kRoots[i].title, sax.nodes[root].added);
         collectChildren(sax.nodes, root, collector);
     }
     BrowserRead read;
