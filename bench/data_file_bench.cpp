@@ -1,7 +1,7 @@
 // Times the data file reader and writer on a large document against one bulk read and one
 // bulk write of the same bytes, the least any load or save must do (best of several runs each), and measures the peak memory of a
 // load: reading the file and building the document, in a process of its own.
-// Run: data_file_bench [item count]
+// Run: data_file_bench [item count]; data_file_bench --sample FILE [item count] writes the file only
 #include <sys/resource.h>
 
 #include <chrono>
@@ -193,6 +193,11 @@ double bestOf(int runs, Work work) {
 
 int main(int argc, char** argv) {
     if (argc > 2 && std::strcmp(argv[1], "--load-peak") == 0) return measureLoadPeak(argv[2]);
+    // The benchmark's document as a file, for the whole-process figures of bench/convert_bench.sh.
+    if (argc > 2 && std::strcmp(argv[1], "--sample") == 0) {
+        writeFile(argv[2], generatedText(argc > 3 ? static_cast<unsigned>(std::strtoul(argv[3], nullptr, 10)) : 100000));
+        return 0;
+    }
     unsigned count = argc > 1 ? static_cast<unsigned>(std::strtoul(argv[1], nullptr, 10)) : 100000;
     const int runs = 5;
     std::string text = generatedText(count);
@@ -226,6 +231,13 @@ int main(int argc, char** argv) {
 
     std::string path = "/tmp/perchlet_bench_" + std::to_string(getpid()) + ".dat";
     double bulkWrite = bestOf(runs, [&] { writeFile(path, written); });
+    // The data file as the tool writes it: piece by piece into the file, no whole text made.
+    double streamedWrite = bestOf(runs, [&] {
+        std::ofstream out(path, std::ios::binary);
+        writeDataFilePieces(document, kTopLevel, 0, TextEncoding::ShiftJis, [&](std::string_view piece) {
+            return static_cast<bool>(out.write(piece.data(), static_cast<std::streamsize>(piece.size())));
+        });
+    });
     std::string readBack;
     double bulkRead = bestOf(runs, [&] {
         std::string().swap(readBack);
@@ -246,6 +258,8 @@ int main(int argc, char** argv) {
     std::printf("(best of %d runs)\n", runs);
     std::printf("load (core):        %8.1f ms  (%.1fx one bulk read)\n", loadTime * 1000, loadTime / bulkRead);
     std::printf("write (core):       %8.1f ms  (%.1fx one bulk write)\n", writeTime * 1000, writeTime / bulkWrite);
+    std::printf("write to a file:    %8.1f ms  (%.1fx one bulk write; in pieces, as perchlet-tool convert writes)\n",
+                streamedWrite * 1000, streamedWrite / bulkWrite);
     std::printf("bulk file write:    %8.1f ms\n", bulkWrite * 1000);
     std::printf("bulk file read:     %8.1f ms\n", bulkRead * 1000);
     std::printf("load peak memory:   %8ld KiB  (%.2fx the file's size; file read and document built)\n", loadPeak,
@@ -253,9 +267,11 @@ int main(int argc, char** argv) {
     std::printf("bench peak memory:  %8ld KiB  (this process, holding every text above)\n", peakMemoryKiB());
 
     Utf8Figures utf8 = utf8Figures(text, runs);
-    std::printf("UTF-8 load (core):  %8.1f ms  (%.2fx the Shift-JIS load)\n", utf8.load * 1000, utf8.load / loadTime);
-    std::printf("UTF-8 write (core): %8.1f ms  (%.2fx the Shift-JIS write)%s\n", utf8.write * 1000,
-                utf8.write / writeTime, utf8.sameBytes ? "" : " (written text differs!)");
+    std::printf("UTF-8 load (core):  %8.1f ms  (%.1fx one bulk read, %.2fx the Shift-JIS load)\n", utf8.load * 1000,
+                utf8.load / bulkRead, utf8.load / loadTime);
+    std::printf("UTF-8 write (core): %8.1f ms  (%.1fx one bulk write, %.2fx the Shift-JIS write)%s\n",
+                utf8.write * 1000, utf8.write / bulkWrite, utf8.write / writeTime,
+                utf8.sameBytes ? "" : " (written text differs!)");
 
     double roundTrip = 0;
     unsigned kept = linksKeptThroughSaveAndLoad(folderOfLinks(count), count, roundTrip);

@@ -9,9 +9,11 @@
 #include <algorithm>
 #include <cerrno>
 #include <cstdio>
+#include <cstdint>
 #include <cstdlib>
 #include <cstring>
 #include <filesystem>
+#include <functional>
 #include <optional>
 #include <string>
 #include <vector>
@@ -93,13 +95,20 @@ std::FILE* openFile(const fs::path& path, const char* mode) {
 #endif
 }
 
-Failure readWholeFile(const fs::path& path, std::string& bytes) {
+// A regular file is read in one call into a text of its size; whatever grows or has no size
+// (a pipe) is read on in pieces after that.
+Failure readWholeFile(const fs::path& path, std::string& bytes, std::size_t limit = SIZE_MAX) {
     std::FILE* file = openFile(path, "rb");
     if (!file) return "cannot read " + displayed(path) + ": " + std::strerror(errno);
-    bytes.clear();
+    std::error_code sizeError;
+    std::uintmax_t size = fs::is_regular_file(path, sizeError) ? fs::file_size(path, sizeError) : 0;
+    bytes.assign(static_cast<std::size_t>(std::min<std::uintmax_t>(sizeError ? 0 : size, limit)), '\0');
+    bytes.resize(std::fread(bytes.data(), 1, bytes.size(), file));
     char buffer[1 << 16];
     std::size_t got;
-    while ((got = std::fread(buffer, 1, sizeof buffer, file)) > 0) bytes.append(buffer, got);
+    while (bytes.size() < limit &&
+           (got = std::fread(buffer, 1, std::min(sizeof buffer, limit - bytes.size()), file)) > 0)
+        bytes.append(buffer, got);
     bool failed = std::ferror(file) != 0;
     int error = errno;
     std::fclose(file);
@@ -128,12 +137,13 @@ fs::path temporaryFor(const fs::path& path) {
 }
 
 // Through a temporary file beside the target, renamed over it once complete, as the
-// program's Save writes: when the disk fills up the old file stays whole.
-Failure writeWholeFile(const fs::path& path, const std::string& bytes) {
+// program's Save writes: when the disk fills up the old file stays whole. `write` puts the
+// bytes into the open file and says whether all of them went.
+Failure writeFileThrough(const fs::path& path, const std::function<bool(std::FILE*)>& write) {
     fs::path temporary = temporaryFor(path);
     std::FILE* file = openFile(temporary, "wb");
     if (!file) return "cannot write " + displayed(path) + ": " + std::strerror(errno);
-    bool written = std::fwrite(bytes.data(), 1, bytes.size(), file) == bytes.size() && flushToDisk(file);
+    bool written = write(file) && flushToDisk(file);
     int error = errno;
     if (std::fclose(file) != 0 && written) {
         written = false;
@@ -148,6 +158,12 @@ Failure writeWholeFile(const fs::path& path, const std::string& bytes) {
                (renameError ? renameError.message() : std::string(std::strerror(error)));
     }
     return std::nullopt;
+}
+
+Failure writeWholeFile(const fs::path& path, const std::string& bytes) {
+    return writeFileThrough(path, [&](std::FILE* file) {
+        return std::fwrite(bytes.data(), 1, bytes.size(), file) == bytes.size();
+    });
 }
 
 bool isDirectory(const fs::path& path) {
@@ -199,8 +215,13 @@ Failure readDataFile(const fs::path& path, ToolDocument& into) {
 }
 
 Failure writeDataFileTo(const ToolDocument& from, const fs::path& path, const WriteOptions&) {
-    // The whole document, every top-level item, numbered from 0 as a saved file is.
-    return writeWholeFile(path, writeDataFile(from.document, kTopLevel, 0, from.encoding));
+    // The whole document, every top-level item, numbered from 0 as a saved file is; it goes
+    // out piece by piece, so that the document and its text are never both in memory.
+    return writeFileThrough(path, [&](std::FILE* file) {
+        return writeDataFilePieces(from.document, kTopLevel, 0, from.encoding, [file](std::string_view piece) {
+            return std::fwrite(piece.data(), 1, piece.size(), file) == piece.size();
+        });
+    });
 }
 
 constexpr std::string_view kUtf8Mark = "\xEF\xBB\xBF";
@@ -569,7 +590,9 @@ Failure parseOptions(int argc, char** argv, Options& options) {
 // input as it always was, unless --encoding says otherwise.
 TextEncoding encodingOfInput(const fs::path& path, const std::string& format) {
     std::string bytes;
-    if (format != "datafile" || readWholeFile(path, bytes)) return TextEncoding::ShiftJis;
+    // The signature is all it takes: a byte order mark and the header's first characters.
+    constexpr std::size_t kSignatureBytes = 64;
+    if (format != "datafile" || readWholeFile(path, bytes, kSignatureBytes)) return TextEncoding::ShiftJis;
     return dataFileEncoding(bytes).value_or(TextEncoding::ShiftJis);
 }
 

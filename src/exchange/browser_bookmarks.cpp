@@ -44,8 +44,10 @@ bool startsWithIgnoringCase(std::string_view text, std::string_view lowerPrefix)
 // One line, cut to the field; counted when characters were marked.
 std::string BrowserBookmarkCollector::titleFromUtf8(std::string_view utf8) {
     LostCharacters lost;
-    std::string title =
-        fitText(filterText(textOf(utf8, into_, Unrepresentable::Mark, &lost), TextFilter::SingleLine, into_), into_);
+    std::string title = textOf(utf8, into_, Unrepresentable::Mark, &lost);
+    // A title on one line and within the field is kept as it came, without two more copies.
+    bool oneLine = title.find_first_of("\r\n") == std::string::npos;
+    if (!oneLine || title.size() > textFieldMax(into_)) title = fitText(filterText(title, TextFilter::SingleLine, into_), into_);
     if (lost.runs > 0 && bookmarks_.markedItems++ == 0) bookmarks_.firstMarkedTitle = title;
     return title;
 }
@@ -78,8 +80,11 @@ void BrowserBookmarkCollector::addLink(unsigned depth, std::string_view utf8Titl
     item.title = titleFromUtf8(utf8Title);
     // Every character of the address stays, percent-encoded where Shift-JIS has none.
     std::string address = textOf(utf8Address, into_, Unrepresentable::PercentEncode);
-    if (address.size() > textFieldMax(into_)) ++bookmarks_.addressesCut;
-    item.address = fitText(address, into_);
+    if (address.size() > textFieldMax(into_)) {
+        ++bookmarks_.addressesCut;
+        address = fitText(address, into_);
+    }
+    item.address = std::move(address);
     // The browsers show an untitled bookmark by its address; a nameless item would be lost in the tree.
     if (item.title.empty()) item.title = fitText(filterText(item.address, TextFilter::SingleLine, into_), into_);
     item.addDate = browserDateText(added);

@@ -39,13 +39,24 @@ bool isFile(const fs::path& path) {
     return fs::is_regular_file(path, error);
 }
 
+// One read of the size the file has, into the text returned; whatever it grew by since is
+// read on after that.
 std::optional<std::string> readWhole(const fs::path& path) {
     std::ifstream in(path, std::ios::binary);
     if (!in) return std::nullopt;
-    std::ostringstream bytes;
-    bytes << in.rdbuf();
+    std::error_code error;
+    std::uintmax_t size = isFile(path) ? fs::file_size(path, error) : 0;
+    std::string bytes(error ? 0 : static_cast<std::size_t>(size), '\0');
+    in.read(bytes.data(), static_cast<std::streamsize>(bytes.size()));
+    bytes.resize(static_cast<std::size_t>(in.gcount()));
     if (in.bad()) return std::nullopt;
-    return bytes.str();
+    if (in) {
+        std::ostringstream rest;
+        rest << in.rdbuf();
+        bytes += rest.str();
+    }
+    if (in.bad()) return std::nullopt;
+    return bytes;
 }
 
 fs::path under(const fs::path& root, const char* relative) {

@@ -1,9 +1,13 @@
 #include "exchange/chromium_bookmarks.h"
 
+#include <cmath>
+#include <cstdlib>
 #include <iterator>
 #include <vector>
 
 #include <nlohmann/json.hpp>
+
+#include "store/encoding.h"
 
 namespace perchlet {
 
@@ -45,9 +49,14 @@ std::int64_t timeFromText(std::string_view text) {
 
 constexpr std::size_t kNone = static_cast<std::size_t>(-1);
 
-// One bookmark object of the file: a root, a folder, a link, or something else.
+enum class JsonKind { Other, Url, Folder };
+
+// One bookmark object of the file: a root, a folder, a link, or something else. Its kind and
+// times are read as they arrive; the texts of a hundred thousand would each be an allocation.
 struct JsonBookmark {
-    std::string type, name, url, dateAdded, dateLastUsed, lastVisitedDesktop;
+    JsonKind kind = JsonKind::Other;  // by its "type"
+    std::string name, url;
+    std::int64_t added = 0, lastUsed = 0, lastVisitedDesktop = 0;  // Unix seconds; 0: none
     bool hasChildren = false;  // a "children" array was there
     std::size_t firstChild = kNone;
     std::size_t lastChild = kNone;
@@ -74,13 +83,13 @@ public:
         Frame& frame = frames_.back();
         if (frame.kind == Frame::Bookmark) {
             JsonBookmark& node = nodes[frame.node];
-            if (frame.key == "type") node.type = std::move(text);
+            if (frame.key == "type") node.kind = text == "url" ? JsonKind::Url : text == "folder" ? JsonKind::Folder : JsonKind::Other;
             else if (frame.key == "name") node.name = std::move(text);
             else if (frame.key == "url") node.url = std::move(text);
-            else if (frame.key == "date_added") node.dateAdded = std::move(text);
-            else if (frame.key == "date_last_used") node.dateLastUsed = std::move(text);
+            else if (frame.key == "date_added") node.added = timeFromText(text);
+            else if (frame.key == "date_last_used") node.lastUsed = timeFromText(text);
         } else if (frame.kind == Frame::Meta && frame.key == "last_visited_desktop") {
-            nodes[frame.node].lastVisitedDesktop = std::move(text);
+            nodes[frame.node].lastVisitedDesktop = timeFromText(text);
         } else {
             noteIfBookmarkPlace();
         }
@@ -194,8 +203,7 @@ private:
 };
 
 std::int64_t lastVisitOf(const JsonBookmark& link) {
-    if (std::int64_t used = timeFromText(link.dateLastUsed); used > 0) return used;
-    return timeFromText(link.lastVisitedDesktop);
+    return link.lastUsed > 0 ? link.lastUsed : link.lastVisitedDesktop;
 }
 
 // A root's contents in pre-order, without recursion: a damaged file may nest deeply.
@@ -210,10 +218,10 @@ void collectChildren(const std::vector<JsonBookmark>& nodes, std::size_t root, B
         const JsonBookmark& node = nodes[index];
         next.back() = node.nextSibling;
         unsigned depth = static_cast<unsigned>(next.size());
-        if (node.type == "url") {
-            collector.addLink(depth, node.name, node.url, timeFromText(node.dateAdded), lastVisitOf(node));
-        } else if (node.type == "folder") {
-            collector.addFolder(depth, node.name, timeFromText(node.dateAdded));
+        if (node.kind == JsonKind::Url) {
+            collector.addLink(depth, node.name, node.url, node.added, lastVisitOf(node));
+        } else if (node.kind == JsonKind::Folder) {
+            collector.addFolder(depth, node.name, node.added);
             if (!node.hasChildren) collector.leaveOutDamaged();  // its contents, whatever they were
             next.push_back(node.firstChild);
         } else {
@@ -236,10 +244,14 @@ long hexQuad(std::string_view text, std::size_t pos) {
     return value;
 }
 
+constexpr std::string_view kUnicodeEscape = "\\u";
+
 // A "\uD83D" escape without its other half is no character; the JSON parser would refuse
 // the whole file for it. Each such escape becomes "\uFFFD", the replacement character, and
 // the rest of the file is read as it is. Empty when there is none.
 std::string withLoneSurrogatesReplaced(std::string_view json) {
+    // Most files hold no "\u" escape at all, and then none needs looking at.
+    if (json.find(kUnicodeEscape) == std::string_view::npos) return {};
     std::string fixed;
     bool inString = false;
     for (std::size_t pos = 0; pos < json.size(); ++pos) {
@@ -267,10 +279,249 @@ std::string withLoneSurrogatesReplaced(std::string_view json) {
     return fixed;
 }
 
+// Strict JSON (RFC 8259, an optional byte order mark first, nothing but blanks after the
+// value, or a zero byte) read straight into the bookmark events: strings without escapes are copied whole,
+// where a general parser builds every string a byte at a time. It takes and refuses exactly
+// what nlohmann's strict parser does: UTF-8 in strings well-formed, "\u" surrogates paired,
+// numbers that overflow a double refused.
+class JsonEventReader {
+public:
+    JsonEventReader(std::string_view text, BookmarksSax& sax) : text_(text), sax_(sax) {}
+
+    bool read() {
+        if (!text_.empty() && byteAt(0) == 0xEF) {
+            if (text_.substr(0, 3) != "\xEF\xBB\xBF") return false;
+            pos_ = 3;
+        }
+        std::vector<char> open;  // '{' or '[' for each container not yet closed
+        for (;;) {
+            std::size_t depth = open.size();
+            if (!valueStart(open)) return false;
+            // A container just opened holds the next value; anything else ends here.
+            if (open.size() > depth) continue;
+            if (!valueEnds(open)) return false;
+            if (open.empty()) {
+                // A zero byte where a token would start ends the text, as it does for the
+                // parser this stands in for (a file padded with zeros after a crash reads).
+                skipBlanks();
+                return pos_ == text_.size() || text_[pos_] == '\0';
+            }
+        }
+    }
+
+private:
+    unsigned char byteAt(std::size_t at) const { return static_cast<unsigned char>(text_[at]); }
+
+    void skipBlanks() {
+        while (pos_ < text_.size()) {
+            char c = text_[pos_];
+            if (c != ' ' && c != '\t' && c != '\n' && c != '\r') return;
+            ++pos_;
+        }
+    }
+
+    bool take(char expected) {
+        skipBlanks();
+        if (pos_ >= text_.size() || text_[pos_] != expected) return false;
+        ++pos_;
+        return true;
+    }
+
+    bool peekAfterBlanks(char expected) {
+        skipBlanks();
+        return pos_ < text_.size() && text_[pos_] == expected;
+    }
+
+    bool readKey() {
+        skipBlanks();
+        if (pos_ >= text_.size() || text_[pos_] != '"' || !readString()) return false;
+        return sax_.key(buffer_) && take(':');
+    }
+
+    // A value: a scalar is handed over whole; a container is opened (and closed at once
+    // when empty), its first key read for an object.
+    bool valueStart(std::vector<char>& open) {
+        skipBlanks();
+        if (pos_ >= text_.size()) return false;
+        char c = text_[pos_];
+        if (c == '{') {
+            ++pos_;
+            if (!sax_.start_object(static_cast<std::size_t>(-1))) return false;
+            if (peekAfterBlanks('}')) {
+                ++pos_;
+                return sax_.end_object();
+            }
+            open.push_back('{');
+            return readKey();
+        }
+        if (c == '[') {
+            ++pos_;
+            if (!sax_.start_array(static_cast<std::size_t>(-1))) return false;
+            if (peekAfterBlanks(']')) {
+                ++pos_;
+                return sax_.end_array();
+            }
+            open.push_back('[');
+            return true;
+        }
+        if (c == '"') return readString() && sax_.string(buffer_);
+        if (literal("true")) return sax_.boolean(true);
+        if (literal("false")) return sax_.boolean(false);
+        if (literal("null")) return sax_.null();
+        return readNumber();
+    }
+
+    // After a value: closes what ends there, and stops before the next value (true), or
+    // after the outermost value (open empty).
+    bool valueEnds(std::vector<char>& open) {
+        while (!open.empty()) {
+            skipBlanks();
+            if (pos_ >= text_.size()) return false;
+            char c = text_[pos_++];
+            bool inObject = open.back() == '{';
+            if (c == ',') return !inObject || readKey();
+            if (c != (inObject ? '}' : ']')) return false;
+            open.pop_back();
+            if (!(inObject ? sax_.end_object() : sax_.end_array())) return false;
+        }
+        return true;
+    }
+
+    bool literal(std::string_view word) {
+        if (text_.compare(pos_, word.size(), word) != 0) return false;
+        pos_ += word.size();
+        return true;
+    }
+
+    std::size_t digitsFrom(std::size_t at) const {
+        std::size_t end = at;
+        while (end < text_.size() && text_[end] >= '0' && text_[end] <= '9') ++end;
+        return end - at;
+    }
+
+    bool readNumber() {
+        std::size_t start = pos_;
+        if (pos_ < text_.size() && text_[pos_] == '-') ++pos_;
+        std::size_t whole = digitsFrom(pos_);
+        if (whole == 0 || (whole > 1 && text_[pos_] == '0')) {
+            // "0" followed by digits ends the number at the 0; the digits then stand where
+            // no value may, which the caller refuses.
+            if (whole == 0) return false;
+            whole = 1;
+        }
+        pos_ += whole;
+        bool integer = true;
+        if (pos_ < text_.size() && text_[pos_] == '.') {
+            std::size_t fraction = digitsFrom(pos_ + 1);
+            if (fraction == 0) return false;
+            pos_ += 1 + fraction;
+            integer = false;
+        }
+        if (pos_ < text_.size() && (text_[pos_] == 'e' || text_[pos_] == 'E')) {
+            std::size_t at = pos_ + 1;
+            if (at < text_.size() && (text_[at] == '+' || text_[at] == '-')) ++at;
+            std::size_t exponent = digitsFrom(at);
+            if (exponent == 0) return false;
+            pos_ = at + exponent;
+            integer = false;
+        }
+        // A number a double cannot hold is an error; integers of up to 18 digits always fit.
+        if (!integer || whole > 18) {
+            std::string number(text_.substr(start, pos_ - start));
+            if (!std::isfinite(std::strtod(number.c_str(), nullptr))) return false;
+        }
+        return sax_.number_integer(0);
+    }
+
+    static int hexValue(char c) {
+        if (c >= '0' && c <= '9') return c - '0';
+        if (c >= 'a' && c <= 'f') return c - 'a' + 10;
+        if (c >= 'A' && c <= 'F') return c - 'A' + 10;
+        return -1;
+    }
+
+    // The four hex digits after "\u" at pos_, or -1; pos_ moves past them.
+    long escapedUnit() {
+        if (pos_ + 6 > text_.size() || text_[pos_] != '\\' || text_[pos_ + 1] != 'u') return -1;
+        long value = 0;
+        for (std::size_t i = pos_ + 2; i < pos_ + 6; ++i) {
+            int digit = hexValue(text_[i]);
+            if (digit < 0) return -1;
+            value = value * 16 + digit;
+        }
+        pos_ += 6;
+        return value;
+    }
+
+    bool readEscape() {
+        if (pos_ + 1 >= text_.size()) return false;
+        char c = text_[pos_ + 1];
+        if (c != 'u') {
+            static constexpr std::string_view kEscaped = "\"\\/bfnrt";
+            static constexpr std::string_view kMeant = "\"\\/\b\f\n\r\t";
+            std::size_t which = kEscaped.find(c);
+            if (which == std::string_view::npos) return false;
+            buffer_ += kMeant[which];
+            pos_ += 2;
+            return true;
+        }
+        long unit = escapedUnit();
+        if (unit < 0 || (unit >= 0xDC00 && unit <= 0xDFFF)) return false;
+        char32_t cp = static_cast<char32_t>(unit);
+        if (unit >= 0xD800 && unit <= 0xDBFF) {
+            long low = escapedUnit();
+            if (low < 0xDC00 || low > 0xDFFF) return false;
+            cp = 0x10000 + ((cp - 0xD800) << 10) + static_cast<char32_t>(low - 0xDC00);
+        }
+        appendUtf8(cp, buffer_);
+        return true;
+    }
+
+    // The bytes of one well-formed UTF-8 character at pos_, copied; false when ill-formed.
+    bool readCharacter() {
+        unsigned char lead = byteAt(pos_);
+        std::size_t length = utf8SequenceLength(lead);
+        if (length < 2 || pos_ + length > text_.size()) return false;
+        if (!isWellFormedUtf8(text_.substr(pos_, length))) return false;
+        buffer_.append(text_.substr(pos_, length));
+        pos_ += length;
+        return true;
+    }
+
+    // The string at pos_ (its opening quote) into buffer_.
+    bool readString() {
+        buffer_.clear();
+        ++pos_;
+        for (;;) {
+            std::size_t run = pos_;
+            while (run < text_.size()) {
+                unsigned char c = byteAt(run);
+                if (c < 0x20 || c == '"' || c == '\\' || c >= 0x80) break;
+                ++run;
+            }
+            buffer_.append(text_.substr(pos_, run - pos_));
+            pos_ = run;
+            if (pos_ >= text_.size()) return false;
+            unsigned char c = byteAt(pos_);
+            if (c == '"') {
+                ++pos_;
+                return true;
+            }
+            if (c < 0x20) return false;
+            if (!(c == '\\' ? readEscape() : readCharacter())) return false;
+        }
+    }
+
+    std::string_view text_;
+    std::size_t pos_ = 0;
+    BookmarksSax& sax_;
+    std::string buffer_;
+};
+
 bool parseBookmarks(std::string_view text, BookmarksSax& sax) {
     std::string fixed = withLoneSurrogatesReplaced(text);
     if (!fixed.empty()) text = fixed;
-    return Json::sax_parse(text.begin(), text.end(), &sax, nlohmann::detail::input_format_t::json, true, false);
+    return JsonEventReader(text, sax).read();
 }
 
 }  // namespace
@@ -290,7 +541,7 @@ BrowserRead readChromiumBookmarks(std::string_view json, TextEncoding into) {
         std::size_t root = sax.roots[i];
         if (root != kNone && !sax.nodes[root].hasChildren) collector.leaveOutDamaged();
         if (root == kNone || sax.nodes[root].firstChild == kNone) continue;
-        collector.addRootFolder(kRoots[i].title, timeFromText(sax.nodes[root].dateAdded));
+        collector.addRootFolder(kRoots[i].title, sax.nodes[root].added);
         collectChildren(sax.nodes, root, collector);
     }
     BrowserRead read;

@@ -1,6 +1,8 @@
 #include "exchange/netscape.h"
 
 #include <algorithm>
+#include <array>
+#include <cstring>
 #include <optional>
 
 #include "store/encoding.h"
@@ -153,6 +155,10 @@ std::string decodeCharacterReferences(std::string_view text, Unrepresentable unr
 
 std::string decodeCharacterReferences(std::string_view text, TextEncoding encoding, Unrepresentable unrepresentable,
                                       LostCharacters* lost) {
+    if (std::memchr(text.data(), '&', text.size()) == nullptr) {
+        if (lost && !text.empty()) lost->inRun = false;
+        return std::string(text);
+    }
     std::string out;
     out.reserve(text.size());
     std::size_t pos = 0;
@@ -311,57 +317,88 @@ std::string_view tagName(std::string_view tag) {
     return tag.substr(0, end);
 }
 
-// The value of an attribute in a tag's text, found by its name in any case wherever it
-// stands among the attributes (never inside another attribute's value); empty when its
-// quote is never closed, nothing when it is absent.
-std::optional<std::string_view> findAttribute(std::string_view tag, std::string_view name) {
-    std::size_t pos = tagName(tag).size();
-    while ((pos = skipBlanks(tag, pos)) < tag.size()) {
-        std::size_t nameStart = pos;
-        while (pos < tag.size() && !isBlank(tag[pos]) && tag[pos] != '=') ++pos;
-        std::string_view attribute = tag.substr(nameStart, pos - nameStart);
-        pos = skipBlanks(tag, pos);
-        if (pos >= tag.size() || tag[pos] != '=') {
-            if (equalsIgnoringCase(attribute, name)) return std::string_view();
-            continue;  // an attribute without value
-        }
-        pos = skipBlanks(tag, pos + 1);
-        std::string_view value;
-        if (pos < tag.size() && (tag[pos] == '"' || tag[pos] == '\'')) {
-            std::size_t close = tag.find(tag[pos], pos + 1);
-            if (close == std::string_view::npos) {
-                if (equalsIgnoringCase(attribute, name)) return std::string_view();
-                return std::nullopt;
+// A tag's attributes, read once in the order they stand: a link's tag is asked for four of
+// them, and may carry a long icon among them. An attribute is found by its name in any case
+// (never inside another attribute's value), the first of a name wins; its value is empty
+// when its quote is never closed, and nothing after such a quote is an attribute.
+class TagAttributes {
+public:
+    explicit TagAttributes(std::string_view tag) {
+        std::size_t pos = tagName(tag).size();
+        while ((pos = skipBlanks(tag, pos)) < tag.size()) {
+            std::size_t nameStart = pos;
+            while (pos < tag.size() && !isBlank(tag[pos]) && tag[pos] != '=') ++pos;
+            std::string_view name = tag.substr(nameStart, pos - nameStart);
+            pos = skipBlanks(tag, pos);
+            if (pos >= tag.size() || tag[pos] != '=') {
+                add(name, std::string_view());  // an attribute without value
+                continue;
             }
-            value = tag.substr(pos + 1, close - pos - 1);
-            pos = close + 1;
-        } else {
-            std::size_t end = pos;
-            while (end < tag.size() && !isBlank(tag[end])) ++end;
-            value = tag.substr(pos, end - pos);
-            pos = end;
+            pos = skipBlanks(tag, pos + 1);
+            std::string_view value;
+            if (pos < tag.size() && (tag[pos] == '"' || tag[pos] == '\'')) {
+                std::size_t close = tag.find(tag[pos], pos + 1);
+                if (close == std::string_view::npos) {
+                    add(name, std::string_view());
+                    return;
+                }
+                value = tag.substr(pos + 1, close - pos - 1);
+                pos = close + 1;
+            } else {
+                std::size_t end = pos;
+                while (end < tag.size() && !isBlank(tag[end])) ++end;
+                value = tag.substr(pos, end - pos);
+                pos = end;
+            }
+            add(name, value);
         }
-        if (equalsIgnoringCase(attribute, name)) return value;
     }
-    return std::nullopt;
-}
 
-std::string attributeText(std::string_view tag, std::string_view name, TextEncoding encoding) {
-    return decodeCharacterReferences(findAttribute(tag, name).value_or(std::string_view()), encoding,
-                                     Unrepresentable::Drop);
+    // name is in upper case.
+    std::optional<std::string_view> find(std::string_view name) const {
+        for (std::size_t i = 0; i < std::min(count_, kHeld); ++i)
+            if (equalsIgnoringCase(held_[i].name, name)) return held_[i].value;
+        for (const Attribute& attribute : more_)
+            if (equalsIgnoringCase(attribute.name, name)) return attribute.value;
+        return std::nullopt;
+    }
+
+private:
+    struct Attribute {
+        std::string_view name;
+        std::string_view value;
+    };
+    // A browser's tag has a handful; only a tag with more costs an allocation.
+    static constexpr std::size_t kHeld = 8;
+
+    void add(std::string_view name, std::string_view value) {
+        if (count_ < kHeld) held_[count_] = {name, value};
+        else more_.push_back({name, value});
+        ++count_;
+    }
+
+    std::array<Attribute, kHeld> held_;
+    std::vector<Attribute> more_;
+    std::size_t count_ = 0;
+};
+
+std::string attributeText(const TagAttributes& tag, std::string_view name, TextEncoding encoding) {
+    return decodeCharacterReferences(tag.find(name).value_or(std::string_view()), encoding, Unrepresentable::Drop);
 }
 
 // An address keeps characters that Shift-JIS cannot hold, percent-encoded.
-std::string addressText(std::string_view tag, TextEncoding encoding) {
-    return decodeCharacterReferences(findAttribute(tag, "HREF").value_or(std::string_view()), encoding,
+std::string addressText(const TagAttributes& tag, TextEncoding encoding) {
+    return decodeCharacterReferences(tag.find("HREF").value_or(std::string_view()), encoding,
                                      Unrepresentable::PercentEncode);
 }
 
 // Characters Shift-JIS cannot hold leave a mark, so a title is never emptied by them.
 std::string titleText(std::string_view raw, TextEncoding encoding, LostCharacters& lost) {
-    return fitText(filterText(decodeCharacterReferences(raw, encoding, Unrepresentable::Mark, &lost),
-                              TextFilter::SingleLine, encoding),
-                   encoding);
+    std::string decoded = decodeCharacterReferences(raw, encoding, Unrepresentable::Mark, &lost);
+    // A title on one line and within the field is kept as decoded, without two more copies.
+    bool oneLine = decoded.find_first_of("\r\n") == std::string::npos;
+    if (oneLine && decoded.size() <= textFieldMax(encoding)) return decoded;
+    return fitText(filterText(decoded, TextFilter::SingleLine, encoding), encoding);
 }
 
 // Whether text at pos starts "<BR" in any case.
@@ -429,7 +466,7 @@ std::optional<std::string_view> textUpTo(NetscapeImport& import, std::string_vie
     return std::nullopt;
 }
 
-bool readLink(NetscapeImport& import, std::string_view tag) {
+bool readLink(NetscapeImport& import, const TagAttributes& tag) {
     std::optional<std::string_view> title = textUpTo(import, "A");
     if (!title) return false;
     BookmarkItem record;
@@ -445,7 +482,7 @@ bool readLink(NetscapeImport& import, std::string_view tag) {
     return true;
 }
 
-bool readFolder(NetscapeImport& import, std::string_view tag) {
+bool readFolder(NetscapeImport& import, const TagAttributes& tag) {
     std::optional<std::string_view> title = textUpTo(import, "H3");
     if (!title) return false;
     BookmarkItem record;
@@ -496,8 +533,11 @@ bool closeList(NetscapeImport& import) {
 bool readTag(NetscapeImport& import, std::string_view tag) {
     std::string_view name = tagName(tag);
     // An anchor without an address (a named anchor) is no link.
-    if (equalsIgnoringCase(name, "A") && findAttribute(tag, "HREF")) return readLink(import, tag);
-    if (equalsIgnoringCase(name, "H3")) return readFolder(import, tag);
+    if (equalsIgnoringCase(name, "A")) {
+        TagAttributes attributes(tag);
+        if (attributes.find("HREF")) return readLink(import, attributes);
+    }
+    if (equalsIgnoringCase(name, "H3")) return readFolder(import, TagAttributes(tag));
     if (equalsIgnoringCase(name, "DD")) readDescription(import);
     else if (import.folderSeen && equalsIgnoringCase(name, "DL")) openList(import);
     else if (import.folderSeen && equalsIgnoringCase(name, "/DL")) return closeList(import);

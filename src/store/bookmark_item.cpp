@@ -30,7 +30,23 @@ std::string fitField(std::string_view text, std::size_t maxBytes, TextEncoding e
 
 std::string fitAddress(std::string_view text) { return fitAddress(text, TextEncoding::ShiftJis); }
 
+// No control byte and no DEL: fitAddress keeps every byte (a Shift-JIS pair's second byte
+// is never below 0x40, so the one DEL it could keep is left to the full walk).
+static bool isFreeOfControls(std::string_view text) {
+    for (char c : text) {
+        unsigned char byte = static_cast<unsigned char>(c);
+        if (byte < 0x20 || byte == 0x7F) return false;
+    }
+    return true;
+}
+
+std::string fitAddress(std::string&& text, TextEncoding encoding) {
+    if (text.size() <= textFieldMax(encoding) && isFreeOfControls(text)) return std::move(text);
+    return fitAddress(std::string_view(text), encoding);
+}
+
 std::string fitAddress(std::string_view text, TextEncoding encoding) {
+    if (isFreeOfControls(text)) return fitText(text, encoding);
     std::string kept;
     kept.reserve(std::min(text.size(), textFieldMax(encoding)));
     for (std::size_t i = 0; i < text.size(); ++i) {

@@ -53,6 +53,8 @@ inline std::string fitDate(std::string_view text, TextEncoding encoding) {
 // the data file), cut to the field.
 std::string fitAddress(std::string_view text);
 std::string fitAddress(std::string_view text, TextEncoding encoding);
+// The same for a text the caller gives up: handed back as it is when it needs no change.
+std::string fitAddress(std::string&& text, TextEncoding encoding);
 
 bool isShiftJisLeadByte(unsigned char byte);
 

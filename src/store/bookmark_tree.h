@@ -96,6 +96,9 @@ public:
     void setLook(NodeId id, NodeLook look);
 
     void setChangeSink(TreeChangeSink* sink) { changeSink_ = sink; }
+    // Room for this many nodes in all, so that a reader that can tell roughly how many it will
+    // make does not move every node it made each time the store grows.
+    void reserve(std::size_t nodes) { nodes_.reserve(nodes); }
     // Every node ever made, live or not: new nodes get ids from here up.
     std::size_t slotCount() const { return nodes_.size(); }
     // The memory a detached subtree holds, roughly.

@@ -164,17 +164,66 @@ const BookmarkItem& writtenRecord(const Document& document, NodeId id, BookmarkI
 }
 
 // Bytes of a record's 17 lines, at most (numbers are counted at their widest).
-std::size_t recordSize(const Document& document, NodeId id) {
-    BookmarkItem standIn;
-    const BookmarkItem& r = writtenRecord(document, id, standIn);
+std::size_t recordSize(const BookmarkItem& r) {
     return kRecordFrame + r.title.size() + r.locator.size() + r.comment.size() + r.lastModified.size() +
            r.lastVisit.size() + r.addDate.size();
 }
 
+std::size_t recordSize(const Document& document, NodeId id) {
+    BookmarkItem standIn;
+    return recordSize(writtenRecord(document, id, standIn));
+}
+
+// Where the records go, one at a time: room for at most `bound` bytes, then where they ended.
+class RecordSpace {
+public:
+    virtual ~RecordSpace() = default;
+    virtual char* room(std::size_t bound) = 0;
+    virtual void filled(char* end) = 0;
+};
+
+// One text sized beforehand, so that a large document goes out without regrowing or copying.
+class WholeTextSpace : public RecordSpace {
+public:
+    explicit WholeTextSpace(std::string& text) : text_(text), at_(text.data()) {}
+    char* room(std::size_t) override { return at_; }
+    void filled(char* end) override { at_ = end; }
+    void finish() { text_.resize(static_cast<std::size_t>(at_ - text_.data())); }
+
+private:
+    std::string& text_;
+    char* at_;
+};
+
+// One buffer handed over each time it is full: the whole text never has to be held.
+class PieceSpace : public RecordSpace {
+public:
+    explicit PieceSpace(const DataFileSink& sink) : sink_(sink), buffer_(kDataFilePieceSize, '\0') {}
+    char* room(std::size_t bound) override {
+        if (used_ + bound > buffer_.size()) {
+            flush();
+            if (bound > buffer_.size()) buffer_.resize(bound);
+        }
+        return buffer_.data() + used_;
+    }
+    void filled(char* end) override { used_ = static_cast<std::size_t>(end - buffer_.data()); }
+    bool flush() {
+        if (used_ > 0 && ok_) ok_ = sink_(std::string_view(buffer_.data(), used_));
+        used_ = 0;
+        return ok_;
+    }
+
+private:
+    const DataFileSink& sink_;
+    std::string buffer_;
+    std::size_t used_ = 0;
+    bool ok_ = true;
+};
+
 struct SubtreeWriter {
     const Document& document;
     std::uint16_t base;
-    TextWriter& out;
+    RecordSpace& space;
     unsigned k = 0;
 
     void write(NodeId start, unsigned startDepth) {
@@ -188,10 +237,31 @@ struct SubtreeWriter {
                                                 relativeDepth(depthOf(record.itemNumber), startDepth),
                                                 (base + k) & 0xFFFFu);
             ItemNumber parentNumber = node.parent == kTopLevel ? 0 : tree.node(node.parent).itemNumber;
+            TextWriter out(space.room(recordSize(record)));
             appendRecord(out, record, written, parentNumber);
+            space.filled(out.position());
         });
     }
 };
+
+// The nodes whose subtrees are written: the one given, or every top-level item.
+std::vector<NodeId> startNodes(const Document& document, NodeId start) {
+    std::vector<NodeId> starts;
+    if (start != kTopLevel) return {start};
+    for (NodeId top = document.tree.firstTopLevel(); top != kNoNode; top = document.tree.nextSibling(top))
+        starts.push_back(top);
+    return starts;
+}
+
+std::string_view headerFor(TextEncoding encoding) {
+    return encoding == TextEncoding::Utf8 ? std::string_view(utf8Header()) : std::string_view(kDataFileHeader);
+}
+
+void writeRecords(const Document& document, const std::vector<NodeId>& starts, std::uint16_t base,
+                  RecordSpace& space) {
+    SubtreeWriter writer{document, base, space};
+    for (NodeId top : starts) writer.write(top, depthOf(document.tree.node(top).itemNumber));
+}
 
 // ---- reading ----
 
@@ -293,9 +363,16 @@ constexpr std::string_view kKeyTexts[kKeyCount] = {
     "ItemNum=", "TestNum=", "ParentNum=", "TitleName=", "Locator=", "Comment=", "LastModified=",
     "LastVisit=", "AddDate=", "RcRight=", "RcLeft=", "RcTop=", "RcBottom=", "Browser=", "Mark="};
 
-// The key a line starts with, or kKeyCount.
-int keyOfLine(std::string_view line) {
+bool startsWithKey(std::string_view line, int key) {
+    std::string_view k = kKeyTexts[key];
+    return line.size() >= k.size() && std::memcmp(line.data(), k.data(), k.size()) == 0;
+}
+
+// The key a line starts with, or kKeyCount. The key after the previous line's is tried
+// first: a file the program wrote has them in that order.
+int keyOfLine(std::string_view line, int expected) {
     if (line.empty()) return kKeyCount;
+    if (expected < kKeyCount && startsWithKey(line, expected)) return expected;
     for (int key = 0; key < kKeyCount; ++key) {
         std::string_view k = kKeyTexts[key];
         if (line[0] == k[0] && line.compare(0, k.size(), k) == 0) return key;
@@ -318,11 +395,12 @@ public:
     void clear() {
         for (bool& f : found_) f = false;
         continuing_ = kKeyCount;
+        expected_ = kItemNum;
     }
 
     void takeLine(const LineReader& lines, const Line& line) {
         std::string_view content = lines.content(line);
-        int key = keyOfLine(content);
+        int key = keyOfLine(content, expected_);
         if (key == kKeyCount) {
             if (continuing_ != kKeyCount && !content.empty()) {
                 std::string_view& v = values_[continuing_];
@@ -332,6 +410,7 @@ public:
             return;
         }
         continuing_ = kKeyCount;
+        expected_ = key + 1;
         if (found_[key]) return;
         found_[key] = true;
         values_[key] = content.substr(kKeyTexts[key].size());
@@ -342,6 +421,7 @@ private:
     std::string_view values_[kKeyCount];
     bool found_[kKeyCount] = {};
     int continuing_ = kKeyCount;
+    int expected_ = kItemNum;
 };
 
 // Walks the blocks of a data file text. A block starts only at a line that is exactly
@@ -539,26 +619,29 @@ DataFileContent examineDataFile(std::string_view text, DataFileTarget target) {
 
 std::string writeDataFile(const Document& document, NodeId start, std::uint16_t base, TextEncoding encoding) {
     if (start == kNoNode || !document.tree.isAlive(start)) return {};
-    // Start nodes: the one given, or every top-level item for the whole document.
-    std::vector<NodeId> starts;
-    if (start == kTopLevel) {
-        for (NodeId top = document.tree.firstTopLevel(); top != kNoNode; top = document.tree.nextSibling(top))
-            starts.push_back(top);
-    } else {
-        starts.push_back(start);
-    }
-    std::string_view header = encoding == TextEncoding::Utf8 ? std::string_view(utf8Header()) : kDataFileHeader;
-    // One allocation for the whole text, written in place: a large document goes out without
-    // regrowing or copying.
+    std::vector<NodeId> starts = startNodes(document, start);
+    std::string_view header = headerFor(encoding);
     std::size_t size = header.size();
     for (NodeId top : starts) document.tree.walkSubtree(top, [&](NodeId id) { size += recordSize(document, id); });
     std::string out(size, '\0');
-    TextWriter text(out.data());
-    text.text(header);
-    SubtreeWriter writer{document, base, text};
-    for (NodeId top : starts) writer.write(top, depthOf(document.tree.node(top).itemNumber));
-    out.resize(static_cast<std::size_t>(text.position() - out.data()));
+    std::memcpy(out.data(), header.data(), header.size());
+    WholeTextSpace space(out);
+    space.filled(out.data() + header.size());
+    writeRecords(document, starts, base, space);
+    space.finish();
     return out;
+}
+
+bool writeDataFilePieces(const Document& document, NodeId start, std::uint16_t base, TextEncoding encoding,
+                         const DataFileSink& sink) {
+    if (start == kNoNode || !document.tree.isAlive(start)) return true;
+    PieceSpace space(sink);
+    std::string_view header = headerFor(encoding);
+    char* at = space.room(header.size());
+    std::memcpy(at, header.data(), header.size());
+    space.filled(at + header.size());
+    writeRecords(document, startNodes(document, start), base, space);
+    return space.flush();
 }
 
 DataFileReadResult loadDataFile(std::string_view text, Document& document, ShellIconSource& icons,
@@ -568,6 +651,10 @@ DataFileReadResult loadDataFile(std::string_view text, Document& document, Shell
     DataFileReadResult result;
     result.encoding = reading->file;
     std::uint16_t counterOnEntry = document.serials.value;
+    // A record the program writes takes at least 195 bytes; a file of shorter ones only
+    // grows the tree's store as it would have anyway.
+    constexpr std::size_t kShortestWrittenRecord = 192;
+    document.tree.reserve(document.tree.slotCount() + text.size() / kShortestWrittenRecord);
     bool headFilled = false;
     Nesting nesting(kTopLevel, 0);
     BlockScanner blocks(bodyOf(text, reading->file));

@@ -4,6 +4,7 @@
 #pragma once
 #include <cstddef>
 #include <cstdint>
+#include <functional>
 #include <optional>
 #include <string>
 #include <string_view>
@@ -31,6 +32,14 @@ std::optional<TextEncoding> dataFileEncoding(std::string_view text);
 // The records' texts are written as they are: they must already be in `encoding`.
 std::string writeDataFile(const Document& document, NodeId start, std::uint16_t base,
                           TextEncoding encoding = TextEncoding::ShiftJis);
+
+// The same text handed over in pieces of about kDataFilePieceSize bytes, for a writer that
+// streams it to a file without holding all of it. The sink answers false to stop: nothing
+// more is handed over, and the result is false.
+using DataFileSink = std::function<bool(std::string_view piece)>;
+constexpr std::size_t kDataFilePieceSize = 1 << 20;
+bool writeDataFilePieces(const Document& document, NodeId start, std::uint16_t base, TextEncoding encoding,
+                         const DataFileSink& sink);
 
 struct DataFileReadResult {
     bool rejected = false;           // no data file signature: nothing inserted

@@ -1,6 +1,7 @@
 #include "store/encoding.h"
 
 #include <algorithm>
+#include <cstring>
 
 namespace perchlet {
 namespace {
@@ -239,10 +240,41 @@ std::size_t multiByteCharacterAt(std::string_view text, std::size_t pos, TextEnc
     return have;
 }
 
+
+// The bytes a filter changes, all below 0x40, so never the second byte of a Shift-JIS pair
+// nor part of a UTF-8 character; none for the file-name filter, which a pair can upset.
+std::string_view bytesChangedBy(TextFilter mode) {
+    switch (mode) {
+    case TextFilter::SingleLine: return std::string_view("\r\n", 2);
+    case TextFilter::QuotedNoCr:
+    case TextFilter::CrRemoving: return std::string_view("\r", 1);
+    case TextFilter::CommaFree: return std::string_view(",", 1);
+    case TextFilter::QuotedCommaFree: return std::string_view("\r,", 2);
+    case TextFilter::CrLf: return std::string_view("\n", 1);
+    case TextFilter::FileName: break;
+    }
+    return {};
+}
+
+// True when the filter would copy the text byte for byte: nothing it changes, nothing cut.
+bool filterKeepsAsItIs(std::string_view text, TextFilter mode, std::size_t limit) {
+    std::string_view changed = bytesChangedBy(mode);
+    if (changed.empty() || text.size() > limit) return false;
+    for (char byte : changed)
+        if (std::memchr(text.data(), byte, text.size())) return false;
+    return true;
+}
+
 }  // namespace
 
 std::string filterText(std::string_view text, TextFilter mode, TextEncoding encoding) {
     const std::size_t limit = encoding == TextEncoding::Utf8 ? kUtf8FilteredTextMax : kFilteredTextMax;
+    if (filterKeepsAsItIs(text, mode, limit)) {
+        if (!isQuoted(mode)) return std::string(text);
+        std::string quoted;
+        quoted.reserve(text.size() + 2);
+        return quoted.append(1, '"').append(text).append(1, '"');
+    }
     std::string body;
     body.reserve(std::min(text.size(), limit) + 2);
     std::size_t pos = 0;

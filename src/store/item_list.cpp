@@ -9,47 +9,60 @@ void ItemList::reset(BookmarkItem root) {
     firstPosition_.clear();
     heldPerClass_.clear();
     hasSharedNumbers_ = false;
+    indexed_ = 0;
     append(std::move(root));
 }
 
 BookmarkItem& ItemList::append(BookmarkItem record) {
     records_.push_back(std::move(record));
-    if (firstPosition_.count(records_.back().itemNumber)) hasSharedNumbers_ = true;
-    else indexNew(records_.back().itemNumber, records_.size() - 1);
     return records_.back();
 }
 
+// Records appended since the last lookup enter the index in list order, as if each had
+// been indexed when it came: a load appends every record and may never look one up.
+void ItemList::catchUp() const {
+    for (; indexed_ < records_.size(); ++indexed_) {
+        ItemNumber number = records_[indexed_].itemNumber;
+        if (firstPosition_.find(asBits(number))) hasSharedNumbers_ = true;
+        else indexNew(number, indexed_);
+    }
+}
+
 BookmarkItem* ItemList::find(ItemNumber number) {
-    auto it = firstPosition_.find(number);
-    return it == firstPosition_.end() ? nullptr : &records_[it->second];
+    catchUp();
+    const std::uint32_t* position = firstPosition_.find(asBits(number));
+    return position ? &records_[*position] : nullptr;
 }
 
 const BookmarkItem* ItemList::find(ItemNumber number) const {
-    auto it = firstPosition_.find(number);
-    return it == firstPosition_.end() ? nullptr : &records_[it->second];
+    catchUp();
+    const std::uint32_t* position = firstPosition_.find(asBits(number));
+    return position ? &records_[*position] : nullptr;
 }
 
 static std::uint32_t classOf(ItemNumber number) { return asBits(number) >> 16; }
 
-void ItemList::indexNew(ItemNumber number, std::size_t position) {
-    firstPosition_.emplace(number, position);
+void ItemList::indexNew(ItemNumber number, std::size_t position) const {
+    firstPosition_[asBits(number)] = static_cast<std::uint32_t>(position);
     ++heldPerClass_[classOf(number)];
 }
 
-void ItemList::unindex(std::unordered_map<ItemNumber, std::size_t>::iterator entry) {
-    auto held = heldPerClass_.find(classOf(entry->first));
-    if (held != heldPerClass_.end() && --held->second == 0) heldPerClass_.erase(held);
-    firstPosition_.erase(entry);
+void ItemList::unindex(ItemNumber number) {
+    std::uint32_t* held = heldPerClass_.find(classOf(number));
+    if (held && --*held == 0) heldPerClass_.erase(classOf(number));
+    firstPosition_.erase(asBits(number));
 }
 
 std::size_t ItemList::numbersHeldIn(unsigned kind, unsigned depth) const {
-    auto held = heldPerClass_.find(classOf(makeItemNumber(kind, depth, 0)));
-    return held == heldPerClass_.end() ? 0 : held->second;
+    catchUp();
+    const std::uint32_t* held = heldPerClass_.find(classOf(makeItemNumber(kind, depth, 0)));
+    return held ? *held : 0;
 }
 
 std::size_t ItemList::positionOf(const BookmarkItem& record) const {
-    auto it = firstPosition_.find(record.itemNumber);
-    if (it != firstPosition_.end() && &records_[it->second] == &record) return it->second;
+    catchUp();
+    const std::uint32_t* first = firstPosition_.find(asBits(record.itemNumber));
+    if (first && &records_[*first] == &record) return *first;
     for (std::size_t i = 0; i < records_.size(); ++i)
         if (&records_[i] == &record) return i;
     return records_.size();
@@ -62,23 +75,24 @@ void ItemList::renumber(BookmarkItem& record, ItemNumber newNumber) {
 
 void ItemList::renumberAt(std::size_t position, ItemNumber newNumber) {
     if (position >= records_.size()) return;
+    catchUp();
     BookmarkItem& record = records_[position];
     ItemNumber oldNumber = record.itemNumber;
     if (oldNumber == newNumber) return;
     if (changeSink_) changeSink_->recordRenumbering(position);
     record.itemNumber = newNumber;
 
-    auto old = firstPosition_.find(oldNumber);
-    if (old != firstPosition_.end() && old->second == position) {
-        unindex(old);
+    const std::uint32_t* old = firstPosition_.find(asBits(oldNumber));
+    if (old && *old == position) {
+        unindex(oldNumber);
         if (hasSharedNumbers_) indexFrom(position + 1, oldNumber);
     }
-    auto current = firstPosition_.find(newNumber);
-    if (current == firstPosition_.end()) {
+    std::uint32_t* current = firstPosition_.find(asBits(newNumber));
+    if (!current) {
         indexNew(newNumber, position);
     } else {
         hasSharedNumbers_ = true;
-        if (position < current->second) current->second = position;
+        if (position < *current) *current = static_cast<std::uint32_t>(position);
     }
 }
 

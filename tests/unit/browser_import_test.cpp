@@ -8,6 +8,7 @@
 #include <string>
 #include <vector>
 
+#include <nlohmann/json.hpp>
 #include <sqlite3.h>
 
 #include "exchange/browser_profiles.h"
@@ -293,5 +294,23 @@ TEST(FirefoxPlaces, OnlyWhatSqliteReadsIsCopiedAndHugeFilesAreRefused) {
         if (!c.read) {
             EXPECT_EQ(read.failure, BrowserReadFailure::TooLarge) << c.what;
         }
+    }
+}
+
+TEST(ChromiumBookmarks, TakesAndRefusesTheTextsNlohmannsStrictParserDoes) {
+    // Valid JSON without bookmark roots is NotBookmarks; anything the parser refuses, NotJson.
+    const std::string texts[] = {
+        "[]", "  {}\r\n", "\xEF\xBB\xBF{}", "\xEF\xBB{}", "{\"a\": [1, -0, 0.5, 2e+3, 4E-2, true, false, null]}",
+        "[01]", "[1.]", "[.5]", "[-]", "[1e]", "[1e400]", "[12345678901234567890123]", std::string(400, '9'),
+        "[1,]", "{\"a\" 1}", "{,}", "[tru]", "[nul]", "[] x", std::string("[1]\0x", 5), std::string("[\"\0\"]", 5),
+        "[\"\x01\"]", "[\"\x7F\"]", "[\"\\q\"]", "[\"\\u12\"]", "[\"\\u00e9\\/\\b\"]", "[\"\xC3\xA9\"]",
+        "[\"\xC0\x80\"]", "[\"\xED\xA0\x80\"]", "[\"\xF4\x90\x80\x80\"]", "[\"\xE3\x81\"]", "[\"\xFF\"]",
+        "\"unterminated", "",
+    };
+    for (const std::string& text : texts) {
+        BrowserRead read = readChromiumBookmarks(text);
+        ASSERT_FALSE(read.bookmarks.has_value()) << text;
+        bool taken = read.failure == BrowserReadFailure::NotBookmarks;
+        EXPECT_EQ(taken, nlohmann::json::accept(text)) << text;
     }
 }

@@ -551,3 +551,29 @@ TEST(DataFile, BlocksWithoutOneReadableRecordAreNoDocument) {
         EXPECT_EQ(importDataFile(c.text, doc, insertRootItem(doc), icons).noRecord, noRecord);
     }
 }
+
+TEST(DataFile, PiecesJoinToTheWholeTextAndAFalseSinkStopsThem) {
+    // Enough records for several pieces, and a UTF-8 comment longer than a piece holds.
+    std::string text = kHeader + folder(1, 1, "root");
+    for (unsigned serial = 2; serial < 6000; ++serial) text += link(2, serial, "link " + std::to_string(serial));
+    Document doc;
+    ShellIcons icons;
+    loadDataFile(text, doc, icons, TextEncoding::Utf8);
+    nodeRecord(doc, doc.tree.lastChild(doc.tree.firstTopLevel()))->comment = std::string(kDataFilePieceSize + 5, 'x');
+    for (NodeId start : {kTopLevel, doc.tree.firstChild(doc.tree.firstTopLevel())}) {
+        std::string joined;
+        std::size_t pieces = 0;
+        EXPECT_TRUE(writeDataFilePieces(doc, start, 9, TextEncoding::Utf8, [&](std::string_view piece) {
+            joined.append(piece);
+            return ++pieces > 0;
+        }));
+        EXPECT_EQ(joined, writeDataFile(doc, start, 9, TextEncoding::Utf8));
+        EXPECT_GT(pieces, start == kTopLevel ? 2u : 0u);
+    }
+    std::size_t handed = 0;
+    EXPECT_FALSE(writeDataFilePieces(doc, kTopLevel, 0, TextEncoding::ShiftJis, [&](std::string_view) {
+        ++handed;
+        return false;
+    }));
+    EXPECT_EQ(handed, 1u);
+}
