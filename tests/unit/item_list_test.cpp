@@ -177,6 +177,8 @@ TEST(NumberMap, FollowsAnOrderedMapThroughInsertsAndErases) {
         const std::uint32_t* found = map.find(key);
         auto want = expected.find(key);
         ASSERT_EQ(found != nullptr, want != expected.end()) << key;
-        if (found) EXPECT_EQ(*found, want->second) << key;
+        if (found) {
+            EXPECT_EQ(*found, want->second) << key;
+        }
     }
 }
