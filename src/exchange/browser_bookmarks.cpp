@@ -95,6 +95,7 @@ void BrowserBookmarkCollector::addLink(unsigned depth, std::string_view utf8Titl
 
 ImportResult addBrowserBookmarks(BrowserBookmarks bookmarks, Document& document, NodeId parent) {
     ImportResult result;
+    // An import counts as a change even when it finds nothing to add, as it always has.
     document.history.markChanged();
     if (!canHoldChildren(document, parent)) return result;
     result.markedItems = bookmarks.markedItems;

@@ -241,6 +241,7 @@ ImportResult importCsv(std::string_view text, Document& document, NodeId target,
         }
         lineStart = next;
     }
+    // An import counts as a change even when it finds nothing to add, as it always has.
     document.history.markChanged();
     return result;
 }

@@ -565,6 +565,7 @@ FavoritesImportResult importFavorites(Document& document, NodeId target, const f
                                       FavoritesFileSystem& files, TextEncoding into) {
     FavoritesImport run{document, files, into, 0, {}};
     run.result.topLevelRead = readDirectory(run, directory, target);
+    // A folder read counts as a change even when it held nothing to add, as it always has.
     if (run.result.topLevelRead) document.history.markChanged();
     return run.result;
 }

@@ -558,6 +558,7 @@ ImportResult importNetscape(std::string_view text, Document& document, NodeId ta
             if (!readTag(import, text.substr(open + 1, close - open - 1))) break;
         }
     }
+    // An import counts as a change even when it finds nothing to add, as it always has.
     document.history.markChanged();
     return import.result;
 }

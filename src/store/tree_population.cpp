@@ -73,6 +73,7 @@ NodeId newItemUnder(Document& document, NodeId parent, const NewItemFields& fiel
 
     ImagePair images = imagesForRecord(kind, record.locator, icons);
     NodeId node = insertRecordNode(document, parent, std::move(record), images.normal, images.selected);
+    // A new item is a change even where no undo step is open to record it.
     document.history.markChanged();
     return node;
 }
@@ -90,6 +91,7 @@ bool replaceItemFields(Document& document, NodeId node, const NewItemFields& fie
     record->windowRight = addClamped(x, decimalValue(fields.width));
     record->windowBottom = addClamped(y, decimalValue(fields.height));
     document.tree.setText(node, record->title);
+    // Replacing counts as a change even when every field stayed the same, as it always has.
     document.history.markChanged();
     return true;
 }
