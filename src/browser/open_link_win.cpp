@@ -16,6 +16,7 @@
 #include "shell/dialogs_win.h"
 #include "shell/text_win.h"
 #include "shell/window_state_win.h"
+#include "store/document_text_win.h"
 #include "store/tree_population.h"
 
 namespace perchlet {
@@ -90,16 +91,15 @@ std::string slotPath(const Settings& settings, OpenMode openMode) {
     return slot != BrowserSlot::None ? settings.browserPath[slotIndex(slot)] : std::string();
 }
 
-void shellOpen(HWND owner, const std::string& target) {
-    ShellExecuteW(owner, L"open", widen(target).c_str(), nullptr, nullptr, SW_SHOWNORMAL);
+void shellOpen(HWND owner, const std::wstring& target) {
+    ShellExecuteW(owner, L"open", target.c_str(), nullptr, nullptr, SW_SHOWNORMAL);
 }
 
-bool startProcess(const std::string& commandLine, PROCESS_INFORMATION& process) {
+bool startProcess(std::wstring line, PROCESS_INFORMATION& process) {
     STARTUPINFOW startup{};
     startup.cb = sizeof startup;
     startup.dwFlags = STARTF_USESHOWWINDOW | STARTF_USESTDHANDLES;
     startup.wShowWindow = SW_SHOWNORMAL;
-    std::wstring line = widen(commandLine);
     return CreateProcessW(nullptr, line.data(), nullptr, nullptr, FALSE, NORMAL_PRIORITY_CLASS, nullptr, nullptr,
                           &startup, &process) != 0;
 }
@@ -110,7 +110,7 @@ void closeProcessHandles(PROCESS_INFORMATION& process) {
     process = {};
 }
 
-void startLocalProgram(HWND owner, const std::string& locator) {
+void startLocalProgram(HWND owner, const std::wstring& locator) {
     PROCESS_INFORMATION process{};
     if (startProcess(locator, process)) closeProcessHandles(process);
     else shellOpen(owner, locator);
@@ -193,7 +193,7 @@ void setTimerState(OpenState& open, LaunchState state, UINT milliseconds) {
 // be started at all.
 bool startBrowserWith(OpenState& open, const std::string& line) {
     closeProcessHandles(open.process);
-    if (startProcess(line, open.process)) return true;
+    if (startProcess(widen(line), open.process)) return true;
     showMessage(open.dialog, "ブラウザを起動できませんでした。\r\n" + open.browserPath, "ブラウザの起動",
                 MB_OK | MB_ICONWARNING);
     return false;
@@ -532,21 +532,24 @@ bool openLink(BrowserContext& browser, HWND owner, OpenMode openMode) {
     if (node == kNoNode) return false;
     BookmarkItem* record = nodeRecord(browser.workspace.document, node);
     if (!record) return false;
-    std::string locator = outgoingAddress(record->locator, browser.workspace.document.file.encoding);
+    TextEncoding encoding = browser.workspace.document.file.encoding;
+    // Files and programs are opened by their whole name; only a browser's command line is
+    // Shift-JIS.
+    std::wstring target = widenText(record->locator, encoding);
     switch (kindOf(record->itemNumber)) {
     case kKindMailLink:
-        shellOpen(owner, locator);
+        shellOpen(owner, target);
         return true;
     case kKindShellLink:
-        shellOpen(owner, locator.substr(std::min<std::size_t>(7, locator.size())));
+        shellOpen(owner, target.substr(std::min<std::size_t>(7, target.size())));
         return true;
     case kKindLocalFile:
-        startLocalProgram(owner, locator);
+        startLocalProgram(owner, target);
         return true;
     case kKindFolder:
         return false;
     default:
-        if (refusedAsSwitch(browser, owner, openMode, locator)) return false;
+        if (refusedAsSwitch(browser, owner, openMode, outgoingAddress(record->locator, encoding))) return false;
         runWaitDialog(browser, owner, openMode, node, *record);
         return true;
     }

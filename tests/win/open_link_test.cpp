@@ -16,6 +16,7 @@
 #include "main_window_fixture.h"
 #include "shell/command_ids.h"
 #include "shell/text_win.h"
+#include "store/document_text_win.h"
 #include "store/tree_population.h"
 
 using namespace perchlet;
@@ -386,22 +387,35 @@ TEST_F(OpenLink, LocalProgramIsStartedOrLeftToTheShell) {
     EXPECT_EQ(openLink(app().browser, mainWindow(), OpenMode::DoubleClickSlot), 1);
     EXPECT_TRUE(browsers->waitFor("start " + other + " local-argument", mark));
 
-    std::string text = narrow(folder) + "\\notes-for-shell.txt";
-    writeBytes(text, "hello\r\n");
-    app().treeView.select(add(root, "Text", text));
-    EXPECT_EQ(openLink(app().browser, mainWindow(), OpenMode::DoubleClickSlot), 1);
-    TitledWindow query{L"notes-for-shell", nullptr};
-    for (int i = 0; i < 200 && !query.found; ++i) {
-        pumpMessages(50);
-        EnumWindows(findTitled, reinterpret_cast<LPARAM>(&query));
-    }
-    ASSERT_NE(query.found, nullptr);
-    DWORD editor = 0;
-    GetWindowThreadProcessId(query.found, &editor);
-    if (HANDLE process = OpenProcess(PROCESS_TERMINATE | SYNCHRONIZE, FALSE, editor)) {
-        TerminateProcess(process, 0);
-        WaitForSingleObject(process, 5000);
-        CloseHandle(process);
+    // A UTF-8 document's file name keeps what Shift-JIS cannot hold.
+    struct ShellCase {
+        TextEncoding encoding;
+        std::wstring name;
+    };
+    for (const ShellCase& c : {ShellCase{TextEncoding::ShiftJis, L"notes-for-shell"},
+                               ShellCase{TextEncoding::Utf8, L"notes-\uD55C\uAD6D\uC5B4"}}) {
+        std::wstring path = folder + L"\\" + c.name + L".txt";
+        HANDLE file = CreateFileW(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, 0, nullptr);
+        ASSERT_NE(file, INVALID_HANDLE_VALUE);
+        DWORD written = 0;
+        WriteFile(file, "hello\r\n", 7, &written, nullptr);
+        CloseHandle(file);
+        app().document.file.encoding = c.encoding;
+        app().treeView.select(add(root, "Text", narrowText(path, c.encoding)));
+        EXPECT_EQ(openLink(app().browser, mainWindow(), OpenMode::DoubleClickSlot), 1);
+        TitledWindow query{c.name.c_str(), nullptr};
+        for (int i = 0; i < 200 && !query.found; ++i) {
+            pumpMessages(50);
+            EnumWindows(findTitled, reinterpret_cast<LPARAM>(&query));
+        }
+        ASSERT_NE(query.found, nullptr);
+        DWORD editor = 0;
+        GetWindowThreadProcessId(query.found, &editor);
+        if (HANDLE process = OpenProcess(PROCESS_TERMINATE | SYNCHRONIZE, FALSE, editor)) {
+            TerminateProcess(process, 0);
+            WaitForSingleObject(process, 5000);
+            CloseHandle(process);
+        }
     }
 }
 
