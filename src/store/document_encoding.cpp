@@ -61,13 +61,14 @@ std::size_t convertDocumentEncoding(Document& document, TextEncoding to) {
         convertInPlace(record.locator, from, to, Unrepresentable::PercentEncode);
         if (lost) ++itemsLost;
     }
+    // A view told of a node's new text reads it in the document's encoding.
+    document.file.encoding = to;
     for (NodeId node = 0; node < document.tree.slotCount(); ++node) {
         if (!document.tree.isAlive(node)) continue;
         std::string text = document.tree.node(node).text;
         convertInPlace(text, from, to, Unrepresentable::Mark);
         document.tree.setText(node, std::move(text));
     }
-    document.file.encoding = to;
     document.history.clear();
     document.history.markChanged();
     return itemsLost;

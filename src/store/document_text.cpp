@@ -6,7 +6,7 @@ namespace perchlet {
 
 std::string writeWholeDocument(const Document& document) {
     if (document.tree.firstTopLevel() == kNoNode) return {};
-    return writeDataFile(document, kTopLevel, 0);
+    return writeDataFile(document, kTopLevel, 0, document.file.encoding);
 }
 
 }  // namespace perchlet
