@@ -17,6 +17,7 @@ namespace {
 
 const char kBooks[] = u8"📚 読書メモ 🇯🇵";
 const char kKorean[] = u8"한국어 페이지";
+const char kGreek[] = u8"Ελληνικά";
 
 void writeFileAt(const std::wstring& path, const std::string& bytes) {
     HANDLE file = CreateFileW(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, 0, nullptr);
@@ -36,12 +37,13 @@ std::string readFileAt(const std::wstring& path) {
     return bytes;
 }
 
-// Root > 📚 読書メモ 🇯🇵 (a link), 한국어 페이지 (a folder), as a UTF-8 data file.
-std::string booksDataFile() {
+// Root > 📚 読書メモ 🇯🇵 (a link), 한국어 페이지 (a folder) and more folders, as a UTF-8 data file.
+std::string booksDataFile(std::vector<const char*> more = {}) {
     TestTree tree;
     tree.doc.file.encoding = TextEncoding::Utf8;
     tree.add(tree.root, kKindWebLink, kBooks, u8"https://example.com/読書");
     tree.add(tree.root, kKindFolder, kKorean);
+    for (const char* title : more) tree.add(tree.root, kKindFolder, title);
     return writeWholeDocument(tree.doc);
 }
 
@@ -93,10 +95,20 @@ TEST_F(Utf8Documents, OpenSaveAndNextStartKeepEveryCharacterOfTitlesAndPath) {
     EXPECT_TRUE(windowText(mainWindow()) == caption);
     EXPECT_EQ(readFileAt(backup), bytes);
 
+    // Another program's version is read as UTF-8 too.
+    const std::string theirs = booksDataFile({kGreek});
+    writeFileAt(path, theirs);
+    answerWith({IDYES});
+    SendMessageW(mainWindow(), WM_ACTIVATE, WA_ACTIVE, 0);
+    pumpMessages();
+    EXPECT_EQ(asked.size(), 1u);
+    EXPECT_EQ(topTitles(), (std::vector<std::string>{kBooks, kKorean, kGreek}));
+
     // Saved as it was read, and remembered for the next start in a settings file that can
     // hold the path: UTF-16.
+    asked.clear();
     command(CMD_SAVE);
-    EXPECT_EQ(readFileAt(path), bytes);
+    EXPECT_EQ(readFileAt(path), theirs);
     std::string settings = readBytes(pathInFolder("inifile.ini"));
     EXPECT_EQ(settings.substr(0, 2), "\xFF\xFE");
     const std::wstring dataPass = L"DataPass=" + path + L"\r\n";
@@ -109,10 +121,10 @@ TEST_F(Utf8Documents, OpenSaveAndNextStartKeepEveryCharacterOfTitlesAndPath) {
     EXPECT_TRUE(asked.empty());
     EXPECT_TRUE(app().document.loaded);
     EXPECT_TRUE(app().document.file.path == path);
-    EXPECT_EQ(topTitles(), (std::vector<std::string>{kBooks, kKorean}));
+    EXPECT_EQ(topTitles(), (std::vector<std::string>{kBooks, kKorean, kGreek}));
     EXPECT_TRUE(windowText(mainWindow()) == caption);
     // Beside the data file, not in the folder the program started in.
-    EXPECT_EQ(readFileAt(backup), bytes);
+    EXPECT_EQ(readFileAt(backup), theirs);
     EXPECT_EQ(GetFileAttributesW((folder + L"\\\U0001F4DA 本.bak").c_str()), INVALID_FILE_ATTRIBUTES);
 }
 
