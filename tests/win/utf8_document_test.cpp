@@ -1,8 +1,10 @@
 // A UTF-8 data file in the window: titles and a path that Shift-JIS cannot hold are kept
-// through open, save, backup and the next start, and Save As asks before it loses them.
+// through open, reload, save, backup and the next start; Save As asks before losing them.
 #include <gtest/gtest.h>
 
-#include <windows.h>
+#include <filesystem>
+#include <fstream>
+#include <iterator>
 
 #include "main_window_fixture.h"
 #include "shell/command_ids.h"
@@ -15,36 +17,23 @@ using namespace perchlet::testing;
 
 namespace {
 
-const char kBooks[] = u8"📚 読書メモ 🇯🇵";
-const char kKorean[] = u8"한국어 페이지";
-const char kGreek[] = u8"Ελληνικά";
+const std::vector<std::string> kTitles = {u8"📚 読書メモ 🇯🇵", u8"한국어 페이지", u8"Ελληνικά"};
 
-void writeFileAt(const std::wstring& path, const std::string& bytes) {
-    HANDLE file = CreateFileW(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, 0, nullptr);
-    DWORD done = 0;
-    WriteFile(file, bytes.data(), static_cast<DWORD>(bytes.size()), &done, nullptr);
-    CloseHandle(file);
-}
-
-std::string readFileAt(const std::wstring& path) {
-    std::string bytes;
-    HANDLE file = CreateFileW(path.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING, 0, nullptr);
-    if (file == INVALID_HANDLE_VALUE) return bytes;
-    char buffer[4096];
-    DWORD done = 0;
-    while (ReadFile(file, buffer, sizeof buffer, &done, nullptr) && done > 0) bytes.append(buffer, done);
-    CloseHandle(file);
-    return bytes;
-}
-
-// Root > 📚 読書メモ 🇯🇵 (a link), 한국어 페이지 (a folder) and more folders, as a UTF-8 data file.
-std::string booksDataFile(std::vector<const char*> more = {}) {
+// Root > a folder for each of the first `count` titles, as a UTF-8 data file.
+std::string utf8DataFile(std::size_t count) {
     TestTree tree;
     tree.doc.file.encoding = TextEncoding::Utf8;
-    tree.add(tree.root, kKindWebLink, kBooks, u8"https://example.com/読書");
-    tree.add(tree.root, kKindFolder, kKorean);
-    for (const char* title : more) tree.add(tree.root, kKindFolder, title);
+    for (std::size_t i = 0; i < count; ++i) tree.add(tree.root, kKindFolder, kTitles[i]);
     return writeWholeDocument(tree.doc);
+}
+
+std::string readAt(const std::wstring& path) {
+    std::ifstream in(std::filesystem::path(path), std::ios::binary);
+    return {std::istreambuf_iterator<char>(in), {}};
+}
+
+void writeAt(const std::wstring& path, const std::string& bytes) {
+    std::ofstream(std::filesystem::path(path), std::ios::binary) << bytes;
 }
 
 class Utf8Documents : public MainWindowTest {
@@ -53,118 +42,91 @@ protected:
         SendMessageW(mainWindow(), WM_COMMAND, static_cast<WPARAM>(id), 0);
         pumpMessages();
     }
-    std::vector<std::string> topTitles() {
+    std::vector<std::string> titles() {
         const BookmarkTree& tree = app().document.tree;
-        std::vector<std::string> titles;
+        std::vector<std::string> texts;
         for (NodeId n = tree.firstChild(tree.firstTopLevel()); n != kNoNode; n = tree.nextSibling(n))
-            titles.push_back(tree.node(n).text);
-        return titles;
-    }
-    // Save As to path with the type the user picks in the dialog; the type it offered first.
-    DataFileType saveAs(const std::wstring& path, DataFileType picked) {
-        DataFileType offered{};
-        setFileDialogResponder([&](const FileDialogRequest& request) {
-            offered = *request.dataFileType;
-            *request.dataFileType = picked;
-            return path;
-        });
-        command(CMD_SAVE_AS);
-        setFileDialogResponder(nullptr);
-        return offered;
+            texts.push_back(tree.node(n).text);
+        return texts;
     }
 };
 
 }  // namespace
 
-TEST_F(Utf8Documents, OpenSaveAndNextStartKeepEveryCharacterOfTitlesAndPath) {
+TEST_F(Utf8Documents, OpenReloadSaveAndNextStartKeepEveryCharacterOfTitlesAndPath) {
     const std::wstring place = folder + L"\\한국어 \U0001F600";
     ASSERT_TRUE(CreateDirectoryW(place.c_str(), nullptr));
-    const std::wstring path = place + L"\\\U0001F4DA 本.dat";
-    const std::wstring backup = place + L"\\\U0001F4DA 本.bak";
-    const std::wstring caption = L"\U0001F4DA 本.dat - Perchlet";
-    const std::string bytes = booksDataFile();
-    writeFileAt(path, bytes);
-
+    const std::wstring path = place + L"\\\U0001F4DA.dat", backup = place + L"\\\U0001F4DA.bak";
+    const std::string ours = utf8DataFile(2), theirs = utf8DataFile(3);
+    writeAt(path, ours);
     startMainWindow();
     app().settings.backupFile = 1;
     chooseFiles(std::vector<std::wstring>{path});
     command(CMD_OPEN_DATA_FILE);
-    EXPECT_TRUE(asked.empty());
-    EXPECT_EQ(app().document.file.encoding, TextEncoding::Utf8);
-    EXPECT_EQ(topTitles(), (std::vector<std::string>{kBooks, kKorean}));
-    EXPECT_TRUE(windowText(mainWindow()) == caption);
-    EXPECT_EQ(readFileAt(backup), bytes);
+    EXPECT_EQ(titles(), std::vector<std::string>(kTitles.begin(), kTitles.begin() + 2));
+    EXPECT_TRUE(windowText(mainWindow()) == L"\U0001F4DA.dat - Perchlet");
+    EXPECT_EQ(readAt(backup), ours);
 
-    // Another program's version is read as UTF-8 too.
-    const std::string theirs = booksDataFile({kGreek});
-    writeFileAt(path, theirs);
+    // Another program's version is read as UTF-8 too. Save writes it as it was read, and the
+    // path is remembered in a settings file that can hold it: UTF-16.
+    writeAt(path, theirs);
     answerWith({IDYES});
     SendMessageW(mainWindow(), WM_ACTIVATE, WA_ACTIVE, 0);
     pumpMessages();
-    EXPECT_EQ(asked.size(), 1u);
-    EXPECT_EQ(topTitles(), (std::vector<std::string>{kBooks, kKorean, kGreek}));
-
-    // Saved as it was read, and remembered for the next start in a settings file that can
-    // hold the path: UTF-16.
-    asked.clear();
     command(CMD_SAVE);
-    EXPECT_EQ(readFileAt(path), theirs);
-    std::string settings = readBytes(pathInFolder("inifile.ini"));
-    EXPECT_EQ(settings.substr(0, 2), "\xFF\xFE");
-    const std::wstring dataPass = L"DataPass=" + path + L"\r\n";
-    EXPECT_NE(settings.find(reinterpret_cast<const char*>(dataPass.data()), 0, dataPass.size() * 2),
-              std::string::npos);
+    EXPECT_EQ(asked.size(), 1u);
+    EXPECT_EQ(readAt(path), theirs);
+    EXPECT_EQ(readAt(folder + L"\\inifile.ini").substr(0, 2), "\xFF\xFE");
     destroyMainWindow();
 
     DeleteFileW(backup.c_str());
     startMainWindow();
-    EXPECT_TRUE(asked.empty());
-    EXPECT_TRUE(app().document.loaded);
-    EXPECT_TRUE(app().document.file.path == path);
-    EXPECT_EQ(topTitles(), (std::vector<std::string>{kBooks, kKorean, kGreek}));
-    EXPECT_TRUE(windowText(mainWindow()) == caption);
-    // Beside the data file, not in the folder the program started in.
-    EXPECT_EQ(readFileAt(backup), theirs);
-    EXPECT_EQ(GetFileAttributesW((folder + L"\\\U0001F4DA 本.bak").c_str()), INVALID_FILE_ATTRIBUTES);
+    EXPECT_EQ(asked.size(), 1u);
+    EXPECT_EQ(titles(), kTitles);
+    EXPECT_TRUE(windowText(mainWindow()) == L"\U0001F4DA.dat - Perchlet");
+    EXPECT_EQ(readAt(backup), theirs);  // beside the data file, not in the start-up folder
 }
 
-TEST_F(Utf8Documents, SaveAsShiftJisAsksBeforeLosingCharactersAndUtf8KeepsThem) {
+TEST_F(Utf8Documents, SaveAsShiftJisAsksBeforeLosingCharactersAndUtf8LosesNothing) {
     startMainWindow();
     command(CMD_NEW_DOCUMENT);
-    Document& document = app().document;
-    ASSERT_EQ(document.file.encoding, TextEncoding::Utf8);
-    NodeId root = document.tree.firstTopLevel();
-    BookmarkItem record;
-    record.title = kBooks;
-    addImportedItem(document, root, kKindFolder, record);
-    record.title = kKorean;
-    addImportedItem(document, root, kKindFolder, record);
-    const std::wstring path = folder + L"\\sjis.dat";
-
-    answerWith({IDNO});
-    EXPECT_EQ(saveAs(path, DataFileType::ShiftJis), DataFileType::Utf8);
-    ASSERT_EQ(asked.size(), 1u);
+    ASSERT_EQ(app().document.file.encoding, TextEncoding::Utf8);
+    for (std::size_t i = 0; i < 2; ++i) {
+        BookmarkItem record;
+        record.title = kTitles[i];
+        addImportedItem(app().document, app().document.tree.firstTopLevel(), kKindFolder, record);
+    }
+    std::vector<DataFileType> offered;
+    DataFileType picked{};
+    std::wstring path;
+    setFileDialogResponder([&](const FileDialogRequest& request) {
+        offered.push_back(*request.dataFileType);
+        *request.dataFileType = picked;
+        return path;
+    });
+    struct Case {
+        DataFileType picked;
+        int answer;  // to the question, when there is one
+        std::size_t asked;
+        TextEncoding after;
+        std::vector<std::string> titles;
+    };
+    const Case cases[] = {
+        {DataFileType::ShiftJis, IDNO, 1, TextEncoding::Utf8, {kTitles[0], kTitles[1]}},
+        {DataFileType::ShiftJis, IDYES, 2, TextEncoding::ShiftJis, {"〓 読書メモ 〓", "〓 〓"}},
+        {DataFileType::Utf8, IDOK, 2, TextEncoding::Utf8, {u8"〓 読書メモ 〓", u8"〓 〓"}},
+    };
+    for (const Case& c : cases) {
+        picked = c.picked;
+        path = folder + L"\\" + std::to_wstring(offered.size()) + L".dat";
+        answerWith({c.answer});
+        command(CMD_SAVE_AS);
+        EXPECT_EQ(asked.size(), c.asked);
+        EXPECT_EQ(app().document.file.encoding, c.after);
+        EXPECT_EQ(titles(), c.titles);
+        EXPECT_EQ(dataFileEncoding(readAt(path)), c.answer == IDNO ? std::nullopt : std::optional(c.after));
+    }
     EXPECT_EQ(asked[0].text.find(L"この文書には Shift-JIS で保存できない文字が 9 文字（2 項目）あります。"), 0u);
-    EXPECT_FALSE(fileExists(narrow(path)));
-    EXPECT_EQ(document.file.encoding, TextEncoding::Utf8);
-    EXPECT_EQ(topTitles(), (std::vector<std::string>{kBooks, kKorean}));
-
-    answerWith({IDYES});
-    saveAs(path, DataFileType::ShiftJis);
-    EXPECT_EQ(asked.size(), 2u);
-    std::string written = readFileAt(path);
-    EXPECT_EQ(dataFileEncoding(written), TextEncoding::ShiftJis);
-    EXPECT_EQ(document.file.encoding, TextEncoding::ShiftJis);
-    EXPECT_EQ(topTitles(), (std::vector<std::string>{"〓 読書メモ 〓", "〓 〓"}));
-    EXPECT_NE(written.find("TitleName=〓 読書メモ 〓\r\n"), std::string::npos);
-    EXPECT_FALSE(document.modified());
-
-    // Shift-JIS to UTF-8 loses nothing: no question.
-    const std::wstring utf8Path = folder + L"\\utf8.dat";
-    EXPECT_EQ(saveAs(utf8Path, DataFileType::Utf8), DataFileType::ShiftJis);
-    EXPECT_EQ(asked.size(), 2u);
-    EXPECT_EQ(readFileAt(utf8Path).substr(0, 3), "\xEF\xBB\xBF");
-    EXPECT_EQ(document.file.encoding, TextEncoding::Utf8);
-    EXPECT_EQ(topTitles(), (std::vector<std::string>{u8"〓 読書メモ 〓", u8"〓 〓"}));
-    EXPECT_TRUE(windowText(mainWindow()) == L"utf8.dat - Perchlet");
+    EXPECT_EQ(offered, (std::vector<DataFileType>{DataFileType::Utf8, DataFileType::Utf8, DataFileType::ShiftJis}));
+    setFileDialogResponder(nullptr);
 }
