@@ -45,7 +45,9 @@ protected:
     std::vector<std::string> titles() {
         const BookmarkTree& tree = app().document.tree;
         std::vector<std::string> texts;
-        for (NodeId n = tree.firstChild(tree.firstTopLevel()); n != kNoNode; n = tree.nextSibling(n))
+        NodeId root = tree.firstTopLevel();
+        if (root == kNoNode) return texts;
+        for (NodeId n = tree.firstChild(root); n != kNoNode; n = tree.nextSibling(n))
             texts.push_back(tree.node(n).text);
         return texts;
     }
