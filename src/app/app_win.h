@@ -52,7 +52,7 @@ struct App {
 
     Workspace workspace{instance, mainWindow, document, treeView};
     TreeDrag drag{workspace};
-    DocumentContext documentCommands{workspace, settings, startupFolderShiftJis, startupFolderWide};
+    DocumentContext documentCommands{workspace, settings, startupFolderWide};
     ExchangeContext exchange{workspace, startupFolderShiftJis, documentCommands};
     SearchContext search{workspace, searchIndex};
     TidyContext tidy{workspace};

@@ -4,7 +4,9 @@
 #include "browser/default_browser_win.h"
 #include "document/document_commands_win.h"
 #include "panels/options_panel_win.h"
+#include "settings/profile_text.h"
 #include "shell/text_win.h"
+#include "store/document_text_win.h"
 #include "store/file_io_win.h"
 
 namespace perchlet {
@@ -32,6 +34,20 @@ std::string wholeProfileValue(const char* section, const char* key) {
     }
 }
 
+// The same through the W function, which gives a Unicode file's value whole.
+std::wstring wholeUnicodeProfileValue(const wchar_t* section, const wchar_t* key) {
+    std::wstring value(256, L'\0');
+    for (;;) {
+        DWORD size = static_cast<DWORD>(value.size());
+        DWORD length = GetPrivateProfileStringW(section, key, L"", value.data(), size, L".\\inifile.ini");
+        if (length + 1 < size || size > kProfileValueMax) {
+            value.resize(length);
+            return value;
+        }
+        value.resize(value.size() * 2);
+    }
+}
+
 class WindowsStartup : public StartupEnvironment {
 public:
     explicit WindowsStartup(App& app) : app_(app) {}
@@ -40,6 +56,16 @@ public:
         std::string value = wholeProfileValue(section, key);
         if (value == kAbsent) return std::nullopt;
         return value;
+    }
+
+    // A Shift-JIS file's value comes from the A function byte for byte whatever the system's
+    // code page; only a Unicode file can hold what Shift-JIS cannot.
+    std::optional<std::string> unicodeProfileValue(const char* section, const char* key) override {
+        std::optional<std::string> value = profileValue(section, key);
+        if (!value) return value;
+        std::optional<std::string> text = readWholeFile(std::wstring(L".\\inifile.ini"));
+        if (!text || !isUnicodeProfileText(*text)) return shiftJisToUtf8(*value);
+        return narrowText(wholeUnicodeProfileValue(widen(section).c_str(), widen(key).c_str()), TextEncoding::Utf8);
     }
 
     ScreenRect workArea() override {
@@ -73,7 +99,8 @@ bool isFile(const std::wstring& path) {
 }
 
 // What "DataPass" says for path: its name alone when it lies in the start-up folder, so that
-// the folder can move; nothing when the settings file cannot hold it.
+// the folder can move; nothing for a path longer than the options panel takes. UTF-8, as a
+// path may hold any character.
 std::optional<std::string> dataPathSettingFor(const App& app, const std::wstring& path) {
     std::wstring folder = app.startupFolderWide + L"\\";
     bool inStartupFolder = path.size() > folder.size() &&
@@ -81,9 +108,9 @@ std::optional<std::string> dataPathSettingFor(const App& app, const std::wstring
                                                 static_cast<int>(folder.size()), TRUE) == CSTR_EQUAL &&
                            path.find_first_of(L"\\/", folder.size()) == std::wstring::npos;
     std::wstring kept = inStartupFolder ? path.substr(folder.size()) : path;
-    std::string text = narrow(kept);
-    if (widen(text) != kept || text.size() > kSettingPathMax) return std::nullopt;
-    return text;
+    // As long as the options panel lets a typed path be.
+    if (narrow(kept).size() > kSettingPathMax) return std::nullopt;
+    return narrowText(kept, TextEncoding::Utf8);
 }
 
 // The settings file is the program's to write while there is none, or while it holds just
@@ -99,6 +126,8 @@ bool settingsFileIsTheProgramsOwn(const App& app) {
 }  // namespace
 
 void applyStartupSettings(App& app) {
+    // The window's document is a new one until a file is read into it.
+    app.document.file.encoding = kNewDocumentEncoding;
     WindowsStartup environment(app);
     if (readStartupSettings(app.settings, environment)) return;
     // Without a settings file, the data file of the default name beside the program is the

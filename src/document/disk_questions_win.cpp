@@ -9,11 +9,12 @@ namespace {
 
 constexpr const char kChangedCaption[] = "データファイルが変更されました";
 
-std::string quoted(const std::string& fileName) { return "「" + fileName + "」"; }
+// The message box speaks Shift-JIS: a character it cannot hold shows as "?".
+std::string quoted(const std::wstring& fileName) { return "「" + narrow(fileName) + "」"; }
 
 }  // namespace
 
-void sayDataFileMissing(HWND owner, const std::string& fileName) {
+void sayDataFileMissing(HWND owner, const std::wstring& fileName) {
     showMessage(owner,
                 "データファイル" + quoted(fileName) +
                     "が見つかりません。削除されたか、名前が変えられたようです。\r\n"
@@ -21,14 +22,14 @@ void sayDataFileMissing(HWND owner, const std::string& fileName) {
                 "データファイルがありません", MB_OK | MB_ICONWARNING);
 }
 
-bool askToLoadOtherVersion(HWND owner, const std::string& fileName) {
+bool askToLoadOtherVersion(HWND owner, const std::wstring& fileName) {
     return showMessage(owner,
                        "データファイル" + quoted(fileName) +
                            "が他のプログラムで変更されました。\r\n変更された内容を読み込みますか？",
                        kChangedCaption, MB_YESNO | MB_ICONQUESTION) == IDYES;
 }
 
-Resolution askWhichVersion(HWND owner, const std::string& fileName, bool unsavedHere) {
+Resolution askWhichVersion(HWND owner, const std::wstring& fileName, bool unsavedHere) {
     std::string unsaved = unsavedHere ? "ここには保存していない変更があります。" : "";
     int answer = showMessage(
         owner,
@@ -45,7 +46,7 @@ Resolution askWhichVersion(HWND owner, const std::string& fileName, bool unsaved
     return Resolution::Undecided;
 }
 
-bool askToWriteUnread(HWND owner, const std::string& fileName) {
+bool askToWriteUnread(HWND owner, const std::wstring& fileName) {
     return showMessage(owner,
                        "データファイル" + quoted(fileName) +
                            "を読み取れないため、他のプログラムで変更されたかどうか確かめられません。\r\n"
@@ -54,7 +55,7 @@ bool askToWriteUnread(HWND owner, const std::string& fileName) {
 }
 
 bool askToWriteReadOnly(HWND owner, const std::wstring& path) {
-    std::string name = narrow(path.substr(path.find_last_of(L"\\/") + 1));
+    std::wstring name = path.substr(path.find_last_of(L"\\/") + 1);
     return showMessage(owner,
                        "ファイル" + quoted(name) +
                            "は読み取り専用です。\r\n"

@@ -27,13 +27,13 @@ private:
 
 enum class Resolution { KeepThis, LoadOther, SaveElsewhere, Undecided };
 
-// fileName is the name the caption shows (Shift-JIS).
-void sayDataFileMissing(HWND owner, const std::string& fileName);
-bool askToLoadOtherVersion(HWND owner, const std::string& fileName);
+// fileName is the name the caption shows.
+void sayDataFileMissing(HWND owner, const std::wstring& fileName);
+bool askToLoadOtherVersion(HWND owner, const std::wstring& fileName);
 // Another program changed the file; unsavedHere says whether this document has changes too.
-Resolution askWhichVersion(HWND owner, const std::string& fileName, bool unsavedHere);
+Resolution askWhichVersion(HWND owner, const std::wstring& fileName, bool unsavedHere);
 // The file could not be read (another program holds it locked): it may have been changed.
-bool askToWriteUnread(HWND owner, const std::string& fileName);
+bool askToWriteUnread(HWND owner, const std::wstring& fileName);
 // A read-only file at path: written only when the user says so, and it stays read-only.
 bool askToWriteReadOnly(HWND owner, const std::wstring& path);
 

@@ -7,10 +7,11 @@
 #include "shell/file_dialogs_win.h"
 #include "shell/text_win.h"
 #include "store/data_file.h"
+#include "store/document_encoding.h"
 #include "store/document_text.h"
+#include "store/document_text_win.h"
 #include "store/file_io_win.h"
 #include "store/tree_paths.h"
-#include "store/plain_text.h"
 
 namespace perchlet {
 
@@ -41,14 +42,17 @@ void sayNothingSelected(DocumentContext& context, const char* caption) {
 enum class SaveOutcome { Written, NothingToWrite, NotWritten, HandledOtherwise };
 
 // The name and extension of a path, as the caption shows it.
-std::string displayedFileName(const std::wstring& path) { return fileNameOf(narrow(path)); }
-
-// The backup copy: the data file's base name with ".bak", in the current folder.
-std::wstring backupPathFor(const std::wstring& path) {
+std::wstring displayedFileName(const std::wstring& path) {
     std::size_t separator = path.find_last_of(L"\\/:");
-    std::wstring name = separator == std::wstring::npos ? path : path.substr(separator + 1);
+    return separator == std::wstring::npos ? path : path.substr(separator + 1);
+}
+
+// The backup copy: the data file's base name with ".bak", beside the data file.
+std::wstring backupPathFor(const std::wstring& path) {
+    std::wstring name = displayedFileName(path);
     std::size_t dot = name.rfind(L'.');
-    return (dot == std::wstring::npos ? name : name.substr(0, dot)) + L".bak";
+    std::wstring folder = path.substr(0, path.size() - name.size());
+    return folder + (dot == std::wstring::npos ? name : name.substr(0, dot)) + L".bak";
 }
 
 // A new document is offered the name and place it has at the next start; one with a file,
@@ -157,6 +161,27 @@ bool offerToSaveChanges(DocumentContext& context) {
            SaveOutcome::NotWritten;
 }
 
+DataFileType dataFileTypeOf(TextEncoding encoding) {
+    return encoding == TextEncoding::ShiftJis ? DataFileType::ShiftJis : DataFileType::Utf8;
+}
+
+TextEncoding encodingOf(DataFileType type) {
+    return type == DataFileType::ShiftJis ? TextEncoding::ShiftJis : TextEncoding::Utf8;
+}
+
+// Characters Shift-JIS cannot hold would become "〓" in the document and the file: the user
+// says first whether that is what they want.
+bool agreesToWriteAs(DocumentContext& context, TextEncoding encoding) {
+    EncodingLoss loss = lossConvertingTo(context.workspace.document, encoding);
+    if (loss.characters == 0) return true;
+    return showMessage(context.workspace.mainWindow,
+                       "この文書には Shift-JIS で保存できない文字が " + std::to_string(loss.characters) + " 文字（" +
+                           std::to_string(loss.items) +
+                           " 項目）あります。\r\nShift-JIS で保存すると、それらは「〓」に置き換えられ、"
+                           "元に戻せなくなります。\r\n続けますか？",
+                       "名前を付けて保存", MB_YESNO | MB_ICONWARNING | MB_DEFBUTTON2) == IDYES;
+}
+
 void showLoadedTree(DocumentContext& context) {
     NodeId first = context.workspace.document.tree.firstTopLevel();
     HWND tree = context.workspace.treeView.window();
@@ -175,7 +200,7 @@ void openDataFile(DocumentContext& context) {
     std::optional<std::string> text = readWholeFile(path);
     // Blocks without one readable record would open as an empty document, which a Save
     // would then write over the file: the document open now stays as it is.
-    if (text && examineDataFile(*text) == DataFileContent::NoRecord) {
+    if (text && examineDataFile(*text, dataFileEncoding(*text)) == DataFileContent::NoRecord) {
         sayNoRecord(context, kOpenCaption);
         return;
     }
@@ -215,16 +240,21 @@ void saveDocumentAs(DocumentContext& context) {
 }
 
 bool saveDocumentAsChosen(DocumentContext& context) {
-    std::string text = writeWholeDocument(context.workspace.document);
-    if (text.empty()) {
+    Document& document = context.workspace.document;
+    if (document.tree.firstTopLevel() == kNoNode) {
         sayNoData(context);
         return true;
     }
-    std::wstring path = chooseSavePath(context.workspace.mainWindow, kDataFileFilter, initialSavePath(context));
-    if (path.empty() || checkBeforeWriting(context, path, true) != BeforeSave::Write ||
-        !writeKeepingReadOnly(path, text))
+    DataFileType type = dataFileTypeOf(document.file.encoding);
+    std::wstring path = chooseDataFileSavePath(context.workspace.mainWindow, type, initialSavePath(context));
+    TextEncoding encoding = encodingOf(type);
+    if (path.empty() || !agreesToWriteAs(context, encoding) ||
+        checkBeforeWriting(context, path, true) != BeforeSave::Write)
         return false;
-    rememberDataFile(context.workspace.document, path, text);
+    convertDocumentEncoding(document, encoding);
+    std::string text = writeWholeDocument(document);
+    if (!writeKeepingReadOnly(path, text)) return false;
+    rememberDataFile(document, path, text);
     context.disk.declinedHash.reset();
     context.workspace.document.history.markSaved();
     setDocumentFile(context, path, displayedFileName(path));
@@ -239,11 +269,12 @@ bool reloadDataFile(DocumentContext& context) {
     std::wstring path = workspace.document.file.path;
     // What is there now must be a data file before this document gives way to it.
     std::optional<std::string> text = readWholeFile(path);
-    if (!text || !hasDataFileSignature(*text) || examineDataFile(*text) == DataFileContent::NoRecord) {
+    std::optional<TextEncoding> encoding = text ? dataFileEncoding(*text) : std::nullopt;
+    if (!encoding || examineDataFile(*text, encoding) == DataFileContent::NoRecord) {
         sayNotOpened(context, path, kOpenCaption);
         return false;
     }
-    std::string fileName = workspace.document.file.name;
+    std::wstring fileName = workspace.document.file.name;
     TitlePath selected = titlePathOf(workspace.document.tree, workspace.treeView.selectedNode());
     resetDocumentAndView(context);
     bool loaded = loadDataFileText(context, path, *text);
@@ -292,15 +323,21 @@ void exportSelectedSubtree(DocumentContext& context) {
         sayNothingSelected(context, "エクスポート");
         return;
     }
-    writeDocumentText(context, writeDataFile(context.workspace.document, start, context.workspace.document.serials.value), L"");
+    const Document& document = context.workspace.document;
+    writeDocumentText(context, writeDataFile(document, start, document.serials.value, document.file.encoding), L"");
 }
 
 void showFileNameInCaption(Workspace& workspace) {
-    std::string caption = workspace.document.file.name + " - Perchlet";
-    caption = fitField(caption, MAX_PATH - 1);
+    std::wstring caption = workspace.document.file.name + L" - Perchlet";
+    if (caption.size() > MAX_PATH - 1) {
+        std::size_t cut = MAX_PATH - 1;
+        // Half of a character beyond U+FFFF would show as a box.
+        if (IS_HIGH_SURROGATE(caption[cut - 1])) --cut;
+        caption.resize(cut);
+    }
     // Windows editors mark unsaved changes this way.
-    if (workspace.document.modified()) caption.insert(0, "*");
-    SetWindowTextW(workspace.mainWindow, widen(caption).c_str());
+    if (workspace.document.modified()) caption.insert(0, L"*");
+    SetWindowTextW(workspace.mainWindow, caption.c_str());
 }
 
 void followModifiedInCaption(HWND mainWindow, bool modified) {
@@ -313,7 +350,7 @@ void followModifiedInCaption(HWND mainWindow, bool modified) {
     SetWindowTextW(mainWindow, caption.c_str());
 }
 
-void setDocumentFile(DocumentContext& context, const std::wstring& path, const std::string& name) {
+void setDocumentFile(DocumentContext& context, const std::wstring& path, const std::wstring& name) {
     OpenFile& file = context.workspace.document.file;
     file.path = path;
     file.name = name;
@@ -329,6 +366,8 @@ bool mayCheckDataFile(const DocumentContext& context) {
 void resetDocumentAndView(DocumentContext& context) {
     // The file is forgotten with the rest; the caption keeps the old name until another is set.
     resetDocument(context.workspace.document);
+    // Until a file is read into it, it is a new document.
+    context.workspace.document.file.encoding = kNewDocumentEncoding;
     context.disk.declinedHash.reset();
     context.workspace.treeView.buildImageList(context.workspace.instance);
 }
@@ -342,42 +381,30 @@ bool loadDataFileText(DocumentContext& context, const std::wstring& path, const 
     rememberDataFile(context.workspace.document, path, text);
     HWND tree = context.workspace.treeView.window();
     SendMessageW(tree, WM_SETREDRAW, FALSE, 0);
-    DataFileReadResult result = loadDataFile(text, context.workspace.document, context.workspace.treeView);
+    // The document takes the file's own encoding, so that it is written back as it was read.
+    std::optional<TextEncoding> encoding = dataFileEncoding(text);
+    DataFileReadResult result = loadDataFile(text, context.workspace.document, context.workspace.treeView, encoding);
     SendMessageW(tree, WM_SETREDRAW, TRUE, 0);
     bool loaded = !result.rejected && !result.noRecord;
     if (loaded) {
+        context.workspace.document.file.encoding = result.encoding;
         context.workspace.document.serials.value = result.nextCounter;
         showLoadedTree(context);
     }
     InvalidateRect(tree, nullptr, TRUE);
     if (context.settings.backupFile == 1) {
-        // The copy goes to the current folder, as it always has.
         std::string asRead = text.substr(0, text.find('\0'));
         writeWholeText(backupPathFor(path), asRead);
     }
     return loaded;
 }
 
-namespace {
-
-// "DataPass" is text from the settings; the start-up folder it is relative to is taken as
-// the system gave it, so that a folder named "Café" still holds the data file.
-std::wstring startupDataPath(const DocumentContext& context, const std::string& dataPath,
-                             const StartupDataFile& file) {
-    const std::string& shiftJis = context.startupFolderShiftJis;
-    if (file.filePath == dataPath || context.startupFolderWide.empty() ||
-        file.filePath.compare(0, shiftJis.size() + 1, shiftJis + "\\") != 0)
-        return widen(file.filePath);
-    return context.startupFolderWide + L"\\" + widen(file.filePath.substr(shiftJis.size() + 1));
-}
-
-}  // namespace
-
 void loadDataFileAtStartup(DocumentContext& context, const std::string& dataPath) {
-    StartupDataFile file = startupDataFile(dataPath, context.startupFolderShiftJis);
-    std::wstring path = startupDataPath(context, dataPath, file);
+    std::string startupFolder = narrowText(context.startupFolderWide, TextEncoding::Utf8);
+    StartupDataFile file = startupDataFile(dataPath, startupFolder);
+    std::wstring path = widenText(file.filePath, TextEncoding::Utf8);
     bool loaded = loadDataFileAt(context, path);
-    setDocumentFile(context, path, file.fileName);
+    setDocumentFile(context, path, widenText(file.fileName, TextEncoding::Utf8));
     if (loaded) context.workspace.document.loaded = true;
     else sayNotOpened(context, path, kOpenCaption);
 }

@@ -13,9 +13,8 @@ namespace perchlet {
 // document's (Document::file).
 struct DocumentContext {
     Workspace& workspace;
-    const Settings& settings;                 // the backup flag
-    const std::string& startupFolderShiftJis;  // as "DataPass" is written against it
-    const std::wstring& startupFolderWide;     // the same, as the file calls take it
+    const Settings& settings;               // the backup flag
+    const std::wstring& startupFolderWide;  // as "DataPass" is written against it
     DiskWatch disk{};
     // Told after the document was written to its data file (the path it now has).
     std::function<void(const std::wstring& path)> savedToFile{};
@@ -42,13 +41,17 @@ bool reloadDataFile(DocumentContext& context);
 
 // The document's file is now path, shown as name: the caption follows. The one way a
 // document gets a file.
-void setDocumentFile(DocumentContext& context, const std::wstring& path, const std::string& name);
+void setDocumentFile(DocumentContext& context, const std::wstring& path, const std::wstring& name);
 
 // Whether the file on disk can be compared with the document now: there is a file, it was
 // read or written, and no question about it or undo step is under way.
 bool mayCheckDataFile(const DocumentContext& context);
 
-// Empties the document and its tree view; the image list is built anew.
+// New documents keep every character; a file keeps the encoding it was read in.
+constexpr TextEncoding kNewDocumentEncoding = TextEncoding::Utf8;
+
+// Empties the document and its tree view; the image list is built anew. It is a new
+// document until a file is read into it.
 void resetDocumentAndView(DocumentContext& context);
 
 // Reads a data file into the (reset) document, writing the ".bak" copy when the backup
@@ -58,7 +61,7 @@ bool loadDataFileAt(DocumentContext& context, const std::wstring& path);
 // The same, for the file's text already read from path.
 bool loadDataFileText(DocumentContext& context, const std::wstring& path, const std::string& text);
 
-// The start-up load from "DataPass": caption, data-loaded flag or the failure message.
+// The start-up load from "DataPass" (UTF-8): caption, data-loaded flag or the failure message.
 void loadDataFileAtStartup(DocumentContext& context, const std::string& dataPath);
 
 // "%s - Perchlet" with the current file name, "*" before it while there are unsaved changes.

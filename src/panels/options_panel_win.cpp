@@ -8,6 +8,7 @@
 #include "shell/text_win.h"
 #include "shell/window_state_win.h"
 #include "store/bookmark_item.h"
+#include "store/document_text_win.h"
 #include "store/file_io_win.h"
 
 namespace perchlet {
@@ -92,7 +93,7 @@ void initPanel(OptionsPanelContext& context, HWND panel) {
         setText(panel, edit.id, settings.*edit.text);
     }
     SendDlgItemMessageW(panel, IDC_OPT_DATA_PATH, EM_LIMITTEXT, kSettingPathMax, 0);
-    setText(panel, IDC_OPT_DATA_PATH, settings.dataPath);
+    SetDlgItemTextW(panel, IDC_OPT_DATA_PATH, widenText(settings.dataPath, TextEncoding::Utf8).c_str());
 
     enable(panel, IDC_OPT_SLOT1_PATH, !settings.registryBrowser);
     enable(panel, IDC_OPT_SLOT1_BROWSE, !settings.registryBrowser);
@@ -130,7 +131,7 @@ void flipAlignment(OptionsPanelContext& context, HWND panel, int alignment) {
 
 // A cancelled dialog empties the edit: the user chose no file.
 void browseInto(OptionsPanelContext& context, int edit, int index) {
-    setText(context.host.options.window, edit, chooseOpenFile(context.host.mainWindow, index));
+    SetDlgItemTextW(context.host.options.window, edit, chooseOpenPath(context.host.mainWindow, index).c_str());
 }
 
 void showRect(HWND panel, const int (&edits)[4], int x, int y, int width, int height) {
@@ -205,7 +206,7 @@ void savePanel(OptionsPanelContext& context, HWND panel) {
     if (!pathsFit(panel) || !placementsFit(context.settings, panel)) return;
     Settings& settings = context.settings;
     for (int slot = 0; slot < 3; ++slot) settings.browserPath[slot] = textOf(panel, kSlotEdits[slot]);
-    settings.dataPath = textOf(panel, IDC_OPT_DATA_PATH);
+    settings.dataPath = narrowText(windowText(GetDlgItem(panel, IDC_OPT_DATA_PATH)), TextEncoding::Utf8);
     for (const TextEdit& edit : kNumberEdits) settings.*edit.text = fitField(textOf(panel, edit.id), edit.limit);
     if (settings.mainWidthMax) settings.mainWidth = "MAX";
     if (settings.mainHeightMax) settings.mainHeight = "MAX";

@@ -167,14 +167,29 @@ std::string utf8ToUtf16(std::string_view text, TextForm textForm) {
     return out;
 }
 
-std::string editLines(std::string_view text, const std::vector<ProfileEntry>& entries, bool utf8Values) {
+std::string valueIn(const ProfileEntry& entry, TextEncoding encoding) {
+    return entry.encoding == encoding ? entry.value : convertText(entry.value, entry.encoding, encoding);
+}
+
+std::string editLines(std::string_view text, const std::vector<ProfileEntry>& entries, TextEncoding values) {
     std::vector<std::string> lines = splitLines(text);
-    for (const ProfileEntry& entry : entries)
-        setValue(lines, entry, utf8Values ? shiftJisToUtf8(entry.value) : entry.value);
+    for (const ProfileEntry& entry : entries) setValue(lines, entry, valueIn(entry, values));
     std::string edited;
     for (const std::string& line : lines) edited += line + "\r\n";
     return edited;
 }
+
+bool shiftJisHoldsEveryValue(const std::vector<ProfileEntry>& entries) {
+    for (const ProfileEntry& entry : entries) {
+        if (entry.encoding == TextEncoding::ShiftJis) continue;
+        LostCharacters lost;
+        convertText(entry.value, entry.encoding, TextEncoding::ShiftJis, Unrepresentable::Mark, &lost);
+        if (lost.runs > 0) return false;
+    }
+    return true;
+}
+
+bool startsWithUtf8Mark(std::string_view text) { return text.substr(0, kUtf8Bom.size()) == kUtf8Bom; }
 
 }  // namespace
 
@@ -183,10 +198,19 @@ std::optional<std::string> setProfileValues(std::string_view fileText, const std
     if (form.utf16 == Utf16::Unrecognised) return std::nullopt;
     // A UTF-16 file is edited as UTF-8 and goes back in its own form.
     if (form.utf16 != Utf16::No)
-        return utf8ToUtf16(editLines(utf16ToUtf8(fileText, form), entries, true), form);
-    if (fileText.substr(0, kUtf8Bom.size()) == kUtf8Bom)
-        return std::string(kUtf8Bom) + editLines(fileText.substr(kUtf8Bom.size()), entries, true);
-    return editLines(fileText, entries, false);
+        return utf8ToUtf16(editLines(utf16ToUtf8(fileText, form), entries, TextEncoding::Utf8), form);
+    if (startsWithUtf8Mark(fileText))
+        return std::string(kUtf8Bom) + editLines(fileText.substr(kUtf8Bom.size()), entries, TextEncoding::Utf8);
+    if (shiftJisHoldsEveryValue(entries)) return editLines(fileText, entries, TextEncoding::ShiftJis);
+    // The profile functions would hand a UTF-8 value over in the system's code page only:
+    // UTF-16 keeps the whole of it.
+    TextForm utf16{Utf16::LittleEndian, true};
+    return utf8ToUtf16(editLines(shiftJisToUtf8(fileText), entries, TextEncoding::Utf8), utf16);
+}
+
+bool isUnicodeProfileText(std::string_view fileText) {
+    TextForm form = textFormOf(fileText);
+    return form.utf16 == Utf16::LittleEndian || form.utf16 == Utf16::BigEndian || startsWithUtf8Mark(fileText);
 }
 
 }  // namespace perchlet

@@ -18,11 +18,6 @@ std::optional<std::string> valueOf(StartupEnvironment& environment, const char* 
     return value;
 }
 
-// The value as it is, however long.
-std::string wholeValueOr(StartupEnvironment& environment, const char* section, const char* key) {
-    return environment.profileValue(section, key).value_or("");
-}
-
 // The default applies only when the key is absent; an empty value stays empty.
 std::string valueOr(StartupEnvironment& environment, const char* section, const char* key, const char* fallback) {
     std::optional<std::string> value = valueOf(environment, section, key);
@@ -59,6 +54,12 @@ std::string sizeSetting(StartupEnvironment& environment, const char* key, const 
 
 }  // namespace
 
+std::optional<std::string> StartupEnvironment::unicodeProfileValue(const char* section, const char* key) {
+    std::optional<std::string> value = profileValue(section, key);
+    if (value) *value = shiftJisToUtf8(*value);
+    return value;
+}
+
 int settingNumber(const std::string& text) { return decimalValue(text); }
 
 int sizeFromSetting(const std::string& size, const std::string& position, int edge) {
@@ -93,7 +94,7 @@ bool readStartupSettings(Settings& settings, StartupEnvironment& environment) {
 
     std::optional<std::string> backup = presentValue(environment, "Option", "BackFile");
     settings.backupFile = backup ? settingNumber(*backup) : 0;
-    settings.dataPath = wholeValueOr(environment, "Option", "DataPass");
+    settings.dataPath = environment.unicodeProfileValue("Option", "DataPass").value_or("");
     if (*fileOpen == "1") {
         settings.dataAtStart = true;
         environment.loadStartupDataFile(settings);
@@ -144,7 +145,7 @@ std::vector<ProfileEntry> settingsToWrite(const Settings& s) {
         {"Option", "FileOpen", flag(s.dataAtStart)},
         {"Option", "BackFile", flag(s.backupFile != 0)},
         {"Option", "DefBrows", std::to_string(s.doubleClickSlotIndex)},
-        {"Option", "DataPass", s.dataPath},
+        {"Option", "DataPass", s.dataPath, TextEncoding::Utf8},
         {"Option", "BrowsPass1", s.browserPath[0]},
         {"Option", "BrowsPass2", s.browserPath[1]},
         {"Option", "BrowsPass3", s.browserPath[2]},
@@ -163,11 +164,20 @@ std::vector<ProfileEntry> settingsToWrite(const Settings& s) {
 }
 
 
+namespace {
+
+// No byte of a UTF-8 character is a separator, unlike a Shift-JIS trail byte.
+std::string utf8FileNameOf(const std::string& path) {
+    std::size_t last = path.find_last_of("\\/:");
+    return last == std::string::npos ? path : path.substr(last + 1);
+}
+
+}  // namespace
+
 StartupDataFile startupDataFile(const std::string& dataPath, const std::string& startupDirectory) {
-    bool hasDrive = dataPath.size() >= 2 && dataPath[1] == ':' &&
-                    !isShiftJisLeadByte(static_cast<unsigned char>(dataPath[0]));
-    if (hasDrive) return {fileNameOf(dataPath), dataPath};
-    if (!fileNameOf(dataPath).empty()) return {dataPath, startupDirectory + "\\" + dataPath};
+    bool hasDrive = dataPath.size() >= 2 && dataPath[1] == ':';
+    if (hasDrive) return {utf8FileNameOf(dataPath), dataPath};
+    if (!utf8FileNameOf(dataPath).empty()) return {dataPath, startupDirectory + "\\" + dataPath};
     return {kDefaultDataFileName, startupDirectory + "\\" + kDefaultDataFileName};
 }
 

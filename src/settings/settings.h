@@ -17,7 +17,7 @@ struct Settings {
     bool registryBrowser = false;
     std::string registryBrowserArguments;  // what the registered command puts around the address
     std::string browserPath[3];
-    std::string dataPath;
+    std::string dataPath;  // UTF-8: a data file's path may hold any character
     bool autoHide = false;
     bool topMost = true;  // the window is made topmost; the settings may say otherwise
     std::string mainX, mainY, mainWidth, mainHeight;
@@ -37,6 +37,9 @@ public:
     virtual ~StartupEnvironment() = default;
     // The key's whole value; nothing when the key is absent.
     virtual std::optional<std::string> profileValue(const char* section, const char* key) = 0;
+    // The same as UTF-8, for a value that may hold any character (a path). By default the
+    // Shift-JIS value converted.
+    virtual std::optional<std::string> unicodeProfileValue(const char* section, const char* key);
     virtual ScreenRect workArea() = 0;
     // Loads the data file named by settings.dataPath (runs only when "FileOpen" is "1").
     virtual void loadStartupDataFile(const Settings& settings) = 0;
@@ -68,7 +71,8 @@ int sizeFromSetting(const std::string& size, const std::string& position, int ed
 constexpr char kDefaultDataFileName[] = "ListFile.dat";
 
 // Where the start-up load finds the data file: "DataPass" with a drive as it is, without
-// one relative to the start-up folder, and "ListFile.dat" there when it is empty.
+// one relative to the start-up folder, and "ListFile.dat" there when it is empty. UTF-8 in
+// and out.
 struct StartupDataFile {
     std::string fileName;  // shown in the caption
     std::string filePath;

@@ -17,6 +17,8 @@ FileDialogResponder& responder() {
 // Filters are label/pattern pairs separated by NULs and ended by two.
 const wchar_t kSaveFilters[] =
     L"すべて\0*.*\0データファイル (*.dat)\0*.dat\0HTML *.html\0*.html\0CSV *.csv\0*.csv\0ﾃｷｽﾄ *.txt\0*.txt\0";
+const wchar_t kDataFileSaveFilters[] =
+    L"データファイル UTF-8 (*.dat)\0*.dat\0データファイル Shift-JIS (*.dat)\0*.dat\0";
 // Browsers and older programs save bookmark pages as .htm as often as .html.
 const wchar_t kOpenFilters[] =
     L"すべて\0*.*\0データファイル (*.dat)\0*.dat\0HTML *.html;*.htm\0*.html;*.htm\0CSV *.CSV\0*.CSV\0ﾃｷｽﾄ *.TXT\0*.TXT\0exe *.exe\0*.exe\0";
@@ -43,9 +45,10 @@ std::wstring folderPartOf(const std::wstring& path) {
     return separator == std::wstring::npos ? std::wstring() : path.substr(0, separator);
 }
 
+// chosenFilter, when given, gets the type the user left selected.
 std::wstring runFileDialog(HWND owner, const wchar_t* filters, int filterIndex, const std::string& title,
                           const wchar_t* defaultExtension, DWORD flags, bool save,
-                          const std::wstring& initialPath = L"") {
+                          const std::wstring& initialPath = L"", int* chosenFilter = nullptr) {
     wchar_t path[MAX_PATH] = L"";
     std::wstring initialFolder = folderPartOf(initialPath);
     if (initialPath.size() < MAX_PATH)
@@ -66,6 +69,7 @@ std::wstring runFileDialog(HWND owner, const wchar_t* filters, int filterIndex, 
     dialog.lpstrDefExt = defaultExtension;
     dialog.Flags = flags;
     BOOL chosen = save ? GetSaveFileNameW(&dialog) : GetOpenFileNameW(&dialog);
+    if (chosen && chosenFilter) *chosenFilter = static_cast<int>(dialog.nFilterIndex);
     return chosen ? std::wstring(path) : std::wstring();
 }
 
@@ -77,6 +81,17 @@ std::wstring chooseSavePath(HWND owner, int type, const std::wstring& initialPat
     // The chosen name is as often a new file as an old one, so it need not exist.
     return runFileDialog(owner, kSaveFilters, type, title, defaultExtensionFor(type),
                          OFN_OVERWRITEPROMPT | OFN_HIDEREADONLY, true, initialPath);
+}
+
+std::wstring chooseDataFileSavePath(HWND owner, DataFileType& type, const std::wstring& initialPath) {
+    const char* title = "データを保存します";
+    if (responder())
+        return responder()({FileDialogKind::Save, kDataFileSaveType, title, false, initialPath, &type});
+    int chosen = static_cast<int>(type);
+    std::wstring path = runFileDialog(owner, kDataFileSaveFilters, chosen, title, L"dat",
+                                      OFN_OVERWRITEPROMPT | OFN_HIDEREADONLY, true, initialPath, &chosen);
+    type = chosen == static_cast<int>(DataFileType::ShiftJis) ? DataFileType::ShiftJis : DataFileType::Utf8;
+    return path;
 }
 
 std::wstring chooseOpenPath(HWND owner, int index) {

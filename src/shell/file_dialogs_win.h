@@ -16,6 +16,16 @@ namespace perchlet {
 std::wstring chooseSavePath(HWND owner, int type, const std::wstring& initialPath = L"");
 std::string chooseSaveFile(HWND owner, int type);
 
+// A whole data file's Save dialog lists the encodings it can be written in, in this order.
+enum class DataFileType { Utf8 = 1, ShiftJis = 2 };
+// Its save type, as chooseSavePath's type 2 is a data file too.
+constexpr int kDataFileSaveType = 2;
+
+// Save dialog "データを保存します" for a whole data file: its type list is
+// "データファイル UTF-8 (*.dat)" and "データファイル Shift-JIS (*.dat)", type preselected;
+// type becomes the one chosen. Returns the chosen path or "" when cancelled.
+std::wstring chooseDataFileSavePath(HWND owner, DataFileType& type, const std::wstring& initialPath);
+
 // Open dialog "ファイルを開く"; index picks the initial filter (1 all, 2 dat, 3 HTML,
 // 4 CSV, 5 text, 6 exe). Returns the chosen path or "".
 std::wstring chooseOpenPath(HWND owner, int index);
@@ -32,6 +42,8 @@ struct FileDialogRequest {
     std::string title;      // the dialog's title, Shift-JIS
     bool allowNewFolder;    // folder dialog only
     std::wstring initialPath = L"";  // save dialog: the name and folder it starts with
+    // A whole data file's Save dialog: the type preselected, where a responder may pick another.
+    DataFileType* dataFileType = nullptr;
 };
 // Answers with the chosen path as the dialog gives it (wide), "" for a cancelled dialog.
 using FileDialogResponder = std::function<std::wstring(const FileDialogRequest&)>;

@@ -13,7 +13,7 @@ namespace perchlet {
 // The data file the document was read from or is saved to.
 struct OpenFile {
     std::wstring path;  // as the file calls take it; empty: none yet, and Save asks for one
-    std::string name;   // shown in the caption
+    std::wstring name;  // shown in the caption, every character of it
     FileStamp stamp;    // the file as last loaded or saved
     // The texts' encoding in memory and in the file; a file the program has always written is
     // Shift-JIS.

@@ -87,6 +87,24 @@ TEST(ProfileText, Utf16WithoutAMarkStaysUtf16AndUnknownBytesAreNotEdited) {
         EXPECT_EQ(setProfileValues(text, {{"Option", "FileOpen", "1"}}), std::nullopt);
 }
 
+// A data file's path comes as UTF-8: a Shift-JIS file stays Shift-JIS byte for byte while
+// Shift-JIS can hold the path, and becomes UTF-16 (with its mark) when it cannot.
+TEST(ProfileText, AUtf8PathKeepsEveryCharacter) {
+    const ProfileEntry korean{"Option", "DataPass", u8"D:\\한.dat", TextEncoding::Utf8};
+    const ProfileCase cases[] = {
+        {"Shift-JIS holds it", "[Mine]\r\nK=\x95\x5C\r\n", {{"Option", "DataPass", u8"D:\\表.dat", TextEncoding::Utf8}},
+         "[Mine]\r\nK=\x95\x5C\r\n\r\n[Option]\r\nDataPass=D:\\\x95\x5C.dat\r\n"},
+        {"Shift-JIS cannot hold it", "[Mine]\r\nK=\x95\x5C\r\n", {korean},
+         bytes("\xFF\xFE[\0M\0i\0n\0e\0]\0\r\0\n\0K\0=\0\x68\x88\r\0\n\0\r\0\n\0[\0O\0p\0t\0i\0o\0n\0]\0\r\0\n\0"
+               "D\0a\0t\0a\0P\0a\0s\0s\0=\0D\0:\0\\\0\x5C\xD5.\0d\0a\0t\0\r\0\n\0")},
+        {"a UTF-8 file takes it as it is", "\xEF\xBB\xBF[Option]\r\n", {korean},
+         "\xEF\xBB\xBF[Option]\r\nDataPass=D:\\\xED\x95\x9C.dat\r\n"},
+    };
+    for (const ProfileCase& c : cases) EXPECT_EQ(setProfileValues(c.before, c.entries), c.after) << c.name;
+    EXPECT_TRUE(isUnicodeProfileText(*setProfileValues("", {korean})));
+    EXPECT_FALSE(isUnicodeProfileText("[Option]\r\nDataPass=D:\\\x95\x5C.dat\r\n"));
+}
+
 TEST(ProfileText, LongValuesPassWhole) {
     std::string value(10000, 'x');
     EXPECT_EQ(setProfileValues("[Option]\r\nDataPass=" + value + "\r\n", {{"Option", "FileOpen", "1"}}),

@@ -162,3 +162,15 @@ TEST(StartupDataFile, DataPassWithAndWithoutDrive) {
     EXPECT_EQ(sizeFromSetting("MAX", "100", 1280), 1180);
     EXPECT_EQ(sizeFromSetting(" 42px", "100", 1280), 42);
 }
+
+// "DataPass" is UTF-8: the last byte of 한 (ED 95 9C) followed by a backslash is no Shift-JIS
+// character hiding the separator.
+TEST(StartupDataFile, Utf8PathsSplitAtTheirSeparators) {
+    StartupDataFile withDrive = startupDataFile(u8"D:\\한\\mine.dat", "C:\\app");
+    EXPECT_EQ(withDrive.fileName, "mine.dat");
+    const std::string name = u8"😀\\本.dat";
+    StartupDataFile relative = startupDataFile(name, u8"C:\\Café");
+    EXPECT_EQ(relative.fileName, name);
+    const std::string path = u8"C:\\Café\\😀\\本.dat";
+    EXPECT_EQ(relative.filePath, path);
+}

@@ -45,14 +45,12 @@ const std::string kUnknown = "[Mine]\r\nKeep=\x95\x5C\r\n";
 }  // namespace
 
 TEST_F(SettingsFile, Utf8WithByteOrderMarkIsReadAsTextAndStaysUtf8) {
-    // "C:\表.dat" in UTF-8; the profile functions hand it over in the program's code page.
+    // "C:\表.dat" in UTF-8; the data file's path is read whole, as UTF-8, whatever the code page.
     std::string saved = startAndSave(
         "\xEF\xBB\xBF[Option]\r\nFileOpen=0\r\nDataPass=C:\\\xE8\xA1\xA8.dat\r\n[Window]\r\nMainXPos=7\r\n"
         "[Mine]\r\nKeep=\xE3\x81\x82\r\n");
     EXPECT_EQ(started.mainX, "7");
-    if (GetACP() == 932) {
-        EXPECT_EQ(started.dataPath, "C:\\\x95\x5C.dat");
-    }
+    EXPECT_EQ(started.dataPath, "C:\\\xE8\xA1\xA8.dat");
     EXPECT_EQ(saved.substr(0, 3), "\xEF\xBB\xBF");
     EXPECT_NE(saved.find("[Mine]\r\nKeep=\xE3\x81\x82\r\n"), std::string::npos);
     EXPECT_NE(saved.find("MainXPos=7\r\n"), std::string::npos);
