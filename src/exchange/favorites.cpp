@@ -237,7 +237,8 @@ namespace fs = std::filesystem;
 fs::path favoritesPathName(std::string_view shiftJisName) { return fs::u8path(shiftJisToUtf8(shiftJisName)); }
 
 fs::path favoritesPathName(std::string_view name, TextEncoding encoding) {
-    return fs::u8path(utf8OfText(name, encoding));
+    // u8path throws on bytes that are no UTF-8; such bytes are U+FFFD in a name as anywhere.
+    return fs::u8path(wellFormedUtf8(utf8OfText(name, encoding)));
 }
 
 std::string titleOfPathName(const fs::path& name, LostCharacters* lost) {

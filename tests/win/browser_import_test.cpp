@@ -4,6 +4,8 @@
 // another process, its newest bookmark only in the WAL, as a running Firefox holds it.
 #include <gtest/gtest.h>
 
+#include <algorithm>
+
 #include <atomic>
 #include <fstream>
 #include <iterator>
@@ -94,6 +96,7 @@ protected:
         ASSERT_FALSE(folders.appData.empty());
         startMainWindow();
         SendMessageW(mainWindow(), WM_COMMAND, CMD_NEW_DOCUMENT, 0);
+        useShiftJis();
         pumpMessages();
         root = app().document.tree.firstTopLevel();
         app().treeView.select(root);
@@ -244,9 +247,10 @@ TEST_F(BrowserImportTest, WithoutSelectionOrProfilesNothingIsAsked) {
     }
 }
 
-// Into no document yet: a new one is started. Titles with characters Shift-JIS lacks come in
-// marked, and the closing note counts them and the damaged root that was left out.
-TEST_F(BrowserImportTest, IntoNoDocumentWithMarkedTitlesAndADamagedRoot) {
+// Into no document yet: a new one is started, UTF-8 as every new document. Titles with
+// characters Shift-JIS lacks come in whole, and the closing note counts the damaged root that
+// was left out.
+TEST_F(BrowserImportTest, IntoNoDocumentKeepsEveryCharacterAndCountsADamagedRoot) {
     resetDocumentAndView(app().documentCommands);
     app().document.loaded = false;
     writeFile(chromeData() / "Default" / "Bookmarks",
@@ -257,13 +261,16 @@ TEST_F(BrowserImportTest, IntoNoDocumentWithMarkedTitlesAndADamagedRoot) {
               u8R"({"type": "url", "name": "Café – naïve", "url": "http://fr.example/"}]}}})");
     importChoosing(L"Google Chrome ― Default");
     ASSERT_TRUE(app().document.loaded);
+    EXPECT_EQ(app().document.file.encoding, TextEncoding::Utf8);
     NodeId newRoot = app().document.tree.firstTopLevel();
     ASSERT_NE(newRoot, kNoNode);
-    ASSERT_EQ(childTitles(newRoot), std::vector<std::string>{"Google Chrome ― Default"});
-    ASSERT_EQ(asked.size(), 2u);
-    EXPECT_EQ(narrow(asked[0].text), shiftJisQuestionText(13));
-    EXPECT_EQ(narrow(asked[1].text), "「Google Chrome ― Default」から 3 件のリンクを取り込みました。\r\n"
-                                     "ファイルの壊れた部分 1 か所は取り込んでいません。\r\n"
-                                     "\"〓 読書メモ 〓\" など 4 項目のタイトルやコメントに、Shift-JIS で表せない文字がありました。\r\n"
-                                     "その文字のあった所は「〓」にしてあります。");
+    ASSERT_EQ(childTitles(newRoot), std::vector<std::string>{u8"Google Chrome ― Default"});
+    std::vector<std::string> titles;
+    const BookmarkTree& tree = app().document.tree;
+    tree.walkSubtree(newRoot, [&](NodeId node) { titles.push_back(tree.node(node).text); });
+    for (const char* title : {u8"📚 読書メモ 🇯🇵", u8"한국어 페이지", u8"Ελληνικά", u8"Café – naïve"})
+        EXPECT_NE(std::find(titles.begin(), titles.end(), title), titles.end()) << title;
+    ASSERT_EQ(asked.size(), 1u);
+    EXPECT_EQ(narrow(asked[0].text), "「Google Chrome ― Default」から 3 件のリンクを取り込みました。\r\n"
+                                     "ファイルの壊れた部分 1 か所は取り込んでいません。");
 }

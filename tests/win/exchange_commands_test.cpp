@@ -68,6 +68,7 @@ protected:
     void startWithSample() {
         startMainWindow();
         command(CMD_NEW_DOCUMENT);
+        useShiftJis();
         tools = add(root(), "Tools");
         example = add(tools, "Example, with a comma", "http://example.com/a,b", "two\r\nlines");
         add(root(), "日本語", "https://example.jp/");
@@ -129,6 +130,7 @@ TEST_F(Exchange, AnImportIntoNoDocumentStartsANewOne) {
     for (const Case& c : cases) {
         SCOPED_TRACE(c.command);
         resetDocumentAndView(app().documentCommands);
+        useShiftJis();
         document().loaded = false;
         command(c.command);  // the dialog cancelled
         EXPECT_FALSE(document().loaded);
@@ -302,6 +304,7 @@ TEST_F(Exchange, EveryCorpusFileImportsAsTheCoreReadsIt) {
 
         document().history.markSaved();  // no question about saving
         command(CMD_NEW_DOCUMENT);
+        useShiftJis();
         asked.clear();
         chooseFiles({path});
         command(CMD_IMPORT_NETSCAPE);
@@ -385,6 +388,7 @@ TEST_F(Exchange, FavoritesExportAndImportOfARealFolderTree) {
     EXPECT_FALSE(fileExists(sub + "\\Perchlet"));
 
     command(CMD_NEW_DOCUMENT);
+    useShiftJis();
     dialogs.clear();
     chooseFiles({out});
     command(CMD_IMPORT_FAVORITES);
@@ -556,6 +560,7 @@ TEST_F(Exchange, PathsFromTheDialogsKeepCharactersThatShiftJisLacks) {
     EXPECT_TRUE(exists(out + L"\\tree.html"));
 
     command(CMD_NEW_DOCUMENT);
+    useShiftJis();
     chooseFiles(std::vector<std::wstring>{out});
     command(CMD_IMPORT_FAVORITES);
     NodeId top = document().tree.firstChild(root());

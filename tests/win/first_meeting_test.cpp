@@ -197,6 +197,7 @@ TEST_F(FirstMeeting, EveryMessageBoxNamesItsActionAndCarriesItsIcon) {
         {"delete a folder with items inside",
          [&] {
              command(CMD_NEW_DOCUMENT);
+             useShiftJis();
              news = add(root(), "ニュース");
              for (int i = 0; i < 12; ++i) add(news, "記事" + std::to_string(i), "http://news.test/");
              app().treeView.select(news);

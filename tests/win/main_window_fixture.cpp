@@ -117,6 +117,9 @@ void MainWindowTest::startMainWindow() {
     ShowWindow(app.mainWindow, SW_SHOWNORMAL);
     UpdateWindow(app.mainWindow);
     app.accelerators = LoadAcceleratorsW(app.instance, L"MYACCEL");
+    // The tests build their documents from Shift-JIS literals. A test of what a new document
+    // is makes one with 新規作成.
+    if (!app.document.loaded) app.document.file.encoding = TextEncoding::ShiftJis;
     pumpMessages(50);
 }
 

@@ -61,6 +61,9 @@ protected:
         return addItemUnder(app().document, app().treeView, parent, title, locator, comment);
     }
 
+    // After 新規作成: the test's texts are Shift-JIS literals, so its document is Shift-JIS.
+    void useShiftJis() { app().document.file.encoding = TextEncoding::ShiftJis; }
+
     App& app() { return theApp(); }
     HWND mainWindow() { return theApp().mainWindow; }
     HWND treeWindow() { return theApp().treeView.window(); }
