@@ -570,3 +570,14 @@ TEST_F(Exchange, PathsFromTheDialogsKeepCharactersThatShiftJisLacks) {
     EXPECT_EQ(document().tree.liveCount(), 7u);
     EXPECT_TRUE(asked.empty());
 }
+
+namespace perchlet {
+namespace {
+
+// Windows paths are UTF-16: bytes that are no UTF-8 must not throw on their way there.
+TEST(FavoritesPathName, DamagedUtf8BecomesReplacementCharacters) {
+    EXPECT_EQ(favoritesPathName("a\xFF\x93\xFA", TextEncoding::Utf8).wstring(), L"a\uFFFD\uFFFD\uFFFD");
+}
+
+}  // namespace
+}  // namespace perchlet
