@@ -11,6 +11,7 @@
 #include "store/document_text.h"
 #include "store/document_text_win.h"
 #include "store/file_io_win.h"
+#include "store/incoming_text_win.h"
 #include "store/tree_paths.h"
 
 namespace perchlet {
@@ -303,8 +304,13 @@ void importDataFileUnderSelection(DocumentContext& context) {
         sayNotOpened(context, path, kImportCaption);
         return;
     }
-    context.workspace.document.loaded = true;
-    DataFileReadResult result = importDataFile(*text, context.workspace.document, target, context.workspace.treeView);
+    Document& document = context.workspace.document;
+    HWND owner = context.workspace.mainWindow;
+    std::size_t notHeld = charactersNotHeldInDataFile(*text);
+    TextEncoding into = encodingForIncomingText(owner, document, notHeld, kImportCaption);
+    document.loaded = true;
+    DataFileReadResult result = importDataFile(*text, document, target, context.workspace.treeView, into);
+    if (!result.rejected && into == TextEncoding::ShiftJis) sayCharactersMarked(owner, notHeld, kImportCaption);
     if (result.rejected) {
         // Not a data file: nothing went in, and the user is told so.
         sayNotOpened(context, path, kImportCaption);

@@ -2,6 +2,8 @@
 
 #include <string>
 
+#include "store/data_file.h"
+
 namespace perchlet {
 
 namespace {
@@ -18,7 +20,20 @@ bool convertInPlace(std::string& text, TextEncoding from, TextEncoding to, Unrep
     return lost.runs > 0;
 }
 
+struct NoIcons : ShellIconSource {
+    ImagePair appendIconsFor(const std::string& locator) override { return imagesForRecord(0, locator, *this); }
+};
+
 }  // namespace
+
+std::size_t charactersNotHeldInDataFile(std::string_view dataFileText) {
+    if (dataFileEncoding(dataFileText) != TextEncoding::Utf8) return 0;
+    Document scratch;
+    scratch.file.encoding = TextEncoding::Utf8;
+    NoIcons icons;
+    importDataFile(dataFileText, scratch, insertRootItem(scratch), icons, TextEncoding::Utf8);
+    return lossConvertingTo(scratch, TextEncoding::ShiftJis).characters;
+}
 
 std::size_t charactersShiftJisCannotHold(std::string_view utf8) {
     std::size_t count = 0;
@@ -63,6 +78,8 @@ std::size_t convertDocumentEncoding(Document& document, TextEncoding to) {
     }
     // Set first: a view told of each node's new text reads it in the new encoding.
     document.file.encoding = to;
+    // Made Shift-JIS by the user's own choice: the next text it cannot hold asks afresh.
+    if (to == TextEncoding::ShiftJis) document.file.shiftJisAnswer = ShiftJisAnswer::NotAsked;
     for (NodeId node = 0; node < document.tree.slotCount(); ++node) {
         if (!document.tree.isAlive(node)) continue;
         std::string text = document.tree.node(node).text;

@@ -19,6 +19,11 @@ struct EncodingLoss {
 };
 EncodingLoss lossConvertingTo(const Document& document, TextEncoding to);
 
+// Characters of a data file's titles and comments that a Shift-JIS document could not take:
+// nothing for a Shift-JIS file. Counted in a scratch document, so that nothing in the real
+// one changes before the user is asked.
+std::size_t charactersNotHeldInDataFile(std::string_view dataFileText);
+
 // Converts every record and node into `to` and makes it the document's encoding. Titles and
 // comments mark each run of lost characters with one "〓", addresses are percent-encoded, as
 // every import does. Returns the records that lost characters. The undo history is emptied

@@ -32,21 +32,6 @@ ClipboardText clipboardTextOf(const std::string& text, TextEncoding encoding) {
     return {std::wstring(wide.begin(), wide.end()), shiftJis};
 }
 
-struct NoIcons : ShellIconSource {
-    ImagePair appendIconsFor(const std::string& locator) override { return imagesForRecord(0, locator, *this); }
-};
-
-// Characters of the pasted records' titles and comments that Shift-JIS cannot hold, read
-// into a scratch document first so that nothing in the real one changes before the question.
-std::size_t charactersNotHeldIn(const std::string& dataFileText) {
-    if (dataFileEncoding(dataFileText) != TextEncoding::Utf8) return 0;
-    Document scratch;
-    scratch.file.encoding = TextEncoding::Utf8;
-    NoIcons icons;
-    importDataFile(dataFileText, scratch, insertRootItem(scratch), icons, TextEncoding::Utf8);
-    return lossConvertingTo(scratch, TextEncoding::ShiftJis).characters;
-}
-
 // Puts the selected subtree on the clipboard; false when nothing went there.
 bool copySelectionToClipboard(Workspace& workspace, NodeId node, const char* caption) {
     if (node == kNoNode) {
@@ -120,7 +105,7 @@ void pasteUnderSelection(Workspace& workspace) {
         showMessage(workspace.mainWindow, "クリップボードを開けませんでした。", "貼り付け", MB_OK | MB_ICONERROR);
         return;
     }
-    std::size_t notHeld = charactersNotHeldIn(text);
+    std::size_t notHeld = charactersNotHeldInDataFile(text);
     TextEncoding into = encodingForIncomingText(workspace.mainWindow, workspace.document, notHeld, kPasteCaption);
     workspace.document.loaded = true;
     DataFileReadResult result = importDataFile(text, workspace.document, target, workspace.treeView, into);

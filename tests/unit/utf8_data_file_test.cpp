@@ -115,7 +115,9 @@ TEST(Utf8DataFile, DocumentChangesEncoding) {
     EXPECT_EQ(loss.items, 1u);
     EXPECT_EQ(lossConvertingTo(doc, TextEncoding::Utf8).characters, 0u);
 
+    doc.file.shiftJisAnswer = ShiftJisAnswer::SwitchToUtf8;
     EXPECT_EQ(convertDocumentEncoding(doc, TextEncoding::ShiftJis), 1u);
+    EXPECT_EQ(doc.file.shiftJisAnswer, ShiftJisAnswer::NotAsked);
     EXPECT_EQ(doc.file.encoding, TextEncoding::ShiftJis);
     EXPECT_EQ(onlyRecord(doc).title, "\x81\xAC \x93\xC7\x8F\x91 \x81\xAC");
     EXPECT_EQ(doc.tree.node(doc.tree.firstTopLevel()).text, onlyRecord(doc).title);

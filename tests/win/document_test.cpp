@@ -13,6 +13,7 @@
 #include "shell/command_ids.h"
 #include "shell/text_win.h"
 #include "store/data_file.h"
+#include "store/document_encoding.h"
 #include "store/document_text.h"
 #include "store/tree_population.h"
 
@@ -372,6 +373,26 @@ TEST_F(Documents, ImportGoesUnderTheSelectionWithNewNumbers) {
     EXPECT_TRUE(asked[0].caption == L"インポート");
     EXPECT_EQ(openWholeTree(), 5u);
     EXPECT_EQ(app().document.serials.value, 4);
+
+    // A UTF-8 file into a Shift-JIS document: the one question first; kept Shift-JIS (OK is no
+    // Yes), the title comes in marked, and one note says so.
+    Document source;
+    source.file.encoding = TextEncoding::Utf8;
+    BookmarkItem folder;
+    folder.title = u8"\U0001F4DA 読書";
+    addImportedItem(source, insertRootItem(source), kKindFolder, folder);
+    std::string utf8 = pathInFolder("utf8.dat");
+    writeBytes(utf8, writeDataFile(source, kTopLevel, 0, TextEncoding::Utf8));
+    convertDocumentEncoding(app().document, TextEncoding::ShiftJis);
+    asked.clear();
+    chooseFiles({utf8});
+    command(CMD_IMPORT_DATA_FILE);
+    ASSERT_EQ(asked.size(), 2u);
+    EXPECT_NE(asked[0].text.find(L"UTF-8 に切り替える"), std::wstring::npos);
+    EXPECT_EQ(openWholeTree(), 7u);
+    EXPECT_TRUE(treeItemText(treeWindow(), TreeView_GetNextSibling(treeWindow(), imported)) == L"Perchlet");
+    NodeId marked = app().document.tree.firstChild(app().document.tree.nextSibling(importedNode));
+    EXPECT_EQ(app().document.tree.node(marked).text, "〓 読書");
 }
 
 TEST_F(Documents, ExportWritesTheSelectedSubtreeNumberedFromTheCounter) {
