@@ -22,6 +22,9 @@ constexpr std::size_t kScreenful = 128;
 // A batch between messages stops after this long, so the window keeps answering.
 constexpr DWORD kBatchMilliseconds = 25;
 constexpr std::size_t kBatchStep = 100;
+// A node this close to where its folder's batches have got is made with every item before
+// it (about 40 ms in Wine); one further on is made ahead of them.
+constexpr std::size_t kMakeInOrder = 2048;
 
 // Wine's tree view works out its scroll bars again for every item inserted under an open
 // folder, which makes many insertions quadratic; with drawing paused it does so once.
@@ -278,10 +281,10 @@ void TreeViewBinding::expand(NodeId node) {
 void TreeViewBinding::collapseAndForget(NodeId node) {
     HTREEITEM item = itemOf(node);
     if (!window_ || !item || node == kTopLevel) return;
-    // Made children are the first ones in order: the walk stops at the first without an item.
+    // Some children may have been made ahead of the batches, past the first without an item.
     const BookmarkTree& tree = document_.tree;
-    for (NodeId child = tree.firstChild(node); child != kNoNode && itemOf(child); child = tree.nextSibling(child))
-        forgetSubtree(child);
+    for (NodeId child = tree.firstChild(node); child != kNoNode; child = tree.nextSibling(child))
+        if (itemOf(child)) forgetSubtree(child);
     TreeView_Expand(window_, item, TVE_COLLAPSE | TVE_COLLAPSERESET);
     shown(node).childrenMade = false;
     shown(node).nextChild = kNoNode;
@@ -300,35 +303,59 @@ TreeViewBinding::ShownNode& TreeViewBinding::shown(NodeId node) {
     return shown_[node];
 }
 
+// The made items keep the model's order, though a run of them may be made ahead of the
+// batches: an item goes after the nearest earlier sibling that has one.
+HTREEITEM TreeViewBinding::itemBefore(NodeId node) const {
+    const BookmarkTree& tree = document_.tree;
+    for (NodeId before = tree.previousSibling(node); before != kNoNode; before = tree.previousSibling(before))
+        if (HTREEITEM item = itemOf(before)) return item;
+    return TVI_FIRST;
+}
+
+// Text and images come from the node when the control draws the item (giveDisplayInfo), so
+// an insertion costs no text.
 HTREEITEM TreeViewBinding::makeItem(NodeId node) {
     const TreeNode& n = document_.tree.node(node);
     HTREEITEM parentItem = itemOf(n.parent);
     if (!window_ || !parentItem) return nullptr;
-    std::wstring text = widenText(n.text, document_.file.encoding);
     TVINSERTSTRUCTW insert{};
     insert.hParent = parentItem;
     insert.hInsertAfter = TVI_LAST;
-    // A subtree put back in the middle of its siblings goes after the item of the one before.
-    if (n.nextSibling != kNoNode && itemOf(n.nextSibling))
-        insert.hInsertAfter = n.previousSibling == kNoNode ? TVI_FIRST : itemOf(n.previousSibling);
+    if (n.nextSibling != kNoNode) insert.hInsertAfter = itemBefore(node);
     insert.item.mask = TVIF_TEXT | TVIF_PARAM | TVIF_IMAGE | TVIF_SELECTEDIMAGE | TVIF_STATE | TVIF_CHILDREN;
-    insert.item.pszText = text.data();
+    insert.item.pszText = LPSTR_TEXTCALLBACKW;
     insert.item.lParam = static_cast<LPARAM>(n.itemNumber);
-    insert.item.iImage = n.image;
-    insert.item.iSelectedImage = n.selectedImage;
+    insert.item.iImage = I_IMAGECALLBACK;
+    insert.item.iSelectedImage = I_IMAGECALLBACK;
     insert.item.stateMask = TVIS_BOLD;
     insert.item.state = n.bold ? TVIS_BOLD : 0;
     // The "+" button shows before the children have items of their own.
     insert.item.cChildren = n.firstChild != kNoNode ? 1 : 0;
+    // The control may ask for the text before it hands back the new item.
+    makingNode_ = node;
     HTREEITEM item = reinterpret_cast<HTREEITEM>(
         SendMessageW(window_, TVM_INSERTITEMW, 0, reinterpret_cast<LPARAM>(&insert)));
+    makingNode_ = kNoNode;
     if (!item) return nullptr;
     shown(node) = ShownNode{item, false, kNoNode};
     nodes_[item] = node;
     return item;
 }
 
-// Makes the node's item, and on the way the items of its ancestors' children up to it.
+void TreeViewBinding::giveDisplayInfo(NMTVDISPINFOW& info) {
+    NodeId node = nodeOf(info.item.hItem);
+    if (node == kNoNode) node = makingNode_;
+    if (node == kNoNode || !document_.tree.isAlive(node)) return;
+    const TreeNode& n = document_.tree.node(node);
+    if ((info.item.mask & TVIF_TEXT) && info.item.pszText && info.item.cchTextMax > 0)
+        lstrcpynW(info.item.pszText, widenText(n.text, document_.file.encoding).c_str(), info.item.cchTextMax);
+    if (info.item.mask & TVIF_IMAGE) info.item.iImage = n.image;
+    if (info.item.mask & TVIF_SELECTEDIMAGE) info.item.iSelectedImage = n.selectedImage;
+}
+
+// Makes the node's item, and on the way the items of its ancestors. A node far down a long
+// folder is made ahead of the batches, with a screenful of the siblings before it, so the
+// window need not make every item up to it at once; the batches fill the gap later.
 HTREEITEM TreeViewBinding::ensureItem(NodeId node) {
     if (!window_ || node == kNoNode || !document_.tree.isAlive(node)) return nullptr;
     std::vector<NodeId> path;
@@ -338,10 +365,50 @@ HTREEITEM TreeViewBinding::ensureItem(NodeId node) {
     for (auto it = path.rbegin(); it != path.rend(); ++it) {
         NodeId parent = document_.tree.parent(*it);
         openChildren(parent);
-        makeChildren(parent, static_cast<std::size_t>(-1), *it);
+        if (itemOf(*it)) continue;
+        if (isNearNextChild(parent, *it)) makeChildren(parent, kMakeInOrder, *it);
+        else makeAheadThrough(*it);
         if (!itemOf(*it)) return nullptr;
     }
     return itemOf(node);
+}
+
+void TreeViewBinding::makeAheadThrough(NodeId node) {
+    const BookmarkTree& tree = document_.tree;
+    NodeId first = node;
+    for (std::size_t i = 1; i < kScreenful; ++i) {
+        NodeId before = tree.previousSibling(first);
+        if (before == kNoNode || itemOf(before)) break;
+        first = before;
+    }
+    for (NodeId n = first;; n = tree.nextSibling(n)) {
+        makeItem(n);
+        if (n == node) break;
+    }
+}
+
+bool TreeViewBinding::isNearNextChild(NodeId parent, NodeId node) {
+    NodeId child = shown(parent).nextChild;
+    for (std::size_t i = 0; i < kMakeInOrder && child != kNoNode; ++i, child = document_.tree.nextSibling(child))
+        if (child == node) return true;
+    return false;
+}
+
+// The End key goes to the last item the control has: while a folder is still being filled,
+// its last node is made first, so the key reaches the true end.
+void TreeViewBinding::makeLastNode() {
+    if (!window_ || waiting_.empty()) return;
+    const BookmarkTree& tree = document_.tree;
+    NodeId last = kTopLevel;
+    for (NodeId child = tree.lastChild(kTopLevel); child != kNoNode;
+         child = isOpen(last) ? tree.lastChild(last) : kNoNode)
+        last = child;
+    if (last != kTopLevel) ensureItem(last);
+}
+
+bool TreeViewBinding::isOpen(NodeId node) const {
+    HTREEITEM item = itemOf(node);
+    return item && (TreeView_GetItemState(window_, item, TVIS_EXPANDED) & TVIS_EXPANDED);
 }
 
 void TreeViewBinding::openChildren(NodeId node) {
@@ -358,7 +425,7 @@ void TreeViewBinding::makeChildren(NodeId node, std::size_t count, NodeId throug
         NodeId child = shown(node).nextChild;
         if (child == kNoNode) return;
         shown(node).nextChild = document_.tree.nextSibling(child);
-        makeItem(child);
+        if (!itemOf(child)) makeItem(child);
         if (child == through) return;
     }
 }
@@ -427,7 +494,12 @@ void TreeViewBinding::nodeInserted(NodeId node) {
         if (document_.tree.firstChild(parent) == node) showHasChildren(parent);
         return;
     }
-    if (shown(parent).nextChild != kNoNode) return;  // a batch will reach it
+    if (shown(parent).nextChild != kNoNode) {
+        // One put among the children already made would never be reached by a batch.
+        NodeId before = document_.tree.previousSibling(node);
+        if (before == kNoNode || itemOf(before)) makeItem(node);
+        return;
+    }
     if (madeSinceIdle_ >= kScreenful) {
         shown(parent).nextChild = node;
         waitFor(parent);
@@ -488,14 +560,14 @@ void TreeViewBinding::nodeChanged(NodeId node) {
     HTREEITEM item = itemOf(node);
     if (!window_ || !item || node == kTopLevel) return;
     const TreeNode& n = document_.tree.node(node);
-    std::wstring text = widenText(n.text, document_.file.encoding);
+    // Setting the callbacks again makes the control ask for the new text and images.
     TVITEMW update{};
     update.hItem = item;
     update.mask = TVIF_TEXT | TVIF_PARAM | TVIF_IMAGE | TVIF_SELECTEDIMAGE | TVIF_STATE | TVIF_CHILDREN;
-    update.pszText = text.data();
+    update.pszText = LPSTR_TEXTCALLBACKW;
     update.lParam = static_cast<LPARAM>(n.itemNumber);
-    update.iImage = n.image;
-    update.iSelectedImage = n.selectedImage;
+    update.iImage = I_IMAGECALLBACK;
+    update.iSelectedImage = I_IMAGECALLBACK;
     update.stateMask = TVIS_BOLD;
     update.state = n.bold ? TVIS_BOLD : 0;
     update.cChildren = n.firstChild != kNoNode ? 1 : 0;
