@@ -494,12 +494,7 @@ void TreeViewBinding::nodeInserted(NodeId node) {
         if (document_.tree.firstChild(parent) == node) showHasChildren(parent);
         return;
     }
-    if (shown(parent).nextChild != kNoNode) {
-        // One put among the children already made would never be reached by a batch.
-        NodeId before = document_.tree.previousSibling(node);
-        if (before == kNoNode || itemOf(before)) makeItem(node);
-        return;
-    }
+    if (shown(parent).nextChild != kNoNode) return;  // a batch will reach it
     if (madeSinceIdle_ >= kScreenful) {
         shown(parent).nextChild = node;
         waitFor(parent);
