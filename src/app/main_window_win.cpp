@@ -288,9 +288,6 @@ LRESULT onNotify(App& app, NMHDR& header) {
         return refuseLabelEdit(app.workspace, reinterpret_cast<NMTVDISPINFOW&>(header));
     case TVN_ENDLABELEDITW:
         return onEndLabelEdit(app, reinterpret_cast<NMTVDISPINFOW&>(header));
-    case TVN_GETDISPINFOW:
-        app.treeView.giveDisplayInfo(reinterpret_cast<NMTVDISPINFOW&>(header));
-        break;
     case TVN_GETINFOTIPW:
         app.treeView.giveInfoTip(reinterpret_cast<NMTVGETINFOTIPW&>(header));
         addUpdateFailureTip(reinterpret_cast<NMTVGETINFOTIPW&>(header), app.workspace);

@@ -288,6 +288,7 @@ void TreeViewBinding::collapseAndForget(NodeId node) {
     TreeView_Expand(window_, item, TVE_COLLAPSE | TVE_COLLAPSERESET);
     shown(node).childrenMade = false;
     shown(node).nextChild = kNoNode;
+    shown(node).madeAhead = false;
     TreeView_SetItemState(window_, item, 0, TVIS_EXPANDEDONCE);
     showHasChildren(node);
 }
@@ -312,45 +313,32 @@ HTREEITEM TreeViewBinding::itemBefore(NodeId node) const {
     return TVI_FIRST;
 }
 
-// Text and images come from the node when the control draws the item (giveDisplayInfo), so
-// an insertion costs no text.
 HTREEITEM TreeViewBinding::makeItem(NodeId node) {
     const TreeNode& n = document_.tree.node(node);
     HTREEITEM parentItem = itemOf(n.parent);
     if (!window_ || !parentItem) return nullptr;
+    std::wstring text = widenText(n.text, document_.file.encoding);
     TVINSERTSTRUCTW insert{};
     insert.hParent = parentItem;
+    // Wine looks a given item up among all of them, so TVI_LAST is kept for the plain case.
     insert.hInsertAfter = TVI_LAST;
-    if (n.nextSibling != kNoNode) insert.hInsertAfter = itemBefore(node);
+    bool laterMade = n.nextSibling != kNoNode && (itemOf(n.nextSibling) || shown(n.parent).madeAhead);
+    if (laterMade) insert.hInsertAfter = itemBefore(node);
     insert.item.mask = TVIF_TEXT | TVIF_PARAM | TVIF_IMAGE | TVIF_SELECTEDIMAGE | TVIF_STATE | TVIF_CHILDREN;
-    insert.item.pszText = LPSTR_TEXTCALLBACKW;
+    insert.item.pszText = text.data();
     insert.item.lParam = static_cast<LPARAM>(n.itemNumber);
-    insert.item.iImage = I_IMAGECALLBACK;
-    insert.item.iSelectedImage = I_IMAGECALLBACK;
+    insert.item.iImage = n.image;
+    insert.item.iSelectedImage = n.selectedImage;
     insert.item.stateMask = TVIS_BOLD;
     insert.item.state = n.bold ? TVIS_BOLD : 0;
     // The "+" button shows before the children have items of their own.
     insert.item.cChildren = n.firstChild != kNoNode ? 1 : 0;
-    // The control may ask for the text before it hands back the new item.
-    makingNode_ = node;
     HTREEITEM item = reinterpret_cast<HTREEITEM>(
         SendMessageW(window_, TVM_INSERTITEMW, 0, reinterpret_cast<LPARAM>(&insert)));
-    makingNode_ = kNoNode;
     if (!item) return nullptr;
     shown(node) = ShownNode{item, false, kNoNode};
     nodes_[item] = node;
     return item;
-}
-
-void TreeViewBinding::giveDisplayInfo(NMTVDISPINFOW& info) {
-    NodeId node = nodeOf(info.item.hItem);
-    if (node == kNoNode) node = makingNode_;
-    if (node == kNoNode || !document_.tree.isAlive(node)) return;
-    const TreeNode& n = document_.tree.node(node);
-    if ((info.item.mask & TVIF_TEXT) && info.item.pszText && info.item.cchTextMax > 0)
-        lstrcpynW(info.item.pszText, widenText(n.text, document_.file.encoding).c_str(), info.item.cchTextMax);
-    if (info.item.mask & TVIF_IMAGE) info.item.iImage = n.image;
-    if (info.item.mask & TVIF_SELECTEDIMAGE) info.item.iSelectedImage = n.selectedImage;
 }
 
 // Makes the node's item, and on the way the items of its ancestors. A node far down a long
@@ -381,6 +369,7 @@ void TreeViewBinding::makeAheadThrough(NodeId node) {
         if (before == kNoNode || itemOf(before)) break;
         first = before;
     }
+    shown(tree.parent(node)).madeAhead = true;
     for (NodeId n = first;; n = tree.nextSibling(n)) {
         makeItem(n);
         if (n == node) break;
@@ -555,14 +544,14 @@ void TreeViewBinding::nodeChanged(NodeId node) {
     HTREEITEM item = itemOf(node);
     if (!window_ || !item || node == kTopLevel) return;
     const TreeNode& n = document_.tree.node(node);
-    // Setting the callbacks again makes the control ask for the new text and images.
+    std::wstring text = widenText(n.text, document_.file.encoding);
     TVITEMW update{};
     update.hItem = item;
     update.mask = TVIF_TEXT | TVIF_PARAM | TVIF_IMAGE | TVIF_SELECTEDIMAGE | TVIF_STATE | TVIF_CHILDREN;
-    update.pszText = LPSTR_TEXTCALLBACKW;
+    update.pszText = text.data();
     update.lParam = static_cast<LPARAM>(n.itemNumber);
-    update.iImage = I_IMAGECALLBACK;
-    update.iSelectedImage = I_IMAGECALLBACK;
+    update.iImage = n.image;
+    update.iSelectedImage = n.selectedImage;
     update.stateMask = TVIS_BOLD;
     update.state = n.bold ? TVIS_BOLD : 0;
     update.cChildren = n.firstChild != kNoNode ? 1 : 0;

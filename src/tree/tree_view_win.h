@@ -56,8 +56,6 @@ public:
     void undoOwnSidewaysScroll();
     // NM_CUSTOMDRAW: a title wider than the pane ends with "…" at the pane's edge.
     LRESULT customDraw(NMTVCUSTOMDRAW& draw);
-    // TVN_GETDISPINFOW: the item's title and images, from its node.
-    void giveDisplayInfo(NMTVDISPINFOW& info);
     // TVN_GETINFOTIPW: the whole title of an item the pane cuts short.
     void giveInfoTip(NMTVGETINFOTIPW& tip);
 
@@ -101,6 +99,7 @@ private:
         HTREEITEM item = nullptr;
         bool childrenMade = false;
         NodeId nextChild = kNoNode;
+        bool madeAhead = false;  // some children were made ahead of the batches
     };
 
     ShownNode& shown(NodeId node);
