@@ -1,6 +1,8 @@
 // Times the real perchlet.exe opening data files at start-up: from process start to the
 // caption "ListFile.dat - Perchlet", to the first answer to a sent message, and to the last
-// tree item the view adds; and the process's peak memory. A Windows program, run under Wine
+// tree item the view adds, with the longest a message waited meanwhile; End pressed at the
+// caption (time to the next answer, and whether the last item stays selected); and the
+// process's peak memory. A Windows program, run under Wine
 // by bench/open_time.sh.
 // Run: open_time_bench.exe path\to\perchlet.exe [runs]
 #include <windows.h>
@@ -81,6 +83,7 @@ std::string linksUnderRoot(int links) {
 struct Case {
     const char* name;
     std::string text;
+    bool pressEnd = false;  // End sent to the tree as soon as the caption shows
 };
 
 struct Result {
@@ -90,6 +93,9 @@ struct Result {
     LRESULT items = 0;
     SIZE_T peakBytes = 0;
     double close = -1;    // from WM_CLOSE to the end of the process
+    double endAnswer = -1;  // from End to the window's next answer
+    double longestWait = 0; // the longest a message waited while the tree was being filled
+    bool endIsLast = false; // after the fill, the selection is still the last item
 };
 
 double secondsSince(LARGE_INTEGER start) {
@@ -130,7 +136,7 @@ void writeFile(const std::wstring& path, const std::string& bytes) {
     out.write(bytes.data(), static_cast<std::streamsize>(bytes.size()));
 }
 
-Result openOnce(const std::wstring& exe, const std::wstring& folder) {
+Result openOnce(const std::wstring& exe, const std::wstring& folder, bool pressEnd) {
     Result result;
     STARTUPINFOW startup{};
     startup.cb = sizeof startup;
@@ -161,10 +167,20 @@ Result openOnce(const std::wstring& exe, const std::wstring& folder) {
         if (SendMessageTimeoutW(window, WM_NULL, 0, 0, SMTO_NORMAL, 60000, &answer))
             result.answer = secondsSince(start);
         HWND tree = GetDlgItem(window, 90);
+        if (pressEnd) {
+            LARGE_INTEGER pressed;
+            QueryPerformanceCounter(&pressed);
+            PostMessageW(tree, WM_KEYDOWN, VK_END, 0);
+            if (SendMessageTimeoutW(window, WM_NULL, 0, 0, SMTO_NORMAL, 60000, &answer))
+                result.endAnswer = secondsSince(pressed);
+        }
         LRESULT previous = -1;
         for (int unchanged = 0; unchanged < 3 && secondsSince(start) < 120;) {
             DWORD_PTR count = 0;
+            LARGE_INTEGER asked;
+            QueryPerformanceCounter(&asked);
             SendMessageTimeoutW(tree, TVM_GETCOUNT, 0, 0, SMTO_NORMAL, 60000, &count);
+            result.longestWait = std::max(result.longestWait, secondsSince(asked));
             if (static_cast<LRESULT>(count) == previous) {
                 ++unchanged;
             } else {
@@ -175,6 +191,10 @@ Result openOnce(const std::wstring& exe, const std::wstring& folder) {
             Sleep(100);
         }
         result.items = previous;
+        DWORD_PTR caret = 0, last = 0;
+        SendMessageTimeoutW(tree, TVM_GETNEXTITEM, TVGN_CARET, 0, SMTO_NORMAL, 60000, &caret);
+        SendMessageTimeoutW(tree, TVM_GETNEXTITEM, TVGN_LASTVISIBLE, 0, SMTO_NORMAL, 60000, &last);
+        result.endIsLast = caret != 0 && caret == last;
     }
     PROCESS_MEMORY_COUNTERS memory{};
     memory.cb = sizeof memory;
@@ -208,6 +228,7 @@ int wmain(int argc, wchar_t** argv) {
     cases.push_back({"12 items", smallFile()});
     cases.push_back({"1,000 folders of 100 links", foldersOfLinks(1000, 100)});
     cases.push_back({"100,000 links under the root", linksUnderRoot(100000)});
+    cases.push_back({"the same, End at the caption", cases.back().text, true});
 
     std::printf("%-30s %9s %10s %9s %9s %9s %10s %8s\n", "file (best of runs)", "bytes", "caption s", "answer s",
                 "all shown", "items", "peak MiB", "close s");
@@ -216,7 +237,7 @@ int wmain(int argc, wchar_t** argv) {
         writeFile(folder + L"\\ListFile.dat", c.text);
         Result best;
         for (int run = 0; run < runs; ++run) {
-            Result r = openOnce(exe, folder);
+            Result r = openOnce(exe, folder, c.pressEnd);
             if (best.caption < 0 || (r.caption >= 0 && r.caption < best.caption)) best = r;
         }
         if (smallCaption == 0) smallCaption = best.caption;
@@ -224,6 +245,11 @@ int wmain(int argc, wchar_t** argv) {
                     c.name, c.text.size(), best.caption, best.answer, best.settled, static_cast<long>(best.items),
                     static_cast<double>(best.peakBytes) / (1024.0 * 1024.0), best.close,
                     smallCaption > 0 ? best.caption / smallCaption : 0.0, best.answer - best.caption);
+        std::printf("%-30s longest wait for an answer while filling %.2f s", "", best.longestWait);
+        if (c.pressEnd)
+            std::printf("; End answered in %.2f s, %s", best.endAnswer,
+                        best.endIsLast ? "on the last item" : "NOT on the last item");
+        std::printf("\n");
         std::fflush(stdout);
     }
     DeleteFileW((folder + L"\\ListFile.dat").c_str());

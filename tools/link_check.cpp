@@ -225,6 +225,12 @@ int runLinkCheck(int argc, char** argv) {
     for (const PlannedLink& link : plan.links)
         if (link.web) links.push_back(link);
     std::vector<LinkProbe>& probes = plan.probes;
+#ifndef _WIN32
+    if (!CurlLinkTransport::available()) {
+        std::fprintf(stderr, "%s: cannot load libcurl.so.4, which the check asks web servers through\n", kProgram);
+        return kExitFailed;
+    }
+#endif
     {
         ToolLinkTransport transport(command.settings.jobs);
         perchlet::runLinkCheck(probes, command.settings, transport);

@@ -9,6 +9,8 @@
 
 class CurlLinkTransport : public perchlet::LinkTransport {
 public:
+    // False when libcurl cannot be loaded; then no transport may be made.
+    static bool available();
     explicit CurlLinkTransport(int jobs);
     ~CurlLinkTransport() override;
     CurlLinkTransport(const CurlLinkTransport&) = delete;

@@ -41,6 +41,7 @@ LRESULT keepingLeftEdge(HWND tree, WNDPROC standard, UINT message, WPARAM wParam
     if (!found) return CallWindowProcW(standard, tree, message, wParam, lParam);
     TreeViewBinding& binding = *found;
     if (message == WM_KEYDOWN && wParam == VK_HOME) binding.forgetSidewaysScroll();
+    if (message == WM_KEYDOWN && wParam == VK_END) binding.makeLastNode();
     if (message == WM_KEYDOWN || message == WM_LBUTTONDOWN) binding.armLabelEdit(message == WM_LBUTTONDOWN);
     bool own = mayScrollItself(message);
     if (own) binding.beginOwnMove();

@@ -22,6 +22,9 @@ constexpr std::size_t kScreenful = 128;
 // A batch between messages stops after this long, so the window keeps answering.
 constexpr DWORD kBatchMilliseconds = 25;
 constexpr std::size_t kBatchStep = 100;
+// A node this close to where its folder's batches have got is made with every item before
+// it (about 40 ms in Wine); one further on is made ahead of them.
+constexpr std::size_t kMakeInOrder = 2048;
 
 // Wine's tree view works out its scroll bars again for every item inserted under an open
 // folder, which makes many insertions quadratic; with drawing paused it does so once.
@@ -278,13 +281,14 @@ void TreeViewBinding::expand(NodeId node) {
 void TreeViewBinding::collapseAndForget(NodeId node) {
     HTREEITEM item = itemOf(node);
     if (!window_ || !item || node == kTopLevel) return;
-    // Made children are the first ones in order: the walk stops at the first without an item.
+    // Some children may have been made ahead of the batches, past the first without an item.
     const BookmarkTree& tree = document_.tree;
-    for (NodeId child = tree.firstChild(node); child != kNoNode && itemOf(child); child = tree.nextSibling(child))
-        forgetSubtree(child);
+    for (NodeId child = tree.firstChild(node); child != kNoNode; child = tree.nextSibling(child))
+        if (itemOf(child)) forgetSubtree(child);
     TreeView_Expand(window_, item, TVE_COLLAPSE | TVE_COLLAPSERESET);
     shown(node).childrenMade = false;
     shown(node).nextChild = kNoNode;
+    shown(node).madeAhead = false;
     TreeView_SetItemState(window_, item, 0, TVIS_EXPANDEDONCE);
     showHasChildren(node);
 }
@@ -300,6 +304,15 @@ TreeViewBinding::ShownNode& TreeViewBinding::shown(NodeId node) {
     return shown_[node];
 }
 
+// The made items keep the model's order, though a run of them may be made ahead of the
+// batches: an item goes after the nearest earlier sibling that has one.
+HTREEITEM TreeViewBinding::itemBefore(NodeId node) const {
+    const BookmarkTree& tree = document_.tree;
+    for (NodeId before = tree.previousSibling(node); before != kNoNode; before = tree.previousSibling(before))
+        if (HTREEITEM item = itemOf(before)) return item;
+    return TVI_FIRST;
+}
+
 HTREEITEM TreeViewBinding::makeItem(NodeId node) {
     const TreeNode& n = document_.tree.node(node);
     HTREEITEM parentItem = itemOf(n.parent);
@@ -307,10 +320,10 @@ HTREEITEM TreeViewBinding::makeItem(NodeId node) {
     std::wstring text = widenText(n.text, document_.file.encoding);
     TVINSERTSTRUCTW insert{};
     insert.hParent = parentItem;
+    // Wine looks a given item up among all of them, so TVI_LAST is kept for the plain case.
     insert.hInsertAfter = TVI_LAST;
-    // A subtree put back in the middle of its siblings goes after the item of the one before.
-    if (n.nextSibling != kNoNode && itemOf(n.nextSibling))
-        insert.hInsertAfter = n.previousSibling == kNoNode ? TVI_FIRST : itemOf(n.previousSibling);
+    bool laterMade = n.nextSibling != kNoNode && (itemOf(n.nextSibling) || shown(n.parent).madeAhead);
+    if (laterMade) insert.hInsertAfter = itemBefore(node);
     insert.item.mask = TVIF_TEXT | TVIF_PARAM | TVIF_IMAGE | TVIF_SELECTEDIMAGE | TVIF_STATE | TVIF_CHILDREN;
     insert.item.pszText = text.data();
     insert.item.lParam = static_cast<LPARAM>(n.itemNumber);
@@ -328,7 +341,9 @@ HTREEITEM TreeViewBinding::makeItem(NodeId node) {
     return item;
 }
 
-// Makes the node's item, and on the way the items of its ancestors' children up to it.
+// Makes the node's item, and on the way the items of its ancestors. A node far down a long
+// folder is made ahead of the batches, with a screenful of the siblings before it, so the
+// window need not make every item up to it at once; the batches fill the gap later.
 HTREEITEM TreeViewBinding::ensureItem(NodeId node) {
     if (!window_ || node == kNoNode || !document_.tree.isAlive(node)) return nullptr;
     std::vector<NodeId> path;
@@ -338,10 +353,51 @@ HTREEITEM TreeViewBinding::ensureItem(NodeId node) {
     for (auto it = path.rbegin(); it != path.rend(); ++it) {
         NodeId parent = document_.tree.parent(*it);
         openChildren(parent);
-        makeChildren(parent, static_cast<std::size_t>(-1), *it);
+        if (itemOf(*it)) continue;
+        if (isNearNextChild(parent, *it)) makeChildren(parent, kMakeInOrder, *it);
+        else makeAheadThrough(*it);
         if (!itemOf(*it)) return nullptr;
     }
     return itemOf(node);
+}
+
+void TreeViewBinding::makeAheadThrough(NodeId node) {
+    const BookmarkTree& tree = document_.tree;
+    NodeId first = node;
+    for (std::size_t i = 1; i < kScreenful; ++i) {
+        NodeId before = tree.previousSibling(first);
+        if (before == kNoNode || itemOf(before)) break;
+        first = before;
+    }
+    shown(tree.parent(node)).madeAhead = true;
+    for (NodeId n = first;; n = tree.nextSibling(n)) {
+        makeItem(n);
+        if (n == node) break;
+    }
+}
+
+bool TreeViewBinding::isNearNextChild(NodeId parent, NodeId node) {
+    NodeId child = shown(parent).nextChild;
+    for (std::size_t i = 0; i < kMakeInOrder && child != kNoNode; ++i, child = document_.tree.nextSibling(child))
+        if (child == node) return true;
+    return false;
+}
+
+// The End key goes to the last item the control has: while a folder is still being filled,
+// its last node is made first, so the key reaches the true end.
+void TreeViewBinding::makeLastNode() {
+    if (!window_ || waiting_.empty()) return;
+    const BookmarkTree& tree = document_.tree;
+    NodeId last = kTopLevel;
+    for (NodeId child = tree.lastChild(kTopLevel); child != kNoNode;
+         child = isOpen(last) ? tree.lastChild(last) : kNoNode)
+        last = child;
+    if (last != kTopLevel) ensureItem(last);
+}
+
+bool TreeViewBinding::isOpen(NodeId node) const {
+    HTREEITEM item = itemOf(node);
+    return item && (TreeView_GetItemState(window_, item, TVIS_EXPANDED) & TVIS_EXPANDED);
 }
 
 void TreeViewBinding::openChildren(NodeId node) {
@@ -358,7 +414,7 @@ void TreeViewBinding::makeChildren(NodeId node, std::size_t count, NodeId throug
         NodeId child = shown(node).nextChild;
         if (child == kNoNode) return;
         shown(node).nextChild = document_.tree.nextSibling(child);
-        makeItem(child);
+        if (!itemOf(child)) makeItem(child);
         if (child == through) return;
     }
 }

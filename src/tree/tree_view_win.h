@@ -79,6 +79,8 @@ public:
     bool addingInBatches() const { return !waiting_.empty(); }
     // Adds every waiting item now.
     void finishBatches();
+    // Makes the item of the last node the control would show if every item were made.
+    void makeLastNode();
 
     // TreeObserver
     void nodeInserted(NodeId node) override;
@@ -91,17 +93,22 @@ public:
     ImagePair appendIconsFor(const std::string& locator) override;
 
 private:
-    // What the view holds for a node. The children's items, once made, are always the first
-    // of the node's children in order, up to nextChild (kNoNode: all of them).
+    // What the view holds for a node. The children before nextChild (kNoNode: all of them)
+    // have items; some after it may have been made ahead of the batches.
     struct ShownNode {
         HTREEITEM item = nullptr;
         bool childrenMade = false;
         NodeId nextChild = kNoNode;
+        bool madeAhead = false;  // some children were made ahead of the batches
     };
 
     ShownNode& shown(NodeId node);
     HTREEITEM makeItem(NodeId node);
+    HTREEITEM itemBefore(NodeId node) const;
     HTREEITEM ensureItem(NodeId node);
+    void makeAheadThrough(NodeId node);
+    bool isNearNextChild(NodeId parent, NodeId node);
+    bool isOpen(NodeId node) const;
     void openChildren(NodeId node);
     // Makes the next waiting children of node: at most `count`, or up to `through`.
     void makeChildren(NodeId node, std::size_t count, NodeId through = kNoNode);
@@ -134,7 +141,8 @@ private:
     std::vector<ShownNode> shown_;
     std::unordered_map<HTREEITEM, NodeId> nodes_;
     std::vector<NodeId> waiting_;       // nodes whose children are still being added
-    std::size_t madeSinceIdle_ = 0;     // items made at once since the message loop was idle
+    std::size_t madeSinceIdle_ = 0;
+    NodeId makingNode_ = kNoNode;       // the node whose item is being inserted     // items made at once since the message loop was idle
     bool timerSet_ = false;
     bool sidewaysByUser_ = false;
     int ownMoves_ = 0;

@@ -261,3 +261,52 @@ TEST_F(LazyView, AFolderOfManyLinksShowsAScreenfulAtOnceAndTheRestBetweenMessage
     }
     EXPECT_EQ(i, links);
 }
+
+// End, and commands on items made ahead of the batches or not made yet, while a long folder
+// is still being filled: the fill goes on around them and ends with every item in order.
+TEST_F(LazyView, EndAndCommandsWhileALongFolderFillsLeaveEveryItemInTheModelsOrder) {
+    const int links = 20000;
+    Document document;
+    NoShellIcons icons;
+    NodeId root = insertRootItem(document);
+    for (int i = 1; i <= links; ++i)
+        addItemUnder(document, icons, root, "link " + std::to_string(i), "http://l.example/" + std::to_string(i));
+    writeBytes(pathInFolder("long.dat"), writeWholeDocument(document));
+    startMainWindow();
+    chooseFiles({pathInFolder("long.dat")});
+    SendMessageW(mainWindow(), WM_COMMAND, CMD_OPEN_DATA_FILE, 0);
+    HWND tree = treeWindow();
+    ASSERT_TRUE(app().treeView.addingInBatches());
+
+    SendMessageW(tree, WM_KEYDOWN, VK_END, 0);
+    NodeId last = nodeNamed("link " + std::to_string(links));
+    EXPECT_EQ(app().treeView.selectedNode(), last);
+    EXPECT_TRUE(shownOnScreen(last));
+    EXPECT_LT(TreeView_GetCount(tree), static_cast<UINT>(links / 2));
+
+    // Sent without pumping messages in between, so the batches have not gone on meanwhile.
+    auto send = [&](int id) { SendMessageW(mainWindow(), WM_COMMAND, static_cast<WPARAM>(id), 0); };
+    answerWith({IDYES, IDOK, IDYES, IDOK});
+    send(CMD_MOVE_UP);  // past a sibling that has no item yet
+    select(("link " + std::to_string(links - 500)).c_str());
+    send(CMD_DELETE);
+    select("link 5");
+    send(CMD_NEW_FOLDER);
+    SendMessageW(tree, TVM_ENDEDITLABELNOW, FALSE, 0);
+    EXPECT_TRUE(app().treeView.addingInBatches());
+
+    for (int round = 0; round < 100000 && app().treeView.addingInBatches(); ++round) pumpMessages(5);
+    const BookmarkTree& model = app().document.tree;
+    HTREEITEM item = TreeView_GetChild(tree, TreeView_GetRoot(tree));
+    NodeId rootNode = model.firstTopLevel();
+    int count = 0;
+    for (NodeId node = model.firstChild(rootNode); node != kNoNode; node = model.nextSibling(node), ++count) {
+        ASSERT_NE(item, nullptr) << model.node(node).text;
+        ASSERT_EQ(app().treeView.nodeOf(item), node) << model.node(node).text;
+        item = TreeView_GetNextSibling(tree, item);
+    }
+    EXPECT_EQ(item, nullptr);
+    EXPECT_EQ(count, links);  // one deleted, one new folder
+    EXPECT_EQ(model.node(model.lastChild(rootNode)).text, "link " + std::to_string(links - 1));
+    EXPECT_TRUE(treeItemText(tree, app().treeView.itemOf(nodeNamed("link 6"))) == L"link 6");
+}
