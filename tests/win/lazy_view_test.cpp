@@ -57,6 +57,19 @@ protected:
         startMainWindow();
     }
 
+    // Opens a data file of one root holding the links "link 1" to "link N".
+    void openFolderOfLinks(int links) {
+        Document document;
+        NoShellIcons icons;
+        NodeId root = insertRootItem(document);
+        for (int i = 1; i <= links; ++i)
+            addItemUnder(document, icons, root, "link " + std::to_string(i), "http://l.example/" + std::to_string(i));
+        writeBytes(pathInFolder("links.dat"), writeWholeDocument(document));
+        startMainWindow();
+        chooseFiles({pathInFolder("links.dat")});
+        SendMessageW(mainWindow(), WM_COMMAND, CMD_OPEN_DATA_FILE, 0);
+    }
+
     NodeId nodeNamed(const std::string& title) {
         NodeId found = kNoNode;
         const BookmarkTree& tree = app().document.tree;
@@ -222,15 +235,7 @@ TEST_F(LazyView, OperationsOnNodesNeverShownGiveTheSameFileAndTreeAsOnAnOpenView
 
 TEST_F(LazyView, AFolderOfManyLinksShowsAScreenfulAtOnceAndTheRestBetweenMessages) {
     const int links = 5000;
-    Document document;
-    NoShellIcons icons;
-    NodeId root = insertRootItem(document);
-    for (int i = 1; i <= links; ++i)
-        addItemUnder(document, icons, root, "link " + std::to_string(i), "http://l.example/" + std::to_string(i));
-    writeBytes(pathInFolder("many.dat"), writeWholeDocument(document));
-    startMainWindow();
-    chooseFiles({pathInFolder("many.dat")});
-    SendMessageW(mainWindow(), WM_COMMAND, CMD_OPEN_DATA_FILE, 0);
+    openFolderOfLinks(links);
     const std::size_t all = static_cast<std::size_t>(links) + 1;
 
     // The load opened the root with its first children; the rest is still to come.
@@ -266,15 +271,7 @@ TEST_F(LazyView, AFolderOfManyLinksShowsAScreenfulAtOnceAndTheRestBetweenMessage
 // is still being filled: the fill goes on around them and ends with every item in order.
 TEST_F(LazyView, EndAndCommandsWhileALongFolderFillsLeaveEveryItemInTheModelsOrder) {
     const int links = 20000;
-    Document document;
-    NoShellIcons icons;
-    NodeId root = insertRootItem(document);
-    for (int i = 1; i <= links; ++i)
-        addItemUnder(document, icons, root, "link " + std::to_string(i), "http://l.example/" + std::to_string(i));
-    writeBytes(pathInFolder("long.dat"), writeWholeDocument(document));
-    startMainWindow();
-    chooseFiles({pathInFolder("long.dat")});
-    SendMessageW(mainWindow(), WM_COMMAND, CMD_OPEN_DATA_FILE, 0);
+    openFolderOfLinks(links);
     HWND tree = treeWindow();
     ASSERT_TRUE(app().treeView.addingInBatches());
 
