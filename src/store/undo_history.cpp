@@ -184,20 +184,15 @@ void UndoHistory::nodeInserted(NodeId node) {
     step_.changes.push_back(change);
 }
 
-void UndoHistory::subtreeDetaching(NodeId node) {
-    const BookmarkTree& tree = open_->tree;
-    Change change;
-    change.kind = ChangeKind::Detached;
-    change.target = node;
-    change.parent = tree.parent(node);
-    change.before = tree.nextSibling(node);
-    step_.changes.push_back(change);
-}
+void UndoHistory::subtreeDetaching(NodeId node) { recordPlace(ChangeKind::Detached, node); }
 
-void UndoHistory::subtreeMoving(NodeId node) {
+void UndoHistory::subtreeMoving(NodeId node) { recordPlace(ChangeKind::Moved, node); }
+
+// Where the subtree stands before it goes: under its parent, before its next sibling.
+void UndoHistory::recordPlace(ChangeKind kind, NodeId node) {
     const BookmarkTree& tree = open_->tree;
     Change change;
-    change.kind = ChangeKind::Moved;
+    change.kind = kind;
     change.target = node;
     change.parent = tree.parent(node);
     change.before = tree.nextSibling(node);

@@ -90,6 +90,9 @@ private:
     };
     static constexpr std::size_t kNoSavedState = static_cast<std::size_t>(-1);
 
+    // A detached or moved subtree's place before the change.
+    void recordPlace(ChangeKind kind, NodeId node);
+
     // TreeChangeSink
     void nodeInserted(NodeId node) override;
     void subtreeDetaching(NodeId node) override;
