@@ -26,21 +26,11 @@ namespace {
 //   Tools (folder): Example (link), Sub (folder): Deep (link)
 //   Other (folder)
 //   Link (link)
-class EditCommands : public MainWindowTest {
+class EditCommands : public SampleTreeTest {
 protected:
-    NodeId root, tools, example, sub, deep, other, link;
-
     void SetUp() override {
-        MainWindowTest::SetUp();
-        startMainWindow();
-        root = insertRootItem(app().document);
-        tools = add(root, "Tools", "");
-        example = add(tools, "Example", "http://example.com/");
-        sub = add(tools, "Sub", "");
-        deep = add(sub, "Deep", "http://deep.example.com/");
-        other = add(root, "Other", "");
-        link = add(root, "Link", "http://link.example.com/");
-        for (NodeId folder : {root, tools, sub}) app().treeView.expand(folder);
+        SampleTreeTest::SetUp();
+        for (NodeId folder : {tools, sub}) app().treeView.expand(folder);
         app().document.history.markSaved();
         SetFocus(treeWindow());
     }

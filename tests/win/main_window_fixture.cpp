@@ -6,6 +6,7 @@
 
 #include "app/main_window_win.h"
 #include "shell/text_win.h"
+#include "store/tree_population.h"
 
 namespace perchlet::testing {
 
@@ -137,6 +138,19 @@ std::size_t MainWindowTest::openWholeTree() {
     }
     app().treeView.finishBatches();
     return static_cast<std::size_t>(TreeView_GetCount(treeWindow()));
+}
+
+void SampleTreeTest::SetUp() {
+    MainWindowTest::SetUp();
+    startMainWindow();
+    root = insertRootItem(app().document);
+    tools = add(root, "Tools");
+    example = add(tools, "Example", "http://example.com/");
+    sub = add(tools, "Sub");
+    deep = add(sub, "Deep", "http://deep.example.com/");
+    other = add(root, "Other");
+    link = add(root, "Link", "http://link.example.com/");
+    app().treeView.expand(root);
 }
 
 void MainWindowTest::TearDown() {

@@ -78,4 +78,17 @@ private:
     std::wstring previousFolder_;
 };
 
+// A started window holding
+//   root
+//     Tools (folder): Example (link), Sub (folder): Deep (link)
+//     Other (folder)
+//     Link (link)
+// with the root open.
+class SampleTreeTest : public MainWindowTest {
+protected:
+    void SetUp() override;
+
+    NodeId root, tools, example, sub, deep, other, link;
+};
+
 }  // namespace perchlet::testing

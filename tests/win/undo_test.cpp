@@ -23,21 +23,10 @@ namespace {
 //   Tools (folder): Example (link), Sub (folder): Deep (link)
 //   Other (folder)
 //   Link (link)
-class Undo : public MainWindowTest {
+class Undo : public SampleTreeTest {
 protected:
-    NodeId root, tools, example, sub, deep, other, link;
-
     void SetUp() override {
-        MainWindowTest::SetUp();
-        startMainWindow();
-        root = insertRootItem(app().document);
-        tools = add(root, "Tools", "");
-        example = add(tools, "Example", "http://example.com/");
-        sub = add(tools, "Sub", "");
-        deep = add(sub, "Deep", "http://deep.example.com/");
-        other = add(root, "Other", "");
-        link = add(root, "Link", "http://link.example.com/");
-        app().treeView.expand(root);
+        SampleTreeTest::SetUp();
         app().document.loaded = true;
         app().document.history.markSaved();
         SetFocus(treeWindow());
