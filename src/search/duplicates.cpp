@@ -116,7 +116,7 @@ std::vector<DuplicateGroup> findDuplicates(const Document& document, const Addre
 std::vector<NodeId> olderCopies(const Document& document, const DuplicateGroup& group) {
     auto added = [&](NodeId node) {
         const BookmarkItem* record = nodeRecord(document, node);
-        return record ? std::strtoll(record->addDate.c_str(), nullptr, 10) : 0LL;
+        return record ? dateSeconds(record->addDate) : 0LL;
     };
     NodeId newest = kNoNode;
     long long newestDate = 0;

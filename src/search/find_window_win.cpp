@@ -72,7 +72,7 @@ void giveText(const SearchContext& context, LVITEMW& item) {
     NodeId node = context.hits[static_cast<std::size_t>(item.iItem)];
     const BookmarkTree& tree = context.workspace.document.tree;
     if (!tree.isAlive(node)) return;
-    std::wstring text = widenText(item.iSubItem == 0 ? tree.node(node).text : folderPathOf(tree, node),
+    std::wstring text = widenText(item.iSubItem == 0 ? tree.node(node).text.str() : folderPathOf(tree, node),
                                   context.workspace.document.file.encoding);
     lstrcpynW(item.pszText, text.c_str(), item.cchTextMax);
 }

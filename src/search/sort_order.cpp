@@ -91,8 +91,6 @@ int compareFolded(const std::u32string& a, const std::u32string& b) {
     return a.compare(b) < 0 ? -1 : a == b ? 0 : 1;
 }
 
-long long dateValue(const std::string& date) { return std::strtoll(date.c_str(), nullptr, 10); }
-
 struct SortEntry {
     NodeId node;
     bool folder;
@@ -107,8 +105,8 @@ SortEntry entryOf(const Document& document, NodeId node, SortOrder order) {
     switch (order) {
     case SortOrder::Title: entry.text = foldedCharacters(record->title); break;
     case SortOrder::Address: entry.text = foldedCharacters(record->locator); break;
-    case SortOrder::AddedNewestFirst: entry.date = dateValue(record->addDate); break;
-    case SortOrder::VisitedNewestFirst: entry.date = dateValue(record->lastVisit); break;
+    case SortOrder::AddedNewestFirst: entry.date = dateSeconds(record->addDate); break;
+    case SortOrder::VisitedNewestFirst: entry.date = dateSeconds(record->lastVisit); break;
     }
     return entry;
 }

@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <cstdio>
+#include <cstdlib>
 
 namespace perchlet {
 
@@ -69,6 +70,8 @@ std::string dateText(std::time_t when) {
 }
 
 std::string dateStampNow() { return dateText(std::time(nullptr)); }
+
+long long dateSeconds(std::string_view date) { return std::strtoll(std::string(date).c_str(), nullptr, 10); }
 
 static bool localTimeOf(std::time_t when, std::tm& out) {
 #ifdef _WIN32

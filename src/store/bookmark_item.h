@@ -7,6 +7,7 @@
 
 #include "store/encoding.h"
 #include "store/item_number.h"
+#include "store/compact_text.h"
 
 namespace perchlet {
 
@@ -25,9 +26,9 @@ struct BookmarkItem {
     std::string title;
     std::string locator;
     std::string comment;
-    std::string lastModified;
-    std::string lastVisit;
-    std::string addDate;
+    CompactText lastModified;
+    CompactText lastVisit;
+    CompactText addDate;
     std::int32_t windowLeft = 0;
     std::int32_t windowTop = 0;
     std::int32_t windowRight = 0;
@@ -61,6 +62,8 @@ bool isShiftJisLeadByte(unsigned char byte);
 // Seconds since 1970 as decimal text.
 std::string dateText(std::time_t when);
 std::string dateStampNow();
+// The seconds a date text holds, read as the C library reads a number (0 when none).
+long long dateSeconds(std::string_view date);
 
 // "%4d/%02d/%02d  %2d:%02d:%02d" in local time; texts shorter than 7 characters are
 // placeholders ("0", "000000", ...) and show as nothing.

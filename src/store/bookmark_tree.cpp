@@ -8,17 +8,17 @@ BookmarkTree::BookmarkTree() { clear(); }
 
 void BookmarkTree::clear() {
     nodes_.clear();
-    nodes_.emplace_back();  // the invisible top level
+    nodes_.push_back(TreeNode());  // the invisible top level
     liveCount_ = 0;
     for (TreeObserver* o : observers_) o->treeCleared();
 }
 
-NodeId BookmarkTree::insertLastChild(NodeId parent, ItemNumber number, std::string text,
+NodeId BookmarkTree::insertLastChild(NodeId parent, ItemNumber number, std::string_view text,
                                      int image, int selectedImage, bool bold, RecordIndex record) {
     NodeId id = static_cast<NodeId>(nodes_.size());
     TreeNode node;
     node.itemNumber = number;
-    node.text = std::move(text);
+    node.text = text;
     node.image = image;
     node.selectedImage = selectedImage;
     node.bold = bold;
@@ -99,7 +99,6 @@ void BookmarkTree::purgeSubtree(NodeId id) {
     for (NodeId n : doomed) {
         nodes_[n].firstChild = nodes_[n].lastChild = kNoNode;
         nodes_[n].text.clear();
-        nodes_[n].text.shrink_to_fit();
     }
 }
 
@@ -111,7 +110,7 @@ std::size_t BookmarkTree::subtreeBytes(NodeId id) const {
 
 NodeLook BookmarkTree::look(NodeId id) const {
     const TreeNode& n = nodes_[id];
-    return {n.itemNumber, n.text, n.image, n.selectedImage, n.bold, n.record};
+    return {n.itemNumber, n.text.str(), n.image, n.selectedImage, n.bold, n.record};
 }
 
 void BookmarkTree::setLook(NodeId id, NodeLook look) {
@@ -158,9 +157,9 @@ void BookmarkTree::setItemNumber(NodeId id, ItemNumber number) {
     changed(id);
 }
 
-void BookmarkTree::setText(NodeId id, std::string text) {
+void BookmarkTree::setText(NodeId id, std::string_view text) {
     changing(id);
-    nodes_[id].text = std::move(text);
+    nodes_[id].text = text;
     changed(id);
 }
 

@@ -5,6 +5,8 @@
 #include <string>
 #include <vector>
 
+#include "store/chunked_list.h"
+#include "store/compact_text.h"
 #include "store/item_number.h"
 
 namespace perchlet {
@@ -18,11 +20,10 @@ constexpr RecordIndex kNoRecord = 0xFFFFFFFFu;
 constexpr NodeId kTopLevel = 0;
 
 struct TreeNode {
+    CompactText text;
     ItemNumber itemNumber = 0;
-    std::string text;
     int image = 0;
     int selectedImage = 0;
-    bool bold = false;
     // The node's own record: item numbers can repeat, so a node never finds it by number.
     RecordIndex record = kNoRecord;
     NodeId parent = kNoNode;
@@ -30,6 +31,7 @@ struct TreeNode {
     NodeId lastChild = kNoNode;
     NodeId previousSibling = kNoNode;
     NodeId nextSibling = kNoNode;
+    bool bold = false;
     bool alive = true;
 };
 
@@ -72,7 +74,7 @@ class BookmarkTree {
 public:
     BookmarkTree();
 
-    NodeId insertLastChild(NodeId parent, ItemNumber number, std::string text, int image,
+    NodeId insertLastChild(NodeId parent, ItemNumber number, std::string_view text, int image,
                            int selectedImage, bool bold = false, RecordIndex record = kNoRecord);
     // Takes the subtree out of the tree. Its nodes stay readable, detached, while a change
     // sink is set (the sink may bring them back); otherwise their texts are freed at once.
@@ -96,9 +98,6 @@ public:
     void setLook(NodeId id, NodeLook look);
 
     void setChangeSink(TreeChangeSink* sink) { changeSink_ = sink; }
-    // Room for this many nodes in all, so that a reader that can tell roughly how many it will
-    // make does not move every node it made each time the store grows.
-    void reserve(std::size_t nodes) { nodes_.reserve(nodes); }
     // Every node ever made, live or not: new nodes get ids from here up.
     std::size_t slotCount() const { return nodes_.size(); }
     // The memory a detached subtree holds, roughly.
@@ -117,7 +116,7 @@ public:
     std::size_t liveCount() const { return liveCount_; }
 
     void setItemNumber(NodeId id, ItemNumber number);
-    void setText(NodeId id, std::string text);
+    void setText(NodeId id, std::string_view text);
     void setImages(NodeId id, int image, int selectedImage);
     void setBold(NodeId id, bool bold);
     // Which record the node shows; observers are told as for any change of the node.
@@ -147,7 +146,7 @@ private:
         if (changeSink_) changeSink_->nodeChanging(id);
     }
 
-    std::vector<TreeNode> nodes_;
+    ChunkedList<TreeNode, 1024> nodes_;
     std::size_t liveCount_ = 0;
     std::vector<TreeObserver*> observers_;
     TreeChangeSink* changeSink_ = nullptr;

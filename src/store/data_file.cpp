@@ -651,10 +651,6 @@ DataFileReadResult loadDataFile(std::string_view text, Document& document, Shell
     DataFileReadResult result;
     result.encoding = reading->file;
     std::uint16_t counterOnEntry = document.serials.value;
-    // A record the program writes takes at least 195 bytes; a file of shorter ones only
-    // grows the tree's store as it would have anyway.
-    constexpr std::size_t kShortestWrittenRecord = 192;
-    document.tree.reserve(document.tree.slotCount() + text.size() / kShortestWrittenRecord);
     bool headFilled = false;
     Nesting nesting(kTopLevel, 0);
     BlockScanner blocks(bodyOf(text, reading->file));

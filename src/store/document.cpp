@@ -33,12 +33,10 @@ const BookmarkItem* nodeRecord(const Document& document, NodeId node) {
 
 NodeId insertRecordNode(Document& document, NodeId parent, BookmarkItem record, int image,
                         int selectedImage) {
-    ItemNumber number = record.itemNumber;
-    bool bold = record.mark != 0;
-    std::string text = record.title;
     auto index = static_cast<RecordIndex>(document.items.size());
-    document.items.append(std::move(record));
-    return document.tree.insertLastChild(parent, number, std::move(text), image, selectedImage, bold, index);
+    const BookmarkItem& stored = document.items.append(std::move(record));
+    return document.tree.insertLastChild(parent, stored.itemNumber, stored.title, image, selectedImage,
+                                         stored.mark != 0, index);
 }
 
 void resetDocument(Document& document) {

@@ -1,75 +1,16 @@
 // Every record of the document, in the order made or read, with a lookup by item number.
 #pragma once
 #include <cstddef>
-#include <iterator>
-#include <memory>
-#include <vector>
 
 #include "store/bookmark_item.h"
+#include "store/chunked_list.h"
 #include "store/number_map.h"
 
 namespace perchlet {
 
-// The records in chunks of many: a record's address stays put as the list grows, and a load
-// of a hundred thousand records makes a few hundred allocations, none of them half used.
-class RecordChunks {
-public:
-    static constexpr std::size_t kChunkRecords = 256;
-
-    BookmarkItem& push_back(BookmarkItem&& record) {
-        if (size_ == chunks_.size() * kChunkRecords) chunks_.push_back(std::make_unique<BookmarkItem[]>(kChunkRecords));
-        BookmarkItem& slot = (*this)[size_++];
-        slot = std::move(record);
-        return slot;
-    }
-    void clear() {
-        chunks_.clear();
-        size_ = 0;
-    }
-    BookmarkItem& operator[](std::size_t index) { return chunks_[index / kChunkRecords][index % kChunkRecords]; }
-    const BookmarkItem& operator[](std::size_t index) const {
-        return chunks_[index / kChunkRecords][index % kChunkRecords];
-    }
-    BookmarkItem& front() { return (*this)[0]; }
-    const BookmarkItem& front() const { return (*this)[0]; }
-    BookmarkItem& back() { return (*this)[size_ - 1]; }
-    std::size_t size() const { return size_; }
-
-    class const_iterator {
-    public:
-        using iterator_category = std::bidirectional_iterator_tag;
-        using value_type = BookmarkItem;
-        using difference_type = std::ptrdiff_t;
-        using pointer = const BookmarkItem*;
-        using reference = const BookmarkItem&;
-
-        const_iterator(const RecordChunks& records, std::size_t index) : records_(&records), index_(index) {}
-        reference operator*() const { return (*records_)[index_]; }
-        pointer operator->() const { return &(*records_)[index_]; }
-        const_iterator& operator++() {
-            ++index_;
-            return *this;
-        }
-        const_iterator& operator--() {
-            --index_;
-            return *this;
-        }
-        const_iterator operator++(int) { return {*records_, index_++}; }
-        const_iterator operator--(int) { return {*records_, index_--}; }
-        bool operator==(const const_iterator& other) const { return index_ == other.index_; }
-        bool operator!=(const const_iterator& other) const { return index_ != other.index_; }
-
-    private:
-        const RecordChunks* records_;
-        std::size_t index_;
-    };
-    const_iterator begin() const { return {*this, 0}; }
-    const_iterator end() const { return {*this, size_}; }
-
-private:
-    std::vector<std::unique_ptr<BookmarkItem[]>> chunks_;
-    std::size_t size_ = 0;
-};
+// The records in chunks of 256: a load of a hundred thousand records makes a few hundred
+// allocations, none of them half used.
+using RecordChunks = ChunkedList<BookmarkItem, 256>;
 
 // Told before a record changes, so that the change can be taken back.
 class RecordChangeSink {

@@ -23,7 +23,7 @@ struct ItemLook {
 
 ItemLook lookOf(const BookmarkTree& tree, NodeId node) {
     const TreeNode& n = tree.node(node);
-    return {n.itemNumber, n.text, n.image, n.selectedImage, n.record};
+    return {n.itemNumber, n.text.str(), n.image, n.selectedImage, n.record};
 }
 
 BookmarkItem* recordOf(Document& document, const ItemLook& look) {

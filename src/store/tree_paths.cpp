@@ -8,7 +8,7 @@ TitlePath titlePathOf(const BookmarkTree& tree, NodeId node) {
     TitlePath path;
     if (node == kNoNode || node == kTopLevel || !tree.isAlive(node)) return path;
     for (NodeId n = node; n != kTopLevel && n != kNoNode; n = tree.parent(n)) {
-        const std::string& title = tree.node(n).text;
+        std::string_view title = tree.node(n).text;
         std::size_t sameBefore = 0;
         for (NodeId s = tree.previousSibling(n); s != kNoNode; s = tree.previousSibling(s))
             if (tree.node(s).text == title) ++sameBefore;

@@ -514,7 +514,7 @@ TEST(DataFile, NoValueEndsItsLineEarlyHoweverItReachedTheRecord) {
         EXPECT_EQ(back.locator, c.locator);
         EXPECT_EQ(back.comment, c.comment);
         EXPECT_EQ(back.title.find_first_of("\r\n"), std::string::npos);
-        EXPECT_EQ(back.lastVisit.find_first_of("\r\n"), std::string::npos);
+        EXPECT_EQ(back.lastVisit.view().find_first_of("\r\n"), std::string::npos);
     }
 }
 

@@ -80,7 +80,7 @@ TEST_F(OpenLink, FirstOpenStartsTheBrowserSecondUsesDde) {
     EXPECT_EQ(shown.iImage, kImageLink);
     EXPECT_EQ(shown.iSelectedImage, kImageLink + 1);
     EXPECT_EQ(kindOf(static_cast<ItemNumber>(shown.lParam)), kKindWebLink);
-    EXPECT_GE(std::atoll(record.lastVisit.c_str()), 1700000000LL);
+    EXPECT_GE(std::atoll(record.lastVisit.str().c_str()), 1700000000LL);
     EXPECT_FALSE(app().document.modified());
 
     mark = browsers->mark();

@@ -1,0 +1,114 @@
+// A text in 16 bytes: up to 15 bytes are held inside, longer texts on the heap at their exact
+// size. It takes half the room of a std::string, which a document of a hundred thousand
+// records, each with three dates and a node's title, notices.
+#pragma once
+#include <cstdint>
+#include <cstring>
+#include <ostream>
+#include <string>
+#include <string_view>
+
+namespace perchlet {
+
+class CompactText {
+public:
+    static constexpr std::size_t kInside = 15;
+
+    CompactText() noexcept { bytes_[kTag] = 0; }
+    CompactText(std::string_view text) { take(text); }
+    CompactText(const std::string& text) { take(text); }
+    CompactText(const char* text) { take(text); }
+    CompactText(const CompactText& other) { take(other.view()); }
+    CompactText(CompactText&& other) noexcept {
+        std::memcpy(bytes_, other.bytes_, sizeof bytes_);
+        other.bytes_[kTag] = 0;
+    }
+    ~CompactText() { release(); }
+
+    CompactText& operator=(const CompactText& other) {
+        if (this != &other) replace(other.view());
+        return *this;
+    }
+    CompactText& operator=(CompactText&& other) noexcept {
+        if (this != &other) {
+            release();
+            std::memcpy(bytes_, other.bytes_, sizeof bytes_);
+            other.bytes_[kTag] = 0;
+        }
+        return *this;
+    }
+    CompactText& operator=(std::string_view text) { return replace(text); }
+    CompactText& operator=(const std::string& text) { return replace(text); }
+    CompactText& operator=(const char* text) { return replace(text); }
+
+    const char* data() const { return onHeap() ? heap().pointer : bytes_; }
+    std::size_t size() const { return onHeap() ? heap().size : static_cast<unsigned char>(bytes_[kTag]); }
+    bool empty() const { return size() == 0; }
+    // What the text holds in memory, counted as a std::string would count it.
+    std::size_t capacity() const { return onHeap() ? heap().size : kInside; }
+    void clear() { replace(std::string_view()); }
+
+    std::string_view view() const { return {data(), size()}; }
+    operator std::string_view() const { return view(); }
+    // A copy where a std::string is wanted.
+    operator std::string() const { return str(); }
+    std::string str() const { return std::string(view()); }
+
+    friend bool operator==(const CompactText& a, const CompactText& b) { return a.view() == b.view(); }
+    friend bool operator==(const CompactText& a, std::string_view b) { return a.view() == b; }
+    friend bool operator==(std::string_view a, const CompactText& b) { return a == b.view(); }
+    friend bool operator==(const CompactText& a, const std::string& b) { return a.view() == b; }
+    friend bool operator==(const std::string& a, const CompactText& b) { return a == b.view(); }
+    friend bool operator==(const CompactText& a, const char* b) { return a.view() == b; }
+    friend bool operator==(const char* a, const CompactText& b) { return a == b.view(); }
+    template <typename Other>
+    friend bool operator!=(const CompactText& a, const Other& b) { return !(a == b); }
+    friend std::string operator+(std::string a, const CompactText& b) { return a.append(b.data(), b.size()); }
+    friend std::string operator+(const CompactText& a, std::string_view b) { return a.str().append(b); }
+    friend std::ostream& operator<<(std::ostream& out, const CompactText& text) { return out << text.view(); }
+
+private:
+    // Past kInside bytes the first bytes hold the heap's pointer and size, and the tag says so.
+    static constexpr std::size_t kTag = kInside;
+    static constexpr char kOnHeap = static_cast<char>(0x80);
+    struct Heap {
+        char* pointer;
+        std::uint32_t size;
+    };
+
+    bool onHeap() const { return bytes_[kTag] == kOnHeap; }
+    Heap heap() const {
+        Heap h;
+        std::memcpy(&h.pointer, bytes_, sizeof h.pointer);
+        std::memcpy(&h.size, bytes_ + sizeof h.pointer, sizeof h.size);
+        return h;
+    }
+    void take(std::string_view text) {
+        if (text.size() <= kInside) {
+            std::memcpy(bytes_, text.data(), text.size());
+            bytes_[kTag] = static_cast<char>(text.size());
+            return;
+        }
+        Heap h{new char[text.size()], static_cast<std::uint32_t>(text.size())};
+        std::memcpy(h.pointer, text.data(), text.size());
+        std::memcpy(bytes_, &h.pointer, sizeof h.pointer);
+        std::memcpy(bytes_ + sizeof h.pointer, &h.size, sizeof h.size);
+        bytes_[kTag] = kOnHeap;
+    }
+    void release() {
+        if (onHeap()) delete[] heap().pointer;
+        bytes_[kTag] = 0;
+    }
+    CompactText& replace(std::string_view text) {
+        CompactText fresh(text);  // text may lie inside this one
+        release();
+        std::memcpy(bytes_, fresh.bytes_, sizeof bytes_);
+        fresh.bytes_[kTag] = 0;
+        return *this;
+    }
+
+    static_assert(sizeof(char*) + sizeof(std::uint32_t) <= kInside, "the heap's pointer and size fit before the tag");
+    char bytes_[kInside + 1];
+};
+
+}  // namespace perchlet
