@@ -17,8 +17,9 @@ struct FileStamp {
     std::uint64_t hash = 0;
 };
 
-// FNV-1a, 64 bits: enough to tell one version of a file from another. A file read in pieces
-// is hashed by handing each piece the hash of those before it.
+// A polynomial hash of 64 bits, h = h * P + byte for each byte: enough to tell one version of a
+// file from another (a change of one byte always shows). A file read in pieces is hashed by
+// handing each piece the hash of those before it.
 constexpr std::uint64_t kHashOfNothing = 0xcbf29ce484222325ull;
 std::uint64_t hashOfBytes(std::string_view bytes, std::uint64_t hashBefore = kHashOfNothing);
 

@@ -65,6 +65,18 @@ TEST(FileStamp, TheDiskIsReadOnlyWhenSizeOrTimeDiffer) {
 TEST(FileStamp, AHashTakenInPiecesIsTheHashOfTheWhole) {
     EXPECT_EQ(hashOfBytes("world", hashOfBytes("hello ")), hashOfBytes("hello world"));
     EXPECT_NE(hashOfBytes("hello world"), hashOfBytes("hello worle"));
+    // Long texts go eight bytes at a time: any cut, and any changed byte, on either side of one.
+    std::string text;
+    for (int i = 0; i < 100; ++i) text += static_cast<char>(i * 37 + 11);
+    const std::uint64_t whole = hashOfBytes(text);
+    for (std::size_t cut = 0; cut <= text.size(); ++cut) {
+        std::string_view view(text);
+        EXPECT_EQ(hashOfBytes(view.substr(cut), hashOfBytes(view.substr(0, cut))), whole) << cut;
+        if (cut == text.size()) break;
+        std::string changed = text;
+        changed[cut] = static_cast<char>(changed[cut] ^ 0x80);
+        EXPECT_NE(hashOfBytes(changed), whole) << cut;
+    }
 }
 
 TEST(TreePaths, ANodeIsFoundAgainByTitlesAndPlaceAmongNamesakes) {
