@@ -8,17 +8,20 @@ BookmarkTree::BookmarkTree() { clear(); }
 
 void BookmarkTree::clear() {
     nodes_.clear();
+    loadedTexts_.clear();
     nodes_.push_back(TreeNode());  // the invisible top level
     liveCount_ = 0;
     for (TreeObserver* o : observers_) o->treeCleared();
 }
 
 NodeId BookmarkTree::insertLastChild(NodeId parent, ItemNumber number, std::string_view text,
-                                     int image, int selectedImage, bool bold, RecordIndex record) {
+                                     int image, int selectedImage, bool bold, RecordIndex record,
+                                     NodeTextStorage storage) {
     NodeId id = static_cast<NodeId>(nodes_.size());
     TreeNode node;
     node.itemNumber = number;
-    node.text = text;
+    bool pooled = storage == NodeTextStorage::LoadPool && text.size() > CompactText::kInside;
+    node.text = pooled ? CompactText::inPool(loadedTexts_.keep(text)) : CompactText(text);
     node.image = image;
     node.selectedImage = selectedImage;
     node.bold = bold;

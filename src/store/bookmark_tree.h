@@ -8,6 +8,7 @@
 #include "store/chunked_list.h"
 #include "store/compact_text.h"
 #include "store/item_number.h"
+#include "store/text_pool.h"
 
 namespace perchlet {
 
@@ -70,12 +71,17 @@ public:
     virtual void subtreeMoving(NodeId node) = 0;
 };
 
+// Where a new node keeps its text: on its own, or with the rest of a load, in one pool that is
+// given up only when the tree is cleared (what a node loses on the way stays there till then).
+enum class NodeTextStorage { Own, LoadPool };
+
 class BookmarkTree {
 public:
     BookmarkTree();
 
     NodeId insertLastChild(NodeId parent, ItemNumber number, std::string_view text, int image,
-                           int selectedImage, bool bold = false, RecordIndex record = kNoRecord);
+                           int selectedImage, bool bold = false, RecordIndex record = kNoRecord,
+                           NodeTextStorage storage = NodeTextStorage::Own);
     // Takes the subtree out of the tree. Its nodes stay readable, detached, while a change
     // sink is set (the sink may bring them back); otherwise their texts are freed at once.
     void removeSubtree(NodeId node);
@@ -147,6 +153,7 @@ private:
     }
 
     ChunkedList<TreeNode, 1024> nodes_;
+    TextPool loadedTexts_;  // for NodeTextStorage::LoadPool; cleared after the nodes
     std::size_t liveCount_ = 0;
     std::vector<TreeObserver*> observers_;
     TreeChangeSink* changeSink_ = nullptr;

@@ -1,6 +1,10 @@
 // A text in 16 bytes: up to 15 bytes are held inside, longer texts on the heap at their exact
 // size. It takes half the room of a std::string, which a document of a hundred thousand
 // records, each with three dates and a node's title, notices.
+//
+// A longer text may instead lie in a TextPool that its owner keeps (see inPool): such a text
+// is not freed with it, and a copy of it is a text of its own. Moving keeps it in the pool, so
+// only an owner that keeps the pool at least as long as the texts may make them.
 #pragma once
 #include <cstdint>
 #include <cstring>
@@ -19,6 +23,13 @@ public:
     CompactText(const std::string& text) { take(text); }
     CompactText(const char* text) { take(text); }
     CompactText(const CompactText& other) { take(other.view()); }
+    // The text, already kept in a pool that outlives it; a short one is held inside as ever.
+    static CompactText inPool(std::string_view kept) {
+        CompactText text;
+        if (kept.size() <= kInside) text.take(kept);
+        else text.point(kept, kInPool);
+        return text;
+    }
     CompactText(CompactText&& other) noexcept {
         std::memcpy(bytes_, other.bytes_, sizeof bytes_);
         other.bytes_[kTag] = 0;
@@ -41,11 +52,11 @@ public:
     CompactText& operator=(const std::string& text) { return replace(text); }
     CompactText& operator=(const char* text) { return replace(text); }
 
-    const char* data() const { return onHeap() ? heap().pointer : bytes_; }
-    std::size_t size() const { return onHeap() ? heap().size : static_cast<unsigned char>(bytes_[kTag]); }
+    const char* data() const { return outside() ? heap().pointer : bytes_; }
+    std::size_t size() const { return outside() ? heap().size : static_cast<unsigned char>(bytes_[kTag]); }
     bool empty() const { return size() == 0; }
     // What the text holds in memory, counted as a std::string would count it.
-    std::size_t capacity() const { return onHeap() ? heap().size : kInside; }
+    std::size_t capacity() const { return outside() ? heap().size : kInside; }
     void clear() { replace(std::string_view()); }
 
     std::string_view view() const { return {data(), size()}; }
@@ -71,12 +82,14 @@ private:
     // Past kInside bytes the first bytes hold the heap's pointer and size, and the tag says so.
     static constexpr std::size_t kTag = kInside;
     static constexpr char kOnHeap = static_cast<char>(0x80);
+    static constexpr char kInPool = static_cast<char>(0x81);
     struct Heap {
-        char* pointer;
+        const char* pointer;
         std::uint32_t size;
     };
 
     bool onHeap() const { return bytes_[kTag] == kOnHeap; }
+    bool outside() const { return bytes_[kTag] == kOnHeap || bytes_[kTag] == kInPool; }
     Heap heap() const {
         Heap h;
         std::memcpy(&h.pointer, bytes_, sizeof h.pointer);
@@ -89,11 +102,16 @@ private:
             bytes_[kTag] = static_cast<char>(text.size());
             return;
         }
-        Heap h{new char[text.size()], static_cast<std::uint32_t>(text.size())};
-        std::memcpy(h.pointer, text.data(), text.size());
-        std::memcpy(bytes_, &h.pointer, sizeof h.pointer);
-        std::memcpy(bytes_ + sizeof h.pointer, &h.size, sizeof h.size);
-        bytes_[kTag] = kOnHeap;
+        char* copy = new char[text.size()];
+        std::memcpy(copy, text.data(), text.size());
+        point(std::string_view(copy, text.size()), kOnHeap);
+    }
+    void point(std::string_view text, char tag) {
+        const char* pointer = text.data();
+        auto size = static_cast<std::uint32_t>(text.size());
+        std::memcpy(bytes_, &pointer, sizeof pointer);
+        std::memcpy(bytes_ + sizeof pointer, &size, sizeof size);
+        bytes_[kTag] = tag;
     }
     void release() {
         if (onHeap()) delete[] heap().pointer;

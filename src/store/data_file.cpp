@@ -690,7 +690,8 @@ DataFileReadResult loadDataFile(std::string_view text, Document& document, Shell
                                                  record->mark != 0, 0);
             fillHeadFrom(document.items.head(), std::move(*record));
         } else {
-            node = insertRecordNode(document, parent, std::move(*record), images.normal, images.selected);
+            node = insertRecordNode(document, parent, std::move(*record), images.normal, images.selected,
+                                    NodeTextStorage::LoadPool);
         }
         nesting.inserted(node);
         noteInserted(result, node);

@@ -32,11 +32,11 @@ const BookmarkItem* nodeRecord(const Document& document, NodeId node) {
 }
 
 NodeId insertRecordNode(Document& document, NodeId parent, BookmarkItem record, int image,
-                        int selectedImage) {
+                        int selectedImage, NodeTextStorage storage) {
     auto index = static_cast<RecordIndex>(document.items.size());
     const BookmarkItem& stored = document.items.append(std::move(record));
     return document.tree.insertLastChild(parent, stored.itemNumber, stored.title, image, selectedImage,
-                                         stored.mark != 0, index);
+                                         stored.mark != 0, index, storage);
 }
 
 void resetDocument(Document& document) {

@@ -62,7 +62,7 @@ const BookmarkItem* nodeRecord(const Document& document, NodeId node);
 // Appends the record and makes its node, the last child of parent, showing the record's
 // number and title, bold by its mark, and linked to it.
 NodeId insertRecordNode(Document& document, NodeId parent, BookmarkItem record, int image,
-                        int selectedImage);
+                        int selectedImage, NodeTextStorage storage = NodeTextStorage::Own);
 
 // Empties the document: a fresh root record, no tree items, the counter back at 0.
 void resetDocument(Document& document);

@@ -82,6 +82,27 @@ TEST(BookmarkTree, RemovingASubtreeRelinksSiblingsAndTellsTheView) {
     EXPECT_EQ(tree.firstTopLevel(), kNoNode);
 }
 
+// A load keeps node titles in the tree's pool: every length reads back, a copy owns its bytes
+// after the tree is cleared, and a rename leaves the pool.
+TEST(BookmarkTree, TextsOfEveryLengthReadBackWhetherOwnedOrPooled) {
+    const std::vector<std::string> texts = {"", std::string(15, 'a'), std::string(16, 'b'), std::string(300, 'c'),
+                                            std::string(20000, 'd')};
+    for (NodeTextStorage storage : {NodeTextStorage::Own, NodeTextStorage::LoadPool}) {
+        BookmarkTree tree;
+        std::vector<CompactText> copies;
+        for (const std::string& text : texts) {
+            NodeId node = tree.insertLastChild(kTopLevel, 1, text, 0, 0, false, kNoRecord, storage);
+            EXPECT_EQ(tree.node(node).text, text);
+            copies.push_back(tree.node(node).text);
+        }
+        NodeId last = tree.lastChild(kTopLevel);
+        tree.setText(last, "renamed");
+        EXPECT_EQ(tree.look(last).text, "renamed");
+        tree.clear();
+        for (std::size_t i = 0; i < texts.size(); ++i) EXPECT_EQ(copies[i], texts[i]);
+    }
+}
+
 TEST(TreePopulation, LocatorsClassifyByTheirFirstSevenBytes) {
     EXPECT_EQ(classifyLocator(""), LocatorClass::Empty);
     EXPECT_EQ(classifyLocator("http://example.com/"), LocatorClass::Web);
