@@ -3,6 +3,7 @@
 #include <algorithm>
 
 #include "store/encoding.h"
+#include "store/plain_text.h"
 
 namespace perchlet {
 
@@ -46,7 +47,7 @@ std::string BrowserBookmarkCollector::titleFromUtf8(std::string_view utf8) {
     LostCharacters lost;
     std::string title = textOf(utf8, into_, Unrepresentable::Mark, &lost);
     // A title on one line and within the field is kept as it came, without two more copies.
-    bool oneLine = title.find_first_of("\r\n") == std::string::npos;
+    bool oneLine = !holdsLineBreak(title);
     if (!oneLine || title.size() > textFieldMax(into_)) title = fitText(filterText(title, TextFilter::SingleLine, into_), into_);
     if (lost.runs > 0 && bookmarks_.markedItems++ == 0) bookmarks_.firstMarkedTitle = title;
     return title;

@@ -7,6 +7,7 @@
 
 #include "store/encoding.h"
 #include "store/parent_stack.h"
+#include "store/plain_text.h"
 #include "store/tree_population.h"
 
 namespace perchlet {
@@ -396,7 +397,7 @@ std::string addressText(const TagAttributes& tag, TextEncoding encoding) {
 std::string titleText(std::string_view raw, TextEncoding encoding, LostCharacters& lost) {
     std::string decoded = decodeCharacterReferences(raw, encoding, Unrepresentable::Mark, &lost);
     // A title on one line and within the field is kept as decoded, without two more copies.
-    bool oneLine = decoded.find_first_of("\r\n") == std::string::npos;
+    bool oneLine = !holdsLineBreak(decoded);
     if (oneLine && decoded.size() <= textFieldMax(encoding)) return decoded;
     return fitText(filterText(decoded, TextFilter::SingleLine, encoding), encoding);
 }

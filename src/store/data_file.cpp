@@ -9,6 +9,7 @@
 
 #include "store/encoding.h"
 #include "store/parent_stack.h"
+#include "store/plain_text.h"
 
 namespace perchlet {
 
@@ -105,25 +106,6 @@ public:
 private:
     static bool holds(std::string_view value, char byte) {
         return std::memchr(value.data(), byte, value.size()) != nullptr;
-    }
-    // A CR or LF anywhere, eight bytes at a time: the values are short, and two searches of
-    // the library per value cost more than the copy itself.
-    static bool holdsLineBreak(std::string_view value) {
-        constexpr std::uint64_t kOnes = 0x0101010101010101ull;
-        constexpr std::uint64_t kHighs = 0x8080808080808080ull;
-        auto holdsByte = [](std::uint64_t word, unsigned char byte) {
-            std::uint64_t x = word ^ (kOnes * byte);
-            return ((x - kOnes) & ~x & kHighs) != 0;
-        };
-        std::size_t i = 0;
-        for (; i + 8 <= value.size(); i += 8) {
-            std::uint64_t word;
-            std::memcpy(&word, value.data() + i, 8);
-            if (holdsByte(word, '\r') || holdsByte(word, '\n')) return true;
-        }
-        for (; i < value.size(); ++i)
-            if (value[i] == '\r' || value[i] == '\n') return true;
-        return false;
     }
     char* at_;
 };

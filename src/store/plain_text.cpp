@@ -1,5 +1,7 @@
 #include "store/plain_text.h"
 
+#include <cstring>
+
 #include "store/bookmark_item.h"
 
 namespace perchlet {
@@ -36,6 +38,24 @@ std::string baseNameOf(const std::string& path) {
     std::string name = fileNameOf(path);
     std::size_t dot = name.rfind('.');
     return dot == std::string::npos ? name : name.substr(0, dot);
+}
+
+bool holdsLineBreak(std::string_view text) {
+    constexpr std::uint64_t kOnes = 0x0101010101010101ull;
+    constexpr std::uint64_t kHighs = 0x8080808080808080ull;
+    auto holdsByte = [](std::uint64_t word, unsigned char byte) {
+        std::uint64_t x = word ^ (kOnes * byte);
+        return ((x - kOnes) & ~x & kHighs) != 0;
+    };
+    std::size_t i = 0;
+    for (; i + 8 <= text.size(); i += 8) {
+        std::uint64_t word;
+        std::memcpy(&word, text.data() + i, 8);
+        if (holdsByte(word, '\r') || holdsByte(word, '\n')) return true;
+    }
+    for (; i < text.size(); ++i)
+        if (text[i] == '\r' || text[i] == '\n') return true;
+    return false;
 }
 
 }  // namespace perchlet

@@ -1,5 +1,5 @@
-// Small readings of Shift-JIS text that several floors share: a decimal number as the panels
-// and the settings file give it, and the name part of a path.
+// Small readings of text that several floors share: a decimal number as the panels and the
+// settings file give it, the name part of a path, and whether a text breaks its line.
 #pragma once
 #include <cstdint>
 #include <string>
@@ -14,5 +14,10 @@ std::int32_t decimalValue(std::string_view text);
 std::string fileNameOf(const std::string& path);
 // The name without folder and extension, as the backup copy is named.
 std::string baseNameOf(const std::string& path);
+
+// Whether a CR or LF stands anywhere in text (neither byte occurs inside a Shift-JIS or UTF-8
+// character). Eight bytes are looked at a time: titles and values are short, and the library's
+// searches cost more per call than such a text takes.
+bool holdsLineBreak(std::string_view text);
 
 }  // namespace perchlet

@@ -1,4 +1,5 @@
 #include "store/encoding.h"
+#include "store/plain_text.h"
 
 #include <gtest/gtest.h>
 
@@ -145,6 +146,21 @@ TEST(FilterText, CsvModes) {
     EXPECT_EQ(filterText("a,\r\nb", TextFilter::QuotedCommaFree), "\"a \nb\"");
     EXPECT_EQ(filterText("a,\r\nb", TextFilter::QuotedNoCr), "\"a,\nb\"");
     EXPECT_EQ(filterText("", TextFilter::QuotedNoCr), "\"\"");
+}
+
+// Eight bytes are looked at a time: a break at any place, either side of a word, is found,
+// and bytes near CR and LF (a Shift-JIS "\x8D", a "\x0E") are not taken for them.
+TEST(HoldsLineBreak, FindsCrOrLfAtAnyPlace) {
+    const std::string plain = "ab\x8D\x0E\x0C\x8A\x0B" + std::string(14, 'x');
+    EXPECT_FALSE(holdsLineBreak(plain));
+    EXPECT_FALSE(holdsLineBreak(""));
+    for (char lineBreak : {'\r', '\n'}) {
+        for (std::size_t at = 0; at < plain.size(); ++at) {
+            std::string text = plain;
+            text[at] = lineBreak;
+            EXPECT_TRUE(holdsLineBreak(text)) << at;
+        }
+    }
 }
 
 TEST(FilterText, FileNameReplacesAndRemoves) {
