@@ -16,6 +16,7 @@
 
 #include <sqlite3.h>
 
+#include "keep_memory.h"
 #include "exchange/browser_profiles.h"
 #include "exchange/netscape.h"
 #include "store/encoding.h"
@@ -148,6 +149,7 @@ std::string readFile(const fs::path& path) {
 }  // namespace
 
 int main(int argc, char** argv) {
+    keepFreedMemoryBetweenRuns();
     int folders = argc > 1 ? std::atoi(argv[1]) : 1000;
     int linksPerFolder = argc > 2 ? std::atoi(argv[2]) : 100;
     fs::path work = fs::temp_directory_path() / ("perchlet_browser_bench_" + std::to_string(::getpid()));

@@ -13,6 +13,7 @@
 #include <string>
 #include <unistd.h>
 
+#include "keep_memory.h"
 #include "store/data_file.h"
 
 using namespace perchlet;
@@ -192,6 +193,7 @@ double bestOf(int runs, Work work) {
 }  // namespace
 
 int main(int argc, char** argv) {
+    keepFreedMemoryBetweenRuns();
     if (argc > 2 && std::strcmp(argv[1], "--load-peak") == 0) return measureLoadPeak(argv[2]);
     // The benchmark's document as a file, for the whole-process figures of bench/convert_bench.sh.
     if (argc > 2 && std::strcmp(argv[1], "--sample") == 0) {

@@ -16,6 +16,7 @@
 #include <memory>
 #include <string>
 
+#include "keep_memory.h"
 #include "exchange/netscape.h"
 #include "store/tree_population.h"
 
@@ -60,6 +61,7 @@ long peakKilobytes() {
 }  // namespace
 
 int main(int argc, char** argv) {
+    keepFreedMemoryBetweenRuns();
     // The benchmark's file alone, for the whole-process figures of bench/convert_bench.sh.
     if (argc > 2 && std::string(argv[1]) == "--sample") {
         std::ofstream(argv[2], std::ios::binary) << generateFile(1000, 100, false);
