@@ -15,7 +15,7 @@ public:
     std::string_view keep(std::string_view text) {
         if (text.size() > kBlockSize / 4) return keepAlone(text);
         if (blocks_.empty() || used_ + text.size() > kBlockSize) {
-            blocks_.push_back(std::make_unique<char[]>(kBlockSize));
+            blocks_.emplace_back(new char[kBlockSize]);  // not cleared first: it is written before read
             used_ = 0;
         }
         char* at = blocks_.back().get() + used_;
@@ -33,7 +33,7 @@ private:
     static constexpr std::size_t kBlockSize = 64 * 1024;
 
     std::string_view keepAlone(std::string_view text) {
-        alone_.push_back(std::make_unique<char[]>(text.size()));
+        alone_.emplace_back(new char[text.size()]);
         std::memcpy(alone_.back().get(), text.data(), text.size());
         return {alone_.back().get(), text.size()};
     }
