@@ -242,7 +242,7 @@ int main(int argc, char** argv) {
         });
     };
     double bulkWrite = 0, streamedWrite = 0;
-    for (int i = 0; i < 2 * runs; ++i) {
+    for (int i = 0; i < runs; ++i) {
         double streamed = i % 2 ? timed(streamTheWriter) : 0;
         double bulk = timed([&] { writeFile(path, written); });
         if (i % 2 == 0) streamed = timed(streamTheWriter);
