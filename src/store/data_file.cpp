@@ -364,6 +364,12 @@ constexpr std::string_view kKeyTexts[kKeyCount] = {
     "ItemNum=", "TestNum=", "ParentNum=", "TitleName=", "Locator=", "Comment=", "LastModified=",
     "LastVisit=", "AddDate=", "RcRight=", "RcLeft=", "RcTop=", "RcBottom=", "Browser=", "Mark="};
 
+constexpr bool keysBetween(std::size_t shortest, std::size_t longest) {
+    for (std::string_view key : kKeyTexts)
+        if (key.size() < shortest || key.size() > longest) return false;
+    return true;
+}
+
 bool startsWithKey(std::string_view line, int key) {
     std::string_view k = kKeyTexts[key];
     return line.size() >= k.size() && std::memcmp(line.data(), k.data(), k.size()) == 0;
@@ -392,6 +398,14 @@ public:
         return values_[key];
     }
     std::string_view valueOrEmpty(int key) const { return found_[key] ? values_[key] : std::string_view(); }
+
+    // Every key found, with these values: a block as the writer makes it.
+    void setAll(const std::string_view (&values)[kKeyCount]) {
+        for (int key = 0; key < kKeyCount; ++key) {
+            values_[key] = values[key];
+            found_[key] = true;
+        }
+    }
 
     void clear() {
         for (bool& f : found_) f = false;
@@ -441,6 +455,7 @@ public:
     // Fills block with the next block's values; false after the last one.
     bool next(Block& block) {
         if (position_ > lines_.size()) return false;
+        if (lines_.ends() == LineEnds::CrLf && nextAsWritten(block)) return true;
         block.clear();
         while (position_ < lines_.size()) {
             Line line = lines_.lineAt(position_);
@@ -453,6 +468,69 @@ public:
     }
 
 private:
+    // The block the writer makes, read in one pass: its fifteen keys in order, one CR LF line
+    // each, then an empty line and the next "[List]" or the end. Reads exactly what the
+    // line-by-line way would; any other block is left to it, from its start.
+    bool nextAsWritten(Block& block) {
+        const std::string_view text = lines_.text();
+        const char* const end = text.data() + text.size();
+        const char* at = text.data() + position_;
+        std::string_view values[kKeyCount];
+        for (int key = 0; key < kKeyCount; ++key) {
+            std::string_view k = kKeyTexts[key];
+            if (static_cast<std::size_t>(end - at) < k.size() || !startsWith(at, k)) return false;
+            at += k.size();
+            const char* lineEnd = crLfIn(at, end, key == kTitleName || key == kLocator || key == kComment);
+            if (!lineEnd) return false;
+            values[key] = std::string_view(at, static_cast<std::size_t>(lineEnd - at));
+            at = lineEnd + 2;
+        }
+        constexpr std::string_view kBlockEnd = "\r\n[List]\r\n";
+        std::size_t rest = static_cast<std::size_t>(end - at);
+        if (rest >= kBlockEnd.size() && std::memcmp(at, kBlockEnd.data(), kBlockEnd.size()) == 0)
+            position_ = static_cast<std::size_t>(at + kBlockEnd.size() - text.data());
+        else if (rest == 0 || (rest == 2 && at[0] == '\r' && at[1] == '\n'))
+            position_ = text.size() + 1;
+        else
+            return false;
+        block.setAll(values);
+        return true;
+    }
+
+    // Whether the bytes at `at` (as many as the key has) are the key: its first and last
+    // words compared, overlapping where it is shorter than two, without a call.
+    template <typename Word>
+    static bool sameEnds(const char* at, std::string_view key) {
+        Word a, b, c, d;
+        std::memcpy(&a, at, sizeof a);
+        std::memcpy(&b, key.data(), sizeof b);
+        std::memcpy(&c, at + key.size() - sizeof c, sizeof c);
+        std::memcpy(&d, key.data() + key.size() - sizeof d, sizeof d);
+        return a == b && c == d;
+    }
+    static bool startsWith(const char* at, std::string_view key) {
+        static_assert(keysBetween(4, 16), "two words of four or eight bytes cover every key");
+        return key.size() >= 8 ? sameEnds<std::uint64_t>(at, key) : sameEnds<std::uint32_t>(at, key);
+    }
+
+    // The first CR LF from at, or null. Most values are a few bytes, which a plain loop finds
+    // sooner than a call; long ones are searched by memchr.
+    static const char* crLfIn(const char* at, const char* end, bool longValue) {
+        if (!longValue) {
+            for (const char* p = at; p + 1 < end && p < at + 24; ++p)
+                if (p[0] == '\r') {
+                    if (p[1] == '\n') return p;
+                }
+        }
+        for (const char* p = at; p < end;) {
+            auto cr = static_cast<const char*>(std::memchr(p, '\r', static_cast<std::size_t>(end - p)));
+            if (!cr || cr + 1 >= end) return nullptr;
+            if (cr[1] == '\n') return cr;
+            p = cr + 1;
+        }
+        return nullptr;
+    }
+
     LineReader lines_;
     std::size_t position_;
 };
