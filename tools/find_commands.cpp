@@ -34,7 +34,7 @@ int flushed(int code) { return std::fflush(stdout) == 0 ? code : failed("cannot 
 
 std::string addressOf(const Document& document, NodeId node) {
     const BookmarkItem* record = nodeRecord(document, node);
-    return record ? record->locator : std::string();
+    return record ? record->locator.str() : std::string();
 }
 
 // "folder path<TAB>title<TAB>address", for the user's terminal.

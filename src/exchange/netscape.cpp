@@ -54,7 +54,7 @@ unsigned kindForImportedAddress(std::string_view address) {
     return kKindMailLink;
 }
 
-void noteMarkedItem(ImportResult& result, const LostCharacters& lost, const std::string& title) {
+void noteMarkedItem(ImportResult& result, const LostCharacters& lost, std::string_view title) {
     if (lost.runs == 0) return;
     if (result.markedItems++ == 0) result.firstMarkedTitle = title;
 }

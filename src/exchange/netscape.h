@@ -30,7 +30,7 @@ struct ImportResult {
 unsigned kindForImportedAddress(std::string_view address);
 
 // Counts an item whose texts lost characters; the first one is named later.
-void noteMarkedItem(ImportResult& result, const LostCharacters& lost, const std::string& title);
+void noteMarkedItem(ImportResult& result, const LostCharacters& lost, std::string_view title);
 // What the user is told about them, once per import.
 std::string markedItemsNote(std::size_t items, const std::string& firstTitle);
 

@@ -4,6 +4,8 @@
 #include <cstdio>
 #include <cstdlib>
 
+#include "store/plain_text.h"
+
 namespace perchlet {
 
 bool isShiftJisLeadByte(unsigned char byte) {
@@ -33,16 +35,14 @@ std::string fitAddress(std::string_view text) { return fitAddress(text, TextEnco
 
 // No control byte and no DEL: fitAddress keeps every byte (a Shift-JIS pair's second byte
 // is never below 0x40, so the one DEL it could keep is left to the full walk).
-static bool isFreeOfControls(std::string_view text) {
-    for (char c : text) {
-        unsigned char byte = static_cast<unsigned char>(c);
-        if (byte < 0x20 || byte == 0x7F) return false;
-    }
-    return true;
+static bool isFreeOfControls(std::string_view text) { return !holdsControlByte(text); }
+
+bool addressKeptAsItIs(std::string_view text, TextEncoding encoding) {
+    return text.size() <= textFieldMax(encoding) && isFreeOfControls(text);
 }
 
 std::string fitAddress(std::string&& text, TextEncoding encoding) {
-    if (text.size() <= textFieldMax(encoding) && isFreeOfControls(text)) return std::move(text);
+    if (addressKeptAsItIs(text, encoding)) return std::move(text);
     return fitAddress(std::string_view(text), encoding);
 }
 

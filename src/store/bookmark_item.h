@@ -23,9 +23,9 @@ constexpr std::size_t textFieldMax(TextEncoding encoding) {
 struct BookmarkItem {
     ItemNumber itemNumber = 0;
     std::uint32_t parentNumber = 0;
-    std::string title;
-    std::string locator;
-    std::string comment;
+    CompactText title;
+    CompactText locator;
+    CompactText comment;
     CompactText lastModified;
     CompactText lastVisit;
     CompactText addDate;
@@ -56,6 +56,8 @@ std::string fitAddress(std::string_view text);
 std::string fitAddress(std::string_view text, TextEncoding encoding);
 // The same for a text the caller gives up: handed back as it is when it needs no change.
 std::string fitAddress(std::string&& text, TextEncoding encoding);
+// Whether fitAddress keeps text as it is.
+bool addressKeptAsItIs(std::string_view text, TextEncoding encoding);
 
 bool isShiftJisLeadByte(unsigned char byte);
 

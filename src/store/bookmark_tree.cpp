@@ -8,7 +8,6 @@ BookmarkTree::BookmarkTree() { clear(); }
 
 void BookmarkTree::clear() {
     nodes_.clear();
-    loadedTexts_.clear();
     nodes_.push_back(TreeNode());  // the invisible top level
     liveCount_ = 0;
     for (TreeObserver* o : observers_) o->treeCleared();
@@ -20,8 +19,7 @@ NodeId BookmarkTree::insertLastChild(NodeId parent, ItemNumber number, std::stri
     NodeId id = static_cast<NodeId>(nodes_.size());
     TreeNode node;
     node.itemNumber = number;
-    bool pooled = storage == NodeTextStorage::LoadPool && text.size() > CompactText::kInside;
-    node.text = pooled ? CompactText::inPool(loadedTexts_.keep(text)) : CompactText(text);
+    node.text = storage == NodeTextStorage::Shared ? CompactText::inPool(text) : CompactText(text);
     node.image = image;
     node.selectedImage = selectedImage;
     node.bold = bold;

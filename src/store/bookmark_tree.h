@@ -8,7 +8,6 @@
 #include "store/chunked_list.h"
 #include "store/compact_text.h"
 #include "store/item_number.h"
-#include "store/text_pool.h"
 
 namespace perchlet {
 
@@ -71,9 +70,9 @@ public:
     virtual void subtreeMoving(NodeId node) = 0;
 };
 
-// Where a new node keeps its text: on its own, or with the rest of a load, in one pool that is
-// given up only when the tree is cleared (what a node loses on the way stays there till then).
-enum class NodeTextStorage { Own, LoadPool };
+// Where a new node keeps its text: a copy of its own, or the very bytes given, which lie in
+// a pool that outlives the node (a loaded document's texts, given up after its tree).
+enum class NodeTextStorage { Own, Shared };
 
 class BookmarkTree {
 public:
@@ -153,7 +152,6 @@ private:
     }
 
     ChunkedList<TreeNode, 1024> nodes_;
-    TextPool loadedTexts_;  // for NodeTextStorage::LoadPool; cleared after the nodes
     std::size_t liveCount_ = 0;
     std::vector<TreeObserver*> observers_;
     TreeChangeSink* changeSink_ = nullptr;

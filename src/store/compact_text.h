@@ -55,6 +55,8 @@ public:
     const char* data() const { return outside() ? heap().pointer : bytes_; }
     std::size_t size() const { return outside() ? heap().size : static_cast<unsigned char>(bytes_[kTag]); }
     bool empty() const { return size() == 0; }
+    // Lies in a pool that its owner keeps (see inPool).
+    bool pooled() const { return bytes_[kTag] == kInPool; }
     // What the text holds in memory, counted as a std::string would count it.
     std::size_t capacity() const { return outside() ? heap().size : kInside; }
     void clear() { replace(std::string_view()); }

@@ -480,7 +480,7 @@ private:
             std::string_view k = kKeyTexts[key];
             if (static_cast<std::size_t>(end - at) < k.size() || !startsWith(at, k)) return false;
             at += k.size();
-            const char* lineEnd = crLfIn(at, end, key == kTitleName || key == kLocator || key == kComment);
+            const char* lineEnd = crLfIn(at, end);
             if (!lineEnd) return false;
             values[key] = std::string_view(at, static_cast<std::size_t>(lineEnd - at));
             at = lineEnd + 2;
@@ -514,14 +514,10 @@ private:
     }
 
     // The first CR LF from at, or null. Most values are a few bytes, which a plain loop finds
-    // sooner than a call; long ones are searched by memchr.
-    static const char* crLfIn(const char* at, const char* end, bool longValue) {
-        if (!longValue) {
-            for (const char* p = at; p + 1 < end && p < at + 24; ++p)
-                if (p[0] == '\r') {
-                    if (p[1] == '\n') return p;
-                }
-        }
+    // sooner than a call; longer ones are searched by memchr.
+    static const char* crLfIn(const char* at, const char* end) {
+        for (const char* p = at; p + 1 < end && p < at + 24; ++p)
+            if (p[0] == '\r' && p[1] == '\n') return p;
         for (const char* p = at; p < end;) {
             auto cr = static_cast<const char*>(std::memchr(p, '\r', static_cast<std::size_t>(end - p)));
             if (!cr || cr + 1 >= end) return nullptr;
@@ -539,6 +535,7 @@ private:
 struct ValueReading {
     TextEncoding file = TextEncoding::ShiftJis;
     TextEncoding into = TextEncoding::ShiftJis;
+    TextPool* pool = nullptr;  // a load's: where the records' long texts go
     std::size_t fieldsCut = 0;
     LostCharacters lost;  // of the record being read
 };
@@ -568,23 +565,39 @@ std::string_view documentView(std::string_view value, ValueReading& reading, Unr
     return storage;
 }
 
+// A record's text: the value itself where the field takes it unchanged (nearly always), else
+// what fitting made of it; in a load, a long one is kept in the document's pool.
+template <typename Fit>
+CompactText fieldText(std::string_view value, bool unchanged, Fit fit, const ValueReading& reading) {
+    std::string fitted;
+    if (!unchanged) value = fitted = fit(value);
+    if (reading.pool && value.size() > CompactText::kInside) return CompactText::inPool(reading.pool->keep(value));
+    return CompactText(value);
+}
+
 void readTexts(BookmarkItem& record, const Block& block, std::string_view title, ValueReading& reading) {
     const TextEncoding into = reading.into;
+    const std::size_t max = textFieldMax(into);
     std::string storage;
     std::string_view text = documentView(title, reading, Unrepresentable::Mark, storage);
     noteCut(reading, text.size());
-    record.title = filterText(text, TextFilter::SingleLine, into);
+    record.title = fieldText(text, filterKeepsAsItIs(text, TextFilter::SingleLine, into),
+                             [into](std::string_view t) { return filterText(t, TextFilter::SingleLine, into); },
+                             reading);
     text = documentView(block.valueOrEmpty(kLocator), reading, Unrepresentable::PercentEncode, storage);
     noteCut(reading, text.size());
-    record.locator = fitAddress(text, into);
+    record.locator = fieldText(text, addressKeptAsItIs(text, into),
+                               [into](std::string_view t) { return fitAddress(t, into); }, reading);
     text = documentView(block.valueOrEmpty(kComment), reading, Unrepresentable::Mark, storage);
     noteCut(reading, text.size());
-    record.comment = fitText(text, into);
+    record.comment = fieldText(text, text.size() <= max, [into](std::string_view t) { return fitText(t, into); },
+                               reading);
 }
 
-std::string dateValue(std::string_view value, ValueReading& reading) {
+CompactText dateValue(std::string_view value, ValueReading& reading) {
     std::string storage;
-    return fitDate(documentView(value, reading, Unrepresentable::Drop, storage), reading.into);
+    std::string_view text = documentView(value, reading, Unrepresentable::Drop, storage);
+    return text.size() <= kDateFieldMax ? CompactText(text) : CompactText(fitDate(text, reading.into));
 }
 
 // The record a block describes, with the number as the file has it; none for a block that
@@ -727,6 +740,7 @@ DataFileReadResult loadDataFile(std::string_view text, Document& document, Shell
                                 DataFileTarget into) {
     std::optional<ValueReading> reading = readingFor(text, into);
     if (!reading) return rejectedRead();
+    reading->pool = &document.loadedTexts;
     DataFileReadResult result;
     result.encoding = reading->file;
     std::uint16_t counterOnEntry = document.serials.value;
@@ -750,8 +764,7 @@ DataFileReadResult loadDataFile(std::string_view text, Document& document, Shell
                                                  record->mark != 0, 0);
             fillHeadFrom(document.items.head(), std::move(*record));
         } else {
-            node = insertRecordNode(document, parent, std::move(*record), images.normal, images.selected,
-                                    NodeTextStorage::LoadPool);
+            node = insertRecordNode(document, parent, std::move(*record), images.normal, images.selected);
         }
         nesting.inserted(node);
         noteInserted(result, node);

@@ -32,9 +32,10 @@ const BookmarkItem* nodeRecord(const Document& document, NodeId node) {
 }
 
 NodeId insertRecordNode(Document& document, NodeId parent, BookmarkItem record, int image,
-                        int selectedImage, NodeTextStorage storage) {
+                        int selectedImage) {
     auto index = static_cast<RecordIndex>(document.items.size());
     const BookmarkItem& stored = document.items.append(std::move(record));
+    NodeTextStorage storage = stored.title.pooled() ? NodeTextStorage::Shared : NodeTextStorage::Own;
     return document.tree.insertLastChild(parent, stored.itemNumber, stored.title, image, selectedImage,
                                          stored.mark != 0, index, storage);
 }
@@ -44,6 +45,7 @@ void resetDocument(Document& document) {
     document.file = OpenFile{};
     document.tree.clear();
     document.items.reset(makeRootRecord(dateStampNow()));
+    document.loadedTexts.clear();  // last: the nodes and records above may have pointed into it
     document.serials = SerialCounter{};
 }
 

@@ -60,9 +60,10 @@ BookmarkItem* nodeRecord(Document& document, NodeId node);
 const BookmarkItem* nodeRecord(const Document& document, NodeId node);
 
 // Appends the record and makes its node, the last child of parent, showing the record's
-// number and title, bold by its mark, and linked to it.
+// number and title, bold by its mark, and linked to it. A title in the document's loaded
+// texts is shared with the node, not copied.
 NodeId insertRecordNode(Document& document, NodeId parent, BookmarkItem record, int image,
-                        int selectedImage, NodeTextStorage storage = NodeTextStorage::Own);
+                        int selectedImage);
 
 // Empties the document: a fresh root record, no tree items, the counter back at 0.
 void resetDocument(Document& document);

@@ -13,8 +13,10 @@ std::size_t charactersLost(const BookmarkItem& record) {
     return charactersShiftJisCannotHold(record.title) + charactersShiftJisCannotHold(record.comment);
 }
 
-// Converts text in place; true when something could not be kept.
-bool convertInPlace(std::string& text, TextEncoding from, TextEncoding to, Unrepresentable policy) {
+// Converts text (a std::string or a record's CompactText) in place; true when something could
+// not be kept.
+template <typename Text>
+bool convertInPlace(Text& text, TextEncoding from, TextEncoding to, Unrepresentable policy) {
     LostCharacters lost;
     text = fitField(convertText(text, from, to, policy, &lost), textFieldMax(to), to);
     return lost.runs > 0;
@@ -82,7 +84,7 @@ std::size_t convertDocumentEncoding(Document& document, TextEncoding to) {
     if (to == TextEncoding::ShiftJis) document.file.shiftJisAnswer = ShiftJisAnswer::NotAsked;
     for (NodeId node = 0; node < document.tree.slotCount(); ++node) {
         if (!document.tree.isAlive(node)) continue;
-        std::string text = document.tree.node(node).text;
+        std::string text = document.tree.node(node).text.str();
         convertInPlace(text, from, to, Unrepresentable::Mark);
         document.tree.setText(node, std::move(text));
     }

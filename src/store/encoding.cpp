@@ -3,6 +3,8 @@
 #include <algorithm>
 #include <cstring>
 
+#include "store/plain_text.h"
+
 namespace perchlet {
 namespace {
 
@@ -260,6 +262,7 @@ std::string_view bytesChangedBy(TextFilter mode) {
 bool filterKeepsAsItIs(std::string_view text, TextFilter mode, std::size_t limit) {
     std::string_view changed = bytesChangedBy(mode);
     if (changed.empty() || text.size() > limit) return false;
+    if (mode == TextFilter::SingleLine) return !holdsLineBreak(text);
     for (char byte : changed)
         if (std::memchr(text.data(), byte, text.size())) return false;
     return true;
@@ -267,8 +270,16 @@ bool filterKeepsAsItIs(std::string_view text, TextFilter mode, std::size_t limit
 
 }  // namespace
 
+static std::size_t filteredTextMax(TextEncoding encoding) {
+    return encoding == TextEncoding::Utf8 ? kUtf8FilteredTextMax : kFilteredTextMax;
+}
+
+bool filterKeepsAsItIs(std::string_view text, TextFilter mode, TextEncoding encoding) {
+    return !isQuoted(mode) && filterKeepsAsItIs(text, mode, filteredTextMax(encoding));
+}
+
 std::string filterText(std::string_view text, TextFilter mode, TextEncoding encoding) {
-    const std::size_t limit = encoding == TextEncoding::Utf8 ? kUtf8FilteredTextMax : kFilteredTextMax;
+    const std::size_t limit = filteredTextMax(encoding);
     if (filterKeepsAsItIs(text, mode, limit)) {
         if (!isQuoted(mode)) return std::string(text);
         std::string quoted;

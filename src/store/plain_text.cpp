@@ -40,22 +40,47 @@ std::string baseNameOf(const std::string& path) {
     return dot == std::string::npos ? name : name.substr(0, dot);
 }
 
-bool holdsLineBreak(std::string_view text) {
-    constexpr std::uint64_t kOnes = 0x0101010101010101ull;
-    constexpr std::uint64_t kHighs = 0x8080808080808080ull;
-    auto holdsByte = [](std::uint64_t word, unsigned char byte) {
-        std::uint64_t x = word ^ (kOnes * byte);
-        return ((x - kOnes) & ~x & kHighs) != 0;
-    };
+namespace {
+
+constexpr std::uint64_t kOnes = 0x0101010101010101ull;
+constexpr std::uint64_t kHighs = 0x8080808080808080ull;
+
+std::uint64_t wordAt(const char* at) {
+    std::uint64_t word;
+    std::memcpy(&word, at, sizeof word);
+    return word;
+}
+
+// The high bit of each byte below limit (at most 0x80) is set; the lowest set bit is exact,
+// those above it may be false.
+std::uint64_t bytesBelow(std::uint64_t word, unsigned char limit) { return (word - kOnes * limit) & ~word & kHighs; }
+
+std::uint64_t bytesEqual(std::uint64_t word, unsigned char byte) { return bytesBelow(word ^ (kOnes * byte), 1); }
+
+// Whether any byte of text passes test, eight at a time, with byteTest for the tail.
+template <typename WordTest, typename ByteTest>
+bool holdsAny(std::string_view text, WordTest wordTest, ByteTest byteTest) {
     std::size_t i = 0;
-    for (; i + 8 <= text.size(); i += 8) {
-        std::uint64_t word;
-        std::memcpy(&word, text.data() + i, 8);
-        if (holdsByte(word, '\r') || holdsByte(word, '\n')) return true;
-    }
+    for (; i + 8 <= text.size(); i += 8)
+        if (wordTest(wordAt(text.data() + i))) return true;
     for (; i < text.size(); ++i)
-        if (text[i] == '\r' || text[i] == '\n') return true;
+        if (byteTest(static_cast<unsigned char>(text[i]))) return true;
     return false;
 }
+
+}  // namespace
+
+bool holdsLineBreak(std::string_view text) {
+    return holdsAny(
+        text, [](std::uint64_t w) { return (bytesEqual(w, '\r') | bytesEqual(w, '\n')) != 0; },
+        [](unsigned char b) { return b == '\r' || b == '\n'; });
+}
+
+bool holdsControlByte(std::string_view text) {
+    return holdsAny(
+        text, [](std::uint64_t w) { return (bytesBelow(w, 0x20) | bytesEqual(w, 0x7F)) != 0; },
+        [](unsigned char b) { return b < 0x20 || b == 0x7F; });
+}
+
 
 }  // namespace perchlet

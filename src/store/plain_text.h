@@ -19,5 +19,7 @@ std::string baseNameOf(const std::string& path);
 // character). Eight bytes are looked at a time: titles and values are short, and the library's
 // searches cost more per call than such a text takes.
 bool holdsLineBreak(std::string_view text);
+// Whether a control byte (below 0x20, or DEL) stands anywhere in text, looked at the same way.
+bool holdsControlByte(std::string_view text);
 
 }  // namespace perchlet

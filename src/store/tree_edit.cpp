@@ -38,7 +38,7 @@ void showItem(Document& document, NodeId node, const ItemLook& look) {
     BookmarkTree& tree = document.tree;
     tree.setRecord(node, look.record);
     tree.setItemNumber(node, look.itemNumber);
-    tree.setText(node, record ? record->title : look.text);
+    tree.setText(node, record ? record->title.view() : std::string_view(look.text));
     tree.setImages(node, look.image, look.selectedImage);
     tree.setBold(node, record && record->mark != 0);
 }
@@ -63,7 +63,7 @@ NodeId copyNode(Document& document, NodeId original, NodeId parentOfCopy, bool t
     }
     const BookmarkItem* record = recordOf(document, look);
     return document.tree.insertLastChild(parentOfCopy, look.itemNumber,
-                                         record ? record->title : look.text, look.image,
+                                         record ? record->title.view() : std::string_view(look.text), look.image,
                                          look.selectedImage, record && record->mark != 0, look.record);
 }
 

@@ -38,8 +38,8 @@ ImagePair imagesForKind(unsigned kind) {
     return {kImageLink, kImageLink + 1};
 }
 
-ImagePair imagesForRecord(unsigned kind, const std::string& locator, ShellIconSource& icons) {
-    if (kind == kKindLocalFile) return icons.appendIconsFor(locator);
+ImagePair imagesForRecord(unsigned kind, std::string_view locator, ShellIconSource& icons) {
+    if (kind == kKindLocalFile) return icons.appendIconsFor(std::string(locator));
     return imagesForKind(kind);
 }
 

@@ -40,7 +40,7 @@ public:
     virtual ImagePair appendIconsFor(const std::string& locator) = 0;
 };
 
-ImagePair imagesForRecord(unsigned kind, const std::string& locator, ShellIconSource& icons);
+ImagePair imagesForRecord(unsigned kind, std::string_view locator, ShellIconSource& icons);
 
 // What the editor, New Folder and page recording hand over; the rectangle arrives as text.
 struct NewItemFields {

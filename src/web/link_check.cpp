@@ -369,7 +369,7 @@ LinkCheckPlan planLinkCheck(const Document& document, NodeId start, TextEncoding
         auto [it, added] = probeOf.emplace(record->locator, plan.probes.size());
         if (added) {
             plan.probes.emplace_back();
-            plan.probes.back().address = requestAddressOf(record->locator, encoding);
+            plan.probes.back().address = requestAddressOf(record->locator.str(), encoding);
         }
         plan.links.push_back({node, it->second, true});
     };

@@ -21,7 +21,7 @@ bool isWithin(const BookmarkTree& tree, NodeId start, NodeId node) {
 
 std::string locatorOf(const Document& document, NodeId node) {
     const BookmarkItem* record = nodeRecord(document, node);
-    return record ? record->locator : std::string();
+    return record ? record->locator.str() : std::string();
 }
 
 TidyRow rowFor(const Document& document, TidyKind kind, NodeId node, bool checked) {
@@ -181,7 +181,7 @@ std::size_t updateMovedRows(Document& document, const std::vector<TidyRow>& rows
     for (const TidyRow& row : rows) {
         if (row.kind != TidyKind::Moved || row.newAddress.empty() || !rowStillHolds(document, row)) continue;
         const BookmarkItem* before = nodeRecord(static_cast<const Document&>(document), row.node);
-        const char* lineEnd = before->comment.find("\r\n") != std::string::npos ? "\r\n" : "\n";
+        const char* lineEnd = before->comment.view().find("\r\n") != std::string::npos ? "\r\n" : "\n";
         std::string comment = before->comment.empty() ? row.locator : before->comment + lineEnd + row.locator;
         // An old address cut short would be lost: such a link keeps its address.
         if (comment.size() > textFieldMax(document.file.encoding) || fitAddress(row.newAddress) != row.newAddress)

@@ -4,6 +4,7 @@
 #include <vector>
 
 #include "store/bookmark_tree.h"
+#include "store/text_pool.h"
 #include "store/tree_population.h"
 
 using namespace perchlet;
@@ -84,14 +85,16 @@ TEST(BookmarkTree, RemovingASubtreeRelinksSiblingsAndTellsTheView) {
 
 // A load keeps node titles in the tree's pool: every length reads back, a copy owns its bytes
 // after the tree is cleared, and a rename leaves the pool.
-TEST(BookmarkTree, TextsOfEveryLengthReadBackWhetherOwnedOrPooled) {
+TEST(BookmarkTree, TextsOfEveryLengthReadBackWhetherOwnedOrShared) {
     const std::vector<std::string> texts = {"", std::string(15, 'a'), std::string(16, 'b'), std::string(300, 'c'),
                                             std::string(20000, 'd')};
-    for (NodeTextStorage storage : {NodeTextStorage::Own, NodeTextStorage::LoadPool}) {
+    for (NodeTextStorage storage : {NodeTextStorage::Own, NodeTextStorage::Shared}) {
         BookmarkTree tree;
+        TextPool pool;
         std::vector<CompactText> copies;
         for (const std::string& text : texts) {
-            NodeId node = tree.insertLastChild(kTopLevel, 1, text, 0, 0, false, kNoRecord, storage);
+            std::string_view given = storage == NodeTextStorage::Shared ? pool.keep(text) : std::string_view(text);
+            NodeId node = tree.insertLastChild(kTopLevel, 1, given, 0, 0, false, kNoRecord, storage);
             EXPECT_EQ(tree.node(node).text, text);
             copies.push_back(tree.node(node).text);
         }
@@ -99,6 +102,7 @@ TEST(BookmarkTree, TextsOfEveryLengthReadBackWhetherOwnedOrPooled) {
         tree.setText(last, "renamed");
         EXPECT_EQ(tree.look(last).text, "renamed");
         tree.clear();
+        pool.clear();
         for (std::size_t i = 0; i < texts.size(); ++i) EXPECT_EQ(copies[i], texts[i]);
     }
 }

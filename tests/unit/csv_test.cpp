@@ -62,7 +62,7 @@ TEST(CsvImport, ExportedSubtreeComesBackFlatWithCommasAsBlanks) {
     EXPECT_EQ(rows[1]->lastModified, "000000");
     for (const BookmarkItem* row : rows) {
         // A mail address comes back as a mail link; every other row is a web link.
-        unsigned expected = row->locator.rfind("mailto:", 0) == 0 ? kKindMailLink : kKindWebLink;
+        unsigned expected = row->locator.view().rfind("mailto:", 0) == 0 ? kKindMailLink : kKindWebLink;
         EXPECT_EQ(kindOf(row->itemNumber), expected) << row->title;
         EXPECT_EQ(depthOf(row->itemNumber), 3u);
     }

@@ -293,6 +293,68 @@ TEST(DataFile, KeyLessBlocksAreSkippedWithoutDisturbingTheNesting) {
     EXPECT_EQ(outline(doc), (std::vector<std::string>{"root", "  child", "  sibling", "    grandchild"}));
 }
 
+TEST(DataFile, BlocksReadAlikeHoweverTheyAreJoinedAndEnded) {
+    const std::string first = folder(1, 1, "root");
+    const std::string second = link(2, 2, "child");
+    const std::string firstLines = first.substr(0, first.size() - 2);  // up to "Mark=0\r\n"
+    const std::string secondLines = second.substr(0, second.size() - 2);
+    struct Case {
+        const char* name;
+        std::string text;
+    };
+    const Case cases[] = {
+        {"as written", first + second},
+        {"no empty line between", firstLines + secondLines},
+        {"a stray line between", first + "stray\r\n" + second},
+        {"two empty lines between", first + "\r\n" + second},
+        {"no empty line at the end", first + secondLines},
+        {"an empty block at the end", first + second + "[List]"},
+        {"an empty block and its line end at the end", first + second + "[List]\r\n"},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        Document doc;
+        EXPECT_EQ(load(doc, kHeader + c.text).inserted, 2u);
+        EXPECT_EQ(outline(doc), (std::vector<std::string>{"root", "  child"}));
+        EXPECT_EQ(recordAt(doc, doc.tree.firstChild(doc.tree.firstTopLevel())).locator, "http://example.com/child");
+    }
+}
+
+TEST(DataFile, LoadedTextsOfEveryLengthReadBackAndCopiesOutliveTheDocument) {
+    const std::vector<std::string> texts = {"", std::string(15, 'a'), std::string(16, 'b'), std::string(1023, 'c')};
+    std::string text = kHeader + folder(1, 1, "root");
+    for (std::size_t i = 0; i < texts.size(); ++i) {
+        RecordText r = recordText(numberText(kKindWebLink, 2, static_cast<unsigned>(i + 2)), texts[i], texts[i]);
+        r.comment = texts[i];
+        text += blockOf(r);
+    }
+    Document doc;
+    ASSERT_EQ(load(doc, text).inserted, texts.size() + 1);
+    std::vector<BookmarkItem> copies;
+    std::vector<CompactText> nodeTexts;
+    NodeId node = doc.tree.firstChild(doc.tree.firstTopLevel());
+    for (std::size_t i = 0; i < texts.size(); ++i, node = doc.tree.nextSibling(node)) {
+        const BookmarkItem& record = recordAt(doc, node);
+        EXPECT_EQ(record.title, texts[i]);
+        EXPECT_EQ(record.locator, texts[i]);
+        EXPECT_EQ(record.comment, texts[i]);
+        EXPECT_EQ(doc.tree.node(node).text, texts[i]);
+        copies.push_back(record);
+        nodeTexts.push_back(doc.tree.node(node).text);
+    }
+    // A renamed item holds its new title on its own.
+    NodeId last = doc.tree.lastChild(doc.tree.firstTopLevel());
+    nodeRecord(doc, last)->title = std::string(40, 'r');
+    doc.tree.setText(last, std::string(40, 'r'));
+    EXPECT_EQ(doc.tree.node(last).text, std::string(40, 'r'));
+    resetDocument(doc);
+    for (std::size_t i = 0; i < texts.size(); ++i) {
+        EXPECT_EQ(copies[i].title, texts[i]);
+        EXPECT_EQ(copies[i].comment, texts[i]);
+        EXPECT_EQ(nodeTexts[i], texts[i]);
+    }
+}
+
 TEST(DataFile, DepthsClimbAsFarAsTheyFall) {
     std::string text = kHeader + "garbage before the first record is ignored ItemNum=5\r\n" +
                        folder(1, 1, "root") + folder(2, 2, "child") + link(3, 3, "grandchild") +
@@ -513,7 +575,7 @@ TEST(DataFile, NoValueEndsItsLineEarlyHoweverItReachedTheRecord) {
         const BookmarkItem& back = recordAt(again, again.tree.firstChild(again.tree.firstTopLevel()));
         EXPECT_EQ(back.locator, c.locator);
         EXPECT_EQ(back.comment, c.comment);
-        EXPECT_EQ(back.title.find_first_of("\r\n"), std::string::npos);
+        EXPECT_EQ(back.title.view().find_first_of("\r\n"), std::string::npos);
         EXPECT_EQ(back.lastVisit.view().find_first_of("\r\n"), std::string::npos);
     }
 }

@@ -163,6 +163,20 @@ TEST(HoldsLineBreak, FindsCrOrLfAtAnyPlace) {
     }
 }
 
+TEST(HoldsControlByte, FindsEveryByteBelowBlankAndDelAtAnyPlace) {
+    const std::string plain = "a \x80\x81\xFF~\x7E\x9F" + std::string(14, '!');
+    EXPECT_FALSE(holdsControlByte(plain));
+    EXPECT_FALSE(holdsControlByte(""));
+    for (int control = 0; control <= 0x20; ++control) {
+        char byte = static_cast<char>(control == 0x20 ? 0x7F : control);
+        for (std::size_t at = 0; at < plain.size(); ++at) {
+            std::string text = plain;
+            text[at] = byte;
+            EXPECT_TRUE(holdsControlByte(text)) << control << " at " << at;
+        }
+    }
+}
+
 TEST(FilterText, FileNameReplacesAndRemoves) {
     EXPECT_EQ(filterText("a/b:c", TextFilter::FileName), "a-b-c");
     EXPECT_EQ(filterText("/*?<>;:%,\"", TextFilter::FileName), "----------");

@@ -80,7 +80,7 @@ TEST(TreeEdit, ReplacingFieldsLabelsTheItemWithTheCleanedTitle) {
     fields.locator = "http://c/";
     ASSERT_TRUE(replaceItemFields(s.document, s.c, fields));
     const BookmarkItem& record = *nodeRecord(s.document, s.c);
-    EXPECT_EQ(record.title.find_first_of("\r\n"), std::string::npos);
+    EXPECT_EQ(record.title.view().find_first_of("\r\n"), std::string::npos);
     EXPECT_EQ(s.tree().node(s.c).text, record.title);
 }
 

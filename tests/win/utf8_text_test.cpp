@@ -82,7 +82,7 @@ protected:
             links.push_back(record);
             app().treeView.ensureVisible(node);
             EXPECT_EQ(treeItemText(treeWindow(), app().treeView.itemOf(node)),
-                      document.file.encoding == TextEncoding::Utf8 ? wideFromUtf8(record->title.c_str())
+                      document.file.encoding == TextEncoding::Utf8 ? wideFromUtf8(record->title.str().c_str())
                                                                    : widen(record->title));
         });
         return links;
