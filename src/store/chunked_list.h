@@ -14,12 +14,13 @@ class ChunkedList {
     static_assert((ChunkSize & (ChunkSize - 1)) == 0, "a chunk holds a power of two");
 
 public:
-    T& push_back(T&& value) {
+    // The next element as its chunk made it: a chunk's elements are made when it is, and
+    // only clear() gives any of them up.
+    T& emplace_back() {
         if (size_ == chunks_.size() * ChunkSize) chunks_.push_back(std::make_unique<T[]>(ChunkSize));
-        T& slot = (*this)[size_++];
-        slot = std::move(value);
-        return slot;
+        return (*this)[size_++];
     }
+    T& push_back(T&& value) { return emplace_back() = std::move(value); }
     void clear() {
         chunks_.clear();
         size_ = 0;

@@ -8,6 +8,7 @@
 #pragma once
 #include <cstdint>
 #include <cstring>
+#include <functional>
 #include <ostream>
 #include <string>
 #include <string_view>
@@ -26,9 +27,13 @@ public:
     // The text, already kept in a pool that outlives it; a short one is held inside as ever.
     static CompactText inPool(std::string_view kept) {
         CompactText text;
-        if (kept.size() <= kInside) text.take(kept);
-        else text.point(kept, kInPool);
+        text.keepInPool(kept);
         return text;
+    }
+    // The same in place, for a text that is being filled rather than made.
+    void assignInPool(std::string_view kept) {
+        release();
+        keepInPool(kept);
     }
     CompactText(CompactText&& other) noexcept {
         std::memcpy(bytes_, other.bytes_, sizeof bytes_);
@@ -119,12 +124,27 @@ private:
         if (onHeap()) delete[] heap().pointer;
         bytes_[kTag] = 0;
     }
+    void keepInPool(std::string_view kept) {
+        if (kept.size() <= kInside) take(kept);
+        else point(kept, kInPool);
+    }
+    // Written in place: a text built aside and copied in whole would be read back as one
+    // word just after its bytes were stored one by one, which stalls the processor.
     CompactText& replace(std::string_view text) {
-        CompactText fresh(text);  // text may lie inside this one
+        if (!holdsBytesOf(text)) {
+            release();
+            take(text);
+            return *this;
+        }
+        CompactText fresh(text);
         release();
         std::memcpy(bytes_, fresh.bytes_, sizeof bytes_);
         fresh.bytes_[kTag] = 0;
         return *this;
+    }
+    bool holdsBytesOf(std::string_view text) const {
+        std::less_equal<const char*> atOrBefore;
+        return !text.empty() && atOrBefore(data(), text.data()) && atOrBefore(text.data(), data() + size());
     }
 
     static_assert(sizeof(char*) + sizeof(std::uint32_t) <= kInside, "the heap's pointer and size fit before the tag");

@@ -274,9 +274,13 @@ std::int64_t decimalIn(std::string_view text) {
     bool negative = false;
     if (i < text.size() && (text[i] == '-' || text[i] == '+')) negative = text[i++] == '-';
     constexpr std::int64_t kLimit = 0xFFFFFFFFLL;
+    auto isDigit = [&](std::size_t at) { return at < text.size() && text[at] >= '0' && text[at] <= '9'; };
+    // Eighteen digits cannot overflow, and the value only grows: held at the limit once at
+    // their end, it is what holding each step would give.
     std::int64_t value = 0;
-    for (; i < text.size() && text[i] >= '0' && text[i] <= '9'; ++i)
-        value = std::min(value * 10 + (text[i] - '0'), kLimit);
+    for (std::size_t digits = 0; digits < 18 && isDigit(i); ++digits, ++i) value = value * 10 + (text[i] - '0');
+    value = std::min(value, kLimit);
+    for (; isDigit(i); ++i) value = std::min(value * 10 + (text[i] - '0'), kLimit);
     return negative ? -value : value;
 }
 
@@ -399,12 +403,11 @@ public:
     }
     std::string_view valueOrEmpty(int key) const { return found_[key] ? values_[key] : std::string_view(); }
 
-    // Every key found, with these values: a block as the writer makes it.
-    void setAll(const std::string_view (&values)[kKeyCount]) {
-        for (int key = 0; key < kKeyCount; ++key) {
-            values_[key] = values[key];
-            found_[key] = true;
-        }
+    // A block as the writer makes it: each key's value put in turn, then all of them found.
+    // (Putting a value alone changes nothing that value() gives.)
+    void put(int key, std::string_view value) { values_[key] = value; }
+    void foundAll() {
+        for (bool& f : found_) f = true;
     }
 
     void clear() {
@@ -475,14 +478,13 @@ private:
         const std::string_view text = lines_.text();
         const char* const end = text.data() + text.size();
         const char* at = text.data() + position_;
-        std::string_view values[kKeyCount];
         for (int key = 0; key < kKeyCount; ++key) {
             std::string_view k = kKeyTexts[key];
             if (static_cast<std::size_t>(end - at) < k.size() || !startsWith(at, k)) return false;
             at += k.size();
-            const char* lineEnd = crLfIn(at, end);
+            const char* lineEnd = crLfIn(at, end, key == kTitleName || key == kLocator || key == kComment);
             if (!lineEnd) return false;
-            values[key] = std::string_view(at, static_cast<std::size_t>(lineEnd - at));
+            block.put(key, std::string_view(at, static_cast<std::size_t>(lineEnd - at)));
             at = lineEnd + 2;
         }
         constexpr std::string_view kBlockEnd = "\r\n[List]\r\n";
@@ -493,7 +495,7 @@ private:
             position_ = text.size() + 1;
         else
             return false;
-        block.setAll(values);
+        block.foundAll();
         return true;
     }
 
@@ -515,9 +517,11 @@ private:
 
     // The first CR LF from at, or null. Most values are a few bytes, which a plain loop finds
     // sooner than a call; longer ones are searched by memchr.
-    static const char* crLfIn(const char* at, const char* end) {
-        for (const char* p = at; p + 1 < end && p < at + 24; ++p)
-            if (p[0] == '\r' && p[1] == '\n') return p;
+    static const char* crLfIn(const char* at, const char* end, bool longValue) {
+        if (!longValue) {
+            for (const char* p = at; p + 1 < end && p < at + 24; ++p)
+                if (p[0] == '\r' && p[1] == '\n') return p;
+        }
         for (const char* p = at; p < end;) {
             auto cr = static_cast<const char*>(std::memchr(p, '\r', static_cast<std::size_t>(end - p)));
             if (!cr || cr + 1 >= end) return nullptr;
@@ -555,24 +559,28 @@ void noteCut(ValueReading& reading, std::size_t size) {
     if (size > textFieldMax(reading.into)) ++reading.fieldsCut;
 }
 
+std::string_view convertedView(std::string_view value, ValueReading& reading, Unrepresentable unrepresentable,
+                               std::string& storage) {
+    storage = documentText(value, reading, unrepresentable);
+    return storage;
+}
+
 // The value as the document keeps it, before any cut: the file's own bytes when nothing
 // needs converting (the common case, and no copy), else the converted text in storage.
 std::string_view documentView(std::string_view value, ValueReading& reading, Unrepresentable unrepresentable,
                               std::string& storage) {
     bool asItIs = reading.file == reading.into && (reading.file == TextEncoding::ShiftJis || isWellFormedUtf8(value));
-    if (asItIs) return value;
-    storage = documentText(value, reading, unrepresentable);
-    return storage;
+    return asItIs ? value : convertedView(value, reading, unrepresentable, storage);
 }
 
 // A record's text: the value itself where the field takes it unchanged (nearly always), else
 // what fitting made of it; in a load, a long one is kept in the document's pool.
 template <typename Fit>
-CompactText fieldText(std::string_view value, bool unchanged, Fit fit, const ValueReading& reading) {
+void readField(CompactText& field, std::string_view value, bool unchanged, Fit fit, const ValueReading& reading) {
     std::string fitted;
     if (!unchanged) value = fitted = fit(value);
-    if (reading.pool && value.size() > CompactText::kInside) return CompactText::inPool(reading.pool->keep(value));
-    return CompactText(value);
+    if (reading.pool && value.size() > CompactText::kInside) field.assignInPool(reading.pool->keep(value));
+    else field = value;
 }
 
 void readTexts(BookmarkItem& record, const Block& block, std::string_view title, ValueReading& reading) {
@@ -581,45 +589,46 @@ void readTexts(BookmarkItem& record, const Block& block, std::string_view title,
     std::string storage;
     std::string_view text = documentView(title, reading, Unrepresentable::Mark, storage);
     noteCut(reading, text.size());
-    record.title = fieldText(text, filterKeepsAsItIs(text, TextFilter::SingleLine, into),
-                             [into](std::string_view t) { return filterText(t, TextFilter::SingleLine, into); },
-                             reading);
+    readField(record.title, text, filterKeepsAsItIs(text, TextFilter::SingleLine, into),
+              [into](std::string_view t) { return filterText(t, TextFilter::SingleLine, into); }, reading);
     text = documentView(block.valueOrEmpty(kLocator), reading, Unrepresentable::PercentEncode, storage);
     noteCut(reading, text.size());
-    record.locator = fieldText(text, addressKeptAsItIs(text, into),
-                               [into](std::string_view t) { return fitAddress(t, into); }, reading);
+    readField(record.locator, text, addressKeptAsItIs(text, into),
+              [into](std::string_view t) { return fitAddress(t, into); }, reading);
     text = documentView(block.valueOrEmpty(kComment), reading, Unrepresentable::Mark, storage);
     noteCut(reading, text.size());
-    record.comment = fieldText(text, text.size() <= max, [into](std::string_view t) { return fitText(t, into); },
-                               reading);
+    readField(record.comment, text, text.size() <= max, [into](std::string_view t) { return fitText(t, into); },
+              reading);
 }
 
-CompactText dateValue(std::string_view value, ValueReading& reading) {
+void readDate(CompactText& field, std::string_view value, ValueReading& reading) {
     std::string storage;
     std::string_view text = documentView(value, reading, Unrepresentable::Drop, storage);
-    return text.size() <= kDateFieldMax ? CompactText(text) : CompactText(fitDate(text, reading.into));
+    if (text.size() <= kDateFieldMax) field = text;
+    else field = fitDate(text, reading.into);
 }
 
-// The record a block describes, with the number as the file has it; none for a block that
-// lacks "ItemNum=" or "TitleName=".
-std::optional<BookmarkItem> recordFrom(const Block& block, ValueReading& reading) {
-    auto number = block.value(kItemNum);
-    auto title = block.value(kTitleName);
-    if (!number || !title) return std::nullopt;
-    BookmarkItem record;
-    record.itemNumber = signedValue(*number);
+// A block describes a record when it has "ItemNum=" and "TitleName=".
+bool describesRecord(const Block& block) { return block.value(kItemNum) && block.value(kTitleName); }
+
+ItemNumber numberIn(const Block& block) { return signedValue(block.valueOrEmpty(kItemNum)); }
+
+// Fills a fresh record with what a block that describes one holds, the number as the file
+// has it.
+void readRecord(BookmarkItem& record, const Block& block, ValueReading& reading) {
+    reading.lost = LostCharacters{};
+    record.itemNumber = numberIn(block);
     record.parentNumber = static_cast<std::uint32_t>(signedValue(block.valueOrEmpty(kParentNum)));
-    readTexts(record, block, *title, reading);
-    record.lastModified = dateValue(block.valueOrEmpty(kLastModified), reading);
-    record.lastVisit = dateValue(block.valueOrEmpty(kLastVisit), reading);
-    record.addDate = dateValue(block.valueOrEmpty(kAddDate), reading);
+    readTexts(record, block, block.valueOrEmpty(kTitleName), reading);
+    readDate(record.lastModified, block.valueOrEmpty(kLastModified), reading);
+    readDate(record.lastVisit, block.valueOrEmpty(kLastVisit), reading);
+    readDate(record.addDate, block.valueOrEmpty(kAddDate), reading);
     record.windowRight = signedValue(block.valueOrEmpty(kRcRight));
     record.windowLeft = signedValue(block.valueOrEmpty(kRcLeft));
     record.windowTop = signedValue(block.valueOrEmpty(kRcTop));
     record.windowBottom = signedValue(block.valueOrEmpty(kRcBottom));
     record.browser = unsignedValue(block.valueOrEmpty(kBrowser));
     record.mark = unsignedValue(block.valueOrEmpty(kMark));
-    return record;
 }
 
 // Finds each record's parent from the depths alone: one level deeper than the previous
@@ -684,13 +693,10 @@ std::optional<ValueReading> readingFor(std::string_view text, DataFileTarget tar
     return reading;
 }
 
-// The record of the next readable block, and what reading it lost and cut is noted in result.
-std::optional<BookmarkItem> nextRecord(const Block& block, ValueReading& reading, DataFileReadResult& result) {
-    reading.lost = LostCharacters{};
-    std::optional<BookmarkItem> record = recordFrom(block, reading);
-    if (record && reading.lost.runs > 0 && result.markedItems++ == 0) result.firstMarkedTitle = record->title;
+// What reading a record lost and cut, noted in result.
+void noteReading(const BookmarkItem& record, const ValueReading& reading, DataFileReadResult& result) {
+    if (reading.lost.runs > 0 && result.markedItems++ == 0) result.firstMarkedTitle = record.title;
     result.fieldsCut = reading.fieldsCut;
-    return record;
 }
 
 }  // namespace
@@ -702,7 +708,7 @@ DataFileContent examineDataFile(std::string_view text, DataFileTarget target) {
     Block block;
     bool anyBlock = false;
     while (blocks.next(block)) {
-        if (recordFrom(block, *reading)) return DataFileContent::Readable;
+        if (describesRecord(block)) return DataFileContent::Readable;
         anyBlock = true;
     }
     // A header without blocks is a document with nothing in it yet.
@@ -748,23 +754,28 @@ DataFileReadResult loadDataFile(std::string_view text, Document& document, Shell
     Nesting nesting(kTopLevel, 0);
     BlockScanner blocks(bodyOf(text, reading->file));
     Block block;
+    BookmarkItem headRecord;
     bool anyBlock = false;
     while (blocks.next(block)) {
         anyBlock = true;
-        auto record = nextRecord(block, *reading, result);
-        if (!record) continue;
+        if (!describesRecord(block)) continue;
         // Numbers stay as the file has them, repeated or not: each node has its own record.
-        ItemNumber number = record->itemNumber;
+        ItemNumber number = numberIn(block);
         NodeId parent = nesting.parentFor(static_cast<int>(depthOf(number)));
-        ImagePair images = loadedImages(*record, icons);
+        bool fillsHead = number == kRootItemNumber && !headFilled;
+        // Any other record is read where the document keeps it, rather than moved there.
+        BookmarkItem& record = fillsHead ? headRecord : document.items.appendEmpty();
+        readRecord(record, block, *reading);
+        noteReading(record, *reading, result);
+        ImagePair images = loadedImages(record, icons);
         NodeId node;
-        if (number == kRootItemNumber && !headFilled) {
+        if (fillsHead) {
             headFilled = true;
-            node = document.tree.insertLastChild(parent, number, record->title, images.normal, images.selected,
-                                                 record->mark != 0, 0);
-            fillHeadFrom(document.items.head(), std::move(*record));
+            node = document.tree.insertLastChild(parent, number, record.title, images.normal, images.selected,
+                                                 record.mark != 0, 0);
+            fillHeadFrom(document.items.head(), std::move(record));
         } else {
-            node = insertRecordNode(document, parent, std::move(*record), images.normal, images.selected);
+            node = insertNodeOfLastRecord(document, parent, images.normal, images.selected);
         }
         nesting.inserted(node);
         noteInserted(result, node);
@@ -789,18 +800,20 @@ DataFileReadResult importDataFile(std::string_view text, Document& document, Nod
     bool anyBlock = false;
     while (blocks.next(block)) {
         anyBlock = true;
-        auto record = nextRecord(block, *reading, result);
-        if (!record) continue;
-        unsigned kind = kindOf(record->itemNumber);
+        if (!describesRecord(block)) continue;
+        BookmarkItem record;
+        readRecord(record, block, *reading);
+        noteReading(record, *reading, result);
+        unsigned kind = kindOf(record.itemNumber);
         // Nesting follows the file even where the stored depth has to stop at the limit.
-        int depth = static_cast<int>(depthOf(record->itemNumber)) + targetDepth;
+        int depth = static_cast<int>(depthOf(record.itemNumber)) + targetDepth;
         NodeId parent = nesting.parentFor(depth);
         // Everything lands below the target, so nothing may claim the target's own depth
         // (a record of depth 0 would, and would come back as its sibling after a save).
         int storedDepth = std::min(std::max(depth, targetDepth + 1), static_cast<int>(kMaxDepth));
-        record->itemNumber = allocateItemNumber(document, kind, static_cast<unsigned>(storedDepth));
-        ImagePair images = imagesForRecord(kind, record->locator, icons);
-        NodeId node = insertRecordNode(document, parent, std::move(*record), images.normal, images.selected);
+        record.itemNumber = allocateItemNumber(document, kind, static_cast<unsigned>(storedDepth));
+        ImagePair images = imagesForRecord(kind, record.locator, icons);
+        NodeId node = insertRecordNode(document, parent, std::move(record), images.normal, images.selected);
         nesting.inserted(node);
         noteInserted(result, node);
     }

@@ -33,8 +33,13 @@ const BookmarkItem* nodeRecord(const Document& document, NodeId node) {
 
 NodeId insertRecordNode(Document& document, NodeId parent, BookmarkItem record, int image,
                         int selectedImage) {
-    auto index = static_cast<RecordIndex>(document.items.size());
-    const BookmarkItem& stored = document.items.append(std::move(record));
+    document.items.append(std::move(record));
+    return insertNodeOfLastRecord(document, parent, image, selectedImage);
+}
+
+NodeId insertNodeOfLastRecord(Document& document, NodeId parent, int image, int selectedImage) {
+    auto index = static_cast<RecordIndex>(document.items.size() - 1);
+    const BookmarkItem& stored = document.items.at(index);
     NodeTextStorage storage = stored.title.pooled() ? NodeTextStorage::Shared : NodeTextStorage::Own;
     return document.tree.insertLastChild(parent, stored.itemNumber, stored.title, image, selectedImage,
                                          stored.mark != 0, index, storage);

@@ -64,6 +64,8 @@ const BookmarkItem* nodeRecord(const Document& document, NodeId node);
 // texts is shared with the node, not copied.
 NodeId insertRecordNode(Document& document, NodeId parent, BookmarkItem record, int image,
                         int selectedImage);
+// The same for the record last appended to the document's list.
+NodeId insertNodeOfLastRecord(Document& document, NodeId parent, int image, int selectedImage);
 
 // Empties the document: a fresh root record, no tree items, the counter back at 0.
 void resetDocument(Document& document);

@@ -29,6 +29,9 @@ public:
 
     // Appends a copy and returns the stored record; its address stays valid until reset.
     BookmarkItem& append(BookmarkItem record);
+    // Appends an empty record to be filled in place: its number must be set before the
+    // next lookup, which is when it joins the index.
+    BookmarkItem& appendEmpty() { return records_.emplace_back(); }
 
     // The first record in list order carrying this number, or nullptr.
     BookmarkItem* find(ItemNumber number);
