@@ -17,16 +17,17 @@ NodeId BookmarkTree::insertLastChild(NodeId parent, ItemNumber number, std::stri
                                      int image, int selectedImage, bool bold, RecordIndex record,
                                      NodeTextStorage storage) {
     NodeId id = static_cast<NodeId>(nodes_.size());
-    TreeNode node;
+    NodeId previous = nodes_[parent].lastChild;
+    TreeNode& node = nodes_.emplace_back();  // made in place: a load makes a node per record
     node.itemNumber = number;
-    node.text = storage == NodeTextStorage::Shared ? CompactText::inPool(text) : CompactText(text);
+    if (storage == NodeTextStorage::Shared) node.text.assignInPool(text);
+    else node.text = text;
     node.image = image;
     node.selectedImage = selectedImage;
     node.bold = bold;
     node.record = record;
     node.parent = parent;
-    node.previousSibling = nodes_[parent].lastChild;
-    nodes_.push_back(std::move(node));
+    node.previousSibling = previous;
 
     TreeNode& p = nodes_[parent];
     if (p.lastChild != kNoNode) nodes_[p.lastChild].nextSibling = id;

@@ -42,45 +42,61 @@ std::string baseNameOf(const std::string& path) {
 
 namespace {
 
-constexpr std::uint64_t kOnes = 0x0101010101010101ull;
-constexpr std::uint64_t kHighs = 0x8080808080808080ull;
-
-std::uint64_t wordAt(const char* at) {
-    std::uint64_t word;
+template <typename Word>
+Word wordAt(const char* at) {
+    Word word;
     std::memcpy(&word, at, sizeof word);
     return word;
 }
 
+template <typename Word>
+constexpr Word repeated(unsigned char byte) {
+    return static_cast<Word>(~Word(0) / 0xFF * byte);
+}
+
 // The high bit of each byte below limit (at most 0x80) is set; the lowest set bit is exact,
 // those above it may be false.
-std::uint64_t bytesBelow(std::uint64_t word, unsigned char limit) { return (word - kOnes * limit) & ~word & kHighs; }
+template <typename Word>
+Word bytesBelow(Word word, unsigned char limit) {
+    return (word - repeated<Word>(limit)) & ~word & repeated<Word>(0x80);
+}
 
-std::uint64_t bytesEqual(std::uint64_t word, unsigned char byte) { return bytesBelow(word ^ (kOnes * byte), 1); }
+template <typename Word>
+Word bytesEqual(Word word, unsigned char byte) {
+    return bytesBelow<Word>(word ^ repeated<Word>(byte), 1);
+}
 
-// Whether any byte of text passes test, eight at a time, with byteTest for the tail.
+// Whether any byte of text passes wordTest, taken eight bytes at a time; the last word
+// overlaps the one before it rather than leaving a tail, and texts of four to seven bytes
+// are two overlapping four-byte words.
 template <typename WordTest, typename ByteTest>
 bool holdsAny(std::string_view text, WordTest wordTest, ByteTest byteTest) {
-    std::size_t i = 0;
-    for (; i + 8 <= text.size(); i += 8)
-        if (wordTest(wordAt(text.data() + i))) return true;
-    for (; i < text.size(); ++i)
-        if (byteTest(static_cast<unsigned char>(text[i]))) return true;
+    const char* at = text.data();
+    const std::size_t size = text.size();
+    if (size >= 8) {
+        for (std::size_t i = 0; i + 8 <= size; i += 8)
+            if (wordTest(wordAt<std::uint64_t>(at + i))) return true;
+        return size % 8 != 0 && wordTest(wordAt<std::uint64_t>(at + size - 8));
+    }
+    if (size >= 4) return wordTest(wordAt<std::uint32_t>(at)) || wordTest(wordAt<std::uint32_t>(at + size - 4));
+    for (std::size_t i = 0; i < size; ++i)
+        if (byteTest(static_cast<unsigned char>(at[i]))) return true;
     return false;
 }
 
 }  // namespace
 
 bool holdsLineBreak(std::string_view text) {
+    // Bytes below 0x0E are rare in any text: only where some are is CR or LF looked for.
     return holdsAny(
-        text, [](std::uint64_t w) { return (bytesEqual(w, '\r') | bytesEqual(w, '\n')) != 0; },
+        text, [](auto w) { return bytesBelow(w, 0x0E) && (bytesEqual(w, '\r') | bytesEqual(w, '\n')); },
         [](unsigned char b) { return b == '\r' || b == '\n'; });
 }
 
 bool holdsControlByte(std::string_view text) {
     return holdsAny(
-        text, [](std::uint64_t w) { return (bytesBelow(w, 0x20) | bytesEqual(w, 0x7F)) != 0; },
+        text, [](auto w) { return (bytesBelow(w, 0x20) | bytesEqual(w, 0x7F)) != 0; },
         [](unsigned char b) { return b < 0x20 || b == 0x7F; });
 }
-
 
 }  // namespace perchlet

@@ -150,29 +150,33 @@ TEST(FilterText, CsvModes) {
 
 // Eight bytes are looked at a time: a break at any place, either side of a word, is found,
 // and bytes near CR and LF (a Shift-JIS "\x8D", a "\x0E") are not taken for them.
-TEST(HoldsLineBreak, FindsCrOrLfAtAnyPlace) {
-    const std::string plain = "ab\x8D\x0E\x0C\x8A\x0B" + std::string(14, 'x');
-    EXPECT_FALSE(holdsLineBreak(plain));
-    EXPECT_FALSE(holdsLineBreak(""));
-    for (char lineBreak : {'\r', '\n'}) {
-        for (std::size_t at = 0; at < plain.size(); ++at) {
-            std::string text = plain;
-            text[at] = lineBreak;
-            EXPECT_TRUE(holdsLineBreak(text)) << at;
-        }
-    }
-}
-
-TEST(HoldsControlByte, FindsEveryByteBelowBlankAndDelAtAnyPlace) {
-    const std::string plain = "a \x80\x81\xFF~\x7E\x9F" + std::string(14, '!');
-    EXPECT_FALSE(holdsControlByte(plain));
-    EXPECT_FALSE(holdsControlByte(""));
-    for (int control = 0; control <= 0x20; ++control) {
-        char byte = static_cast<char>(control == 0x20 ? 0x7F : control);
-        for (std::size_t at = 0; at < plain.size(); ++at) {
-            std::string text = plain;
-            text[at] = byte;
-            EXPECT_TRUE(holdsControlByte(text)) << control << " at " << at;
+// Every length up to 21 bytes, every place in it, every byte looked for: the searches take
+// the text in words of eight and four, overlapping at the end.
+TEST(HoldsByte, FindsLineBreaksAndControlBytesAtAnyPlaceOfAnyLength) {
+    const std::string lineBreakFree = "ab\x8D\x0E\x0C\x8A\x0B\x7F\x01" + std::string(12, 'x');
+    const std::string controlFree = "a \x80\x81\xFF~\x7E\x9F" + std::string(13, '!');
+    std::string controls;
+    for (int byte = 0; byte < 0x20; ++byte) controls += static_cast<char>(byte);
+    controls += '\x7F';
+    struct Search {
+        const char* name;
+        bool (*holds)(std::string_view);
+        const std::string& free;
+        std::string found;
+    };
+    const Search searches[] = {{"line break", holdsLineBreak, lineBreakFree, "\r\n"},
+                               {"control byte", holdsControlByte, controlFree, controls}};
+    for (const Search& search : searches) {
+        for (std::size_t length = 0; length <= search.free.size(); ++length) {
+            std::string plain = search.free.substr(0, length);
+            EXPECT_FALSE(search.holds(plain)) << search.name << ", length " << length;
+            for (char byte : search.found) {
+                for (std::size_t at = 0; at < length; ++at) {
+                    std::string text = plain;
+                    text[at] = byte;
+                    EXPECT_TRUE(search.holds(text)) << search.name << " " << int(byte) << " at " << at << " of " << length;
+                }
+            }
         }
     }
 }
