@@ -23,11 +23,12 @@ namespace {
 
 // Most addresses and many titles are plain ASCII, which the conversion would give back as
 // it is; passing them over it saves a good part of reading a large file.
-std::string textOf(std::string_view utf8, TextEncoding into, Unrepresentable unrepresentable,
-                   LostCharacters* lost = nullptr) {
+void readText(CompactText& text, std::string_view utf8, TextEncoding into, Unrepresentable unrepresentable,
+              LostCharacters* lost = nullptr) {
     bool plain = true;
     for (char c : utf8) plain = plain && c > 0 && c < 0x7F && c != '\r';
-    return plain ? std::string(utf8) : textFromUtf8(utf8, into, unrepresentable, lost);
+    if (plain) text = utf8;
+    else text = textFromUtf8(utf8, into, unrepresentable, lost);
 }
 
 bool startsWithIgnoringCase(std::string_view text, std::string_view lowerPrefix) {
@@ -43,14 +44,13 @@ bool startsWithIgnoringCase(std::string_view text, std::string_view lowerPrefix)
 }  // namespace
 
 // One line, cut to the field; counted when characters were marked.
-std::string BrowserBookmarkCollector::titleFromUtf8(std::string_view utf8) {
+void BrowserBookmarkCollector::readTitle(CompactText& title, std::string_view utf8) {
     LostCharacters lost;
-    std::string title = textOf(utf8, into_, Unrepresentable::Mark, &lost);
+    readText(title, utf8, into_, Unrepresentable::Mark, &lost);
     // A title on one line and within the field is kept as it came, without two more copies.
-    bool oneLine = !holdsLineBreak(title);
-    if (!oneLine || title.size() > textFieldMax(into_)) title = fitText(filterText(title, TextFilter::SingleLine, into_), into_);
+    if (!filterKeepsAsItIs(title, TextFilter::SingleLine, into_))
+        title = fitText(filterText(title, TextFilter::SingleLine, into_), into_);
     if (lost.runs > 0 && bookmarks_.markedItems++ == 0) bookmarks_.firstMarkedTitle = title;
-    return title;
 }
 
 void BrowserBookmarkCollector::addRootFolder(std::string_view sjisTitle, std::int64_t added) {
@@ -65,7 +65,7 @@ void BrowserBookmarkCollector::addFolder(unsigned depth, std::string_view utf8Ti
     BrowserBookmark item;
     item.folder = true;
     item.depth = depth;
-    item.title = titleFromUtf8(utf8Title);
+    readTitle(item.title, utf8Title);
     item.addDate = browserDateText(added);
     bookmarks_.items.push_back(std::move(item));
 }
@@ -78,14 +78,13 @@ void BrowserBookmarkCollector::addLink(unsigned depth, std::string_view utf8Titl
     }
     BrowserBookmark item;
     item.depth = depth;
-    item.title = titleFromUtf8(utf8Title);
+    readTitle(item.title, utf8Title);
     // Every character of the address stays, percent-encoded where Shift-JIS has none.
-    std::string address = textOf(utf8Address, into_, Unrepresentable::PercentEncode);
-    if (address.size() > textFieldMax(into_)) {
+    readText(item.address, utf8Address, into_, Unrepresentable::PercentEncode);
+    if (item.address.size() > textFieldMax(into_)) {
         ++bookmarks_.addressesCut;
-        address = fitText(address, into_);
+        item.address = fitText(item.address, into_);
     }
-    item.address = std::move(address);
     // The browsers show an untitled bookmark by its address; a nameless item would be lost in the tree.
     if (item.title.empty()) item.title = fitText(filterText(item.address, TextFilter::SingleLine, into_), into_);
     item.addDate = browserDateText(added);

@@ -16,10 +16,11 @@ namespace perchlet {
 struct BrowserBookmark {
     bool folder = false;
     unsigned depth = 0;     // 0 for a root folder ("ブックマーク バー" and the like)
-    std::string title;      // the document's text, one line, cut to the field
-    std::string address;    // the document's text (Shift-JIS: percent-encoded where it has no character); links only
-    std::string addDate;    // date text; empty when the browser kept none
-    std::string lastVisit;  // date text; empty when the browser kept none
+    // Held as the record holds them, so that they move into it.
+    CompactText title;      // the document's text, one line, cut to the field
+    CompactText address;    // the document's text (Shift-JIS: percent-encoded where it has no character); links only
+    CompactText addDate;    // date text; empty when the browser kept none
+    CompactText lastVisit;  // date text; empty when the browser kept none
 };
 
 struct BrowserBookmarks {
@@ -70,7 +71,7 @@ public:
     BrowserBookmarks finish() { return std::move(bookmarks_); }
 
 private:
-    std::string titleFromUtf8(std::string_view utf8);
+    void readTitle(CompactText& title, std::string_view utf8);
 
     TextEncoding into_;
     BrowserBookmarks bookmarks_;

@@ -156,11 +156,19 @@ std::string decodeCharacterReferences(std::string_view text, Unrepresentable unr
 
 std::string decodeCharacterReferences(std::string_view text, TextEncoding encoding, Unrepresentable unrepresentable,
                                       LostCharacters* lost) {
+    std::string out;
+    decodeCharacterReferences(text, encoding, unrepresentable, lost, out);
+    return out;
+}
+
+void decodeCharacterReferences(std::string_view text, TextEncoding encoding, Unrepresentable unrepresentable,
+                               LostCharacters* lost, std::string& out) {
     if (std::memchr(text.data(), '&', text.size()) == nullptr) {
         if (lost && !text.empty()) lost->inRun = false;
-        return std::string(text);
+        out.assign(text);
+        return;
     }
-    std::string out;
+    out.clear();
     out.reserve(text.size());
     std::size_t pos = 0;
     while (pos < text.size()) {
@@ -177,7 +185,6 @@ std::string decodeCharacterReferences(std::string_view text, TextEncoding encodi
         }
         pos = amp + used;
     }
-    return out;
 }
 
 // ---------------------------------------------------------------- export
@@ -383,23 +390,30 @@ private:
     std::size_t count_ = 0;
 };
 
-std::string attributeText(const TagAttributes& tag, std::string_view name, TextEncoding encoding) {
-    return decodeCharacterReferences(tag.find(name).value_or(std::string_view()), encoding, Unrepresentable::Drop);
+// The values of an item are decoded one after another into one text, then copied into the
+// record as they are when the field keeps them so (nearly always), else as fitted.
+void readDate(CompactText& date, const TagAttributes& tag, std::string_view name, TextEncoding encoding,
+              std::string& decoded) {
+    decodeCharacterReferences(tag.find(name).value_or(std::string_view()), encoding, Unrepresentable::Drop, nullptr,
+                              decoded);
+    if (decoded.size() <= kDateFieldMax) date = decoded;
+    else date = fitDate(decoded, encoding);
 }
 
 // An address keeps characters that Shift-JIS cannot hold, percent-encoded.
-std::string addressText(const TagAttributes& tag, TextEncoding encoding) {
-    return decodeCharacterReferences(tag.find("HREF").value_or(std::string_view()), encoding,
-                                     Unrepresentable::PercentEncode);
+void readAddress(CompactText& address, const TagAttributes& tag, TextEncoding encoding, std::string& decoded) {
+    decodeCharacterReferences(tag.find("HREF").value_or(std::string_view()), encoding, Unrepresentable::PercentEncode,
+                              nullptr, decoded);
+    if (addressKeptAsItIs(decoded, encoding)) address = decoded;
+    else address = fitAddress(decoded, encoding);
 }
 
 // Characters Shift-JIS cannot hold leave a mark, so a title is never emptied by them.
-std::string titleText(std::string_view raw, TextEncoding encoding, LostCharacters& lost) {
-    std::string decoded = decodeCharacterReferences(raw, encoding, Unrepresentable::Mark, &lost);
-    // A title on one line and within the field is kept as decoded, without two more copies.
-    bool oneLine = !holdsLineBreak(decoded);
-    if (oneLine && decoded.size() <= textFieldMax(encoding)) return decoded;
-    return fitText(filterText(decoded, TextFilter::SingleLine, encoding), encoding);
+void readTitle(CompactText& title, std::string_view raw, TextEncoding encoding, LostCharacters& lost,
+               std::string& decoded) {
+    decodeCharacterReferences(raw, encoding, Unrepresentable::Mark, &lost, decoded);
+    if (filterKeepsAsItIs(decoded, TextFilter::SingleLine, encoding)) title = decoded;
+    else title = fitText(filterText(decoded, TextFilter::SingleLine, encoding), encoding);
 }
 
 // Whether text at pos starts "<BR" in any case.
@@ -438,6 +452,7 @@ struct NetscapeImport {
     bool folderSeen = false;
     ParentStack<NodeId> parents;
     ImportResult result;
+    std::string decoded;  // the value being read
 };
 
 void addItem(NetscapeImport& import, unsigned kind, BookmarkItem record, const LostCharacters& lost) {
@@ -473,11 +488,11 @@ bool readLink(NetscapeImport& import, const TagAttributes& tag) {
     BookmarkItem record;
     LostCharacters lost;
     const TextEncoding encoding = import.encoding;
-    record.title = titleText(*title, encoding, lost);
-    record.locator = fitAddress(addressText(tag, encoding), encoding);
-    record.addDate = fitDate(attributeText(tag, "ADD_DATE", encoding), encoding);
-    record.lastModified = fitDate(attributeText(tag, "LAST_MODIFIED", encoding), encoding);
-    record.lastVisit = fitDate(attributeText(tag, "LAST_VISIT", encoding), encoding);
+    readTitle(record.title, *title, encoding, lost, import.decoded);
+    readAddress(record.locator, tag, encoding, import.decoded);
+    readDate(record.addDate, tag, "ADD_DATE", encoding, import.decoded);
+    readDate(record.lastModified, tag, "LAST_MODIFIED", encoding, import.decoded);
+    readDate(record.lastVisit, tag, "LAST_VISIT", encoding, import.decoded);
     unsigned kind = kindForImportedAddress(record.locator);
     addItem(import, kind, std::move(record), lost);
     return true;
@@ -488,8 +503,8 @@ bool readFolder(NetscapeImport& import, const TagAttributes& tag) {
     if (!title) return false;
     BookmarkItem record;
     LostCharacters lost;
-    record.title = titleText(*title, import.encoding, lost);
-    record.addDate = fitDate(attributeText(tag, "ADD_DATE", import.encoding), import.encoding);
+    readTitle(record.title, *title, import.encoding, lost, import.decoded);
+    readDate(record.addDate, tag, "ADD_DATE", import.encoding, import.decoded);
     addItem(import, kKindFolder, std::move(record), lost);
     import.folderSeen = true;
     return true;

@@ -60,6 +60,10 @@ std::string decodeCharacterReferences(std::string_view text,
 // The same for text in either encoding: in UTF-8 every reference keeps its character.
 std::string decodeCharacterReferences(std::string_view text, TextEncoding encoding, Unrepresentable unrepresentable,
                                       LostCharacters* lost = nullptr);
+// The same into out, which is emptied first: a reader that decodes one value after another
+// reuses one text's memory.
+void decodeCharacterReferences(std::string_view text, TextEncoding encoding, Unrepresentable unrepresentable,
+                               LostCharacters* lost, std::string& out);
 
 // --- shared by the exchange formats ---
 

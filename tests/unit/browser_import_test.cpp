@@ -104,7 +104,7 @@ TEST(ChromiumBookmarks, DamagedOrForeignTextIsToldApart) {
         }
         EXPECT_EQ(shapeOf(*read.bookmarks), c.shape) << c.what;
         for (const BrowserBookmark& item : read.bookmarks->items)
-            EXPECT_EQ(item.addDate + item.lastVisit, "") << c.what;  // no date here is one that counts
+            EXPECT_EQ(item.addDate.str() + item.lastVisit, "") << c.what;  // no date here is one that counts
     }
 }
 
