@@ -22,7 +22,7 @@ bool storedTextsAreSound(const Document& document) {
         document.tree.walkSubtree(top, [&](NodeId node) {
             const BookmarkItem* record = nodeRecord(document, node);
             if (!record) return;
-            for (const std::string* text : {&record->title, &record->locator, &record->comment, &record->addDate})
+            for (const CompactText* text : {&record->title, &record->locator, &record->comment, &record->addDate})
                 sound = sound && isWellFormedUtf8(*text) && text->size() <= kUtf8TextFieldMax;
         });
     return sound;

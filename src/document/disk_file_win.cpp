@@ -48,9 +48,13 @@ DiskFileNow diskFileNow(const std::wstring& path) {
 }
 
 void rememberDataFile(Document& document, const std::wstring& path, std::string_view bytes) {
+    rememberDataFile(document, path, hashOfBytes(bytes));
+}
+
+void rememberDataFile(Document& document, const std::wstring& path, std::uint64_t hash) {
     FileStamp stamp = diskStampOf(path);
     stamp.known = true;
-    stamp.hash = hashOfBytes(bytes);
+    stamp.hash = hash;
     document.file.stamp = stamp;
 }
 

@@ -24,5 +24,7 @@ DiskFileNow diskFileNow(const std::wstring& path);
 
 // Remembers the document's file as just read from or written to path.
 void rememberDataFile(Document& document, const std::wstring& path, std::string_view bytes);
+// The same with the bytes' hash, taken as they were written.
+void rememberDataFile(Document& document, const std::wstring& path, std::uint64_t hash);
 
 }  // namespace perchlet

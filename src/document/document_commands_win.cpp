@@ -8,7 +8,6 @@
 #include "shell/text_win.h"
 #include "store/data_file.h"
 #include "store/document_encoding.h"
-#include "store/document_text.h"
 #include "store/document_text_win.h"
 #include "store/file_io_win.h"
 #include "store/incoming_text_win.h"
@@ -63,14 +62,39 @@ std::wstring initialSavePath(const DocumentContext& context) {
     return path.empty() ? context.startupFolderWide + L"\\" + widen(kDefaultDataFileName) : path;
 }
 
-// The user agreed to write over a read-only file: it stays read-only.
-bool writeKeepingReadOnly(const std::wstring& path, const std::string& text) {
+// What a save writes: the whole document, or the subtree at start. It is made piece by piece
+// as the file is written, so that a large document is never held a second time as one text.
+struct SavedText {
+    const Document& document;
+    NodeId start = kTopLevel;
+
+    bool empty() const {
+        const BookmarkTree& tree = document.tree;
+        return start == kTopLevel ? tree.firstTopLevel() == kNoNode : !tree.isAlive(start);
+    }
+    // The whole document is numbered from 0, an exported subtree from the serial counter.
+    bool writeTo(const TextSink& sink) const {
+        std::uint16_t base = start == kTopLevel ? 0 : document.serials.value;
+        return writeDataFilePieces(document, start, base, document.file.encoding, sink);
+    }
+};
+
+// Writes text over path; the user agreed to write over a read-only file, and it stays
+// read-only. The hash of the bytes written, taken as they go, or nothing when they were not.
+std::optional<std::uint64_t> writeKeepingReadOnly(const std::wstring& path, const SavedText& text) {
     DWORD attributes = GetFileAttributesW(path.c_str());
     bool readOnly = attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_READONLY);
     if (readOnly) SetFileAttributesW(path.c_str(), attributes & ~FILE_ATTRIBUTE_READONLY);
-    bool written = writeWholeText(path, text);
+    std::uint64_t hash = kHashOfNothing;
+    bool written = writeWholeText(path, [&](const TextSink& sink) {
+        return text.writeTo([&](std::string_view piece) {
+            hash = hashOfBytes(piece, hash);
+            return sink(piece);
+        });
+    });
     if (readOnly) SetFileAttributesW(path.c_str(), attributes);
-    return written;
+    if (!written) return std::nullopt;
+    return hash;
 }
 
 // The check before the document's text is written over path. For the document's own file
@@ -112,7 +136,7 @@ BeforeSave checkBeforeWriting(DocumentContext& context, const std::wstring& path
 }
 
 // Writes text to path, or to a path the user chooses when path is empty.
-SaveOutcome writeDocumentText(DocumentContext& context, const std::string& text, std::wstring path,
+SaveOutcome writeDocumentText(DocumentContext& context, const SavedText& text, std::wstring path,
                               const std::wstring& initialPath = L"", bool versionSettled = false) {
     if (text.empty()) {
         sayNoData(context);
@@ -126,8 +150,9 @@ SaveOutcome writeDocumentText(DocumentContext& context, const std::string& text,
     case BeforeSave::HandledOtherwise: return SaveOutcome::HandledOtherwise;
     case BeforeSave::Stop: return SaveOutcome::NotWritten;
     }
-    if (!writeKeepingReadOnly(path, text)) return SaveOutcome::NotWritten;
-    if (toDataFile) rememberDataFile(context.workspace.document, path, text);
+    std::optional<std::uint64_t> hash = writeKeepingReadOnly(path, text);
+    if (!hash) return SaveOutcome::NotWritten;
+    if (toDataFile) rememberDataFile(context.workspace.document, path, *hash);
     return SaveOutcome::Written;
 }
 
@@ -136,7 +161,7 @@ SaveOutcome writeDocumentText(DocumentContext& context, const std::string& text,
 bool writeToItsFile(DocumentContext& context, bool versionSettled) {
     Document& document = context.workspace.document;
     SaveOutcome outcome =
-        writeDocumentText(context, writeWholeDocument(document), document.file.path, L"", versionSettled);
+        writeDocumentText(context, SavedText{document}, document.file.path, L"", versionSettled);
     if (outcome == SaveOutcome::Written) {
         document.history.markSaved();
         if (context.savedToFile) context.savedToFile(document.file.path);
@@ -158,7 +183,7 @@ bool offerToSaveChanges(DocumentContext& context) {
     if (answer == IDCANCEL) return false;
     if (answer == IDNO) return true;
     // Always asks for a name. Cancelling the dialog cancels the command: nothing is lost.
-    return writeDocumentText(context, writeWholeDocument(context.workspace.document), L"", initialSavePath(context)) !=
+    return writeDocumentText(context, SavedText{context.workspace.document}, L"", initialSavePath(context)) !=
            SaveOutcome::NotWritten;
 }
 
@@ -253,9 +278,9 @@ bool saveDocumentAsChosen(DocumentContext& context) {
         checkBeforeWriting(context, path, true) != BeforeSave::Write)
         return false;
     convertDocumentEncoding(document, encoding);
-    std::string text = writeWholeDocument(document);
-    if (!writeKeepingReadOnly(path, text)) return false;
-    rememberDataFile(document, path, text);
+    std::optional<std::uint64_t> hash = writeKeepingReadOnly(path, SavedText{document});
+    if (!hash) return false;
+    rememberDataFile(document, path, *hash);
     context.disk.declinedHash.reset();
     context.workspace.document.history.markSaved();
     setDocumentFile(context, path, displayedFileName(path));
@@ -330,7 +355,7 @@ void exportSelectedSubtree(DocumentContext& context) {
         return;
     }
     const Document& document = context.workspace.document;
-    writeDocumentText(context, writeDataFile(document, start, document.serials.value, document.file.encoding), L"");
+    writeDocumentText(context, SavedText{document, start}, L"");
 }
 
 void showFileNameInCaption(Workspace& workspace) {

@@ -15,7 +15,7 @@ std::wstring folderOf(const std::wstring& path) {
     return path.substr(0, slash);
 }
 
-bool writeAll(HANDLE file, const std::string& text) {
+bool writeAll(HANDLE file, std::string_view text) {
     std::size_t written = 0;
     while (written < text.size()) {
         DWORD chunk = static_cast<DWORD>(std::min<std::size_t>(text.size() - written, 1 << 20));
@@ -23,10 +23,10 @@ bool writeAll(HANDLE file, const std::string& text) {
         if (!WriteFile(file, text.data() + written, chunk, &done, nullptr) || done == 0) return false;
         written += done;
     }
-    return FlushFileBuffers(file) != FALSE;
+    return true;
 }
 
-bool replaceThroughTemporary(const std::wstring& target, const std::string& text) {
+bool replaceThroughTemporary(const std::wstring& target, const TextPieces& pieces) {
     wchar_t temporary[MAX_PATH] = L"";
     if (!GetTempFileNameW(folderOf(target).c_str(), L"pch", 0, temporary)) return false;
     HANDLE file = CreateFileW(temporary, GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr);
@@ -34,7 +34,8 @@ bool replaceThroughTemporary(const std::wstring& target, const std::string& text
         DeleteFileW(temporary);
         return false;
     }
-    bool complete = writeAll(file, text);
+    bool complete = pieces([file](std::string_view piece) { return writeAll(file, piece); }) &&
+                    FlushFileBuffers(file) != FALSE;
     CloseHandle(file);
     if (complete && MoveFileExW(temporary, target.c_str(), MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH))
         return true;
@@ -45,8 +46,12 @@ bool replaceThroughTemporary(const std::wstring& target, const std::string& text
 }  // namespace
 
 bool writeWholeText(const std::wstring& target, const std::string& text) {
+    return writeWholeText(target, [&text](const TextSink& sink) { return sink(text); });
+}
+
+bool writeWholeText(const std::wstring& target, const TextPieces& pieces) {
     if (target.empty()) return false;
-    if (target.size() >= MAX_PATH || !replaceThroughTemporary(target, text)) {
+    if (target.size() >= MAX_PATH || !replaceThroughTemporary(target, pieces)) {
         showMessage(nullptr, "ファイルに書き込めませんでした。\r\n" + narrow(target), "書き込み", MB_OK | MB_ICONERROR);
         return false;
     }

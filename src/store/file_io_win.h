@@ -1,7 +1,9 @@
 // Whole files in and out, as the document and the exchange formats use them.
 #pragma once
+#include <functional>
 #include <optional>
 #include <string>
+#include <string_view>
 #include <windows.h>
 
 namespace perchlet {
@@ -14,6 +16,12 @@ namespace perchlet {
 // A failed write shows "SaveText_file" with caption "書き込み失敗" and returns false.
 bool writeWholeText(const std::wstring& path, const std::string& text);
 bool writeWholeText(const std::string& path, const std::string& text);
+// The same for a text made as it is written, never held whole: pieces hands each piece of it
+// in order to the sink it is given, and answers false when it could not make it or the sink
+// said false.
+using TextSink = std::function<bool(std::string_view piece)>;
+using TextPieces = std::function<bool(const TextSink& sink)>;
+bool writeWholeText(const std::wstring& path, const TextPieces& pieces);
 
 // Reads the whole file, opened for reading only. Nothing for an empty path or a file that is
 // missing or cannot be opened.
