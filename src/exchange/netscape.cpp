@@ -163,7 +163,7 @@ std::string decodeCharacterReferences(std::string_view text, TextEncoding encodi
 
 void decodeCharacterReferences(std::string_view text, TextEncoding encoding, Unrepresentable unrepresentable,
                                LostCharacters* lost, std::string& out) {
-    if (std::memchr(text.data(), '&', text.size()) == nullptr) {
+    if (text.empty() || std::memchr(text.data(), '&', text.size()) == nullptr) {
         if (lost && !text.empty()) lost->inRun = false;
         out.assign(text);
         return;

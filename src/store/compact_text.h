@@ -105,7 +105,7 @@ private:
     }
     void take(std::string_view text) {
         if (text.size() <= kInside) {
-            std::memcpy(bytes_, text.data(), text.size());
+            if (!text.empty()) std::memcpy(bytes_, text.data(), text.size());  // an empty view may have no data
             bytes_[kTag] = static_cast<char>(text.size());
             return;
         }
