@@ -487,13 +487,47 @@ bool isAscii(std::string_view bytes) {
 
 }  // namespace
 
+namespace {
+
+// Where the run of ASCII from `at` ends, looked at eight bytes at a time: most titles and
+// nearly every address are ASCII for long stretches.
+std::size_t asciiRunEnd(std::string_view bytes, std::size_t at) {
+    constexpr std::uint64_t kHighBits = 0x8080808080808080ull;
+    auto wordAt = [&bytes](std::size_t from) {
+        std::uint64_t word;
+        std::memcpy(&word, bytes.data() + from, sizeof word);
+        return word;
+    };
+    for (; at + 8 <= bytes.size(); at += 8)
+        if (wordAt(at) & kHighBits) break;
+    while (at < bytes.size() && byteOf(bytes[at]) < 0x80) ++at;
+    return at;
+}
+
+// The length of the well-formed sequence that starts at `at` with a byte of 0x80 or more,
+// or 0: the sequences Unicode lists, as Utf8Reader reads them.
+std::size_t wellFormedSequenceAt(std::string_view bytes, std::size_t at) {
+    unsigned char lead = byteOf(bytes[at]);
+    std::size_t length = lead >= 0xC2 && lead <= 0xDF ? 2 : lead >= 0xE0 && lead <= 0xEF ? 3
+                       : lead >= 0xF0 && lead <= 0xF4 ? 4 : 0;
+    if (length == 0 || length > bytes.size() - at) return 0;
+    unsigned char low = lead == 0xE0 ? 0xA0 : lead == 0xF0 ? 0x90 : 0x80;
+    unsigned char high = lead == 0xED ? 0x9F : lead == 0xF4 ? 0x8F : 0xBF;
+    unsigned char second = byteOf(bytes[at + 1]);
+    if (second < low || second > high) return 0;
+    for (std::size_t i = 2; i < length; ++i)
+        if ((byteOf(bytes[at + i]) & 0xC0) != 0x80) return 0;
+    return length;
+}
+
+}  // namespace
+
 bool isWellFormedUtf8(std::string_view bytes) {
-    std::size_t ascii = 0;
-    while (ascii < bytes.size() && byteOf(bytes[ascii]) < 0x80) ++ascii;
-    Utf8Reader in(bytes.substr(ascii));
-    char32_t cp;
-    while (in.next(cp))
-        if (cp == Utf8Reader::kIllFormed) return false;
+    for (std::size_t at = asciiRunEnd(bytes, 0); at < bytes.size(); at = asciiRunEnd(bytes, at)) {
+        std::size_t length = wellFormedSequenceAt(bytes, at);
+        if (length == 0) return false;
+        at += length;
+    }
     return true;
 }
 

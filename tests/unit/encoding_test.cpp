@@ -401,4 +401,61 @@ TEST(Cp932Tables, EveryPairSurvivesARoundTrip) {
 }
 
 }  // namespace
+
+namespace {
+
+// Well-formed UTF-8 as Unicode's table of byte sequences lists it, one row per lead range.
+bool wellFormedByTheTable(std::string_view bytes) {
+    struct Row {
+        unsigned char leadLow, leadHigh, secondLow, secondHigh;
+        std::size_t length;
+    };
+    const Row rows[] = {{0x00, 0x7F, 0, 0, 1},       {0xC2, 0xDF, 0x80, 0xBF, 2}, {0xE0, 0xE0, 0xA0, 0xBF, 3},
+                        {0xE1, 0xEC, 0x80, 0xBF, 3}, {0xED, 0xED, 0x80, 0x9F, 3}, {0xEE, 0xEF, 0x80, 0xBF, 3},
+                        {0xF0, 0xF0, 0x90, 0xBF, 4}, {0xF1, 0xF3, 0x80, 0xBF, 4}, {0xF4, 0xF4, 0x80, 0x8F, 4}};
+    auto byte = [&](std::size_t at) { return static_cast<unsigned char>(bytes[at]); };
+    for (std::size_t at = 0; at < bytes.size();) {
+        const Row* row = nullptr;
+        for (const Row& r : rows)
+            if (byte(at) >= r.leadLow && byte(at) <= r.leadHigh) row = &r;
+        if (!row || at + row->length > bytes.size()) return false;
+        if (row->length > 1 && (byte(at + 1) < row->secondLow || byte(at + 1) > row->secondHigh)) return false;
+        for (std::size_t i = 2; i < row->length; ++i)
+            if (byte(at + i) < 0x80 || byte(at + i) > 0xBF) return false;
+        at += row->length;
+    }
+    return true;
+}
+
+}  // namespace
+
+// Every lead and second byte, the later bytes at the edges of their range, after ASCII runs
+// that end before, at and past a word of eight, cut after each byte and followed by ASCII.
+TEST(IsWellFormedUtf8, AgreesWithTheTableOfSequences) {
+    const unsigned char edges[] = {0x7F, 0x80, 0xBF, 0xC0};
+    for (std::size_t ascii : {0, 7, 8, 9}) {
+        for (int lead = 0x80; lead <= 0xFF; ++lead) {
+            for (int second = 0; second <= 0xFF; ++second) {
+                for (unsigned char third : edges) {
+                    for (unsigned char fourth : edges) {
+                        std::string text(ascii, 'a');
+                        text += {static_cast<char>(lead), static_cast<char>(second), static_cast<char>(third),
+                                 static_cast<char>(fourth)};
+                        text += "bbbbbbbb";
+                        for (std::size_t cut : {ascii + 1, ascii + 2, ascii + 3, ascii + 4, text.size()}) {
+                            std::string_view bytes(text.data(), cut);
+                            if (isWellFormedUtf8(bytes) != wellFormedByTheTable(bytes)) {
+                                ADD_FAILURE() << "lead " << lead << ", second " << second << ", third "
+                                              << int(third) << ", fourth " << int(fourth) << ", "
+                                              << cut - ascii << " bytes after " << ascii;
+                                return;
+                            }
+                        }
+                    }
+                }
+            }
+        }
+    }
+}
+
 }  // namespace perchlet
