@@ -1,6 +1,6 @@
 // A text in 16 bytes: up to 15 bytes are held inside, longer texts on the heap at their exact
 // size. It takes half the room of a std::string, which a document of a hundred thousand
-// records, each with three dates and a node's title, notices.
+// records, each with six texts and a node's title, notices.
 //
 // A longer text may instead lie in a TextPool that its owner keeps (see inPool): such a text
 // is not freed with it, and a copy of it is a text of its own. Moving keeps it in the pool, so

@@ -1,5 +1,5 @@
 // Texts kept side by side in large blocks, for many texts that are made at once and given up
-// together: a load's titles take a few hundred allocations instead of one each.
+// together: a load's texts take a few hundred allocations instead of one each.
 #pragma once
 #include <cstddef>
 #include <cstring>
