@@ -47,9 +47,10 @@ bool startsWithIgnoringCase(std::string_view text, std::string_view lowerPrefix)
 void BrowserBookmarkCollector::readTitle(CompactText& title, std::string_view utf8) {
     LostCharacters lost;
     readText(title, utf8, into_, Unrepresentable::Mark, &lost);
-    // A title on one line and within the field is kept as it came, without two more copies.
-    if (!filterKeepsAsItIs(title, TextFilter::SingleLine, into_))
-        title = fitText(filterText(title, TextFilter::SingleLine, into_), into_);
+    // A title on one line and within the field is kept as it came; only a fitted one replaces it.
+    std::string fitted;
+    std::string_view field = titleField(title, into_, fitted);
+    if (field.data() != title.data()) title = field;
     if (lost.runs > 0 && bookmarks_.markedItems++ == 0) bookmarks_.firstMarkedTitle = title;
 }
 

@@ -391,30 +391,31 @@ private:
 };
 
 // The values of an item are decoded one after another into one text, then copied into the
-// record as they are when the field keeps them so (nearly always), else as fitted.
-void readDate(CompactText& date, const TagAttributes& tag, std::string_view name, TextEncoding encoding,
-              std::string& decoded) {
-    decodeCharacterReferences(tag.find(name).value_or(std::string_view()), encoding, Unrepresentable::Drop, nullptr,
-                              decoded);
-    if (decoded.size() <= kDateFieldMax) date = decoded;
-    else date = fitDate(decoded, encoding);
-}
+// record once, as its field keeps them.
+struct ValueDecoder {
+    explicit ValueDecoder(TextEncoding encoding) : encoding(encoding) {}
 
-// An address keeps characters that Shift-JIS cannot hold, percent-encoded.
-void readAddress(CompactText& address, const TagAttributes& tag, TextEncoding encoding, std::string& decoded) {
-    decodeCharacterReferences(tag.find("HREF").value_or(std::string_view()), encoding, Unrepresentable::PercentEncode,
-                              nullptr, decoded);
-    if (addressKeptAsItIs(decoded, encoding)) address = decoded;
-    else address = fitAddress(decoded, encoding);
-}
+    TextEncoding encoding;
+    std::string decoded;
+    std::string fitted;
 
-// Characters Shift-JIS cannot hold leave a mark, so a title is never emptied by them.
-void readTitle(CompactText& title, std::string_view raw, TextEncoding encoding, LostCharacters& lost,
-               std::string& decoded) {
-    decodeCharacterReferences(raw, encoding, Unrepresentable::Mark, &lost, decoded);
-    if (filterKeepsAsItIs(decoded, TextFilter::SingleLine, encoding)) title = decoded;
-    else title = fitText(filterText(decoded, TextFilter::SingleLine, encoding), encoding);
-}
+    void readDate(CompactText& date, const TagAttributes& tag, std::string_view name) {
+        decodeCharacterReferences(tag.find(name).value_or(std::string_view()), encoding, Unrepresentable::Drop,
+                                  nullptr, decoded);
+        date = dateField(decoded, encoding, fitted);
+    }
+    // An address keeps characters that Shift-JIS cannot hold, percent-encoded.
+    void readAddress(CompactText& address, const TagAttributes& tag) {
+        decodeCharacterReferences(tag.find("HREF").value_or(std::string_view()), encoding,
+                                  Unrepresentable::PercentEncode, nullptr, decoded);
+        address = addressField(decoded, encoding, fitted);
+    }
+    // Characters Shift-JIS cannot hold leave a mark, so a title is never emptied by them.
+    void readTitle(CompactText& title, std::string_view raw, LostCharacters& lost) {
+        decodeCharacterReferences(raw, encoding, Unrepresentable::Mark, &lost, decoded);
+        title = titleField(decoded, encoding, fitted);
+    }
+};
 
 // Whether text at pos starts "<BR" in any case.
 bool breakAt(std::string_view text, std::size_t pos) {
@@ -452,7 +453,7 @@ struct NetscapeImport {
     bool folderSeen = false;
     ParentStack<NodeId> parents;
     ImportResult result;
-    std::string decoded;  // the value being read
+    ValueDecoder values{encoding};
 };
 
 void addItem(NetscapeImport& import, unsigned kind, BookmarkItem record, const LostCharacters& lost) {
@@ -487,12 +488,11 @@ bool readLink(NetscapeImport& import, const TagAttributes& tag) {
     if (!title) return false;
     BookmarkItem record;
     LostCharacters lost;
-    const TextEncoding encoding = import.encoding;
-    readTitle(record.title, *title, encoding, lost, import.decoded);
-    readAddress(record.locator, tag, encoding, import.decoded);
-    readDate(record.addDate, tag, "ADD_DATE", encoding, import.decoded);
-    readDate(record.lastModified, tag, "LAST_MODIFIED", encoding, import.decoded);
-    readDate(record.lastVisit, tag, "LAST_VISIT", encoding, import.decoded);
+    import.values.readTitle(record.title, *title, lost);
+    import.values.readAddress(record.locator, tag);
+    import.values.readDate(record.addDate, tag, "ADD_DATE");
+    import.values.readDate(record.lastModified, tag, "LAST_MODIFIED");
+    import.values.readDate(record.lastVisit, tag, "LAST_VISIT");
     unsigned kind = kindForImportedAddress(record.locator);
     addItem(import, kind, std::move(record), lost);
     return true;
@@ -503,8 +503,8 @@ bool readFolder(NetscapeImport& import, const TagAttributes& tag) {
     if (!title) return false;
     BookmarkItem record;
     LostCharacters lost;
-    readTitle(record.title, *title, import.encoding, lost, import.decoded);
-    readDate(record.addDate, tag, "ADD_DATE", import.encoding, import.decoded);
+    import.values.readTitle(record.title, *title, lost);
+    import.values.readDate(record.addDate, tag, "ADD_DATE");
     addItem(import, kKindFolder, std::move(record), lost);
     import.folderSeen = true;
     return true;

@@ -41,6 +41,26 @@ bool addressKeptAsItIs(std::string_view text, TextEncoding encoding) {
     return text.size() <= textFieldMax(encoding) && isFreeOfControls(text);
 }
 
+std::string_view titleField(std::string_view text, TextEncoding encoding, std::string& fitted) {
+    if (filterKeepsAsItIs(text, TextFilter::SingleLine, encoding)) return text;
+    return fitted = filterText(text, TextFilter::SingleLine, encoding);
+}
+
+std::string_view addressField(std::string_view text, TextEncoding encoding, std::string& fitted) {
+    if (addressKeptAsItIs(text, encoding)) return text;
+    return fitted = fitAddress(text, encoding);
+}
+
+std::string_view commentField(std::string_view text, TextEncoding encoding, std::string& fitted) {
+    if (text.size() <= textFieldMax(encoding)) return text;
+    return fitted = fitText(text, encoding);
+}
+
+std::string_view dateField(std::string_view text, TextEncoding encoding, std::string& fitted) {
+    if (text.size() <= kDateFieldMax) return text;
+    return fitted = fitDate(text, encoding);
+}
+
 std::string fitAddress(std::string&& text, TextEncoding encoding) {
     if (addressKeptAsItIs(text, encoding)) return std::move(text);
     return fitAddress(std::string_view(text), encoding);

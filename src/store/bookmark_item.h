@@ -59,6 +59,15 @@ std::string fitAddress(std::string&& text, TextEncoding encoding);
 // Whether fitAddress keeps text as it is.
 bool addressKeptAsItIs(std::string_view text, TextEncoding encoding);
 
+// What a record's field keeps of text, for readers that make many records: text itself when
+// the field takes it unchanged (nearly always, and nothing copied), else the fitted text, held
+// in `fitted`, which must not be where text lies. A title is one line, an address has no
+// control characters, and every field is cut to its size.
+std::string_view titleField(std::string_view text, TextEncoding encoding, std::string& fitted);
+std::string_view addressField(std::string_view text, TextEncoding encoding, std::string& fitted);
+std::string_view commentField(std::string_view text, TextEncoding encoding, std::string& fitted);
+std::string_view dateField(std::string_view text, TextEncoding encoding, std::string& fitted);
+
 bool isShiftJisLeadByte(unsigned char byte);
 
 // Seconds since 1970 as decimal text.

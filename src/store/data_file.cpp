@@ -573,39 +573,29 @@ std::string_view documentView(std::string_view value, ValueReading& reading, Unr
     return asItIs ? value : convertedView(value, reading, unrepresentable, storage);
 }
 
-// A record's text: the value itself where the field takes it unchanged (nearly always), else
-// what fitting made of it; in a load, a long one is kept in the document's pool.
-template <typename Fit>
-void readField(CompactText& field, std::string_view value, bool unchanged, Fit fit, const ValueReading& reading) {
-    std::string fitted;
-    if (!unchanged) value = fitted = fit(value);
-    if (reading.pool && value.size() > CompactText::kInside) field.assignInPool(reading.pool->keep(value));
-    else field = value;
+// A record's text as its field keeps it; in a load, a long one is kept in the document's pool.
+void putText(CompactText& field, std::string_view text, const ValueReading& reading) {
+    if (reading.pool && text.size() > CompactText::kInside) field.assignInPool(reading.pool->keep(text));
+    else field = text;
 }
 
 void readTexts(BookmarkItem& record, const Block& block, std::string_view title, ValueReading& reading) {
     const TextEncoding into = reading.into;
-    const std::size_t max = textFieldMax(into);
-    std::string storage;
+    std::string storage, fitted;
     std::string_view text = documentView(title, reading, Unrepresentable::Mark, storage);
     noteCut(reading, text.size());
-    readField(record.title, text, filterKeepsAsItIs(text, TextFilter::SingleLine, into),
-              [into](std::string_view t) { return filterText(t, TextFilter::SingleLine, into); }, reading);
+    putText(record.title, titleField(text, into, fitted), reading);
     text = documentView(block.valueOrEmpty(kLocator), reading, Unrepresentable::PercentEncode, storage);
     noteCut(reading, text.size());
-    readField(record.locator, text, addressKeptAsItIs(text, into),
-              [into](std::string_view t) { return fitAddress(t, into); }, reading);
+    putText(record.locator, addressField(text, into, fitted), reading);
     text = documentView(block.valueOrEmpty(kComment), reading, Unrepresentable::Mark, storage);
     noteCut(reading, text.size());
-    readField(record.comment, text, text.size() <= max, [into](std::string_view t) { return fitText(t, into); },
-              reading);
+    putText(record.comment, commentField(text, into, fitted), reading);
 }
 
 void readDate(CompactText& field, std::string_view value, ValueReading& reading) {
-    std::string storage;
-    std::string_view text = documentView(value, reading, Unrepresentable::Drop, storage);
-    if (text.size() <= kDateFieldMax) field = text;
-    else field = fitDate(text, reading.into);
+    std::string storage, fitted;
+    field = dateField(documentView(value, reading, Unrepresentable::Drop, storage), reading.into, fitted);
 }
 
 // A block describes a record when it has "ItemNum=" and "TitleName=".
