@@ -274,13 +274,9 @@ std::int64_t decimalIn(std::string_view text) {
     bool negative = false;
     if (i < text.size() && (text[i] == '-' || text[i] == '+')) negative = text[i++] == '-';
     constexpr std::int64_t kLimit = 0xFFFFFFFFLL;
-    auto isDigit = [&](std::size_t at) { return at < text.size() && text[at] >= '0' && text[at] <= '9'; };
-    // Eighteen digits cannot overflow, and the value only grows: held at the limit once at
-    // their end, it is what holding each step would give.
     std::int64_t value = 0;
-    for (std::size_t digits = 0; digits < 18 && isDigit(i); ++digits, ++i) value = value * 10 + (text[i] - '0');
-    value = std::min(value, kLimit);
-    for (; isDigit(i); ++i) value = std::min(value * 10 + (text[i] - '0'), kLimit);
+    for (; i < text.size() && text[i] >= '0' && text[i] <= '9'; ++i)
+        value = std::min(value * 10 + (text[i] - '0'), kLimit);
     return negative ? -value : value;
 }
 
@@ -559,18 +555,14 @@ void noteCut(ValueReading& reading, std::size_t size) {
     if (size > textFieldMax(reading.into)) ++reading.fieldsCut;
 }
 
-std::string_view convertedView(std::string_view value, ValueReading& reading, Unrepresentable unrepresentable,
-                               std::string& storage) {
-    storage = documentText(value, reading, unrepresentable);
-    return storage;
-}
-
 // The value as the document keeps it, before any cut: the file's own bytes when nothing
 // needs converting (the common case, and no copy), else the converted text in storage.
 std::string_view documentView(std::string_view value, ValueReading& reading, Unrepresentable unrepresentable,
                               std::string& storage) {
     bool asItIs = reading.file == reading.into && (reading.file == TextEncoding::ShiftJis || isWellFormedUtf8(value));
-    return asItIs ? value : convertedView(value, reading, unrepresentable, storage);
+    if (asItIs) return value;
+    storage = documentText(value, reading, unrepresentable);
+    return storage;
 }
 
 // A record's text as its field keeps it; in a load, a long one is kept in the document's pool.
