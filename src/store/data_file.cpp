@@ -268,7 +268,7 @@ void writeRecords(const Document& document, const std::vector<NodeId>& starts, s
 
 // Decimal as the file has it: blanks, an optional sign, digits up to the first non-digit.
 // Values beyond 32 bits are held at the limit.
-std::int64_t decimalIn(std::string_view text) {
+std::int64_t decimalSpelledIn(std::string_view text) {
     std::size_t i = 0;
     while (i < text.size() && (text[i] == ' ' || text[i] == '\t')) ++i;
     bool negative = false;
@@ -278,6 +278,12 @@ std::int64_t decimalIn(std::string_view text) {
     for (; i < text.size() && text[i] >= '0' && text[i] <= '9'; ++i)
         value = std::min(value * 10 + (text[i] - '0'), kLimit);
     return negative ? -value : value;
+}
+
+// Most values are one digit (the window's edges, the browser, the mark): read without a call.
+inline std::int64_t decimalIn(std::string_view text) {
+    if (text.size() == 1 && text[0] >= '0' && text[0] <= '9') return text[0] - '0';
+    return decimalSpelledIn(text);
 }
 
 // Signed fields: an unsigned spelling of the same 32 bits (item numbers of kind 8 and up)
@@ -438,6 +444,38 @@ private:
     int expected_ = kItemNum;
 };
 
+// Gives the CRs of a text one after another from the places of CR in a 64-byte window, so
+// that each of a record's lines costs a bit taken off a word rather than a loop over its bytes.
+class CrSequence {
+public:
+    explicit CrSequence(std::string_view text) : end_(text.data() + text.size()) {}
+
+    // The next CRs given are those from at on.
+    void startAt(const char* at) {
+        window_ = at;
+        crs_ = fits(at) ? placesOfByte(at, '\r') : 0;
+    }
+    // The next CR, with a byte after it; null where the window would pass the text's end.
+    const char* next() {
+        while (crs_ == 0) {
+            if (!fits(window_ + kWindow)) return nullptr;
+            window_ += kWindow;
+            crs_ = placesOfByte(window_, '\r');
+        }
+        const char* cr = window_ + __builtin_ctzll(crs_);
+        crs_ &= crs_ - 1;
+        return cr;
+    }
+
+private:
+    static constexpr std::ptrdiff_t kWindow = 64;
+    bool fits(const char* window) const { return end_ - window > kWindow; }
+
+    const char* end_;
+    const char* window_ = nullptr;
+    std::uint64_t crs_ = 0;
+};
+
 // Walks the blocks of a data file text. A block starts only at a line that is exactly
 // "[List]"; nothing before the first one is read.
 class BlockScanner {
@@ -474,12 +512,14 @@ private:
         const std::string_view text = lines_.text();
         const char* const end = text.data() + text.size();
         const char* at = text.data() + position_;
+        lineEnds_.startAt(at);
         for (int key = 0; key < kKeyCount; ++key) {
             std::string_view k = kKeyTexts[key];
             if (static_cast<std::size_t>(end - at) < k.size() || !startsWith(at, k)) return false;
             at += k.size();
-            const char* lineEnd = crLfIn(at, end, key == kTitleName || key == kLocator || key == kComment);
-            if (!lineEnd) return false;
+            // Keys hold no CR, so the next one ends this line unless a value holds a lone CR.
+            const char* lineEnd = lineEnds_.next();
+            if (!lineEnd || lineEnd[1] != '\n') return false;
             block.put(key, std::string_view(at, static_cast<std::size_t>(lineEnd - at)));
             at = lineEnd + 2;
         }
@@ -511,24 +551,9 @@ private:
         return key.size() >= 8 ? sameEnds<std::uint64_t>(at, key) : sameEnds<std::uint32_t>(at, key);
     }
 
-    // The first CR LF from at, or null. Most values are a few bytes, which a plain loop finds
-    // sooner than a call; longer ones are searched by memchr.
-    static const char* crLfIn(const char* at, const char* end, bool longValue) {
-        if (!longValue) {
-            for (const char* p = at; p + 1 < end && p < at + 24; ++p)
-                if (p[0] == '\r' && p[1] == '\n') return p;
-        }
-        for (const char* p = at; p < end;) {
-            auto cr = static_cast<const char*>(std::memchr(p, '\r', static_cast<std::size_t>(end - p)));
-            if (!cr || cr + 1 >= end) return nullptr;
-            if (cr[1] == '\n') return cr;
-            p = cr + 1;
-        }
-        return nullptr;
-    }
-
     LineReader lines_;
     std::size_t position_;
+    CrSequence lineEnds_{lines_.text()};
 };
 
 // How a reader turns a file's values into the document's texts, and what it met on the way.
@@ -595,11 +620,11 @@ bool describesRecord(const Block& block) { return block.value(kItemNum) && block
 
 ItemNumber numberIn(const Block& block) { return signedValue(block.valueOrEmpty(kItemNum)); }
 
-// Fills a fresh record with what a block that describes one holds, the number as the file
-// has it.
-void readRecord(BookmarkItem& record, const Block& block, ValueReading& reading) {
+// Fills a fresh record with what a block that describes one holds, and its number as the
+// file has it (numberIn).
+void readRecord(BookmarkItem& record, ItemNumber number, const Block& block, ValueReading& reading) {
     reading.lost = LostCharacters{};
-    record.itemNumber = numberIn(block);
+    record.itemNumber = number;
     record.parentNumber = static_cast<std::uint32_t>(signedValue(block.valueOrEmpty(kParentNum)));
     readTexts(record, block, block.valueOrEmpty(kTitleName), reading);
     readDate(record.lastModified, block.valueOrEmpty(kLastModified), reading);
@@ -747,7 +772,7 @@ DataFileReadResult loadDataFile(std::string_view text, Document& document, Shell
         bool fillsHead = number == kRootItemNumber && !headFilled;
         // Any other record is read where the document keeps it, rather than moved there.
         BookmarkItem& record = fillsHead ? headRecord : document.items.appendEmpty();
-        readRecord(record, block, *reading);
+        readRecord(record, number, block, *reading);
         noteReading(record, *reading, result);
         ImagePair images = loadedImages(record, icons);
         NodeId node;
@@ -784,7 +809,7 @@ DataFileReadResult importDataFile(std::string_view text, Document& document, Nod
         anyBlock = true;
         if (!describesRecord(block)) continue;
         BookmarkItem record;
-        readRecord(record, block, *reading);
+        readRecord(record, numberIn(block), block, *reading);
         noteReading(record, *reading, result);
         unsigned kind = kindOf(record.itemNumber);
         // Nesting follows the file even where the stored depth has to stop at the limit.

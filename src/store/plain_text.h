@@ -21,5 +21,9 @@ std::string baseNameOf(const std::string& path);
 bool holdsLineBreak(std::string_view text);
 // Whether a control byte (below 0x20, or DEL) stands anywhere in text, looked at the same way.
 bool holdsControlByte(std::string_view text);
+// Where byte stands among the 64 bytes from at: bit i for at[i]. Sixteen bytes are compared
+// at a time where the processor can (SSE2), else eight by placesOfByteByWords.
+std::uint64_t placesOfByte(const char* at, char byte);
+std::uint64_t placesOfByteByWords(const char* at, char byte);
 
 }  // namespace perchlet

@@ -298,12 +298,25 @@ TEST(DataFile, BlocksReadAlikeHoweverTheyAreJoinedAndEnded) {
     const std::string second = link(2, 2, "child");
     const std::string firstLines = first.substr(0, first.size() - 2);  // up to "Mark=0\r\n"
     const std::string secondLines = second.substr(0, second.size() - 2);
+    auto withComment = [&](const std::string& comment) {
+        std::string block = first;
+        return block.replace(block.find("Comment=") + 8, 0, comment);
+    };
+    const std::string longComment(150, 'c');
+    // The block without its LastModified line, which a CR taken for a line end would make.
+    std::string loneCr = first;
+    std::size_t comment = loneCr.find("Comment=") + 8;
+    loneCr.replace(comment, loneCr.find("\r\n", loneCr.find("LastModified=")) - comment, "a\r-LastModified=9");
     struct Case {
         const char* name;
         std::string text;
+        std::string comment = {};
+        std::string lastModified = "000000";
     };
     const Case cases[] = {
         {"as written", first + second},
+        {"a lone CR in a value", loneCr + second, "a\r-LastModified=9", ""},
+        {"a value longer than the reader looks ahead", withComment(longComment) + second, longComment},
         {"no empty line between", firstLines + secondLines},
         {"a stray line between", first + "stray\r\n" + second},
         {"two empty lines between", first + "\r\n" + second},
@@ -317,6 +330,8 @@ TEST(DataFile, BlocksReadAlikeHoweverTheyAreJoinedAndEnded) {
         EXPECT_EQ(load(doc, kHeader + c.text).inserted, 2u);
         EXPECT_EQ(outline(doc), (std::vector<std::string>{"root", "  child"}));
         EXPECT_EQ(recordAt(doc, doc.tree.firstChild(doc.tree.firstTopLevel())).locator, "http://example.com/child");
+        EXPECT_EQ(recordAt(doc, doc.tree.firstTopLevel()).comment, c.comment);
+        EXPECT_EQ(recordAt(doc, doc.tree.firstTopLevel()).lastModified, c.lastModified);
     }
 }
 

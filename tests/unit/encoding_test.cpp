@@ -181,6 +181,23 @@ TEST(HoldsByte, FindsLineBreaksAndControlBytesAtAnyPlaceOfAnyLength) {
     }
 }
 
+TEST(PlacesOfByte, BothWaysMarkExactlyTheBytesThatMatch) {
+    // Neighbours of CR, and bytes whose low seven bits are CR's, must not count.
+    const std::string others("\x0C\x0E\x8D\x00\xFF\x7F\x80" "a", 8);
+    for (auto places : {placesOfByte, placesOfByteByWords}) {
+        std::string text(64, '\0');
+        for (std::size_t i = 0; i < text.size(); ++i) text[i] = others[i % others.size()];
+        EXPECT_EQ(places(text.data(), '\r'), 0u);
+        std::uint64_t expected = 0;
+        for (std::size_t at : {0, 1, 7, 8, 31, 32, 62, 63}) {
+            text[at] = '\r';
+            expected |= std::uint64_t(1) << at;
+            EXPECT_EQ(places(text.data(), '\r'), expected) << "CR at " << at;
+        }
+        EXPECT_EQ(places(std::string(64, '\r').data(), '\r'), ~std::uint64_t(0));
+    }
+}
+
 TEST(FilterText, FileNameReplacesAndRemoves) {
     EXPECT_EQ(filterText("a/b:c", TextFilter::FileName), "a-b-c");
     EXPECT_EQ(filterText("/*?<>;:%,\"", TextFilter::FileName), "----------");
