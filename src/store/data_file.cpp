@@ -2,9 +2,13 @@
 
 #include <algorithm>
 #include <charconv>
+#include <condition_variable>
 #include <cstdint>
 #include <cstring>
+#include <mutex>
 #include <optional>
+#include <system_error>
+#include <thread>
 #include <vector>
 
 #include "store/encoding.h"
@@ -196,29 +200,120 @@ private:
     char* at_;
 };
 
-// One buffer handed over each time it is full: the whole text never has to be held.
-class PieceSpace : public RecordSpace {
+// Gives pieces to a sink on a thread of its own, so that the file system takes one piece
+// while the writer makes the next. The sink still gets them one at a time and in order.
+class PieceHandOff {
 public:
-    explicit PieceSpace(const DataFileSink& sink) : sink_(sink), buffer_(kDataFilePieceSize, '\0') {}
-    char* room(std::size_t bound) override {
-        if (used_ + bound > buffer_.size()) {
-            flush();
-            if (bound > buffer_.size()) buffer_.resize(bound);
-        }
-        return buffer_.data() + used_;
+    explicit PieceHandOff(const DataFileSink& sink) : sink_(sink) {}
+    ~PieceHandOff() { finish(); }
+
+    // Starts the sink on piece, once the piece before it is through; piece's bytes must stay
+    // until the next call. False once the sink said stop.
+    bool handOver(std::string_view piece) {
+        if (!started_) start();
+        if (!worker_.joinable()) return ok_ = ok_ && sink_(piece);  // no thread to be had
+        std::unique_lock<std::mutex> lock(mutex_);
+        through_.wait(lock, [this] { return !pending_; });
+        if (!ok_) return false;
+        piece_ = piece;
+        pending_ = true;
+        waiting_.notify_one();
+        return true;
     }
-    void filled(char* end) override { used_ = static_cast<std::size_t>(end - buffer_.data()); }
-    bool flush() {
-        if (used_ > 0 && ok_) ok_ = sink_(std::string_view(buffer_.data(), used_));
-        used_ = 0;
+    bool started() const { return started_; }
+    // Waits for the last piece; whether the sink took every one.
+    bool finish() {
+        if (worker_.joinable()) {
+            {
+                std::unique_lock<std::mutex> lock(mutex_);
+                through_.wait(lock, [this] { return !pending_; });
+                closing_ = true;
+            }
+            waiting_.notify_one();
+            worker_.join();
+        }
         return ok_;
     }
 
 private:
+    void start() {
+        started_ = true;
+        try {
+            worker_ = std::thread([this] { run(); });
+        } catch (const std::system_error&) {
+            // The pieces go to the sink from this thread instead.
+        }
+    }
+    void run() {
+        std::unique_lock<std::mutex> lock(mutex_);
+        for (;;) {
+            waiting_.wait(lock, [this] { return pending_ || closing_; });
+            if (!pending_) return;
+            lock.unlock();
+            bool taken = false;
+            try {
+                taken = sink_(piece_);
+            } catch (...) {
+                // A sink that throws took nothing: the write fails rather than the program.
+            }
+            lock.lock();
+            ok_ = ok_ && taken;
+            pending_ = false;
+            through_.notify_one();
+        }
+    }
+
     const DataFileSink& sink_;
-    std::string buffer_;
-    std::size_t used_ = 0;
+    std::thread worker_;
+    std::mutex mutex_;
+    std::condition_variable waiting_;  // for a piece, or the end
+    std::condition_variable through_;  // for the sink to be done with its piece
+    std::string_view piece_;
+    bool pending_ = false;
+    bool closing_ = false;
     bool ok_ = true;
+    bool started_ = false;
+};
+
+// Two buffers that take turns: one is filled while the sink takes the other, so the whole
+// text never has to be held. A text of one piece goes to the sink from this thread.
+class PieceSpace : public RecordSpace {
+public:
+    explicit PieceSpace(const DataFileSink& sink) : sink_(sink), handOff_(sink) {
+        buffers_[0].resize(kDataFilePieceSize);
+    }
+    char* room(std::size_t bound) override {
+        if (used_ + bound > current().size()) {
+            passOn();
+            if (bound > current().size()) current().resize(bound);
+        }
+        return current().data() + used_;
+    }
+    void filled(char* end) override { used_ = static_cast<std::size_t>(end - current().data()); }
+    bool finish() {
+        if (!handOff_.started()) {
+            bool ok = used_ == 0 || sink_(std::string_view(current().data(), used_));
+            used_ = 0;
+            return ok;
+        }
+        passOn();
+        return handOff_.finish();
+    }
+
+private:
+    std::string& current() { return buffers_[turn_]; }
+    void passOn() {
+        if (used_ > 0) handOff_.handOver(std::string_view(current().data(), used_));
+        used_ = 0;
+        turn_ ^= 1;
+        if (current().size() < kDataFilePieceSize) current().resize(kDataFilePieceSize);
+    }
+
+    const DataFileSink& sink_;
+    std::string buffers_[2];
+    PieceHandOff handOff_;  // after the buffers, so that it is done with them before they go
+    int turn_ = 0;
+    std::size_t used_ = 0;
 };
 
 struct SubtreeWriter {
@@ -746,7 +841,7 @@ bool writeDataFilePieces(const Document& document, NodeId start, std::uint16_t b
     std::memcpy(at, header.data(), header.size());
     space.filled(at + header.size());
     writeRecords(document, startNodes(document, start), base, space);
-    return space.flush();
+    return space.finish();
 }
 
 DataFileReadResult loadDataFile(std::string_view text, Document& document, ShellIconSource& icons,
