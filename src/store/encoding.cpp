@@ -523,10 +523,23 @@ std::size_t wellFormedSequenceAt(std::string_view bytes, std::size_t at) {
 }  // namespace
 
 bool isWellFormedUtf8(std::string_view bytes) {
-    for (std::size_t at = asciiRunEnd(bytes, 0); at < bytes.size(); at = asciiRunEnd(bytes, at)) {
+    std::size_t at = asciiRunEnd(bytes, 0);
+    while (at < bytes.size()) {
+        unsigned char lead = byteOf(bytes[at]);
+        if (lead < 0x80) {
+            ++at;
+            continue;
+        }
+        // Most characters past ASCII in titles are three bytes whose second byte may be any
+        // continuation (kana, kanji): read without the table.
+        if (lead >= 0xE1 && lead != 0xED && lead <= 0xEF && bytes.size() - at >= 3 &&
+            (byteOf(bytes[at + 1]) & 0xC0) == 0x80 && (byteOf(bytes[at + 2]) & 0xC0) == 0x80) {
+            at += 3;
+            continue;
+        }
         std::size_t length = wellFormedSequenceAt(bytes, at);
         if (length == 0) return false;
-        at += length;
+        at = asciiRunEnd(bytes, at + length);
     }
     return true;
 }
