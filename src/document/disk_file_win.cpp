@@ -47,10 +47,6 @@ DiskFileNow diskFileNow(const std::wstring& path) {
     return now;
 }
 
-void rememberDataFile(Document& document, const std::wstring& path, std::string_view bytes) {
-    rememberDataFile(document, path, hashOfBytes(bytes));
-}
-
 void rememberDataFile(Document& document, const std::wstring& path, std::uint64_t hash) {
     FileStamp stamp = diskStampOf(path);
     stamp.known = true;

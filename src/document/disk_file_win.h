@@ -22,9 +22,8 @@ bool isReadOnlyFile(const std::wstring& path);
 // Everything the check before Save looks at; the bytes are read every time.
 DiskFileNow diskFileNow(const std::wstring& path);
 
-// Remembers the document's file as just read from or written to path.
-void rememberDataFile(Document& document, const std::wstring& path, std::string_view bytes);
-// The same with the bytes' hash, taken as they were written.
+// Remembers the document's file as just read from or written to path, with the hash of its
+// bytes.
 void rememberDataFile(Document& document, const std::wstring& path, std::uint64_t hash);
 
 }  // namespace perchlet
