@@ -675,12 +675,17 @@ void noteCut(ValueReading& reading, std::size_t size) {
     if (size > textFieldMax(reading.into)) ++reading.fieldsCut;
 }
 
-// The value as the document keeps it, before any cut: the file's own bytes when nothing
-// needs converting (the common case, and no copy), else the converted text in storage.
-std::string_view documentView(std::string_view value, ValueReading& reading, Unrepresentable unrepresentable,
-                              std::string& storage) {
-    bool asItIs = reading.file == reading.into && (reading.file == TextEncoding::ShiftJis || isWellFormedUtf8(value));
-    if (asItIs) return value;
+// Whether the document keeps the file's own bytes of a value: nearly always, and then
+// nothing is converted or copied.
+inline bool keptAsInFile(std::string_view value, const ValueReading& reading) {
+    return reading.file == reading.into && (reading.file == TextEncoding::ShiftJis || isWellFormedUtf8(value));
+}
+
+// The value as the document keeps it, before any cut: the file's own bytes (keptAsInFile),
+// else the converted text in storage.
+inline std::string_view documentView(std::string_view value, ValueReading& reading, Unrepresentable unrepresentable,
+                                     std::string& storage) {
+    if (keptAsInFile(value, reading)) return value;
     storage = documentText(value, reading, unrepresentable);
     return storage;
 }
@@ -706,6 +711,11 @@ void readTexts(BookmarkItem& record, const Block& block, std::string_view title,
 }
 
 void readDate(CompactText& field, std::string_view value, ValueReading& reading) {
+    // A date as the program writes it needs no fitting.
+    if (value.size() <= kDateFieldMax && keptAsInFile(value, reading)) {
+        field = value;
+        return;
+    }
     std::string storage, fitted;
     field = dateField(documentView(value, reading, Unrepresentable::Drop, storage), reading.into, fitted);
 }

@@ -1,9 +1,6 @@
 #include "store/plain_text.h"
 
 #include <cstring>
-#if defined(__SSE2__)
-#include <emmintrin.h>
-#endif
 
 #include "store/bookmark_item.h"
 
@@ -106,21 +103,6 @@ std::uint64_t placesOfByteByWords(const char* at, char byte) {
         places |= (((matches >> 7) * 0x0102040810204080ULL) >> 56) << (8 * i);
     }
     return places;
-}
-
-std::uint64_t placesOfByte(const char* at, char byte) {
-#if defined(__SSE2__)
-    const __m128i wanted = _mm_set1_epi8(byte);
-    std::uint64_t places = 0;
-    for (int i = 0; i < 4; ++i) {
-        __m128i bytes = _mm_loadu_si128(reinterpret_cast<const __m128i*>(at + 16 * i));
-        auto bits = static_cast<std::uint16_t>(_mm_movemask_epi8(_mm_cmpeq_epi8(bytes, wanted)));
-        places |= std::uint64_t(bits) << (16 * i);
-    }
-    return places;
-#else
-    return placesOfByteByWords(at, byte);
-#endif
 }
 
 bool holdsControlByte(std::string_view text) {
