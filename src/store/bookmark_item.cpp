@@ -41,13 +41,11 @@ bool addressKeptAsItIs(std::string_view text, TextEncoding encoding) {
     return text.size() <= textFieldMax(encoding) && isFreeOfControls(text);
 }
 
-std::string_view titleField(std::string_view text, TextEncoding encoding, std::string& fitted) {
-    if (filterKeepsAsItIs(text, TextFilter::SingleLine, encoding)) return text;
+std::string_view fittedTitle(std::string_view text, TextEncoding encoding, std::string& fitted) {
     return fitted = filterText(text, TextFilter::SingleLine, encoding);
 }
 
-std::string_view addressField(std::string_view text, TextEncoding encoding, std::string& fitted) {
-    if (addressKeptAsItIs(text, encoding)) return text;
+std::string_view fittedAddress(std::string_view text, TextEncoding encoding, std::string& fitted) {
     return fitted = fitAddress(text, encoding);
 }
 

@@ -7,6 +7,7 @@
 
 #include "store/encoding.h"
 #include "store/item_number.h"
+#include "store/plain_text.h"
 #include "store/compact_text.h"
 
 namespace perchlet {
@@ -63,8 +64,17 @@ bool addressKeptAsItIs(std::string_view text, TextEncoding encoding);
 // the field takes it unchanged (nearly always, and nothing copied), else the fitted text, held
 // in `fitted`, which must not be where text lies. A title is one line, an address has no
 // control characters, and every field is cut to its size.
-std::string_view titleField(std::string_view text, TextEncoding encoding, std::string& fitted);
-std::string_view addressField(std::string_view text, TextEncoding encoding, std::string& fitted);
+// The checks are inline: a load makes them for every record.
+std::string_view fittedTitle(std::string_view text, TextEncoding encoding, std::string& fitted);
+std::string_view fittedAddress(std::string_view text, TextEncoding encoding, std::string& fitted);
+inline std::string_view titleField(std::string_view text, TextEncoding encoding, std::string& fitted) {
+    if (text.size() <= textFieldMax(encoding) && !holdsLineBreak(text)) return text;
+    return fittedTitle(text, encoding, fitted);
+}
+inline std::string_view addressField(std::string_view text, TextEncoding encoding, std::string& fitted) {
+    if (text.size() <= textFieldMax(encoding) && !holdsControlByte(text)) return text;
+    return fittedAddress(text, encoding, fitted);
+}
 std::string_view commentField(std::string_view text, TextEncoding encoding, std::string& fitted);
 std::string_view dateField(std::string_view text, TextEncoding encoding, std::string& fitted);
 
