@@ -1,6 +1,7 @@
 #include "store/data_file.h"
 
 #include <algorithm>
+#include <atomic>
 #include <charconv>
 #include <condition_variable>
 #include <cstdint>
@@ -652,10 +653,57 @@ private:
 };
 
 // How a reader turns a file's values into the document's texts, and what it met on the way.
+// Checks a large UTF-8 text on a thread of its own while a reader goes through it, so that
+// the reader need not check each value again where the thread has been before it. Where the
+// thread finds damage it stops, and the reader checks every value from there on itself.
+class Utf8CheckAhead {
+public:
+    static constexpr std::size_t kWorthAThread = 1 << 20;
+
+    explicit Utf8CheckAhead(std::string_view text) : text_(text) {
+        if (text.size() < kWorthAThread) return;
+        try {
+            worker_ = std::thread([this] { run(); });
+        } catch (const std::system_error&) {
+            // No thread to be had: the reader checks every value.
+        }
+    }
+    ~Utf8CheckAhead() {
+        stop_ = true;
+        if (worker_.joinable()) worker_.join();
+    }
+
+    // Whether value, a part of the text that starts and ends beside ASCII bytes (a key's "="
+    // and a line end), lies where the whole text so far is well-formed, and so is itself.
+    bool vouchesFor(std::string_view value) const {
+        std::size_t end = static_cast<std::size_t>(value.data() - text_.data()) + value.size();
+        return end <= wellFormedUpTo_.load(std::memory_order_acquire);
+    }
+
+private:
+    void run() {
+        constexpr std::size_t kStep = 64 * 1024;
+        for (std::size_t at = 0; at < text_.size() && !stop_;) {
+            // Each step ends before an ASCII byte, where no character can be cut in two.
+            std::size_t end = std::min(at + kStep, text_.size());
+            while (end < text_.size() && static_cast<unsigned char>(text_[end]) >= 0x80) ++end;
+            if (!isWellFormedUtf8(text_.substr(at, end - at))) return;
+            wellFormedUpTo_.store(end, std::memory_order_release);
+            at = end;
+        }
+    }
+
+    std::string_view text_;
+    std::atomic<std::size_t> wellFormedUpTo_{0};
+    std::atomic<bool> stop_{false};
+    std::thread worker_;
+};
+
 struct ValueReading {
     TextEncoding file = TextEncoding::ShiftJis;
     TextEncoding into = TextEncoding::ShiftJis;
     TextPool* pool = nullptr;  // a load's: where the records' long texts go
+    const Utf8CheckAhead* checkedAhead = nullptr;  // a UTF-8 load's
     std::size_t fieldsCut = 0;
     LostCharacters lost;  // of the record being read
 };
@@ -678,7 +726,9 @@ void noteCut(ValueReading& reading, std::size_t size) {
 // Whether the document keeps the file's own bytes of a value: nearly always, and then
 // nothing is converted or copied.
 inline bool keptAsInFile(std::string_view value, const ValueReading& reading) {
-    return reading.file == reading.into && (reading.file == TextEncoding::ShiftJis || isWellFormedUtf8(value));
+    if (reading.file != reading.into) return false;
+    return reading.file == TextEncoding::ShiftJis || (reading.checkedAhead && reading.checkedAhead->vouchesFor(value)) ||
+           isWellFormedUtf8(value);
 }
 
 // The value as the document keeps it, before any cut: the file's own bytes (keptAsInFile),
@@ -864,7 +914,11 @@ DataFileReadResult loadDataFile(std::string_view text, Document& document, Shell
     std::uint16_t counterOnEntry = document.serials.value;
     bool headFilled = false;
     Nesting nesting(kTopLevel, 0);
-    BlockScanner blocks(bodyOf(text, reading->file));
+    const std::string_view body = bodyOf(text, reading->file);
+    std::optional<Utf8CheckAhead> checkAhead;
+    if (reading->file == TextEncoding::Utf8 && reading->into == TextEncoding::Utf8)
+        reading->checkedAhead = &checkAhead.emplace(body);
+    BlockScanner blocks(body);
     Block block;
     BookmarkItem headRecord;
     bool anyBlock = false;

@@ -1,6 +1,8 @@
 #include <gtest/gtest.h>
 
+#include <map>
 #include <string>
+#include <vector>
 
 #include "store/data_file.h"
 #include "store/document_encoding.h"
@@ -67,6 +69,33 @@ TEST(Utf8DataFile, DamagedBytesReadAsReplacementCharacters) {
         EXPECT_EQ(onlyRecord(doc).title, c.read) << c.bytes;
         EXPECT_EQ(onlyRecord(doc).comment, c.read) << c.bytes;
     }
+}
+
+// A file large enough to be checked on a second thread while it is read: damage there, met
+// before or after the check has come to it, reads as in a small file, and so does all else.
+TEST(Utf8DataFile, DamageInALargeFileReadsAsInASmallOne) {
+    const std::map<int, std::pair<std::string, std::string>> damaged = {
+        {9000, {"a\xFF" "b", u8"a\uFFFDb"}}, {12000, {"\xE3\x81", u8"\uFFFD"}}, {14999, {"\xC0\xAF", u8"\uFFFD\uFFFD"}}};
+    std::string text = kUtf8Header;
+    std::vector<std::string> expected;
+    for (int i = 0; i < 15000; ++i) {
+        auto found = damaged.find(i);
+        std::string title = u8"ページ " + std::to_string(i);
+        text += utf8Block(found == damaged.end() ? title : found->second.first, "", "");
+        expected.push_back(found == damaged.end() ? title : found->second.second);
+    }
+    ASSERT_GT(text.size(), 2u << 20);
+    Document doc;
+    NoIcons icons;
+    ASSERT_EQ(loadDataFile(text, doc, icons, TextEncoding::Utf8).inserted, expected.size());
+    std::size_t i = 0;
+    for (NodeId n = doc.tree.firstTopLevel(); n != kNoNode; n = doc.tree.nextSibling(n), ++i) {
+        if (nodeRecord(doc, n)->title != expected[i]) {
+            ADD_FAILURE() << "record " << i;
+            break;
+        }
+    }
+    EXPECT_EQ(i, expected.size());
 }
 
 // A UTF-8 document keeps 64 KiB a field, cut where a character starts; a Shift-JIS one
