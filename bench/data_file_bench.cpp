@@ -59,6 +59,15 @@ std::string generatedText(unsigned count) {
     return text;
 }
 
+// The text as the program saves it, every record naming its parent's number, as a user's
+// file does (the generated one names none).
+std::string savedText(const std::string& text) {
+    FallbackIcons icons;
+    Document document;
+    loadDataFile(text, document, icons);
+    return writeDataFile(document, kTopLevel, 0);
+}
+
 // A root holding one folder of `count` links: past 65,536 their serials repeat.
 std::string folderOfLinks(unsigned count) {
     std::string text = kDataFileHeader;
@@ -197,12 +206,13 @@ int main(int argc, char** argv) {
     if (argc > 2 && std::strcmp(argv[1], "--load-peak") == 0) return measureLoadPeak(argv[2]);
     // The benchmark's document as a file, for the whole-process figures of bench/convert_bench.sh.
     if (argc > 2 && std::strcmp(argv[1], "--sample") == 0) {
-        writeFile(argv[2], generatedText(argc > 3 ? static_cast<unsigned>(std::strtoul(argv[3], nullptr, 10)) : 100000));
+        writeFile(argv[2],
+                  savedText(generatedText(argc > 3 ? static_cast<unsigned>(std::strtoul(argv[3], nullptr, 10)) : 100000)));
         return 0;
     }
     unsigned count = argc > 1 ? static_cast<unsigned>(std::strtoul(argv[1], nullptr, 10)) : 100000;
     const int runs = 5;
-    std::string text = generatedText(count);
+    std::string text = savedText(generatedText(count));
     std::printf("items: %u, text: %zu bytes\n", count, text.size());
 
     // The document's teardown is not part of a load: each run times the load alone.
