@@ -1,6 +1,9 @@
 #include "store/plain_text.h"
 
 #include <cstring>
+#if defined(__SSE2__) || defined(__i386__)
+#include <emmintrin.h>
+#endif
 
 #include "store/bookmark_item.h"
 
@@ -103,6 +106,33 @@ std::uint64_t placesOfByteByWords(const char* at, char byte) {
         places |= (((matches >> 7) * 0x0102040810204080ULL) >> 56) << (8 * i);
     }
     return places;
+}
+
+#if defined(__SSE2__) || defined(__i386__)
+namespace {
+
+__attribute__((target("sse2"))) std::uint64_t placesOfByteBySse2(const char* at, char byte) {
+    const __m128i wanted = _mm_set1_epi8(byte);
+    std::uint64_t places = 0;
+    for (int i = 0; i < 4; ++i) {
+        __m128i bytes = _mm_loadu_si128(reinterpret_cast<const __m128i*>(at + 16 * i));
+        places |= std::uint64_t(static_cast<std::uint16_t>(_mm_movemask_epi8(_mm_cmpeq_epi8(bytes, wanted)))) << (16 * i);
+    }
+    return places;
+}
+
+}  // namespace
+#endif
+
+std::uint64_t placesOfByte(const char* at, char byte) {
+#if defined(__SSE2__)
+    return placesOfByteBySse2(at, byte);
+#elif defined(__i386__)
+    static const bool sse2 = (__builtin_cpu_init(), __builtin_cpu_supports("sse2") != 0);
+    return sse2 ? placesOfByteBySse2(at, byte) : placesOfByteByWords(at, byte);
+#else
+    return placesOfByteByWords(at, byte);
+#endif
 }
 
 bool holdsControlByte(std::string_view text) {

@@ -4,9 +4,6 @@
 #include <cstdint>
 #include <string>
 #include <string_view>
-#if defined(__SSE2__)
-#include <emmintrin.h>
-#endif
 
 namespace perchlet {
 
@@ -25,20 +22,9 @@ bool holdsLineBreak(std::string_view text);
 // Whether a control byte (below 0x20, or DEL) stands anywhere in text, looked at the same way.
 bool holdsControlByte(std::string_view text);
 // Where byte stands among the 64 bytes from at: bit i for at[i]. Sixteen bytes are compared
-// at a time where the processor can (SSE2), else eight by placesOfByteByWords. Inline: a
-// reader takes one for every 64 bytes of its text.
+// at a time where the processor can (SSE2: every one that runs today's Windows, asked at run
+// time in a 32-bit build), else eight by placesOfByteByWords.
+std::uint64_t placesOfByte(const char* at, char byte);
 std::uint64_t placesOfByteByWords(const char* at, char byte);
-inline std::uint64_t placesOfByte(const char* at, char byte) {
-#if defined(__SSE2__)
-    const __m128i wanted = _mm_set1_epi8(byte);
-    auto placesIn16 = [at, wanted](int i) -> std::uint64_t {
-        __m128i bytes = _mm_loadu_si128(reinterpret_cast<const __m128i*>(at + 16 * i));
-        return static_cast<std::uint16_t>(_mm_movemask_epi8(_mm_cmpeq_epi8(bytes, wanted)));
-    };
-    return placesIn16(0) | placesIn16(1) << 16 | placesIn16(2) << 32 | placesIn16(3) << 48;
-#else
-    return placesOfByteByWords(at, byte);
-#endif
-}
 
 }  // namespace perchlet
