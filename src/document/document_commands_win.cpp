@@ -413,16 +413,19 @@ bool loadDataFileAt(DocumentContext& context, const std::wstring& path) {
 
 namespace {
 
-// The hash of text, taken on a thread of its own while the caller goes on; at once where no
-// thread can be had.
+// The hash of text, taken on a thread of its own while the caller goes on where the text is
+// large enough to be worth a thread's memory; at once otherwise, or where none can be had.
 std::future<std::uint64_t> hashAside(const std::string& text) {
-    try {
-        return std::async(std::launch::async, [&text] { return hashOfBytes(text); });
-    } catch (const std::system_error&) {
-        std::promise<std::uint64_t> hash;
-        hash.set_value(hashOfBytes(text));
-        return hash.get_future();
+    constexpr std::size_t kWorthAThread = 1 << 20;
+    if (text.size() >= kWorthAThread) {
+        try {
+            return std::async(std::launch::async, [&text] { return hashOfBytes(text); });
+        } catch (const std::system_error&) {
+        }
     }
+    std::promise<std::uint64_t> hash;
+    hash.set_value(hashOfBytes(text));
+    return hash.get_future();
 }
 
 }  // namespace

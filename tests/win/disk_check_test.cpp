@@ -4,6 +4,7 @@
 
 #include <functional>
 #include <string>
+#include <vector>
 #include <windows.h>
 #include <commctrl.h>
 
@@ -11,6 +12,7 @@
 #include "shell/text_win.h"
 #include "main_window_fixture.h"
 #include "document/disk_check_win.h"
+#include "document/disk_file_win.h"
 #include "store/document_text.h"
 #include "store/tree_population.h"
 #include "test_tree.h"
@@ -62,6 +64,26 @@ protected:
 };
 
 }  // namespace
+
+// A large file's hash is taken beside its load: it is the hash of the bytes on the disk.
+TEST_F(DiskCheck, ALargeFileIsRememberedByTheHashOfItsBytes) {
+    std::vector<std::string> titles(20000, std::string(60, 'x'));
+    Document document;
+    NoShellIcons icons;
+    NodeId root = insertRootItem(document);
+    for (const std::string& title : titles) addItemUnder(document, icons, root, title);
+    writeBytes(path, writeWholeDocument(document));
+    ASSERT_GT(diskStampOf(widen(path)).size, 2u << 20);
+    chooseFiles({path});
+    command(CMD_OPEN_DATA_FILE);
+    const BookmarkTree& tree = app().document.tree;
+    std::size_t shown = 0;
+    for (NodeId n = tree.firstChild(tree.firstTopLevel()); n != kNoNode; n = tree.nextSibling(n)) ++shown;
+    ASSERT_EQ(shown, titles.size());
+    EXPECT_EQ(app().document.file.stamp.hash, hashOfFile(widen(path)));
+    activate();
+    EXPECT_TRUE(asked.empty());
+}
 
 TEST_F(DiskCheck, EachAnswerDoesWhatItSays) {
     const std::string theirs = dataFileWith({"Theirs", "Kept"});
