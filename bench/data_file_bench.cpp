@@ -206,8 +206,8 @@ int main(int argc, char** argv) {
     if (argc > 2 && std::strcmp(argv[1], "--load-peak") == 0) return measureLoadPeak(argv[2]);
     // The benchmark's document as a file, for the whole-process figures of bench/convert_bench.sh.
     if (argc > 2 && std::strcmp(argv[1], "--sample") == 0) {
-        writeFile(argv[2],
-                  savedText(generatedText(argc > 3 ? static_cast<unsigned>(std::strtoul(argv[3], nullptr, 10)) : 100000)));
+        unsigned count = argc > 3 ? static_cast<unsigned>(std::strtoul(argv[3], nullptr, 10)) : 100000;
+        writeFile(argv[2], savedText(generatedText(count)));
         return 0;
     }
     unsigned count = argc > 1 ? static_cast<unsigned>(std::strtoul(argv[1], nullptr, 10)) : 100000;

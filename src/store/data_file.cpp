@@ -727,8 +727,8 @@ void noteCut(ValueReading& reading, std::size_t size) {
 // nothing is converted or copied.
 inline bool keptAsInFile(std::string_view value, const ValueReading& reading) {
     if (reading.file != reading.into) return false;
-    return reading.file == TextEncoding::ShiftJis || (reading.checkedAhead && reading.checkedAhead->vouchesFor(value)) ||
-           isWellFormedUtf8(value);
+    if (reading.file == TextEncoding::ShiftJis) return true;
+    return (reading.checkedAhead && reading.checkedAhead->vouchesFor(value)) || isWellFormedUtf8(value);
 }
 
 // The value as the document keeps it, before any cut: the file's own bytes (keptAsInFile),

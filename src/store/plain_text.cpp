@@ -101,7 +101,7 @@ std::uint64_t placesOfByteByWords(const char* at, char byte) {
     constexpr std::uint64_t kLow7 = repeated<std::uint64_t>(0x7F);
     std::uint64_t places = 0;
     for (int i = 0; i < 8; ++i) {
-        std::uint64_t word = wordAt<std::uint64_t>(at + 8 * i) ^ repeated<std::uint64_t>(static_cast<unsigned char>(byte));
+        std::uint64_t word = wordAt<std::uint64_t>(at + 8 * i) ^ repeated<std::uint64_t>(byte);
         std::uint64_t matches = ~(((word & kLow7) + kLow7) | word | kLow7);
         places |= (((matches >> 7) * 0x0102040810204080ULL) >> 56) << (8 * i);
     }
@@ -116,7 +116,8 @@ __attribute__((target("sse2"))) std::uint64_t placesOfByteBySse2(const char* at,
     std::uint64_t places = 0;
     for (int i = 0; i < 4; ++i) {
         __m128i bytes = _mm_loadu_si128(reinterpret_cast<const __m128i*>(at + 16 * i));
-        places |= std::uint64_t(static_cast<std::uint16_t>(_mm_movemask_epi8(_mm_cmpeq_epi8(bytes, wanted)))) << (16 * i);
+        auto matches = static_cast<std::uint16_t>(_mm_movemask_epi8(_mm_cmpeq_epi8(bytes, wanted)));
+        places |= std::uint64_t(matches) << (16 * i);
     }
     return places;
 }

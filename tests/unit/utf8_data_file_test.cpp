@@ -75,7 +75,9 @@ TEST(Utf8DataFile, DamagedBytesReadAsReplacementCharacters) {
 // before or after the check has come to it, reads as in a small file, and so does all else.
 TEST(Utf8DataFile, DamageInALargeFileReadsAsInASmallOne) {
     const std::map<int, std::pair<std::string, std::string>> damaged = {
-        {9000, {"a\xFF" "b", u8"a\uFFFDb"}}, {12000, {"\xE3\x81", u8"\uFFFD"}}, {14999, {"\xC0\xAF", u8"\uFFFD\uFFFD"}}};
+        {9000, {"a\xFF" "b", u8"a\uFFFDb"}},
+        {12000, {"\xE3\x81", u8"\uFFFD"}},
+        {14999, {"\xC0\xAF", u8"\uFFFD\uFFFD"}}};
     std::string text = kUtf8Header;
     std::vector<std::string> expected;
     for (int i = 0; i < 15000; ++i) {
