@@ -676,6 +676,7 @@ public:
     // Whether value, a part of the text that starts and ends beside ASCII bytes (a key's "="
     // and a line end), lies where the whole text so far is well-formed, and so is itself.
     bool vouchesFor(std::string_view value) const {
+        if (value.empty()) return true;  // a key the block lacks has no place in the text
         std::size_t end = static_cast<std::size_t>(value.data() - text_.data()) + value.size();
         return end <= wellFormedUpTo_.load(std::memory_order_acquire);
     }
