@@ -37,10 +37,6 @@ std::string fitAddress(std::string_view text) { return fitAddress(text, TextEnco
 // is never below 0x40, so the one DEL it could keep is left to the full walk).
 static bool isFreeOfControls(std::string_view text) { return !holdsControlByte(text); }
 
-bool addressKeptAsItIs(std::string_view text, TextEncoding encoding) {
-    return text.size() <= textFieldMax(encoding) && isFreeOfControls(text);
-}
-
 std::string_view fittedTitle(std::string_view text, TextEncoding encoding, std::string& fitted) {
     return fitted = filterText(text, TextFilter::SingleLine, encoding);
 }

@@ -58,7 +58,9 @@ std::string fitAddress(std::string_view text, TextEncoding encoding);
 // The same for a text the caller gives up: handed back as it is when it needs no change.
 std::string fitAddress(std::string&& text, TextEncoding encoding);
 // Whether fitAddress keeps text as it is.
-bool addressKeptAsItIs(std::string_view text, TextEncoding encoding);
+inline bool addressKeptAsItIs(std::string_view text, TextEncoding encoding) {
+    return text.size() <= textFieldMax(encoding) && !holdsControlByte(text);
+}
 
 // What a record's field keeps of text, for readers that make many records: text itself when
 // the field takes it unchanged (nearly always, and nothing copied), else the fitted text, held
@@ -72,7 +74,7 @@ inline std::string_view titleField(std::string_view text, TextEncoding encoding,
     return fittedTitle(text, encoding, fitted);
 }
 inline std::string_view addressField(std::string_view text, TextEncoding encoding, std::string& fitted) {
-    if (text.size() <= textFieldMax(encoding) && !holdsControlByte(text)) return text;
+    if (addressKeptAsItIs(text, encoding)) return text;
     return fittedAddress(text, encoding, fitted);
 }
 std::string_view commentField(std::string_view text, TextEncoding encoding, std::string& fitted);

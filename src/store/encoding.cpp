@@ -270,16 +270,8 @@ bool filterKeepsAsItIs(std::string_view text, TextFilter mode, std::size_t limit
 
 }  // namespace
 
-static std::size_t filteredTextMax(TextEncoding encoding) {
-    return encoding == TextEncoding::Utf8 ? kUtf8FilteredTextMax : kFilteredTextMax;
-}
-
-bool filterKeepsAsItIs(std::string_view text, TextFilter mode, TextEncoding encoding) {
-    return !isQuoted(mode) && filterKeepsAsItIs(text, mode, filteredTextMax(encoding));
-}
-
 std::string filterText(std::string_view text, TextFilter mode, TextEncoding encoding) {
-    const std::size_t limit = filteredTextMax(encoding);
+    const std::size_t limit = encoding == TextEncoding::Utf8 ? kUtf8FilteredTextMax : kFilteredTextMax;
     if (filterKeepsAsItIs(text, mode, limit)) {
         if (!isQuoted(mode)) return std::string(text);
         std::string quoted;
@@ -479,16 +471,6 @@ void decodeUtf8(std::string_view bytes, Sink sink) {
     while (in.next(cp)) sink(cp == Utf8Reader::kIllFormed ? kReplacementCharacter : cp);
 }
 
-bool isAscii(std::string_view bytes) {
-    for (char c : bytes)
-        if (byteOf(c) >= 0x80) return false;
-    return true;
-}
-
-}  // namespace
-
-namespace {
-
 // Where the run of ASCII from `at` ends, looked at eight bytes at a time: most titles and
 // nearly every address are ASCII for long stretches.
 std::size_t asciiRunEnd(std::string_view bytes, std::size_t at) {
@@ -503,6 +485,8 @@ std::size_t asciiRunEnd(std::string_view bytes, std::size_t at) {
     while (at < bytes.size() && byteOf(bytes[at]) < 0x80) ++at;
     return at;
 }
+
+bool isAscii(std::string_view bytes) { return asciiRunEnd(bytes, 0) == bytes.size(); }
 
 // The length of the well-formed sequence that starts at `at` with a byte of 0x80 or more,
 // or 0: the sequences Unicode lists, as Utf8Reader reads them.

@@ -41,8 +41,6 @@ std::string filterText(std::string_view text, TextFilter mode);
 // cut at kUtf8FilteredTextMax instead.
 constexpr std::size_t kUtf8FilteredTextMax = 64 * 1024;
 std::string filterText(std::string_view text, TextFilter mode, TextEncoding encoding);
-// Whether filterText gives back text byte for byte, without quotes.
-bool filterKeepsAsItIs(std::string_view text, TextFilter mode, TextEncoding encoding);
 
 // Appends the code page 932 form of cp; false (and nothing appended) when it has none or is 0.
 bool appendCodePointAsShiftJis(char32_t cp, std::string& out);
