@@ -17,13 +17,30 @@ public:
     // The next element as its chunk made it: a chunk's elements are made when it is, and
     // only clear() gives any of them up.
     T& emplace_back() {
-        if (size_ == chunks_.size() * ChunkSize) chunks_.push_back(std::make_unique<T[]>(ChunkSize));
+        if (size_ == chunks_.size() * ChunkSize)
+            chunks_.push_back(spare_ ? std::move(spare_) : std::make_unique<T[]>(ChunkSize));
         return (*this)[size_++];
     }
     T& push_back(T&& value) { return emplace_back() = std::move(value); }
     void clear() {
         chunks_.clear();
         size_ = 0;
+    }
+
+    // Hands each element of from to take, in order, for take to move it into this list. Each
+    // chunk from empties is made fresh and serves this list's next growth, so that the
+    // elements are never held twice over. from ends empty.
+    template <typename Take>
+    void takeOver(ChunkedList& from, Take take) {
+        for (std::size_t i = 0; i < from.size_; ++i) {
+            take(from[i]);
+            if ((i + 1) % ChunkSize != 0) continue;
+            std::unique_ptr<T[]>& emptied = from.chunks_[i / ChunkSize];
+            for (std::size_t k = 0; k < ChunkSize; ++k) emptied[k] = T();
+            spare_ = std::move(emptied);
+        }
+        from.clear();
+        spare_.reset();
     }
 
     T& operator[](std::size_t index) { return chunks_[index / ChunkSize][index % ChunkSize]; }
@@ -67,6 +84,7 @@ public:
 private:
     std::vector<std::unique_ptr<T[]>> chunks_;
     std::size_t size_ = 0;
+    std::unique_ptr<T[]> spare_;  // a chunk emptied by takeOver, for the next growth
 };
 
 }  // namespace perchlet

@@ -1,11 +1,11 @@
 #include "store/data_file.h"
 
 #include <algorithm>
-#include <atomic>
 #include <charconv>
 #include <condition_variable>
 #include <cstdint>
 #include <cstring>
+#include <future>
 #include <mutex>
 #include <optional>
 #include <system_error>
@@ -576,7 +576,9 @@ private:
 // "[List]"; nothing before the first one is read.
 class BlockScanner {
 public:
-    explicit BlockScanner(std::string_view text) : lines_(text, lineEndsOf(text)) {
+    explicit BlockScanner(std::string_view text) : BlockScanner(text, lineEndsOf(text)) {}
+    // A part of a text, with the line ends the whole text has.
+    BlockScanner(std::string_view text, LineEnds ends) : lines_(text, ends) {
         for (position_ = 0; position_ < lines_.size();) {
             Line line = lines_.lineAt(position_);
             position_ = line.next;
@@ -653,58 +655,14 @@ private:
 };
 
 // How a reader turns a file's values into the document's texts, and what it met on the way.
-// Checks a large UTF-8 text on a thread of its own while a reader goes through it, so that
-// the reader need not check each value again where the thread has been before it. Where the
-// thread finds damage it stops, and the reader checks every value from there on itself.
-class Utf8CheckAhead {
-public:
-    static constexpr std::size_t kWorthAThread = 1 << 20;
-
-    explicit Utf8CheckAhead(std::string_view text) : text_(text) {
-        if (text.size() < kWorthAThread) return;
-        try {
-            worker_ = std::thread([this] { run(); });
-        } catch (const std::system_error&) {
-            // No thread to be had: the reader checks every value.
-        }
-    }
-    ~Utf8CheckAhead() {
-        stop_ = true;
-        if (worker_.joinable()) worker_.join();
-    }
-
-    // Whether value, a part of the text that starts and ends beside ASCII bytes (a key's "="
-    // and a line end), lies where the whole text so far is well-formed, and so is itself.
-    bool vouchesFor(std::string_view value) const {
-        if (value.empty()) return true;  // a key the block lacks has no place in the text
-        std::size_t end = static_cast<std::size_t>(value.data() - text_.data()) + value.size();
-        return end <= wellFormedUpTo_.load(std::memory_order_acquire);
-    }
-
-private:
-    void run() {
-        constexpr std::size_t kStep = 64 * 1024;
-        for (std::size_t at = 0; at < text_.size() && !stop_;) {
-            // Each step ends before an ASCII byte, where no character can be cut in two.
-            std::size_t end = std::min(at + kStep, text_.size());
-            while (end < text_.size() && static_cast<unsigned char>(text_[end]) >= 0x80) ++end;
-            if (!isWellFormedUtf8(text_.substr(at, end - at))) return;
-            wellFormedUpTo_.store(end, std::memory_order_release);
-            at = end;
-        }
-    }
-
-    std::string_view text_;
-    std::atomic<std::size_t> wellFormedUpTo_{0};
-    std::atomic<bool> stop_{false};
-    std::thread worker_;
-};
-
 struct ValueReading {
     TextEncoding file = TextEncoding::ShiftJis;
     TextEncoding into = TextEncoding::ShiftJis;
     TextPool* pool = nullptr;  // a load's: where the records' long texts go
-    const Utf8CheckAhead* checkedAhead = nullptr;  // a UTF-8 load's
+    // Set when the part of a UTF-8 text being read is well-formed as a whole: a value starts
+    // after a key's "=" and ends at a line end, neither ever inside a character, so each
+    // value is then well-formed too and needs no check of its own.
+    bool partWellFormed = false;
     std::size_t fieldsCut = 0;
     LostCharacters lost;  // of the record being read
 };
@@ -729,7 +687,7 @@ void noteCut(ValueReading& reading, std::size_t size) {
 inline bool keptAsInFile(std::string_view value, const ValueReading& reading) {
     if (reading.file != reading.into) return false;
     if (reading.file == TextEncoding::ShiftJis) return true;
-    return (reading.checkedAhead && reading.checkedAhead->vouchesFor(value)) || isWellFormedUtf8(value);
+    return reading.partWellFormed || isWellFormedUtf8(value);
 }
 
 // The value as the document keeps it, before any cut: the file's own bytes (keptAsInFile),
@@ -840,6 +798,49 @@ void noteInserted(DataFileReadResult& result, NodeId node) {
     ++result.inserted;
 }
 
+// Gives loaded records their nodes, in file order. The file's first root record fills the
+// document's head; every other record is one of the document's records.
+class RecordPlacing {
+public:
+    RecordPlacing(Document& document, ShellIconSource& icons, DataFileReadResult& result)
+        : document_(document), icons_(icons), result_(result) {}
+
+    // Where the record numbered `number` is to be read, before placeSlot gives it its node.
+    // Any record but the head's is read where the document keeps it, rather than moved there.
+    BookmarkItem& slotFor(ItemNumber number) {
+        fillsHead_ = number == kRootItemNumber && !headFilled_;
+        slot_ = fillsHead_ ? &headRecord_ : &document_.items.appendEmpty();
+        return *slot_;
+    }
+    void placeSlot() {
+        BookmarkItem& record = *slot_;
+        ItemNumber number = record.itemNumber;
+        NodeId parent = nesting_.parentFor(static_cast<int>(depthOf(number)));
+        ImagePair images = loadedImages(record, icons_);
+        NodeId node;
+        if (fillsHead_) {
+            headFilled_ = true;
+            node = document_.tree.insertLastChild(parent, number, record.title, images.normal, images.selected,
+                                                  record.mark != 0, 0);
+            fillHeadFrom(document_.items.head(), std::move(record));
+        } else {
+            node = insertNodeOfLastRecord(document_, parent, images.normal, images.selected);
+        }
+        nesting_.inserted(node);
+        noteInserted(result_, node);
+    }
+
+private:
+    Document& document_;
+    ShellIconSource& icons_;
+    DataFileReadResult& result_;
+    Nesting nesting_{kTopLevel, 0};
+    BookmarkItem headRecord_;
+    BookmarkItem* slot_ = nullptr;
+    bool fillsHead_ = false;
+    bool headFilled_ = false;
+};
+
 DataFileReadResult rejectedRead() {
     DataFileReadResult result;
     result.rejected = true;
@@ -860,6 +861,70 @@ std::optional<ValueReading> readingFor(std::string_view text, DataFileTarget tar
 void noteReading(const BookmarkItem& record, const ValueReading& reading, DataFileReadResult& result) {
     if (reading.lost.runs > 0 && result.markedItems++ == 0) result.firstMarkedTitle = record.title;
     result.fieldsCut = reading.fieldsCut;
+}
+
+// Checks a UTF-8 part in one go, which costs less than checking its values one by one; where
+// it is damaged anywhere, each value is checked alone, so that only the damaged ones change.
+void checkPart(std::string_view part, ValueReading& reading) {
+    reading.partWellFormed =
+        reading.file == TextEncoding::Utf8 && reading.into == TextEncoding::Utf8 && isWellFormedUtf8(part);
+}
+
+// Records read on a thread of their own from the later part of a large text, apart from the
+// document, with what reading them met. They join the document after the earlier part's.
+struct RecordsReadApart {
+    RecordChunks records;
+    TextPool texts;             // where their long texts lie
+    DataFileReadResult noted;   // their marked items and cut fields
+    bool anyBlock = false;
+};
+
+RecordsReadApart readApart(std::string_view part, ValueReading reading) {
+    RecordsReadApart apart;
+    reading.pool = &apart.texts;
+    checkPart(part, reading);
+    BlockScanner blocks(part, LineEnds::CrLf);
+    Block block;
+    while (blocks.next(block)) {
+        apart.anyBlock = true;
+        if (!describesRecord(block)) continue;
+        BookmarkItem& record = apart.records.emplace_back();
+        readRecord(record, numberIn(block), block, reading);
+        noteReading(record, reading, apart.noted);
+    }
+    return apart;
+}
+
+// Where a large text written with CR LF is cut for two readers: at the start of a "[List]"
+// line, which starts a block wherever it stands. The reader of the earlier part also places
+// every record, so its part is the smaller. The text's size when it is read as one.
+std::size_t cutForTwoReaders(std::string_view body) {
+    constexpr std::size_t kWorthTwo = 1 << 20;
+    if (body.size() < kWorthTwo || lineEndsOf(body) != LineEnds::CrLf) return body.size();
+    std::size_t at = body.find("\r\n[List]\r\n", body.size() * 9 / 20);
+    return at == std::string_view::npos ? body.size() : at + kCrLf.size();
+}
+
+// The later part read on a thread of its own; nothing when no thread is to be had.
+std::future<RecordsReadApart> readApartAside(std::string_view part, const ValueReading& reading) {
+    try {
+        return std::async(std::launch::async, readApart, part, reading);
+    } catch (const std::system_error&) {
+        return {};
+    }
+}
+
+// The records read apart join the document after those placed already, as if read in turn.
+void placeReadApart(RecordsReadApart&& apart, Document& document, RecordPlacing& placing,
+                    DataFileReadResult& result) {
+    document.loadedTexts.adopt(std::move(apart.texts));
+    document.items.takeOver(apart.records, [&](BookmarkItem& record) {
+        placing.slotFor(record.itemNumber) = std::move(record);
+        placing.placeSlot();
+    });
+    if (result.markedItems == 0) result.firstMarkedTitle = std::move(apart.noted.firstMarkedTitle);
+    result.markedItems += apart.noted.markedItems;
+    result.fieldsCut += apart.noted.fieldsCut;
 }
 
 }  // namespace
@@ -913,39 +978,30 @@ DataFileReadResult loadDataFile(std::string_view text, Document& document, Shell
     DataFileReadResult result;
     result.encoding = reading->file;
     std::uint16_t counterOnEntry = document.serials.value;
-    bool headFilled = false;
-    Nesting nesting(kTopLevel, 0);
     const std::string_view body = bodyOf(text, reading->file);
-    std::optional<Utf8CheckAhead> checkAhead;
-    if (reading->file == TextEncoding::Utf8 && reading->into == TextEncoding::Utf8)
-        reading->checkedAhead = &checkAhead.emplace(body);
-    BlockScanner blocks(body);
+    std::size_t cut = cutForTwoReaders(body);
+    std::future<RecordsReadApart> later;
+    if (cut < body.size()) later = readApartAside(body.substr(cut), *reading);
+    if (!later.valid()) cut = body.size();
+    checkPart(body.substr(0, cut), *reading);
+    RecordPlacing placing(document, icons, result);
+    BlockScanner blocks(body.substr(0, cut));
     Block block;
-    BookmarkItem headRecord;
     bool anyBlock = false;
     while (blocks.next(block)) {
         anyBlock = true;
         if (!describesRecord(block)) continue;
         // Numbers stay as the file has them, repeated or not: each node has its own record.
         ItemNumber number = numberIn(block);
-        NodeId parent = nesting.parentFor(static_cast<int>(depthOf(number)));
-        bool fillsHead = number == kRootItemNumber && !headFilled;
-        // Any other record is read where the document keeps it, rather than moved there.
-        BookmarkItem& record = fillsHead ? headRecord : document.items.appendEmpty();
+        BookmarkItem& record = placing.slotFor(number);
         readRecord(record, number, block, *reading);
         noteReading(record, *reading, result);
-        ImagePair images = loadedImages(record, icons);
-        NodeId node;
-        if (fillsHead) {
-            headFilled = true;
-            node = document.tree.insertLastChild(parent, number, record.title, images.normal, images.selected,
-                                                 record.mark != 0, 0);
-            fillHeadFrom(document.items.head(), std::move(record));
-        } else {
-            node = insertNodeOfLastRecord(document, parent, images.normal, images.selected);
-        }
-        nesting.inserted(node);
-        noteInserted(result, node);
+        placing.placeSlot();
+    }
+    if (later.valid()) {
+        RecordsReadApart apart = later.get();
+        anyBlock = anyBlock || apart.anyBlock;
+        placeReadApart(std::move(apart), document, placing, result);
     }
     result.nextCounter = static_cast<std::uint16_t>(counterOnEntry + result.inserted);
     result.noRecord = anyBlock && result.inserted == 0;

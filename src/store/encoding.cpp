@@ -511,7 +511,7 @@ bool isWellFormedUtf8(std::string_view bytes) {
     while (at < bytes.size()) {
         unsigned char lead = byteOf(bytes[at]);
         if (lead < 0x80) {
-            ++at;
+            at = asciiRunEnd(bytes, at);
             continue;
         }
         // Most characters past ASCII in titles are three bytes whose second byte may be any

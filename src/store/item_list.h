@@ -33,6 +33,13 @@ public:
     // next lookup, which is when it joins the index.
     BookmarkItem& appendEmpty() { return records_.emplace_back(); }
 
+    // Hands each record of from to take, which appends it here, without holding the records
+    // twice over (RecordChunks::takeOver).
+    template <typename Take>
+    void takeOver(RecordChunks& from, Take take) {
+        records_.takeOver(from, take);
+    }
+
     // The first record in list order carrying this number, or nullptr.
     BookmarkItem* find(ItemNumber number);
     const BookmarkItem* find(ItemNumber number) const;

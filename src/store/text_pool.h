@@ -23,6 +23,12 @@ public:
         used_ += text.size();
         return {at, text.size()};
     }
+    // Takes over other's texts, which stay where they are; other is left empty.
+    void adopt(TextPool&& other) {
+        for (auto* list : {&other.blocks_, &other.alone_})
+            for (auto& kept : *list) alone_.push_back(std::move(kept));
+        other.clear();
+    }
     void clear() {
         blocks_.clear();
         alone_.clear();
@@ -39,7 +45,7 @@ private:
     }
 
     std::vector<std::unique_ptr<char[]>> blocks_;  // filled one after another
-    std::vector<std::unique_ptr<char[]>> alone_;   // texts too long to share a block
+    std::vector<std::unique_ptr<char[]>> alone_;   // texts too long to share a block, and blocks taken over
     std::size_t used_ = 0;                          // of the last block
 };
 

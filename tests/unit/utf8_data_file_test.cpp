@@ -1,6 +1,7 @@
 #include <gtest/gtest.h>
 
 #include <map>
+#include <set>
 #include <string>
 #include <vector>
 
@@ -19,8 +20,9 @@ const std::string kUtf8Header = std::string("\xEF\xBB\xBF") +
                                 u8"これは自動生成されたファイルです。編集しないで下さい。\r\n"
                                 "[Version]\r\nDataVersion=1.01\r\n";
 
-std::string utf8Block(const std::string& title, const std::string& locator, const std::string& comment) {
-    return "[List]\r\nItemNum=65537\r\nTestNum=10001\r\nParentNum=0\r\nTitleName=" + title + "\r\nLocator=" +
+std::string utf8Block(const std::string& title, const std::string& locator, const std::string& comment,
+                      ItemNumber number = 65537) {
+    return "[List]\r\nItemNum=" + std::to_string(number) + "\r\nTestNum=10001\r\nParentNum=0\r\nTitleName=" + title + "\r\nLocator=" +
            locator + "\r\nComment=" + comment +
            "\r\nLastModified=000000\r\nLastVisit=\r\nAddDate=1700000000\r\nRcRight=1\r\nRcLeft=2\r\nRcTop=3\r\n"
            "RcBottom=4\r\nBrowser=5\r\nMark=1\r\n\r\n";
@@ -71,10 +73,11 @@ TEST(Utf8DataFile, DamagedBytesReadAsReplacementCharacters) {
     }
 }
 
-// A file large enough to be checked on a second thread while it is read: damage there, met
-// before or after the check has come to it, reads as in a small file, and so does all else.
+// A file large enough to be read in two parts at once: damage in either part reads as in a
+// small file, and so does all else.
 TEST(Utf8DataFile, DamageInALargeFileReadsAsInASmallOne) {
     const std::map<int, std::pair<std::string, std::string>> damaged = {
+        {100, {"a\xFF" "b", u8"a\uFFFDb"}},
         {9000, {"a\xFF" "b", u8"a\uFFFDb"}},
         {12000, {"\xE3\x81", u8"\uFFFD"}},
         {14999, {"\xC0\xAF", u8"\uFFFD\uFFFD"}}};
@@ -98,6 +101,32 @@ TEST(Utf8DataFile, DamageInALargeFileReadsAsInASmallOne) {
         }
     }
     EXPECT_EQ(i, expected.size());
+}
+
+// What reading a large file meets is noted as from one read, whichever of the two parts read
+// at once it lies in: characters lost, fields cut, and the root record that fills the head.
+TEST(Utf8DataFile, ALargeFileReadInTwoPartsNotesWhatOneReadWould) {
+    struct Places {
+        std::set<int> lost, cut;
+        int root;
+    };
+    for (const Places& places : {Places{{10, 7000}, {20, 7100}, 30}, Places{{7000}, {7100}, 7500}}) {
+        std::string text = kUtf8Header;
+        for (int i = 0; i < 8000; ++i) {
+            std::string title = places.lost.count(i) ? u8"é " + std::to_string(i)
+                                : places.cut.count(i) ? std::string(1500, 'x') : "t" + std::to_string(i);
+            text += utf8Block(title, "", "", i == places.root ? kRootItemNumber : 65537);
+        }
+        ASSERT_GT(text.size(), 1u << 20);
+        Document doc;
+        NoIcons icons;
+        DataFileReadResult read = loadDataFile(text, doc, icons, TextEncoding::ShiftJis);
+        EXPECT_EQ(read.inserted, 8000u);
+        EXPECT_EQ(read.markedItems, places.lost.size());
+        EXPECT_EQ(read.firstMarkedTitle, "\x81\xAC " + std::to_string(*places.lost.begin()));
+        EXPECT_EQ(read.fieldsCut, places.cut.size());
+        EXPECT_EQ(doc.items.head().title, "t" + std::to_string(places.root));
+    }
 }
 
 // A UTF-8 document keeps 64 KiB a field, cut where a character starts; a Shift-JIS one
