@@ -362,15 +362,71 @@ void writeRecords(const Document& document, const std::vector<NodeId>& starts, s
 
 // ---- reading ----
 
+// Eight bytes as one word, the first byte the lowest.
+std::uint64_t wordAt(const char* at) {
+    static_assert(__BYTE_ORDER__ == __ORDER_LITTLE_ENDIAN__, "the first byte is the word's lowest");
+    std::uint64_t word;
+    std::memcpy(&word, at, sizeof word);
+    return word;
+}
+
+constexpr std::uint64_t kEightZeros = 0x3030303030303030ull;  // "00000000"
+
+bool isEightDigits(std::uint64_t word) {
+    constexpr std::uint64_t kHighHalves = 0xF0F0F0F0F0F0F0F0ull;
+    // Each byte 0x30 to 0x3F, and still so with 6 added: 0x30 to 0x39.
+    return (word & kHighHalves) == kEightZeros && ((word + 0x0606060606060606ull) & kHighHalves) == kEightZeros;
+}
+
+// The number eight digits spell, the first the most significant: pairs of digits, then pairs
+// of pairs, then the two halves, each step a multiply and an add over the whole word.
+std::uint64_t valueOfEightDigits(std::uint64_t word) {
+    word -= kEightZeros;
+    word = (word * 10 + (word >> 8)) & 0x00FF00FF00FF00FFull;
+    word = (word * 100 + (word >> 16)) & 0x0000FFFF0000FFFFull;
+    return (word * 10000 + (word >> 32)) & 0xFFFFFFFFull;
+}
+
+// Five to sixteen digits read as two words of eight led by zeros: the first part and the last
+// part, where the bytes the first word covers count as zeros in the second. A number of up to
+// eight digits makes each word of four bytes of the text. False for any other text.
+bool readDigits(std::string_view text, std::int64_t& value) {
+    const std::size_t size = text.size();
+    std::uint64_t first, last;
+    std::size_t lastDigits;
+    if (size > 8 && size <= 16) {
+        first = wordAt(text.data());
+        last = wordAt(text.data() + size - 8);
+        lastDigits = size - 8;
+    } else if (size > 4 && size <= 8) {
+        constexpr std::uint64_t kFourZeros = 0x30303030ull;
+        std::uint32_t high, low;
+        std::memcpy(&high, text.data(), sizeof high);
+        std::memcpy(&low, text.data() + size - 4, sizeof low);
+        first = kFourZeros | std::uint64_t{high} << 32;
+        last = kFourZeros | std::uint64_t{low} << 32;
+        lastDigits = size - 4;
+    } else {
+        return false;
+    }
+    std::uint64_t shared = (std::uint64_t{1} << (8 * (8 - lastDigits))) - 1;
+    last = (last & ~shared) | (kEightZeros & shared);
+    if (!isEightDigits(first) || !isEightDigits(last)) return false;
+    static constexpr std::uint64_t kPowersOfTen[] = {1, 10, 100, 1000, 10000, 100000, 1000000, 10000000, 100000000};
+    value = static_cast<std::int64_t>(valueOfEightDigits(first) * kPowersOfTen[lastDigits] + valueOfEightDigits(last));
+    return true;
+}
+
 // Decimal as the file has it: blanks, an optional sign, digits up to the first non-digit.
 // Values beyond 32 bits are held at the limit.
 std::int64_t decimalSpelledIn(std::string_view text) {
+    constexpr std::int64_t kLimit = 0xFFFFFFFFLL;
+    std::int64_t value = 0;
+    if (readDigits(text, value)) return std::min(value, kLimit);
     std::size_t i = 0;
     while (i < text.size() && (text[i] == ' ' || text[i] == '\t')) ++i;
     bool negative = false;
     if (i < text.size() && (text[i] == '-' || text[i] == '+')) negative = text[i++] == '-';
-    constexpr std::int64_t kLimit = 0xFFFFFFFFLL;
-    std::int64_t value = 0;
     for (; i < text.size() && text[i] >= '0' && text[i] <= '9'; ++i)
         value = std::min(value * 10 + (text[i] - '0'), kLimit);
     return negative ? -value : value;

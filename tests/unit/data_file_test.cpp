@@ -463,6 +463,22 @@ TEST(DataFile, NumbersReadAsSignedDecimal) {
     EXPECT_EQ(other.tree.node(other.tree.firstTopLevel()).itemNumber, makeItemNumber(9, 2, 43));
 }
 
+// A number of any length reads alike: digits up to the first non-digit, held at the 32-bit
+// limit. ('/' and ':' lie just below and above the digits.)
+TEST(DataFile, NumbersOfEveryLengthReadUpToTheirFirstNonDigit) {
+    const std::pair<std::string, std::uint32_t> spellings[] = {
+        {"12", 12}, {"1234", 1234}, {"12345", 12345}, {"00000042", 42}, {"12345678", 12345678},
+        {"123456789", 123456789}, {"0000000042", 42}, {"4294967295", 4294967295u}, {"4294967296", 4294967295u},
+        {"9999999999999999", 4294967295u}, {"99999999999999999", 4294967295u}, {"1234/6789", 1234},
+        {"12345:", 12345}, {"1234567:9", 1234567}, {"123456789012345/", 4294967295u}, {"98765 ", 98765},
+        {"1234567890123/", 4294967295u}, {"12345678/", 12345678}};
+    for (const auto& [spelling, expected] : spellings) {
+        Document doc;
+        load(doc, kHeader + "[List]\r\nItemNum=1\r\nTitleName=t\r\nBrowser=" + spelling + "\r\n");
+        EXPECT_EQ(recordAt(doc, doc.tree.firstTopLevel()).browser, expected) << spelling;
+    }
+}
+
 TEST(DataFile, RepeatedNumbersKeepTheirNumbersAndEachNodeItsOwnRecord) {
     // Over 65536 records, or a hand-edited file, can repeat a number; so can a second root.
     std::string text = kHeader + folder(1, 1, "root") + link(2, 2, "one") + link(2, 2, "two") +
