@@ -666,13 +666,15 @@ private:
         const std::string_view text = lines_.text();
         const char* const end = text.data() + text.size();
         const char* at = text.data() + position_;
-        lineEnds_.startAt(at);
+        // Local, so that the block's values written below cannot be taken to change it.
+        CrSequence lineEnds(text);
+        lineEnds.startAt(at);
         for (int key = 0; key < kKeyCount; ++key) {
             std::string_view k = kKeyTexts[key];
             if (static_cast<std::size_t>(end - at) < k.size() || !startsWith(at, k)) return false;
             at += k.size();
             // Keys hold no CR, so the next one ends this line unless a value holds a lone CR.
-            const char* lineEnd = lineEnds_.next();
+            const char* lineEnd = lineEnds.next();
             if (!lineEnd || lineEnd[1] != '\n') return false;
             block.put(key, std::string_view(at, static_cast<std::size_t>(lineEnd - at)));
             at = lineEnd + 2;
@@ -707,7 +709,6 @@ private:
 
     LineReader lines_;
     std::size_t position_;
-    CrSequence lineEnds_{lines_.text()};
 };
 
 // How a reader turns a file's values into the document's texts, and what it met on the way.
