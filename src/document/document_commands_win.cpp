@@ -431,15 +431,14 @@ std::future<std::uint64_t> hashAside(const std::string& text) {
 }  // namespace
 
 bool loadDataFileText(DocumentContext& context, const std::wstring& path, const std::string& text) {
-    // The hash that later tells another program's change of the file is taken beside the
-    // load: for a large file it costs a tenth of the load's time.
-    std::future<std::uint64_t> hash = hashAside(text);
     HWND tree = context.workspace.treeView.window();
     SendMessageW(tree, WM_SETREDRAW, FALSE, 0);
     // The document takes the file's own encoding, so that it is written back as it was read.
     std::optional<TextEncoding> encoding = dataFileEncoding(text);
     DataFileReadResult result = loadDataFile(text, context.workspace.document, context.workspace.treeView, encoding);
-    rememberDataFile(context.workspace.document, path, hash.get());
+    // The hash that later tells another program's change of the file is taken while the tree
+    // shows its first screen, which leaves a core free; a large file's load uses both.
+    std::future<std::uint64_t> hash = hashAside(text);
     SendMessageW(tree, WM_SETREDRAW, TRUE, 0);
     bool loaded = !result.rejected && !result.noRecord;
     if (loaded) {
@@ -447,6 +446,7 @@ bool loadDataFileText(DocumentContext& context, const std::wstring& path, const 
         context.workspace.document.serials.value = result.nextCounter;
         showLoadedTree(context);
     }
+    rememberDataFile(context.workspace.document, path, hash.get());
     InvalidateRect(tree, nullptr, TRUE);
     if (context.settings.backupFile == 1) {
         std::string asRead = text.substr(0, text.find('\0'));
