@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <charconv>
 #include <condition_variable>
+#include <atomic>
 #include <cstdint>
 #include <cstring>
 #include <future>
@@ -927,8 +928,8 @@ void checkPart(std::string_view part, ValueReading& reading) {
         reading.file == TextEncoding::Utf8 && reading.into == TextEncoding::Utf8 && isWellFormedUtf8(part);
 }
 
-// Records read on a thread of their own from the later part of a large text, apart from the
-// document, with what reading them met. They join the document after the earlier part's.
+// Records read apart from the document, from a piece of a large text, with what reading them
+// met. They join the document in the order of the pieces.
 struct RecordsReadApart {
     RecordChunks records;
     TextPool texts;             // where their long texts lie
@@ -936,11 +937,11 @@ struct RecordsReadApart {
     bool anyBlock = false;
 };
 
-RecordsReadApart readApart(std::string_view part, ValueReading reading) {
+RecordsReadApart readApart(std::string_view piece, ValueReading reading) {
     RecordsReadApart apart;
     reading.pool = &apart.texts;
-    checkPart(part, reading);
-    BlockScanner blocks(part, LineEnds::CrLf);
+    checkPart(piece, reading);
+    BlockScanner blocks(piece, LineEnds::CrLf);
     Block block;
     while (blocks.next(block)) {
         apart.anyBlock = true;
@@ -952,24 +953,69 @@ RecordsReadApart readApart(std::string_view part, ValueReading reading) {
     return apart;
 }
 
-// Where a large text written with CR LF is cut for two readers: at the start of a "[List]"
-// line, which starts a block wherever it stands. The reader of the earlier part also places
-// every record, so its part is the smaller. The text's size when it is read as one.
-std::size_t cutForTwoReaders(std::string_view body) {
-    constexpr std::size_t kWorthTwo = 1 << 20;
-    if (body.size() < kWorthTwo || lineEndsOf(body) != LineEnds::CrLf) return body.size();
-    std::size_t at = body.find("\r\n[List]\r\n", body.size() * 9 / 20);
-    return at == std::string_view::npos ? body.size() : at + kCrLf.size();
+// How a large text written with CR LF is cut for two readers, each cut at the start of a
+// "[List]" line, which starts a block wherever it stands. The first part is the caller's, who
+// also places every record; the rest, in pieces of about a megabyte, go to a second reader,
+// so that each piece's records can be placed while the next is read. One part, the whole
+// text, where the text is small or has other line ends.
+std::vector<std::string_view> partsForTwoReaders(std::string_view body) {
+    constexpr std::size_t kPiece = 1 << 20;
+    if (body.size() < kPiece || lineEndsOf(body) != LineEnds::CrLf) return {body};
+    std::vector<std::string_view> parts;
+    std::size_t start = 0;
+    for (std::size_t wanted = body.size() / 3; wanted < body.size(); wanted += kPiece) {
+        std::size_t at = body.find("\r\n[List]\r\n", std::max(wanted, start));
+        if (at == std::string_view::npos) break;
+        std::size_t cut = at + kCrLf.size();
+        parts.push_back(body.substr(start, cut - start));
+        start = cut;
+    }
+    parts.push_back(body.substr(start));
+    return parts;
 }
 
-// The later part read on a thread of its own; nothing when no thread is to be had.
-std::future<RecordsReadApart> readApartAside(std::string_view part, const ValueReading& reading) {
-    try {
-        return std::async(std::launch::async, readApart, part, reading);
-    } catch (const std::system_error&) {
-        return {};
+// Reads the pieces in turn on a thread of its own, each handed over as soon as it is read.
+class ReaderAside {
+public:
+    ReaderAside(std::vector<std::string_view> pieces, const ValueReading& reading)
+        : pieces_(std::move(pieces)), reading_(reading), read_(pieces_.size()) {
+        if (pieces_.empty()) return;
+        for (std::promise<RecordsReadApart>& piece : read_) handedOver_.push_back(piece.get_future());
+        try {
+            worker_ = std::thread([this] { run(); });
+        } catch (const std::system_error&) {
+            handedOver_.clear();  // no thread to be had
+        }
     }
-}
+    ~ReaderAside() {
+        stop_ = true;
+        if (worker_.joinable()) worker_.join();
+    }
+    // Whether the thread reads the pieces; if not, nothing is handed over.
+    bool reads() const { return worker_.joinable(); }
+    std::size_t pieces() const { return handedOver_.size(); }
+    // The records of piece i, waiting until the thread has read them.
+    RecordsReadApart take(std::size_t i) { return handedOver_[i].get(); }
+
+private:
+    void run() {
+        for (std::size_t i = 0; i < pieces_.size() && !stop_; ++i) {
+            try {
+                read_[i].set_value(readApart(pieces_[i], reading_));
+            } catch (...) {
+                read_[i].set_exception(std::current_exception());
+                return;
+            }
+        }
+    }
+
+    std::vector<std::string_view> pieces_;
+    ValueReading reading_;
+    std::vector<std::promise<RecordsReadApart>> read_;
+    std::vector<std::future<RecordsReadApart>> handedOver_;
+    std::atomic<bool> stop_{false};
+    std::thread worker_;
+};
 
 // The records read apart join the document after those placed already, as if read in turn.
 void placeReadApart(RecordsReadApart&& apart, Document& document, RecordPlacing& placing,
@@ -1036,13 +1082,12 @@ DataFileReadResult loadDataFile(std::string_view text, Document& document, Shell
     result.encoding = reading->file;
     std::uint16_t counterOnEntry = document.serials.value;
     const std::string_view body = bodyOf(text, reading->file);
-    std::size_t cut = cutForTwoReaders(body);
-    std::future<RecordsReadApart> later;
-    if (cut < body.size()) later = readApartAside(body.substr(cut), *reading);
-    if (!later.valid()) cut = body.size();
-    checkPart(body.substr(0, cut), *reading);
+    std::vector<std::string_view> parts = partsForTwoReaders(body);
+    ReaderAside aside(std::vector<std::string_view>(parts.begin() + 1, parts.end()), *reading);
+    const std::string_view ownPart = aside.reads() ? parts.front() : body;
+    checkPart(ownPart, *reading);
     RecordPlacing placing(document, icons, result);
-    BlockScanner blocks(body.substr(0, cut));
+    BlockScanner blocks(ownPart);
     Block block;
     bool anyBlock = false;
     while (blocks.next(block)) {
@@ -1055,8 +1100,8 @@ DataFileReadResult loadDataFile(std::string_view text, Document& document, Shell
         noteReading(record, *reading, result);
         placing.placeSlot();
     }
-    if (later.valid()) {
-        RecordsReadApart apart = later.get();
+    for (std::size_t i = 0; i < aside.pieces(); ++i) {
+        RecordsReadApart apart = aside.take(i);
         anyBlock = anyBlock || apart.anyBlock;
         placeReadApart(std::move(apart), document, placing, result);
     }

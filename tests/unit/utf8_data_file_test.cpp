@@ -73,8 +73,8 @@ TEST(Utf8DataFile, DamagedBytesReadAsReplacementCharacters) {
     }
 }
 
-// A file large enough to be read in two parts at once: damage in either part reads as in a
-// small file, and so does all else.
+// A file large enough to be read in parts at once: damage in any part reads as in a small
+// file, and so does all else.
 TEST(Utf8DataFile, DamageInALargeFileReadsAsInASmallOne) {
     const std::map<int, std::pair<std::string, std::string>> damaged = {
         {100, {"a\xFF" "b", u8"a\uFFFDb"}},
@@ -103,9 +103,9 @@ TEST(Utf8DataFile, DamageInALargeFileReadsAsInASmallOne) {
     EXPECT_EQ(i, expected.size());
 }
 
-// What reading a large file meets is noted as from one read, whichever of the two parts read
-// at once it lies in: characters lost, fields cut, and the root record that fills the head.
-TEST(Utf8DataFile, ALargeFileReadInTwoPartsNotesWhatOneReadWould) {
+// What reading a large file meets is noted as from one read, whichever of the parts read at
+// once it lies in: characters lost, fields cut, and the root record that fills the head.
+TEST(Utf8DataFile, ALargeFileReadInPartsNotesWhatOneReadWould) {
     struct Places {
         std::set<int> lost, cut;
         int root;
