@@ -1,9 +1,9 @@
 #include "store/data_file.h"
 
 #include <algorithm>
+#include <atomic>
 #include <charconv>
 #include <condition_variable>
-#include <atomic>
 #include <cstdint>
 #include <cstring>
 #include <future>
@@ -390,7 +390,7 @@ std::uint64_t valueOfEightDigits(std::uint64_t word) {
 
 // Five to sixteen digits read as two words of eight led by zeros: the first part and the last
 // part, where the bytes the first word covers count as zeros in the second. A number of up to
-// eight digits makes each word of four bytes of the text. False for any other text.
+// eight digits makes each word from four bytes of the text. False for any other text.
 bool readDigits(std::string_view text, std::int64_t& value) {
     const std::size_t size = text.size();
     std::uint64_t first, last;
@@ -932,14 +932,13 @@ void checkPart(std::string_view part, ValueReading& reading) {
 // met. They join the document in the order of the pieces.
 struct RecordsReadApart {
     RecordChunks records;
-    TextPool texts;             // where their long texts lie
     DataFileReadResult noted;   // their marked items and cut fields
     bool anyBlock = false;
 };
 
+// Reads with reading's pool as where the long texts go.
 RecordsReadApart readApart(std::string_view piece, ValueReading reading) {
     RecordsReadApart apart;
-    reading.pool = &apart.texts;
     checkPart(piece, reading);
     BlockScanner blocks(piece, LineEnds::CrLf);
     Block block;
@@ -975,10 +974,13 @@ std::vector<std::string_view> partsForTwoReaders(std::string_view body) {
 }
 
 // Reads the pieces in turn on a thread of its own, each handed over as soon as it is read.
+// The long texts of all of them go to one pool, which `keeper` takes over once the thread is
+// done, however the load ends: the records handed over point into it.
 class ReaderAside {
 public:
-    ReaderAside(std::vector<std::string_view> pieces, const ValueReading& reading)
-        : pieces_(std::move(pieces)), reading_(reading), read_(pieces_.size()) {
+    ReaderAside(std::vector<std::string_view> pieces, const ValueReading& reading, TextPool& keeper)
+        : pieces_(std::move(pieces)), reading_(reading), read_(pieces_.size()), keeper_(keeper) {
+        reading_.pool = &texts_;
         if (pieces_.empty()) return;
         for (std::promise<RecordsReadApart>& piece : read_) handedOver_.push_back(piece.get_future());
         try {
@@ -990,6 +992,7 @@ public:
     ~ReaderAside() {
         stop_ = true;
         if (worker_.joinable()) worker_.join();
+        keeper_.adopt(std::move(texts_));
     }
     // Whether the thread reads the pieces; if not, nothing is handed over.
     bool reads() const { return worker_.joinable(); }
@@ -1010,8 +1013,10 @@ private:
     }
 
     std::vector<std::string_view> pieces_;
+    TextPool texts_;
     ValueReading reading_;
     std::vector<std::promise<RecordsReadApart>> read_;
+    TextPool& keeper_;
     std::vector<std::future<RecordsReadApart>> handedOver_;
     std::atomic<bool> stop_{false};
     std::thread worker_;
@@ -1020,7 +1025,6 @@ private:
 // The records read apart join the document after those placed already, as if read in turn.
 void placeReadApart(RecordsReadApart&& apart, Document& document, RecordPlacing& placing,
                     DataFileReadResult& result) {
-    document.loadedTexts.adopt(std::move(apart.texts));
     document.items.takeOver(apart.records, [&](BookmarkItem& record) {
         placing.slotFor(record.itemNumber) = std::move(record);
         placing.placeSlot();
@@ -1083,7 +1087,7 @@ DataFileReadResult loadDataFile(std::string_view text, Document& document, Shell
     std::uint16_t counterOnEntry = document.serials.value;
     const std::string_view body = bodyOf(text, reading->file);
     std::vector<std::string_view> parts = partsForTwoReaders(body);
-    ReaderAside aside(std::vector<std::string_view>(parts.begin() + 1, parts.end()), *reading);
+    ReaderAside aside(std::vector<std::string_view>(parts.begin() + 1, parts.end()), *reading, document.loadedTexts);
     const std::string_view ownPart = aside.reads() ? parts.front() : body;
     checkPart(ownPart, *reading);
     RecordPlacing placing(document, icons, result);

@@ -22,8 +22,8 @@ const std::string kUtf8Header = std::string("\xEF\xBB\xBF") +
 
 std::string utf8Block(const std::string& title, const std::string& locator, const std::string& comment,
                       ItemNumber number = 65537) {
-    return "[List]\r\nItemNum=" + std::to_string(number) + "\r\nTestNum=10001\r\nParentNum=0\r\nTitleName=" + title + "\r\nLocator=" +
-           locator + "\r\nComment=" + comment +
+    return "[List]\r\nItemNum=" + std::to_string(number) + "\r\nTestNum=10001\r\nParentNum=0\r\nTitleName=" + title +
+           "\r\nLocator=" + locator + "\r\nComment=" + comment +
            "\r\nLastModified=000000\r\nLastVisit=\r\nAddDate=1700000000\r\nRcRight=1\r\nRcLeft=2\r\nRcTop=3\r\n"
            "RcBottom=4\r\nBrowser=5\r\nMark=1\r\n\r\n";
 }
