@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <atomic>
 #include <charconv>
+#include <chrono>
 #include <condition_variable>
 #include <cstdint>
 #include <cstring>
@@ -939,6 +940,7 @@ struct RecordsReadApart {
 // Reads with reading's pool as where the long texts go.
 RecordsReadApart readApart(std::string_view piece, ValueReading reading) {
     RecordsReadApart apart;
+    reading.fieldsCut = 0;  // the piece's own, added to the others' as it joins
     checkPart(piece, reading);
     BlockScanner blocks(piece, LineEnds::CrLf);
     Block block;
@@ -973,9 +975,11 @@ std::vector<std::string_view> partsForTwoReaders(std::string_view body) {
     return parts;
 }
 
-// Reads the pieces in turn on a thread of its own, each handed over as soon as it is read.
-// The long texts of all of them go to one pool, which `keeper` takes over once the thread is
-// done, however the load ends: the records handed over point into it.
+// Reads pieces on a thread of its own, each claimed in turn and handed over as soon as it is
+// read. The caller may claim the next piece nobody has claimed and read it itself rather than
+// wait, so that a thread the system runs slowly holds nothing up. The long texts of the
+// thread's pieces go to one pool, which `keeper` takes over once the thread is done, however
+// the load ends: the records handed over point into it.
 class ReaderAside {
 public:
     ReaderAside(std::vector<std::string_view> pieces, const ValueReading& reading, TextPool& keeper)
@@ -994,15 +998,26 @@ public:
         if (worker_.joinable()) worker_.join();
         keeper_.adopt(std::move(texts_));
     }
-    // Whether the thread reads the pieces; if not, nothing is handed over.
+    // Whether the thread reads the pieces; if not, there are none to take.
     bool reads() const { return worker_.joinable(); }
     std::size_t pieces() const { return handedOver_.size(); }
-    // The records of piece i, waiting until the thread has read them.
+    std::string_view piece(std::size_t i) const { return pieces_[i]; }
+
+    // The first piece nobody has claimed, now the caller's to read; none once all are.
+    std::optional<std::size_t> claim() {
+        std::size_t i = next_.fetch_add(1);
+        return i < pieces_.size() ? std::optional<std::size_t>(i) : std::nullopt;
+    }
+    // Whether the thread has read piece i, which it claimed.
+    bool hasRead(std::size_t i) const {
+        return handedOver_[i].wait_for(std::chrono::seconds(0)) == std::future_status::ready;
+    }
+    // The records of piece i, which the thread claimed, waiting until it has read them.
     RecordsReadApart take(std::size_t i) { return handedOver_[i].get(); }
 
 private:
     void run() {
-        for (std::size_t i = 0; i < pieces_.size() && !stop_; ++i) {
+        for (std::size_t i; !stop_ && (i = next_.fetch_add(1)) < pieces_.size();) {
             try {
                 read_[i].set_value(readApart(pieces_[i], reading_));
             } catch (...) {
@@ -1018,6 +1033,7 @@ private:
     std::vector<std::promise<RecordsReadApart>> read_;
     TextPool& keeper_;
     std::vector<std::future<RecordsReadApart>> handedOver_;
+    std::atomic<std::size_t> next_{0};  // the first piece nobody has claimed
     std::atomic<bool> stop_{false};
     std::thread worker_;
 };
@@ -1104,8 +1120,17 @@ DataFileReadResult loadDataFile(std::string_view text, Document& document, Shell
         noteReading(record, *reading, result);
         placing.placeSlot();
     }
+    // The pieces join in order. Rather than wait for the thread to read the next one, this
+    // thread reads the first piece nobody has claimed yet, if any.
+    std::vector<std::optional<RecordsReadApart>> readHere(aside.pieces());
     for (std::size_t i = 0; i < aside.pieces(); ++i) {
-        RecordsReadApart apart = aside.take(i);
+        while (!readHere[i] && !aside.hasRead(i)) {
+            std::optional<std::size_t> claimed = aside.claim();
+            if (!claimed) break;
+            readHere[*claimed] = readApart(aside.piece(*claimed), *reading);
+        }
+        RecordsReadApart apart = readHere[i] ? std::move(*readHere[i]) : aside.take(i);
+        readHere[i].reset();
         anyBlock = anyBlock || apart.anyBlock;
         placeReadApart(std::move(apart), document, placing, result);
     }
