@@ -996,6 +996,8 @@ public:
     ~ReaderAside() {
         stop_ = true;
         if (worker_.joinable()) worker_.join();
+        // Should this fail for want of memory, the program ends here rather than leave records
+        // pointing at freed texts.
         keeper_.adopt(std::move(texts_));
     }
     // Whether the thread reads the pieces; if not, there are none to take.
