@@ -364,14 +364,6 @@ void writeRecords(const Document& document, const std::vector<NodeId>& starts, s
 
 // ---- reading ----
 
-// Eight bytes as one word, the first byte the lowest.
-std::uint64_t wordAt(const char* at) {
-    static_assert(__BYTE_ORDER__ == __ORDER_LITTLE_ENDIAN__, "the first byte is the word's lowest");
-    std::uint64_t word;
-    std::memcpy(&word, at, sizeof word);
-    return word;
-}
-
 constexpr std::uint64_t kEightZeros = 0x3030303030303030ull;  // "00000000"
 
 bool isEightDigits(std::uint64_t word) {
@@ -397,16 +389,13 @@ bool readDigits(std::string_view text, std::int64_t& value) {
     std::uint64_t first, last;
     std::size_t lastDigits;
     if (size > 8 && size <= 16) {
-        first = wordAt(text.data());
-        last = wordAt(text.data() + size - 8);
+        first = wordAt<std::uint64_t>(text.data());
+        last = wordAt<std::uint64_t>(text.data() + size - 8);
         lastDigits = size - 8;
     } else if (size > 4 && size <= 8) {
         constexpr std::uint64_t kFourZeros = 0x30303030ull;
-        std::uint32_t high, low;
-        std::memcpy(&high, text.data(), sizeof high);
-        std::memcpy(&low, text.data() + size - 4, sizeof low);
-        first = kFourZeros | std::uint64_t{high} << 32;
-        last = kFourZeros | std::uint64_t{low} << 32;
+        first = kFourZeros | std::uint64_t{wordAt<std::uint32_t>(text.data())} << 32;
+        last = kFourZeros | std::uint64_t{wordAt<std::uint32_t>(text.data() + size - 4)} << 32;
         lastDigits = size - 4;
     } else {
         return false;
@@ -697,12 +686,9 @@ private:
     // words compared, overlapping where it is shorter than two, without a call.
     template <typename Word>
     static bool sameEnds(const char* at, std::string_view key) {
-        Word a, b, c, d;
-        std::memcpy(&a, at, sizeof a);
-        std::memcpy(&b, key.data(), sizeof b);
-        std::memcpy(&c, at + key.size() - sizeof c, sizeof c);
-        std::memcpy(&d, key.data() + key.size() - sizeof d, sizeof d);
-        return a == b && c == d;
+        std::size_t last = key.size() - sizeof(Word);
+        return wordAt<Word>(at) == wordAt<Word>(key.data()) &&
+               wordAt<Word>(at + last) == wordAt<Word>(key.data() + last);
     }
     static bool startsWith(const char* at, std::string_view key) {
         static_assert(keysBetween(4, 16), "two words of four or eight bytes cover every key");

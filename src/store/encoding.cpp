@@ -475,13 +475,8 @@ void decodeUtf8(std::string_view bytes, Sink sink) {
 // nearly every address are ASCII for long stretches.
 std::size_t asciiRunEnd(std::string_view bytes, std::size_t at) {
     constexpr std::uint64_t kHighBits = 0x8080808080808080ull;
-    auto wordAt = [&bytes](std::size_t from) {
-        std::uint64_t word;
-        std::memcpy(&word, bytes.data() + from, sizeof word);
-        return word;
-    };
     for (; at + 8 <= bytes.size(); at += 8)
-        if (wordAt(at) & kHighBits) break;
+        if (wordAt<std::uint64_t>(bytes.data() + at) & kHighBits) break;
     while (at < bytes.size() && byteOf(bytes[at]) < 0x80) ++at;
     return at;
 }

@@ -46,13 +46,6 @@ std::string baseNameOf(const std::string& path) {
 namespace {
 
 template <typename Word>
-Word wordAt(const char* at) {
-    Word word;
-    std::memcpy(&word, at, sizeof word);
-    return word;
-}
-
-template <typename Word>
 constexpr Word repeated(unsigned char byte) {
     return static_cast<Word>(~Word(0) / 0xFF * byte);
 }

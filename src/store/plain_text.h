@@ -2,10 +2,21 @@
 // settings file give it, the name part of a path, and whether a text breaks its line.
 #pragma once
 #include <cstdint>
+#include <cstring>
 #include <string>
 #include <string_view>
 
 namespace perchlet {
+
+// The bytes from at as one word of their size, the first byte the lowest, for the readers
+// that look at a text a word at a time.
+template <typename Word>
+Word wordAt(const char* at) {
+    static_assert(__BYTE_ORDER__ == __ORDER_LITTLE_ENDIAN__, "the first byte is the word's lowest");
+    Word word;
+    std::memcpy(&word, at, sizeof word);
+    return word;
+}
 
 // Decimal text as the panels give it: blanks, a sign, digits up to the first non-digit.
 std::int32_t decimalValue(std::string_view text);
