@@ -518,7 +518,7 @@ bool isWellFormedUtf8(std::string_view bytes) {
         }
         std::size_t length = wellFormedSequenceAt(bytes, at);
         if (length == 0) return false;
-        at = asciiRunEnd(bytes, at + length);
+        at += length;
     }
     return true;
 }
