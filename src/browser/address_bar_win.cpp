@@ -75,12 +75,28 @@ std::u16string_view utf16(const std::wstring& text) {
 
 constexpr DWORD kCopyWaitMs = 3000;
 constexpr DWORD kWaitStepMs = 20;
+constexpr DWORD kKeysTakenWaitMs = 1000;
 constexpr int kForegroundTries = 50;
 
 bool bringToFront(HWND window) {
     SetForegroundWindow(window);
     for (int i = 0; i < kForegroundTries && GetForegroundWindow() != window; ++i) Sleep(kWaitStepMs);
     return GetForegroundWindow() == window;
+}
+
+// Typed keys wait in the browser's queue, and a window that loses the front may drop those it
+// has not taken yet. A window is painted only once its queue holds no input, so the keys are
+// taken when a corner made invalid after them has been painted. Messages sent to this thread
+// are answered meanwhile, and a browser that never paints is waited for only so long.
+void waitForKeysTaken(HWND browser) {
+    RECT corner{0, 0, 1, 1};
+    InvalidateRect(browser, &corner, FALSE);
+    DWORD start = GetTickCount();
+    while (GetUpdateRect(browser, nullptr, FALSE) && GetTickCount() - start < kKeysTakenWaitMs) {
+        MsgWaitForMultipleObjects(0, nullptr, FALSE, 1, QS_SENDMESSAGE);
+        MSG message;
+        PeekMessageW(&message, nullptr, 0, 0, PM_NOREMOVE | PM_QS_SENDMESSAGE);
+    }
 }
 
 void typeKey(BYTE key, bool withControl) {
@@ -149,6 +165,8 @@ AddressReading copyAddressWithKeys(HWND owner, HWND browser) {
     bool copied = waitForClipboardChange(sequence);
     std::wstring text = copied ? trimmed(clipboardText(owner)) : std::wstring();
     typeKey(VK_ESCAPE, false);
+    // A browser that took the copy keys takes this one in a moment; one that did not may never.
+    if (copied) waitForKeysTaken(browser);
     bool restored = saved.restore(owner);
     if (!copied) {
         reading.problem = "アドレスバーのURLがクリップボードにコピーされませんでした。";
