@@ -13,6 +13,7 @@
 #include <fstream>
 #include <string>
 #include <unistd.h>
+#include <utility>
 
 #include "keep_memory.h"
 #include "store/data_file.h"
@@ -186,6 +187,8 @@ int measureLoadPeak(const char* path) {
 // A file read in bulk and then loaded from the bytes just read, as the program loads a file:
 // the best of each over the runs it takes part in.
 struct ReadThenLoad {
+    ReadThenLoad(std::string file, TextEncoding encoding) : path(std::move(file)), into(encoding) {}
+
     std::string path;
     TextEncoding into;
     double read = 0, load = 0;
@@ -266,7 +269,7 @@ int main(int argc, char** argv) {
     // The two files' reads and loads take turns, so that the machine's other work, which swings
     // any of them by half from one second to the next, meets a load and the read it is set
     // against alike. (The document's teardown is not part of a load.)
-    ReadThenLoad shiftJis{path, TextEncoding::ShiftJis}, utf8Load{utf8Path, TextEncoding::Utf8};
+    ReadThenLoad shiftJis(path, TextEncoding::ShiftJis), utf8Load(utf8Path, TextEncoding::Utf8);
     for (int i = 0; i < runs; ++i) {
         shiftJis.run(i == 0);
         utf8Load.run(i == 0);
