@@ -3,6 +3,10 @@
 #include <algorithm>
 #include <cstring>
 
+#if defined(__x86_64__) || defined(__i386__)
+#include <immintrin.h>
+#endif
+
 #include "store/plain_text.h"
 
 namespace perchlet {
@@ -499,9 +503,97 @@ std::size_t wellFormedSequenceAt(std::string_view bytes, std::size_t at) {
     return length;
 }
 
+#if (defined(__x86_64__) || defined(__i386__)) && (defined(__GNUC__) || defined(__clang__))
+#define PERCHLET_UTF8_CHECK_16_AT_A_TIME 1
+
+constexpr std::size_t kCheckBy16From = 64;
+
+// Flags of what a pair of bytes can break, looked up by the first byte's high half, its low
+// half and the second byte's high half: a pair is wrong when all three lookups share a flag.
+// A third or fourth byte of a sequence is caught apart, as a byte that must continue one.
+constexpr char kTooShort = 1 << 0;     // a lead, then no continuation
+constexpr char kTooLong = 1 << 1;      // ASCII, then a continuation
+constexpr char kOverlong3 = 1 << 2;    // E0 80-9F
+constexpr char kTooLarge = 1 << 3;     // F4 90-BF, F5-FF
+constexpr char kSurrogate = 1 << 4;    // ED A0-BF
+constexpr char kOverlong2 = 1 << 5;    // C0-C1
+// These two share a bit: the first byte's low half tells F0 from F5-FF.
+constexpr char kTooLarge1000 = 1 << 6; // F5-FF 80-8F
+constexpr char kOverlong4 = 1 << 6;    // F0 80-8F
+constexpr char kTwoContinuations = static_cast<char>(1 << 7);
+constexpr char kCarry = kTooShort | kTooLong | kTwoContinuations;  // whatever the first byte's low half
+
+__attribute__((target("ssse3"))) inline __m128i pairErrors(__m128i input, __m128i previous1) {
+    const __m128i lowHalf = _mm_set1_epi8(0x0F);
+    const __m128i firstHigh = _mm_setr_epi8(
+        kTooLong, kTooLong, kTooLong, kTooLong, kTooLong, kTooLong, kTooLong, kTooLong, kTwoContinuations,
+        kTwoContinuations, kTwoContinuations, kTwoContinuations, kTooShort | kOverlong2, kTooShort,
+        kTooShort | kOverlong3 | kSurrogate, kTooShort | kTooLarge | kTooLarge1000 | kOverlong4);
+    const __m128i firstLow = _mm_setr_epi8(
+        kCarry | kOverlong3 | kOverlong2 | kOverlong4, kCarry | kOverlong2, kCarry, kCarry, kCarry | kTooLarge,
+        kCarry | kTooLarge | kTooLarge1000, kCarry | kTooLarge | kTooLarge1000, kCarry | kTooLarge | kTooLarge1000,
+        kCarry | kTooLarge | kTooLarge1000, kCarry | kTooLarge | kTooLarge1000, kCarry | kTooLarge | kTooLarge1000,
+        kCarry | kTooLarge | kTooLarge1000, kCarry | kTooLarge | kTooLarge1000,
+        kCarry | kTooLarge | kTooLarge1000 | kSurrogate, kCarry | kTooLarge | kTooLarge1000,
+        kCarry | kTooLarge | kTooLarge1000);
+    const __m128i secondHigh = _mm_setr_epi8(
+        kTooShort, kTooShort, kTooShort, kTooShort, kTooShort, kTooShort, kTooShort, kTooShort,
+        kTooLong | kOverlong2 | kTwoContinuations | kOverlong3 | kTooLarge1000 | kOverlong4,
+        kTooLong | kOverlong2 | kTwoContinuations | kOverlong3 | kTooLarge,
+        kTooLong | kOverlong2 | kTwoContinuations | kSurrogate | kTooLarge,
+        kTooLong | kOverlong2 | kTwoContinuations | kSurrogate | kTooLarge, kTooShort, kTooShort, kTooShort,
+        kTooShort);
+    __m128i a = _mm_shuffle_epi8(firstHigh, _mm_and_si128(_mm_srli_epi16(previous1, 4), lowHalf));
+    __m128i b = _mm_shuffle_epi8(firstLow, _mm_and_si128(previous1, lowHalf));
+    __m128i c = _mm_shuffle_epi8(secondHigh, _mm_and_si128(_mm_srli_epi16(input, 4), lowHalf));
+    return _mm_and_si128(_mm_and_si128(a, b), c);
+}
+
+// The errors of 16 bytes, given the 16 before them. A pair's flag of two continuations is
+// right exactly where the byte is the third or fourth of a sequence, so there it cancels.
+__attribute__((target("ssse3"))) inline __m128i blockErrors(__m128i input, __m128i previous) {
+    __m128i pairs = pairErrors(input, _mm_alignr_epi8(input, previous, 15));
+    __m128i third = _mm_subs_epu8(_mm_alignr_epi8(input, previous, 14), _mm_set1_epi8(char(0xE0 - 0x80)));
+    __m128i fourth = _mm_subs_epu8(_mm_alignr_epi8(input, previous, 13), _mm_set1_epi8(char(0xF0 - 0x80)));
+    __m128i mustContinue = _mm_and_si128(_mm_or_si128(third, fourth), _mm_set1_epi8(char(0x80)));
+    return _mm_xor_si128(mustContinue, pairs);
+}
+
+// The whole text sixteen bytes at a time; the last bytes are followed by zeros, so that a
+// sequence cut at the end meets ASCII and counts as broken.
+__attribute__((target("ssse3"))) bool isWellFormedUtf8By16(std::string_view bytes) {
+    const char* data = bytes.data();
+    __m128i previous = _mm_setzero_si128();
+    __m128i errors = _mm_setzero_si128();
+    std::size_t at = 0;
+    for (; at + 16 <= bytes.size(); at += 16) {
+        __m128i input = _mm_loadu_si128(reinterpret_cast<const __m128i*>(data + at));
+        // ASCII breaks nothing unless a sequence is still open, and then the byte before it is
+        // 0x80 or more: had that byte been ASCII, the bytes before would have been found broken.
+        if (_mm_movemask_epi8(input) != 0 || (_mm_movemask_epi8(previous) & 0x8000) != 0)
+            errors = _mm_or_si128(errors, blockErrors(input, previous));
+        previous = input;
+    }
+    char last[16] = {};
+    std::memcpy(last, data + at, bytes.size() - at);
+    errors = _mm_or_si128(errors, blockErrors(_mm_loadu_si128(reinterpret_cast<const __m128i*>(last)), previous));
+    return _mm_movemask_epi8(_mm_cmpeq_epi8(errors, _mm_setzero_si128())) == 0xFFFF;
+}
+
+bool canCheck16AtATime() {
+    static const bool supported = __builtin_cpu_supports("ssse3");
+    return supported;
+}
+#endif
+
 }  // namespace
 
 bool isWellFormedUtf8(std::string_view bytes) {
+#ifdef PERCHLET_UTF8_CHECK_16_AT_A_TIME
+    // A long text is checked without a branch per character: a part of a data file is mostly
+    // ASCII with runs of kana and kanji in between, and each switch between them costs a guess.
+    if (bytes.size() >= kCheckBy16From && canCheck16AtATime()) return isWellFormedUtf8By16(bytes);
+#endif
     std::size_t at = asciiRunEnd(bytes, 0);
     while (at < bytes.size()) {
         unsigned char lead = byteOf(bytes[at]);
