@@ -65,6 +65,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
 
     check(isValidUtf8(shiftJisToUtf8(text)));
     check(isValidUtf8(shiftJisToUtf8(fromUtf8)));
+    check(isWellFormedUtf8(text) == isValidUtf8(text));
     std::u16string wide = shiftJisToUtf16(text);
     utf16ToShiftJis(wide);
     shouldOfferUtf8Conversion(text);
