@@ -4,7 +4,7 @@
 #include <cstring>
 
 #if defined(__x86_64__) || defined(__i386__)
-#include <immintrin.h>
+#include <tmmintrin.h>
 #endif
 
 #include "store/plain_text.h"
@@ -581,7 +581,7 @@ __attribute__((target("ssse3"))) bool isWellFormedUtf8By16(std::string_view byte
 }
 
 bool canCheck16AtATime() {
-    static const bool supported = __builtin_cpu_supports("ssse3");
+    static const bool supported = (__builtin_cpu_init(), __builtin_cpu_supports("ssse3") != 0);
     return supported;
 }
 #endif
