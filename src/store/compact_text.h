@@ -66,6 +66,9 @@ public:
     std::size_t capacity() const { return outside() ? heap().size : kInside; }
     void clear() { replace(std::string_view()); }
 
+    // Whether the text lies in the object's own 16 bytes, which data() then points at: a
+    // writer may copy all 16 rather than size() of them.
+    bool heldInside() const { return !outside(); }
     std::string_view view() const { return {data(), size()}; }
     operator std::string_view() const { return view(); }
     // A copy where a std::string is wanted.

@@ -2,7 +2,6 @@
 
 #include <algorithm>
 #include <atomic>
-#include <charconv>
 #include <chrono>
 #include <condition_variable>
 #include <cstdint>
@@ -13,6 +12,9 @@
 #include <system_error>
 #include <thread>
 #include <vector>
+#if defined(__SSE2__)
+#include <emmintrin.h>
+#endif
 
 #include "store/encoding.h"
 #include "store/parent_stack.h"
@@ -67,92 +69,291 @@ constexpr std::string_view kCrLf = "\r\n";
 
 // ---- writing ----
 
-// Writes into space made beforehand: a record never takes more than recordSize says.
-class TextWriter {
-public:
-    explicit TextWriter(char* at) : at_(at) {}
-    char* position() const { return at_; }
+// A record is written into space made beforehand: it never takes more than recordSize says,
+// and a value or number may be written with up to 16 bytes past its end, which the lines after
+// it cover. Each step takes where to write and gives back where it ended: a position kept in a
+// writer object would be stored and loaded again around every byte written, since a char
+// store may change any object.
 
-    void text(std::string_view value) {
-        std::memcpy(at_, value.data(), value.size());
-        at_ += value.size();
-    }
-    // A value of one line: a CR or LF in it would end the line early, so neither is written.
-    void lineValue(std::string_view value) {
-        if (!holdsLineBreak(value)) return text(value);
-        for (char c : value)
-            if (c != '\r' && c != '\n') *at_++ = c;
-    }
-    // A comment keeps its lone LF line breaks; only a CR before an LF could end its line.
-    void commentValue(std::string_view value) {
-        if (!holds(value, '\r')) return text(value);
-        for (std::size_t i = 0; i < value.size(); ++i)
-            if (value[i] != '\r' || i + 1 >= value.size() || value[i + 1] != '\n') *at_++ = value[i];
-    }
-    template <typename Integer>
-    void number(Integer value) {
-        at_ = std::to_chars(at_, at_ + 16, value).ptr;
-    }
-    void hexUpper(std::uint32_t value) {
-        static const char kHexDigits[] = "0123456789ABCDEF";
-        char digits[8];
-        int count = 0;
-        do {
-            digits[count++] = kHexDigits[value & 0xF];
-            value >>= 4;
-        } while (value != 0);
-        while (count > 0) *at_++ = digits[--count];
-    }
-    // A key or line end known when compiling: copied without a call.
-    template <std::size_t N>
-    void literal(const char (&bytes)[N]) {
-        std::memcpy(at_, bytes, N - 1);
-        at_ += N - 1;
-    }
+// The high bit of each byte below 0x0E, where CR and LF lie: nonzero exactly when the word
+// has such a byte, and exact in its lowest flagged byte.
+constexpr std::uint64_t bytesBelowCr(std::uint64_t word) {
+    constexpr std::uint64_t kOnes = 0x0101010101010101ull;
+    return (word - kOnes * 0x0E) & ~word & (kOnes * 0x80);
+}
 
-private:
-    static bool holds(std::string_view value, char byte) {
-        return std::memchr(value.data(), byte, value.size()) != nullptr;
+// The lowest `count` bytes of a word (count at most 8).
+constexpr std::uint64_t lowBytes(std::size_t count) {
+    return count >= 8 ? ~std::uint64_t{0} : (std::uint64_t{1} << (8 * count)) - 1;
+}
+
+void storeWord(char* at, std::uint64_t word) { std::memcpy(at, &word, sizeof word); }
+
+#if defined(__SSE2__)
+// A bit for each of the 16 bytes below 0x0E.
+inline unsigned lowByteBits(__m128i bytes) {
+    return static_cast<unsigned>(_mm_movemask_epi8(_mm_cmpeq_epi8(_mm_min_epu8(bytes, _mm_set1_epi8(0x0D)), bytes)));
+}
+
+inline unsigned copySixteen(char* to, const char* from) {
+    __m128i bytes = _mm_loadu_si128(reinterpret_cast<const __m128i*>(from));
+    _mm_storeu_si128(reinterpret_cast<__m128i*>(to), bytes);
+    return lowByteBits(bytes);
+}
+#endif
+
+// A value is copied whatever it holds, and looked at as it goes: text of any kind seldom has
+// a byte below 0x0E, and only a value with one is written again, byte by byte. There is room
+// for 16 bytes at `to` whatever the value's size.
+
+static_assert(sizeof(CompactText) == 16 && CompactText::kInside < 16, "a short text lies in 16 bytes");
+
+// A text held inside its CompactText goes as its 16 bytes: those past it fall where the
+// record's next line will go. Flags past the text, from its tag or older bytes, are masked off.
+inline bool copyShortFlaggingLowBytes(char* to, const CompactText& value) {
+    const char* from = value.data();
+    const std::size_t size = value.size();
+#if defined(__SSE2__)
+    return (copySixteen(to, from) & ((1u << size) - 1)) != 0;
+#else
+    std::uint64_t first = wordAt<std::uint64_t>(from), second = wordAt<std::uint64_t>(from + 8);
+    storeWord(to, first);
+    storeWord(to + 8, second);
+    // A false flag can only stand above a true one.
+    std::uint64_t secondBytes = lowBytes(size > 8 ? size - 8 : 0);
+    return ((bytesBelowCr(first) & lowBytes(size)) | (bytesBelowCr(second) & secondBytes)) != 0;
+#endif
+}
+
+// A longer text (any text not held inside, so 16 bytes or more) goes in blocks whose last
+// overlaps the one before it, so nothing past it is read.
+bool copyLongFlaggingLowBytes(char* to, const char* from, std::size_t size) {
+#if defined(__SSE2__)
+    unsigned low = 0;
+    for (std::size_t i = 0; i + 16 < size; i += 16) low |= copySixteen(to + i, from + i);
+    return (low | copySixteen(to + size - 16, from + size - 16)) != 0;
+#else
+    std::uint64_t low = 0;
+    for (std::size_t i = 0; i + 8 < size; i += 8) {
+        std::uint64_t word = wordAt<std::uint64_t>(from + i);
+        storeWord(to + i, word);
+        low |= bytesBelowCr(word);
     }
-    char* at_;
-};
+    std::uint64_t word = wordAt<std::uint64_t>(from + size - 8);
+    storeWord(to + size - 8, word);
+    return (low | bytesBelowCr(word)) != 0;
+#endif
+}
+
+inline bool copyFlaggingLowBytes(char* to, const CompactText& value) {
+    return value.heldInside() ? copyShortFlaggingLowBytes(to, value)
+                              : copyLongFlaggingLowBytes(to, value.data(), value.size());
+}
+
+// A value of one line: a CR or LF in it would end the line early, so neither is written.
+char* putOneLine(char* at, std::string_view text) {
+    if (!holdsLineBreak(text)) return at + text.size();
+    for (char c : text)
+        if (c != '\r' && c != '\n') *at++ = c;
+    return at;
+}
+
+// A comment keeps its lone LF line breaks; only a CR before an LF could end its line.
+char* putCommentLines(char* at, std::string_view text) {
+    if (std::memchr(text.data(), '\r', text.size()) == nullptr) return at + text.size();
+    for (std::size_t i = 0; i < text.size(); ++i)
+        if (text[i] != '\r' || i + 1 >= text.size() || text[i + 1] != '\n') *at++ = text[i];
+    return at;
+}
+
+inline char* putLineValue(char* at, const CompactText& value) {
+    return copyFlaggingLowBytes(at, value) ? putOneLine(at, value) : at + value.size();
+}
+
+inline char* putComment(char* at, const CompactText& value) {
+    return copyFlaggingLowBytes(at, value) ? putCommentLines(at, value) : at + value.size();
+}
+
+// The decimal digits of value (below 100,000,000) as eight bytes, zeros in front, the first
+// the most significant: two halves of four digits, split into pairs, then into single digits,
+// each step a multiply over the whole word.
+inline std::uint64_t eightDigits(std::uint32_t value) {
+    std::uint64_t halves = (value / 10000) | (std::uint64_t{value % 10000} << 32);
+    std::uint64_t hundreds = ((halves * 10486) >> 20) & 0x0000007F0000007Full;  // each half / 100
+    std::uint64_t pairs = ((halves - 100 * hundreds) << 16) + hundreds;
+    std::uint64_t tens = ((pairs * 103) >> 10) & 0x000F000F000F000Full;  // each pair / 10
+    return (tens + ((pairs - 10 * tens) << 8)) | 0x3030303030303030ull;
+}
+
+// Digits in value (at least 1): its bits give the count or one less. Found apart from the
+// digits themselves, so that where the next line goes need not wait for them.
+inline int decimalLength(std::uint32_t value) {
+    static constexpr std::uint32_t kPowersOfTen[] = {1,      10,      100,      1000,      10000,
+                                                     100000, 1000000, 10000000, 100000000, 1000000000};
+    int bits = 32 - __builtin_clz(value | 1);
+    int lower = (bits * 1233) >> 12;  // 1233 / 4096 is just over log10(2)
+    return lower + (value >= kPowersOfTen[lower]);
+}
+
+inline char* putNumber(char* at, std::uint32_t value) {
+    // Most are one digit: a window's edges, the browser, the mark.
+    if (value < 10) {
+        *at = static_cast<char>('0' + value);
+        return at + 1;
+    }
+    const int length = decimalLength(value);
+    if (length > 8) {
+        std::uint32_t high = value / 100000000;
+        if (length == 10) at[0] = static_cast<char>('0' + high / 10);
+        at[length - 9] = static_cast<char>('0' + high % 10);
+        storeWord(at + length - 8, eightDigits(value % 100000000));
+        return at + length;
+    }
+    // The leading zeros are the word's lowest bytes: shifted out, they leave the digits.
+    storeWord(at, eightDigits(value) >> (8 * (8 - length)));
+    return at + length;
+}
+
+inline char* putNumber(char* at, std::int32_t value) {
+    if (value >= 0) return putNumber(at, static_cast<std::uint32_t>(value));
+    *at = '-';
+    return putNumber(at + 1, 0u - static_cast<std::uint32_t>(value));
+}
+
+// Upper-case hexadecimal without leading zeros: the nibbles spread one to a byte, the first
+// the most significant, then each made a digit or a letter.
+inline char* putHexUpper(char* at, std::uint32_t value) {
+    std::uint64_t nibbles = value;
+    nibbles = (nibbles | nibbles << 16) & 0x0000FFFF0000FFFFull;
+    nibbles = (nibbles | nibbles << 8) & 0x00FF00FF00FF00FFull;
+    nibbles = (nibbles | nibbles << 4) & 0x0F0F0F0F0F0F0F0Full;
+    nibbles = __builtin_bswap64(nibbles);
+    std::uint64_t letters = ((nibbles + 0x0606060606060606ull) >> 4) & 0x0101010101010101ull;
+    std::uint64_t digits = nibbles + 0x3030303030303030ull + 7 * letters;
+    int zeros = value == 0 ? 7 : __builtin_clz(value) / 4;
+    storeWord(at, digits >> (8 * zeros));
+    return at + 8 - zeros;
+}
+
+// A key or line end known when compiling: copied without a call.
+template <std::size_t N>
+char* putLiteral(char* at, const char (&bytes)[N]) {
+    std::memcpy(at, bytes, N - 1);
+    return at + N - 1;
+}
 
 // The fixed part of a record at its longest: keys, line ends and numbers of the most digits.
 constexpr std::size_t kRecordFrame = 264;
 
-void appendRecord(TextWriter& out, const BookmarkItem& record, ItemNumber writtenNumber,
-                  ItemNumber parentNumber) {
-    out.literal("[List]\r\nItemNum=");
-    out.number(writtenNumber);
-    out.literal("\r\nTestNum=");
-    out.hexUpper(asBits(writtenNumber));
-    out.literal("\r\nParentNum=");
-    out.number(parentNumber);
-    out.literal("\r\nTitleName=");
-    out.lineValue(record.title);
-    out.literal("\r\nLocator=");
-    out.lineValue(record.locator);
-    out.literal("\r\nComment=");
-    out.commentValue(record.comment);
-    out.literal("\r\nLastModified=");
-    out.lineValue(record.lastModified);
-    out.literal("\r\nLastVisit=");
-    out.lineValue(record.lastVisit);
-    out.literal("\r\nAddDate=");
-    out.lineValue(record.addDate);
-    out.literal("\r\nRcRight=");
-    out.number(record.windowRight);
-    out.literal("\r\nRcLeft=");
-    out.number(record.windowLeft);
-    out.literal("\r\nRcTop=");
-    out.number(record.windowTop);
-    out.literal("\r\nRcBottom=");
-    out.number(record.windowBottom);
-    out.literal("\r\nBrowser=");
-    out.number(record.browser);
-    out.literal("\r\nMark=");
-    out.number(record.mark);
-    out.literal("\r\n\r\n");
+// The six numbers that end a record are nearly always small (a window rectangle is rare, the
+// browser and the mark run to 3): then their lines are one text with a digit set in each.
+bool ofOneDigit(const BookmarkItem& r) {
+    auto bits = [](std::int32_t edge) { return static_cast<std::uint32_t>(edge); };
+    std::uint32_t edges = bits(r.windowRight) | bits(r.windowLeft) | bits(r.windowTop) | bits(r.windowBottom);
+    return (edges | r.browser | r.mark) < 8;
+}
+
+constexpr char kOneDigitTail[] = "\r\nRcRight=0\r\nRcLeft=0\r\nRcTop=0\r\nRcBottom=0\r\nBrowser=0\r\nMark=0\r\n\r\n";
+
+// Where the tail's nth digit stands.
+constexpr std::size_t tailDigitPlace(int n) {
+    std::size_t i = 0;
+    for (; kOneDigitTail[i] != '0' || n-- > 0; ++i) {
+    }
+    return i;
+}
+
+char* putOneDigitTail(char* at, const BookmarkItem& r) {
+    std::memcpy(at, kOneDigitTail, sizeof kOneDigitTail - 1);
+    at[tailDigitPlace(0)] = static_cast<char>('0' + r.windowRight);
+    at[tailDigitPlace(1)] = static_cast<char>('0' + r.windowLeft);
+    at[tailDigitPlace(2)] = static_cast<char>('0' + r.windowTop);
+    at[tailDigitPlace(3)] = static_cast<char>('0' + r.windowBottom);
+    at[tailDigitPlace(4)] = static_cast<char>('0' + r.browser);
+    at[tailDigitPlace(5)] = static_cast<char>('0' + r.mark);
+    return at + sizeof kOneDigitTail - 1;
+}
+
+// A number's text, made once for the records that share it (siblings name one parent). There
+// is room past the text to copy it as its 16 bytes.
+struct NumberText {
+    char text[16] = {'0'};
+    std::size_t length = 1;
+    void set(ItemNumber number) { length = static_cast<std::size_t>(putNumber(text, number) - text); }
+};
+
+inline char* putNumberText(char* at, const NumberText& number) {
+    std::memcpy(at, number.text, sizeof number.text);
+    return at + number.length;
+}
+
+// Counts the text of a number one up, in place: false if the text would grow a digit.
+template <char kHighestDigit>
+bool countUp(NumberText& number) {
+    std::size_t i = number.length;
+    for (; i > 0 && number.text[i - 1] == kHighestDigit; --i) number.text[i - 1] = '0';
+    if (i == 0) return false;
+    char& digit = number.text[i - 1];
+    digit = digit == '9' ? 'A' : static_cast<char>(digit + 1);
+    return true;
+}
+
+// A written number as its two lines give it, in decimal and in hexadecimal, kept from one record
+// to the next: the next number is most often one more (the serial counts up while kind and
+// depth stay), and then both texts count up in place rather than being made again.
+class WrittenNumberTexts {
+public:
+    void set(ItemNumber number) {
+        const bool oneMore = held_ && asBits(number) == asBits(number_) + 1 && number_ >= 0 && number > 0;
+        number_ = number;
+        held_ = true;
+        if (oneMore && countUp<'9'>(decimal_) && countUp<'F'>(hex_)) return;
+        decimal_.set(number);
+        hex_.length = static_cast<std::size_t>(putHexUpper(hex_.text, asBits(number)) - hex_.text);
+    }
+    const NumberText& decimal() const { return decimal_; }
+    const NumberText& hex() const { return hex_; }
+
+private:
+    ItemNumber number_ = 0;
+    bool held_ = false;
+    NumberText decimal_, hex_;
+};
+
+char* appendRecord(char* at, const BookmarkItem& record, const WrittenNumberTexts& writtenNumber,
+                   const NumberText& parentNumber) {
+    at = putLiteral(at, "[List]\r\nItemNum=");
+    at = putNumberText(at, writtenNumber.decimal());
+    at = putLiteral(at, "\r\nTestNum=");
+    at = putNumberText(at, writtenNumber.hex());
+    at = putLiteral(at, "\r\nParentNum=");
+    at = putNumberText(at, parentNumber);
+    at = putLiteral(at, "\r\nTitleName=");
+    at = putLineValue(at, record.title);
+    at = putLiteral(at, "\r\nLocator=");
+    at = putLineValue(at, record.locator);
+    at = putLiteral(at, "\r\nComment=");
+    at = putComment(at, record.comment);
+    at = putLiteral(at, "\r\nLastModified=");
+    at = putLineValue(at, record.lastModified);
+    at = putLiteral(at, "\r\nLastVisit=");
+    at = putLineValue(at, record.lastVisit);
+    at = putLiteral(at, "\r\nAddDate=");
+    at = putLineValue(at, record.addDate);
+    if (ofOneDigit(record)) return putOneDigitTail(at, record);
+    at = putLiteral(at, "\r\nRcRight=");
+    at = putNumber(at, record.windowRight);
+    at = putLiteral(at, "\r\nRcLeft=");
+    at = putNumber(at, record.windowLeft);
+    at = putLiteral(at, "\r\nRcTop=");
+    at = putNumber(at, record.windowTop);
+    at = putLiteral(at, "\r\nRcBottom=");
+    at = putNumber(at, record.windowBottom);
+    at = putLiteral(at, "\r\nBrowser=");
+    at = putNumber(at, record.browser);
+    at = putLiteral(at, "\r\nMark=");
+    at = putNumber(at, record.mark);
+    return putLiteral(at, "\r\n\r\n");
 }
 
 // Depth relative to the start item, kept inside the 12 bits so it cannot spill into the kind.
@@ -161,9 +362,9 @@ unsigned relativeDepth(unsigned depth, unsigned startDepth) {
     return static_cast<unsigned>(std::clamp(relative, 0, static_cast<int>(kMaxDepth)));
 }
 
-// The record a node writes: its own; a node without one still goes out under its own
-// number and text rather than vanishing from the file.
-const BookmarkItem& writtenRecord(const Document& document, NodeId id, BookmarkItem& standIn) {
+// A node's record found by its number, or, for a node without one, a stand-in that still
+// goes out under the node's own number and text rather than vanishing from the file.
+const BookmarkItem& recordByNumber(const Document& document, NodeId id, BookmarkItem& standIn) {
     if (const BookmarkItem* record = nodeRecord(document, id)) return *record;
     const TreeNode& node = document.tree.node(id);
     standIn.itemNumber = node.itemNumber;
@@ -171,8 +372,15 @@ const BookmarkItem& writtenRecord(const Document& document, NodeId id, BookmarkI
     return standIn;
 }
 
+// The record a live node writes: nearly always the one it names, taken at once.
+inline const BookmarkItem& writtenRecord(const Document& document, NodeId id, BookmarkItem& standIn) {
+    const std::size_t record = document.tree.node(id).record;
+    if (record < document.items.size()) return document.items.at(record);
+    return recordByNumber(document, id, standIn);
+}
+
 // Bytes of a record's 17 lines, at most (numbers are counted at their widest).
-std::size_t recordSize(const BookmarkItem& r) {
+inline std::size_t recordSize(const BookmarkItem& r) {
     return kRecordFrame + r.title.size() + r.locator.size() + r.comment.size() + r.lastModified.size() +
            r.lastVisit.size() + r.addDate.size();
 }
@@ -182,20 +390,16 @@ std::size_t recordSize(const Document& document, NodeId id) {
     return recordSize(writtenRecord(document, id, standIn));
 }
 
-// Where the records go, one at a time: room for at most `bound` bytes, then where they ended.
-class RecordSpace {
-public:
-    virtual ~RecordSpace() = default;
-    virtual char* room(std::size_t bound) = 0;
-    virtual void filled(char* end) = 0;
-};
+// Where the records go, one at a time: room(bound) gives room for at most `bound` bytes, then
+// filled(end) says where they ended. Two kinds of space, each written by its own instance of
+// the writer so that the calls, made for every record, cost nothing.
 
 // One text sized beforehand, so that a large document goes out without regrowing or copying.
-class WholeTextSpace : public RecordSpace {
+class WholeTextSpace {
 public:
     explicit WholeTextSpace(std::string& text) : text_(text), at_(text.data()) {}
-    char* room(std::size_t) override { return at_; }
-    void filled(char* end) override { at_ = end; }
+    char* room(std::size_t) { return at_; }
+    void filled(char* end) { at_ = end; }
     void finish() { text_.resize(static_cast<std::size_t>(at_ - text_.data())); }
 
 private:
@@ -280,19 +484,19 @@ private:
 
 // Two buffers that take turns: one is filled while the sink takes the other, so the whole
 // text never has to be held. A text of one piece goes to the sink from this thread.
-class PieceSpace : public RecordSpace {
+class PieceSpace {
 public:
     explicit PieceSpace(const DataFileSink& sink) : sink_(sink), handOff_(sink) {
         buffers_[0].resize(kDataFilePieceSize);
     }
-    char* room(std::size_t bound) override {
+    char* room(std::size_t bound) {
         if (used_ + bound > current().size()) {
             passOn();
             if (bound > current().size()) current().resize(bound);
         }
         return current().data() + used_;
     }
-    void filled(char* end) override { used_ = static_cast<std::size_t>(end - current().data()); }
+    void filled(char* end) { used_ = static_cast<std::size_t>(end - current().data()); }
     bool finish() {
         if (!handOff_.started()) {
             bool ok = used_ == 0 || sink_(std::string_view(current().data(), used_));
@@ -319,28 +523,38 @@ private:
     std::size_t used_ = 0;
 };
 
-struct SubtreeWriter {
-    const Document& document;
-    std::uint16_t base;
-    RecordSpace& space;
-    unsigned k = 0;
+template <typename Space>
+class SubtreeWriter {
+public:
+    SubtreeWriter(const Document& document, std::uint16_t base, Space& space)
+        : document_(document), base_(base), space_(space) {}
 
     void write(NodeId start, unsigned startDepth) {
-        const BookmarkTree& tree = document.tree;
+        const BookmarkTree& tree = document_.tree;
         BookmarkItem standIn;
         tree.walkSubtree(start, [&](NodeId id) {
             const TreeNode& node = tree.node(id);
-            const BookmarkItem& record = writtenRecord(document, id, standIn);
-            ++k;
-            ItemNumber written = makeItemNumber(kindOf(record.itemNumber),
-                                                relativeDepth(depthOf(record.itemNumber), startDepth),
-                                                (base + k) & 0xFFFFu);
-            ItemNumber parentNumber = node.parent == kTopLevel ? 0 : tree.node(node.parent).itemNumber;
-            TextWriter out(space.room(recordSize(record)));
-            appendRecord(out, record, written, parentNumber);
-            space.filled(out.position());
+            const BookmarkItem& record = writtenRecord(document_, id, standIn);
+            ++k_;
+            written_.set(makeItemNumber(kindOf(record.itemNumber),
+                                        relativeDepth(depthOf(record.itemNumber), startDepth),
+                                        (base_ + k_) & 0xFFFFu));
+            if (node.parent != parent_) {
+                parent_ = node.parent;
+                parentNumber_.set(parent_ == kTopLevel ? 0 : tree.node(parent_).itemNumber);
+            }
+            space_.filled(appendRecord(space_.room(recordSize(record)), record, written_, parentNumber_));
         });
     }
+
+private:
+    const Document& document_;
+    const std::uint16_t base_;
+    Space& space_;
+    unsigned k_ = 0;
+    WrittenNumberTexts written_;
+    NodeId parent_ = kTopLevel;  // whose number parentNumber_ holds
+    NumberText parentNumber_;    // the top level's 0 at first
 };
 
 // The nodes whose subtrees are written: the one given, or every top-level item.
@@ -356,9 +570,9 @@ std::string_view headerFor(TextEncoding encoding) {
     return encoding == TextEncoding::Utf8 ? std::string_view(utf8Header()) : std::string_view(kDataFileHeader);
 }
 
-void writeRecords(const Document& document, const std::vector<NodeId>& starts, std::uint16_t base,
-                  RecordSpace& space) {
-    SubtreeWriter writer{document, base, space};
+template <typename Space>
+void writeRecords(const Document& document, const std::vector<NodeId>& starts, std::uint16_t base, Space& space) {
+    SubtreeWriter<Space> writer(document, base, space);
     for (NodeId top : starts) writer.write(top, depthOf(document.tree.node(top).itemNumber));
 }
 
