@@ -7,6 +7,7 @@
 #include <cstdint>
 #include <cstring>
 #include <future>
+#include <memory>
 #include <mutex>
 #include <optional>
 #include <system_error>
@@ -407,6 +408,11 @@ private:
     char* at_;
 };
 
+// At most this many pieces are made and not yet through the sink: one in the sink, one made
+// and waiting, one being made. With one waiting, the sink goes on to it as soon as it is done
+// with the last, rather than waiting for the writer's thread to be woken and hand it over.
+constexpr std::size_t kPiecesAtOnce = 3;
+
 // Gives pieces to a sink on a thread of its own, so that the file system takes one piece
 // while the writer makes the next. The sink still gets them one at a time and in order.
 class PieceHandOff {
@@ -414,18 +420,17 @@ public:
     explicit PieceHandOff(const DataFileSink& sink) : sink_(sink) {}
     ~PieceHandOff() { finish(); }
 
-    // Starts the sink on piece, once the piece before it is through; piece's bytes must stay
-    // until the next call. False once the sink said stop.
+    // Queues piece for the sink, and returns once fewer than kPiecesAtOnce pieces wait or are
+    // in the sink, so that the oldest piece's buffer may be filled again; a piece's bytes must
+    // stay until then. False once the sink said stop.
     bool handOver(std::string_view piece) {
         if (!started_) start();
         if (!worker_.joinable()) return ok_ = ok_ && sink_(piece);  // no thread to be had
         std::unique_lock<std::mutex> lock(mutex_);
-        through_.wait(lock, [this] { return !pending_; });
-        if (!ok_) return false;
-        piece_ = piece;
-        pending_ = true;
+        queue_[handed_++ % kPiecesAtOnce] = piece;
         waiting_.notify_one();
-        return true;
+        through_.wait(lock, [this] { return handed_ - done_ < kPiecesAtOnce; });
+        return ok_;
     }
     bool started() const { return started_; }
     // Waits for the last piece; whether the sink took every one.
@@ -433,7 +438,7 @@ public:
         if (worker_.joinable()) {
             {
                 std::unique_lock<std::mutex> lock(mutex_);
-                through_.wait(lock, [this] { return !pending_; });
+                through_.wait(lock, [this] { return done_ == handed_; });
                 closing_ = true;
             }
             waiting_.notify_one();
@@ -454,18 +459,20 @@ private:
     void run() {
         std::unique_lock<std::mutex> lock(mutex_);
         for (;;) {
-            waiting_.wait(lock, [this] { return pending_ || closing_; });
-            if (!pending_) return;
+            waiting_.wait(lock, [this] { return done_ < handed_ || closing_; });
+            if (done_ == handed_) return;
+            std::string_view piece = queue_[done_ % kPiecesAtOnce];
+            const bool stillTaking = ok_;
             lock.unlock();
             bool taken = false;
             try {
-                taken = sink_(piece_);
+                taken = stillTaking && sink_(piece);
             } catch (...) {
                 // A sink that throws took nothing: the write fails rather than the program.
             }
             lock.lock();
             ok_ = ok_ && taken;
-            pending_ = false;
+            ++done_;
             through_.notify_one();
         }
     }
@@ -474,32 +481,33 @@ private:
     std::thread worker_;
     std::mutex mutex_;
     std::condition_variable waiting_;  // for a piece, or the end
-    std::condition_variable through_;  // for the sink to be done with its piece
-    std::string_view piece_;
-    bool pending_ = false;
+    std::condition_variable through_;  // for the sink to be done with a piece
+    std::string_view queue_[kPiecesAtOnce];  // piece i at i % kPiecesAtOnce
+    std::size_t handed_ = 0;
+    std::size_t done_ = 0;
     bool closing_ = false;
     bool ok_ = true;
     bool started_ = false;
 };
 
-// Two buffers that take turns: one is filled while the sink takes the other, so the whole
-// text never has to be held. A text of one piece goes to the sink from this thread.
+// Buffers that take turns: one is filled while the sink takes the others, so the whole text
+// never has to be held. A text of one piece goes to the sink from this thread.
 class PieceSpace {
 public:
     explicit PieceSpace(const DataFileSink& sink) : sink_(sink), handOff_(sink) {
-        buffers_[0].resize(kDataFilePieceSize);
+        buffers_[0].makeRoom(kDataFilePieceSize);
     }
     char* room(std::size_t bound) {
-        if (used_ + bound > current().size()) {
+        if (used_ + bound > current().size) {
             passOn();
-            if (bound > current().size()) current().resize(bound);
+            current().makeRoom(bound);
         }
-        return current().data() + used_;
+        return current().bytes.get() + used_;
     }
-    void filled(char* end) { used_ = static_cast<std::size_t>(end - current().data()); }
+    void filled(char* end) { used_ = static_cast<std::size_t>(end - current().bytes.get()); }
     bool finish() {
         if (!handOff_.started()) {
-            bool ok = used_ == 0 || sink_(std::string_view(current().data(), used_));
+            bool ok = used_ == 0 || sink_(std::string_view(current().bytes.get(), used_));
             used_ = 0;
             return ok;
         }
@@ -508,18 +516,32 @@ public:
     }
 
 private:
-    std::string& current() { return buffers_[turn_]; }
+    // Written before it is read, so not cleared when made; nothing in it is kept on growing.
+    struct Buffer {
+        std::unique_ptr<char[]> bytes;
+        std::size_t size = 0;
+        void makeRoom(std::size_t wanted) {
+            if (size >= wanted) return;
+            bytes.reset(new char[wanted]);
+            size = wanted;
+        }
+    };
+    Buffer& current() { return buffers_[turn_]; }
+    // The buffers go in turn, and the sink takes pieces in order: once handOver returns, the
+    // next buffer's piece is through.
     void passOn() {
-        if (used_ > 0) handOff_.handOver(std::string_view(current().data(), used_));
+        if (used_ > 0) {
+            handOff_.handOver(std::string_view(current().bytes.get(), used_));
+            turn_ = (turn_ + 1) % kPiecesAtOnce;
+        }
         used_ = 0;
-        turn_ ^= 1;
-        if (current().size() < kDataFilePieceSize) current().resize(kDataFilePieceSize);
+        current().makeRoom(kDataFilePieceSize);
     }
 
     const DataFileSink& sink_;
-    std::string buffers_[2];
+    Buffer buffers_[kPiecesAtOnce];
     PieceHandOff handOff_;  // after the buffers, so that it is done with them before they go
-    int turn_ = 0;
+    std::size_t turn_ = 0;
     std::size_t used_ = 0;
 };
 
