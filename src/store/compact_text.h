@@ -67,7 +67,8 @@ public:
     void clear() { replace(std::string_view()); }
 
     // Whether the text lies in the object's own 16 bytes, which data() then points at: a
-    // writer may copy all 16 rather than size() of them.
+    // writer may copy all 16 rather than size() of them. A text not held inside is longer
+    // than kInside.
     bool heldInside() const { return !outside(); }
     std::string_view view() const { return {data(), size()}; }
     operator std::string_view() const { return view(); }

@@ -70,9 +70,9 @@ constexpr std::string_view kCrLf = "\r\n";
 
 // ---- writing ----
 
-// A record is written into space made beforehand: it never takes more than recordSize says,
-// and a value or number may be written with up to 16 bytes past its end, which the lines after
-// it cover. Each step takes where to write and gives back where it ended: a position kept in a
+// A record is written into space made beforehand: nothing goes past what recordSize says. A
+// value or number may be written with up to 16 bytes past its end, which the lines after it
+// cover, or the room its widest spelling was given. Each step takes where to write and gives back where it ended: a position kept in a
 // writer object would be stored and loaded again around every byte written, since a char
 // store may change any object.
 
@@ -192,7 +192,7 @@ inline int decimalLength(std::uint32_t value) {
     static constexpr std::uint32_t kPowersOfTen[] = {1,      10,      100,      1000,      10000,
                                                      100000, 1000000, 10000000, 100000000, 1000000000};
     int bits = 32 - __builtin_clz(value | 1);
-    int lower = (bits * 1233) >> 12;  // 1233 / 4096 is just over log10(2)
+    int lower = (bits * 1233) >> 12;  // 1233 / 4096 is just under log10(2)
     return lower + (value >= kPowersOfTen[lower]);
 }
 
@@ -259,19 +259,20 @@ constexpr char kOneDigitTail[] = "\r\nRcRight=0\r\nRcLeft=0\r\nRcTop=0\r\nRcBott
 // Where the tail's nth digit stands.
 constexpr std::size_t tailDigitPlace(int n) {
     std::size_t i = 0;
-    for (; kOneDigitTail[i] != '0' || n-- > 0; ++i) {
-    }
+    while (kOneDigitTail[i] != '0' || n-- > 0) ++i;
     return i;
 }
 
 char* putOneDigitTail(char* at, const BookmarkItem& r) {
+    static constexpr std::size_t kPlaces[] = {tailDigitPlace(0), tailDigitPlace(1), tailDigitPlace(2),
+                                              tailDigitPlace(3), tailDigitPlace(4), tailDigitPlace(5)};
     std::memcpy(at, kOneDigitTail, sizeof kOneDigitTail - 1);
-    at[tailDigitPlace(0)] = static_cast<char>('0' + r.windowRight);
-    at[tailDigitPlace(1)] = static_cast<char>('0' + r.windowLeft);
-    at[tailDigitPlace(2)] = static_cast<char>('0' + r.windowTop);
-    at[tailDigitPlace(3)] = static_cast<char>('0' + r.windowBottom);
-    at[tailDigitPlace(4)] = static_cast<char>('0' + r.browser);
-    at[tailDigitPlace(5)] = static_cast<char>('0' + r.mark);
+    at[kPlaces[0]] = static_cast<char>('0' + r.windowRight);
+    at[kPlaces[1]] = static_cast<char>('0' + r.windowLeft);
+    at[kPlaces[2]] = static_cast<char>('0' + r.windowTop);
+    at[kPlaces[3]] = static_cast<char>('0' + r.windowBottom);
+    at[kPlaces[4]] = static_cast<char>('0' + r.browser);
+    at[kPlaces[5]] = static_cast<char>('0' + r.mark);
     return at + sizeof kOneDigitTail - 1;
 }
 
