@@ -2,6 +2,7 @@
 // through the real main window with real files in a temporary folder.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <fstream>
 #include <sstream>
 #include <windows.h>
@@ -520,4 +521,34 @@ TEST_F(Documents, CtrlSOAndNAreTheFileCommandsKeys) {
     pressControlAnd('O');
     ASSERT_EQ(dialogs.size(), 2u);
     EXPECT_EQ(dialogs[1].kind, FileDialogKind::Open);
+}
+
+// This build copies a value eight bytes at a time, looking in each word for a CR or LF: a line
+// break anywhere in a short or a long value must still not end the value's line.
+TEST(SavedValues, ALineBreakAnywhereInAValueStaysOffItsLine) {
+    Document document;
+    NoShellIcons icons;
+    NodeId root = insertRootItem(document);
+    std::vector<std::string> values;
+    for (std::size_t size : {1u, 7u, 8u, 9u, 15u, 16u, 17u, 40u}) {
+        for (std::size_t at = 0; at < size; at += 3) {
+            values.push_back(std::string(size, 'v'));
+            values.back()[at] = at % 2 ? '\r' : '\n';
+        }
+    }
+    for (const std::string& value : values) {
+        BookmarkItem& record = *nodeRecord(document, addItemUnder(document, icons, root, "t", "http://a/"));
+        record.title = value;
+        record.lastVisit = value;
+    }
+    Document again;
+    ASSERT_EQ(loadDataFile(writeWholeDocument(document), again, icons).inserted, values.size() + 1);
+    NodeId node = again.tree.firstChild(again.tree.firstTopLevel());
+    for (const std::string& value : values) {
+        std::string kept = value;
+        kept.erase(std::remove_if(kept.begin(), kept.end(), [](char c) { return c == '\r' || c == '\n'; }), kept.end());
+        EXPECT_EQ(nodeRecord(again, node)->title, kept);
+        EXPECT_EQ(nodeRecord(again, node)->lastVisit, kept);
+        node = again.tree.nextSibling(node);
+    }
 }
