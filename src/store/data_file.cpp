@@ -77,11 +77,8 @@ constexpr std::string_view kCrLf = "\r\n";
 // store may change any object.
 
 // The high bit of each byte below 0x0E, where CR and LF lie: nonzero exactly when the word
-// has such a byte, and exact in its lowest flagged byte.
-constexpr std::uint64_t bytesBelowCr(std::uint64_t word) {
-    constexpr std::uint64_t kOnes = 0x0101010101010101ull;
-    return (word - kOnes * 0x0E) & ~word & (kOnes * 0x80);
-}
+// has such a byte.
+constexpr std::uint64_t bytesBelowCr(std::uint64_t word) { return bytesBelow<std::uint64_t>(word, 0x0E); }
 
 // The lowest `count` bytes of a word (count at most 8).
 constexpr std::uint64_t lowBytes(std::size_t count) {

@@ -46,18 +46,6 @@ std::string baseNameOf(const std::string& path) {
 namespace {
 
 template <typename Word>
-constexpr Word repeated(unsigned char byte) {
-    return static_cast<Word>(~Word(0) / 0xFF * byte);
-}
-
-// The high bit of each byte below limit (at most 0x80) is set; the lowest set bit is exact,
-// those above it may be false.
-template <typename Word>
-Word bytesBelow(Word word, unsigned char limit) {
-    return (word - repeated<Word>(limit)) & ~word & repeated<Word>(0x80);
-}
-
-template <typename Word>
 Word bytesEqual(Word word, unsigned char byte) {
     return bytesBelow<Word>(word ^ repeated<Word>(byte), 1);
 }

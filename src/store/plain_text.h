@@ -18,6 +18,18 @@ Word wordAt(const char* at) {
     return word;
 }
 
+template <typename Word>
+constexpr Word repeated(unsigned char byte) {
+    return static_cast<Word>(~Word(0) / 0xFF * byte);
+}
+
+// The high bit of each byte below limit (at most 0x80) is set; the lowest set bit is exact,
+// those above it may be false.
+template <typename Word>
+constexpr Word bytesBelow(Word word, unsigned char limit) {
+    return (word - repeated<Word>(limit)) & ~word & repeated<Word>(0x80);
+}
+
 // Decimal text as the panels give it: blanks, a sign, digits up to the first non-digit.
 std::int32_t decimalValue(std::string_view text);
 
